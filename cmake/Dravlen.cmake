@@ -1,0 +1,38 @@
+# Every folder is one library built from the sources it holds; new files are
+# picked up at the next build without editing the lists.
+function(dravlen_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS
+       "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/*.h")
+  list(FILTER sources INCLUDE REGEX "\\.cpp$")
+  if(sources)
+    file(GLOB headers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.h")
+    add_library(${name} STATIC ${sources} ${headers})
+    target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE "${PROJECT_SOURCE_DIR}")
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# One test program per tests/*_test.cpp file, so that a test file that does
+# not build yet never stops the others from running.
+function(dravlen_tests lib)
+  file(GLOB tests CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp")
+  file(GLOB helpers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/tests/*_helpers.cpp")
+  foreach(src ${tests})
+    get_filename_component(base ${src} NAME_WE)
+    set(target "${lib}_${base}")
+    add_executable(${target} ${src} ${helpers})
+    target_link_libraries(${target} PRIVATE ${lib} dravlen_testmain)
+    target_compile_definitions(${target} PRIVATE
+      DRAVLEN_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/tests/data"
+      DRAVLEN_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
+      TIMEOUT 600)
+  endforeach()
+endfunction()

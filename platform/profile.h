@@ -1,0 +1,30 @@
+#pragma once
+// The private-profile functions over INI files, with the platform's rules
+// (documented in profile.cpp): names compared without regard to case, the
+// first of duplicate sections or keys wins, values cut to 2047 characters,
+// writes reach the file at once (atomically) and create it when missing, the
+// rest of the file kept byte for byte. Texts are UTF-8; a file read as
+// Windows-1252 is written back as Windows-1252.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The value of key in section, or fallback; at most bufferSize - 1 characters.
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& fallback, const std::string& file,
+                                    int bufferSize = 2048);
+// Key names of a section in file order (first of duplicates only).
+std::vector<std::string> GetPrivateProfileKeys(const std::string& section, const std::string& file);
+// Section names in file order (first of duplicates only).
+std::vector<std::string> GetPrivateProfileSectionNames(const std::string& file);
+// Writes value; no value deletes the key. Returns false when the file cannot be written.
+bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                               const std::optional<std::string>& value, const std::string& file);
+// Removes a section with all its lines. Returns false when the file cannot be written.
+bool EraseProfileSection(const std::string& section, const std::string& file);
+// Writes reach the file at once; kept for callers that flush.
+void FlushPrivateProfile(const std::string& file);
+
+}  // namespace platform

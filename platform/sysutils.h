@@ -1,0 +1,109 @@
+#pragma once
+// The runtime services the system was written against: its exception
+// classes, number text in a fixed format (decimal ".", thousands ","), the
+// formatting routine with its own (not C's) rules, conversions, trimming and
+// file-name routines. All texts are UTF-8.
+#include <cstdint>
+#include <initializer_list>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace platform {
+
+// Base of every error the system raises; what() is the message shown to users.
+class Exception : public std::runtime_error {
+ public:
+  explicit Exception(const std::string& message) : std::runtime_error(message) {}
+};
+
+// "'%s' is not a valid floating point value", "'%s' is not a valid integer value".
+class EConvertError : public Exception { using Exception::Exception; };
+// "List index out of bounds (%d)" and the other list errors.
+class EListError : public Exception { using Exception::Exception; };
+// Stream errors: "Stream read error", "Stream write error", file open failures.
+class EStreamError : public Exception { using Exception::Exception; };
+class EReadError : public EStreamError { using EStreamError::EStreamError; };
+class EWriteError : public EStreamError { using EStreamError::EStreamError; };
+class EFOpenError : public EStreamError { using EStreamError::EStreamError; };
+class EFCreateError : public EStreamError { using EStreamError::EStreamError; };
+// File-system errors other than streams.
+class EInOutError : public Exception { using Exception::Exception; };
+
+// One argument of Format: an integer, a floating value or a text.
+using FormatArg = std::variant<int64_t, double, std::string>;
+struct FormatArgs {
+  std::vector<FormatArg> items;
+  FormatArgs() = default;
+  FormatArgs(std::initializer_list<FormatArg> list) : items(list) {}
+};
+
+// The class library's Format: %d %u %x %e %f %g %n %m %s %p with
+// [index:][-][width][.precision]; "%%" is a percent sign. Floats: "%e" gives
+// precision significant digits (default 15) and at least three exponent
+// digits ("1.23457E+003"); "%g" is the general format; "%f" and "%n" fixed
+// ("%n" with thousands separators). Raises EConvertError on a bad format.
+std::string Format(std::string_view format, const FormatArgs& args);
+
+// General float-to-text with up to 15 significant digits ("1.5", "1E-5", "12345678").
+std::string FloatToStr(double value);
+// Float to text in the class library's formats (ffGeneral, ffExponent, ffFixed, ffNumber).
+enum class TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
+std::string FloatToStrF(double value, TFloatFormat format, int precision, int digits);
+// The picture formats ("0.00", "#,##0.0", "0.###E+00").
+std::string FormatFloat(std::string_view pattern, double value);
+
+std::string IntToStr(int64_t value);
+std::string IntToHex(int64_t value, int digits);
+
+// Conversions; the texts are trimmed of blanks first. Raise EConvertError.
+double StrToFloat(std::string_view text);
+bool TryStrToFloat(std::string_view text, double& value);
+double StrToFloatDef(std::string_view text, double fallback);
+int32_t StrToInt(std::string_view text);          // decimal, or "$"/"0x" hexadecimal
+bool TryStrToInt(std::string_view text, int32_t& value);
+int32_t StrToIntDef(std::string_view text, int32_t fallback);
+int64_t StrToInt64(std::string_view text);
+
+// Trimming removes blanks and control characters (code <= 32).
+std::string Trim(std::string_view text);
+std::string TrimLeft(std::string_view text);
+std::string TrimRight(std::string_view text);
+// Case mapping of ASCII letters only, as the class library does.
+std::string UpperCase(std::string_view text);
+std::string LowerCase(std::string_view text);
+int CompareText(std::string_view a, std::string_view b);   // ASCII case-insensitive
+bool SameText(std::string_view a, std::string_view b);
+std::string StringReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+
+// File-name routines on "/" paths.
+std::string ExtractFilePath(std::string_view path);   // folder with trailing "/"
+std::string ExtractFileName(std::string_view path);
+std::string ExtractFileExt(std::string_view path);    // with the dot, "" when none
+std::string ChangeFileExt(std::string_view path, std::string_view ext);
+std::string IncludeTrailingPathDelimiter(std::string_view path);
+std::string ExcludeTrailingPathDelimiter(std::string_view path);
+std::string ExpandFileName(std::string_view path);
+
+// File-system routines; they report failure by their result, never raise.
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+bool ForceDirectories(const std::string& path);
+bool DeleteFile(const std::string& path);
+bool RenameFile(const std::string& from, const std::string& to);
+// Copies, replacing an existing target unless failIfExists; the target is
+// written to a temporary file first so that a failed copy never leaves half a file.
+bool CopyFile(const std::string& from, const std::string& to, bool failIfExists);
+int64_t FileSize(const std::string& path);   // -1 when missing
+
+// Files matching a mask ("*.ini", "*.*", "R22?.cmp") in one folder, without
+// regard to case, sorted by name (the file system's own order is not stable).
+std::vector<std::string> ListFiles(const std::string& folder, const std::string& mask);
+// Sub-folders of a folder (names only), sorted, "." and ".." left out.
+std::vector<std::string> ListFolders(const std::string& folder);
+// Mask matching as the platform did: "*" and "?", without regard to case.
+bool MatchesMask(std::string_view name, std::string_view mask);
+
+}  // namespace platform

@@ -1,0 +1,47 @@
+#include "testsupport/testenv.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace testsupport {
+
+namespace {
+QTemporaryDir& Root() {
+  static QTemporaryDir dir(QDir::tempPath() + "/dravlen-test-XXXXXX");
+  return dir;
+}
+}  // namespace
+
+const std::string& TestHome() {
+  static const std::string home = Root().path().toStdString() + "/home";
+  return home;
+}
+
+std::string MakeTempDir(const std::string& hint) {
+  static std::atomic<int> counter{0};
+  std::string path = Root().path().toStdString() + "/" + hint + std::to_string(++counter);
+  QDir().mkpath(QString::fromStdString(path));
+  return path;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("cannot write " + path);
+  out << bytes;
+}
+
+}  // namespace testsupport
