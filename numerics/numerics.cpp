@@ -1,0 +1,20 @@
+#include "numerics/numerics.h"
+
+#include "numerics/fitmult.h"
+#include "numerics/mathfunc.h"
+#include "numerics/models.h"
+#include "numerics/regress.h"
+#include "numerics/specfunc.h"
+
+namespace numerics {
+
+void InitNumerics() {
+  InitFMath();
+  InitSpecFunc();
+  InitRegress();
+  ClearRegressionModels();
+  fitmult::Init();
+  RegisterRegressionModel(1, fitmult::Definition());
+}
+
+}  // namespace numerics
