@@ -1,6 +1,7 @@
 #pragma once
 // Special folders and the running program. Folders are returned without a
 // trailing "/"; an empty text means the platform cannot name it.
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -23,5 +24,7 @@ void SetProgramFilePath(const std::string& path);
 
 // Open a file or URL with the desktop's handler ("open" verb); false on failure.
 bool ShellOpen(const std::string& pathOrUrl);
+// Tests: while set, ShellOpen calls the hook instead of the desktop.
+void SetShellOpenHook(std::function<bool(const std::string&)> hook);
 
 }  // namespace platform

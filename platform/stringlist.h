@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/textfile.h"
+
 namespace platform {
 
 enum class TDuplicates { dupIgnore, dupAccept, dupError };
@@ -88,6 +90,8 @@ class TStringList {
   bool caseSensitive_ = false;
   TDuplicates duplicates_ = TDuplicates::dupIgnore;
   int updateCount_ = 0;
+  // The encoding of the file last loaded; a save writes the same one back.
+  TextEncoding loadedEncoding_ = TextEncoding::Utf8;
 };
 
 }  // namespace platform

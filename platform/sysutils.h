@@ -47,7 +47,9 @@ struct FormatArgs {
 // ("%n" with thousands separators). Raises EConvertError on a bad format.
 std::string Format(std::string_view format, const FormatArgs& args);
 
-// General float-to-text with up to 15 significant digits ("1.5", "1E-5", "12345678").
+// General float-to-text with up to 15 significant digits ("1.5", "0.00001",
+// "1E-6", "12345678", "1E15"): fixed while the integer part has at most 15
+// digits and the value is at least 0.00001, else scientific ("1E20").
 std::string FloatToStr(double value);
 // Float to text in the class library's formats (ffGeneral, ffExponent, ffFixed, ffNumber).
 enum class TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
@@ -103,6 +105,11 @@ int64_t FileSize(const std::string& path);   // -1 when missing
 std::vector<std::string> ListFiles(const std::string& folder, const std::string& mask);
 // Sub-folders of a folder (names only), sorted, "." and ".." left out.
 std::vector<std::string> ListFolders(const std::string& folder);
+// A path as the platform would open it: "\\" is a separator too, and when
+// the path is missing as written, each component is matched without regard
+// to case (the exact name first; among several, the first in sorted order).
+// Returns the path unchanged when nothing matches.
+std::string ResolveFilePath(const std::string& path);
 // Mask matching as the platform did: "*" and "?", without regard to case.
 bool MatchesMask(std::string_view name, std::string_view mask);
 

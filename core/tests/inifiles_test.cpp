@@ -1,0 +1,188 @@
+#include "core/inifiles.h"
+
+#include <QLocale>
+#include <gtest/gtest.h>
+
+#include <locale>
+
+#include "testsupport/testenv.h"
+
+using namespace core;
+using platform::TStringList;
+using testsupport::ReadAll;
+using testsupport::WriteAll;
+
+namespace {
+
+class IniFiles : public ::testing::Test {
+ protected:
+  std::string dir = testsupport::MakeTempDir("ini");
+  std::string path = dir + "/r22.ini";
+};
+
+TEST_F(IniFiles, CreationTouchesNoFileAndMissingFileReadsAsEmpty) {
+  {
+    TIniFile ini(path);
+    EXPECT_EQ(ini.FileName(), path);
+    EXPECT_EQ(ini.ReadString("Header", "Make", "none"), "none");
+    EXPECT_EQ(ini.ReadInteger("Header", "x", 7), 7);
+    TStringList list{"keep"};
+    ini.ReadSections(list);
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_FALSE(ini.SectionExists("Header"));
+  }
+  EXPECT_FALSE(platform::FileExists(path));
+}
+
+TEST_F(IniFiles, BlankNamesReadTheDefault) {
+  WriteAll(path, "[ ]\nk=in blank section\n[S]\n=x\nk=1\n");
+  TIniFile ini(path);
+  EXPECT_EQ(ini.ReadString(" ", "k", "def"), "def");
+  EXPECT_EQ(ini.ReadString("S", "", "def"), "def");
+  EXPECT_EQ(ini.ReadString("S", "\t", "def"), "def");
+  TIniFile missing(dir + "/none.ini");
+  EXPECT_EQ(missing.ReadString("", "k", "def"), "def");
+  TStringList list{"unchanged"};
+  ini.ReadSection(" ", list);
+  EXPECT_EQ(list.Items(), std::vector<std::string>{"unchanged"});
+}
+
+TEST_F(IniFiles, TypedReadsFallBackWhenTheValueDoesNotConvert) {
+  WriteAll(path,
+           "[S]\nhex=0x1F\nHEX2=0X10\nbare=0x\nint=-12\nbad=12a\nfloat=1.5\nexp=-2.10323E-001\n"
+           "comma=1,5\nabc=abc\ntwo=2\nzero=0\nyes=yes\nempty=\n");
+  TIniFile ini(path);
+  const std::tuple<const char*, int32_t> ints[] = {
+      {"hex", 31}, {"hex2", 16}, {"bare", -1}, {"int", -12}, {"bad", -1}, {"float", -1}, {"missing", -1}, {"empty", -1}};
+  for (const auto& [key, value] : ints) EXPECT_EQ(ini.ReadInteger("S", key, -1), value) << key;
+  EXPECT_EQ(ini.ReadFloat("S", "float", 0), 1.5);
+  EXPECT_DOUBLE_EQ(ini.ReadFloat("S", "exp", 0), -0.210323);
+  EXPECT_EQ(ini.ReadFloat("S", "comma", 9), 9);
+  EXPECT_EQ(ini.ReadFloat("S", "abc", 9), 9);
+  EXPECT_EQ(ini.ReadFloat("S", "empty", 9), 9);
+  EXPECT_TRUE(ini.ReadBool("S", "two", false));
+  EXPECT_FALSE(ini.ReadBool("S", "zero", true));
+  EXPECT_TRUE(ini.ReadBool("S", "yes", true));
+  EXPECT_FALSE(ini.ReadBool("S", "yes", false));
+  EXPECT_TRUE(ini.ReadBool("S", "missing", true));
+}
+
+struct CommaPunct : std::numpunct<char> {
+  char do_decimal_point() const override { return ','; }
+};
+
+TEST_F(IniFiles, FloatsUseADecimalPointWhateverTheLocale) {
+  std::locale saved = std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
+  QLocale savedQt;
+  QLocale::setDefault(QLocale(QLocale::German));
+  {
+    TIniFile ini(path);
+    ini.WriteFloat("S", "x", 1.5);
+    ini.WriteFloat("S", "third", 1.0 / 3.0);
+    ini.WriteFloat("S", "big", 1e20);
+    EXPECT_EQ(ini.ReadFloat("S", "x", 0), 1.5);
+  }
+  QLocale::setDefault(savedQt);
+  std::locale::global(saved);
+  EXPECT_EQ(ReadAll(path), "[S]\r\nx=1.5\r\nthird=0.333333333333333\r\nbig=1E20\r\n");
+}
+
+TEST_F(IniFiles, WritesReachTheFileAtOnce) {
+  TIniFile ini(path);
+  ini.WriteString("Header", "FileType", "Dravlen Data File");
+  ini.WriteInteger("Header", "Frequency", 50);
+  ini.WriteBool("Model 1", "ThreePhase", true);
+  EXPECT_EQ(ReadAll(path),
+            "[Header]\r\nFileType=Dravlen Data File\r\nFrequency=50\r\n\r\n[Model 1]\r\nThreePhase=1\r\n");
+  ini.WriteString("header", "frequency", "60");
+  EXPECT_EQ(ini.ReadInteger("HEADER", "Frequency", 0), 60);
+}
+
+TEST_F(IniFiles, ListsInFileOrder) {
+  WriteAll(path, "[Header]\nb=2\na=1\nB=3\n[Model 2]\nx=1\n[Model 1]\ny=\"q\"\n[Empty]\n[header]\nz=9\n");
+  TIniFile ini(path);
+  TStringList list;
+  ini.ReadSections(list);
+  EXPECT_EQ(list.Items(), (std::vector<std::string>{"Header", "Model 2", "Model 1", "Empty"}));
+  ini.ReadSection("HEADER", list);
+  EXPECT_EQ(list.Items(), (std::vector<std::string>{"b", "a"}));
+  ini.ReadSectionValues("header", list);
+  EXPECT_EQ(list.Items(), (std::vector<std::string>{"b=2", "a=1"}));
+  ini.ReadSectionValues("model 1", list);
+  EXPECT_EQ(list.Items(), std::vector<std::string>{"y=q"});
+  EXPECT_TRUE(ini.SectionExists("model 2"));
+  EXPECT_FALSE(ini.SectionExists("Empty"));
+  EXPECT_FALSE(ini.SectionExists("Nowhere"));
+  EXPECT_TRUE(ini.ValueExists("Header", "A"));
+  EXPECT_FALSE(ini.ValueExists("Header", "z"));
+}
+
+TEST_F(IniFiles, EraseAndDelete) {
+  WriteAll(path, "[A]\nk=1\nj=2\n[B]\nk=3\n");
+  TIniFile ini(path);
+  ini.DeleteKey("A", "K");
+  ini.DeleteKey("A", "missing");
+  ini.DeleteKey("Nowhere", "k");
+  EXPECT_EQ(ReadAll(path), "[A]\nj=2\n[B]\nk=3\n");
+  ini.EraseSection("a");
+  EXPECT_EQ(ReadAll(path), "[B]\nk=3\n");
+  ini.EraseSection("missing");
+}
+
+TEST_F(IniFiles, FailedWritesRaiseAndLeaveTheFileUntouched) {
+  std::string plain = dir + "/plain";
+  WriteAll(plain, "not a folder");
+  TIniFile ini(plain + "/r22.ini");
+  try {
+    ini.WriteString("S", "k", "v");
+    FAIL();
+  } catch (const EIniFileException& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + plain + "/r22.ini");
+  }
+  EXPECT_THROW(ini.WriteInteger("S", "k", 1), EIniFileException);
+  EXPECT_EQ(ReadAll(plain), "not a folder");
+  ini.DeleteKey("S", "k");   // ignored
+  ini.UpdateFile();
+
+  // A file whose own path is a folder cannot be replaced; its content stays.
+  std::string folder = dir + "/folder.ini";
+  platform::ForceDirectories(folder);
+  TIniFile onFolder(folder);
+  EXPECT_THROW(onFolder.WriteString("S", "k", "v"), EIniFileException);
+  EXPECT_TRUE(platform::DirectoryExists(folder));
+}
+
+TEST_F(IniFiles, BinaryStreamsAsHexText) {
+  TIniFile ini(path);
+  platform::TMemoryStream out(std::vector<uint8_t>{0x00, 0x1F, 0xAB, 0xFF, 0x10});
+  out.SetPosition(1);
+  ini.WriteBinaryStream("S", "blob", out);
+  EXPECT_EQ(ini.ReadString("S", "blob", ""), "1FABFF10");
+  platform::TMemoryStream in(std::vector<uint8_t>{9});
+  in.SetPosition(1);
+  EXPECT_EQ(ini.ReadBinaryStream("S", "blob", in), 4);
+  EXPECT_EQ(in.Bytes(), (std::vector<uint8_t>{9, 0x1F, 0xAB, 0xFF, 0x10}));
+  EXPECT_EQ(in.Position(), 5);
+  EXPECT_EQ(ini.ReadBinaryStream("S", "missing", in), 0);
+  ini.WriteString("S", "odd", "0AzZ");
+  platform::TMemoryStream odd;
+  EXPECT_EQ(ini.ReadBinaryStream("S", "odd", odd), 1);
+}
+
+TEST_F(IniFiles, DatesAndTimes) {
+  TIniFile ini(path);
+  ini.WriteDate("S", "d", 45000.75);
+  ini.WriteTime("S", "t", 0.5 + 1.0 / 86400);
+  ini.WriteDateTime("S", "dt", 2.25);
+  EXPECT_EQ(ini.ReadString("S", "d", ""), "2023-03-15");
+  EXPECT_EQ(ini.ReadString("S", "t", ""), "12:00:01");
+  EXPECT_EQ(ini.ReadString("S", "dt", ""), "1900-01-01 06:00:00");
+  EXPECT_EQ(ini.ReadDate("S", "d", 0), 45000);
+  EXPECT_NEAR(ini.ReadTime("S", "t", 0), 0.5 + 1.0 / 86400, 1e-9);
+  EXPECT_DOUBLE_EQ(ini.ReadDateTime("S", "dt", 0), 2.25);
+  ini.WriteString("S", "bad", "2023-02-30");
+  EXPECT_EQ(ini.ReadDate("S", "bad", -1), -1);
+  EXPECT_EQ(ini.ReadDateTime("S", "missing", -2), -2);
+}
+
+}  // namespace

@@ -1,0 +1,256 @@
+// Each rule written down at the top of profile.cpp, by number.
+#include "platform/profile.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "platform/sysutils.h"
+#include "testsupport/testenv.h"
+
+using namespace platform;
+using testsupport::ReadAll;
+using testsupport::WriteAll;
+
+namespace {
+
+class Profile : public ::testing::Test {
+ protected:
+  std::string dir = testsupport::MakeTempDir("profile");
+  std::string file = dir + "/test.ini";
+  std::string Get(const std::string& s, const std::string& k, const std::string& def = "<none>") {
+    return GetPrivateProfileString(s, k, def, file);
+  }
+};
+
+// Rules 2, 3, 4, 5: sections, comments, blanks, quotes, case.
+TEST_F(Profile, ReadsNamesAndValuesByTheRules) {
+  WriteAll(file,
+           "orphan=before any section\r\n"
+           "[Header]\r\n"
+           "; FileType=commented out\r\n"
+           "  FileType  =  Dravlen Data File  \r\n"
+           "Quoted=\"  kept blanks  \"\r\n"
+           "Single='x'\r\n"
+           "Unmatched=\"x'\r\n"
+           "no equals sign here\r\n"
+           "=no name\r\n"
+           "Empty=\r\n"
+           "Eq=a=b\r\n"
+           "  [ Model 1 ]  trailing\r\n"
+           "Te=-10,0,10\r\n"
+           "[Open\r\n"
+           "k=v\r\n");
+  EXPECT_EQ(Get("Header", "FileType"), "Dravlen Data File");
+  EXPECT_EQ(Get("HEADER", "filetype"), "Dravlen Data File");
+  EXPECT_EQ(Get("  header ", " FILETYPE "), "Dravlen Data File");
+  EXPECT_EQ(Get("Header", "Quoted"), "  kept blanks  ");
+  EXPECT_EQ(Get("Header", "Single"), "x");
+  EXPECT_EQ(Get("Header", "Unmatched"), "\"x'");
+  EXPECT_EQ(Get("Header", "Empty"), "");
+  EXPECT_EQ(Get("Header", "Eq"), "a=b");
+  EXPECT_EQ(Get("Header", "no equals sign here"), "<none>");
+  EXPECT_EQ(Get("Header", "; FileType"), "<none>");
+  EXPECT_EQ(Get("Header", "orphan"), "<none>");
+  EXPECT_EQ(Get("model 1", "te"), "-10,0,10");
+  EXPECT_EQ(Get("Open", "k"), "v");
+  EXPECT_EQ(GetPrivateProfileSectionNames(file), (std::vector<std::string>{"Header", "Model 1", "Open"}));
+  EXPECT_EQ(GetPrivateProfileKeys("header", file),
+            (std::vector<std::string>{"FileType", "Quoted", "Single", "Unmatched", "Empty", "Eq"}));
+}
+
+// Rule 1: LF, CR LF, a byte-order mark.
+TEST_F(Profile, LineEndsAndByteOrderMark) {
+  WriteAll(file, "\xEF\xBB\xBF[A]\nx=1\r\ny=2");
+  EXPECT_EQ(GetPrivateProfileSectionNames(file), std::vector<std::string>{"A"});
+  EXPECT_EQ(Get("A", "x"), "1");
+  EXPECT_EQ(Get("A", "y"), "2");
+  ASSERT_TRUE(WritePrivateProfileString("A", "x", "10", file));
+  EXPECT_EQ(ReadAll(file), "\xEF\xBB\xBF[A]\nx=10\r\ny=2");
+}
+
+// Rule 6: the first of duplicate sections and keys wins.
+TEST_F(Profile, FirstOfDuplicatesWins) {
+  WriteAll(file,
+           "[S]\nk=first\nk=second\na=1\n"
+           "[s]\nk=third\nb=2\n");
+  EXPECT_EQ(Get("S", "k"), "first");
+  EXPECT_EQ(Get("S", "b"), "<none>");
+  EXPECT_EQ(GetPrivateProfileSectionNames(file), std::vector<std::string>{"S"});
+  EXPECT_EQ(GetPrivateProfileKeys("S", file), (std::vector<std::string>{"k", "a"}));
+  ASSERT_TRUE(WritePrivateProfileString("s", "K", "new", file));
+  EXPECT_EQ(ReadAll(file), "[S]\nk=new\nk=second\na=1\n[s]\nk=third\nb=2\n");
+  ASSERT_TRUE(WritePrivateProfileString("S", "B", "in first", file));
+  EXPECT_EQ(ReadAll(file), "[S]\nk=new\nk=second\na=1\nB=in first\n[s]\nk=third\nb=2\n");
+}
+
+// Rule 7: values cut to 2047 characters, or to bufferSize - 1.
+TEST_F(Profile, LongValuesAreCut) {
+  std::string value(3000, 'x');
+  for (int i = 0; i < 3000; i += 100) value[i] = 'a' + (i / 100) % 26;
+  WriteAll(file, "[S]\nlong=" + value + "\n");
+  EXPECT_EQ(Get("S", "long"), value.substr(0, 2047));
+  EXPECT_EQ(GetPrivateProfileString("S", "long", "", file, 11), value.substr(0, 10));
+  EXPECT_EQ(GetPrivateProfileString("S", "missing", value, file), value.substr(0, 2047));
+  EXPECT_EQ(GetPrivateProfileString("S", "long", "", file, 0), "");
+  // A write keeps the whole value in the file; only the read is cut.
+  ASSERT_TRUE(WritePrivateProfileString("S", "copy", value, file));
+  EXPECT_NE(ReadAll(file).find("copy=" + value + "\n"), std::string::npos);
+  // Characters, not bytes: a cut never splits a UTF-8 sequence.
+  std::string degrees;
+  for (int i = 0; i < 2100; ++i) degrees += "\xC2\xB0";
+  ASSERT_TRUE(WritePrivateProfileString("S", "deg", degrees, file));
+  EXPECT_EQ(Get("S", "deg").size(), 2047u * 2);
+}
+
+// Rule 8 and a missing file (rule 12).
+TEST_F(Profile, MissingFileReadsAsEmptyAndIsCreatedByAWrite) {
+  EXPECT_EQ(Get("S", "k", "def"), "def");
+  EXPECT_TRUE(GetPrivateProfileSectionNames(file).empty());
+  EXPECT_TRUE(GetPrivateProfileKeys("S", file).empty());
+  EXPECT_TRUE(WritePrivateProfileString("S", "k", std::nullopt, file));
+  EXPECT_TRUE(EraseProfileSection("S", file));
+  EXPECT_FALSE(FileExists(file));
+  ASSERT_TRUE(WritePrivateProfileString("Settings", "LastPath", "/data", file));
+  EXPECT_EQ(ReadAll(file), "[Settings]\r\nLastPath=/data\r\n");
+  ASSERT_TRUE(WritePrivateProfileString("Other", "x", "1", file));
+  EXPECT_EQ(ReadAll(file), "[Settings]\r\nLastPath=/data\r\n\r\n[Other]\r\nx=1\r\n");
+  // The folder is not created.
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", dir + "/no/such/folder.ini"));
+}
+
+// Rules 9 and 13: only the changed line changes.
+TEST_F(Profile, RestOfFileKeptByteForByte) {
+  const std::string original =
+      "; comment at the top\n"
+      "[Header]   \n"
+      "  Make = Acme   ; not a comment\n"
+      "Description=\tWith tab\n"
+      "\n"
+      "[Model]\n"
+      "Qe0=1,2,3\n"
+      "\n"
+      "\n"
+      "[Last]\n"
+      "x=1";
+  WriteAll(file, original);
+  ASSERT_TRUE(WritePrivateProfileString("HEADER", "make", "Other", file));
+  std::string expected = original;
+  expected.replace(expected.find("Acme   ; not a comment"), 22, "Other");
+  EXPECT_EQ(ReadAll(file), expected);
+  // A new key goes after the section's last non-blank line.
+  ASSERT_TRUE(WritePrivateProfileString("Model", "Pw0", "4,5,6", file));
+  expected.insert(expected.find("Qe0=1,2,3\n") + 10, "Pw0=4,5,6\n");
+  EXPECT_EQ(ReadAll(file), expected);
+  // The last line had no line end, and keeps having none.
+  ASSERT_TRUE(WritePrivateProfileString("Last", "y", "2", file));
+  expected += "\ny=2";
+  EXPECT_EQ(ReadAll(file), expected);
+  // Writing a value it already has leaves the file alone.
+  ASSERT_TRUE(WritePrivateProfileString("Last", "y", "2", file));
+  EXPECT_EQ(ReadAll(file), expected);
+}
+
+// Rule 11: deletions.
+TEST_F(Profile, DeleteKeyAndEraseSection) {
+  WriteAll(file, "[A]\nk=1\nj=2\nK=3\n[B]\nk=4\n[a]\nk=5\n[C]\nz=0\n");
+  ASSERT_TRUE(WritePrivateProfileString("a", "K", std::nullopt, file));
+  EXPECT_EQ(ReadAll(file), "[A]\nj=2\n[B]\nk=4\n[a]\nk=5\n[C]\nz=0\n");
+  ASSERT_TRUE(WritePrivateProfileString("A", "missing", std::nullopt, file));
+  ASSERT_TRUE(EraseProfileSection(" A ", file));
+  EXPECT_EQ(ReadAll(file), "[B]\nk=4\n[C]\nz=0\n");
+  EXPECT_EQ(Get("a", "k"), "<none>");
+  ASSERT_TRUE(EraseProfileSection("nothing", file));
+  EXPECT_EQ(ReadAll(file), "[B]\nk=4\n[C]\nz=0\n");
+}
+
+// Rule 10: what cannot be written safely.
+TEST_F(Profile, UnsafeNamesAndLineBreaks) {
+  EXPECT_FALSE(WritePrivateProfileString("S", "a=b", "v", file));
+  EXPECT_FALSE(WritePrivateProfileString("S", "", "v", file));
+  EXPECT_FALSE(WritePrivateProfileString("S", "a\nb", "v", file));
+  EXPECT_FALSE(WritePrivateProfileString("S]", "k", "v", file));
+  EXPECT_FALSE(WritePrivateProfileString("", "k", "v", file));
+  EXPECT_FALSE(FileExists(file));
+  ASSERT_TRUE(WritePrivateProfileString("S", "k", "line1\r\n[Evil]\r\nx=1", file));
+  EXPECT_EQ(Get("S", "k"), "line1  [Evil]  x=1");
+  EXPECT_EQ(GetPrivateProfileSectionNames(file), std::vector<std::string>{"S"});
+}
+
+// Rule 13: the file's encoding is kept.
+TEST_F(Profile, Windows1252FileStaysWindows1252) {
+  WriteAll(file, "[Header]\r\nTemp=\xB0" "C\r\nMake=Caf\xE9\r\n");
+  EXPECT_EQ(Get("Header", "Temp"), "\xC2\xB0" "C");
+  EXPECT_EQ(Get("Header", "Make"), "Caf\xC3\xA9");
+  ASSERT_TRUE(WritePrivateProfileString("Header", "Price", "5 \xE2\x82\xAC", file));   // the euro sign
+  EXPECT_EQ(ReadAll(file), "[Header]\r\nTemp=\xB0" "C\r\nMake=Caf\xE9\r\nPrice=5 \x80\r\n");
+  // A character the code page lacks turns the file into UTF-8 rather than lose it.
+  ASSERT_TRUE(WritePrivateProfileString("Header", "Omega", "\xCE\xA9", file));
+  EXPECT_EQ(ReadAll(file),
+            "[Header]\r\nTemp=\xC2\xB0" "C\r\nMake=Caf\xC3\xA9\r\nPrice=5 \xE2\x82\xAC\r\nOmega=\xCE\xA9\r\n");
+  EXPECT_EQ(Get("Header", "Omega"), "\xCE\xA9");
+}
+
+// Rule 12: writes reach the file at once, and outside changes are seen at once.
+TEST_F(Profile, WritesAndOutsideChangesAreSeenAtOnce) {
+  WriteAll(file, "[S]\nk=aaa\n");
+  EXPECT_EQ(Get("S", "k"), "aaa");
+  WriteAll(file, "[S]\nk=bbb\n");   // same size, same instant
+  EXPECT_EQ(Get("S", "k"), "bbb");
+  ASSERT_TRUE(WritePrivateProfileString("S", "k", "ccc", file));
+  EXPECT_EQ(ReadAll(file), "[S]\nk=ccc\n");
+  FlushPrivateProfile(file);
+  EXPECT_EQ(Get("S", "k"), "ccc");
+  std::remove(file.c_str());
+  EXPECT_EQ(Get("S", "k"), "<none>");
+}
+
+// Rule 12: a failed write leaves the file untouched and reports false.
+TEST_F(Profile, FailedWriteLeavesFileUntouched) {
+  // A folder that is a regular file: fails for every user, root included.
+  std::string notAFolder = dir + "/plain";
+  WriteAll(notAFolder, "x");
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", notAFolder + "/test.ini"));
+  EXPECT_EQ(ReadAll(notAFolder), "x");
+
+  // A file-size limit makes the new content fail half-way, root or not; the
+  // old file must come through whole.
+  const std::string original = "[S]\nk=short\n";
+  WriteAll(file, original);
+  struct rlimit saved;
+  getrlimit(RLIMIT_FSIZE, &saved);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit = saved;
+  limit.rlim_cur = 64;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  bool ok = WritePrivateProfileString("S", "k", std::string(500, 'y'), file);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(ReadAll(file), original);
+  EXPECT_EQ(Get("S", "k"), "short");
+  EXPECT_EQ(ListFiles(dir, "*").size(), 2u);   // no temporary file left behind
+
+  // A read-only folder, where permissions bind (not for root).
+  if (geteuid() != 0) {
+    std::string ro = testsupport::MakeTempDir("ro");
+    WriteAll(ro + "/a.ini", original);
+    chmod(ro.c_str(), 0555);
+    EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", ro + "/a.ini"));
+    chmod(ro.c_str(), 0755);
+    EXPECT_EQ(ReadAll(ro + "/a.ini"), original);
+  }
+}
+
+TEST_F(Profile, FileNameMatchedWithoutRegardToCase) {
+  WriteAll(dir + "/R22.INI", "[S]\nk=v\n");
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", dir + "/r22.ini"), "v");
+  ASSERT_TRUE(WritePrivateProfileString("S", "k", "w", dir + "/r22.ini"));
+  EXPECT_EQ(ReadAll(dir + "/R22.INI"), "[S]\nk=w\n");
+  EXPECT_FALSE(FileExists(dir + "/r22.ini"));
+}
+
+}  // namespace
