@@ -1,0 +1,267 @@
+#include "platform/fonts.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QString>
+#include <QStringList>
+
+#include <cmath>
+#include <map>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
+namespace platform {
+
+namespace {
+
+constexpr int kDefaultHeight = -11;  // 8 points at 96 pixels per inch
+constexpr const char* kFallbackFamily = "DejaVu Sans";
+
+struct BackendState {
+  FontBackend backend = FontBackend::Qt;
+  std::vector<std::string> fixedFamilies;
+};
+BackendState& Backend() {
+  static BackendState state;
+  return state;
+}
+
+std::string Lower(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return r;
+}
+
+// One measured font: built once per distinct metric identity.
+struct Engine {
+  QFont qfont;
+  std::optional<QFontMetrics> fm;
+  int em = 0;
+  TextMetrics metrics;
+  int fixedAdvance = 0;  // fixed-metric backend
+  double xScale = 1.0;   // a given average width draws glyphs scaled across
+  std::unordered_map<char32_t, int> advances;
+};
+
+std::string MetricKey(const Font& f) {
+  std::string k = f.name;
+  k += '|' + std::to_string(f.height == 0 ? kDefaultHeight : f.height) + '|' + std::to_string(f.width) + '|' +
+       std::to_string(f.weight) + '|' + (f.italic ? "i" : "") + (f.underline ? "u" : "") + (f.strikeOut ? "s" : "") +
+       '|' + std::to_string(static_cast<int>(f.pitch)) + '|' + std::to_string(static_cast<int>(Backend().backend));
+  return k;
+}
+
+QFont BaseQFont(const Font& f, int pixelSize) {
+  QFont q(QString::fromStdString(ResolveFontFamily(f.name)));
+  q.setPixelSize(std::max(1, pixelSize));
+  q.setWeight(static_cast<QFont::Weight>(std::clamp(f.weight == 0 ? FW_NORMAL : f.weight, 1, 1000)));
+  q.setItalic(f.italic);
+  q.setUnderline(f.underline);
+  q.setStrikeOut(f.strikeOut);
+  q.setKerning(false);
+  if (f.pitch == FontPitch::Fixed) q.setFixedPitch(true);
+  q.setStyleStrategy(QFont::StyleStrategy(QFont::PreferDefault | QFont::NoFontMerging));
+  q.setHintingPreference(QFont::PreferFullHinting);
+  return q;
+}
+
+int CellHeightAt(const Font& f, int px) { return QFontMetrics(BaseQFont(f, px)).height(); }
+
+// A positive height is the cell height: the largest em whose cell fits it.
+int EmForCellHeight(const Font& f, int cell) {
+  int px = std::max(1, cell);
+  const int h = CellHeightAt(f, px);
+  if (h > 0) px = std::max(1, static_cast<int>(std::lround(double(cell) * cell / h)));
+  while (px > 1 && CellHeightAt(f, px) > cell) --px;
+  while (CellHeightAt(f, px + 1) <= cell) ++px;
+  return px;
+}
+
+Engine& EngineFor(const Font& f) {
+  static std::unordered_map<std::string, std::unique_ptr<Engine>> cache;
+  auto& slot = cache[MetricKey(f)];
+  if (slot) return *slot;
+  slot = std::make_unique<Engine>();
+  Engine& e = *slot;
+  const int height = f.height == 0 ? kDefaultHeight : f.height;
+  if (Backend().backend == FontBackend::FixedMetric) {
+    e.em = std::abs(height);
+    TextMetrics& m = e.metrics;
+    m.ascent = static_cast<int>(std::lround(0.8 * e.em));
+    m.descent = e.em - m.ascent;
+    m.height = e.em;
+    e.fixedAdvance = f.width > 0 ? f.width : static_cast<int>(std::lround(0.5 * e.em));
+    m.aveCharWidth = m.maxCharWidth = e.fixedAdvance;
+    e.qfont = BaseQFont(f, e.em);
+    return e;
+  }
+  e.em = height < 0 ? -height : EmForCellHeight(f, height);
+  e.qfont = BaseQFont(f, e.em);
+  e.fm.emplace(e.qfont);
+  if (f.width > 0 && e.fm->averageCharWidth() > 0)
+    e.xScale = std::clamp(double(f.width) / e.fm->averageCharWidth(), 0.01, 40.0);
+  TextMetrics& m = e.metrics;
+  m.ascent = e.fm->ascent();
+  m.descent = e.fm->descent();
+  m.height = m.ascent + m.descent;
+  m.internalLeading = std::max(0, m.height - e.em);
+  m.externalLeading = std::max(0, e.fm->leading());
+  m.aveCharWidth = static_cast<int>(std::lround(e.fm->averageCharWidth() * e.xScale));
+  m.maxCharWidth = static_cast<int>(std::lround(e.fm->maxWidth() * e.xScale));
+  return e;
+}
+
+int EngineAdvance(Engine& e, char32_t ch) {
+  if (Backend().backend == FontBackend::FixedMetric) return e.fixedAdvance;
+  auto it = e.advances.find(ch);
+  if (it != e.advances.end()) return it->second;
+  const char32_t one[1] = {ch};
+  const int a = static_cast<int>(std::lround(e.fm->horizontalAdvance(QString::fromUcs4(one, 1)) * e.xScale));
+  e.advances.emplace(ch, a);
+  return a;
+}
+
+bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+}  // namespace
+
+int Font::Size() const {
+  const int h = height == 0 ? kDefaultHeight : height;
+  return -MulDiv(h, 72, kPixelsPerInch);
+}
+
+void Font::SetSize(int points) { height = -MulDiv(points, kPixelsPerInch, 72); }
+
+FontStyles Font::Style() const {
+  FontStyles s = 0;
+  if (weight >= FW_BOLD) s |= fsBold;
+  if (italic) s |= fsItalic;
+  if (underline) s |= fsUnderline;
+  if (strikeOut) s |= fsStrikeOut;
+  return s;
+}
+
+void Font::SetStyle(FontStyles s) {
+  weight = (s & fsBold) ? FW_BOLD : FW_NORMAL;
+  italic = s & fsItalic;
+  underline = s & fsUnderline;
+  strikeOut = s & fsStrikeOut;
+}
+
+std::string Font::Key() const {
+  return MetricKey(*this) + '|' + std::to_string(escapement) + '|' + std::to_string(charset);
+}
+
+std::vector<std::string> InstalledFontFamilies() {
+  if (Backend().backend == FontBackend::FixedMetric && !Backend().fixedFamilies.empty())
+    return Backend().fixedFamilies;
+  std::vector<std::string> out;
+  for (const QString& f : QFontDatabase::families()) out.push_back(f.toStdString());
+  return out;
+}
+
+bool IsFontInstalled(std::string_view family) {
+  const std::string want = Lower(family);
+  if (want.empty()) return false;
+  static std::map<std::string, bool> known;
+  const std::string key = want + (Backend().backend == FontBackend::FixedMetric ? "|f" : "|q");
+  auto it = known.find(key);
+  if (it != known.end()) return it->second;
+  bool found = false;
+  for (const std::string& f : InstalledFontFamilies())
+    if (Lower(f) == want) { found = true; break; }
+  known[key] = found;
+  return found;
+}
+
+std::string ResolveFontFamily(std::string_view family) {
+  static const std::pair<const char*, const char*> kSubstitutes[] = {
+      {"courier new", "Liberation Mono"}, {"courier", "Liberation Mono"},
+      {"times new roman", "Liberation Serif"}, {"arial", "Liberation Sans"},
+      {"tahoma", "DejaVu Sans"}, {"ms sans serif", "DejaVu Sans"},
+      {"microsoft sans serif", "DejaVu Sans"}, {"verdana", "DejaVu Sans"},
+      {"segoe ui", "DejaVu Sans"},
+  };
+  if (IsFontInstalled(family)) return std::string(family);
+  const std::string want = Lower(family);
+  for (const auto& [from, to] : kSubstitutes)
+    if (want == from && IsFontInstalled(to)) return to;
+  return kFallbackFamily;
+}
+
+QFont ToQFont(const Font& font) { return EngineFor(font).qfont; }
+
+TextMetrics GetTextMetrics(const Font& font) { return EngineFor(font).metrics; }
+
+int FontPixelSize(const Font& font) { return EngineFor(font).em; }
+
+double FontHorizontalScale(const Font& font) { return EngineFor(font).xScale; }
+
+int CharAdvance(const Font& font, char32_t ch) { return EngineAdvance(EngineFor(font), ch); }
+
+std::vector<int> CharAdvances(const Font& font, std::u16string_view text) {
+  Engine& e = EngineFor(font);
+  std::vector<int> out(text.size(), 0);
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t ch = text[i];
+    if (IsHigh(text[i]) && i + 1 < text.size() && IsLow(text[i + 1])) {
+      ch = 0x10000 + ((char32_t(text[i]) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
+      out[i] = EngineAdvance(e, ch);
+      ++i;  // the low unit keeps 0
+      continue;
+    }
+    out[i] = EngineAdvance(e, ch);
+  }
+  return out;
+}
+
+Size TextExtent(const Font& font, std::u16string_view text) {
+  int w = 0;
+  for (int a : CharAdvances(font, text)) w += a;
+  return {w, GetTextMetrics(font).height};
+}
+
+Size TextExtent(const Font& font, std::string_view utf8) { return TextExtent(font, Utf8ToUtf16(utf8)); }
+
+int TextWidth(const Font& font, std::string_view utf8) { return TextExtent(font, utf8).cx; }
+
+int TextFitCount(const Font& font, std::u16string_view text, int maxExtent, std::vector<int>* extents) {
+  const std::vector<int> adv = CharAdvances(font, text);
+  if (extents) extents->assign(text.size(), 0);
+  int total = 0, fit = 0;
+  for (size_t i = 0; i < adv.size(); ++i) {
+    const bool pair = IsHigh(text[i]) && i + 1 < text.size() && IsLow(text[i + 1]);
+    const int next = total + adv[i];
+    if (next > maxExtent) break;
+    total = next;
+    if (extents) {
+      (*extents)[i] = total;
+      if (pair) (*extents)[i + 1] = total;
+    }
+    fit = static_cast<int>(i) + (pair ? 2 : 1);
+    if (pair) ++i;
+  }
+  if (extents) extents->resize(fit);
+  return fit;
+}
+
+void SetFontBackend(FontBackend backend, std::vector<std::string> families) {
+  Backend().backend = backend;
+  Backend().fixedFamilies = std::move(families);
+}
+
+FontBackend CurrentFontBackend() { return Backend().backend; }
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size()));
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())).toUtf8().toStdString();
+}
+
+}  // namespace platform
