@@ -1,0 +1,37 @@
+#include "editor/editormodule.h"
+
+#include "editor/highlighter.h"
+#include "editor/inihighlighter.h"
+#include "editor/keycmds.h"
+
+namespace editor {
+
+namespace {
+// Numbers of registered formats start above the platform's standard formats,
+// as private formats did.
+constexpr unsigned kFirstPrivateFormat = 0xC000;
+unsigned gClipboardFormat = 0;
+}  // namespace
+
+unsigned RegisterTextEditClipboardFormat() {
+  if (gClipboardFormat == 0) gClipboardFormat = kFirstPrivateFormat;
+  return gClipboardFormat;
+}
+
+unsigned TextEditClipboardFormat() { return gClipboardFormat; }
+
+std::string TextEditClipboardMimeType() { return "application/x-textedit-control-block-type"; }
+
+void InitEditorModule() {
+  InitHighlighterModule();
+  RegisterIniHighlighter();
+  RegisterTextEditClipboardFormat();
+  RegisterEditorCommandIdents();
+}
+
+void FinalizeEditorModule() {
+  UnregisterEditorCommandIdents();
+  FinalizeHighlighterModule();
+}
+
+}  // namespace editor

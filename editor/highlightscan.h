@@ -1,0 +1,33 @@
+#pragma once
+// Driving a highlighter over lines as the editor does: one line's tokens,
+// and the per-line highlighter state kept in the line buffer.
+#include <string>
+#include <vector>
+
+#include "editor/highlighter.h"
+#include "editor/texteditstringlist.h"
+
+namespace editor {
+
+struct TEdToken {
+  int Pos = 0;   // 0-based start in the line
+  std::u16string Text;
+  int Kind = 0;
+  TEdHighlighterAttributes* Attribute = nullptr;
+  friend bool operator==(const TEdToken&, const TEdToken&) = default;
+};
+
+// The tokens of one line from the highlighter's current state (the caller
+// sets the range first), up to but not including the end of the line.
+std::vector<TEdToken> ScanLineTokens(TEdCustomHighlighter& highlighter, const std::u16string& line, int lineNumber);
+
+// Rescans the state of the lines from index on: starts from the state stored
+// for the line before (the reset state for line 0), stores each line's end
+// state, and stops at the first line whose stored state was already right,
+// or at the last line. Returns the index of the last line rescanned
+// (index itself when it is at or beyond the end).
+int ScanFrom(TEdCustomHighlighter& highlighter, TTextEditStringList& lines, int index);
+// Stores the end state of every line from a reset state.
+void ScanRanges(TEdCustomHighlighter& highlighter, TTextEditStringList& lines);
+
+}  // namespace editor
