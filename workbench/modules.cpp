@@ -2,7 +2,11 @@
 
 #include <functional>
 
+#include "core/comp.h"
 #include "core/environment.h"
+#include "core/refriglib.h"
+#include "editor/editormodule.h"
+#include "numerics/numerics.h"
 
 namespace workbench {
 
@@ -16,20 +20,18 @@ struct Module {
 
 // Modules that others depend on first. The engineering core starts with the
 // environment (number format, folders and the data folder, company
-// information); the other start-ups join here as their modules arrive:
+// information); clean-up runs in reverse order.
 const std::vector<Module>& Modules() {
   static const std::vector<Module> modules = {
       {"environment", core::InitEnvironment, core::DoneEnvironment},
-      // core: the refrigerant library ("RefLib8.rdf" in the shared folder, R22 selected)
-      //   {"refrigerant library", [] { core::InitRefrigLib(); }, core::DoneRefrigLib},
-      // core: the current compressor and the installed-catalog list
-      //   {"compressor", core::InitComp, core::DoneComp},
-      // editor: highlighter list, INI highlighter, clipboard format, command names
-      //   {"editor", editor::InitEditorModule, editor::FinalizeEditorModule},
-      // htmlview: PNG format, screen, placeholder bitmaps, cursors, parser tables
-      // workbench: the SMTP message builder
-      // numerics: machine constants, random seed, default model and solver (last)
-      //   {"numerics", numerics::InitNumerics, nullptr},
+      // The refrigerant library reads "RefLib8.rdf" in the shared folder and selects R22.
+      {"refrigerant library", [] { core::InitRefrigLib(); }, core::DoneRefrigLib},
+      // The current compressor and the list of installed catalogs.
+      {"compressor", core::InitComp, core::DoneComp},
+      // Highlighter list, INI highlighter, clipboard format, command names.
+      {"editor", editor::InitEditorModule, editor::FinalizeEditorModule},
+      // Machine constants, random seed, default regression model and solver: last.
+      {"numerics", numerics::InitNumerics, nullptr},
   };
   return modules;
 }

@@ -11,7 +11,8 @@ TEST(Modules, StartInOrderAndCleanUp) {
   workbench::StartupModules();
   std::vector<std::string> started = workbench::StartedModules();
   ASSERT_FALSE(started.empty());
-  EXPECT_EQ(started.front(), "environment");
+  EXPECT_EQ(started, (std::vector<std::string>{"environment", "refrigerant library",
+                                                "compressor", "editor", "numerics"}));
   EXPECT_TRUE(platform::DirectoryExists(core::DataDir()));
   workbench::CleanupModules();
   EXPECT_TRUE(workbench::StartedModules().empty());
