@@ -1,8 +1,10 @@
 #include "numerics/numerics.h"
 
+
 #include "numerics/fitmult.h"
 #include "numerics/mathfunc.h"
 #include "numerics/models.h"
+#include "numerics/nlfit.h"
 #include "numerics/regress.h"
 #include "numerics/specfunc.h"
 
@@ -15,6 +17,9 @@ void InitNumerics() {
   ClearRegressionModels();
   fitmult::Init();
   RegisterRegressionModel(1, fitmult::Definition());
+  // Random numbers, minimisers, the other models and the nonlinear fit come
+  // after the model table is cleared.
+  InitNonlinear();
 }
 
 }  // namespace numerics
