@@ -1,6 +1,5 @@
 #include "numerics/numerics.h"
 
-
 #include "numerics/fitmult.h"
 #include "numerics/mathfunc.h"
 #include "numerics/models.h"
