@@ -6,6 +6,7 @@
 #include "core/environment.h"
 #include "core/refriglib.h"
 #include "editor/editormodule.h"
+#include "htmlview/viewermodule.h"
 #include "numerics/numerics.h"
 
 namespace workbench {
@@ -30,6 +31,8 @@ const std::vector<Module>& Modules() {
       {"compressor", core::InitComp, core::DoneComp},
       // Highlighter list, INI highlighter, clipboard format, command names.
       {"editor", editor::InitEditorModule, editor::FinalizeEditorModule},
+      // PNG picture format, the vocabulary's entity and colour-name lists.
+      {"viewer", htmlview::InitViewerModule, htmlview::DoneViewerModule},
       // Machine constants, random seed, default regression model and solver: last.
       {"numerics", numerics::InitNumerics, nullptr},
   };
