@@ -1,5 +1,7 @@
 #include "workbench/curvefit.h"
 
+#include "workbench/pages.h"
+
 #include <cmath>
 
 #include "numerics/models.h"
@@ -136,25 +138,10 @@ void TCurveFit::ActionRemoveCoeffExecute() {
 }
 
 void TCurveFit::AddPageHead() {
-  for (const char* line : {
-           "<html>",
-           "<head>",
-           "<style>",
-           "body {font-family:\"Courier New\"}",
-           "table {border:none; border-collapse:collapse; text-size:10pt}",
-           "th, td {border:1px solid #afbcda}",
-           "th {font-weight:bold; text-align:left}",
-           ".key {color:#557f3f}",
-           ".curve {font-size:8pt}",
-           ".raw {font-size:8pt; color:#44571e}",
-           ".out1 {background-color:#f1d6d3}",
-           ".out2 {background-color:#e7b9b4}",
-           "</style>",
-           "</head>",
-           "<body>",
-       }) {
-    Page.Add(line);
-  }
+  workbench::AddPageHead(Page, {".key {color:#557f3f}", ".curve {font-size:8pt}",
+                                ".raw {font-size:8pt; color:#44571e}",
+                                ".out1 {background-color:#f1d6d3}",
+                                ".out2 {background-color:#e7b9b4}"});
 }
 
 void TCurveFit::AddFitReport(const TModelFit& fit) {
