@@ -1,12 +1,11 @@
 #include "workbench/curvefit.h"
 
-#include "workbench/pages.h"
-
 #include <cmath>
 
 #include "numerics/models.h"
 #include "numerics/vectors.h"
 #include "platform/sysutils.h"
+#include "workbench/pages.h"
 #include "workbench/sourcefile.h"
 
 namespace workbench {
