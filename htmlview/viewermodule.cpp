@@ -1,6 +1,7 @@
 #include "htmlview/viewermodule.h"
 
 #include "htmlview/pngcodec.h"
+#include "htmlview/styleprops.h"
 #include "htmlview/vocabulary.h"
 
 namespace htmlview {
@@ -8,9 +9,12 @@ namespace htmlview {
 void InitViewerModule() {
   InitPngModule();
   InitVocabulary();
+  // The property stack and colour cache need the colour-name list.
+  InitStyleProps();
 }
 
 void DoneViewerModule() {
+  DoneStyleProps();
   DoneVocabulary();
   DonePngModule();
 }

@@ -4,7 +4,8 @@
 namespace htmlview {
 
 // Registers the PNG chunk classes and picture format and builds the
-// vocabulary's sorted entity and colour-name lists.
+// vocabulary's sorted entity and colour-name lists, and the style
+// property stack.
 void InitViewerModule();
 void DoneViewerModule();
 
