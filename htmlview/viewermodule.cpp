@@ -1,6 +1,7 @@
 #include "htmlview/viewermodule.h"
 
 #include "htmlview/pngcodec.h"
+#include "htmlview/printer.h"
 #include "htmlview/styleprops.h"
 #include "htmlview/vocabulary.h"
 
@@ -14,6 +15,8 @@ void InitViewerModule() {
 }
 
 void DoneViewerModule() {
+  // Ends a running print job before the printer object goes.
+  DonePrinterModule();
   DoneStyleProps();
   DoneVocabulary();
   DonePngModule();

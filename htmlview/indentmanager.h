@@ -1,0 +1,57 @@
+#pragma once
+// The float manager of a cell: the margins that floating images and blocks
+// reserve on either side, which narrow the text lines beside them. Layout
+// opens a record when it places a float and closes its EndY when the float's
+// bottom is known. Records carry the block that made them, so that a block
+// laying out its own content sees its own floats and not those of blocks
+// that are being laid out around it.
+#include <vector>
+
+namespace htmlview {
+
+constexpr int kIndentOpenEnd = 9999999;   // EndY of a record not yet closed
+constexpr int kNoIndentOwner = 0;         // ID of a record no block owns
+
+struct IndentRec {
+  int X = 0;
+  int StartY = 0;
+  int EndY = kIndentOpenEnd;
+  int ID = kNoIndentOwner;
+};
+
+class IndentManagerBasic {
+ public:
+  virtual ~IndentManagerBasic() = default;
+
+  int Width = 0;
+  int ClipWidth = 0;   // set by the cell's draw; preformatted lines are clipped at it
+  int LfEdge = 0;
+  int CurrentID = kNoIndentOwner;
+  std::vector<IndentRec> L, R;
+
+  void Reset(int leftEdge, int width);
+  void Clear();
+  // A new open record of the current owner; the index is returned so that
+  // the caller can close EndY.
+  int AddLeft(int x, int startY);
+  int AddRight(int x, int startY);
+  void FreeLeftIndentRec(int index);
+  void FreeRightIndentRec(int index);
+
+  // The left edge of a line at Y.
+  int LeftIndent(int y) const;
+  // The right edge of a line at Y (Width when nothing floats on the right).
+  int RightSide(int y) const;
+  // The bottom of the lowest float no block owns (0 when none).
+  int ImageBottom() const;
+  // Where text cleared past the floats of each side starts (0 when none).
+  void GetClearY(int& left, int& right) const;
+  // The next Y below which a line may be wider: the first end of a float
+  // below Y, or Y itself.
+  int GetNextWiderY(int y) const;
+
+ private:
+  bool Applies(const IndentRec& r, int y) const;
+};
+
+}  // namespace htmlview

@@ -1,0 +1,247 @@
+#pragma once
+// Small shared pieces of the viewer: link targets, selected-text counting
+// and copying, named positions, the parser's character and token buffers,
+// wide-string and code-page routines, link-to-path conversion and the
+// device-independent copy of a bitmap.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/canvas.h"
+#include "platform/image.h"
+
+namespace htmlview {
+
+class TAttributeList;
+
+// A list that owns (and so destroys) its objects.
+template <typename T>
+class TFreeList {
+ public:
+  int Count() const { return static_cast<int>(items_.size()); }
+  T* operator[](int i) const { return items_[i].get(); }
+  T* Add(std::unique_ptr<T> item) {
+    items_.push_back(std::move(item));
+    return items_.back().get();
+  }
+  void Delete(int i) { items_.erase(items_.begin() + i); }
+  void Clear() { items_.clear(); }
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+
+ private:
+  std::vector<std::unique_ptr<T>> items_;
+};
+
+// ------------------------------------------------------------------ links
+
+// A link with its span in the document text. Every Assign takes a new
+// number from a process-wide counter; the pieces of one link that layout
+// splits over several runs share it.
+class TUrlTarget {
+ public:
+  std::string URL, Target;
+  int ID = 0;
+  std::string Attr;   // the tag's attributes, one name=value line each
+  int TutStart = -1, TutLast = -1;
+
+  void Assign(std::string_view url, std::string_view target, const TAttributeList* attributes,
+              int start);
+  void Copy(const TUrlTarget& other) { *this = other; }
+  void Clear();
+  int Start() const { return TutStart; }
+  int Last() const { return TutLast; }
+  // Sets Last here and on every entry of the list that belongs to the same link.
+  void SetLast(const std::vector<TUrlTarget*>& list, int last);
+};
+
+// ---------------------------------------------------------- selected text
+
+// Counts the characters a selection copies. The document's inline-object
+// markers (codes 2 and 4) are not text.
+class SelTextCount {
+ public:
+  virtual ~SelTextCount() = default;
+  virtual void AddText(const char16_t* text, int length);
+  void AddText(std::u16string_view text) { AddText(text.data(), static_cast<int>(text.size())); }
+  void AddTextCR(const char16_t* text, int length);
+  void AddTextCR(std::u16string_view text) { AddTextCR(text.data(), static_cast<int>(text.size())); }
+  // Writes the end (a buffer's terminating 0) and returns the count + 1.
+  virtual int Terminate();
+  int Count() const { return count_; }
+
+ protected:
+  int count_ = 0;
+};
+
+// Copies selected text into a caller's buffer of bufferSize units, always
+// leaving room for the terminating 0; codes 2, 4 and 8 are left out.
+class SelTextBuf : public SelTextCount {
+ public:
+  SelTextBuf(char16_t* buffer, int bufferSize);
+  using SelTextCount::AddText;
+  void AddText(const char16_t* text, int length) override;
+  int Terminate() override;
+
+ private:
+  char16_t* buffer_;
+  int size_;
+};
+
+// ------------------------------------------------------- named positions
+
+// The document root as named positions see it.
+class TChPosLocator {
+ public:
+  virtual ~TChPosLocator() = default;
+  // The Y of a character position; false when no laid-out text holds it.
+  virtual bool FindDocPosY(int chPos, int& y) const = 0;
+};
+
+// An object with a Y position in the document.
+class TIDObject {
+ public:
+  virtual ~TIDObject() = default;
+  virtual int YPosition() const = 0;
+};
+
+// A named character position (a named anchor).
+class TChPosObj : public TIDObject {
+ public:
+  TChPosObj(const TChPosLocator* document, int chPos) : document_(document), ChPos(chPos) {}
+  int YPosition() const override;
+
+ private:
+  const TChPosLocator* document_;
+
+ public:
+  const int ChPos;
+};
+
+// The named positions of a document, sorted by name.
+class TIDNameList {
+ public:
+  explicit TIDNameList(const TChPosLocator* document = nullptr) : document_(document) {}
+  // A name that exists is replaced (its object destroyed).
+  void AddObject(const std::string& name, std::unique_ptr<TIDObject> object);
+  void AddChPosObject(const std::string& name, int position);
+  TIDObject* Find(const std::string& name) const;
+  int Count() const { return static_cast<int>(items_.size()); }
+  std::vector<std::string> Names() const;
+  void Clear() { items_.clear(); }
+
+ private:
+  const TChPosLocator* document_;
+  std::map<std::string, std::unique_ptr<TIDObject>> items_;
+};
+
+// -------------------------------------------------------- parser buffers
+
+// The bytes of a text run being read, with the source position of each.
+class TCharCollection {
+ public:
+  TCharCollection();
+  void Add(char ch, int index);
+  void Add(std::string_view text, int firstIndex);
+  void Concat(const TCharCollection& other);
+  void Clear();
+  int Size() const { return static_cast<int>(chars_.size()); }
+  const std::string& AsString() const { return chars_; }
+  const std::vector<int>& Indices() const { return indices_; }
+
+ private:
+  std::string chars_;
+  std::vector<int> indices_;
+};
+
+// The parser's current token: wide characters, each with the source index of
+// its first byte.
+class TokenObj {
+ public:
+  TokenObj();
+  void AddUnicodeChar(char16_t ch, int index);
+  // The collection's bytes decoded in a code page.
+  void AddString(const TCharCollection& collection, int codePage);
+  void Clear();
+  int Leng() const { return static_cast<int>(chars_.size()); }
+  const std::u16string& S() const { return chars_; }
+  const std::vector<int>& I() const { return indices_; }
+
+ private:
+  std::u16string chars_;
+  std::vector<int> indices_;
+};
+
+// --------------------------------------------------------- text routines
+
+constexpr int CP_UTF8 = 65001;
+// The code page a failed conversion falls back to.
+constexpr int kSystemCodePage = 1252;
+
+// 1-based position of sub in s; 0 when absent or either is empty.
+int WidePos(std::u16string_view sub, std::u16string_view s);
+// 1-based position of sub in s at or after start (1-based); 0 when absent.
+int PosIndex(std::u16string_view sub, std::u16string_view s, int start);
+// 1-based position of the first / last occurrence of ch; 0 when absent.
+int WideScanFirst(char16_t ch, std::u16string_view s);
+int WideScanLast(char16_t ch, std::u16string_view s);
+// Case mapping per UTF-16 unit, so positions never shift.
+std::u16string WideUpperCase(std::u16string_view s);
+std::u16string WideLowerCase(std::u16string_view s);
+// Drops characters below code 33 at both ends.
+std::u16string WideTrim(std::u16string_view s);
+
+// Bytes in a code page to wide text, with the source index of the first byte
+// of each unit when indices is given. UTF-8 is decoded here; a code page
+// that cannot be decoded falls back to the system code page.
+std::u16string StrToWideCP(std::string_view bytes, int codePage, std::vector<int>* indices = nullptr);
+// Wide text to bytes in a code page ("?" for what it cannot hold).
+std::string WideToStrCP(std::u16string_view text, int codePage);
+
+// How many characters of text fit in width pixels; extent gets their width.
+int FitText(platform::Canvas& canvas, std::u16string_view text, int width, int& extent);
+platform::Size GetTextExtent(platform::Canvas& canvas, std::u16string_view text);
+// Word-wrapped text in a rectangle, the text alignment reset for the call.
+void WrapTextW(platform::Canvas& canvas, const platform::Rect& rect, std::u16string_view text);
+
+inline int IntMin(int a, int b) { return a < b ? a : b; }
+inline int IntMax(int a, int b) { return a > b ? a : b; }
+
+// ------------------------------------------------------- links to paths
+
+// A file link to a path: percent escapes decoded, the "file:" prefix
+// removed, "|" after a drive letter made ":". Separators stay "/".
+std::string UrlToDosPath(std::string_view url);
+// The same, trimmed; a path from the server root ("/x", not "//x" and not
+// a drive) gets serverRoot in front.
+std::string UrlToDosPathWithRoot(std::string_view url, std::string_view serverRoot);
+
+// ------------------------------------------------------------ TDib
+
+// A device-independent copy of a bitmap: the sizes its header and bits take
+// in the old bitmap layout (kept for the printing code that reads them) and
+// the pixels.
+class TDib {
+ public:
+  // "Out of Resources" (platform::EOutOfResources) when the copy cannot be made.
+  TDib(const platform::Bitmap& bitmap);
+  int InfoSize() const { return infoSize_; }
+  int64_t ImageSize() const { return imageSize_; }
+  int BitsPerPixel() const { return bits_; }
+  // Copies of 65,280 bytes or more used global memory on the old platform.
+  bool LargeBlock() const { return imageSize_ >= 65280; }
+  // A bitmap for the screen made from the copy.
+  platform::Bitmap CreateDIBmp() const;
+  const platform::Bitmap& Bits() const { return copy_; }
+
+ private:
+  platform::Bitmap copy_;
+  int bits_ = 24;
+  int infoSize_ = 40;
+  int64_t imageSize_ = 0;
+};
+
+}  // namespace htmlview
