@@ -3,6 +3,7 @@
 #include "editor/highlighter.h"
 #include "editor/inihighlighter.h"
 #include "editor/keycmds.h"
+#include "editor/textdrawer.h"
 
 namespace editor {
 
@@ -30,6 +31,8 @@ void InitEditorModule() {
 }
 
 void FinalizeEditorModule() {
+  // The last editor is gone by now; its font cache goes with the module.
+  FinalizeFontsInfoManager();
   UnregisterEditorCommandIdents();
   FinalizeHighlighterModule();
 }

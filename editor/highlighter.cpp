@@ -123,11 +123,12 @@ bool TEdHighlighterAttributes::SaveToIni(TEdIniFile& ini) {
 // ---------------------------------------------------------------------------
 // Highlighter
 
-TEdCustomHighlighter::TEdCustomHighlighter() : attrChangeHooks_(this) {
+TEdCustomHighlighter::TEdCustomHighlighter() : attrChangeHooks_(this), freeNotifies_(this) {
   wordBreakChars_ = CharSetOf("!\"'()*+,-./:;=?[\\]^{|}");
 }
 
 TEdCustomHighlighter::~TEdCustomHighlighter() {
+  freeNotifies_.Fire();
   while (!attributes_.empty()) attributes_.pop_back();
 }
 

@@ -158,6 +158,10 @@ class TEdCustomHighlighter : public TEdObject {
   void SetAttributesOnChange(const TEdNotify& handler);
   void HookAttrChangeEvent(const TEdNotifyEvent& handler);
   void UnhookAttrChangeEvent(const TEdNotifyEvent& handler);
+  // Called (sender: the highlighter) when the highlighter is destroyed, so
+  // that the editors showing it let go of it.
+  void HookFreeNotification(const TEdNotifyEvent& handler) { freeNotifies_.Add(handler); }
+  void UnhookFreeNotification(const TEdNotifyEvent& handler) { freeNotifies_.Remove(handler); }
 
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool value);
@@ -175,6 +179,7 @@ class TEdCustomHighlighter : public TEdObject {
   // Attributes sorted by name without regard to case.
   std::vector<std::unique_ptr<TEdHighlighterAttributes>> attributes_;
   TEdNotifyEventChain attrChangeHooks_;
+  TEdNotifyEventChain freeNotifies_;
   bool enabled_ = true;
   TEdCharSet wordBreakChars_;
   std::string defaultFilter_;

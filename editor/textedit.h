@@ -1,0 +1,458 @@
+#pragma once
+// The editor control: a custom-drawn window that shows the lines of its
+// line buffer in one fixed-pitch font, with a gutter on the left, colours
+// from an optional highlighter, a caret and a selection in one of three
+// modes. This header holds the control's state, coordinates, caret and
+// selection rules, how it follows its lines, the selected text and
+// scrolling; the sources are split by concern (textedit.cpp the core,
+// texteditsel.cpp the selected text and undo steps, texteditscroll.cpp the
+// view, texteditpaint.cpp the drawing).
+#include <QVariant>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "editor/edmiscclasses.h"
+#include "editor/edtypes.h"
+#include "editor/highlighter.h"
+#include "editor/keycmds.h"
+#include "editor/textdrawer.h"
+#include "editor/texteditstringlist.h"
+#include "editor/undolist.h"
+#include "platform/control.h"
+
+class QInputMethodEvent;
+class QWidget;
+
+namespace editor {
+
+// Options, stored as a 32-bit set with these bit numbers.
+enum TTextEditorOption : int {
+  eoAltSetsColumnMode = 0,
+  eoAutoIndent = 1,
+  eoAutoSizeMaxScrollWidth = 2,
+  eoDisableScrollArrows = 3,
+  eoDragDropEditing = 4,
+  eoDropFiles = 5,
+  eoEnhanceHomeKey = 6,
+  eoEnhanceEndKey = 7,
+  eoGroupUndo = 8,
+  eoHalfPageScroll = 9,
+  eoHideShowScrollbars = 10,
+  eoKeepCaretX = 11,
+  eoNoCaret = 12,
+  eoNoSelection = 13,
+  eoRightMouseMovesCursor = 14,
+  eoScrollByOneLess = 15,
+  eoScrollHintFollows = 16,
+  eoScrollPastEof = 17,
+  eoScrollPastEol = 18,
+  eoShowScrollHint = 19,
+  eoShowSpecialChars = 20,
+  eoSmartTabDelete = 21,
+  eoSmartTabs = 22,
+  eoSpecialLineDefaultFg = 23,
+  eoTabIndent = 24,
+  eoTabsToSpaces = 25,
+  eoTrimTrailingSpaces = 26,
+};
+using TTextEditorOptions = std::uint32_t;
+constexpr TTextEditorOptions OptionBit(TTextEditorOption o) { return TTextEditorOptions{1} << o; }
+constexpr TTextEditorOptions kDefaultTextEditorOptions = 0x026C0192;
+
+enum TEdStatusChange : unsigned {
+  scAll = 0x001,
+  scCaretX = 0x002,
+  scCaretY = 0x004,
+  scLeftChar = 0x008,
+  scTopLine = 0x010,
+  scInsertMode = 0x020,
+  scModified = 0x040,
+  scSelection = 0x080,
+  scReadOnly = 0x100,
+};
+using TEdStatusChanges = unsigned;
+
+enum class TTextEditCaretType { ctVerticalLine, ctHorizontalLine, ctHalfBlock, ctBlock };
+enum class TScrollHintFormat { shfTopLineOnly, shfTopToBottom };
+enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum class TScrollBarKind { sbHorizontal, sbVertical };
+enum class TBorderStyle { bsNone, bsSingle };
+enum class TTransientType { ttBefore, ttAfter };
+
+class TCustomTextEdit;
+using TTextEditNotifyEvent = std::function<void(TCustomTextEdit* sender)>;
+using TStatusChangeEvent = std::function<void(TCustomTextEdit* sender, TEdStatusChanges changes)>;
+using TScrollEvent = std::function<void(TCustomTextEdit* sender, TScrollBarKind kind)>;
+using TPaintEvent = std::function<void(TCustomTextEdit* sender, platform::Canvas& canvas)>;
+using TPaintTransientEvent =
+    std::function<void(TCustomTextEdit* sender, platform::Canvas& canvas, TTransientType type)>;
+using TSpecialLineColorsEvent =
+    std::function<void(TCustomTextEdit* sender, int line, bool& special, TColor& foreground, TColor& background)>;
+using TGutterGetTextEvent = std::function<void(TCustomTextEdit* sender, int line, std::u16string& text)>;
+using TGutterPaintEvent = std::function<void(TCustomTextEdit* sender, int line, int x, int y)>;
+
+class TCustomTextEdit : public platform::Control {
+ public:
+  explicit TCustomTextEdit(QWidget* parent = nullptr);
+  ~TCustomTextEdit() override;
+  TCustomTextEdit(const TCustomTextEdit&) = delete;
+  TCustomTextEdit& operator=(const TCustomTextEdit&) = delete;
+
+  // --- Text and lines.
+  TTextEditStringList& Lines() { return *lines_; }
+  const TTextEditStringList& Lines() const { return *lines_; }
+  void SetLines(const TTextEditStringList& value) { lines_->Assign(value); }
+  std::u16string Text() const { return lines_->GetTextStr(); }
+  void SetText(std::u16string_view value) { lines_->SetTextStr(value); }
+  std::u16string LineText() const;
+  void SetLineText(std::u16string_view value);
+  std::u16string SelText() const;
+  void SetSelText(std::u16string_view value);
+  std::string SelTextUtf8() const;
+  void SetSelTextUtf8(std::string_view value);
+  bool SelAvail() const;
+  void SelectAll();
+  void ClearSelection();
+  bool IsPointInSelection(const TBufferCoord& value) const;
+  // The primitive behind every replacement of the selection: deletes the
+  // selection by the active mode, inserts value by mode, and with
+  // addToUndoList records the pieces that only it knows (column pieces and
+  // the lines it adds).
+  void SetSelTextPrimitiveEx(TEdSelectionMode mode, std::u16string_view value, bool addToUndoList);
+  void SetSelTextPrimitive(std::u16string_view value) { SetSelTextPrimitiveEx(activeSelectionMode_, value, true); }
+
+  // --- Positions.
+  int CaretX() const { return caretX_; }
+  int CaretY() const { return caretY_; }
+  void SetCaretX(int value);
+  void SetCaretY(int value);
+  TBufferCoord CaretXY() const { return TBufferCoord{caretX_, caretY_}; }
+  void SetCaretXY(const TBufferCoord& value);
+  // Moves the caret and keeps the selection (what the commands use).
+  void InternalSetCaretXY(const TBufferCoord& value) { SetCaretXYEx(true, value); }
+  void InternalSetCaretX(int value) { InternalSetCaretXY(TBufferCoord{value, caretY_}); }
+  void InternalSetCaretY(int value) { InternalSetCaretXY(TBufferCoord{caretX_, value}); }
+  void SetCaretXYEx(bool ensureVisible, TBufferCoord value);
+  TDisplayCoord DisplayXY() const;
+  int DisplayX() const { return DisplayXY().Column; }
+  int DisplayY() const { return DisplayXY().Row; }
+  int LastCaretX() const { return lastCaretX_; }
+  // Ordered (smaller, larger) and as stored.
+  TBufferCoord BlockBegin() const;
+  TBufferCoord BlockEnd() const;
+  TBufferCoord StoredBlockBegin() const { return blockBegin_; }
+  TBufferCoord StoredBlockEnd() const { return blockEnd_; }
+  void SetBlockBegin(TBufferCoord value);
+  void SetBlockEnd(TBufferCoord value);
+  void SetCaretAndSelection(const TBufferCoord& caret, const TBufferCoord& blockBegin, const TBufferCoord& blockEnd);
+
+  TDisplayCoord BufferToDisplayPos(const TBufferCoord& p) const;
+  TBufferCoord DisplayToBufferPos(const TDisplayCoord& p) const;
+  int LineToRow(int line) const;
+  int RowToLine(int row) const;
+  int DisplayLineCount() const;
+  platform::Point RowColumnToPixels(const TDisplayCoord& p) const;
+  TDisplayCoord PixelsToRowColumn(int x, int y) const;
+  // While dragging a selection: the column rounded to the nearest boundary.
+  TDisplayCoord PixelsToNearestRowColumn(int x, int y) const;
+  int TextOffset() const { return textOffset_; }
+
+  // --- View (texteditscroll.cpp).
+  int TopLine() const { return topLine_; }
+  void SetTopLine(int value);
+  int LeftChar() const { return leftChar_; }
+  void SetLeftChar(int value);
+  int LinesInWindow() const { return linesInWindow_; }
+  int CharsInWindow() const { return charsInWindow_; }
+  int CharWidth() const { return charWidth_; }
+  int LineHeight() const { return textHeight_; }
+  void EnsureCursorPosVisible() { EnsureCursorPosVisibleEx(false); }
+  void EnsureCursorPosVisibleEx(bool forceToMiddle);
+  void UpdateScrollBars();
+  int MaxScrollWidth() const { return maxScrollWidth_; }
+  void SetMaxScrollWidth(int value);
+  TScrollStyle ScrollBars() const { return scrollBars_; }
+  void SetScrollBars(TScrollStyle value);
+  TColor ScrollHintColor() const { return scrollHintColor_; }
+  void SetScrollHintColor(TColor value) { scrollHintColor_ = value; }
+  TScrollHintFormat ScrollHintFormat() const { return scrollHintFormat_; }
+  void SetScrollHintFormat(TScrollHintFormat value) { scrollHintFormat_ = value; }
+  // The scroll hint's text and whether it shows (one window for all editors).
+  static QWidget* ScrollHintWindow();
+  static std::string ScrollHintText();
+  // The platform's scroll messages and wheel steps, also for tests.
+  void HandleHScroll(int code, int position);
+  void HandleVScroll(int code, int position);
+  bool HandleMouseWheel(platform::ShiftState shift, int delta);
+
+  // --- State.
+  TTextEditorOptions Options() const { return options_; }
+  void SetOptions(TTextEditorOptions value);
+  bool HasOption(TTextEditorOption o) const { return (options_ & OptionBit(o)) != 0; }
+  void SetOption(TTextEditorOption o, bool on) {
+    SetOptions(on ? (options_ | OptionBit(o)) : (options_ & ~OptionBit(o)));
+  }
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool value);
+  bool InsertMode() const { return insertMode_; }
+  void SetInsertMode(bool value);
+  bool Modified() const { return history_.Modified(); }
+  void SetModified(bool value) { history_.SetModified(value); }
+  TEdSelectionMode SelectionMode() const { return selectionMode_; }
+  void SetSelectionMode(TEdSelectionMode value);
+  TEdSelectionMode ActiveSelectionMode() const { return activeSelectionMode_; }
+  void SetActiveSelectionMode(TEdSelectionMode value);
+  bool HideSelection() const { return hideSelection_; }
+  void SetHideSelection(bool value);
+  TColor ActiveLineColor() const { return activeLineColor_; }
+  void SetActiveLineColor(TColor value);
+  int RightEdge() const { return rightEdge_; }
+  void SetRightEdge(int value);
+  TColor RightEdgeColor() const { return rightEdgeColor_; }
+  void SetRightEdgeColor(TColor value);
+  int ExtraLineSpacing() const { return extraLineSpacing_; }
+  void SetExtraLineSpacing(int value);
+  int TabWidth() const { return tabWidth_; }
+  void SetTabWidth(int value);
+  bool WantReturns() const { return wantReturns_; }
+  void SetWantReturns(bool value) {
+    wantReturns_ = value;
+    wantReturns = value;
+  }
+  bool WantTabs() const { return wantTabs_; }
+  void SetWantTabs(bool value) {
+    wantTabs_ = value;
+    wantTabs = value;
+  }
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle value) { borderStyle_ = value; }
+  TTextEditCaretType InsertCaret() const { return insertCaret_; }
+  void SetInsertCaret(TTextEditCaretType value);
+  TTextEditCaretType OverwriteCaret() const { return overwriteCaret_; }
+  void SetOverwriteCaret(TTextEditCaretType value);
+  TColor Color() const { return color_; }
+  void SetColor(TColor value);
+  bool WordWrap() const { return false; }
+
+  TTextEditKeyStrokes& Keystrokes() { return keystrokes_; }
+  void SetKeystrokes(const TTextEditKeyStrokes* value);
+  TEdGutter& Gutter() { return gutter_; }
+  void SetGutter(const TEdGutter& value) { gutter_.Assign(value); }
+  int GutterWidth() const { return gutterWidth_; }
+  TEdSelectedColor& SelectedColor() { return selectedColor_; }
+  void SetSelectedColor(const TEdSelectedColor& value) { selectedColor_.Assign(value); }
+  TEdBookMarkOpt& BookMarkOptions() { return bookMarkOptions_; }
+  void SetBookMarkOptions(const TEdBookMarkOpt& value) { bookMarkOptions_.Assign(value); }
+  TEdGlyph& WordWrapGlyph() { return wordWrapGlyph_; }
+  void SetWordWrapGlyph(const TEdGlyph& value) { wordWrapGlyph_.Assign(value); }
+
+  TEdCustomHighlighter* Highlighter() const { return highlighter_; }
+  // The editor does not own the highlighter; it lets go of one that is destroyed.
+  void SetHighlighter(TEdCustomHighlighter* value);
+
+  // A font of fixed pitch; a proportional one is replaced by a fixed-pitch
+  // font of the same name, size and style.
+  const platform::Font& Font() const { return font_; }
+  void SetFont(const platform::Font& value);
+  TTextDrawer& TextDrawer() { return *textDrawer_; }
+
+  // --- Undo and redo.
+  void Undo() { history_.Undo(); }
+  void Redo() { history_.Redo(); }
+  bool CanUndo() const { return history_.CanUndo(); }
+  bool CanRedo() const { return history_.CanRedo(); }
+  void ClearUndo() { history_.ClearUndo(); }
+  void BeginUndoBlock() { history_.BeginUndoBlock(); }
+  void EndUndoBlock() { history_.EndUndoBlock(); }
+  void LockUndo() { history_.LockUndo(); }
+  void UnlockUndo() { history_.UnlockUndo(); }
+  int MaxUndo() const { return history_.MaxUndo(); }
+  void SetMaxUndo(int value) { history_.SetMaxUndo(value); }
+  TTextEditUndoList& UndoList() { return history_.UndoList(); }
+  TTextEditUndoList& RedoList() { return history_.RedoList(); }
+
+  // --- Paint lock and status.
+  void BeginUpdate() { IncPaintLock(); }
+  void EndUpdate() { DecPaintLock(); }
+  int PaintLock() const { return paintLock_; }
+  TEdStatusChanges PendingStatusChanges() const { return statusChanges_; }
+
+  // --- Repainting (collected while the line buffer changes).
+  void InvalidateLines(int firstLine, int lastLine);
+  void InvalidateLine(int line);
+  void InvalidateGutterLines(int firstLine, int lastLine);
+  void InvalidateGutter();
+  void InvalidateSelection();
+  void InvalidateAll() { Invalidate(); }
+
+  // Commands (the command set is carried out by ExecuteCommand, texteditcmds.cpp).
+  virtual void ExecuteCommand(TTextEditorCommand command, char16_t aChar, void* data);
+  // ecLineBreak (moveCaret) and ecInsertLine: splits the caret line, one undo block.
+  void DoLineBreak(bool moveCaret);
+
+  // --- Events.
+  TTextEditNotifyEvent OnChange;
+  TStatusChangeEvent OnStatusChange;
+  TScrollEvent OnScroll;
+  TPaintEvent OnPaint;
+  TPaintTransientEvent OnPaintTransient;
+  TSpecialLineColorsEvent OnSpecialLineColors;
+  TGutterGetTextEvent OnGutterGetText;
+  TGutterPaintEvent OnGutterPaint;
+
+  // The handlers, public so that tests can call them directly.
+  void Paint(platform::Canvas& canvas, const platform::Rect& clip) override;
+  void Resized() override;
+  void FocusIn(Qt::FocusReason reason) override;
+  void FocusOut(Qt::FocusReason reason) override;
+  bool MouseWheel(platform::ShiftState shift, int delta, int x, int y) override;
+  void Scroll(Qt::Orientation bar, int code, int position) override;
+
+  // Input method: a finished composition becomes one ecImeStr command.
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+
+  // Painting's halves (texteditpaint.cpp).
+  void PaintGutter(platform::Canvas& canvas, const platform::Rect& clip, int firstRow, int lastRow);
+  void PaintTextLines(platform::Canvas& canvas, const platform::Rect& clip, int firstRow, int lastRow, int firstCol,
+                      int lastCol);
+
+  // Shared rules of the commands (texteditsel.cpp).
+  // Stores a line, without trailing blanks under eoTrimTrailingSpaces.
+  void ProperSetLine(int index, std::u16string_view text);
+  // Leading blanks of a text (0 without eoAutoIndent).
+  int LeftSpaces(std::u16string_view line, bool wantTabs = false) const;
+  // An indent of n columns: tabs and spaces, or spaces only.
+  std::u16string GetLeftSpacing(int charCount, bool wantTabs) const;
+
+ protected:
+  void IncPaintLock() { ++paintLock_; }
+  void DecPaintLock();
+  void StatusChanged(TEdStatusChanges changes);
+  void DoOnStatusChange(TEdStatusChanges changes);
+  void UpdateCaret();
+  void InitializeCaret();
+  void HideEditorCaret();
+  void RecalcCharExtent();
+  void SizeOrFontChanged(bool fontChanged);
+  void FontChanged();
+  void GutterChanged(TEdObject* sender);
+  void HighlighterAttrChanged(TEdObject* sender);
+  void HighlighterFreed(TEdObject* sender);
+  int ScanFrom(int index);
+  void RescanAll();
+  // Undo and redo of one record.
+  void UndoItem(const TTextEditUndoItem& item);
+  void RedoItem(const TTextEditUndoItem& item);
+  void ScrollHintShow(bool show);
+
+ private:
+  // Line buffer callbacks.
+  void LinesChanging();
+  void LinesChanged();
+  void ListCleared();
+  void ListDeleted(int index, int count);
+  void ListInserted(int index, int count);
+  void ListPut(int index, int count);
+  void InvalidateClientRect(const platform::Rect& r);
+  void ClampCaretForMaxScroll(TBufferCoord& p) const;
+  bool HandleAllocated() const { return true; }
+  void UpdateScrollBarsNow();
+  int MaxLeftChar() const;
+  int MaxTopLine() const;
+  void PositionScrollBars();
+  void SelTextInsertNormal(std::u16string_view value);
+  void SelTextInsertColumn(std::u16string_view value, bool addToUndoList);
+  void SelTextInsertLine(std::u16string_view value);
+  void SelTextDelete(TBufferCoord& begin, TBufferCoord& end);
+  TColor EditorBackground(int line) const;
+
+  // Selection and caret.
+  TBufferCoord blockBegin_{1, 1};
+  TBufferCoord blockEnd_{1, 1};
+  int caretX_ = 1;
+  int caretY_ = 1;
+  int lastCaretX_ = 1;
+  int charsInWindow_ = 0;
+  int charWidth_ = 0;
+  bool insertMode_ = true;
+  std::unique_ptr<TTextEditStringList> lines_;
+  TEdUndoHistory history_;
+  int linesInWindow_ = 0;
+  int leftChar_ = 1;
+  int maxScrollWidth_ = 1024;
+  int paintLock_ = 0;
+  bool readOnly_ = false;
+  int rightEdge_ = 80;
+  TColor rightEdgeColor_ = clSilver;
+  TColor scrollHintColor_ = clInfoBk;
+  TScrollHintFormat scrollHintFormat_ = TScrollHintFormat::shfTopLineOnly;
+  TScrollStyle scrollBars_ = TScrollStyle::ssBoth;
+  int textHeight_ = 0;
+  int textOffset_ = 0;
+  int topLine_ = 1;
+  TEdCustomHighlighter* highlighter_ = nullptr;
+  TEdSelectedColor selectedColor_;
+  TColor activeLineColor_ = clNone;
+  TEdBookMarkOpt bookMarkOptions_;
+  TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
+  bool hideSelection_ = false;
+  int mouseWheelAccumulator_ = 0;
+  TTextEditCaretType overwriteCaret_ = TTextEditCaretType::ctBlock;
+  TTextEditCaretType insertCaret_ = TTextEditCaretType::ctVerticalLine;
+  platform::Point caretOffset_;
+  TTextEditKeyStrokes keystrokes_;
+  int extraLineSpacing_ = 0;
+  TEdSelectionMode selectionMode_ = TEdSelectionMode::smNormal;
+  TEdSelectionMode activeSelectionMode_ = TEdSelectionMode::smNormal;
+  bool wantReturns_ = true;
+  bool wantTabs_ = false;
+  TEdGlyph wordWrapGlyph_;
+  TEdGutter gutter_;
+  int tabWidth_ = 8;
+  std::unique_ptr<TTextDrawer> textDrawer_;
+  platform::Rect invalidateRect_;
+  // State flags.
+  bool caretChanged_ = false;
+  bool scrollBarsChanged_ = false;
+  bool linesChanging_ = false;
+  bool caretShown_ = false;
+  TTextEditorOptions options_ = kDefaultTextEditorOptions;
+  TEdStatusChanges statusChanges_ = 0;
+  int gutterWidth_ = 30;
+  bool showSpecialChars_ = false;
+  bool isScrolling_ = false;
+  bool destroying_ = false;
+  TColor color_ = clWindow;
+  platform::Font font_;
+};
+
+// Calls Begin now and End when the scope closes, also when an exception
+// leaves it: paint locks, line-buffer updates and undo blocks.
+template <typename T, void (T::*Begin)(), void (T::*End)()>
+class TScopedBracket {
+ public:
+  explicit TScopedBracket(T& object) : object_(object) { (object_.*Begin)(); }
+  ~TScopedBracket() { (object_.*End)(); }
+  TScopedBracket(const TScopedBracket&) = delete;
+  TScopedBracket& operator=(const TScopedBracket&) = delete;
+
+ private:
+  T& object_;
+};
+using TPaintLockScope = TScopedBracket<TCustomTextEdit, &TCustomTextEdit::BeginUpdate, &TCustomTextEdit::EndUpdate>;
+using TUndoBlockScope =
+    TScopedBracket<TCustomTextEdit, &TCustomTextEdit::BeginUndoBlock, &TCustomTextEdit::EndUndoBlock>;
+using TLinesUpdateScope =
+    TScopedBracket<TTextEditStringList, &TTextEditStringList::BeginUpdate, &TTextEditStringList::EndUpdate>;
+
+// The control with its properties published; the same class in this system.
+class TTextEdit : public TCustomTextEdit {
+ public:
+  using TCustomTextEdit::TCustomTextEdit;
+};
+
+}  // namespace editor

@@ -1,0 +1,507 @@
+// The selected text: reading it in each selection mode, replacing it (the
+// one primitive behind typing over a selection, cutting, pasting, dropping
+// and the undo steps), and undoing and redoing one change record.
+#include <algorithm>
+
+#include "editor/edmiscprocs.h"
+#include "editor/textedit.h"
+
+namespace editor {
+
+namespace {
+
+constexpr std::u16string_view kCrLf = u"\r\n";
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+std::u16string TrimRight(std::u16string_view s) {
+  size_t n = s.size();
+  while (n > 0 && IsBlank(s[n - 1])) --n;
+  return std::u16string(s.substr(0, n));
+}
+
+// Characters from 1-based index, at most count, as the string routines cut.
+std::u16string_view Copy(std::u16string_view s, int index, int count) {
+  if (index < 1) index = 1;
+  if (count <= 0 || index > static_cast<int>(s.size())) return {};
+  return s.substr(static_cast<size_t>(index - 1), static_cast<size_t>(count));
+}
+
+// Index of the first break (CR or LF) at or after pos; npos when none.
+size_t NextBreak(std::u16string_view s, size_t pos) {
+  while (pos < s.size() && s[pos] != u'\r' && s[pos] != u'\n') ++pos;
+  return pos < s.size() ? pos : std::u16string_view::npos;
+}
+
+// Past one break: CR LF, CR or LF.
+size_t SkipBreak(std::u16string_view s, size_t pos) {
+  if (pos < s.size() && s[pos] == u'\r') ++pos;
+  if (pos < s.size() && s[pos] == u'\n') ++pos;
+  return pos;
+}
+
+// Pieces between breaks (CR LF, CR or LF); one more piece than breaks.
+std::vector<std::u16string_view> SplitPieces(std::u16string_view s) {
+  std::vector<std::u16string_view> pieces;
+  size_t pos = 0;
+  for (;;) {
+    const size_t br = NextBreak(s, pos);
+    if (br == std::u16string_view::npos) {
+      pieces.push_back(s.substr(pos));
+      return pieces;
+    }
+    pieces.push_back(s.substr(pos, br - pos));
+    pos = SkipBreak(s, br);
+  }
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ shared rules
+
+void TCustomTextEdit::ProperSetLine(int index, std::u16string_view text) {
+  if (HasOption(eoTrimTrailingSpaces))
+    lines_->Put(index, TrimRight(text));
+  else
+    lines_->Put(index, text);
+}
+
+int TCustomTextEdit::LeftSpaces(std::u16string_view line, bool wantTabs) const {
+  if (!HasOption(eoAutoIndent)) return 0;
+  int count = 0;
+  for (char16_t c : line) {
+    if (c < 1 || c > 32) break;
+    if (c == u'\t' && wantTabs)
+      count += tabWidth_;
+    else
+      ++count;
+  }
+  return count;
+}
+
+std::u16string TCustomTextEdit::GetLeftSpacing(int charCount, bool wantTabs) const {
+  if (charCount <= 0) return {};
+  if (wantTabs && !HasOption(eoTabsToSpaces) && charCount >= tabWidth_)
+    return std::u16string(static_cast<size_t>(charCount / tabWidth_), u'\t') +
+           std::u16string(static_cast<size_t>(charCount % tabWidth_), u' ');
+  return std::u16string(static_cast<size_t>(charCount), u' ');
+}
+
+// ------------------------------------------------------------ reading
+
+std::u16string TCustomTextEdit::SelText() const {
+  if (!SelAvail()) return {};
+  const TBufferCoord b = BlockBegin();
+  const TBufferCoord e = BlockEnd();
+  std::u16string out;
+  switch (activeSelectionMode_) {
+    case TEdSelectionMode::smNormal: {
+      const std::u16string& first = lines_->Get(b.Line - 1);
+      if (b.Line == e.Line) return std::u16string(Copy(first, b.Char, e.Char - b.Char));
+      out += Copy(first, b.Char, static_cast<int>(first.size()));
+      for (int line = b.Line + 1; line < e.Line; ++line) {
+        out += kCrLf;
+        out += lines_->Get(line - 1);
+      }
+      out += kCrLf;
+      out += Copy(lines_->Get(e.Line - 1), 1, e.Char - 1);
+      return out;
+    }
+    case TEdSelectionMode::smLine: {
+      for (int line = b.Line; line <= e.Line; ++line) {
+        out += lines_->Get(line - 1);
+        if (line < e.Line || e.Line < lines_->Count()) out += kCrLf;
+      }
+      return out;
+    }
+    case TEdSelectionMode::smColumn: {
+      int colFrom = BufferToDisplayPos(b).Column;
+      int colTo = BufferToDisplayPos(e).Column;
+      if (colFrom > colTo) SwapInt(colFrom, colTo);
+      const int width = colTo - colFrom;
+      for (int line = b.Line; line <= e.Line; ++line) {
+        const int left = DisplayToBufferPos(TDisplayCoord{colFrom, line}).Char;
+        const int right = DisplayToBufferPos(TDisplayCoord{colTo, line}).Char;
+        std::u16string piece(Copy(lines_->Get(line - 1), left, right - left));
+        if (!HasOption(eoTrimTrailingSpaces) && static_cast<int>(piece.size()) < width)
+          piece.append(static_cast<size_t>(width) - piece.size(), u' ');
+        out += piece;
+        if (line < e.Line) out += kCrLf;
+      }
+      return out;
+    }
+  }
+  return out;
+}
+
+// ------------------------------------------------------------ replacing
+
+void TCustomTextEdit::SetSelText(std::u16string_view value) {
+  TUndoBlockScope block(*this);
+  if (SelAvail())
+    UndoList().AddChange(TUndoReason::urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+  else
+    activeSelectionMode_ = selectionMode_;
+  const TBufferCoord start = BlockBegin();
+  const TBufferCoord end = BlockEnd();
+  blockBegin_ = start;
+  blockEnd_ = end;
+  const TEdSelectionMode mode = activeSelectionMode_;
+  SetSelTextPrimitiveEx(mode, value, true);
+  if (!value.empty() && mode != TEdSelectionMode::smColumn) {
+    // A line-mode insertion is taken back as the plain text it put in from
+    // the start of the first line: undoing it in line mode would also take
+    // the line that followed the inserted ones.
+    if (mode == TEdSelectionMode::smLine)
+      UndoList().AddChange(TUndoReason::urInsert, TBufferCoord{1, start.Line}, BlockEnd(), u"",
+                           TEdSelectionMode::smNormal);
+    else
+      UndoList().AddChange(TUndoReason::urInsert, start, BlockEnd(), u"", mode);
+  }
+}
+
+void TCustomTextEdit::SelTextDelete(TBufferCoord& b, TBufferCoord& e) {
+  switch (activeSelectionMode_) {
+    case TEdSelectionMode::smNormal: {
+      if (lines_->Count() == 0) break;
+      const std::u16string& first = lines_->Get(b.Line - 1);
+      const std::u16string& last = lines_->Get(e.Line - 1);
+      std::u16string joined(Copy(first, 1, b.Char - 1));
+      if (e.Char <= static_cast<int>(last.size()))
+        joined += std::u16string_view(last).substr(static_cast<size_t>(e.Char - 1));
+      if (HasOption(eoTrimTrailingSpaces) && HasOption(eoScrollPastEol))
+        lines_->Put(b.Line - 1, TrimRight(joined));
+      else
+        lines_->Put(b.Line - 1, joined);
+      lines_->DeleteLines(b.Line, e.Line - b.Line);
+      InternalSetCaretXY(b);
+      break;
+    }
+    case TEdSelectionMode::smColumn: {
+      if (b.Char > e.Char) SwapInt(b.Char, e.Char);
+      for (int line = b.Line; line <= e.Line && line <= lines_->Count(); ++line) {
+        std::u16string s = lines_->Get(line - 1);
+        const int len = static_cast<int>(s.size());
+        if (b.Char <= len)
+          s.erase(static_cast<size_t>(b.Char - 1), static_cast<size_t>(std::min(e.Char, len + 1) - b.Char));
+        ProperSetLine(line - 1, s);
+      }
+      InternalSetCaretXY(TBufferCoord{b.Char, e.Line});
+      break;
+    }
+    case TEdSelectionMode::smLine: {
+      if (e.Line >= lines_->Count()) {
+        lines_->Put(e.Line - 1, u"");
+        lines_->DeleteLines(b.Line - 1, e.Line - b.Line);
+      } else {
+        lines_->DeleteLines(b.Line - 1, e.Line - b.Line + 1);
+      }
+      InternalSetCaretXY(TBufferCoord{1, b.Line});
+      break;
+    }
+  }
+}
+
+void TCustomTextEdit::SelTextInsertNormal(std::u16string_view value) {
+  const std::u16string line = LineText();
+  const int caretX = caretX_;
+  std::u16string left(Copy(line, 1, caretX - 1));
+  if (static_cast<int>(left.size()) < caretX - 1) left.append(static_cast<size_t>(caretX - 1) - left.size(), u' ');
+  const std::u16string right(Copy(line, caretX, static_cast<int>(line.size())));
+  const bool trim = HasOption(eoTrimTrailingSpaces);
+
+  const std::vector<std::u16string_view> pieces = SplitPieces(value);
+  int lineIndex = caretY_ - 1;
+  if (lines_->Count() == 0) lines_->Add(u"");
+  std::u16string lastText;  // the last line as built, before trimming
+  if (pieces.size() == 1) {
+    lastText = left + std::u16string(value) + right;
+    ProperSetLine(lineIndex, lastText);
+  } else {
+    ProperSetLine(lineIndex, left + std::u16string(pieces.front()));
+    lines_->InsertLines(lineIndex + 1, static_cast<int>(pieces.size()) - 1);
+    for (size_t i = 1; i + 1 < pieces.size(); ++i) ProperSetLine(++lineIndex, pieces[i]);
+    lastText = std::u16string(pieces.back()) + right;
+    ProperSetLine(++lineIndex, lastText);
+  }
+  int newX;
+  if (!trim) {
+    newX = static_cast<int>(lastText.size()) + 1 - static_cast<int>(right.size());
+  } else if (right.empty()) {
+    newX = static_cast<int>(lastText.size()) + 1;
+  } else {
+    newX = static_cast<int>(TrimRight(lastText).size()) + 1 - static_cast<int>(TrimRight(right).size());
+  }
+  InternalSetCaretXY(TBufferCoord{newX, lineIndex + 1});
+}
+
+void TCustomTextEdit::SelTextInsertColumn(std::u16string_view value, bool addToUndoList) {
+  const int insertPos = caretX_;
+  int y = caretY_;
+  const std::vector<std::u16string_view> pieces = SplitPieces(value);
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    const std::u16string_view piece = pieces[i];
+    if (y > lines_->Count()) {
+      // Below the last line: a new line, reaching the column with spaces.
+      if (addToUndoList && y > 1) {
+        const TBufferCoord at{static_cast<int>(lines_->Get(y - 2).size()) + 1, y - 1};
+        UndoList().AddChange(TUndoReason::urLineBreak, at, at, u"", TEdSelectionMode::smNormal);
+      }
+      lines_->Add(std::u16string(static_cast<size_t>(insertPos - 1), u' '));
+    }
+    std::u16string s = lines_->Get(y - 1);
+    const int len = static_cast<int>(s.size());
+    if (len < insertPos - 1) {
+      s.append(static_cast<size_t>(insertPos - 1 - len), u' ');
+      s += piece;
+    } else {
+      s.insert(static_cast<size_t>(insertPos - 1), piece);
+    }
+    lines_->Put(y - 1, s);
+    if (addToUndoList)
+      UndoList().AddChange(TUndoReason::urPaste, TBufferCoord{insertPos, y},
+                           TBufferCoord{insertPos + static_cast<int>(piece.size()), y}, u"", activeSelectionMode_);
+    if (i + 1 < pieces.size()) ++y;
+  }
+  InternalSetCaretXY(TBufferCoord{insertPos + static_cast<int>(pieces.back().size()), y});
+}
+
+void TCustomTextEdit::SelTextInsertLine(std::u16string_view value) {
+  const std::vector<std::u16string_view> pieces = SplitPieces(value);
+  int y = caretY_;
+  for (size_t i = 0; i + 1 < pieces.size(); ++i) {
+    if (y > lines_->Count())
+      lines_->Add(pieces[i]);
+    else
+      lines_->Insert(y - 1, pieces[i]);
+    ++y;
+  }
+  const std::u16string_view last = pieces.back();
+  if (y > lines_->Count()) {
+    lines_->Add(last);
+  } else {
+    lines_->Put(y - 1, std::u16string(last) + lines_->Get(y - 1));
+  }
+  if (HasOption(eoTrimTrailingSpaces)) lines_->Put(y - 1, TrimRight(lines_->Get(y - 1)));
+  InternalSetCaretXY(TBufferCoord{static_cast<int>(last.size()) + 1, y});
+}
+
+void TCustomTextEdit::SetSelTextPrimitiveEx(TEdSelectionMode mode, std::u16string_view value, bool addToUndoList) {
+  TPaintLockScope lock(*this);
+  TLinesUpdateScope update(*lines_);
+  TBufferCoord b = BlockBegin();
+  TBufferCoord e = BlockEnd();
+  if (SelAvail()) {
+    SelTextDelete(b, e);
+    InternalSetCaretXY(b);
+  }
+  if (!value.empty()) {
+    switch (mode) {
+      case TEdSelectionMode::smNormal: SelTextInsertNormal(value); break;
+      case TEdSelectionMode::smColumn: SelTextInsertColumn(value, addToUndoList); break;
+      case TEdSelectionMode::smLine: SelTextInsertLine(value); break;
+    }
+    // Refresh the remembered display column at the final position.
+    InternalSetCaretXY(CaretXY());
+  }
+  if (caretY_ < 1) InternalSetCaretY(1);
+}
+
+// ------------------------------------------------------------ undo and redo
+
+namespace {
+
+// eoScrollPastEol is on while a record is taken back, so that positions
+// beyond a line's end are kept.
+class ScrollPastEolScope {
+ public:
+  explicit ScrollPastEolScope(TCustomTextEdit& editor) : editor_(editor), was_(editor.HasOption(eoScrollPastEol)) {
+    if (!was_) editor_.SetOption(eoScrollPastEol, true);
+  }
+  ~ScrollPastEolScope() {
+    if (!was_) editor_.SetOption(eoScrollPastEol, false);
+  }
+  ScrollPastEolScope(const ScrollPastEolScope&) = delete;
+  ScrollPastEolScope& operator=(const ScrollPastEolScope&) = delete;
+
+ private:
+  TCustomTextEdit& editor_;
+  bool was_;
+};
+
+bool IsDeleteReason(TUndoReason r) {
+  return r == TUndoReason::urDelete || r == TUndoReason::urDeleteAfterCaret || r == TUndoReason::urQuietDelete ||
+         r == TUndoReason::urQuietDeleteAfterCaret;
+}
+
+}  // namespace
+
+void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
+  TPaintLockScope lock(*this);
+  ScrollPastEolScope pastEol(*this);
+  activeSelectionMode_ = item.ChangeSelMode;
+  const TUndoReason reason = item.ChangeReason;
+  const TBufferCoord start = item.ChangeStartPos;
+  const TBufferCoord end = item.ChangeEndPos;
+  switch (reason) {
+    case TUndoReason::urInsert:
+    case TUndoReason::urPaste:
+    case TUndoReason::urDropInsert: {
+      SetCaretAndSelection(start, start, end);
+      const std::u16string removed = SelText();
+      SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, false);
+      RedoList().AddChange(reason, start, end, removed, item.ChangeSelMode);
+      InternalSetCaretXY(start);
+      break;
+    }
+    case TUndoReason::urDelete:
+    case TUndoReason::urDeleteAfterCaret:
+    case TUndoReason::urQuietDelete:
+    case TUndoReason::urQuietDeleteAfterCaret: {
+      TBufferCoord p;
+      if (item.ChangeSelMode == TEdSelectionMode::smColumn)
+        p = TBufferCoord{std::min(start.Char, end.Char), std::min(start.Line, end.Line)};
+      else
+        p = MinPoint(start, end);
+      const bool afterCaret =
+          reason == TUndoReason::urDeleteAfterCaret || reason == TUndoReason::urQuietDeleteAfterCaret;
+      if (afterCaret && lines_->Count() < p.Line) {
+        InternalSetCaretXY(TBufferCoord{1, lines_->Count()});
+        lines_->Add(u"");
+      }
+      SetCaretXY(p);
+      // Collapsing the selection went back to SelectionMode; the record's mode holds.
+      activeSelectionMode_ = item.ChangeSelMode;
+      SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, false);
+      const TBufferCoord q = afterCaret ? start : end;
+      if (reason == TUndoReason::urQuietDelete || reason == TUndoReason::urQuietDeleteAfterCaret)
+        InternalSetCaretXY(q);
+      else
+        SetCaretAndSelection(q, start, end);
+      RedoList().AddChange(reason, start, end, u"", item.ChangeSelMode);
+      EnsureCursorPosVisible();
+      break;
+    }
+    case TUndoReason::urLineBreak: {
+      InternalSetCaretXY(start);
+      RedoList().AddChange(reason, start, end, u"", item.ChangeSelMode);
+      // The caret line never lies above line 1 here: the buffer always has
+      // the line the break was made in.
+      std::u16string text = LineText();
+      const bool leadingBlanks = !item.ChangeStr.empty() && IsBlank(item.ChangeStr.front());
+      if (static_cast<int>(text.size()) < caretX_ - 1 && !leadingBlanks)
+        text.append(static_cast<size_t>(caretX_ - 1) - text.size(), u' ');
+      TLinesUpdateScope update(*lines_);
+      lines_->Put(caretY_ - 1, text + item.ChangeStr);
+      if (end.Line < lines_->Count()) lines_->Delete(end.Line);
+      break;
+    }
+    case TUndoReason::urIndent:
+      RedoList().AddChange(reason, start, end, item.ChangeStr, item.ChangeSelMode);
+      SetCaretAndSelection(end, start, end);
+      break;
+    case TUndoReason::urUnindent: {
+      RedoList().AddChange(reason, start, end, item.ChangeStr, item.ChangeSelMode);
+      const int at = item.ChangeSelMode == TEdSelectionMode::smColumn ? std::min(start.Char, end.Char) : 1;
+      const std::vector<std::u16string_view> pieces = SplitPieces(item.ChangeStr);
+      {
+        TLinesUpdateScope update(*lines_);
+        int line = start.Line;
+        for (const auto piece : pieces) {
+          if (line > end.Line || line > lines_->Count()) break;
+          std::u16string s = lines_->Get(line - 1);
+          const size_t pos = std::min(static_cast<size_t>(at - 1), s.size());
+          s.insert(pos, piece);
+          lines_->Put(line - 1, s);
+          ++line;
+        }
+      }
+      SetCaretAndSelection(start, start, end);
+      break;
+    }
+    case TUndoReason::urCaret:
+      RedoList().AddChange(reason, CaretXY(), CaretXY(), u"", activeSelectionMode_);
+      InternalSetCaretXY(start);
+      break;
+    case TUndoReason::urSelection:
+      RedoList().AddChange(reason, blockBegin_, blockEnd_, u"", activeSelectionMode_);
+      SetCaretAndSelection(CaretXY(), start, end);
+      break;
+    case TUndoReason::urFillSpaces: {
+      SetCaretAndSelection(start, start, end);
+      const std::u16string removed = SelText();
+      RedoList().AddChange(reason, start, end, removed, item.ChangeSelMode);
+      SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, true);
+      InternalSetCaretXY(start);
+      break;
+    }
+    default: break;
+  }
+}
+
+void TCustomTextEdit::RedoItem(const TTextEditUndoItem& item) {
+  TPaintLockScope lock(*this);
+  ScrollPastEolScope pastEol(*this);
+  activeSelectionMode_ = item.ChangeSelMode;
+  const TUndoReason reason = item.ChangeReason;
+  const TBufferCoord start = item.ChangeStartPos;
+  const TBufferCoord end = item.ChangeEndPos;
+  if (reason == TUndoReason::urInsert || reason == TUndoReason::urPaste || reason == TUndoReason::urDropInsert) {
+    SetCaretAndSelection(start, start, start);
+    SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, false);
+    InternalSetCaretXY(end);
+    UndoList().AddChange(reason, start, end, SelText(), item.ChangeSelMode);
+    if (reason == TUndoReason::urDropInsert) SetCaretAndSelection(start, start, end);
+  } else if (IsDeleteReason(reason)) {
+    SetCaretAndSelection(start, start, end);
+    const std::u16string removed = SelText();
+    UndoList().AddChange(reason, start, end, removed, item.ChangeSelMode);
+    SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, false);
+    InternalSetCaretXY(start);
+  } else if (reason == TUndoReason::urLineBreak) {
+    SetCaretAndSelection(start, start, start);
+    ExecuteCommand(ecLineBreak, 0, nullptr);
+  } else if (reason == TUndoReason::urIndent) {
+    UndoList().AddChange(reason, start, end, item.ChangeStr, item.ChangeSelMode);
+    SetCaretAndSelection(end, start, end);
+  } else if (reason == TUndoReason::urUnindent) {
+    UndoList().AddChange(reason, start, end, item.ChangeStr, item.ChangeSelMode);
+    const int at = item.ChangeSelMode == TEdSelectionMode::smColumn ? std::min(start.Char, end.Char) : 1;
+    const std::vector<std::u16string_view> pieces = SplitPieces(item.ChangeStr);
+    int removedLast = 0;
+    {
+      TLinesUpdateScope update(*lines_);
+      int line = start.Line;
+      for (const auto piece : pieces) {
+        if (line > lines_->Count()) break;
+        std::u16string s = lines_->Get(line - 1);
+        const size_t pos = std::min(static_cast<size_t>(at - 1), s.size());
+        const size_t n = std::min(piece.size(), s.size() - pos);
+        s.erase(pos, n);
+        lines_->Put(line - 1, s);
+        removedLast = static_cast<int>(n);
+        ++line;
+      }
+    }
+    if (item.ChangeSelMode == TEdSelectionMode::smColumn)
+      SetCaretAndSelection(start, start, end);
+    else {
+      const TBufferCoord from{start.Char - tabWidth_, start.Line};
+      SetCaretAndSelection(from, from, TBufferCoord{end.Char - removedLast, end.Line});
+    }
+  } else if (reason == TUndoReason::urCaret) {
+    UndoList().AddChange(reason, CaretXY(), CaretXY(), u"", activeSelectionMode_);
+    InternalSetCaretXY(start);
+  } else if (reason == TUndoReason::urSelection) {
+    UndoList().AddChange(reason, blockBegin_, blockEnd_, u"", activeSelectionMode_);
+    SetCaretAndSelection(CaretXY(), start, end);
+  } else if (reason == TUndoReason::urFillSpaces) {
+    SetCaretAndSelection(start, start, end);
+    const std::u16string removed = SelText();
+    UndoList().AddChange(reason, start, end, removed, item.ChangeSelMode);
+    SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, true);
+    InternalSetCaretXY(start);
+  }
+}
+
+}  // namespace editor
