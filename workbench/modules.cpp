@@ -8,6 +8,7 @@
 #include "editor/editormodule.h"
 #include "htmlview/viewermodule.h"
 #include "numerics/numerics.h"
+#include "workbench/smtpcontrol.h"
 
 namespace workbench {
 
@@ -33,6 +34,8 @@ const std::vector<Module>& Modules() {
       {"editor", editor::InitEditorModule, editor::FinalizeEditorModule},
       // PNG picture format, the vocabulary's entity and colour-name lists.
       {"viewer", htmlview::InitViewerModule, htmlview::DoneViewerModule},
+      // The SMTP message builder of the e-mail dialog.
+      {"mail", workbench::InitSMTPControl, workbench::DoneSMTPControl},
       // Machine constants, random seed, default regression model and solver: last.
       {"numerics", numerics::InitNumerics, nullptr},
   };

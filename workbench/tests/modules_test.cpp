@@ -12,7 +12,7 @@ TEST(Modules, StartInOrderAndCleanUp) {
   std::vector<std::string> started = workbench::StartedModules();
   ASSERT_FALSE(started.empty());
   EXPECT_EQ(started, (std::vector<std::string>{"environment", "refrigerant library",
-                                                "compressor", "editor", "viewer", "numerics"}));
+                                                "compressor", "editor", "viewer", "mail", "numerics"}));
   EXPECT_TRUE(platform::DirectoryExists(core::DataDir()));
   workbench::CleanupModules();
   EXPECT_TRUE(workbench::StartedModules().empty());
