@@ -40,7 +40,8 @@
 //     file untouched and the call returns false. A write that changes nothing
 //     does not touch the file. A missing file is created by the first write
 //     (the folder must exist); deletions in a missing file do nothing and
-//     succeed.
+//     succeed. A file that is there but cannot be read is not written: any
+//     write or deletion in it returns false (it reads as empty).
 // 13. Everything but the changed lines is kept byte for byte, in the file's
 //     encoding (UTF-8 when valid, Windows-1252 otherwise); a Windows-1252 file
 //     that must now hold a character the code page lacks becomes UTF-8.
@@ -48,9 +49,19 @@
 //     many keys lists them all.
 #include "platform/profile.h"
 
-#include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <list>
+#include <memory>
 #include <mutex>
+#include <string_view>
+#include <unordered_map>
 
 #include "platform/sysutils.h"
 #include "platform/textfile.h"
@@ -59,243 +70,444 @@ namespace platform {
 
 namespace {
 
-namespace fs = std::filesystem;
+enum class LineKind : uint8_t { Other, Section, Key };
 
-enum class LineKind { Other, Section, Key };
-
+// A line as offsets into the document's text, so that parsing a file costs
+// no allocation per line and a document is never copied.
 struct Line {
-  std::string text;   // without its line end
-  std::string end;    // "\n", "\r\n" or "" for a last line without one
+  size_t begin = 0;        // the text, without its line end
+  size_t length = 0;
+  uint8_t endLength = 0;   // 0 (a last line without one), 1 (LF) or 2 (CR LF)
   LineKind kind = LineKind::Other;
-  std::string name;   // section or key name
-  std::string value;  // key value (trimmed, unquoted)
+  size_t nameBegin = 0, nameLength = 0;     // section or key name
+  size_t valueBegin = 0, valueLength = 0;   // key value (trimmed, unquoted)
 };
 
-struct IniDocument {
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::string_view TrimView(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+// Names compare without regard to ASCII case (rule 5).
+struct NoCaseHash {
+  size_t operator()(std::string_view s) const {
+    uint64_t h = 14695981039346656037ull;
+    for (char c : s) h = (h ^ static_cast<unsigned char>(Lower(c))) * 1099511628211ull;
+    return static_cast<size_t>(h);
+  }
+};
+struct NoCaseEqual {
+  bool operator()(std::string_view a, std::string_view b) const { return SameText(a, b); }
+};
+
+struct KeyRef {
+  int header;   // the line of the section's header
+  std::string_view name;
+};
+struct KeyRefHash {
+  size_t operator()(const KeyRef& k) const {
+    return NoCaseHash()(k.name) ^ (static_cast<size_t>(k.header) * 0x9E3779B97F4A7C15ull);
+  }
+};
+struct KeyRefEqual {
+  bool operator()(const KeyRef& a, const KeyRef& b) const {
+    return a.header == b.header && NoCaseEqual()(a.name, b.name);
+  }
+};
+
+struct SectionSpan {
+  int header;   // line of the header
+  int end;      // one past the section's last line
+};
+
+// A parsed file, immutable once built: the index holds views into text.
+struct Document {
+  Document() = default;
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+
   std::string bom;
   TextEncoding encoding = TextEncoding::Utf8;
+  std::string text;   // UTF-8, without the byte-order mark
   std::vector<Line> lines;
-  std::string newline = "\r\n";
+  std::string_view newline = "\r\n";
+  // The first section of each name, its headers in file order, and the keys
+  // of those sections (the first line of each name).
+  std::unordered_map<std::string_view, SectionSpan, NoCaseHash, NoCaseEqual> sections;
+  std::vector<int> sectionOrder;
+  std::unordered_map<KeyRef, int, KeyRefHash, KeyRefEqual> keys;
+
+  std::string_view LineText(int i) const { return std::string_view(text).substr(lines[i].begin, lines[i].length); }
+  std::string_view Name(int i) const { return std::string_view(text).substr(lines[i].nameBegin, lines[i].nameLength); }
+  std::string_view Value(int i) const {
+    return std::string_view(text).substr(lines[i].valueBegin, lines[i].valueLength);
+  }
+  size_t LineEnd(int i) const { return lines[i].begin + lines[i].length + lines[i].endLength; }
+
+  const SectionSpan* FindSection(std::string_view name) const {
+    auto it = sections.find(name);
+    return it == sections.end() ? nullptr : &it->second;
+  }
+  int FindKey(const SectionSpan& section, std::string_view name) const {
+    auto it = keys.find(KeyRef{section.header, name});
+    return it == keys.end() ? -1 : it->second;
+  }
 };
 
-void Classify(Line& line, bool inSection) {
-  line.kind = LineKind::Other;
-  line.name.clear();
-  line.value.clear();
-  std::string t = Trim(line.text);
+void Classify(const std::string& text, Line& line, bool inSection) {
+  std::string_view t = TrimView(std::string_view(text).substr(line.begin, line.length));
   if (t.empty() || t[0] == ';') return;
+  auto offset = [&](std::string_view part) { return static_cast<size_t>(part.data() - text.data()); };
   if (t[0] == '[') {
     size_t close = t.find(']');
+    std::string_view name = TrimView(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
     line.kind = LineKind::Section;
-    line.name = Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+    line.nameBegin = offset(name);
+    line.nameLength = name.size();
     return;
   }
   if (!inSection) return;
   size_t eq = t.find('=');
-  if (eq == std::string::npos) return;
-  std::string name = Trim(t.substr(0, eq));
+  if (eq == std::string_view::npos) return;
+  std::string_view name = TrimView(t.substr(0, eq));
   if (name.empty()) return;
-  std::string value = Trim(t.substr(eq + 1));
+  std::string_view value = TrimView(t.substr(eq + 1));
   if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
     value = value.substr(1, value.size() - 2);
   line.kind = LineKind::Key;
-  line.name = std::move(name);
-  line.value = std::move(value);
+  line.nameBegin = offset(name);
+  line.nameLength = name.size();
+  line.valueBegin = offset(value);
+  line.valueLength = value.size();
 }
 
-void ClassifyAll(IniDocument& doc) {
-  bool inSection = false;
-  for (Line& line : doc.lines) {
-    Classify(line, inSection);
-    if (line.kind == LineKind::Section) inSection = true;
-  }
-}
-
-IniDocument Parse(std::string_view bytes) {
-  IniDocument doc;
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-    doc.bom = "\xEF\xBB\xBF";
-    bytes.remove_prefix(3);
-  }
-  TextFileContent content = DecodeText(bytes);
-  doc.encoding = content.encoding;
-  const std::string& text = content.text;
+// Splits, classifies and indexes doc.text.
+void Build(Document& doc) {
+  const std::string& text = doc.text;
+  doc.lines.reserve(std::count(text.begin(), text.end(), '\n') + 1);
   size_t p = 0;
   bool newlineSeen = false;
+  bool inSection = false;
+  bool firstOfName = false;   // the current section is the first of its name
+  int header = -1;
+  auto closeSection = [&](int end) {
+    if (header >= 0 && firstOfName) doc.sections.find(doc.Name(header))->second.end = end;
+  };
   while (p < text.size()) {
-    size_t lf = text.find('\n', p);
     Line line;
+    line.begin = p;
+    size_t lf = text.find('\n', p);
     if (lf == std::string::npos) {
-      line.text = text.substr(p);
+      line.length = text.size() - p;
       p = text.size();
     } else {
       size_t end = lf;
       if (end > p && text[end - 1] == '\r') --end;
-      line.text = text.substr(p, end - p);
-      line.end = text.substr(end, lf + 1 - end);
+      line.length = end - p;
+      line.endLength = static_cast<uint8_t>(lf + 1 - end);
       if (!newlineSeen) {
-        doc.newline = line.end;
+        doc.newline = line.endLength == 2 ? "\r\n" : "\n";
         newlineSeen = true;
       }
       p = lf + 1;
     }
-    doc.lines.push_back(std::move(line));
+    Classify(text, line, inSection);
+    const int index = static_cast<int>(doc.lines.size());
+    doc.lines.push_back(line);
+    if (line.kind == LineKind::Section) {
+      inSection = true;
+      closeSection(index);
+      header = index;
+      firstOfName = doc.sections.emplace(doc.Name(index), SectionSpan{index, index + 1}).second;
+      if (firstOfName) doc.sectionOrder.push_back(index);
+    } else if (line.kind == LineKind::Key && firstOfName) {
+      doc.keys.emplace(KeyRef{header, doc.Name(index)}, index);
+    }
   }
-  ClassifyAll(doc);
+  closeSection(static_cast<int>(doc.lines.size()));
+}
+
+// IsValidUtf8 with a fast path over ASCII, which source files are almost
+// entirely: eight bytes at a time, and each run of other bytes checked on its
+// own (an ASCII byte can stand inside no sequence, so runs are independent).
+bool ValidUtf8(std::string_view bytes) {
+  const size_t n = bytes.size();
+  size_t i = 0;
+  while (i < n) {
+    while (i + 8 <= n) {
+      uint64_t word;
+      std::memcpy(&word, bytes.data() + i, 8);
+      if (word & 0x8080808080808080ull) break;
+      i += 8;
+    }
+    while (i < n && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+    size_t run = i;
+    while (run < n && static_cast<unsigned char>(bytes[run]) >= 0x80) ++run;
+    if (run > i && !IsValidUtf8(bytes.substr(i, run - i))) return false;
+    i = run;
+  }
+  return true;
+}
+
+std::shared_ptr<const Document> Parse(std::string_view bytes) {
+  auto doc = std::make_shared<Document>();
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    doc->bom = "\xEF\xBB\xBF";
+    bytes.remove_prefix(3);
+  }
+  if (ValidUtf8(bytes)) {
+    doc->text.assign(bytes);
+  } else {
+    doc->text = Cp1252ToUtf8(bytes);
+    doc->encoding = TextEncoding::Windows1252;
+  }
+  Build(*doc);
   return doc;
 }
 
-std::string Serialise(const IniDocument& doc) {
-  std::string text;
-  for (const Line& line : doc.lines) {
-    text += line.text;
-    text += line.end;
-  }
-  TextEncoding encoding = doc.encoding;
-  if (encoding == TextEncoding::Windows1252 && !FitsCp1252(text)) encoding = TextEncoding::Utf8;
-  return (encoding == TextEncoding::Utf8 ? doc.bom : std::string()) + EncodeText(text, encoding);
+const std::shared_ptr<const Document>& EmptyDocument() {
+  static const std::shared_ptr<const Document> empty = std::make_shared<Document>();
+  return empty;
 }
 
-// A few parsed files, checked against size and time of last change on every
-// use, so that reading a source file key by key does not parse it each time.
-// A file changed less than two seconds before it was parsed is never taken
-// from the cache: the file system's clock is coarse, and a second change of
-// the same size within one tick would otherwise go unseen.
+// The file's bytes as the document would be written, in its encoding.
+std::string Serialise(const Document& doc, const std::string& text) {
+  TextEncoding encoding = doc.encoding;
+  if (encoding == TextEncoding::Windows1252 && !FitsCp1252(text)) encoding = TextEncoding::Utf8;
+  if (encoding == TextEncoding::Utf8) return doc.bom + text;
+  return EncodeText(text, encoding);
+}
+
+// ---------------------------------------------------------------------------
+// The cache. The workbench reads a source file key by key right after it has
+// written it, so neither a read nor a recent change may cost a parse: a few
+// parsed files are kept with the file's raw bytes and its identity (device,
+// inode, size, times of change to the nanosecond).
+//
+// A file whose identity differs is read again, and parsed only when its bytes
+// differ. A file whose identity is the same can still have been rewritten in
+// place by another program within one tick of the file system's clock (or
+// within the second on file systems with whole-second times), at the same
+// size: so the cached document is trusted without looking at the file only
+// once its bytes have been seen to match at a moment safely past the file's
+// last change. Until then each use compares the bytes, which costs a read but
+// no parse. This holds for files this process wrote itself, too: another
+// program may write into them as well.
+struct Identity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{}, changed{};
+};
+
+Identity IdentityOf(const struct stat& st) {
+  return Identity{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+bool operator==(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+bool SameIdentity(const Identity& a, const Identity& b) {
+  return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified == b.modified &&
+         a.changed == b.changed;
+}
+
+int64_t Nanoseconds(const timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec; }
+
+// True when bytes seen at `seen` (taken before they were read) prove that any
+// later change of the file must show in its times.
+bool SafelyPast(const Identity& id, const timespec& seen) {
+  // Times without a fraction of a second come from a file system that keeps
+  // whole seconds (or two, as FAT does); otherwise the clock's tick, or a
+  // coarse file-system granularity, stays well within a tenth of a second.
+  const bool wholeSeconds = id.modified.tv_nsec == 0 && id.changed.tv_nsec == 0;
+  const int64_t margin = wholeSeconds ? 2000000000 : 100000000;
+  const int64_t last = std::max(Nanoseconds(id.modified), Nanoseconds(id.changed));
+  return Nanoseconds(seen) >= last + margin;
+}
+
 struct CacheEntry {
   std::string path;
-  uintmax_t size = 0;
-  fs::file_time_type time;
+  Identity identity;
+  std::string bytes;
+  std::shared_ptr<const Document> doc;
   bool trusted = false;
-  IniDocument doc;
 };
 
 std::mutex cacheMutex;
 std::list<CacheEntry> cache;
 constexpr size_t kCacheSize = 16;
 
-bool Stamp(const std::string& path, uintmax_t& size, fs::file_time_type& time) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return false;
-  size = fs::file_size(path, ec);
-  if (ec) return false;
-  time = fs::last_write_time(path, ec);
-  return !ec;
+CacheEntry* Find(const std::string& path) {
+  for (auto it = cache.begin(); it != cache.end(); ++it) {
+    if (it->path == path) {
+      if (it != cache.begin()) cache.splice(cache.begin(), cache, it);
+      return &cache.front();
+    }
+  }
+  return nullptr;
 }
 
 void Forget(const std::string& path) {
   cache.remove_if([&](const CacheEntry& e) { return e.path == path; });
 }
 
-void Remember(const std::string& path, const IniDocument& doc) {
-  Forget(path);
-  CacheEntry entry;
-  if (!Stamp(path, entry.size, entry.time)) return;
-  entry.path = path;
-  entry.trusted = entry.time < fs::file_time_type::clock::now() - std::chrono::seconds(2);
-  entry.doc = doc;
-  cache.push_front(std::move(entry));
+CacheEntry& Remember(const std::string& path) {
+  if (CacheEntry* e = Find(path)) return *e;
+  cache.emplace_front();
+  cache.front().path = path;
   if (cache.size() > kCacheSize) cache.pop_back();
+  return cache.front();
+}
+
+// The whole file; false when it cannot be read.
+bool ReadBytes(const std::string& path, std::string& bytes) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  size_t expected = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+  bytes.resize(expected + 1);   // one more, to see the end without a second call
+  size_t done = 0;
+  while (true) {
+    if (done == bytes.size()) bytes.resize(bytes.size() * 2 + 4096);
+    ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+    // A regular file reads short only at its end: no call just to see it.
+    if (done < bytes.size()) break;
+  }
+  ::close(fd);
+  bytes.resize(done);
+  return true;
+}
+
+enum class FileState { Missing, Readable, Unreadable };
+
+// Backslashes as slashes, and a name that is missing matched without regard
+// to case; the file's status in st.
+std::string ResolvedPath(const std::string& file, struct stat& st, bool& found) {
+  std::string path = file.find('\\') == std::string::npos ? file : StringReplaceAll(file, "\\", "/");
+  found = !path.empty() && ::stat(path.c_str(), &st) == 0;
+  if (found) return path;
+  std::string resolved = ResolveFilePath(path);
+  found = resolved != path && ::stat(resolved.c_str(), &st) == 0;
+  return resolved;
 }
 
 // The document of a file; a missing or unreadable file is an empty one.
-IniDocument Load(const std::string& path, bool& exists) {
-  uintmax_t size;
-  fs::file_time_type time;
-  exists = Stamp(path, size, time);
-  if (!exists) {
+std::shared_ptr<const Document> Load(const std::string& file, std::string& path, FileState& state) {
+  struct stat st;
+  bool found;
+  path = ResolvedPath(file, st, found);
+  if (!found || !S_ISREG(st.st_mode)) {
+    state = FileState::Missing;
     Forget(path);
-    return IniDocument();
+    return EmptyDocument();
   }
-  for (auto it = cache.begin(); it != cache.end(); ++it) {
-    if (it->path == path) {
-      if (it->trusted && it->size == size && it->time == time) {
-        cache.splice(cache.begin(), cache, it);
-        return cache.front().doc;
-      }
-      cache.erase(it);
-      break;
-    }
+  state = FileState::Readable;
+  const Identity identity = IdentityOf(st);
+  CacheEntry* entry = Find(path);
+  if (entry && entry->trusted && SameIdentity(entry->identity, identity)) return entry->doc;
+
+  timespec seen;
+  ::clock_gettime(CLOCK_REALTIME, &seen);
+  static std::string scratch;
+  if (!ReadBytes(path, scratch)) {
+    state = FileState::Unreadable;
+    Forget(path);
+    return EmptyDocument();
   }
-  IniDocument doc;
-  try {
-    doc = Parse(ReadFileBytes(path));
-  } catch (const Exception&) {
-    return IniDocument();
+  // The times were taken before the read: a change after them shows next time.
+  if (entry && entry->bytes == scratch) {
+    entry->identity = identity;
+    entry->trusted = SafelyPast(identity, seen);
+    return entry->doc;
   }
-  Remember(path, doc);
-  return doc;
+  CacheEntry& fresh = Remember(path);
+  fresh.identity = identity;
+  fresh.doc = Parse(scratch);
+  fresh.bytes.swap(scratch);
+  fresh.trusted = SafelyPast(identity, seen);
+  return fresh.doc;
 }
 
-bool Save(const std::string& path, const IniDocument& doc) {
+// Writes text in the document's encoding, atomically, and keeps what was
+// written as the file's document.
+bool Save(const std::string& path, const Document& doc, const std::string& text) {
+  std::string bytes = Serialise(doc, text);
   try {
-    WriteFileBytes(path, Serialise(doc));
+    WriteFileBytes(path, bytes);
   } catch (const Exception&) {
     Forget(path);
     return false;
   }
-  Remember(path, doc);
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    Forget(path);
+    return true;
+  }
+  // Parsed from the bytes written, so that what is kept is exactly what a
+  // read of the file gives (its encoding and line end included). Not trusted
+  // yet: another program may write into the file within the same tick.
+  CacheEntry& entry = Remember(path);
+  entry.identity = IdentityOf(st);
+  entry.doc = Parse(bytes);
+  entry.bytes = std::move(bytes);
+  entry.trusted = false;
   return true;
 }
 
-std::string NameOf(const std::string& name) { return Trim(name); }
-
-// Index of the first section header with that name, or -1.
-int FindSection(const IniDocument& doc, const std::string& section) {
-  for (size_t i = 0; i < doc.lines.size(); ++i)
-    if (doc.lines[i].kind == LineKind::Section && SameText(doc.lines[i].name, section))
-      return static_cast<int>(i);
-  return -1;
-}
-
-// One past the last line of the section that starts at header.
-int SectionEnd(const IniDocument& doc, int header) {
-  size_t i = header + 1;
-  while (i < doc.lines.size() && doc.lines[i].kind != LineKind::Section) ++i;
-  return static_cast<int>(i);
-}
-
-int FindKey(const IniDocument& doc, int header, const std::string& key) {
-  int end = SectionEnd(doc, header);
-  for (int i = header + 1; i < end; ++i)
-    if (doc.lines[i].kind == LineKind::Key && SameText(doc.lines[i].name, key)) return i;
-  return -1;
-}
-
-std::string CutToCharacters(const std::string& text, int maxChars) {
+std::string CutToCharacters(std::string_view text, int maxChars) {
   if (maxChars <= 0) return "";
+  if (text.size() <= static_cast<size_t>(maxChars)) return std::string(text);
   int count = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     // Count lead bytes only, so a cut never splits a UTF-8 sequence.
     if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-      if (count == maxChars) return text.substr(0, i);
+      if (count == maxChars) return std::string(text.substr(0, i));
       ++count;
     }
   }
+  return std::string(text);
+}
+
+// The text with new lines put before line `at` (at the end when `at` is the
+// line count). Only the last line can lack a line end: lines added after it
+// give it one and carry on without.
+std::string InsertLines(const Document& doc, int at, const std::vector<std::string>& added) {
+  const int count = static_cast<int>(doc.lines.size());
+  const bool openEnd = at == count && count > 0 && doc.lines[count - 1].endLength == 0;
+  std::string block;
+  for (const std::string& line : added) {
+    if (openEnd) block += doc.newline;
+    block += line;
+    if (!openEnd) block += doc.newline;
+  }
+  const size_t offset = at < count ? doc.lines[at].begin : doc.text.size();
+  std::string text;
+  text.reserve(doc.text.size() + block.size());
+  text.append(doc.text, 0, offset);
+  text += block;
+  text.append(doc.text, offset, std::string::npos);
   return text;
 }
 
-std::string ResolvedPath(const std::string& file) { return ResolveFilePath(file); }
-
-void InsertLine(IniDocument& doc, int at, std::string text) {
-  Line line;
-  line.text = std::move(text);
-  if (at > 0 && doc.lines[at - 1].end.empty()) {
-    // The previous line was the last one and had no line end: it gets one,
-    // and the new last line carries on without.
-    doc.lines[at - 1].end = doc.newline;
-    line.end = at == static_cast<int>(doc.lines.size()) ? "" : doc.newline;
-  } else {
-    line.end = doc.newline;
-  }
-  doc.lines.insert(doc.lines.begin() + at, std::move(line));
+bool ValidKeyName(std::string_view key) {
+  return !key.empty() && key.find_first_of("=\r\n") == std::string_view::npos && key[0] != '[' && key[0] != ';';
 }
 
-bool ValidKeyName(const std::string& key) {
-  return !key.empty() && key.find_first_of("=\r\n") == std::string::npos && key[0] != '[' && key[0] != ';';
-}
-
-bool ValidSectionName(const std::string& section) {
-  return !section.empty() && section.find_first_of("]\r\n") == std::string::npos;
+bool ValidSectionName(std::string_view section) {
+  return !section.empty() && section.find_first_of("]\r\n") == std::string_view::npos;
 }
 
 }  // namespace
@@ -304,124 +516,138 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
                                     const std::string& fallback, const std::string& file,
                                     int bufferSize) {
   std::lock_guard<std::mutex> lock(cacheMutex);
-  bool exists;
-  IniDocument doc = Load(ResolvedPath(file), exists);
-  int header = FindSection(doc, NameOf(section));
-  if (header >= 0) {
-    int line = FindKey(doc, header, NameOf(key));
-    if (line >= 0) return CutToCharacters(doc.lines[line].value, bufferSize - 1);
+  std::string path;
+  FileState state;
+  std::shared_ptr<const Document> doc = Load(file, path, state);
+  if (const SectionSpan* s = doc->FindSection(TrimView(section))) {
+    int line = doc->FindKey(*s, TrimView(key));
+    if (line >= 0) return CutToCharacters(doc->Value(line), bufferSize - 1);
   }
   return CutToCharacters(fallback, bufferSize - 1);
 }
 
 std::vector<std::string> GetPrivateProfileKeys(const std::string& section, const std::string& file) {
   std::lock_guard<std::mutex> lock(cacheMutex);
-  bool exists;
-  IniDocument doc = Load(ResolvedPath(file), exists);
+  std::string path;
+  FileState state;
+  std::shared_ptr<const Document> doc = Load(file, path, state);
   std::vector<std::string> keys;
-  int header = FindSection(doc, NameOf(section));
-  if (header < 0) return keys;
-  int end = SectionEnd(doc, header);
-  for (int i = header + 1; i < end; ++i) {
-    const Line& line = doc.lines[i];
-    if (line.kind != LineKind::Key) continue;
-    bool seen = false;
-    for (const auto& k : keys) seen = seen || SameText(k, line.name);
-    if (!seen) keys.push_back(line.name);
+  const SectionSpan* s = doc->FindSection(TrimView(section));
+  if (!s) return keys;
+  for (int i = s->header + 1; i < s->end; ++i) {
+    // The first line of each name only.
+    if (doc->lines[i].kind == LineKind::Key && doc->FindKey(*s, doc->Name(i)) == i)
+      keys.emplace_back(doc->Name(i));
   }
   return keys;
 }
 
 std::vector<std::string> GetPrivateProfileSectionNames(const std::string& file) {
   std::lock_guard<std::mutex> lock(cacheMutex);
-  bool exists;
-  IniDocument doc = Load(ResolvedPath(file), exists);
+  std::string path;
+  FileState state;
+  std::shared_ptr<const Document> doc = Load(file, path, state);
   std::vector<std::string> names;
-  for (const Line& line : doc.lines) {
-    if (line.kind != LineKind::Section) continue;
-    bool seen = false;
-    for (const auto& n : names) seen = seen || SameText(n, line.name);
-    if (!seen) names.push_back(line.name);
-  }
+  names.reserve(doc->sectionOrder.size());
+  for (int header : doc->sectionOrder) names.emplace_back(doc->Name(header));
   return names;
 }
 
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::optional<std::string>& value, const std::string& file) {
   std::lock_guard<std::mutex> lock(cacheMutex);
-  std::string sectionName = NameOf(section);
-  std::string keyName = NameOf(key);
+  std::string_view sectionName = TrimView(section);
+  std::string_view keyName = TrimView(key);
   if (!ValidSectionName(sectionName) || !ValidKeyName(keyName)) return false;
-  std::string path = ResolvedPath(file);
-  bool exists;
-  IniDocument doc = Load(path, exists);
-  int header = FindSection(doc, sectionName);
+  std::string path;
+  FileState state;
+  std::shared_ptr<const Document> doc = Load(file, path, state);
+  // A file that is there but cannot be read must not be replaced by one that
+  // holds only this key; nor can a deletion in it be done.
+  if (state == FileState::Unreadable) return false;
+  const SectionSpan* s = doc->FindSection(sectionName);
 
   if (!value) {
-    if (header < 0) return true;
+    if (!s) return true;
+    std::string text;
+    size_t kept = 0;
     bool changed = false;
-    for (int i = SectionEnd(doc, header) - 1; i > header; --i) {
-      if (doc.lines[i].kind == LineKind::Key && SameText(doc.lines[i].name, keyName)) {
-        doc.lines.erase(doc.lines.begin() + i);
+    for (int i = s->header + 1; i < s->end; ++i) {
+      if (doc->lines[i].kind == LineKind::Key && NoCaseEqual()(doc->Name(i), keyName)) {
+        text.append(doc->text, kept, doc->lines[i].begin - kept);
+        kept = doc->LineEnd(i);
         changed = true;
       }
     }
-    return !changed || Save(path, doc);
+    if (!changed) return true;
+    text.append(doc->text, kept, std::string::npos);
+    return Save(path, *doc, text);
   }
 
   std::string v = *value;
   for (char& c : v)
     if (c == '\r' || c == '\n') c = ' ';
 
-  if (header < 0) {
-    int at = static_cast<int>(doc.lines.size());
-    if (at > 0 && !Trim(doc.lines[at - 1].text).empty()) {
-      InsertLine(doc, at, "");
-      ++at;
-    }
-    InsertLine(doc, at, "[" + sectionName + "]");
-    InsertLine(doc, at + 1, keyName + "=" + v);
+  std::string text;
+  if (!s) {
+    const int count = static_cast<int>(doc->lines.size());
+    std::vector<std::string> added;
+    if (count > 0 && !TrimView(doc->LineText(count - 1)).empty()) added.emplace_back();
+    added.push_back("[" + std::string(sectionName) + "]");
+    added.push_back(std::string(keyName) + "=" + v);
+    text = InsertLines(*doc, count, added);
   } else {
-    int line = FindKey(doc, header, keyName);
+    int line = doc->FindKey(*s, keyName);
     if (line >= 0) {
-      Line& l = doc.lines[line];
-      size_t eq = l.text.find('=');
-      size_t start = eq + 1;
-      while (start < l.text.size() && (l.text[start] == ' ' || l.text[start] == '\t')) ++start;
-      std::string replaced = l.text.substr(0, start) + v;
-      if (replaced == l.text) return true;
-      l.text = replaced;
+      std::string_view old = doc->LineText(line);
+      size_t start = old.find('=') + 1;
+      while (start < old.size() && (old[start] == ' ' || old[start] == '\t')) ++start;
+      if (old.substr(start) == v) return true;
+      const size_t from = doc->lines[line].begin + start;
+      const size_t to = doc->lines[line].begin + old.size();
+      text.reserve(doc->text.size() + v.size());
+      text.append(doc->text, 0, from);
+      text += v;
+      text.append(doc->text, to, std::string::npos);
     } else {
-      int at = SectionEnd(doc, header);
-      while (at > header + 1 && Trim(doc.lines[at - 1].text).empty()) --at;
-      InsertLine(doc, at, keyName + "=" + v);
+      int at = s->end;
+      while (at > s->header + 1 && TrimView(doc->LineText(at - 1)).empty()) --at;
+      text = InsertLines(*doc, at, {std::string(keyName) + "=" + v});
     }
   }
-  ClassifyAll(doc);
-  return Save(path, doc);
+  return Save(path, *doc, text);
 }
 
 bool EraseProfileSection(const std::string& section, const std::string& file) {
   std::lock_guard<std::mutex> lock(cacheMutex);
-  std::string path = ResolvedPath(file);
-  bool exists;
-  IniDocument doc = Load(path, exists);
-  std::string name = NameOf(section);
+  std::string path;
+  FileState state;
+  std::shared_ptr<const Document> doc = Load(file, path, state);
+  if (state == FileState::Unreadable) return false;
+  std::string_view name = TrimView(section);
+  std::string text;
+  size_t kept = 0;
   bool changed = false;
-  int header;
-  while ((header = FindSection(doc, name)) >= 0) {
-    int end = SectionEnd(doc, header);
-    doc.lines.erase(doc.lines.begin() + header, doc.lines.begin() + end);
+  const int count = static_cast<int>(doc->lines.size());
+  for (int i = 0; i < count; ++i) {
+    if (doc->lines[i].kind != LineKind::Section || !NoCaseEqual()(doc->Name(i), name)) continue;
+    int end = i + 1;
+    while (end < count && doc->lines[end].kind != LineKind::Section) ++end;
+    text.append(doc->text, kept, doc->lines[i].begin - kept);
+    kept = doc->LineEnd(end - 1);
     changed = true;
+    i = end - 1;
   }
   if (!changed) return true;
-  ClassifyAll(doc);
-  return Save(path, doc);
+  text.append(doc->text, kept, std::string::npos);
+  return Save(path, *doc, text);
 }
 
 void FlushPrivateProfile(const std::string& file) {
   std::lock_guard<std::mutex> lock(cacheMutex);
-  Forget(ResolvedPath(file));
+  struct stat st;
+  bool found;
+  Forget(ResolvedPath(file, st, found));
 }
 
 }  // namespace platform

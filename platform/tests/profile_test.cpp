@@ -1,12 +1,14 @@
 // Each rule written down at the top of profile.cpp, by number.
 #include "platform/profile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 
 #include "platform/sysutils.h"
 #include "testsupport/testenv.h"
@@ -208,6 +210,91 @@ TEST_F(Profile, WritesAndOutsideChangesAreSeenAtOnce) {
   EXPECT_EQ(Get("S", "k"), "<none>");
 }
 
+// Rule 12 against the cache: a change by another program is seen at once even
+// when the file keeps its size and its time of last change, whether the file
+// was last written by this process or read long after it settled.
+TEST_F(Profile, OutsideChangesThatKeepSizeAndTimeAreSeen) {
+  ASSERT_TRUE(WritePrivateProfileString("S", "k", "own", file));
+  EXPECT_EQ(Get("S", "k"), "own");
+  WriteAll(file, "[S]\r\nk=out\r\n");   // in place, same size, same instant
+  EXPECT_EQ(Get("S", "k"), "out");
+
+  // A file well past its last change, read often; then rewritten in place and
+  // its time of change set back to what it was.
+  WriteAll(file, "[S]\nk=old\n");
+  struct timespec past[2] = {{1000000000, 123456789}, {1000000000, 123456789}};
+  ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), past, 0), 0);
+  usleep(250000);   // past any window of doubt about the last change
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Get("S", "k"), "old");
+  WriteAll(file, "[S]\nk=new\n");
+  ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), past, 0), 0);
+  EXPECT_EQ(Get("S", "k"), "new");
+
+  // Replaced by another file of the same size (a new inode), then by a copy
+  // of the same bytes: both read right.
+  std::string other = dir + "/other.ini";
+  WriteAll(other, "[S]\nk=ren\n");
+  ASSERT_EQ(std::rename(other.c_str(), file.c_str()), 0);
+  EXPECT_EQ(Get("S", "k"), "ren");
+  WriteAll(file, "[S]\nk=ren\n");
+  EXPECT_EQ(Get("S", "k"), "ren");
+  EXPECT_EQ(GetPrivateProfileKeys("S", file), std::vector<std::string>{"k"});
+}
+
+// What is read after this process's own writes is what a fresh read of the
+// file gives: the file's line end and encoding are those of the bytes now in
+// it, not of the document before the write.
+TEST_F(Profile, ReadsAfterOwnWritesMatchTheFile) {
+  struct Step {
+    std::string start;                        // file content before the writes
+    std::vector<std::pair<std::string, std::optional<std::string>>> writes;   // key in section S
+    std::string eraseFirst;                   // section erased before the writes
+    std::string expected;
+  };
+  const std::vector<Step> steps = {
+      // The first line end left is CR LF once the LF section is gone.
+      {"[A]\nk=1\n[S]\r\nx=1\r\n", {{"y", "2"}}, "A", "[S]\r\nx=1\r\ny=2\r\n"},
+      // A Windows-1252 file that became plain ASCII is UTF-8 from then on.
+      {"[S]\r\nk=\xE9\r\n", {{"k", "e"}, {"d", "\xC2\xB0"}}, "", "[S]\r\nk=e\r\nd=\xC2\xB0\r\n"},
+      // A Windows-1252 file that stays one.
+      {"[S]\r\nk=\xE9\r\n", {{"d", "\xC2\xB0"}, {"k", std::nullopt}}, "", "[S]\r\nd=\xB0\r\n"},
+      // No line end at the end, kept through several writes.
+      {"[S]\nx=1", {{"y", "2"}, {"x", std::nullopt}, {"z", "3"}}, "", "[S]\ny=2\nz=3"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.start);
+    WriteAll(file, step.start);
+    FlushPrivateProfile(file);
+    if (!step.eraseFirst.empty()) ASSERT_TRUE(EraseProfileSection(step.eraseFirst, file));
+    for (const auto& [key, value] : step.writes) {
+      ASSERT_TRUE(WritePrivateProfileString("S", key, value, file));
+      // Every key read now as a fresh read of the file would read it.
+      std::vector<std::string> keys = GetPrivateProfileKeys("S", file);
+      std::vector<std::string> values;
+      for (const auto& k : keys) values.push_back(Get("S", k));
+      FlushPrivateProfile(file);
+      EXPECT_EQ(GetPrivateProfileKeys("S", file), keys);
+      for (size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(Get("S", keys[i]), values[i]);
+    }
+    EXPECT_EQ(ReadAll(file), step.expected);
+  }
+}
+
+// Rule 14: no cut at 16 KB; every key of a large section is listed and found.
+TEST_F(Profile, LargeSectionsAreListedWhole) {
+  std::string text = "[Big]\n";
+  for (int i = 0; i < 3000; ++i) text += "Key" + std::to_string(i) + "=" + std::to_string(i * 7) + "\n";
+  text += "[big]\nKey1=hidden\n[Small]\nKEY1=small\n";
+  WriteAll(file, text);
+  std::vector<std::string> keys = GetPrivateProfileKeys("BIG", file);
+  ASSERT_EQ(keys.size(), 3000u);
+  EXPECT_EQ(keys.front(), "Key0");
+  EXPECT_EQ(keys.back(), "Key2999");
+  for (int i = 0; i < 3000; i += 97) EXPECT_EQ(Get("big", "key" + std::to_string(i)), std::to_string(i * 7));
+  EXPECT_EQ(Get("Small", "key1"), "small");
+  EXPECT_EQ(GetPrivateProfileSectionNames(file), (std::vector<std::string>{"Big", "Small"}));
+}
+
 // Rule 12: a failed write leaves the file untouched and reports false.
 TEST_F(Profile, FailedWriteLeavesFileUntouched) {
   // A folder that is a regular file: fails for every user, root included.
@@ -233,6 +320,20 @@ TEST_F(Profile, FailedWriteLeavesFileUntouched) {
   EXPECT_EQ(ReadAll(file), original);
   EXPECT_EQ(Get("S", "k"), "short");
   EXPECT_EQ(ListFiles(dir, "*").size(), 2u);   // no temporary file left behind
+
+  // A file that cannot be read is not replaced by one holding only the new
+  // key, and a deletion in it is not reported done (permissions bind only
+  // when not root).
+  if (geteuid() != 0) {
+    WriteAll(file, original);
+    chmod(file.c_str(), 0200);
+    EXPECT_EQ(Get("S", "k"), "<none>");
+    EXPECT_FALSE(WritePrivateProfileString("S", "other", "v", file));
+    EXPECT_FALSE(WritePrivateProfileString("S", "k", std::nullopt, file));
+    EXPECT_FALSE(EraseProfileSection("S", file));
+    chmod(file.c_str(), 0644);
+    EXPECT_EQ(ReadAll(file), original);
+  }
 
   // A read-only folder, where permissions bind (not for root).
   if (geteuid() != 0) {
