@@ -1,5 +1,6 @@
 #include "htmlview/viewermodule.h"
 
+#include "htmlview/htmlreader.h"
 #include "htmlview/pngcodec.h"
 #include "htmlview/printer.h"
 #include "htmlview/styleprops.h"
@@ -12,11 +13,13 @@ void InitViewerModule() {
   InitVocabulary();
   // The property stack and colour cache need the colour-name list.
   InitStyleProps();
+  InitHtmlReader();
 }
 
 void DoneViewerModule() {
   // Ends a running print job before the printer object goes.
   DonePrinterModule();
+  DoneHtmlReader();
   DoneStyleProps();
   DoneVocabulary();
   DonePngModule();
