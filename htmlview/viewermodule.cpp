@@ -1,6 +1,7 @@
 #include "htmlview/viewermodule.h"
 
 #include "htmlview/htmlreader.h"
+#include "htmlview/imagemodule.h"
 #include "htmlview/pngcodec.h"
 #include "htmlview/printer.h"
 #include "htmlview/styleprops.h"
@@ -10,6 +11,8 @@ namespace htmlview {
 
 void InitViewerModule() {
   InitPngModule();
+  // Screen depth and palette, placeholder bitmaps, cursors, the wait stream.
+  InitImageModule();
   InitVocabulary();
   // The property stack and colour cache need the colour-name list.
   InitStyleProps();
@@ -22,6 +25,7 @@ void DoneViewerModule() {
   DoneHtmlReader();
   DoneStyleProps();
   DoneVocabulary();
+  DoneImageModule();
   DonePngModule();
 }
 
