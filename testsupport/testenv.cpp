@@ -44,4 +44,14 @@ void WriteAll(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
+std::string CopyInto(const std::string& source, const std::string& dir, const std::string& name) {
+  const std::string path = dir + "/" + name;
+  WriteAll(path, ReadAll(source));
+  return path;
+}
+
+std::string CopyToTemp(const std::string& source, const std::string& name, const std::string& hint) {
+  return CopyInto(source, MakeTempDir(hint), name);
+}
+
 }  // namespace testsupport

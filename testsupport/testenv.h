@@ -10,6 +10,12 @@ std::string MakeTempDir(const std::string& hint = "t");
 std::string ReadAll(const std::string& path);
 void WriteAll(const std::string& path, const std::string& bytes);
 
+// A private copy of a fixture file that the test may change or damage:
+// source copied to dir/name; returns the copy's path.
+std::string CopyInto(const std::string& source, const std::string& dir, const std::string& name);
+// The same into a fresh temporary folder (MakeTempDir(hint)).
+std::string CopyToTemp(const std::string& source, const std::string& name, const std::string& hint = "copy");
+
 // The run's private home: HOME, XDG_CONFIG_HOME, XDG_DATA_HOME and the
 // documents folder all point below it, so no test touches the real user's files.
 const std::string& TestHome();

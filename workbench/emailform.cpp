@@ -28,6 +28,7 @@
 #include "platform/keys.h"
 #include "platform/shell.h"
 #include "platform/sysutils.h"
+#include "workbench/keypreview.h"
 #include "workbench/smtpclient.h"
 #include "workbench/smtpcontrol.h"
 #include "workbench/smtpsettingsform.h"
@@ -101,7 +102,6 @@ void TEmailForm::BuildControls() {
     label->setBuddy(edit);
     grid->addWidget(label, row, 0);
     grid->addWidget(edit, row, 1);
-    edit->installEventFilter(this);
     ++row;
   }
   grid->addWidget(BodyEd, row++, 0, 1, 2);
@@ -143,6 +143,8 @@ void TEmailForm::BuildControls() {
   connect(CloseButton, &QPushButton::clicked, this, guardedSlot(&TEmailForm::CancelButtonClick));
   connect(AttachmentList, &QTreeWidget::itemDoubleClicked, this,
           [this](QTreeWidgetItem*, int) { platform::guarded([&] { AttachmentListDblClick(); }); });
+  // Shifted Enter, Up and Down move the focus as well.
+  InstallKeyPreview(this, [this](int& key) { FormKeyDown(key); }, TPreviewKeys::All);
 }
 
 // ---------------------------------------------------------------------------
@@ -270,17 +272,10 @@ void TEmailForm::FormClose() {
 void TEmailForm::FormKeyDown(int& key) { core::NavigateEditKey(this, key); }
 
 bool TEmailForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == AttachmentsLabel && event->type() == QEvent::MouseButtonRelease) {
-    if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-      platform::guarded([&] { Label3Click(); });
-      return true;
-    }
-  } else if (event->type() == QEvent::KeyPress) {
-    int key = platform::TranslateKey(static_cast<QKeyEvent*>(event)).vk;
-    if (key == platform::VK_RETURN || key == platform::VK_UP || key == platform::VK_DOWN) {
-      platform::guarded([&] { FormKeyDown(key); });
-      if (key == 0) return true;
-    }
+  if (watched == AttachmentsLabel && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    platform::guarded([&] { Label3Click(); });
+    return true;
   }
   return QDialog::eventFilter(watched, event);
 }

@@ -14,14 +14,15 @@ namespace {
 
 class KeyPreview : public QObject {
  public:
-  KeyPreview(QWidget* form, std::function<void(int& key)> handler) : QObject(form), handler_(std::move(handler)) {}
+  KeyPreview(QWidget* form, std::function<void(int& key)> handler, TPreviewKeys keys)
+      : QObject(form), handler_(std::move(handler)), keys_(keys) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::KeyPress && handler_) {
       const platform::KeyStroke stroke = platform::TranslateKey(static_cast<QKeyEvent*>(event));
       int key = stroke.vk;
-      if (key != 0 && stroke.shift == 0) {
+      if (key != 0 && (stroke.shift == 0 || keys_ == TPreviewKeys::All)) {
         platform::guarded([&] { handler_(key); });
         if (key == 0) return true;
       }
@@ -31,12 +32,13 @@ class KeyPreview : public QObject {
 
  private:
   std::function<void(int& key)> handler_;
+  TPreviewKeys keys_;
 };
 
 }  // namespace
 
-void InstallKeyPreview(QWidget* form, std::function<void(int& key)> handler) {
-  auto* preview = new KeyPreview(form, std::move(handler));
+void InstallKeyPreview(QWidget* form, std::function<void(int& key)> handler, TPreviewKeys keys) {
+  auto* preview = new KeyPreview(form, std::move(handler), keys);
   for (QWidget* child : form->findChildren<QWidget*>()) child->installEventFilter(preview);
 }
 

@@ -17,6 +17,7 @@
 #include "platform/dialogs.h"
 #include "platform/streams.h"
 #include "platform/sysutils.h"
+#include "testsupport/catalogs.h"
 #include "testsupport/testenv.h"
 
 using core::TComp;
@@ -28,57 +29,13 @@ const std::string kData = DRAVLEN_TEST_DATA "/refrig/";
 const std::string kShipped = DRAVLEN_SOURCE_DIR "/resources/shared/RefLib8.rdf";
 
 std::string CopyToTemp(const std::string& source) {
-  const std::string path = testsupport::MakeTempDir("complib") + "/RefLib8.rdf";
-  testsupport::WriteAll(path, testsupport::ReadAll(source));
-  return path;
+  return testsupport::CopyToTemp(source, "RefLib8.rdf", "complib");
 }
 
-TCompData PolyModel(const std::string& name, double qe, double pw) {
-  TCompData d;
-  d.Name = name;
-  d.HasCurveFit = true;
-  d.QeCoef = {qe, 0, 0, 0, 0, 0, 0, 0, 0};
-  d.PwCoef = {pw, 0, 0, 0, 0, 0, 0, 0, 0};
-  return d;
-}
-
-// te -25, -10, 5, 10; tc 40, 50, 60. Qe 10000 W and Pw 3.5 kW everywhere
-// unless changed.
-TCompData TableModel(const std::string& name) {
-  TCompData d;
-  d.Name = name;
-  d.HasTable = true;
-  d.TeList = {-25, -10, 5, 10};
-  d.TcList = {40, 50, 60};
-  d.Valid.assign(3, std::vector<int32_t>(4, 0));
-  d.QeTable.assign(3, std::vector<double>(4, 10000.0));
-  d.PwTable.assign(3, std::vector<double>(4, 3.5));
-  return d;
-}
-
-core::TCompFileHeader Header(int32_t refrigerant, const std::string& manufacturer = "Acme",
-                             double teLo = -25, double teHi = 10, double tcLo = 40, double tcHi = 60) {
-  core::TCompFileHeader h;
-  h.FileID = std::string(core::kCompFileId);
-  h.Manufacturer = manufacturer;
-  h.Make = "Range";
-  h.RefrigNumber = refrigerant;
-  h.TeLo = teLo;
-  h.TeHi = teHi;
-  h.TcLo = tcLo;
-  h.TcHi = tcHi;
-  return h;
-}
-
-void WriteCatalog(const std::string& path, const core::TCompFileHeader& header,
-                  const std::vector<TCompData>& models) {
-  platform::TFileStream stream(path, platform::TFileMode::fmCreate);
-  core::TValueWriter writer(stream);
-  core::WriteFileHeader(writer, header);
-  writer.WriteListBegin();
-  for (const TCompData& model : models) model.WriteData(writer);
-  writer.WriteListEnd();
-}
+using testsupport::CatalogHeader;
+using testsupport::PolyModel;
+using testsupport::TableModel;
+using testsupport::WriteCatalog;
 
 // Keeps the first bytes of a catalog: a cut inside its last model record.
 void Truncate(const std::string& path, size_t cutFromEnd) {
@@ -328,7 +285,7 @@ TEST_F(CompTest, TableEvaluationAndRangeWarning) {
   d.PwTable[1][2] = 4.5;
   d.Valid[2][3] = 1;         // tc 60, te 10 flagged
   d.hrf = 0.8;
-  WriteCatalog(Path("t.cmp"), Header(0), {d});
+  WriteCatalog(Path("t.cmp"), CatalogHeader(0), {d});
   Install();
   TComp comp("", 7.5, 5.0);
   ASSERT_TRUE(comp.LoadModel(Path("t.cmp"), 0));
@@ -396,10 +353,10 @@ TEST_F(CompTest, EvaluationSurvivesArgumentsOutsideTheCorrelations) {
 TEST_F(CompTest, RefreshListsAFoldersOwnFilesBeforeItsSubFolders) {
   ASSERT_TRUE(platform::ForceDirectories(Path("a_sub/deeper")));
   ASSERT_TRUE(platform::ForceDirectories(Path("b_sub")));
-  WriteCatalog(Path("z.cmp"), Header(0), {});
-  WriteCatalog(Path("a_sub/a.cmp"), Header(0), {});
-  WriteCatalog(Path("a_sub/deeper/d.cmp"), Header(0), {});
-  WriteCatalog(Path("b_sub/b.cmp"), Header(0), {});
+  WriteCatalog(Path("z.cmp"), CatalogHeader(0), {});
+  WriteCatalog(Path("a_sub/a.cmp"), CatalogHeader(0), {});
+  WriteCatalog(Path("a_sub/deeper/d.cmp"), CatalogHeader(0), {});
+  WriteCatalog(Path("b_sub/b.cmp"), CatalogHeader(0), {});
   testsupport::WriteAll(Path("notes.txt"), "x");
   Install();
   EXPECT_EQ(core::CatalogFolder(), folder_);
@@ -414,7 +371,7 @@ TEST_F(CompTest, RefreshListsAFoldersOwnFilesBeforeItsSubFolders) {
   EXPECT_EQ(comp.GetFileName(), "");
   // A refresh keeps the current catalog current although its position moves.
   comp.SetFileName(Path("a_sub/a.cmp"));
-  WriteCatalog(Path("y.cmp"), Header(0), {});
+  WriteCatalog(Path("y.cmp"), CatalogHeader(0), {});
   comp.RefreshFiles();
   EXPECT_EQ(core::CatalogList().Count(), 5);
   EXPECT_EQ(comp.GetFileName(), Path("a_sub/a.cmp"));
@@ -429,11 +386,11 @@ class CatalogSearchTest : public CompTest {
     CompTest::SetUp();
     ASSERT_TRUE(platform::ForceDirectories(Path("sub")));
     TCompData shared = PolyModel("Shared", 5.0, 1.0);
-    WriteCatalog(Path("a.cmp"), Header(0, "Acme", -25, 10, 40, 60),
+    WriteCatalog(Path("a.cmp"), CatalogHeader(0, "Acme", -25, 10, 40, 60),
                  {PolyModel("M1", 1, 1), PolyModel("M2", 2, 1), shared});
-    WriteCatalog(Path("b.cmp"), Header(3, "Other", -40, -5, 30, 50),
+    WriteCatalog(Path("b.cmp"), CatalogHeader(3, "Other", -40, -5, 30, 50),
                  {PolyModel("X1", 3, 1), PolyModel("Shared", 6.0, 1.0)});
-    WriteCatalog(Path("sub/c.cmp"), Header(0, "ACME", -10, 15, 25, 55), {PolyModel("C1", 4, 1)});
+    WriteCatalog(Path("sub/c.cmp"), CatalogHeader(0, "ACME", -10, 15, 25, 55), {PolyModel("C1", 4, 1)});
     Install();
   }
 };
@@ -522,7 +479,7 @@ TEST_F(CatalogSearchTest, FindCompressorFilesFilters) {
 // A catalog cut in the middle of a model record, among good ones.
 TEST_F(CatalogSearchTest, TruncatedCatalogIsReportedOnceAndSkipped) {
   TCompData t1 = TableModel("T1"), t2 = TableModel("T2");
-  WriteCatalog(Path("0cut.cmp"), Header(0), {t1, t2});
+  WriteCatalog(Path("0cut.cmp"), CatalogHeader(0), {t1, t2});
   Truncate(Path("0cut.cmp"), 40);
   testsupport::WriteAll(Path("1short.cmp"), "too short for a header");
   Install();
@@ -575,7 +532,7 @@ TEST(CompProcess, StartUpAndCleanUp) {
   EXPECT_EQ(core::Comp().CurrentModelName(), "");
   EXPECT_FALSE(core::CatalogFolder().empty());
   const std::string folder = testsupport::MakeTempDir("installed");
-  WriteCatalog(folder + "/x.cmp", Header(0), {PolyModel("Q", 1, 1)});
+  WriteCatalog(folder + "/x.cmp", CatalogHeader(0), {PolyModel("Q", 1, 1)});
   core::SetCatalogFolder(folder);
   EXPECT_EQ(core::CatalogList().Count(), 1);
   core::Comp().SetModel("Q");

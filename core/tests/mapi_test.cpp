@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/dialogs.h"
+#include "testsupport/fakemailer.h"
 #include "testsupport/testenv.h"
 
 namespace {
@@ -28,39 +29,22 @@ struct EventLog {
 };
 
 // A stand-in mail client launcher first on PATH: it writes its arguments,
-// one per line, and exits with the code found in its "exitcode" file ("INT":
-// it is interrupted as when the user breaks off).
+// one per line, and exits with the code set ("INT": it is interrupted as
+// when the user breaks off).
 class MapiControlTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    savedPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-    bin_ = MakeTempDir("bin");
-    WriteAll(bin_ + "/xdg-email",
-             "#!/bin/sh\n"
-             "out='" + bin_ + "/args'\n"
-             ": > \"$out\"\n"
-             "for a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$out\"; done\n"
-             "code=0\n"
-             "[ -f '" + bin_ + "/exitcode' ] && read code < '" + bin_ + "/exitcode'\n"
-             "[ \"$code\" = INT ] && kill -INT $$\n"
-             "exit $code\n");
-    std::filesystem::permissions(bin_ + "/xdg-email", std::filesystem::perms::owner_all);
-    setenv("PATH", (bin_ + ":" + savedPath_).c_str(), 1);
-    log_.Attach(mapi_);
-  }
-  void TearDown() override { setenv("PATH", savedPath_.c_str(), 1); }
+  void SetUp() override { log_.Attach(mapi_); }
 
   std::vector<std::string> Arguments() const {
     std::vector<std::string> lines;
     platform::TStringList list;
-    list.SetText(ReadAll(bin_ + "/args"));
+    list.SetText(ReadAll(mailer_.ArgsFile()));
     for (const std::string& line : list) lines.push_back(line);
     return lines;
   }
-  bool Launched() const { return std::filesystem::exists(bin_ + "/args"); }
+  bool Launched() const { return mailer_.Ran(); }
 
-  std::string savedPath_;
-  std::string bin_;
+  testsupport::FakeMailClient mailer_;
   TMapiControl mapi_;
   EventLog log_;
 };
@@ -105,7 +89,7 @@ TEST_F(MapiControlTest, EachOutcomeFiresItsEvent) {
   };
   mapi_.SetRecipients(platform::TStringList{"check@example.com"});
   for (const Case& c : cases) {
-    WriteAll(bin_ + "/exitcode", std::string(c.exit) + "\n");
+    mailer_.SetExitCode(c.exit);
     log_.events.clear();
     EXPECT_EQ(mapi_.Sendmail(), c.result) << c.exit;
     EXPECT_EQ(log_.events, std::vector<std::string>{c.event}) << c.exit;
@@ -113,7 +97,7 @@ TEST_F(MapiControlTest, EachOutcomeFiresItsEvent) {
 }
 
 TEST_F(MapiControlTest, AMissingAttachmentIsReportedThroughOnMapiError) {
-  mapi_.AttachedFiles().Add(bin_ + "/gone.ini");
+  mapi_.AttachedFiles().Add(mailer_.Folder() + "/gone.ini");
   EXPECT_EQ(mapi_.Sendmail(), 11);
   EXPECT_EQ(log_.events, std::vector<std::string>{"error 11"});
   EXPECT_FALSE(Launched());

@@ -15,9 +15,7 @@ const std::string kData = DRAVLEN_TEST_DATA "/refrig/";
 
 // A private copy of a fixture library, so that a test may change it.
 std::string CopyFixture(const std::string& name) {
-  const std::string path = testsupport::MakeTempDir("reflib") + "/RefLib8.rdf";
-  testsupport::WriteAll(path, testsupport::ReadAll(kData + name));
-  return path;
+  return testsupport::CopyToTemp(kData + name, "RefLib8.rdf", "reflib");
 }
 
 class RefrigLibTest : public ::testing::Test {

@@ -21,9 +21,7 @@ const std::string kData = DRAVLEN_TEST_DATA "/refrig/";
 const std::string kShipped = DRAVLEN_SOURCE_DIR "/resources/shared/RefLib8.rdf";
 
 std::string CopyToTemp(const std::string& source) {
-  const std::string path = testsupport::MakeTempDir("props") + "/RefLib8.rdf";
-  testsupport::WriteAll(path, testsupport::ReadAll(source));
-  return path;
+  return testsupport::CopyToTemp(source, "RefLib8.rdf", "props");
 }
 
 // The test library's R22 section sets no coefficients: the built-in record

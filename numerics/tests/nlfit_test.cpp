@@ -8,6 +8,7 @@
 #include <cmath>
 #include <string>
 
+#include "nonlinear_helpers.h"
 #include "numerics/mathfunc.h"
 #include "numerics/mcmc.h"
 #include "numerics/models.h"
@@ -62,18 +63,7 @@ FitResult Fit(int model, const TVector& p, const TVector& x, const TVector& y, i
   return r;
 }
 
-class NlFitTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    InitNumerics();
-    InitNonlinear();
-    SetReseedProc([] { SetSeed(1802, 9373); });
-  }
-  void TearDown() override {
-    InitNumerics();
-    InitNonlinear();
-  }
-};
+class NlFitTest : public nonlinearfixture::SeededTest {};
 
 // NIST StRD certified values: parameter (p), residual standard deviation
 // (sd) or a parameter's standard error (se), with the correct significant

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string>
 
+#include "nonlinear_helpers.h"
 #include "numerics/mathfunc.h"
 #include "numerics/matrices.h"
 #include "numerics/mcmc.h"
@@ -20,18 +21,7 @@ using namespace numerics;
 
 namespace {
 
-class SimAnnTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    InitNumerics();
-    InitNonlinear();
-    SetReseedProc([] { SetSeed(1802, 9373); });
-  }
-  void TearDown() override {
-    InitNumerics();
-    InitNonlinear();
-  }
-};
+class SimAnnTest : public nonlinearfixture::SeededTest {};
 
 // A bowl with a coupling term, so that the value depends on the whole
 // point: minimum 0 at (1, -2).

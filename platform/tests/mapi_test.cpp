@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "testsupport/fakemailer.h"
 #include "testsupport/testenv.h"
 
 namespace {
@@ -19,35 +20,17 @@ using testsupport::MakeTempDir;
 using testsupport::ReadAll;
 using testsupport::WriteAll;
 
-// Puts a stand-in xdg-email first on PATH. It records its arguments (each
-// ended by a NUL byte) and exits with the code written to its "exitcode"
-// file; "INT" makes it die of an interrupt.
+// A stand-in xdg-email first on PATH that records its arguments, each ended
+// by a NUL byte, and exits with the code set ("INT": it dies of an interrupt).
 class MapiTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    oldPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-    dir_ = MakeTempDir("mailer");
-    const std::string script =
-        "#!/bin/sh\n"
-        ": > '" + dir_ + "/args'\n"
-        "for a in \"$@\"; do printf '%s\\0' \"$a\" >> '" + dir_ + "/args'; done\n"
-        "code=0\n"
-        "[ -f '" + dir_ + "/exitcode' ] && read code < '" + dir_ + "/exitcode'\n"
-        "[ \"$code\" = INT ] && kill -INT $$\n"
-        "exit $code\n";
-    WriteAll(dir_ + "/xdg-email", script);
-    std::filesystem::permissions(dir_ + "/xdg-email", std::filesystem::perms::owner_all);
-    setenv("PATH", (dir_ + ":" + oldPath_).c_str(), 1);
-  }
-  void TearDown() override { setenv("PATH", oldPath_.c_str(), 1); }
-
   // A PATH on which no xdg-email can be found.
   void RemoveMailer() { setenv("PATH", MakeTempDir("nomailer").c_str(), 1); }
-  void SetExitCode(const std::string& code) { WriteAll(dir_ + "/exitcode", code + "\n"); }
-  bool MailerRan() const { return std::filesystem::exists(dir_ + "/args"); }
+  void SetExitCode(const std::string& code) { mailer_.SetExitCode(code); }
+  bool MailerRan() const { return mailer_.Ran(); }
   std::vector<std::string> Arguments() const {
     std::vector<std::string> args;
-    const std::string all = ReadAll(dir_ + "/args");
+    const std::string all = ReadAll(mailer_.ArgsFile());
     std::size_t start = 0;
     for (std::size_t end; (end = all.find('\0', start)) != std::string::npos; start = end + 1)
       args.push_back(all.substr(start, end - start));
@@ -59,8 +42,7 @@ class MapiTest : public ::testing::Test {
     return path;
   }
 
-  std::string oldPath_;
-  std::string dir_;
+  testsupport::FakeMailClient mailer_{testsupport::FakeMailClient::ArgEnd::Nul, "mailer"};
 };
 
 TEST_F(MapiTest, ProfileAnswersMapiOnlyWhenTheMailerCanRun) {
@@ -128,10 +110,10 @@ TEST_F(MapiTest, WithoutTheMailerNothingIsSupported) {
 
 TEST_F(MapiTest, UnusableAttachmentsAndRecipientsStopBeforeTheMailer) {
   MapiMessage missing;
-  missing.files = {{0, -1, dir_ + "/no such file.txt", "no such file.txt", ""}};
+  missing.files = {{0, -1, mailer_.Folder() + "/no such file.txt", "no such file.txt", ""}};
   EXPECT_EQ(MAPISendMail(0, nullptr, missing, 0, 0), MAPI_E_ATTACHMENT_NOT_FOUND);
   MapiMessage folder;
-  folder.files = {{0, -1, dir_, "", ""}};
+  folder.files = {{0, -1, mailer_.Folder(), "", ""}};
   EXPECT_EQ(MAPISendMail(0, nullptr, folder, 0, 0), MAPI_E_ATTACHMENT_NOT_FOUND);
   MapiMessage empty;
   empty.files = {{0, -1, "", "", ""}};

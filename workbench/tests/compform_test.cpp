@@ -26,7 +26,6 @@
 #include "core/refriglib.h"
 #include "core/unitsform.h"
 #include "core/valuestream.h"
-#include "fit_helpers.h"
 #include "platform/dialogs.h"
 #include "platform/folderbrowser.h"
 #include "platform/guard.h"
@@ -35,6 +34,8 @@
 #include "platform/streams.h"
 #include "platform/sysutils.h"
 #include "platform/timers.h"
+#include "reflib_helpers.h"
+#include "testsupport/catalogs.h"
 #include "testsupport/testenv.h"
 #include "workbench/compform.h"
 #include "workbench/compselection.h"
@@ -53,46 +54,15 @@ const char* const kBrokenRefrigerant =
     "\n[RBAD]\nInternalNumber=7\nRNumber=RBAD\nFormula=X\nChemicalName=broken\n"
     "dp=21.3, 2000000, 250\nvv=-11.39, 2000000, 1, 0, 0, 0\n";
 
+// The dialog shows each model's description.
 TCompData PolyModel(const std::string& name, double qe, double pw) {
-  TCompData d;
-  d.Name = name;
+  TCompData d = testsupport::PolyModel(name, qe, pw);
   d.Description = name + " test model";
-  d.HasCurveFit = true;
-  d.QeCoef = {qe, 0, 0, 0, 0, 0, 0, 0, 0};
-  d.PwCoef = {pw, 0, 0, 0, 0, 0, 0, 0, 0};
   return d;
 }
 
-// te -25 .. 10, tc 40 .. 60; Qe 10000 W and Pw 3.5 kW everywhere.
-TCompData TableModel(const std::string& name) {
-  TCompData d;
-  d.Name = name;
-  d.HasTable = true;
-  d.TeList = {-25, -10, 5, 10};
-  d.TcList = {40, 50, 60};
-  d.Valid.assign(3, std::vector<int32_t>(4, 0));
-  d.QeTable.assign(3, std::vector<double>(4, 10000.0));
-  d.PwTable.assign(3, std::vector<double>(4, 3.5));
-  return d;
-}
-
-void WriteCatalog(const std::string& path, int32_t refrigerant, const std::vector<TCompData>& models) {
-  core::TCompFileHeader h;
-  h.FileID = std::string(core::kCompFileId);
-  h.Manufacturer = "Acme";
-  h.Make = "Range";
-  h.RefrigNumber = refrigerant;
-  h.TeLo = -25;
-  h.TeHi = 10;
-  h.TcLo = 40;
-  h.TcHi = 60;
-  platform::TFileStream stream(path, platform::TFileMode::fmCreate);
-  core::TValueWriter writer(stream);
-  core::WriteFileHeader(writer, h);
-  writer.WriteListBegin();
-  for (const TCompData& model : models) model.WriteData(writer);
-  writer.WriteListEnd();
-}
+using testsupport::TableModel;
+using testsupport::WriteCatalog;
 
 std::vector<std::string> Items(const QListWidget* list) {
   std::vector<std::string> items;
@@ -124,9 +94,7 @@ void DeleteSettings() {
 class CompFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string lib = testsupport::MakeTempDir("reflib") + "/RefLib8.rdf";
-    testsupport::WriteAll(lib, testsupport::ReadAll(fitfixture::DataPath("RefLib8.rdf")) + kBrokenRefrigerant);
-    core::InitRefrigLib(lib);
+    reflibfixture::Init(kBrokenRefrigerant);
     DeleteSettings();
     boxes_ = std::make_unique<platform::MessageCapture>();
     folder_ = testsupport::MakeTempDir("catalogs");
@@ -150,7 +118,7 @@ class CompFormTest : public ::testing::Test {
     platform::SetFolderChooser(nullptr);
     core::SetComp(nullptr);
     core::SetCatalogFolder("");
-    core::DoneRefrigLib();
+    reflibfixture::Done();
     DeleteSettings();
     // No handler may have let an exception reach Qt.
     EXPECT_EQ(platform::TakeReportedErrors(), std::vector<std::string>());

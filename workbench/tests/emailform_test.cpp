@@ -29,6 +29,7 @@
 #include "platform/guard.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "testsupport/fakemailer.h"
 #include "testsupport/testenv.h"
 #include "workbench/smtpcontrol.h"
 #include "workbench/smtpsettingsform.h"
@@ -465,26 +466,7 @@ TEST_F(MailSendTest, AFailedSendKeepsTheDialogOpenAndSaysWhy) {
 // A stand-in mail client launcher first on PATH, as the MAPI sender's tests use.
 class MapiSendTest : public MailDialogTest {
  protected:
-  void SetUp() override {
-    MailDialogTest::SetUp();
-    savedPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-    bin_ = MakeTempDir("bin");
-    WriteAll(bin_ + "/xdg-email",
-             "#!/bin/sh\n"
-             "out='" + bin_ + "/args'\n"
-             ": > \"$out\"\n"
-             "for a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$out\"; done\n"
-             "code=0\n"
-             "[ -f '" + bin_ + "/exitcode' ] && read code < '" + bin_ + "/exitcode'\n"
-             "exit $code\n");
-    std::filesystem::permissions(bin_ + "/xdg-email", std::filesystem::perms::owner_all);
-    setenv("PATH", (bin_ + ":" + savedPath_).c_str(), 1);
-  }
-  void TearDown() override {
-    setenv("PATH", savedPath_.c_str(), 1);
-    MailDialogTest::TearDown();
-  }
-  std::string savedPath_, bin_;
+  testsupport::FakeMailClient mailer_;
 };
 
 TEST_F(MapiSendTest, TheMailClientGetsTheMessage) {
@@ -501,7 +483,7 @@ TEST_F(MapiSendTest, TheMailClientGetsTheMessage) {
   EXPECT_EQ(form.Mapi().Body, "Please check.\r\n\r\n\r\nAnn Smith\r\n\r\nÖlwerk\r\n\r\nann@example.com\r\n");
 
   platform::TStringList args;
-  args.SetText(ReadAll(bin_ + "/args"));
+  args.SetText(ReadAll(mailer_.ArgsFile()));
   const std::vector<std::string> expected = {"--utf8", "--bcc", "hidden@example.com", "--subject",
                                              "Compressor data file", "--body"};
   ASSERT_GE(args.Count(), 6);
@@ -512,7 +494,7 @@ TEST_F(MapiSendTest, TheMailClientGetsTheMessage) {
 }
 
 TEST_F(MapiSendTest, AMailClientErrorKeepsTheDialogOpen) {
-  WriteAll(bin_ + "/exitcode", "4\n");
+  mailer_.SetExitCode("4");
   TEmailForm form(nullptr);
   form.SetupMessage("check@example.com", "", "s", "b", file_, "Ann", "Co", "ann@example.com");
   form.show();

@@ -5,9 +5,9 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "core/refriglib.h"
 #include "numerics/numerics.h"
 #include "platform/sysutils.h"
+#include "reflib_helpers.h"
 #include "testsupport/testenv.h"
 
 namespace fitfixture {
@@ -107,12 +107,10 @@ std::string DataPath(const std::string& name) { return std::string(DRAVLEN_TEST_
 
 void StartModules() {
   numerics::InitNumerics();
-  const std::string lib = testsupport::MakeTempDir("reflib") + "/RefLib8.rdf";
-  testsupport::WriteAll(lib, testsupport::ReadAll(DataPath("RefLib8.rdf")));
-  core::InitRefrigLib(lib);
+  reflibfixture::Init();
 }
 
-void FinishModules() { core::DoneRefrigLib(); }
+void FinishModules() { reflibfixture::Done(); }
 
 Workbench::Workbench() : fit(source, host), builder(source, files, host) {
   using workbench::TActionPage;

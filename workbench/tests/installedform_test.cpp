@@ -29,6 +29,7 @@
 #include "platform/registry.h"
 #include "platform/streams.h"
 #include "platform/sysutils.h"
+#include "testsupport/catalogs.h"
 #include "testsupport/testenv.h"
 #include "workbench/compform.h"
 #include "workbench/installedform.h"
@@ -38,31 +39,11 @@ using workbench::TInstalledForm;
 
 namespace {
 
-core::TCompData Model(const std::string& name) {
-  core::TCompData d;
-  d.Name = name;
-  d.HasCurveFit = true;
-  d.QeCoef = {10, 0, 0, 0, 0, 0, 0, 0, 0};
-  d.PwCoef = {3, 0, 0, 0, 0, 0, 0, 0, 0};
-  return d;
-}
-
+// A catalog of the named models, all alike.
 void WriteCatalog(const std::string& path, int32_t refrigerant, const std::vector<std::string>& names) {
-  core::TCompFileHeader h;
-  h.FileID = std::string(core::kCompFileId);
-  h.Manufacturer = "Acme";
-  h.Make = "Range";
-  h.RefrigNumber = refrigerant;
-  h.TeLo = -25;
-  h.TeHi = 10;
-  h.TcLo = 40;
-  h.TcHi = 60;
-  platform::TFileStream stream(path, platform::TFileMode::fmCreate);
-  core::TValueWriter writer(stream);
-  core::WriteFileHeader(writer, h);
-  writer.WriteListBegin();
-  for (const std::string& name : names) Model(name).WriteData(writer);
-  writer.WriteListEnd();
+  std::vector<core::TCompData> models;
+  for (const std::string& name : names) models.push_back(testsupport::PolyModel(name, 10, 3));
+  testsupport::WriteCatalog(path, refrigerant, models);
 }
 
 std::string SettingsKey() { return core::ProgramRegistryKey() + "\\Settings"; }

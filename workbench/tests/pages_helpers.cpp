@@ -2,22 +2,12 @@
 
 #include <stdexcept>
 
-#include "core/refriglib.h"
 #include "testsupport/testenv.h"
 
 namespace pagesfixture {
 
-void InitLibrary() {
-  const std::string lib = testsupport::MakeTempDir("pageslib") + "/RefLib8.rdf";
-  testsupport::WriteAll(lib, testsupport::ReadAll(std::string(DRAVLEN_TEST_DATA) + "/RefLib8.rdf"));
-  core::InitRefrigLib(lib);
-}
-
-void DoneLibrary() { core::DoneRefrigLib(); }
-
 std::string OpenFixture(workbench::TSourceFile& source, const std::string& name) {
-  const std::string path = testsupport::MakeTempDir("pages") + "/" + name;
-  testsupport::WriteAll(path, testsupport::ReadAll(std::string(DRAVLEN_TEST_DATA) + "/pages/" + name));
+  const std::string path = testsupport::CopyToTemp(std::string(DRAVLEN_TEST_DATA) + "/pages/" + name, name, "pages");
   source.CurrentFile = path;
   source.CheckFileType();
   if (source.IsValidFile) {

@@ -1,17 +1,12 @@
 #pragma once
 // Fixtures of the page and plot tests: source files of tests/data/pages
-// opened as the main window opens them, with the refrigerant library the
-// Header page needs.
+// opened as the main window opens them (the refrigerant library the Header
+// page needs: reflib_helpers.h).
 #include <string>
 
 #include "workbench/sourcefile.h"
 
 namespace pagesfixture {
-
-// Creates the process-wide refrigerant library from a copy of the test
-// library; DoneLibrary frees it.
-void InitLibrary();
-void DoneLibrary();
 
 // Copies tests/data/pages/<name> into a fresh temporary folder and runs the
 // main window's order on selecting it: CheckFileType, LoadModelList,

@@ -8,6 +8,7 @@
 
 #include "core/refriglib.h"
 #include "pages_helpers.h"
+#include "reflib_helpers.h"
 #include "workbench/sourcefile.h"
 
 namespace {
@@ -79,8 +80,8 @@ std::string Row(const std::string& key, const std::string& value) {
 // 1, one flagged 2), a model with coefficients only and one with neither.
 class PagesTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { pagesfixture::InitLibrary(); }
-  static void TearDownTestSuite() { pagesfixture::DoneLibrary(); }
+  static void SetUpTestSuite() { reflibfixture::Init(); }
+  static void TearDownTestSuite() { reflibfixture::Done(); }
   void SetUp() override { path_ = pagesfixture::OpenFixture(source_, "pages.ini"); }
   void Select(const std::string& model) { pagesfixture::Select(source_, model); }
 
@@ -137,11 +138,11 @@ TEST_F(PagesTest, HeaderPageNamesAnUnknownRefrigerantR22) {
   workbench::BuildHeaderPage(source_, page);
   EXPECT_EQ(page.IndexOf(Row("Refrig", "R22")), 17);
   // Without the refrigerant library the page is still built.
-  pagesfixture::DoneLibrary();
+  reflibfixture::Done();
   source_.Header.RefrigNumber = 2;
   TStringList without;
   EXPECT_NO_THROW(workbench::BuildHeaderPage(source_, without));
-  pagesfixture::InitLibrary();
+  reflibfixture::Init();
   EXPECT_EQ(without.IndexOf(Row("Refrig", "R22")), 17);
 }
 

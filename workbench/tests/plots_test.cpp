@@ -8,6 +8,7 @@
 #include "core/interpolator.h"
 #include "core/verinfo.h"
 #include "pages_helpers.h"
+#include "reflib_helpers.h"
 #include "platform/render.h"
 #include "workbench/sourcefile.h"
 
@@ -32,8 +33,8 @@ constexpr Rect kPlotArea{50, 25, 430, 250};
 // Pw = 1 + 0.01 te + 0.02 tc. "Both": the two together. "Neither": no data.
 class PlotsTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { pagesfixture::InitLibrary(); }
-  static void TearDownTestSuite() { pagesfixture::DoneLibrary(); }
+  static void SetUpTestSuite() { reflibfixture::Init(); }
+  static void TearDownTestSuite() { reflibfixture::Done(); }
   void SetUp() override {
     pagesfixture::OpenFixture(source_, "plots.ini");
     plots_.Attach(qPlot_, pPlot_);

@@ -10,6 +10,7 @@
 
 #include "reflib_helpers.h"
 #include "testsupport/testenv.h"
+#include "verify_helpers.h"
 #include "workbench/sourcefile.h"
 #include "workbench/verify.h"
 
@@ -55,14 +56,7 @@ std::string Text(const std::vector<std::string>& header, const std::vector<std::
   return text;
 }
 
-std::vector<std::string> Faults(const platform::TStringList& log) {
-  std::vector<std::string> faults;
-  for (const auto& line : log) {
-    if (line.rfind("<li>", 0) == 0 && line.size() >= 9 && line.compare(line.size() - 5, 5, "</li>") == 0)
-      faults.push_back(line.substr(4, line.size() - 9));
-  }
-  return faults;
-}
+using verifyfixture::Faults;
 
 struct Case {
   const char* what;

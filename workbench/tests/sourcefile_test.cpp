@@ -8,6 +8,7 @@
 
 #include "core/refriglib.h"
 #include "platform/sysutils.h"
+#include "reflib_helpers.h"
 #include "testsupport/testenv.h"
 #include "workbench/sourcefile.h"
 
@@ -19,17 +20,13 @@ namespace {
 const std::string kData = DRAVLEN_TEST_DATA "/";
 
 std::string CopyFixture(const std::string& name, const std::string& dir) {
-  const std::string target = dir + "/" + name;
-  testsupport::WriteAll(target, testsupport::ReadAll(kData + name));
-  return target;
+  return testsupport::CopyInto(kData + name, dir, name);
 }
 
 class SourceFileTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    core::InitRefrigLib(CopyFixture("RefLib8.rdf", testsupport::MakeTempDir("sourcelib")));
-  }
-  static void TearDownTestSuite() { core::DoneRefrigLib(); }
+  static void SetUpTestSuite() { reflibfixture::Init(); }
+  static void TearDownTestSuite() { reflibfixture::Done(); }
 
   void SetUp() override { dir_ = testsupport::MakeTempDir("source"); }
 

@@ -9,7 +9,9 @@
 
 #include "core/refriglib.h"
 #include "platform/sysutils.h"
+#include "reflib_helpers.h"
 #include "testsupport/testenv.h"
+#include "verify_helpers.h"
 #include "workbench/sourcefile.h"
 #include "workbench/verify.h"
 
@@ -22,30 +24,17 @@ namespace {
 const std::string kData = DRAVLEN_TEST_DATA "/";
 
 std::string CopyFixture(const std::string& name, const std::string& dir, const std::string& as = "") {
-  const std::string target = dir + "/" + (as.empty() ? name : as);
-  testsupport::WriteAll(target, testsupport::ReadAll(kData + name));
-  return target;
+  return testsupport::CopyInto(kData + name, dir, as.empty() ? name : as);
 }
 
 std::vector<std::string> Lines(const platform::TStringList& list) { return list.Items(); }
 
-// The fault lines of a detailed report, without "<li>" and "</li>".
-std::vector<std::string> Faults(const platform::TStringList& log) {
-  std::vector<std::string> faults;
-  for (const auto& line : log) {
-    if (line.rfind("<li>", 0) == 0 && line.size() >= 9 && line.compare(line.size() - 5, 5, "</li>") == 0)
-      faults.push_back(line.substr(4, line.size() - 9));
-  }
-  return faults;
-}
+using verifyfixture::Faults;
 
 class VerifyTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    const std::string dir = testsupport::MakeTempDir("verifylib");
-    core::InitRefrigLib(CopyFixture("RefLib8.rdf", dir));
-  }
-  static void TearDownTestSuite() { core::DoneRefrigLib(); }
+  static void SetUpTestSuite() { reflibfixture::Init(); }
+  static void TearDownTestSuite() { reflibfixture::Done(); }
 
   void SetUp() override { dir_ = testsupport::MakeTempDir("verify"); }
 
