@@ -280,8 +280,11 @@ const std::shared_ptr<const Document>& EmptyDocument() {
 std::string Serialise(const Document& doc, const std::string& text) {
   TextEncoding encoding = doc.encoding;
   if (encoding == TextEncoding::Windows1252 && !FitsCp1252(text)) encoding = TextEncoding::Utf8;
+  // The mark stays whatever the rest turned out to be: a file that starts
+  // with one but is not UTF-8 beyond it is read as Windows-1252, and must not
+  // lose its first bytes when written.
   if (encoding == TextEncoding::Utf8) return doc.bom + text;
-  return EncodeText(text, encoding);
+  return doc.bom + EncodeText(text, encoding);
 }
 
 // ---------------------------------------------------------------------------

@@ -196,6 +196,20 @@ TEST_F(Profile, Windows1252FileStaysWindows1252) {
   EXPECT_EQ(Get("Header", "Omega"), "\xCE\xA9");
 }
 
+// A byte-order mark before text that is not UTF-8: the text reads as
+// Windows-1252, and a write keeps the mark's bytes with the rest.
+TEST_F(Profile, ByteOrderMarkBeforeWindows1252TextIsKept) {
+  WriteAll(file, "\xEF\xBB\xBF[S]\nk=\xE9\n");
+  EXPECT_EQ(Get("S", "k"), "\xC3\xA9");
+  ASSERT_TRUE(WritePrivateProfileString("S", "n", "1", file));
+  EXPECT_EQ(ReadAll(file), "\xEF\xBB\xBF[S]\nk=\xE9\nn=1\n");
+  // Found by the fuzzer: a mark with no section after it at all.
+  const std::string odd("\xEF\xBB\xBF\x1B\0\0\0\xEF\xB1\xFF@\xBF;]\n", 15);
+  WriteAll(file, odd);
+  ASSERT_TRUE(WritePrivateProfileString("New", "k", "v", file));
+  EXPECT_EQ(ReadAll(file), odd + "\n[New]\nk=v\n");
+}
+
 // Rule 12: writes reach the file at once, and outside changes are seen at once.
 TEST_F(Profile, WritesAndOutsideChangesAreSeenAtOnce) {
   WriteAll(file, "[S]\nk=aaa\n");
