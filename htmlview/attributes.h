@@ -1,11 +1,14 @@
 #pragma once
 // The attributes of one parsed tag, as the reader found them.
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "htmlview/vocabulary.h"
 
 namespace htmlview {
+
+class TProperties;
 
 struct TAttribute {
   HtmlSymbol Which = HtmlSymbol::UnknownAttribute;
@@ -40,9 +43,19 @@ class TAttributeList {
   // The ID value lower-cased (computed once).
   std::string GetID() const;
   std::string GetTitle() const;
+  // The CLASS value trimmed and lower-cased; several classes in canonical
+  // order joined by "." ("b a" gives "a.b"); "" without the attribute.
+  std::string GetClass() const;
+  // The STYLE attribute parsed into a new property set owned by the list;
+  // null without the attribute. Open elements keep pointing at their inline
+  // set (and re-derive from it), so a set stays alive while an entry of the
+  // property stack refers to it, and the newest one always; the rest are
+  // freed by later calls and by the destructor.
+  TProperties* GetStyle();
 
  private:
   std::vector<TAttribute> items_;
+  std::vector<std::unique_ptr<TProperties>> styles_;
   mutable bool idCached_ = false;
   mutable std::string id_;
 };

@@ -1,15 +1,14 @@
 #include "htmlview/viewutils.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 
 #include <QChar>
 
 #include "htmlview/attributes.h"
+#include "htmlview/codepages.h"
 #include "platform/fonts.h"
 #include "platform/sysutils.h"
-#include "platform/textfile.h"
 
 namespace htmlview {
 
@@ -218,93 +217,13 @@ std::u16string WideTrim(std::u16string_view s) {
   return std::u16string(s.substr(b, e - b));
 }
 
-namespace {
-
-const std::array<char16_t, 256>& Cp1252Table() {
-  static const std::array<char16_t, 256> table = [] {
-    std::array<char16_t, 256> t{};
-    for (int b = 0; b < 256; ++b) {
-      const std::u16string u = platform::Utf8ToUtf16(platform::Cp1252ToUtf8(std::string(1, static_cast<char>(b))));
-      t[b] = u.empty() ? char16_t(b) : u[0];
-    }
-    return t;
-  }();
-  return table;
-}
-
-void PushUnit(std::u16string& out, std::vector<int>* idx, char32_t cp, int byte) {
-  if (cp >= 0x10000) {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    if (idx) idx->insert(idx->end(), 2, byte);
-    return;
-  }
-  out.push_back(static_cast<char16_t>(cp));
-  if (idx) idx->push_back(byte);
-}
-
-// Lead bytes 192..223 start two bytes, 224..239 three, 240..247 four; a byte
-// that starts no valid sequence is one replacement character.
-std::u16string DecodeUtf8(std::string_view bytes, std::vector<int>* idx) {
-  std::u16string out;
-  out.reserve(bytes.size());
-  size_t i = 0;
-  while (i < bytes.size()) {
-    const unsigned char b = static_cast<unsigned char>(bytes[i]);
-    int len = 1;
-    char32_t cp = b;
-    if (b >= 192 && b <= 223) { len = 2; cp = b & 0x1F; }
-    else if (b >= 224 && b <= 239) { len = 3; cp = b & 0x0F; }
-    else if (b >= 240 && b <= 247) { len = 4; cp = b & 0x07; }
-    else if (b >= 128) len = 0;
-    bool ok = len > 0 && i + len <= bytes.size();
-    for (int k = 1; ok && k < len; ++k) {
-      const unsigned char c = static_cast<unsigned char>(bytes[i + k]);
-      if ((c & 0xC0) != 0x80) ok = false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (ok && (cp < kMinimum[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
-    if (!ok) {
-      PushUnit(out, idx, 0xFFFD, static_cast<int>(i));
-      ++i;
-      continue;
-    }
-    PushUnit(out, idx, cp, static_cast<int>(i));
-    i += len;
-  }
-  return out;
-}
-
-}  // namespace
-
 std::u16string StrToWideCP(std::string_view bytes, int codePage, std::vector<int>* indices) {
-  if (indices) indices->clear();
-  if (codePage == CP_UTF8) return DecodeUtf8(bytes, indices);
-  std::u16string out;
-  out.reserve(bytes.size());
-  // Latin-1 maps bytes to the same code points; every other single-byte
-  // page this build does not carry falls back to the system code page.
-  const bool latin1 = codePage == 28591;
-  const auto& table = Cp1252Table();
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    const unsigned char b = static_cast<unsigned char>(bytes[i]);
-    out.push_back(latin1 ? char16_t(b) : table[b]);
-    if (indices) indices->push_back(static_cast<int>(i));
-  }
-  return out;
+  // A page the decoders do not know falls back to the system code page.
+  return DecodeCodePage(bytes, codePage, indices);
 }
 
 std::string WideToStrCP(std::u16string_view text, int codePage) {
-  const std::string utf8 = platform::Utf16ToUtf8(text);
-  if (codePage == CP_UTF8) return utf8;
-  if (codePage == 28591) {
-    std::string out;
-    for (char16_t c : text) out.push_back(c < 256 ? static_cast<char>(c) : '?');
-    return out;
-  }
-  return platform::Utf8ToCp1252(utf8);
+  return EncodeCodePage(text, codePage);
 }
 
 int FitText(platform::Canvas& canvas, std::u16string_view text, int width, int& extent) {

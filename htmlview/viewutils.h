@@ -195,8 +195,8 @@ std::u16string WideLowerCase(std::u16string_view s);
 std::u16string WideTrim(std::u16string_view s);
 
 // Bytes in a code page to wide text, with the source index of the first byte
-// of each unit when indices is given. UTF-8 is decoded here; a code page
-// that cannot be decoded falls back to the system code page.
+// of each unit when indices is given (the decoders of codepages.h); a code
+// page they do not know falls back to the system code page.
 std::u16string StrToWideCP(std::string_view bytes, int codePage, std::vector<int>* indices = nullptr);
 // Wide text to bytes in a code page ("?" for what it cannot hold).
 std::string WideToStrCP(std::u16string_view text, int codePage);
