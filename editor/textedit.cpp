@@ -52,6 +52,9 @@ TCustomTextEdit::TCustomTextEdit(QWidget* parent)
 
   textDrawer_ = std::make_unique<TTextDrawer>(0, font_);
   keystrokes_.ResetDefaults();
+  marks_ = std::make_unique<TTextEditMarkList>(this);
+  marks_->OnChange = [this] { InvalidateGutter(); };
+  RegisterEditorForDrags(this, true);
 
   resize(200, 150);
   SetCursorId(platform::crIBeam);
@@ -67,6 +70,8 @@ TCustomTextEdit::TCustomTextEdit(QWidget* parent)
 
 TCustomTextEdit::~TCustomTextEdit() {
   destroying_ = true;
+  RegisterEditorForDrags(this, false);
+  KillTimer(kScrollTimerId);
   SetHighlighter(nullptr);
   // The line buffer goes with the control; it must not call back into it.
   lines_->OnChanging = nullptr;
@@ -77,6 +82,7 @@ TCustomTextEdit::~TCustomTextEdit() {
   lines_->OnPut = nullptr;
   history_.OnChange = nullptr;
   history_.OnModifiedChanged = nullptr;
+  marks_->OnChange = nullptr;
 }
 
 // ------------------------------------------------------------ text and lines
@@ -599,13 +605,13 @@ void TCustomTextEdit::UpdateCaret() {
 }
 
 void TCustomTextEdit::FocusIn(Qt::FocusReason) {
-  ExecuteCommand(ecGotFocus, 0, nullptr);
+  CommandProcessor(ecGotFocus, 0, nullptr);
   InitializeCaret();
   if (hideSelection_ && SelAvail()) InvalidateSelection();
 }
 
 void TCustomTextEdit::FocusOut(Qt::FocusReason) {
-  ExecuteCommand(ecLostFocus, 0, nullptr);
+  CommandProcessor(ecLostFocus, 0, nullptr);
   HideEditorCaret();
   if (!Focused()) DestroyCaret();
   if (hideSelection_ && SelAvail()) InvalidateSelection();
@@ -630,7 +636,7 @@ void TCustomTextEdit::inputMethodEvent(QInputMethodEvent* event) {
   event->accept();
   if (commit.isEmpty()) return;
   const std::u16string text(reinterpret_cast<const char16_t*>(commit.utf16()), static_cast<size_t>(commit.size()));
-  platform::guarded([&] { ExecuteCommand(ecImeStr, 0, const_cast<char16_t*>(text.c_str())); });
+  platform::guarded([&] { CommandProcessor(ecImeStr, 0, const_cast<char16_t*>(text.c_str())); });
 }
 
 // ------------------------------------------------------------ invalidation
@@ -697,13 +703,18 @@ void TCustomTextEdit::ListCleared() {
   StatusChanged(scAll);
 }
 
-void TCustomTextEdit::ListDeleted(int index, int) {
+void TCustomTextEdit::ListDeleted(int index, int count) {
+  // Marks on the deleted lines go to the line above them (the joined line).
+  MarksLinesDeleted(index, count);
   if (highlighter_ && lines_->Count() > 0) ScanFrom(index);
   InvalidateLines(index + 1, kToEnd);
   InvalidateGutterLines(index + 1, kToEnd);
 }
 
 void TCustomTextEdit::ListInserted(int index, int count) {
+  // Lines appended after the last one move no mark: a mark on an empty
+  // buffer's one line, and the marks of a reloaded text, stay where they are.
+  if (index < lines_->Count() - count) MarksLinesInserted(index + 1, count);
   if (highlighter_ && lines_->Count() > 0) {
     int last = index;
     do {

@@ -6,7 +6,10 @@
 // selection rules, how it follows its lines, the selected text and
 // scrolling; the sources are split by concern (textedit.cpp the core,
 // texteditsel.cpp the selected text and undo steps, texteditscroll.cpp the
-// view, texteditpaint.cpp the drawing).
+// view, texteditpaint.cpp the drawing, texteditcmds.cpp keys and the
+// command dispatch, texteditexec.cpp what each command does,
+// texteditclipboard.cpp the clipboard, texteditmouse.cpp the mouse and drags,
+// texteditmarks.cpp marks and bookmarks).
 #include <QVariant>
 #include <cstdint>
 #include <functional>
@@ -19,11 +22,13 @@
 #include "editor/highlighter.h"
 #include "editor/keycmds.h"
 #include "editor/textdrawer.h"
+#include "editor/texteditmark.h"
 #include "editor/texteditstringlist.h"
 #include "editor/undolist.h"
 #include "platform/control.h"
 
 class QInputMethodEvent;
+class QPoint;
 class QWidget;
 
 namespace editor {
@@ -93,6 +98,15 @@ using TSpecialLineColorsEvent =
     std::function<void(TCustomTextEdit* sender, int line, bool& special, TColor& foreground, TColor& background)>;
 using TGutterGetTextEvent = std::function<void(TCustomTextEdit* sender, int line, std::u16string& text)>;
 using TGutterPaintEvent = std::function<void(TCustomTextEdit* sender, int line, int x, int y)>;
+using TProcessCommandEvent =
+    std::function<void(TCustomTextEdit* sender, TTextEditorCommand& command, char16_t& aChar, void* data)>;
+using TContextHelpEvent = std::function<void(TCustomTextEdit* sender, const std::u16string& word)>;
+// The handler may replace the offered mark or reset it (no bookmark then).
+using TPlaceMarkEvent = std::function<void(TCustomTextEdit* sender, std::unique_ptr<TTextEditMark>& mark)>;
+using TClearMarkEvent = std::function<void(TCustomTextEdit* sender, TTextEditMark* mark)>;
+using TGutterClickEvent = std::function<void(TCustomTextEdit* sender, platform::MouseButton button, int x, int y,
+                                             int line, TTextEditMark* mark)>;
+using TMouseCursorEvent = std::function<void(TCustomTextEdit* sender, const TBufferCoord& position, int& cursor)>;
 
 class TCustomTextEdit : public platform::Control {
  public:
@@ -110,7 +124,10 @@ class TCustomTextEdit : public platform::Control {
   std::u16string LineText() const;
   void SetLineText(std::u16string_view value);
   std::u16string SelText() const;
-  void SetSelText(std::u16string_view value);
+  void SetSelText(std::u16string_view value) { SetSelTextEx(value, TUndoReason::urInsert); }
+  // Replaces the selection (or inserts at the caret) in one undo block:
+  // urDelete for a selection, then the insertion under the given reason.
+  void SetSelTextEx(std::u16string_view value, TUndoReason reason);
   std::string SelTextUtf8() const;
   void SetSelTextUtf8(std::string_view value);
   bool SelAvail() const;
@@ -290,8 +307,83 @@ class TCustomTextEdit : public platform::Control {
 
   // Commands (the command set is carried out by ExecuteCommand, texteditcmds.cpp).
   virtual void ExecuteCommand(TTextEditorCommand command, char16_t aChar, void* data);
+  // The processing events around one command; commands below ecUserFirst
+  // are executed.
+  void CommandProcessor(TTextEditorCommand command, char16_t aChar, void* data);
   // ecLineBreak (moveCaret) and ecInsertLine: splits the caret line, one undo block.
   void DoLineBreak(bool moveCaret);
+  void ClearAll();
+
+  // Key handling (texteditcmds.cpp): key-down through the key map, then
+  // characters; public so that tests can call them directly.
+  void KeyDown(int& key, platform::ShiftState shift) override;
+  void KeyPress(char16_t& ch) override;
+  bool WantsKey(int vk, platform::ShiftState shift) override;
+
+  // --- Words (texteditexec.cpp). Identifier characters are the
+  // highlighter's or letters, digits and the underscore; white characters
+  // every other one.
+  bool IsIdentChar(char16_t c) const;
+  bool IsWhiteChar(char16_t c) const;
+  bool IsWordBreakChar(char16_t c) const;
+  TBufferCoord NextWordPosEx(const TBufferCoord& p) const;
+  TBufferCoord PrevWordPosEx(const TBufferCoord& p) const;
+  TBufferCoord WordStartEx(const TBufferCoord& p) const;
+  TBufferCoord WordEndEx(const TBufferCoord& p) const;
+  TBufferCoord NextWordPos() const { return NextWordPosEx(CaretXY()); }
+  TBufferCoord PrevWordPos() const { return PrevWordPosEx(CaretXY()); }
+  TBufferCoord WordStart() const { return WordStartEx(CaretXY()); }
+  TBufferCoord WordEnd() const { return WordEndEx(CaretXY()); }
+  std::u16string GetWordAtCursor() const { return GetWordAtRowCol(CaretXY()); }
+  std::u16string GetWordAtRowCol(const TBufferCoord& p) const;
+  // Selects the word at a position (double click, ecSelWord).
+  void SetWordBlock(TBufferCoord p);
+  void SelectWord() { SetWordBlock(CaretXY()); }
+  // The matching bracket of the one at the caret; (0, 0) when none.
+  TBufferCoord GetMatchingBracket() const;
+
+  // --- Marks and bookmarks (texteditmarks.cpp).
+  TTextEditMarkList& Marks() { return *marks_; }
+  void SetBookMark(int bookmark, int x, int y);
+  void ClearBookMark(int bookmark);
+  void GotoBookMark(int bookmark);
+  // Whether bookmark n is set, and where.
+  bool GetBookMark(int bookmark, int& x, int& y) const;
+  bool IsBookmark(int bookmark) const;
+  // Marks follow inserted and deleted lines (1-based first line).
+  void MarksLinesInserted(int firstLine, int count);
+  void MarksLinesDeleted(int firstLine, int count);
+
+  // --- Clipboard (texteditclipboard.cpp); failures raise ETextEditError.
+  void CopyToClipboard();
+  void CutToClipboard();
+  void PasteFromClipboard();
+  bool CanPaste() const;
+
+  // --- Mouse (texteditmouse.cpp).
+  void MouseDown(platform::MouseButton button, platform::ShiftState shift, int x, int y) override;
+  void MouseMove(platform::ShiftState shift, int x, int y) override;
+  void MouseUp(platform::MouseButton button, platform::ShiftState shift, int x, int y) override;
+  void DblClick() override;
+  void Timer(int id) override;
+  void CaptureLost() override;
+  // The id of the selection-scroll timer (100 ms, runs while a delta is not 0).
+  static constexpr int kScrollTimerId = 1;
+  int ScrollDeltaX() const { return scrollDeltaX_; }
+  int ScrollDeltaY() const { return scrollDeltaY_; }
+  // The cursor id for a client point (text, selection or gutter).
+  int MouseCursorAt(int x, int y) const;
+  bool PopupMenu = false;  // a right release does nothing more when set
+
+  // --- Drag and drop between editors (texteditmouse.cpp). The source keeps
+  // the mouse and asks the editor under the pointer to accept and drop.
+  bool Dragging() const { return dragging_; }
+  TCustomTextEdit* DragTarget() const { return dragTarget_; }
+  // A drag from source over this editor at a client point: accepted or not.
+  bool DragOver(TCustomTextEdit* source, int x, int y, platform::ShiftState shift);
+  void DragDrop(TCustomTextEdit* source, int x, int y, platform::ShiftState shift);
+  void EndDrag();
+  void CancelDrag();
 
   // --- Events.
   TTextEditNotifyEvent OnChange;
@@ -302,6 +394,14 @@ class TCustomTextEdit : public platform::Control {
   TSpecialLineColorsEvent OnSpecialLineColors;
   TGutterGetTextEvent OnGutterGetText;
   TGutterPaintEvent OnGutterPaint;
+  TProcessCommandEvent OnProcessCommand;
+  TProcessCommandEvent OnProcessUserCommand;
+  TProcessCommandEvent OnCommandProcessed;
+  TContextHelpEvent OnContextHelp;
+  TPlaceMarkEvent OnPlaceBookmark;
+  TClearMarkEvent OnClearBookmark;
+  TGutterClickEvent OnGutterClick;
+  TMouseCursorEvent OnMouseCursor;
 
   // The handlers, public so that tests can call them directly.
   void Paint(platform::Canvas& canvas, const platform::Rect& clip) override;
@@ -319,6 +419,8 @@ class TCustomTextEdit : public platform::Control {
   void PaintGutter(platform::Canvas& canvas, const platform::Rect& clip, int firstRow, int lastRow);
   void PaintTextLines(platform::Canvas& canvas, const platform::Rect& clip, int firstRow, int lastRow, int firstCol,
                       int lastCol);
+  // The marks of a line in the gutter row at y; returns the offset after them.
+  int PaintMarks(platform::Canvas& canvas, int line, int y);
 
   // Shared rules of the commands (texteditsel.cpp).
   // Stores a line, without trailing blanks under eoTrimTrailingSpaces.
@@ -369,6 +471,44 @@ class TCustomTextEdit : public platform::Control {
   void SelTextInsertLine(std::u16string_view value);
   void SelTextDelete(TBufferCoord& begin, TBufferCoord& end);
   TColor EditorBackground(int line) const;
+
+  // Command steps (texteditexec.cpp).
+  void MoveCaretAndSelection(const TBufferCoord& before, const TBufferCoord& after, bool selecting);
+  void MoveCaretHorz(int dx, bool selecting);
+  void MoveCaretVert(int dy, bool selecting);
+  void MovePage(int command, bool selecting);
+  void MoveDisplayRow(int row, bool selecting);
+  void DoHome(bool selecting);
+  void DoEnd(bool selecting);
+  void DoScrollVert(int delta);
+  void DoSetMarker(int bookmark, const TBufferCoord* at);
+  void DoTypeChar(char16_t c);
+  void DoImeStr(std::u16string_view s);
+  void DoDeleteLastChar();
+  void DoDeleteChar();
+  void DoDeleteWordOrEol(bool word);
+  void DoDeleteLastWordOrBol(bool word);
+  void DoDeleteLine();
+  void DeleteSelectionForKey();
+  void DoTab();
+  void DoShiftTab();
+  void DoBlockIndent();
+  void DoBlockUnindent();
+  void DoCaseChange(TTextEditorCommand command);
+  void DoMatchBracket();
+  void DoPaintTransient(TTransientType type);
+  void ScrollForTyping();
+  int LineLength(int line) const;
+  // Mouse steps (texteditmouse.cpp).
+  void ComputeScrollDeltas(int x, int y);
+  void StopScrollTimer();
+  void ReportGutterClick(platform::MouseButton button, int x, int y);
+  void MoveCaretToMouse(int x, int y, bool keepColumn, bool keepRow);
+  TBufferCoord MouseBufferPos(int x, int y, bool nearest) const;
+  void StartDrag();
+  void DragMoveTo(int x, int y, platform::ShiftState shift);
+  TCustomTextEdit* EditorAtGlobal(const QPoint& global) const;
+  void DragTrack(TCustomTextEdit* source, int x, int y);
 
   // Selection and caret.
   TBufferCoord blockBegin_{1, 1};
@@ -428,7 +568,30 @@ class TCustomTextEdit : public platform::Control {
   bool destroying_ = false;
   TColor color_ = clWindow;
   platform::Font font_;
+
+  // Commands, keys, marks, mouse.
+  TEdKeyTranslator keyTranslator_;
+  bool ignoreNextChar_ = false;
+  int imeCount_ = 0;
+  std::unique_ptr<TTextEditMarkList> marks_;
+  std::unique_ptr<TEdInternalImage> internalImages_;
+  TTextEditMark* bookmarks_[10] = {};
+  TBufferCoord mouseDownPos_;
+  platform::Point mouseDownPixel_;
+  int scrollDeltaX_ = 0;
+  int scrollDeltaY_ = 0;
+  bool waitForDragging_ = false;
+  bool dblClicked_ = false;
+  bool gutterClick_ = false;
+  bool gutterDragging_ = false;
+  bool dragging_ = false;
+  bool dragCanceled_ = false;
+  TCustomTextEdit* dragTarget_ = nullptr;
+  TCustomTextEdit* dragSourceOver_ = nullptr;  // a drag of another editor over this one
 };
+
+// Keeps the list of live editors that drags look through (constructor and destructor).
+void RegisterEditorForDrags(TCustomTextEdit* editor, bool add);
 
 // Calls Begin now and End when the scope closes, also when an exception
 // leaves it: paint locks, line-buffer updates and undo blocks.
@@ -448,6 +611,24 @@ using TUndoBlockScope =
     TScopedBracket<TCustomTextEdit, &TCustomTextEdit::BeginUndoBlock, &TCustomTextEdit::EndUndoBlock>;
 using TLinesUpdateScope =
     TScopedBracket<TTextEditStringList, &TTextEditStringList::BeginUpdate, &TTextEditStringList::EndUpdate>;
+
+// eoScrollPastEol on while the scope lasts (positions beyond a line's end
+// are kept), restored afterwards.
+class TPastEolScope {
+ public:
+  explicit TPastEolScope(TCustomTextEdit& editor) : editor_(editor), was_(editor.HasOption(eoScrollPastEol)) {
+    if (!was_) editor_.SetOption(eoScrollPastEol, true);
+  }
+  ~TPastEolScope() {
+    if (!was_) editor_.SetOption(eoScrollPastEol, false);
+  }
+  TPastEolScope(const TPastEolScope&) = delete;
+  TPastEolScope& operator=(const TPastEolScope&) = delete;
+
+ private:
+  TCustomTextEdit& editor_;
+  bool was_;
+};
 
 // The control with its properties published; the same class in this system.
 class TTextEdit : public TCustomTextEdit {

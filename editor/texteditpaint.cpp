@@ -114,10 +114,43 @@ void TCustomTextEdit::PaintGutter(platform::Canvas& canvas, const platform::Rect
       canvas.FillRect(platform::Rect{gutterWidth_ - 1, top, gutterWidth_, bottom}, gutter_.BorderColor());
     }
   }
-  if (OnGutterPaint) {
-    for (int row = firstRow; row <= lastRow; ++row)
-      OnGutterPaint(this, RowToLine(row), bookMarkOptions_.LeftMargin(), (row - topLine_) * lh);
+  const bool drawMarks = bookMarkOptions_.GlyphsVisible() && marks_->Count() > 0;
+  if (drawMarks || OnGutterPaint) {
+    for (int row = firstRow; row <= lastRow; ++row) {
+      const int y = (row - topLine_) * lh;
+      const int offset = drawMarks ? PaintMarks(canvas, RowToLine(row), y) : 0;
+      if (OnGutterPaint) OnGutterPaint(this, RowToLine(row), bookMarkOptions_.LeftMargin() + offset, y);
+    }
   }
+}
+
+int TCustomTextEdit::PaintMarks(platform::Canvas& canvas, int line, int y) {
+  const std::vector<TTextEditMark*> marks = marks_->GetMarksForLine(line);
+  const bool bookmarksFirst = bookMarkOptions_.DrawBookmarksFirst();
+  const std::shared_ptr<TEdImageList>& images = bookMarkOptions_.BookmarkImages();
+  const int left = bookMarkOptions_.LeftMargin();
+  const int step = bookMarkOptions_.Xoffset();
+  int offset = 0;
+  auto draw = [&](const TTextEditMark& m) {
+    if (images && !m.InternalImage()) {
+      if (m.ImageIndex() < 0 || m.ImageIndex() >= images->Count()) return;
+      if (m.IsBookmark() == bookmarksFirst)
+        offset = 0;
+      else if (offset == 0)
+        offset = step;
+      images->Draw(canvas, left + offset, y, m.ImageIndex());
+      offset += step;
+    } else if (m.ImageIndex() >= 0 && m.ImageIndex() <= 9 && offset == 0) {
+      // The ten bookmark images, shared by every editor, made when first drawn.
+      if (!internalImages_) internalImages_ = std::make_unique<TEdInternalImage>("TextEditInternalImages", 10);
+      internalImages_->Draw(canvas, m.ImageIndex(), left + offset, y, std::max(1, textHeight_));
+      offset += step;
+    }
+  };
+  for (const bool kind : {bookmarksFirst, !bookmarksFirst})
+    for (const TTextEditMark* m : marks)
+      if (m->Visible() && m->IsBookmark() == kind) draw(*m);
+  return offset;
 }
 
 void TCustomTextEdit::PaintTextLines(platform::Canvas& canvas, const platform::Rect& clip, int firstRow, int lastRow,

@@ -136,7 +136,7 @@ std::u16string TCustomTextEdit::SelText() const {
 
 // ------------------------------------------------------------ replacing
 
-void TCustomTextEdit::SetSelText(std::u16string_view value) {
+void TCustomTextEdit::SetSelTextEx(std::u16string_view value, TUndoReason reason) {
   TUndoBlockScope block(*this);
   if (SelAvail())
     UndoList().AddChange(TUndoReason::urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
@@ -153,10 +153,9 @@ void TCustomTextEdit::SetSelText(std::u16string_view value) {
     // the start of the first line: undoing it in line mode would also take
     // the line that followed the inserted ones.
     if (mode == TEdSelectionMode::smLine)
-      UndoList().AddChange(TUndoReason::urInsert, TBufferCoord{1, start.Line}, BlockEnd(), u"",
-                           TEdSelectionMode::smNormal);
+      UndoList().AddChange(reason, TBufferCoord{1, start.Line}, BlockEnd(), u"", TEdSelectionMode::smNormal);
     else
-      UndoList().AddChange(TUndoReason::urInsert, start, BlockEnd(), u"", mode);
+      UndoList().AddChange(reason, start, BlockEnd(), u"", mode);
   }
 }
 
@@ -311,24 +310,6 @@ void TCustomTextEdit::SetSelTextPrimitiveEx(TEdSelectionMode mode, std::u16strin
 
 namespace {
 
-// eoScrollPastEol is on while a record is taken back, so that positions
-// beyond a line's end are kept.
-class ScrollPastEolScope {
- public:
-  explicit ScrollPastEolScope(TCustomTextEdit& editor) : editor_(editor), was_(editor.HasOption(eoScrollPastEol)) {
-    if (!was_) editor_.SetOption(eoScrollPastEol, true);
-  }
-  ~ScrollPastEolScope() {
-    if (!was_) editor_.SetOption(eoScrollPastEol, false);
-  }
-  ScrollPastEolScope(const ScrollPastEolScope&) = delete;
-  ScrollPastEolScope& operator=(const ScrollPastEolScope&) = delete;
-
- private:
-  TCustomTextEdit& editor_;
-  bool was_;
-};
-
 bool IsDeleteReason(TUndoReason r) {
   return r == TUndoReason::urDelete || r == TUndoReason::urDeleteAfterCaret || r == TUndoReason::urQuietDelete ||
          r == TUndoReason::urQuietDeleteAfterCaret;
@@ -338,7 +319,7 @@ bool IsDeleteReason(TUndoReason r) {
 
 void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
   TPaintLockScope lock(*this);
-  ScrollPastEolScope pastEol(*this);
+  TPastEolScope pastEol(*this);
   activeSelectionMode_ = item.ChangeSelMode;
   const TUndoReason reason = item.ChangeReason;
   const TBufferCoord start = item.ChangeStartPos;
@@ -351,6 +332,12 @@ void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
       const std::u16string removed = SelText();
       SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, false);
       RedoList().AddChange(reason, start, end, removed, item.ChangeSelMode);
+      if (!item.ChangeStr.empty() && item.ChangeStr.find_first_of(u"\r\n") == std::u16string::npos) {
+        // An overwrite: the text it replaced is back, and redoing must take it
+        // out again before the typed text goes in (the same change number).
+        const TBufferCoord restoredEnd{start.Char + static_cast<int>(item.ChangeStr.size()), start.Line};
+        RedoList().AddChange(TUndoReason::urQuietDeleteAfterCaret, start, restoredEnd, u"", item.ChangeSelMode);
+      }
       InternalSetCaretXY(start);
       break;
     }
@@ -441,7 +428,7 @@ void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
 
 void TCustomTextEdit::RedoItem(const TTextEditUndoItem& item) {
   TPaintLockScope lock(*this);
-  ScrollPastEolScope pastEol(*this);
+  TPastEolScope pastEol(*this);
   activeSelectionMode_ = item.ChangeSelMode;
   const TUndoReason reason = item.ChangeReason;
   const TBufferCoord start = item.ChangeStartPos;
@@ -496,7 +483,10 @@ void TCustomTextEdit::RedoItem(const TTextEditUndoItem& item) {
     UndoList().AddChange(reason, blockBegin_, blockEnd_, u"", activeSelectionMode_);
     SetCaretAndSelection(CaretXY(), start, end);
   } else if (reason == TUndoReason::urFillSpaces) {
-    SetCaretAndSelection(start, start, end);
+    // The fill goes back in where it began (the record runs from the fill's
+    // end back to its start), not padded out beyond the line's end.
+    const TBufferCoord from = MinPoint(start, end);
+    SetCaretAndSelection(from, from, MaxPoint(start, end));
     const std::u16string removed = SelText();
     UndoList().AddChange(reason, start, end, removed, item.ChangeSelMode);
     SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, true);
