@@ -4,6 +4,7 @@
 #include "editor/inihighlighter.h"
 #include "editor/keycmds.h"
 #include "editor/textdrawer.h"
+#include "platform/clipboard.h"
 
 namespace editor {
 
@@ -21,7 +22,9 @@ unsigned RegisterTextEditClipboardFormat() {
 
 unsigned TextEditClipboardFormat() { return gClipboardFormat; }
 
-std::string TextEditClipboardMimeType() { return "application/x-textedit-control-block-type"; }
+std::string TextEditClipboardMimeType() {
+  return platform::RegisterClipboardFormat(kTextEditClipboardFormatName);
+}
 
 void InitEditorModule() {
   InitHighlighterModule();

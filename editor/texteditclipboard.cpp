@@ -13,7 +13,7 @@ namespace editor {
 namespace {
 
 const std::string& PrivateFormat() {
-  static const std::string mime = platform::RegisterClipboardFormat(kTextEditClipboardFormatName);
+  static const std::string mime = TextEditClipboardMimeType();
   return mime;
 }
 
