@@ -94,7 +94,10 @@ class TTextEditUndoList {
  private:
   void PushAndNotify(std::unique_ptr<TTextEditUndoItem> item);
   void EnsureMaxEntries();
-  static std::int32_t Following(std::int32_t number) { return number == -1 ? 1 : number + 1; }
+  // Wraps to 1 past the largest number instead of overflowing.
+  static std::int32_t Following(std::int32_t number) {
+    return number == -1 || number == INT32_MAX ? 1 : number + 1;
+  }
 
   std::vector<std::unique_ptr<TTextEditUndoItem>> items_;
   int maxUndoActions_ = 1024;

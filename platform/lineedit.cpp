@@ -1,6 +1,7 @@
 #include "platform/lineedit.h"
 
 #include <QFocusEvent>
+#include <QHideEvent>
 #include <QKeyEvent>
 
 #include <algorithm>
@@ -142,14 +143,25 @@ void LineEdit::keyReleaseEvent(QKeyEvent* event) {
 
 void LineEdit::focusInEvent(QFocusEvent* event) {
   QLineEdit::focusInEvent(event);
-  if (!ControlFocusChange(event->reason())) return;
+  // The first control of a window that opens gets the focus as the window is
+  // activated; it is entered all the same. Coming back to the window enters
+  // nothing: the control never left.
+  if (entered_) return;
+  entered_ = true;
   guarded([this] { DoEnter(); });
 }
 
 void LineEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  if (!ControlFocusChange(event->reason())) return;
+  if (!entered_ || !ControlFocusChange(event->reason())) return;
+  entered_ = false;
   guarded([this] { DoExit(); });
+}
+
+void LineEdit::hideEvent(QHideEvent* event) {
+  QLineEdit::hideEvent(event);
+  // A window closed with the control focused: shown again, it is entered anew.
+  entered_ = false;
 }
 
 bool LineEdit::event(QEvent* event) {

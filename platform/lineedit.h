@@ -59,7 +59,8 @@ class LineEdit : public QLineEdit {
   virtual void KeyUp(int& key, ShiftState shift);
   // Focus moving between controls. Not called when the window as a whole
   // loses or regains activation, nor when a pop-up takes the focus for a
-  // while: the focus has not left the control then.
+  // while: the focus has not left the control then. The control that gets
+  // the focus as its window first opens is entered too.
   virtual void DoEnter();
   virtual void DoExit();
   // Whether the control claims a key a dialog would otherwise take as a
@@ -70,10 +71,14 @@ class LineEdit : public QLineEdit {
   void keyReleaseEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
   bool event(QEvent* event) override;
 
  private:
   void TypeCharacters(QKeyEvent* event, const std::u16string& chars);
+
+  // Between DoEnter and DoExit: the control is its window's focused control.
+  bool entered_ = false;
 };
 
 }  // namespace platform
