@@ -29,22 +29,9 @@ void ThtBitmap::StretchDraw(platform::Canvas& canvas, const platform::Rect& dest
   const bool smooth = platform::ScreenDepth() <= 8 && (depth == 15 || depth == 16 || depth == 24);
 
   if (htTransparent && htMask && !htMask->IsNull()) {
-    // The mask becomes the alpha of the part drawn, so only that part is
-    // composed however large the strip is.
+    // Only the part of the source inside the bitmap is drawn.
     const platform::Rect part = source.Intersect(platform::RectOfSize(0, 0, Width(), Height()));
     if (!part.IsEmpty()) {
-      QImage piece = bitmap.Image().copy(part.left, part.top, part.Width(), part.Height());
-      const QImage& m = htMask->Image();
-      for (int y = 0; y < piece.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(piece.scanLine(y));
-        const int my = part.top + y;
-        for (int x = 0; x < piece.width(); ++x) {
-          const int mx = part.left + x;
-          const QRgb mp = m.valid(mx, my) ? m.pixel(mx, my) : qRgb(255, 255, 255);
-          const bool clear = qAlpha(mp) == 0 || (mp & 0xFFFFFF) == 0xFFFFFF;
-          line[x] = clear ? qRgba(0, 0, 0, 0) : (line[x] | 0xFF000000u);
-        }
-      }
       // The destination shrinks with the source where the source was cut.
       const double sx = double(dest.Width()) / source.Width();
       const double sy = double(dest.Height()) / source.Height();
@@ -52,13 +39,82 @@ void ThtBitmap::StretchDraw(platform::Canvas& canvas, const platform::Rect& dest
                                   dest.top + int((part.top - source.top) * sy),
                                   dest.left + int((part.right - source.left) * sx),
                                   dest.top + int((part.bottom - source.top) * sy)};
-      canvas.DrawPart(target, platform::Bitmap(piece), platform::RectOfSize(0, 0, part.Width(), part.Height()),
-                      smooth);
+      canvas.DrawPart(target, Masked(part), platform::RectOfSize(0, 0, part.Width(), part.Height()), smooth);
     }
   } else {
     canvas.DrawPart(dest, bitmap, source, smooth);
   }
   if (palette) canvas.SelectPalette(oldPalette);
+}
+
+platform::Bitmap ThtBitmap::Masked(const platform::Rect& part) const {
+  const QImage& pixels = bitmap.Image();
+  const QImage& mask = htMask->Image();
+  const qint64 bitmapKey = pixels.cacheKey(), maskKey = mask.cacheKey();
+  std::erase_if(maskedParts_, [&](const MaskedPart& m) { return m.bitmapKey != bitmapKey || m.maskKey != maskKey; });
+  for (const MaskedPart& m : maskedParts_)
+    if (m.part == part) return m.image;
+
+  // The pixels over the part, read as ARGB32 rows.
+  QImage sourceRows = pixels;  // shared, not copied
+  int sourceX = part.left, sourceY = part.top;
+  if (pixels.format() != QImage::Format_ARGB32) {
+    sourceRows = pixels.copy(part.left, part.top, part.Width(), part.Height()).convertToFormat(QImage::Format_ARGB32);
+    sourceX = sourceY = 0;
+  }
+  // The mask over the part, likewise; pixels outside the mask are clear.
+  const platform::Rect inMask = part.Intersect(platform::RectOfSize(0, 0, mask.width(), mask.height()));
+  QImage maskRows;
+  int maskX = 0, maskY = 0;
+  if (!inMask.IsEmpty()) {
+    if (mask.format() == QImage::Format_ARGB32) {
+      maskRows = mask;
+    } else {
+      maskRows = mask.copy(inMask.left, inMask.top, inMask.Width(), inMask.Height())
+                     .convertToFormat(QImage::Format_ARGB32);
+      maskX = inMask.left;
+      maskY = inMask.top;
+    }
+  }
+  QImage piece(part.Width(), part.Height(), QImage::Format_ARGB32);
+  if (piece.isNull() || sourceRows.isNull()) return platform::Bitmap();
+
+  // Clear where the mask is transparent or white; elsewhere the pixel shows
+  // fully opaque. Rows are plain loops over scan lines: one pass over a cell
+  // of millions of pixels.
+  const int width = part.Width();
+  const int firstX = maskRows.isNull() ? 0 : inMask.left - part.left;
+  const int lastX = maskRows.isNull() ? 0 : inMask.right - part.left;
+  for (int y = 0; y < piece.height(); ++y) {
+    auto* out = reinterpret_cast<QRgb*>(piece.scanLine(y));
+    const int row = part.top + y;
+    if (maskRows.isNull() || row < inMask.top || row >= inMask.bottom) {
+      std::fill_n(out, width, QRgb(0));
+      continue;
+    }
+    const auto* in = reinterpret_cast<const QRgb*>(sourceRows.constScanLine(row - part.top + sourceY)) + sourceX;
+    const auto* m = reinterpret_cast<const QRgb*>(maskRows.constScanLine(row - maskY)) + (part.left - maskX);
+    std::fill(out, out + firstX, QRgb(0));
+    for (int x = firstX; x < lastX; ++x) {
+      const QRgb mp = m[x];
+      const bool shows = (mp >> 24) != 0 && (mp & 0xFFFFFFu) != 0xFFFFFFu;
+      out[x] = shows ? (in[x] | 0xFF000000u) : QRgb(0);
+    }
+    std::fill(out + lastX, out + width, QRgb(0));
+  }
+
+  platform::Bitmap image(piece);
+  // Kept parts stay within the size of the bitmap itself; the oldest go
+  // first.
+  const int64_t budget = std::max(int64_t(Width()) * Height(), int64_t(part.Width()) * part.Height());
+  int64_t used = int64_t(part.Width()) * part.Height();
+  for (const MaskedPart& m : maskedParts_) used += int64_t(m.image.Width()) * m.image.Height();
+  while (used > budget && !maskedParts_.empty()) {
+    used -= int64_t(maskedParts_.front().image.Width()) * maskedParts_.front().image.Height();
+    maskedParts_.erase(maskedParts_.begin());
+  }
+  maskedParts_.push_back({part, bitmapKey, maskKey, image});
+  return image;
 }
 
 // --- TGIFImage.

@@ -39,6 +39,20 @@ class ThtBitmap {
   // The source rectangle stretched into the destination.
   void StretchDraw(platform::Canvas& canvas, const platform::Rect& dest,
                    const platform::Rect& source) const;
+
+ private:
+  // A part of the bitmap with the mask made its alpha. An animation draws
+  // the same cells again and again, and a cell can hold millions of pixels
+  // however small it is shown, so each part is made once and kept until
+  // the bitmap or the mask changes (their cache keys tell).
+  struct MaskedPart {
+    platform::Rect part;
+    qint64 bitmapKey = 0, maskKey = 0;
+    platform::Bitmap image;
+  };
+  platform::Bitmap Masked(const platform::Rect& part) const;
+  // Drawing happens on the GUI thread only, so the cache needs no lock.
+  mutable std::vector<MaskedPart> maskedParts_;
 };
 
 struct TgfFrame {

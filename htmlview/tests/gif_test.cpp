@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -925,4 +927,83 @@ TEST(GifImage, DrawShowsTheCurrentCellThroughTheMask) {
   EXPECT_EQ(image->DrawnRect(), platform::RectOfSize(0, 0, 4, 2));
   QImage hidden = render(2, false);
   EXPECT_EQ(hidden.pixel(0, 0), qRgb(0, 255, 0));
+}
+
+// A GIF as wide as the strip limits allow for two transparent frames, drawn
+// as a 16 x 16 thumbnail: the red first frame covers the left half of the
+// top 32 rows, the blue second frame the left quarter over it; the rest is
+// transparent.
+TEST(GifImage, WideScreenDrawsIntoASmallTarget) {
+  const int width = 65281, height = 252, rows = 32;
+  GifSpec spec;
+  spec.width = width;
+  spec.height = height;
+  spec.globalTable = {platform::clBlack, platform::clWhite, platform::clRed, platform::clBlue};
+  auto band = [&](int colourEnd, uint8_t index) {
+    FrameSpec f = SolidFrame(width, rows, 0);
+    for (int y = 0; y < rows; ++y)
+      std::fill_n(f.pixels.begin() + size_t(y) * width, colourEnd, index);
+    f.graphicControl = true;
+    f.transparent = 0;
+    return f;
+  };
+  spec.frames = {band(width / 2, 2), band(width / 4, 3)};
+  auto image = Create(spec);
+  ASSERT_TRUE(image);
+  ASSERT_EQ(image->NumFrames(), 2);
+  auto render = [&](int frame) {
+    image->SetCurrentFrame(frame);
+    QImage target(16, 16, QImage::Format_ARGB32);
+    target.fill(Qt::green);
+    platform::Canvas canvas(&target);
+    image->Draw(canvas, 0, 0, 16, 16);
+    return target;
+  };
+  const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255), green = qRgb(0, 255, 0);
+  // Each frame twice: the second drawing must show what the first did.
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass);
+    const QImage first = render(1);
+    EXPECT_EQ(first.pixel(1, 0), red);
+    EXPECT_EQ(first.pixel(6, 1), red);
+    EXPECT_EQ(first.pixel(12, 0), green);
+    EXPECT_EQ(first.pixel(1, 8), green);  // below the frames
+    const QImage second = render(2);
+    EXPECT_EQ(second.pixel(1, 0), blue);
+    EXPECT_EQ(second.pixel(6, 1), red);  // the first frame shows through
+    EXPECT_EQ(second.pixel(12, 1), green);
+    EXPECT_EQ(second.pixel(6, 15), green);
+  }
+}
+
+// A bitmap keeps what it made for drawing through its mask; changing the
+// mask or the pixels afterwards must show at the next drawing.
+TEST(GifImage, MaskedDrawingFollowsChangesToTheBitmapAndMask) {
+  ThtBitmap ht;
+  ht.bitmap = platform::Bitmap(2, 1, platform::clRed);
+  ht.htMask = std::make_unique<platform::Bitmap>(2, 1, platform::clBlack);
+  ht.htMask->SetPixel(1, 0, platform::clWhite, 0);
+  ht.htTransparent = true;
+  auto render = [&] {
+    QImage target(2, 1, QImage::Format_ARGB32);
+    target.fill(Qt::green);
+    platform::Canvas canvas(&target);
+    ht.Draw(canvas, platform::RectOfSize(0, 0, 2, 1));
+    return target;
+  };
+  QImage before = render();
+  EXPECT_EQ(before.pixel(0, 0), qRgb(255, 0, 0));
+  EXPECT_EQ(before.pixel(1, 0), qRgb(0, 255, 0));
+  ht.htMask->SetPixel(0, 0, platform::clWhite, 255);  // opaque white is clear too
+  ht.htMask->SetPixel(1, 0, platform::clBlack, 255);
+  QImage masked = render();
+  EXPECT_EQ(masked.pixel(0, 0), qRgb(0, 255, 0));
+  EXPECT_EQ(masked.pixel(1, 0), qRgb(255, 0, 0));
+  ht.bitmap.SetPixel(1, 0, platform::clBlue);
+  EXPECT_EQ(render().pixel(1, 0), qRgb(0, 0, 255));
+  // A mask smaller than the bitmap leaves the rest clear.
+  ht.htMask = std::make_unique<platform::Bitmap>(1, 1, platform::clBlack);
+  QImage shortMask = render();
+  EXPECT_EQ(shortMask.pixel(0, 0), qRgb(255, 0, 0));
+  EXPECT_EQ(shortMask.pixel(1, 0), qRgb(0, 255, 0));
 }
