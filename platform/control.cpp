@@ -159,6 +159,11 @@ void Control::ScrollRect(int dx, int dy, const Rect* r) {
 
 void Control::paintEvent(QPaintEvent* e) {
   pending_ = pending_.subtracted(e->region());
+  painting_ = e->region();
+  struct PaintEnd {
+    QRegion& region;
+    ~PaintEnd() { region = QRegion(); }
+  } paintEnd{painting_};
   guarded([&] {
     QPainter painter(this);
     Canvas canvas(&painter, e->region());
@@ -367,7 +372,12 @@ void Control::LayoutScrollBars() {
 QRect Control::CaretRect() const { return QRect(caretPos_.x, caretPos_.y, caretW_, caretH_); }
 
 void Control::InvalidateCaret() {
-  if (CaretCreated()) InvalidateRect(RectOfSize(caretPos_.x, caretPos_.y, caretW_, caretH_));
+  if (!CaretCreated()) return;
+  const QRegion outside =
+      QRegion(caretPos_.x, caretPos_.y, caretW_, caretH_).subtracted(painting_);
+  // Invalidating what the paint in progress covers would ask for the same
+  // paint again, and again after it.
+  for (const QRect& r : outside) InvalidateRect(RectOfSize(r.x(), r.y(), r.width(), r.height()));
 }
 
 void Control::UpdateBlink() {

@@ -162,6 +162,10 @@ class Control : public QWidget {
   ShiftState MouseShift(const QMouseEvent* e) const;
 
   QRegion pending_;
+  // The region of the paint in progress (empty outside a paint): the caret
+  // is drawn at the end of each paint, so hiding or showing it inside that
+  // region needs no further paint.
+  QRegion painting_;
   bool capture_ = false;
   Point lastMouse_;
   int cursorId_ = 0;
