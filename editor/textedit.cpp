@@ -145,7 +145,8 @@ void TCustomTextEdit::SetCaretXY(const TBufferCoord& value) {
 }
 
 void TCustomTextEdit::SetCaretXYEx(bool ensureVisible, TBufferCoord value) {
-  int maxX = maxScrollWidth_ < INT_MAX ? maxScrollWidth_ + 1 : INT_MAX;
+  caretAtEndOfRow_ = false;
+  int maxX = WordWrap() ? INT_MAX : (maxScrollWidth_ < INT_MAX ? maxScrollWidth_ + 1 : INT_MAX);
   if (value.Line > lines_->Count()) value.Line = lines_->Count();
   if (value.Line < 1) {
     // The buffer is empty.
@@ -181,7 +182,30 @@ void TCustomTextEdit::SetCaretXYEx(bool ensureVisible, TBufferCoord value) {
   DecPaintLock();
 }
 
-TDisplayCoord TCustomTextEdit::DisplayXY() const { return BufferToDisplayPos(CaretXY()); }
+TDisplayCoord TCustomTextEdit::DisplayXY() const {
+  TDisplayCoord d = BufferToDisplayPos(CaretXY());
+  // At a row seam the caret may show at the end of the earlier row.
+  if (caretAtEndOfRow_ && WordWrap() && d.Column == 1 && d.Row > 1) {
+    --d.Row;
+    d.Column = RowLength(d.Row) + 1;
+  }
+  return d;
+}
+
+int TCustomTextEdit::RowLength(int row) const {
+  if (!WordWrap() || row < 1 || row > wordWrap_->RowCount()) return 0;
+  return wordWrap_->GetRowLength(row);
+}
+
+void TCustomTextEdit::InternalSetCaretDisplay(const TDisplayCoord& d) {
+  {
+    TPaintLockScope lock(*this);
+    InternalSetCaretXY(DisplayToBufferPos(d));
+    caretAtEndOfRow_ = WordWrap() && d.Row >= 1 && d.Row <= wordWrap_->RowCount() &&
+                       d.Column > wordWrap_->GetRowLength(d.Row) && PlainDisplayXY().Row != d.Row;
+  }
+  lastCaretX_ = DisplayX();
+}
 
 TBufferCoord TCustomTextEdit::BlockBegin() const { return MinPoint(blockBegin_, blockEnd_); }
 TBufferCoord TCustomTextEdit::BlockEnd() const { return MaxPoint(blockBegin_, blockEnd_); }
@@ -248,17 +272,20 @@ TDisplayCoord TCustomTextEdit::BufferToDisplayPos(const TBufferCoord& p) const {
   TDisplayCoord d{p.Char, p.Line};
   if (p.Line >= 1 && p.Line <= lines_->Count())
     d.Column = CharIndex2CaretPos(p.Char, tabWidth_, lines_->Get(p.Line - 1));
+  if (WordWrap()) d = wordWrap_->BufferToDisplayPos(TBufferCoord{d.Column, d.Row});
   return d;
 }
 
 TBufferCoord TCustomTextEdit::DisplayToBufferPos(const TDisplayCoord& p) const {
   TBufferCoord b{p.Column, p.Row};
-  if (p.Row < 1 || p.Row > lines_->Count()) return b;
-  const std::u16string& s = lines_->Get(p.Row - 1);
+  if (WordWrap()) b = wordWrap_->DisplayToBufferPos(p);
+  const int column = b.Char;
+  if (b.Line < 1 || b.Line > lines_->Count()) return b;
+  const std::u16string& s = lines_->Get(b.Line - 1);
   const int len = static_cast<int>(s.size());
   int x = 0;  // columns taken by the characters before i
   int i = 0;
-  while (x < p.Column) {
+  while (x < column) {
     ++i;
     if (i <= len && s[static_cast<size_t>(i - 1)] == u'\t')
       x += tabWidth_ - x % tabWidth_;
@@ -269,9 +296,54 @@ TBufferCoord TCustomTextEdit::DisplayToBufferPos(const TDisplayCoord& p) const {
   return b;
 }
 
-int TCustomTextEdit::LineToRow(int line) const { return line; }
-int TCustomTextEdit::RowToLine(int row) const { return row; }
-int TCustomTextEdit::DisplayLineCount() const { return lines_->Count(); }
+int TCustomTextEdit::LineToRow(int line) const {
+  if (!WordWrap()) return line;
+  return BufferToDisplayPos(TBufferCoord{1, line}).Row;
+}
+
+int TCustomTextEdit::RowToLine(int row) const {
+  if (!WordWrap()) return row;
+  return DisplayToBufferPos(TDisplayCoord{1, row}).Line;
+}
+
+int TCustomTextEdit::DisplayLineCount() const {
+  if (!WordWrap()) return lines_->Count();
+  return lines_->Count() == 0 ? 0 : wordWrap_->RowCount();
+}
+
+void TCustomTextEdit::SetWordWrap(bool value) {
+  if (value == WordWrap()) return;
+  Invalidate();
+  const TDisplayCoord caret = DisplayXY();
+  const bool caretInView = caret.Column >= leftChar_ && caret.Column <= leftChar_ + charsInWindow_ &&
+                           caret.Row >= topLine_ && caret.Row <= topLine_ + linesInWindow_;
+  const int topLineOfText = RowToLine(topLine_);
+  if (value) {
+    wordWrap_ = std::make_shared<TEdWordWrapPlugin>(this);
+    SetLeftChar(1);
+  } else {
+    wordWrap_.reset();
+    caretAtEndOfRow_ = false;
+  }
+  SetTopLine(LineToRow(topLineOfText));
+  UpdateScrollBars();
+  if (HasOption(eoScrollPastEol)) {
+    const TBufferCoord b = blockBegin_;
+    const TBufferCoord e = blockEnd_;
+    const TEdSelectionMode mode = activeSelectionMode_;
+    InternalSetCaretXY(CaretXY());
+    SetBlockBegin(b);
+    SetBlockEnd(e);
+    activeSelectionMode_ = mode;
+  }
+  if (caretInView) EnsureCursorPosVisible();
+}
+
+void TCustomTextEdit::WrapWidthChanged() {
+  if (!WordWrap()) return;
+  wordWrap_->DisplayChanged();
+  Invalidate();
+}
 
 platform::Point TCustomTextEdit::RowColumnToPixels(const TDisplayCoord& p) const {
   return platform::Point{(p.Column - 1) * charWidth_ + textOffset_, (p.Row - topLine_) * textHeight_};
@@ -348,6 +420,10 @@ void TCustomTextEdit::SetTabWidth(int value) {
   tabWidth_ = value;
   lines_->SetTabWidth(value);
   Invalidate();
+  if (WordWrap()) {
+    wordWrap_->Reset();
+    InvalidateGutter();
+  }
 }
 
 void TCustomTextEdit::SetInsertCaret(TTextEditCaretType value) {
@@ -495,6 +571,7 @@ void TCustomTextEdit::SizeOrFontChanged(bool fontChanged) {
   textOffset_ = gutterWidth_ + 2 - (leftChar_ - 1) * charWidth_;
   charsInWindow_ = std::max(ClientWidth() - gutterWidth_ - 2, 0) / charWidth_;
   linesInWindow_ = ClientHeight() / textHeight_;
+  WrapWidthChanged();
   if (fontChanged) {
     if (gutter_.ShowLineNumbers())
       GutterChanged(nullptr);
@@ -522,6 +599,7 @@ void TCustomTextEdit::GutterChanged(TEdObject*) {
   gutterWidth_ = width;
   textOffset_ = gutterWidth_ + 2 - (leftChar_ - 1) * charWidth_;
   if (charWidth_ > 0) charsInWindow_ = std::max(ClientWidth() - gutterWidth_ - 2, 0) / charWidth_;
+  WrapWidthChanged();
   UpdateScrollBars();
   Invalidate();
 }
@@ -532,6 +610,19 @@ void TCustomTextEdit::DecPaintLock() {
   if (paintLock_ <= 0) return;
   if (--paintLock_ == 0 && HandleAllocated()) {
     if (scrollBarsChanged_) UpdateScrollBars();
+    if (WordWrap() && (statusChanges_ & (scCaretX | scCaretY)) && charsInWindow_ >= 1 &&
+        DisplayX() > charsInWindow_ + 1) {
+      // The caret stands in the run of blanks kept at a row's end.
+      if (caretAtEndOfRow_) {
+        caretAtEndOfRow_ = false;
+      } else if (statusChanges_ & scCaretY) {
+        const TDisplayCoord d = DisplayXY();
+        caretX_ = DisplayToBufferPos(TDisplayCoord{charsInWindow_ + 1, d.Row}).Char;
+        statusChanges_ |= scCaretX;
+        lastCaretX_ = DisplayX();
+      }
+      caretChanged_ = true;
+    }
     if (caretChanged_) UpdateCaret();
     if (statusChanges_ != 0) DoOnStatusChange(statusChanges_);
   }
@@ -590,7 +681,9 @@ void TCustomTextEdit::UpdateCaret() {
     return;
   }
   caretChanged_ = false;
-  const platform::Point p = RowColumnToPixels(DisplayXY());
+  TDisplayCoord d = DisplayXY();
+  if (WordWrap()) d.Column = std::min(d.Column, charsInWindow_ + 1);
+  const platform::Point p = RowColumnToPixels(d);
   const int x = p.x + caretOffset_.x;
   const int y = p.y + caretOffset_.y;
   if (x >= gutterWidth_ && x < ClientWidth() && y >= 0 && y < ClientHeight() && !HasOption(eoNoCaret)) {
@@ -651,6 +744,12 @@ void TCustomTextEdit::InvalidateClientRect(const platform::Rect& r) {
 
 void TCustomTextEdit::InvalidateLines(int firstLine, int lastLine) {
   if (firstLine > lastLine) SwapInt(firstLine, lastLine);
+  if (WordWrap()) {
+    // Whole rows of the lines; the last line's rows to its end.
+    const bool toEnd = lastLine >= lines_->Count();
+    firstLine = LineToRow(firstLine);
+    lastLine = toEnd ? kToEnd : LineToRow(lastLine + 1) - 1;
+  }
   const int lh = std::max(1, textHeight_);
   const int firstRow = std::max(firstLine, topLine_);
   const int lastRow = lastLine == kToEnd ? topLine_ + linesInWindow_ : std::min(lastLine, topLine_ + linesInWindow_);
@@ -663,6 +762,11 @@ void TCustomTextEdit::InvalidateLine(int line) { InvalidateLines(line, line); }
 
 void TCustomTextEdit::InvalidateGutterLines(int firstLine, int lastLine) {
   if (firstLine > lastLine) SwapInt(firstLine, lastLine);
+  if (WordWrap()) {
+    const bool toEnd = lastLine > lines_->Count();
+    firstLine = LineToRow(firstLine);
+    lastLine = toEnd ? kToEnd : LineToRow(lastLine);
+  }
   const int lh = std::max(1, textHeight_);
   const int firstRow = std::max(firstLine, topLine_);
   const int lastRow = lastLine == kToEnd ? topLine_ + linesInWindow_ : std::min(lastLine, topLine_ + linesInWindow_);
@@ -694,6 +798,7 @@ void TCustomTextEdit::LinesChanged() {
 }
 
 void TCustomTextEdit::ListCleared() {
+  if (WordWrap()) wordWrap_->Reset();
   ClearUndo();
   invalidateRect_ = {};
   Invalidate();
@@ -707,6 +812,7 @@ void TCustomTextEdit::ListDeleted(int index, int count) {
   // Marks on the deleted lines go to the line above them (the joined line).
   MarksLinesDeleted(index, count);
   if (highlighter_ && lines_->Count() > 0) ScanFrom(index);
+  if (WordWrap()) wordWrap_->LinesDeleted(index, count);
   InvalidateLines(index + 1, kToEnd);
   InvalidateGutterLines(index + 1, kToEnd);
 }
@@ -721,6 +827,7 @@ void TCustomTextEdit::ListInserted(int index, int count) {
       last = ScanFrom(last) + 1;
     } while (last < index + count);
   }
+  if (WordWrap()) wordWrap_->LinesInserted(index, count);
   InvalidateLines(index + 1, kToEnd);
   InvalidateGutterLines(index + 1, kToEnd);
   if (HasOption(eoAutoSizeMaxScrollWidth)) {
@@ -729,9 +836,14 @@ void TCustomTextEdit::ListInserted(int index, int count) {
   }
 }
 
-void TCustomTextEdit::ListPut(int index, int) {
+void TCustomTextEdit::ListPut(int index, int count) {
   int endLine = index + 1;
-  if (highlighter_) endLine = std::max(endLine, ScanFrom(index) + 1);
+  if (WordWrap() && wordWrap_->LinesPut(index, std::max(1, count)) != 0) {
+    endLine = kToEnd;
+    InvalidateGutterLines(index + 1, kToEnd);
+  }
+  if (highlighter_ && endLine != kToEnd) endLine = std::max(endLine, ScanFrom(index) + 1);
+  else if (highlighter_) ScanFrom(index);
   InvalidateLines(index + 1, endLine);
   if (HasOption(eoAutoSizeMaxScrollWidth)) {
     const int length = lines_->GetExpandedLength(index);

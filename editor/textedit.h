@@ -9,7 +9,8 @@
 // view, texteditpaint.cpp the drawing, texteditcmds.cpp keys and the
 // command dispatch, texteditexec.cpp what each command does,
 // texteditclipboard.cpp the clipboard, texteditmouse.cpp the mouse and drags,
-// texteditmarks.cpp marks and bookmarks).
+// texteditmarks.cpp marks and bookmarks; texteditwrap.h the row splitter
+// behind word wrap).
 #include <QVariant>
 #include <cstdint>
 #include <functional>
@@ -24,6 +25,7 @@
 #include "editor/textdrawer.h"
 #include "editor/texteditmark.h"
 #include "editor/texteditstringlist.h"
+#include "editor/texteditwrap.h"
 #include "editor/undolist.h"
 #include "platform/control.h"
 
@@ -252,7 +254,14 @@ class TCustomTextEdit : public platform::Control {
   void SetOverwriteCaret(TTextEditCaretType value);
   TColor Color() const { return color_; }
   void SetColor(TColor value);
-  bool WordWrap() const { return false; }
+  bool WordWrap() const { return wordWrap_ != nullptr; }
+  void SetWordWrap(bool value);
+  // The row splitter while word wrap is on (null otherwise).
+  ITextEditBufferPlugin* WordWrapPlugin() const { return wordWrap_.get(); }
+  // Whether the caret shows at the end of the row before its seam.
+  bool CaretAtEndOfRow() const { return caretAtEndOfRow_; }
+  // Places the caret by display position, keeping the selection.
+  void InternalSetCaretDisplay(const TDisplayCoord& d);
 
   TTextEditKeyStrokes& Keystrokes() { return keystrokes_; }
   void SetKeystrokes(const TTextEditKeyStrokes* value);
@@ -304,6 +313,11 @@ class TCustomTextEdit : public platform::Control {
   void InvalidateGutter();
   void InvalidateSelection();
   void InvalidateAll() { Invalidate(); }
+
+  // The transient-paint event: with lock, ttBefore opens and ttAfter closes
+  // a sequence of which only the outermost pair reaches the handler.
+  void DoPaintTransientEx(TTransientType type, bool lock);
+  int PaintTransientLock() const { return paintTransientLock_; }
 
   // Commands (the command set is carried out by ExecuteCommand, texteditcmds.cpp).
   virtual void ExecuteCommand(TTextEditorCommand command, char16_t aChar, void* data);
@@ -471,6 +485,12 @@ class TCustomTextEdit : public platform::Control {
   void SelTextInsertLine(std::u16string_view value);
   void SelTextDelete(TBufferCoord& begin, TBufferCoord& end);
   TColor EditorBackground(int line) const;
+  // After chars in window changed: the wrap follows the new width.
+  void WrapWidthChanged();
+  // The display position of a buffer position, ignoring the row-end flag.
+  TDisplayCoord PlainDisplayXY() const { return BufferToDisplayPos(CaretXY()); }
+  int RowLength(int row) const;
+  void PaintWrapGlyphs(platform::Canvas& canvas, int firstRow, int lastRow);
 
   // Command steps (texteditexec.cpp).
   void MoveCaretAndSelection(const TBufferCoord& before, const TBufferCoord& after, bool selecting);
@@ -496,7 +516,7 @@ class TCustomTextEdit : public platform::Control {
   void DoBlockUnindent();
   void DoCaseChange(TTextEditorCommand command);
   void DoMatchBracket();
-  void DoPaintTransient(TTransientType type);
+  void DoPaintTransient(TTransientType type) { DoPaintTransientEx(type, false); }
   void ScrollForTyping();
   int LineLength(int line) const;
   // Mouse steps (texteditmouse.cpp).
@@ -551,6 +571,9 @@ class TCustomTextEdit : public platform::Control {
   bool wantReturns_ = true;
   bool wantTabs_ = false;
   TEdGlyph wordWrapGlyph_;
+  std::shared_ptr<ITextEditBufferPlugin> wordWrap_;
+  bool caretAtEndOfRow_ = false;
+  int paintTransientLock_ = 0;
   TEdGutter gutter_;
   int tabWidth_ = 8;
   std::unique_ptr<TTextDrawer> textDrawer_;

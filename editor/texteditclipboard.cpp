@@ -1,6 +1,7 @@
 // The editor and the clipboard: plain text plus the private format that
 // remembers the selection mode (one byte 0 normal, 1 line, 2 column, then
 // the text and a zero).
+#include <exception>
 #include <string>
 
 #include "editor/editormodule.h"
@@ -63,7 +64,21 @@ void TCustomTextEdit::CutToClipboard() {
 void TCustomTextEdit::PasteFromClipboard() {
   if (!CanPaste()) return;
   platform::ClipboardBackend& clipboard = platform::Clipboard();
-  DoPaintTransient(TTransientType::ttBefore);
+  // The after-call also runs when the paste fails, so the lock never stays taken.
+  struct TransientPair {
+    TCustomTextEdit* ed;
+    explicit TransientPair(TCustomTextEdit* e) : ed(e) { ed->DoPaintTransientEx(TTransientType::ttBefore, true); }
+    ~TransientPair() noexcept(false) {
+      if (std::uncaught_exceptions() == 0) {
+        ed->DoPaintTransientEx(TTransientType::ttAfter, true);
+        return;
+      }
+      try {
+        ed->DoPaintTransientEx(TTransientType::ttAfter, true);
+      } catch (...) {  // the paste's own error is the one to report
+      }
+    }
+  } transient(this);
   {
     TUndoBlockScope block(*this);
     bool opened = false;
@@ -109,7 +124,6 @@ void TCustomTextEdit::PasteFromClipboard() {
   if (HasOption(eoHideShowScrollbars)) UpdateScrollBars();
   EnsureCursorPosVisible();
   StatusChanged(scSelection);
-  DoPaintTransient(TTransientType::ttAfter);
 }
 
 }  // namespace editor

@@ -44,13 +44,33 @@ int TCustomTextEdit::LineLength(int line) const {
   return static_cast<int>(lines_->Get(line - 1).size());
 }
 
-void TCustomTextEdit::DoPaintTransient(TTransientType type) {
-  if (!OnPaintTransient) return;
+void TCustomTextEdit::DoPaintTransientEx(TTransientType type, bool lock) {
+  bool fire = paintTransientLock_ == 0;
+  if (lock) {
+    if (type == TTransientType::ttBefore) {
+      ++paintTransientLock_;
+    } else {
+      paintTransientLock_ = std::max(0, paintTransientLock_ - 1);
+      fire = paintTransientLock_ == 0;
+    }
+  }
+  if (!fire || !OnPaintTransient) return;
   // Outside a paint there is no window canvas: the handler draws on a
   // scratch image of the client's size, and the next paint shows the truth.
   platform::Bitmap scratch(std::max(1, ClientWidth()), std::max(1, ClientHeight()));
   if (scratch.IsNull()) return;
   platform::Canvas canvas(&scratch.Image());
+  canvas.font = font_;
+  canvas.brush.color = color_;
+  const bool shown = caretShown_;
+  HideEditorCaret();
+  struct Restore {
+    TCustomTextEdit* ed;
+    bool shown;
+    ~Restore() {
+      if (shown) ed->UpdateCaret();
+    }
+  } restore{this, shown};
   OnPaintTransient(this, canvas, type);
 }
 
@@ -203,6 +223,25 @@ void TCustomTextEdit::MoveCaretAndSelection(const TBufferCoord& before, const TB
 }
 
 void TCustomTextEdit::MoveCaretHorz(int dx, bool selecting) {
+  if (WordWrap()) {
+    if (dx >= 1 && caretAtEndOfRow_) {
+      // From the end of a row to the start of the next: the same buffer position.
+      caretAtEndOfRow_ = false;
+      lastCaretX_ = DisplayX();
+      UpdateCaret();
+      return;
+    }
+    if (dx < 1 && !caretAtEndOfRow_ && caretX_ >= 2 && DisplayX() == 1) {
+      caretAtEndOfRow_ = true;
+      lastCaretX_ = DisplayX();
+      const TDisplayCoord d = DisplayXY();
+      if (d.Column > charsInWindow_ + 1)
+        InternalSetCaretDisplay(TDisplayCoord{charsInWindow_ + 1, d.Row});
+      else
+        UpdateCaret();
+      return;
+    }
+  }
   const TBufferCoord caret = CaretXY();
   const int len = LineLength(caret.Line);
   TBufferCoord dest = caret;
@@ -216,6 +255,16 @@ void TCustomTextEdit::MoveCaretHorz(int dx, bool selecting) {
     if (!pastEol && dx > 0) dest.Char = std::min(dest.Char, len + 1);
   }
   MoveCaretAndSelection(blockBegin_, dest, selecting);
+  if (WordWrap() && dx >= 1 && caretX_ < LineLength(caretY_)) {
+    const TDisplayCoord d = DisplayXY();
+    if (d.Column == 1 && d.Row != LineToRow(caretY_)) {
+      caretAtEndOfRow_ = true;
+      lastCaretX_ = DisplayX();
+      UpdateCaret();
+    } else if (d.Column > charsInWindow_ + 1) {
+      InternalSetCaretXY(DisplayToBufferPos(TDisplayCoord{1, d.Row + 1}));
+    }
+  }
 }
 
 void TCustomTextEdit::MoveCaretVert(int dy, bool selecting) {
@@ -231,6 +280,12 @@ void TCustomTextEdit::MoveCaretVert(int dy, bool selecting) {
   if (row != from.Row && HasOption(eoKeepCaretX)) column = remembered;
   const TBufferCoord dest = DisplayToBufferPos(TDisplayCoord{column, row});
   MoveCaretAndSelection(blockBegin_, dest, selecting);
+  if (WordWrap()) {
+    // Beyond the target row's end the position is the seam: show it on that row.
+    const TDisplayCoord reached = PlainDisplayXY();
+    caretAtEndOfRow_ = reached.Column == 1 && reached.Row != row;
+    caretChanged_ = true;
+  }
   lastCaretX_ = remembered;
 }
 
@@ -254,6 +309,22 @@ void TCustomTextEdit::MoveDisplayRow(int row, bool selecting) {
 
 void TCustomTextEdit::DoHome(bool selecting) {
   const TBufferCoord caret = CaretXY();
+  if (WordWrap()) {
+    const TDisplayCoord d = DisplayXY();
+    int column = 1;
+    if (HasOption(eoEnhanceHomeKey) && d.Row == LineToRow(caret.Line)) {
+      const std::u16string line = LineText();
+      const int limit =
+          DisplayToBufferPos(TDisplayCoord{std::min(RowLength(d.Row) + 1, std::max(1, charsInWindow_)), d.Row}).Char;
+      int first = 1;
+      while (first < limit && first <= static_cast<int>(line.size()) && IsBlank(line[static_cast<size_t>(first - 1)]))
+        ++first;
+      const int target = (first < caret.Char || caret.Char == 1) ? first : 1;
+      column = BufferToDisplayPos(TBufferCoord{target, caret.Line}).Column;
+    }
+    MoveCaretAndSelection(caret, DisplayToBufferPos(TDisplayCoord{column, d.Row}), selecting);
+    return;
+  }
   int target = 1;
   if (HasOption(eoEnhanceHomeKey)) {
     const std::u16string line = LineText();
@@ -268,6 +339,23 @@ void TCustomTextEdit::DoEnd(bool selecting) {
   const TBufferCoord caret = CaretXY();
   const std::u16string line = LineText();
   const int len = static_cast<int>(line.size());
+  if (WordWrap()) {
+    const TDisplayCoord d = DisplayXY();
+    const bool lastRow = d.Row == BufferToDisplayPos(TBufferCoord{len + 1, caret.Line}).Row;
+    int column = RowLength(d.Row) + 1;
+    if (HasOption(eoEnhanceEndKey) && lastRow) {
+      const int rowStart = DisplayToBufferPos(TDisplayCoord{1, d.Row}).Char;
+      int last = len;
+      while (last >= rowStart && IsBlank(line[static_cast<size_t>(last - 1)])) --last;
+      const int target = caret.Char == last + 1 ? len + 1 : last + 1;
+      column = BufferToDisplayPos(TBufferCoord{target, caret.Line}).Column;
+    }
+    column = std::min(column, charsInWindow_ + 1);
+    const TDisplayCoord at{column, d.Row};
+    MoveCaretAndSelection(caret, DisplayToBufferPos(at), selecting);
+    InternalSetCaretDisplay(at);
+    return;
+  }
   int target = len + 1;
   if (HasOption(eoEnhanceEndKey)) {
     int last = len;

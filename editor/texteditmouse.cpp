@@ -46,7 +46,10 @@ void TCustomTextEdit::MoveCaretToMouse(int x, int y, bool keepColumn, bool keepR
   d.Row = MinMax(d.Row, 1, std::max(1, DisplayLineCount()));
   if (keepColumn) d.Column = DisplayX();
   if (keepRow) d.Row = DisplayY();
-  InternalSetCaretXY(DisplayToBufferPos(d));
+  if (WordWrap())
+    InternalSetCaretDisplay(d);
+  else
+    InternalSetCaretXY(DisplayToBufferPos(d));
 }
 
 int TCustomTextEdit::MouseCursorAt(int x, int y) const {

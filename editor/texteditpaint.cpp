@@ -43,6 +43,7 @@ void TCustomTextEdit::Paint(platform::Canvas& canvas, const platform::Rect& clip
   const int firstRow = std::max(topLine_ + clip.top / lh, topLine_);
   const int lastRow = MinMax(topLine_ + (clip.bottom + lh - 1) / lh, 1, DisplayLineCount());
 
+  HideEditorCaret();
   if (clip.left < gutterWidth_) {
     platform::Rect r = clip;
     r.right = std::min(r.right, gutterWidth_);
@@ -59,12 +60,15 @@ void TCustomTextEdit::Paint(platform::Canvas& canvas, const platform::Rect& clip
     canvas.brush.style = platform::BrushStyle::Solid;
     OnPaint(this, canvas);
   }
-  if (OnPaintTransient) OnPaintTransient(this, canvas, TTransientType::ttAfter);
+  // Inside a locked sequence only its closing call reaches the handler.
+  if (OnPaintTransient && paintTransientLock_ == 0) OnPaintTransient(this, canvas, TTransientType::ttAfter);
   UpdateCaret();
 }
 
 void TCustomTextEdit::PaintGutter(platform::Canvas& canvas, const platform::Rect& clip, int firstRow, int lastRow) {
   const int lh = std::max(1, textHeight_);
+  const int firstLine = RowToLine(firstRow);
+  const int lastLine = RowToLine(lastRow);
   canvas.brush.style = platform::BrushStyle::Solid;
   canvas.brush.color = gutter_.Color();
   if (gutter_.Gradient())
@@ -81,20 +85,22 @@ void TCustomTextEdit::PaintGutter(platform::Canvas& canvas, const platform::Rect
     }
     textDrawer_->SetBackColor(gutter_.Color());
     canvas.bkMode = gutter_.Gradient() ? platform::BkMode::Transparent : platform::BkMode::Opaque;
+    const bool gradient = gutter_.Gradient();
     int y = (firstRow - topLine_) * lh;
-    for (int row = firstRow; row <= lastRow; ++row) {
-      const int line = RowToLine(row);
-      y = (row - topLine_) * lh;
+    for (int line = firstLine; line <= lastLine; ++line) {
+      const int top = (LineToRow(line) - topLine_) * lh;
+      // The rows that continued the line before show no number.
+      if (WordWrap() && !gradient && top > y)
+        canvas.FillRect(platform::Rect{clip.left, y, clip.right, top}, gutter_.Color());
       std::u16string text = gutter_.FormatLineNumber(line);
       if (OnGutterGetText) OnGutterGetText(this, line, text);
       const int width = static_cast<int>(text.size()) * textDrawer_->GetCharWidth();
-      const platform::Rect rowRect{clip.left, y, clip.right, y + lh};
+      const platform::Rect rowRect{clip.left, top, clip.right, top + lh};
       const int x = gutterWidth_ - gutter_.RightOffset() - 2 - width;
-      const int ty = y + (lh - textDrawer_->GetCharHeight()) / 2;
-      textDrawer_->ExtTextOut(x, ty,
-                              gutter_.Gradient() ? platform::ETO_CLIPPED : platform::ETO_OPAQUE | platform::ETO_CLIPPED,
+      const int ty = top + (lh - textDrawer_->GetCharHeight()) / 2;
+      textDrawer_->ExtTextOut(x, ty, gradient ? platform::ETO_CLIPPED : platform::ETO_OPAQUE | platform::ETO_CLIPPED,
                               rowRect, text);
-      y += lh;
+      y = std::max(y, top + lh);
     }
     if (!gutter_.Gradient() && y < clip.bottom)
       canvas.FillRect(platform::Rect{clip.left, y, clip.right, clip.bottom}, gutter_.Color());
@@ -104,6 +110,7 @@ void TCustomTextEdit::PaintGutter(platform::Canvas& canvas, const platform::Rect
   } else if (!gutter_.Gradient()) {
     canvas.FillRect(clip, gutter_.Color());
   }
+  if (WordWrap() && wordWrapGlyph_.Visible()) PaintWrapGlyphs(canvas, firstRow, lastRow);
   if (gutter_.BorderStyle() != TEdGutterBorderStyle::gbsNone && clip.right >= gutterWidth_ - 2) {
     const int top = clip.top;
     const int bottom = clip.bottom;
@@ -116,11 +123,21 @@ void TCustomTextEdit::PaintGutter(platform::Canvas& canvas, const platform::Rect
   }
   const bool drawMarks = bookMarkOptions_.GlyphsVisible() && marks_->Count() > 0;
   if (drawMarks || OnGutterPaint) {
-    for (int row = firstRow; row <= lastRow; ++row) {
-      const int y = (row - topLine_) * lh;
-      const int offset = drawMarks ? PaintMarks(canvas, RowToLine(row), y) : 0;
-      if (OnGutterPaint) OnGutterPaint(this, RowToLine(row), bookMarkOptions_.LeftMargin() + offset, y);
+    for (int line = firstLine; line <= lastLine; ++line) {
+      const int y = (LineToRow(line) - topLine_) * lh;
+      const int offset = drawMarks ? PaintMarks(canvas, line, y) : 0;
+      if (OnGutterPaint) OnGutterPaint(this, line, bookMarkOptions_.LeftMargin() + offset, y);
     }
+  }
+}
+
+void TCustomTextEdit::PaintWrapGlyphs(platform::Canvas& canvas, int firstRow, int lastRow) {
+  const int lh = std::max(1, textHeight_);
+  const int x = gutterWidth_ - gutter_.RightOffset() - 2 - wordWrapGlyph_.Width();
+  for (int row = std::max(firstRow, 2); row <= lastRow; ++row) {
+    const int line = RowToLine(row);
+    if (line < 1 || line > lines_->Count() || LineToRow(line) == row) continue;
+    wordWrapGlyph_.Draw(canvas, x, (row - topLine_) * lh, lh);
   }
 }
 
@@ -207,6 +224,17 @@ void TCustomTextEdit::PaintTextLines(platform::Canvas& canvas, const platform::R
     const std::u16string& raw = lines_->Get(line - 1);
     const std::u16string expanded = lines_->GetExpandedString(line - 1);
     const int expandedLength = static_cast<int>(expanded.size());
+    // The part of the expanded line this row shows: columns rowStart + 1 ..
+    // rowStart + rowLength; only the line's last row reaches its end.
+    int rowStart = 0;
+    int rowLength = expandedLength;
+    bool lastRowOfLine = true;
+    if (WordWrap()) {
+      const int first = LineToRow(line);
+      for (int r = first; r < row; ++r) rowStart += RowLength(r);
+      rowLength = RowLength(row);
+      lastRowOfLine = line >= lines_->Count() ? row >= DisplayLineCount() : row == LineToRow(line + 1) - 1;
+    }
     // The display column of every character (and of the position after the last).
     std::vector<int> colOf(raw.size() + 1);
     {
@@ -224,20 +252,20 @@ void TCustomTextEdit::PaintTextLines(platform::Canvas& canvas, const platform::R
       c.fg = rowFg;
       c.bg = rowBg;
       c.style = static_cast<TFontStyles>(font_.Style());
-      if (col <= expandedLength) {
-        const char16_t ch = expanded[static_cast<size_t>(col - 1)];
+      if (col <= rowLength) {
+        const char16_t ch = expanded[static_cast<size_t>(rowStart + col - 1)];
         c.ch = ch == u'\t' ? u' ' : ch;
         if (showSpecialChars_ && ch == u' ') c.ch = kSpaceSymbol;
       } else {
-        c.ch = showSpecialChars_ && col == expandedLength + 1 ? kEolSymbol : u' ';
+        c.ch = showSpecialChars_ && lastRowOfLine && col == rowLength + 1 ? kEolSymbol : u' ';
       }
     }
     if (showSpecialChars_) {
       // The tab symbol sits in the middle of each tab's span.
       for (size_t i = 0; i < raw.size(); ++i) {
         if (raw[i] != u'\t') continue;
-        const int mid = (colOf[i] + colOf[i + 1] - 1) / 2;
-        if (mid >= firstCol && mid <= lastCol) cells[static_cast<size_t>(mid - firstCol)].ch = kTabSymbol;
+        const int mid = (colOf[i] + colOf[i + 1] - 1) / 2 - rowStart;
+        if (mid >= firstCol && mid <= lastCol && mid <= rowLength) cells[static_cast<size_t>(mid - firstCol)].ch = kTabSymbol;
       }
     }
     if (useHighlighter) {
@@ -250,9 +278,10 @@ void TCustomTextEdit::PaintTextLines(platform::Canvas& canvas, const platform::R
       while (!highlighter_->GetEol()) {
         const int pos = highlighter_->GetTokenPos();
         const int len = static_cast<int>(highlighter_->GetToken().size());
-        const int c1 = colOf[static_cast<size_t>(std::min(pos, static_cast<int>(raw.size())))];
-        if (c1 > lastCol) break;
-        const int c2 = colOf[static_cast<size_t>(std::min(pos + len, static_cast<int>(raw.size())))];
+        const int c1 = colOf[static_cast<size_t>(std::min(pos, static_cast<int>(raw.size())))] - rowStart;
+        if (c1 > lastCol || c1 > rowLength) break;
+        const int c2 = std::min(colOf[static_cast<size_t>(std::min(pos + len, static_cast<int>(raw.size())))] - rowStart,
+                                rowLength + 1);
         const TEdHighlighterAttributes* attr = highlighter_->GetTokenAttribute();
         TColor fg = rowFg, bg = rowBg;
         TFontStyles style = static_cast<TFontStyles>(font_.Style());
@@ -278,8 +307,8 @@ void TCustomTextEdit::PaintTextLines(platform::Canvas& canvas, const platform::R
       // What the highlighter did not reach takes the white-space colours.
       if (covered < static_cast<int>(raw.size())) {
         const TEdHighlighterAttributes* ws = highlighter_->GetDefaultAttribute(EDHL_ATTR_WHITESPACE);
-        for (int col = std::max(colOf[static_cast<size_t>(covered)], firstCol);
-             col < colOf[raw.size()] && col <= lastCol; ++col) {
+        for (int col = std::max(colOf[static_cast<size_t>(covered)] - rowStart, firstCol);
+             col < std::min(colOf[raw.size()] - rowStart, rowLength + 1) && col <= lastCol; ++col) {
           Cell& c = cells[static_cast<size_t>(col - firstCol)];
           if (ws && ws->Foreground() != clNone) c.fg = ws->Foreground();
           if (ws && ws->Background() != clNone && !(activeLineColor_ != clNone && line == caretY_))
@@ -299,6 +328,7 @@ void TCustomTextEdit::PaintTextLines(platform::Canvas& canvas, const platform::R
       canvas.FillRect(platform::Rect{gutterWidth_, y, gutterWidth_ + 2, y + lh}, rowBg);
     // Runs of equal look, each one drawing call.
     int start = 0;
+    int italicSpill = 0;  // how far the last drawn italic character reaches into the next cell
     while (start < count) {
       int end = start + 1;
       while (end < count && SameLook(cells[static_cast<size_t>(start)], cells[static_cast<size_t>(end)])) ++end;
@@ -312,7 +342,16 @@ void TCustomTextEdit::PaintTextLines(platform::Canvas& canvas, const platform::R
       const int x = (firstCol + start - 1) * cw + textOffset_;
       platform::Rect r{std::max(x, gutterWidth_ + 2), y, x + (end - start) * cw, y + lh};
       r.right = std::min(r.right, clip.right);
+      // The fill after an italic token keeps the slant of its last character.
+      if (firstCol + start > rowLength) r.left = std::min(r.right, r.left + italicSpill);
       if (!r.IsEmpty()) textDrawer_->ExtTextOut(x, y, platform::ETO_OPAQUE | platform::ETO_CLIPPED, r, text);
+      italicSpill = 0;
+      const int lastColOfRun = firstCol + end - 1;
+      if ((look.style & fsItalic) && lastColOfRun >= 1 && lastColOfRun <= rowLength) {
+        const platform::Font& f = textDrawer_->CurrentFont();
+        const char16_t last = cells[static_cast<size_t>(end - 1)].ch;
+        italicSpill = std::max(0, platform::CharAdvance(f, last) + platform::GetTextMetrics(f).overhang - cw);
+      }
       start = end;
     }
     if (drawEdge) canvas.FillRect(platform::Rect{rightEdgeX, y, rightEdgeX + 1, y + lh}, rightEdgeColor_);

@@ -140,6 +140,7 @@ void TCustomTextEdit::UpdateScrollBars() {
     textOffset_ = gutterWidth_ + 2 - (leftChar_ - 1) * charWidth_;
     charsInWindow_ = std::max(ClientWidth() - gutterWidth_ - 2, 0) / std::max(1, charWidth_);
     linesInWindow_ = ClientHeight() / std::max(1, textHeight_);
+    WrapWidthChanged();
   }
 }
 
