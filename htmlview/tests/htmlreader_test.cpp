@@ -133,7 +133,7 @@ TEST_F(ReaderTest, TokenStreams) {
       {"<% code %>a", "T[a]"},
       {"a<% never ends", "T[a]"},
       // Control characters below TAB read as "?".
-      {std::string("a\x01" "b").c_str(), "T[a]T[?b]"},
+      {"a\x01" "b", "T[a]T[?b]"},
   };
   for (const Case& c : cases) EXPECT_EQ(Tokens(c.input), c.tokens) << c.input;
 }
