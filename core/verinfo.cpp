@@ -16,7 +16,14 @@ namespace {
 constexpr const char* kCompany = "Quillbarrow";
 constexpr const char* kProduct = "Dravlen";
 constexpr const char* kDescription = "Compressor data workbench";
-constexpr std::array<uint16_t, 4> kVersion{1, 0, 0, 0};
+// The program's version comes from the build (the project's version).
+#ifndef DRAVLEN_VERSION_MAJOR
+#define DRAVLEN_VERSION_MAJOR 1
+#define DRAVLEN_VERSION_MINOR 0
+#define DRAVLEN_VERSION_PATCH 0
+#endif
+constexpr std::array<uint16_t, 4> kVersion{DRAVLEN_VERSION_MAJOR, DRAVLEN_VERSION_MINOR,
+                                           DRAVLEN_VERSION_PATCH, 0};
 
 std::string Canonical(const std::string& path) {
   const QFileInfo info(QString::fromStdString(path));
