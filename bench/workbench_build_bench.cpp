@@ -116,7 +116,7 @@ void StartModules() {
   static bool started = false;
   if (started) return;
   numerics::InitNumerics();
-  core::InitRefrigLib(std::string(DRAVLEN_SOURCE_DIR) + "/workbench/tests/data/fit/RefLib8.rdf");
+  core::InitRefrigLib(std::string(DRAVLEN_SOURCE_DIR) + "/resources/shared/RefLib8.rdf");
   started = true;
 }
 

@@ -7,7 +7,7 @@ namespace reflibfixture {
 
 void Init(const std::string& extraSections) {
   const std::string lib = testsupport::MakeTempDir("reflib") + "/RefLib8.rdf";
-  testsupport::WriteAll(lib, testsupport::ReadAll(std::string(DRAVLEN_TEST_DATA) + "/RefLib8.rdf") + extraSections);
+  testsupport::WriteAll(lib, testsupport::ReadAll(std::string(DRAVLEN_SOURCE_DIR) + "/resources/shared/RefLib8.rdf") + extraSections);
   core::InitRefrigLib(lib);
 }
 
