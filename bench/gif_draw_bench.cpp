@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "htmlview/gifimage.h"
+#include "htmlview/images/gifimage.h"
 #include "platform/canvas.h"
 #include "platform/streams.h"
 

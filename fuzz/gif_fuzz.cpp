@@ -12,8 +12,8 @@
 #include <QGuiApplication>
 #include <QImage>
 
-#include "htmlview/gifdecoder.h"
-#include "htmlview/gifimage.h"
+#include "htmlview/images/gifdecoder.h"
+#include "htmlview/images/gifimage.h"
 #include "platform/canvas.h"
 #include "platform/image.h"
 #include "platform/streams.h"

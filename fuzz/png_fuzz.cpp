@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "htmlview/pngchunks.h"
-#include "htmlview/pngcodec.h"
+#include "htmlview/images/pngchunks.h"
+#include "htmlview/images/pngcodec.h"
 #include "platform/image.h"
 #include "platform/streams.h"
 #include "platform/sysutils.h"

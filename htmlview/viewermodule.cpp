@@ -1,11 +1,11 @@
 #include "htmlview/viewermodule.h"
 
-#include "htmlview/htmlreader.h"
-#include "htmlview/imagemodule.h"
-#include "htmlview/pngcodec.h"
-#include "htmlview/printer.h"
-#include "htmlview/styleprops.h"
-#include "htmlview/vocabulary.h"
+#include "htmlview/parse/htmlreader.h"
+#include "htmlview/images/imagemodule.h"
+#include "htmlview/images/pngcodec.h"
+#include "htmlview/view/printer.h"
+#include "htmlview/style/styleprops.h"
+#include "htmlview/parse/vocabulary.h"
 
 namespace htmlview {
 

@@ -1,0 +1,312 @@
+#include "htmlview/layout/cells.h"
+
+#include <algorithm>
+
+#include "platform/dialogs.h"
+
+namespace htmlview {
+
+namespace {
+
+// The band a section covers in document coordinates; the walks that look
+// for something under a point only ask the sections whose band holds it.
+bool InBand(const TSectionBase& s, int y) { return y >= s.ContentTop && y < s.ContentBot; }
+
+}  // namespace
+
+// --------------------------------------------------------------- TCellBasic
+
+TCellBasic::TCellBasic(TSectionListBase* master) : MasterList(master) {}
+
+IndentManager& TCellBasic::Manager(int width) {
+  if (IMgr) return *IMgr;
+  if (!spare_) {
+    spare_ = std::make_unique<IndentManager>();
+    spare_->Reset(0, width);
+  }
+  return *spare_;
+}
+
+void TCellBasic::DropFailedSection(int index, const EProcessError& error) {
+  platform::MessageBox(error.what(), "", platform::MB_ICONERROR | platform::MB_OK);
+  TSectionBase* failed = (*this)[index];
+  // A section the root already lists must not stay there once it is freed.
+  if (MasterList) std::erase(MasterList->PositionList, failed);
+  Delete(index);
+}
+
+int TCellBasic::Layout(platform::Canvas& canvas, int y, int width, int aHeight, int blHt,
+                       int& scrollWidth, int& curs) {
+  YValue = y;
+  StartCurs = curs;
+  scrollWidth = 0;
+  IndentManager& mgr = Manager(width);
+  int height = 0;
+  int i = 0;
+  while (i < Count()) {
+    const int cursBefore = curs;
+    int sw = 0;
+    try {
+      height += (*this)[i]->Layout(canvas, 0, y + height, 0, 0, width, aHeight, blHt, mgr, sw, curs);
+    } catch (const EProcessError& e) {
+      curs = cursBefore;   // the dropped section holds no positions any more
+      DropFailedSection(i, e);
+      continue;
+    }
+    scrollWidth = std::max(scrollWidth, sw);
+    ++i;
+  }
+  Len = curs - StartCurs;
+  return height;
+}
+
+void TCellBasic::MinMaxWidth(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
+  minWidth = 0;
+  maxWidth = 0;
+  for (int i = 0; i < Count(); ++i) {
+    int mn = 0, mx = 0;
+    (*this)[i]->WidthRange(canvas, mn, mx);
+    minWidth = std::max(minWidth, mn);
+    maxWidth = std::max(maxWidth, mx);
+  }
+}
+
+int TCellBasic::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int, int x, int y,
+                     int xRef, int yRef) {
+  IndentManager& mgr = Manager(0);
+  int bottom = y;
+  for (int i = 0; i < Count(); ++i) bottom = (*this)[i]->Draw(canvas, aRect, mgr, x, xRef, yRef);
+  return bottom;
+}
+
+unsigned TCellBasic::GetURL(platform::Canvas& canvas, int x, int y,
+                            std::unique_ptr<TUrlTarget>& urlTarget, TFormControlObj*& formControl,
+                            std::string& title) {
+  urlTarget.reset();
+  formControl = nullptr;
+  for (int i = 0; i < Count(); ++i) {
+    TSectionBase* s = (*this)[i];
+    if (!InBand(*s, y)) continue;
+    const unsigned flags = s->HitLink(canvas, x, y, urlTarget, formControl, title);
+    if (flags != 0) return flags;
+  }
+  return 0;
+}
+
+void TCellBasic::Add(std::unique_ptr<TSectionBase> section, int tagIndex) {
+  if (!section) return;
+  if (!section->CloseForCell(tagIndex)) return;   // an empty text section: freed here
+  section->Root = MasterList;
+  TFreeList<TSectionBase>::Add(std::move(section));
+}
+
+bool TCellBasic::PtInObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) {
+  obj = nullptr;
+  for (int i = 0; i < Count(); ++i) {
+    TSectionBase* s = (*this)[i];
+    if (InBand(*s, y) && s->HitObject(x, y, obj, ix, iy)) return true;
+  }
+  return false;
+}
+
+int TCellBasic::FindCursor(platform::Canvas& canvas, int x, int y, int& xr, int& yr, int& caretHt,
+                           bool& inText) {
+  for (int i = 0; i < Count(); ++i) {
+    TSectionBase* s = (*this)[i];
+    if (!InBand(*s, y)) continue;
+    const int pos = s->CursorAt(canvas, x, y, xr, yr, caretHt, inText);
+    if (pos >= 0) return pos;
+  }
+  return -1;
+}
+
+void TCellBasic::AddSectionsToList() {
+  for (int i = 0; i < Count(); ++i) (*this)[i]->AddToPositionList();
+}
+
+int TCellBasic::FindString(int from, const std::u16string& text, bool matchCase) {
+  for (int i = 0; i < Count(); ++i) {
+    const int pos = (*this)[i]->FindForward(from, text, matchCase);
+    if (pos >= 0) return pos;
+  }
+  return -1;
+}
+
+int TCellBasic::FindStringR(int from, const std::u16string& text, bool matchCase) {
+  for (int i = Count() - 1; i >= 0; --i) {
+    const int pos = (*this)[i]->FindBackward(from, text, matchCase);
+    if (pos >= 0) return pos;
+  }
+  return -1;
+}
+
+int TCellBasic::FindSourcePos(int docPos) {
+  for (int i = 0; i < Count(); ++i) {
+    const int pos = (*this)[i]->SourcePosOf(docPos);
+    if (pos >= 0) return pos;
+  }
+  return -1;
+}
+
+int TCellBasic::FindDocPos(int sourcePos, bool prev) {
+  if (prev) {
+    for (int i = Count() - 1; i >= 0; --i) {
+      const int pos = (*this)[i]->DocPosOf(sourcePos, true);
+      if (pos >= 0) return pos;
+    }
+  } else {
+    for (int i = 0; i < Count(); ++i) {
+      const int pos = (*this)[i]->DocPosOf(sourcePos, false);
+      if (pos >= 0) return pos;
+    }
+  }
+  return -1;
+}
+
+bool TCellBasic::CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) {
+  for (int i = 0; i < Count(); ++i)
+    if ((*this)[i]->CursorToXY(canvas, cursor, x, y)) return true;
+  return false;
+}
+
+bool TCellBasic::GetChAtPos(int pos, char16_t& ch, TSectionBase*& obj) {
+  obj = nullptr;
+  if (pos < StartCurs || pos > StartCurs + Len) return false;
+  for (int i = 0; i < Count(); ++i)
+    if ((*this)[i]->CharAt(pos, ch, obj)) return true;
+  return false;
+}
+
+void TCellBasic::CopyToClipboard() {
+  if (!MasterList) return;
+  const int selB = MasterList->SelB, selE = MasterList->SelE;
+  if (selE <= selB) return;
+  for (int i = 0; i < Count(); ++i) {
+    TSectionBase* s = (*this)[i];
+    if (s->StartCurs >= selE) break;
+    if (s->StartCurs + s->Len > selB) s->CopyText();
+  }
+}
+
+bool TCellBasic::CheckLastBottomMargin() {
+  for (int i = Count() - 1; i >= 0; --i) {
+    TSectionBase* s = (*this)[i];
+    if (s->IsAbsolutePositioned()) continue;
+    return s->DropDefaultBottomMargin();
+  }
+  return false;
+}
+
+// -------------------------------------------------------------------- TCell
+
+TCell::TCell(TSectionListBase* master)
+    : TCellBasic(master), ownMgr_(std::make_unique<IndentManager>()), ownerID_(NewIndentOwnerID()) {
+  IMgr = ownMgr_.get();
+}
+
+namespace {
+
+// Removes the open edge record the cell pushed; sections may have added and
+// removed records of their own meanwhile, so it is found, not indexed.
+void PopEdge(std::vector<IndentRec>& list, int owner, int x, int y) {
+  for (auto it = list.begin(); it != list.end(); ++it)
+    if (it->ID == owner && it->X == x && it->StartY == y && it->EndY == kIndentOpenEnd) {
+      list.erase(it);
+      return;
+    }
+}
+
+}  // namespace
+
+int TCell::Layout(platform::Canvas& canvas, int y, int width, int aHeight, int blHt, int& maxWidth,
+                  int& curs) {
+  IMgr = ownMgr_.get();
+  IndentManager& mgr = *ownMgr_;
+  const int previousOwner = mgr.CurrentID;
+  mgr.Clear();
+  mgr.Reset(0, width);
+  mgr.Width = width;
+  mgr.CurrentID = ownerID_;
+  mgr.AddLeft(0, y);
+  mgr.AddRight(width, y);
+
+  const int height = TCellBasic::Layout(canvas, y, width, aHeight, blHt, maxWidth, curs);
+
+  PopEdge(mgr.L, ownerID_, 0, y);
+  PopEdge(mgr.R, ownerID_, width, y);
+  mgr.CurrentID = previousOwner;
+  // Floats that reach below the text make the cell taller.
+  return std::max(height, mgr.ImageBottom() - y);
+}
+
+int TCell::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipWidth, int x, int y,
+                int xRef, int yRef) {
+  IMgr = ownMgr_.get();
+  ownMgr_->Reset(x, ownMgr_->Width);
+  ownMgr_->ClipWidth = clipWidth;
+  DrawnTop = y;
+  return TCellBasic::Draw(canvas, aRect, clipWidth, x, y, xRef, yRef);
+}
+
+// ------------------------------------------------------------- TCellObjCell
+
+unsigned TCellObjCell::GetURL(platform::Canvas& canvas, int x, int y,
+                              std::unique_ptr<TUrlTarget>& urlTarget,
+                              TFormControlObj*& formControl, std::string& title) {
+  unsigned flags = TCell::GetURL(canvas, x, y, urlTarget, formControl, title);
+  const int yOff = MasterList ? MasterList->YOff : 0;
+  if (CellRect.Contains(x, y - yOff)) {
+    if (!(flags & guTitle) && !Title.empty()) {
+      title = Title;
+      flags |= guTitle;
+    }
+    if (!(flags & guUrl) && !Url.empty()) {
+      urlTarget = std::make_unique<TUrlTarget>();
+      urlTarget->Assign(Url, Target, nullptr, -1);
+      flags |= guUrl;
+    }
+  }
+  return flags;
+}
+
+// --------------------------------------------------------------- TBlockCell
+
+int TBlockCell::DoLayout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
+                         int aHeight, int blHt, int& maxWidth, int& curs) {
+  YValue = y;
+  StartCurs = curs;
+  maxWidth = 0;
+  TextBot = 0;
+  ContentTop = 990000;
+  ContentBot = 0;
+  IndentManager& mgr = Manager(aWidth);
+  const bool clips = OwnerBlock && OwnerBlock->HidesOverflow();
+  int height = 0;
+  int i = 0;
+  while (i < Count()) {
+    TSectionBase* s = (*this)[i];
+    const int cursBefore = curs;
+    int sw = 0;
+    try {
+      height += s->Layout(canvas, x, y + height, xRef, yRef, aWidth, aHeight, blHt, mgr, sw, curs);
+    } catch (const EProcessError& e) {
+      curs = cursBefore;
+      DropFailedSection(i, e);
+      continue;
+    }
+    maxWidth = clips ? aWidth : std::max(maxWidth, sw);
+    if (!s->IsAbsolutePositioned()) TextBot = std::max(TextBot, s->SectionBottom);
+    ContentTop = std::min(ContentTop, s->ContentTop);
+    ContentBot = std::max(ContentBot, s->ContentBot);
+    ++i;
+  }
+  Len = curs - StartCurs;
+  CellHeight = height;
+  return height;
+}
+
+// --------------------------------------------------------- TSectionListBase
+
+TSectionListBase::TSectionListBase() : TCell(this) { OwnerTag = "default"; }
+
+}  // namespace htmlview

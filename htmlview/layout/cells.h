@@ -1,0 +1,144 @@
+#pragma once
+// Cells: the content lists of the document root, blocks and table cells. A
+// cell owns its sections and walks them for layout, widths, drawing, hit
+// tests, searches, position conversions and copying. TCell adds a float
+// manager of its own; TCellObjCell is the content of a table cell; TBlockCell
+// the content of a block.
+//
+// TSectionListBase is the part of the document root that sections and cells
+// read. The root itself (forms, images, styles, the selection holder, ...)
+// derives from it.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "htmlview/layout/sections.h"
+
+namespace htmlview {
+
+class TCellBasic : public TFreeList<TSectionBase> {
+ public:
+  explicit TCellBasic(TSectionListBase* master);
+  virtual ~TCellBasic() = default;
+  TCellBasic(const TCellBasic&) = delete;
+  TCellBasic& operator=(const TCellBasic&) = delete;
+
+  TSectionListBase* MasterList = nullptr;
+  int YValue = 0;                  // Y of the last layout
+  IndentManager* IMgr = nullptr;   // the float manager in use (not owned)
+  int StartCurs = 0;
+  int Len = 0;
+  int TextBot = 0;                 // filled by the derived layouts
+  int ContentTop = 0;
+  int ContentBot = 0;
+  std::string OwnerTag;            // "default" for the root
+  TSectionBase* OwnerBlock = nullptr;
+
+  // Lays the sections out one below the other at x 0; scrollWidth gets the
+  // widest. A section whose layout raises EProcessError is reported in an
+  // error box and dropped. Returns the total height.
+  virtual int Layout(platform::Canvas& canvas, int y, int width, int aHeight, int blHt,
+                     int& scrollWidth, int& curs);
+  virtual void MinMaxWidth(platform::Canvas& canvas, int& minWidth, int& maxWidth);
+  // Returns the last section's bottom (y for an empty cell).
+  virtual int Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipWidth, int x,
+                   int y, int xRef, int yRef);
+  virtual unsigned GetURL(platform::Canvas& canvas, int x, int y,
+                          std::unique_ptr<TUrlTarget>& urlTarget, TFormControlObj*& formControl,
+                          std::string& title);
+
+  // Finishes a text section first; a section that closes as empty is freed.
+  void Add(std::unique_ptr<TSectionBase> section, int tagIndex);
+  bool PtInObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy);
+  int FindCursor(platform::Canvas& canvas, int x, int y, int& xr, int& yr, int& caretHt,
+                 bool& inText);
+  void AddSectionsToList();
+  int FindString(int from, const std::u16string& text, bool matchCase);
+  int FindStringR(int from, const std::u16string& text, bool matchCase);
+  int FindSourcePos(int docPos);
+  int FindDocPos(int sourcePos, bool prev);
+  bool CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y);
+  bool GetChAtPos(int pos, char16_t& ch, TSectionBase*& obj);
+  void CopyToClipboard();
+  // Called when a container closes: the last section that is not an
+  // absolutely positioned block gives up a default bottom margin.
+  bool CheckLastBottomMargin();
+
+ protected:
+  // The manager the walks hand to the sections; a cell that was given none
+  // uses a private one (set to width) rather than fail.
+  IndentManager& Manager(int width);
+  // A section whose layout failed: the error is shown, the section freed.
+  void DropFailedSection(int index, const EProcessError& error);
+
+ private:
+  std::unique_ptr<IndentManager> spare_;
+};
+
+class TCell : public TCellBasic {
+ public:
+  explicit TCell(TSectionListBase* master);
+
+  int DrawnTop = 0;   // Y of the last draw
+
+  int Layout(platform::Canvas& canvas, int y, int width, int aHeight, int blHt, int& maxWidth,
+             int& curs) override;
+  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipWidth, int x, int y,
+           int xRef, int yRef) override;
+
+  IndentManager& OwnManager() { return *ownMgr_; }
+  int OwnerID() const { return ownerID_; }
+
+ private:
+  std::unique_ptr<IndentManager> ownMgr_;
+  int ownerID_;
+};
+
+class TCellObjCell : public TCell {
+ public:
+  explicit TCellObjCell(TSectionListBase* master) : TCell(master) {}
+
+  platform::Rect CellRect;   // window coordinates at the last draw
+  std::string Title;
+  std::string Url;
+  std::string Target;
+
+  unsigned GetURL(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& urlTarget,
+                  TFormControlObj*& formControl, std::string& title) override;
+};
+
+class TBlockCell : public TCellBasic {
+ public:
+  explicit TBlockCell(TSectionListBase* master) : TCellBasic(master) {}
+
+  int CellHeight = 0;   // of the last layout
+
+  // The layout of a block's content at (x, y) with the manager the block
+  // set in IMgr; returns the height.
+  int DoLayout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
+               int blHt, int& maxWidth, int& curs);
+};
+
+// ---------------------------------------------------------------------------
+// The document root as its sections see it
+
+class TSectionListBase : public TCell {
+ public:
+  TSectionListBase();
+
+  bool ShowImages = true;
+  bool Printing = false;          // no print path exists; kept for the drawing rules
+  bool PrintMonochrome = false;   // printing on a one-plane, one-bit device
+  bool IsCopy = false;
+  int YOff = 0;                   // top of the visible area in document pixels
+  int SelB = 0, SelE = 0;         // selection, SelE > SelB when not empty
+  platform::Colour Background = platform::clWhite;
+  int PageBottom = 0;
+  bool FirstLineDrawn = false;    // cleared when a text line or rule is drawn
+  TDrawList DrawList;             // floating images of the current draw
+  std::vector<TSectionBase*> PositionList;   // in document order, not owned
+  // While a selection is copied: the holder sections add their text to.
+  SelTextCount* SelTextHolder = nullptr;
+};
+
+}  // namespace htmlview

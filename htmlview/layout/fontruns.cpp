@@ -1,0 +1,293 @@
+#include "htmlview/layout/fontruns.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "htmlview/layout/cells.h"
+#include "htmlview/layout/sections.h"
+
+namespace htmlview {
+
+namespace {
+
+// Sizes from hostile text must not reach the font engine.
+constexpr double kMaxRunPoints = 2000;
+constexpr double kFallbackPoints = 12;
+
+}  // namespace
+
+TSectionListObjects* ObjectsOf(TSectionListBase* root) {
+  return dynamic_cast<TSectionListObjects*>(root);
+}
+
+void MeasureFont(TMyFont& font) {
+  const platform::TextMetrics tm = platform::GetTextMetrics(font);
+  font.tmHeight = tm.height;
+  font.tmDescent = tm.descent;
+  font.tmExternalLeading = tm.externalLeading;
+  font.tmAveCharWidth = tm.aveCharWidth;
+  font.tmMaxCharWidth = tm.maxCharWidth;
+}
+
+// ------------------------------------------------------------ ThtTabcontrol
+
+ThtTabcontrol::ThtTabcontrol(QWidget* parent) : platform::Control(parent) {
+  setFocusPolicy(Qt::StrongFocus);   // a tab stop
+  SetBounds(-4000, 0, 1, 1);
+}
+
+void ThtTabcontrol::FocusIn(Qt::FocusReason) {
+  if (Run) Run->EnterLink();
+}
+
+void ThtTabcontrol::FocusOut(Qt::FocusReason) {
+  if (Run) Run->ExitLink();
+}
+
+void ThtTabcontrol::KeyDown(int& key, platform::ShiftState shift) {
+  if (Run) Run->KeyOnLink(key, shift);
+}
+
+bool ThtTabcontrol::WantsKey(int vk, platform::ShiftState) {
+  return vk == platform::VK_LEFT || vk == platform::VK_RIGHT || vk == platform::VK_UP ||
+         vk == platform::VK_DOWN;
+}
+
+// ------------------------------------------------------------------ TFontObj
+
+TFontObj::TFontObj(TSectionBase* section, const TMyFont& font, int start)
+    : Section(section), Pos(start), TheFont(font), UrlTarget(std::make_unique<TUrlTarget>()) {
+  FontChanged();
+}
+
+TFontObj::TFontObj(TSectionBase* section, const TFontObj& run)
+    : Section(section),
+      Pos(run.Pos),
+      TheFont(run.TheFont),
+      SScript(run.SScript),
+      UrlTarget(std::make_unique<TUrlTarget>(*run.UrlTarget)) {
+  Title = run.Title;
+  if (run.FIArray) FIArray = std::make_unique<TFontInfoArray>(*run.FIArray);
+  FontChanged();
+}
+
+TFontObj::~TFontObj() { DropTabControl(); }
+
+void TFontObj::DropTabControl() {
+  if (ThtTabcontrol* control = tabControl_.data()) {
+    control->Run = nullptr;   // no events reach a run that is going
+    delete control;
+  }
+  tabControl_.clear();
+}
+
+TSectionListBase* TFontObj::Root() const { return Section ? Section->Root : nullptr; }
+
+TSectionListObjects* TFontObj::Objects() const { return ObjectsOf(Root()); }
+
+void TFontObj::FontChanged() {
+  MeasureFont(TheFont);
+  tmHeight = TheFont.tmHeight;
+  tmMaxCharWidth = TheFont.tmMaxCharWidth;
+  FontHeight = TheFont.tmHeight + TheFont.tmExternalLeading;
+  Descent = TheFont.tmDescent;
+  Overhang = TheFont.italic ? TheFont.tmHeight / 10 : 0;
+  TheFont.charset = TheFont.tmCharset;
+}
+
+void TFontObj::ReplaceFont(const TMyFont& font) {
+  TheFont = font;
+  FontChanged();
+}
+
+void TFontObj::ConvertFont(const ThtFontInfo& info) {
+  TMyFont f = TheFont;
+  f.name = info.Name;
+  double points = std::isfinite(info.Size) && info.Size > 0 ? info.Size : kFallbackPoints;
+  points = std::min(points, kMaxRunPoints);
+  f.height = -RoundHalfEven(platform::kPixelsPerInch * points / 72);
+  f.SetStyle(info.Style);
+  f.BgColor = info.BgColor;
+  f.color = info.Color;
+  f.charset = info.Charset;
+  f.tmCharset = info.Charset;
+  TheFont = f;
+  FontChanged();
+}
+
+void TFontObj::SetLinkFonts(const TFontInfoArray& fonts) {
+  FIArray = std::make_unique<TFontInfoArray>(fonts);
+  ApplyLinkFont();
+}
+
+void TFontObj::ApplyLinkFont() {
+  if (!FIArray) return;
+  LinkFontState state = LinkStateLink;
+  if (Hover) state = Visited ? LinkStateVisitedHover : LinkStateHover;
+  else if (Visited) state = LinkStateVisited;
+  ConvertFont((*FIArray)[state]);
+}
+
+void TFontObj::SetVisited(bool value) {
+  if (value == Visited) return;
+  Visited = value;
+  ApplyLinkFont();
+}
+
+void TFontObj::SetHover(bool value) {
+  if (value == Hover) return;
+  Hover = value;
+  ApplyLinkFont();
+}
+
+int TFontObj::LinkIndex(const std::vector<TFontObj*>& list) const {
+  auto it = std::find(list.begin(), list.end(), this);
+  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+void TFontObj::SetAllHovers(bool value) {
+  SetHover(value);
+  TSectionListObjects* objects = Objects();
+  std::vector<TFontObj*>* list = objects ? objects->LinkList() : nullptr;
+  if (!list) return;
+  const int index = LinkIndex(*list);
+  if (index < 0) return;
+  // The pieces of one link stand next to each other in the list.
+  for (int i = index - 1; i >= 0 && (*list)[i]->LinkID() == LinkID(); --i) (*list)[i]->SetHover(value);
+  for (int i = index + 1; i < static_cast<int>(list->size()) && (*list)[i]->LinkID() == LinkID(); ++i)
+    (*list)[i]->SetHover(value);
+}
+
+void TFontObj::CreateTabControl(int tabIndex) {
+  if (tabControl_) return;
+  TSectionListObjects* objects = Objects();
+  if (!objects) return;
+  if (std::vector<TFontObj*>* list = objects->LinkList()) {
+    // One control per link: an earlier piece of the same link may hold it.
+    for (TFontObj* other : *list) {
+      if (other == this) break;
+      if (other->LinkID() == LinkID() && other->tabControl_) return;
+    }
+  }
+  QWidget* panel = objects->PaintPanel();
+  if (!panel) return;
+  auto* control = new ThtTabcontrol(panel);
+  control->Run = this;
+  control->show();
+  tabControl_ = control;
+  if (tabIndex > 0) {
+    // Explicit tab indexes sort first, in their order, ties in document order.
+    char key[32];
+    std::snprintf(key, sizeof key, "%.5d%.3d", tabIndex, objects->TabOrderCount());
+    objects->AddTabOrder(key, control);
+  }
+}
+
+void TFontObj::SetYValue(int y) {
+  TSectionListObjects* objects = Objects();
+  std::vector<TFontObj*>* list = objects ? objects->LinkList() : nullptr;
+  if (!tabControl_ && list) {
+    for (TFontObj* other : *list)
+      if (other->LinkID() == LinkID() && other->tabControl_) {
+        other->YValue = y;
+        return;
+      }
+  }
+  YValue = y;
+}
+
+void TFontObj::SetActiveOnLink(bool value) {
+  Active = value;
+  TSectionListObjects* objects = Objects();
+  std::vector<TFontObj*>* list = objects ? objects->LinkList() : nullptr;
+  if (!list) return;
+  const int index = LinkIndex(*list);
+  if (index < 0) return;
+  for (int i = index + 1; i < static_cast<int>(list->size()) && (*list)[i]->LinkID() == LinkID(); ++i)
+    (*list)[i]->Active = value;
+}
+
+void TFontObj::EnterLink() {
+  SetActiveOnLink(true);
+  if (TSectionListObjects* objects = Objects()) {
+    objects->LinkEntered(*this);
+    objects->InvalidatePaintPanel();
+  }
+}
+
+void TFontObj::ExitLink() {
+  SetActiveOnLink(false);
+  if (TSectionListObjects* objects = Objects()) objects->InvalidatePaintPanel();
+}
+
+void TFontObj::KeyOnLink(int& key, platform::ShiftState shift) {
+  if (TSectionListObjects* objects = Objects()) objects->LinkKeyDown(*this, key, shift);
+}
+
+// ----------------------------------------------------------------- TFontList
+
+void TFontList::CopyFrom(TSectionBase* section, const TFontList& other) {
+  Clear();
+  for (const auto& run : other) Add(std::make_unique<TFontObj>(section, *run));
+}
+
+TFontObj* TFontList::GetFontObjAt(int pos, int& index) const {
+  index = -1;
+  if (Count() == 0) return nullptr;
+  int found = 0;
+  for (int i = 0; i < Count(); ++i) {
+    if ((*this)[i]->Pos > pos) break;
+    found = i;
+  }
+  index = found;
+  return (*this)[found];
+}
+
+TFontObj* TFontList::GetFontObjAt(int pos) const {
+  int index;
+  return GetFontObjAt(pos, index);
+}
+
+const TMyFont* TFontList::GetFontAt(int pos, int& overhang) const {
+  overhang = 0;
+  TFontObj* run = GetFontObjAt(pos);
+  if (!run) return nullptr;
+  overhang = run->Overhang;
+  return &run->TheFont;
+}
+
+int TFontList::GetFontCountAt(int pos, int length) const {
+  for (int i = 0; i < Count(); ++i)
+    if ((*this)[i]->Pos > pos) return (*this)[i]->Pos - pos;
+  return length - pos;
+}
+
+void TFontList::Decrement(int n, TSectionListBase* root) {
+  TSectionListObjects* objects = ObjectsOf(root);
+  std::vector<TFontObj*>* links = objects ? objects->LinkList() : nullptr;
+  int i = 0;
+  while (i < Count()) {
+    TFontObj* run = (*this)[i];
+    if (run->Pos > n) --run->Pos;
+    if (i > 0 && (*this)[i - 1]->Pos == run->Pos) {
+      // The run before now covers no character.
+      TFontObj* empty = (*this)[i - 1];
+      if (links) std::erase(*links, empty);
+      if (empty->tabControl_) {
+        if (run->LinkID() == empty->LinkID() && !run->tabControl_) {
+          run->tabControl_ = empty->tabControl_;
+          run->tabControl_->Run = run;
+          empty->tabControl_.clear();
+        } else if (objects) {
+          objects->RemoveTabOrder(empty->tabControl_.data());
+        }
+      }
+      Delete(i - 1);
+    } else {
+      ++i;
+    }
+  }
+}
+
+}  // namespace htmlview

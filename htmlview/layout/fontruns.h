@@ -1,0 +1,220 @@
+#pragma once
+// Font runs of a text section: the section stores its text once and styles
+// it by a list of runs, each starting at a character index and holding the
+// font for the characters up to the next run. A run inside a link also
+// carries the link target, the four link fonts (link, visited, hovered,
+// hovered visited) and, on one run of each link, the invisible control that
+// gives the link its place in the keyboard's tab order.
+//
+// Runs and image objects (imageobj.h) read the shared state of the document
+// through TSectionListObjects: the document root implements it beside
+// TSectionListBase, and ObjectsOf() finds it. A document without it (a bare
+// TSectionListBase) has no links to keep, no cache and no panel: runs and
+// images then work on their own and simply skip what needs the document.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QPointer>
+
+#include "htmlview/images/imagecache.h"
+#include "htmlview/style/styleprops.h"
+#include "htmlview/parse/viewutils.h"
+#include "platform/control.h"
+#include "platform/keys.h"
+
+namespace htmlview {
+
+class TSectionBase;
+class TSectionListBase;
+class TFontObj;
+class TImageObj;
+class TMapItem;
+class TFormControlObj;
+class ThtTabcontrol;
+
+// ---------------------------------------------------------------------------
+// What runs and image objects ask of the document root. Every operation has
+// a harmless default, so a partial document (or a test's) overrides only
+// what it keeps. The root frees its sections (and so these objects) before
+// its own lists go, as its Clear does.
+
+class TSectionListObjects {
+ public:
+  virtual ~TSectionListObjects() = default;
+
+  // --- Links and their focus controls
+  // Every run that belongs to a link, in document order; null: none kept.
+  virtual std::vector<TFontObj*>* LinkList() { return nullptr; }
+  // The window the focus controls of links live on (the paint panel).
+  virtual QWidget* PaintPanel() { return nullptr; }
+  virtual void InvalidatePaintPanel() {}
+  // The link of the run took the keyboard focus: the viewer scrolls it into
+  // view (the run's YValue holds its y).
+  virtual void LinkEntered(TFontObj& run) { (void)run; }
+  // A key pressed on a link's focus control; Enter follows the link.
+  virtual void LinkKeyDown(TFontObj& run, int& key, platform::ShiftState shift) {
+    (void)run, (void)key, (void)shift;
+  }
+  // The sorted tab-order list of links and form controls waiting for their
+  // tab order (the root hands the orders out at its next layout).
+  virtual int TabOrderCount() const { return 0; }
+  virtual void AddTabOrder(const std::string& key, ThtTabcontrol* control) { (void)key, (void)control; }
+  virtual void RemoveTabOrder(ThtTabcontrol* control) { (void)control; }
+
+  // --- Images
+  // The image under url from the cache or freshly loaded (the root's
+  // FetchImage). transparency in: ttNone or ttLowerLeft; out: what applies.
+  // The image and mask stay the cache's. delayed: the image comes later.
+  virtual TViewImage* FetchImage(const std::string& url, TImageTransparency& transparency,
+                                 bool& delayed, bool& fromCache, const platform::Bitmap*& mask) {
+    (void)url, (void)transparency, (void)mask;
+    delayed = fromCache = false;
+    return nullptr;
+  }
+  // The viewer's image cache (the images handed out above belong to it).
+  virtual TStringBitmapList* BitmapList() { return nullptr; }
+  // Whether the viewer has OnBitmapRequest or OnImageRequest assigned.
+  virtual bool ImageRequestsAssigned() const { return false; }
+  // The viewer's ExpandDocFileName.
+  virtual std::string ExpandDocFileName(const std::string& name) { return name; }
+  // The name-expansion callback; false (name unchanged) when none is assigned.
+  virtual bool ExpandName(std::string& name) { (void)name; return false; }
+  // MissingImages: the sources still to come, each with an object waiting.
+  // Names compare without regard to case.
+  virtual bool IsMissingImage(const std::string& source) const { (void)source; return false; }
+  virtual void AddMissingImage(const std::string& source, TImageObj* waiting) {
+    (void)source, (void)waiting;
+  }
+  // AnimatedList: the images the animation timer steps.
+  virtual void AddAnimated(TGIFImage* image) { (void)image; }
+  virtual void RemoveAnimated(TGIFImage* image) { (void)image; }
+  // Registers an object under an ID or NAME value. The object stays its
+  // owner's; the root must forget it before the object goes.
+  virtual void AddIDObject(const std::string& name, TIDObject* object) { (void)name, (void)object; }
+  // The image map of that name (compared without regard to case), or null.
+  virtual const TMapItem* FindMap(const std::string& name) const { (void)name; return nullptr; }
+  // Whether an image form control has the keyboard focus.
+  virtual bool FormControlActive(const TFormControlObj* control) const { (void)control; return false; }
+};
+
+// The root's object services, or null when the root has none.
+TSectionListObjects* ObjectsOf(TSectionListBase* root);
+
+// ---------------------------------------------------------------------------
+// The focus control of a link: a focusable 1 x 1 window parked off-screen.
+
+class ThtTabcontrol : public platform::Control {
+ public:
+  explicit ThtTabcontrol(QWidget* parent);
+  // The run whose link the control stands for (changes when a run is freed
+  // and hands the control on).
+  TFontObj* Run = nullptr;
+
+ protected:
+  void FocusIn(Qt::FocusReason reason) override;
+  void FocusOut(Qt::FocusReason reason) override;
+  void KeyDown(int& key, platform::ShiftState shift) override;
+  // Arrow keys reach the control (the viewer scrolls with them).
+  bool WantsKey(int vk, platform::ShiftState shift) override;
+};
+
+// ---------------------------------------------------------------------------
+// One font run
+
+class TFontObj {
+ public:
+  // A run of font from position start, with a new empty link target.
+  TFontObj(TSectionBase* section, const TMyFont& font, int start);
+  // A copy of run for section: start, sub/superscript code, font, link
+  // fonts and link target (no focus control).
+  TFontObj(TSectionBase* section, const TFontObj& run);
+  ~TFontObj();
+  TFontObj(const TFontObj&) = delete;
+  TFontObj& operator=(const TFontObj&) = delete;
+
+  TSectionBase* Section = nullptr;
+  bool Visited = false;
+  bool Hover = false;
+  std::string Title;
+  int YValue = 0;        // y of the link, for scrolling it into view
+  bool Active = false;   // the link has the keyboard focus
+  int Pos = 0;           // character index in the section's text
+  TMyFont TheFont;
+  std::unique_ptr<TFontInfoArray> FIArray;   // present for links
+  int FontHeight = 0;    // line height: font height + external leading
+  int tmHeight = 0;
+  int tmMaxCharWidth = 0;
+  int Overhang = 0;      // font height / 10 for italic fonts
+  int Descent = 0;
+  int SScript = 0;       // ASub, ASuper or 0 (set by the text section)
+  std::unique_ptr<TUrlTarget> UrlTarget;
+
+  ThtTabcontrol* TabControl() const { return tabControl_.data(); }
+  const std::string& URL() const { return UrlTarget->URL; }
+  bool IsLink() const { return !UrlTarget->URL.empty(); }
+  int LinkID() const { return UrlTarget->ID; }
+
+  // The link fonts of the run; the font becomes the one of the current
+  // state pair.
+  void SetLinkFonts(const TFontInfoArray& fonts);
+  void SetVisited(bool value);
+  void SetHover(bool value);
+  // Hover on the run and the neighbouring runs of the same link in the
+  // document's link list.
+  void SetAllHovers(bool value);
+  // Gives the link its focus control (see the .cpp); does nothing when the
+  // run or an earlier run of the link has one, or there is no paint panel.
+  void CreateTabControl(int tabIndex);
+  void ReplaceFont(const TMyFont& font);
+  // The font from a description: height from the size in points, style,
+  // colours and charset; metrics measured again.
+  void ConvertFont(const ThtFontInfo& info);
+  // Stores y on the run that owns the link's focus control.
+  void SetYValue(int y);
+
+  // Called by the focus control.
+  void EnterLink();
+  void ExitLink();
+  void KeyOnLink(int& key, platform::ShiftState shift);
+
+ private:
+  friend class TFontList;
+  void FontChanged();
+  void ApplyLinkFont();
+  TSectionListBase* Root() const;
+  TSectionListObjects* Objects() const;
+  // Index in the document's link list, or -1.
+  int LinkIndex(const std::vector<TFontObj*>& list) const;
+  void SetActiveOnLink(bool value);
+  void DropTabControl();
+
+  QPointer<ThtTabcontrol> tabControl_;
+};
+
+// ---------------------------------------------------------------------------
+// The runs of one section, in text order
+
+class TFontList : public TFreeList<TFontObj> {
+ public:
+  TFontList() = default;
+  // Copies of every run of other for section.
+  void CopyFrom(TSectionBase* section, const TFontList& other);
+
+  // The run holding a position (the last starting at or before it; the
+  // first run for a position before all) and its index, or null.
+  TFontObj* GetFontObjAt(int pos, int& index) const;
+  TFontObj* GetFontObjAt(int pos) const;
+  // The font at a position and its overhang; null when there are no runs.
+  const TMyFont* GetFontAt(int pos, int& overhang) const;
+  // Characters from pos to the next run start, or to length.
+  int GetFontCountAt(int pos, int length) const;
+  // A character was removed at position n: later runs move back one; a run
+  // left empty is freed (see the .cpp for its link and focus control).
+  void Decrement(int n, TSectionListBase* root);
+};
+
+// The platform metrics of a font into its measured fields.
+void MeasureFont(TMyFont& font);
+
+}  // namespace htmlview

@@ -1,0 +1,125 @@
+#include "htmlview/layout/sections.h"
+
+#include <algorithm>
+
+#include "htmlview/layout/cells.h"
+#include "htmlview/style/styleprops.h"
+
+namespace htmlview {
+
+int NewIndentOwnerID() {
+  static int last = kNoIndentOwner;
+  ++last;
+  if (last == kNoIndentOwner) ++last;   // after a wrap-around, never the "no owner" value
+  return last;
+}
+
+// ------------------------------------------------------------ IndentManager
+
+int IndentManager::Update(int y, int side, int width, int height, int hSpaceLeft, int hSpaceRight,
+                          int vSpaceTop, int vSpaceBottom) {
+  const int fullWidth = width + hSpaceLeft + hSpaceRight;
+  const int endY = y + height + vSpaceTop + vSpaceBottom;
+  if (side == ALeft) {
+    const int left = LeftIndent(y) - LfEdge;
+    L.push_back({left + fullWidth, y, endY, kNoIndentOwner});
+    return left + hSpaceLeft;
+  }
+  if (side == ARight) {
+    const int x = RightSide(y) - fullWidth;
+    R.push_back({x, y, endY, kNoIndentOwner});
+    return x + hSpaceLeft;
+  }
+  return 0;
+}
+
+void IndentManager::UpdateBlock(int y, int x, int side, int height) {
+  if (side == ALeft)
+    L.push_back({x - LfEdge, y, y + height, kNoIndentOwner});
+  else if (side == ARight)
+    R.push_back({RightSide(y) - x, y, y + height, kNoIndentOwner});
+}
+
+// ---------------------------------------------------------------- TDrawList
+
+void TDrawList::AddImage(TImageObj* image, platform::Canvas* canvas, int x, int topY,
+                         int baseline, TFontObj* fontRun) {
+  Add(std::make_unique<TImageRec>(TImageRec{image, canvas, x, topY, baseline, fontRun}));
+}
+
+void TDrawList::DrawImages(const std::function<void(const TImageRec&)>& draw) const {
+  if (!draw) return;
+  for (int i = 0; i < Count(); ++i) draw(*(*this)[i]);
+}
+
+// ------------------------------------------------------------- TSectionBase
+
+TSectionBase::TSectionBase(TSectionListBase* root) : Root(root) {}
+
+int TSectionBase::YPosition() const { return SectionTop; }
+
+void TSectionBase::CopyText() {}
+
+int TSectionBase::Layout(platform::Canvas&, int, int y, int, int, int, int, int, IndentManager&,
+                         int& maxWidth, int& curs) {
+  StartCurs = curs;
+  DrawHeight = SectionHeight;
+  maxWidth = 0;
+  SectionTop = y;
+  ContentTop = y;
+  DrawTop = y;
+  SectionBottom = y + SectionHeight;
+  ContentBot = y + DrawHeight;
+  return SectionHeight;
+}
+
+int TSectionBase::Draw(platform::Canvas&, const platform::Rect&, IndentManager&, int, int, int) {
+  return DrawTop + SectionHeight;
+}
+
+unsigned TSectionBase::HitLink(platform::Canvas&, int, int, std::unique_ptr<TUrlTarget>&,
+                               TFormControlObj*&, std::string&) {
+  return 0;
+}
+
+bool TSectionBase::HitObject(int, int, TFloatingObj*&, int&, int&) { return false; }
+
+int TSectionBase::CursorAt(platform::Canvas&, int, int, int&, int&, int&, bool&) { return -1; }
+
+int TSectionBase::FindForward(int, const std::u16string&, bool) { return -1; }
+
+int TSectionBase::FindBackward(int, const std::u16string&, bool) { return -1; }
+
+int TSectionBase::SourcePosOf(int) { return -1; }
+
+int TSectionBase::DocPosOf(int, bool) { return -1; }
+
+bool TSectionBase::CursorToXY(platform::Canvas*, int, int&, int&) { return false; }
+
+bool TSectionBase::CharAt(int, char16_t&, TSectionBase*&) { return false; }
+
+void TSectionBase::WidthRange(platform::Canvas&, int& minWidth, int& maxWidth) {
+  minWidth = 0;
+  maxWidth = 0;
+}
+
+void TSectionBase::AddToPositionList() {
+  if (Root) Root->PositionList.push_back(this);
+}
+
+bool TSectionBase::CloseForCell(int) { return true; }
+
+bool TSectionBase::IsAbsolutePositioned() const { return false; }
+
+bool TSectionBase::HidesOverflow() const { return false; }
+
+bool TSectionBase::DropDefaultBottomMargin() { return false; }
+
+bool TSectionBase::MeetsClip(const platform::Rect& aRect) const {
+  const int yOff = Root ? Root->YOff : 0;
+  const int top = DrawTop - yOff;
+  const int bottom = top + std::max(SectionHeight, DrawHeight);
+  return top < aRect.bottom && bottom > aRect.top;
+}
+
+}  // namespace htmlview

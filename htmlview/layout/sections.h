@@ -1,0 +1,159 @@
+#pragma once
+// The building blocks of a laid-out document: the section base every band of
+// the document derives from (text, tables, blocks, rules, page breaks), the
+// float manager that also registers floating images and blocks, and the list
+// of floating images drawn after everything else.
+//
+// A document is a tree: a cell (cells.h) holds sections one below the other;
+// blocks and table cells hold cells of their own. Every section keeps a
+// pointer to the document root (TSectionListBase, cells.h) and reads the
+// shared state of the document from it.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "htmlview/layout/indentmanager.h"
+#include "htmlview/parse/viewutils.h"
+#include "platform/canvas.h"
+#include "platform/sysutils.h"
+
+namespace htmlview {
+
+class TSectionListBase;
+class TFormControlObj;
+class TFloatingObj;
+class TImageObj;
+class TFontObj;
+
+// Raised by a section whose layout cannot go on (a corrupt table, say). The
+// cell reports it, drops that section and lays out the rest.
+class EProcessError : public platform::Exception {
+  using platform::Exception::Exception;
+};
+
+// SectionTop of a section that has not been laid out yet.
+constexpr int kNotLaidOut = 999999999;
+
+// Flags of the link hit tests.
+enum : unsigned { guUrl = 1, guControl = 2, guTitle = 4 };
+
+// A fresh owner identity for float records: every cell and block that pushes
+// indents of its own takes one (the float manager's CurrentID). Never 0,
+// which marks records no block owns.
+int NewIndentOwnerID();
+
+// ---------------------------------------------------------------------------
+// The float manager of a cell
+
+class IndentManager : public IndentManagerBasic {
+ public:
+  // Registers a floating image at y (side ALeft or ARight; any other side
+  // registers nothing and answers 0). width and height are the image's total
+  // size (picture and border); the spaces are its horizontal and vertical
+  // margins. The record belongs to no block, so every line beside it sees
+  // it. Returns the image's x relative to the manager's origin.
+  int Update(int y, int side, int width, int height, int hSpaceLeft, int hSpaceRight,
+             int vSpaceTop, int vSpaceBottom);
+  // Registers a floating block from y to y + height. Left: x is the block's
+  // right edge in the caller's coordinates. Right: x is the block's full
+  // width. Other sides register nothing.
+  void UpdateBlock(int y, int x, int side, int height);
+};
+
+// ---------------------------------------------------------------------------
+// Floating images queued while the document draws
+
+struct TImageRec {
+  TImageObj* Image = nullptr;
+  platform::Canvas* Canvas = nullptr;
+  int X = 0;
+  int TopY = 0;
+  int Baseline = 0;
+  TFontObj* FontRun = nullptr;
+};
+
+class TDrawList : public TFreeList<TImageRec> {
+ public:
+  void AddImage(TImageObj* image, platform::Canvas* canvas, int x, int topY, int baseline,
+                TFontObj* fontRun);
+  // Hands every queued image, in the order queued, to draw (the image's own
+  // draw: image objects know how to draw themselves, the list does not).
+  void DrawImages(const std::function<void(const TImageRec&)>& draw) const;
+};
+
+// ---------------------------------------------------------------------------
+// The section base
+
+class TSectionBase : public TIDObject {
+ public:
+  explicit TSectionBase(TSectionListBase* root);
+  ~TSectionBase() override = default;
+  TSectionBase(const TSectionBase&) = delete;
+  TSectionBase& operator=(const TSectionBase&) = delete;
+
+  // The block whose content holds the section (always a block: it is held
+  // by its section base so that cells need not know blocks), or none.
+  TSectionBase* OwnerBlock = nullptr;
+  // The document; set again when the section is added to a cell.
+  TSectionListBase* Root = nullptr;
+  int SectionHeight = 0;   // height in the flow
+  int DrawHeight = 0;      // height covered when drawn (floats may reach further)
+  int StartCurs = 0;       // document position of the first character
+  int Len = 0;             // number of document positions held
+  int SectionTop = kNotLaidOut;
+  int SectionBottom = 0;
+  int ContentTop = 0;      // top
+  int ContentBot = 0;      // top + DrawHeight
+  int DrawTop = 0;         // where it is drawn (the layout's Y)
+
+  // --- The section operations; the kinds of section override them.
+  int YPosition() const override;
+  // Adds the selected part of the section to the root's selection holder.
+  virtual void CopyText();
+  virtual int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
+                     int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs);
+  // Returns the bottom of what was drawn.
+  virtual int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
+                   int x, int xRef, int yRef);
+  // guUrl (url gets a new link target), guControl, guTitle, or 0.
+  virtual unsigned HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
+                           TFormControlObj*& formControl, std::string& title);
+  virtual bool HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy);
+  // The document position under a point, or -1.
+  virtual int CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, int& caretHt,
+                       bool& inText);
+  // Text is prepared by the caller (lower-cased unless matchCase).
+  virtual int FindForward(int from, const std::u16string& text, bool matchCase);
+  virtual int FindBackward(int from, const std::u16string& text, bool matchCase);
+  virtual int SourcePosOf(int pos);
+  virtual int DocPosOf(int sourcePos, bool prev);
+  // canvas may be null: then no widths are measured.
+  virtual bool CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y);
+  virtual bool CharAt(int pos, char16_t& ch, TSectionBase*& obj);
+  virtual void WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth);
+  virtual void AddToPositionList();
+
+  // --- What cells ask of particular kinds of section.
+  // Called by the cell before the section joins it. A text section finishes
+  // itself here (runs and character table closed at tagIndex) and answers
+  // false when it is to be discarded (not preformatted and without
+  // characters, images and form controls); it releases its links and ID
+  // itself, the cell frees it.
+  virtual bool CloseForCell(int tagIndex);
+  // An absolutely positioned block: it does not push its cell's text bottom
+  // and the parser's margin rule skips it.
+  virtual bool IsAbsolutePositioned() const;
+  // A block that clips its content (overflow hidden with a real width):
+  // its content reports the full width it was given.
+  virtual bool HidesOverflow() const;
+  // A block whose bottom margin is the default margin sets it to 0 and
+  // answers true; a list item asks its content the same.
+  virtual bool DropDefaultBottomMargin();
+
+ protected:
+  // Whether the section's band, moved into window terms by the root's scroll
+  // offset, meets the rectangle vertically.
+  bool MeetsClip(const platform::Rect& aRect) const;
+};
+
+}  // namespace htmlview

@@ -1,0 +1,135 @@
+#include "htmlview/layout/simplesections.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "htmlview/parse/attributes.h"
+#include "htmlview/layout/cells.h"
+#include "htmlview/style/styleprops.h"
+
+namespace htmlview {
+
+namespace {
+
+std::string LowerFirst(const std::string& text, size_t count) {
+  std::string s = text.substr(0, count);
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- THorzLine
+
+THorzLine::THorzLine(TSectionListBase* root, const TAttributeList* attributes, TProperties* prop)
+    : TSectionBase(root) {
+  if (attributes) {
+    for (int i = 0; i < attributes->Count(); ++i) {
+      const TAttribute& a = (*attributes)[i];
+      switch (a.Which) {
+        case HtmlSymbol::Color: {
+          platform::Colour c;
+          if (ColorFromString(a.Name, false, c)) {
+            Color = c;
+            if (prop) prop->Assign(PropValue::FromColour(c), PropColor);
+          }
+          break;
+        }
+        case HtmlSymbol::NoShade:
+          NoShade = true;
+          break;
+        case HtmlSymbol::Size:
+          if (a.Value >= 1 && a.Value <= 20) VSize = a.Value;
+          break;
+        case HtmlSymbol::Align: {
+          const std::string s = LowerFirst(a.Name, 10);
+          if (s == "left") Align = AlignLeft;
+          else if (s == "right") Align = AlignRight;
+          break;
+        }
+        case HtmlSymbol::Width:
+          if (a.Value >= 1 && prop) {
+            if (a.Name.find('%') != std::string::npos)
+              prop->Assign(PropValue(std::to_string(std::min(a.Value, 100)) + "%"), PropWidth);
+            else
+              prop->Assign(PropValue(a.Value), PropWidth);
+          }
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  if (!prop) return;
+  prop->Assign(PropValue(VSize), PropHeight);
+  platform::Colour c;
+  if (prop->GetOriginalForegroundColor(c)) Color = c;
+  const PropValue& align = prop->Props[PropTextAlign];
+  if (prop->Originals[PropTextAlign] && align.IsText()) {
+    const std::string s = LowerFirst(align.Text(), std::string::npos);
+    if (s == "left") Align = AlignLeft;
+    else if (s == "right") Align = AlignRight;
+    else if (s == "center") Align = AlignCenter;
+  }
+}
+
+int THorzLine::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
+                      int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
+  SectionHeight = VSize;
+  TSectionBase::Layout(canvas, x, y, xRef, yRef, aWidth, aHeight, blHt, iMgr, maxWidth, curs);
+  layoutX_ = x;
+  Indent = std::max(x, iMgr.LeftIndent(y));
+  Width = std::min(aWidth + x - Indent, iMgr.RightSide(y) - Indent);
+  maxWidth = Width;
+  return SectionHeight;
+}
+
+int THorzLine::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
+                    int x, int xRef, int yRef) {
+  const int result = TSectionBase::Draw(canvas, aRect, iMgr, x, xRef, yRef);
+  if (!MeetsClip(aRect) || Width <= 0 || VSize <= 0) return result;
+  if (Root) Root->FirstLineDrawn = false;
+
+  const int yOff = Root ? Root->YOff : 0;
+  const int top = DrawTop - yOff;
+  const int left = x + (Indent - layoutX_);
+  const int right = left + Width;   // exclusive
+  if (Color != platform::clNone) {
+    canvas.FillRect({left, top, right, top + VSize}, Color | PaletteRelative());
+    return result;
+  }
+
+  const bool printing = Root && Root->Printing;
+  const bool white = printing || (Root ? platform::ColourToRgb(Root->Background) == platform::clWhite
+                                       : true);
+  const bool black = NoShade || (printing && Root->PrintMonochrome);
+  const platform::Colour light =
+      black ? platform::clBlack : white ? platform::clSilver : platform::clBtnHighlight;
+  const platform::Colour dark = black ? platform::clBlack : platform::clBtnShadow;
+  const int xr = right - 1, yb = top + VSize - 1;
+
+  const platform::Pen savedPen = canvas.pen;
+  canvas.pen = {light, 1, platform::PenStyle::Solid};
+  // Right and bottom edges light, left and top dark, as a sunken groove.
+  canvas.MoveTo(xr, top);
+  canvas.LineTo(xr, yb);
+  canvas.LineTo(left, yb);
+  canvas.pen.color = dark;
+  canvas.LineTo(left, top);
+  canvas.LineTo(xr, top);
+  canvas.pen = savedPen;
+  return result;
+}
+
+// -------------------------------------------------------------------- TPage
+
+int TPage::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
+                int xRef, int yRef) {
+  const int result = TSectionBase::Draw(canvas, aRect, iMgr, x, xRef, yRef);
+  if (Root && Root->Printing && DrawTop > Root->YOff + 5 && DrawTop < Root->PageBottom)
+    Root->PageBottom = DrawTop;
+  return result;
+}
+
+}  // namespace htmlview

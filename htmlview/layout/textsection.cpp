@@ -1,0 +1,822 @@
+#include "htmlview/layout/textsection.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cwctype>
+
+#include "htmlview/layout/cells.h"
+#include "htmlview/parse/attributes.h"
+#include "htmlview/layout/docroot.h"
+#include "htmlview/layout/panelobj.h"
+#include "htmlview/parse/vocabulary.h"
+#include "platform/fonts.h"
+
+namespace htmlview {
+
+namespace {
+
+bool IsIdeographic(char16_t ch) { return ch >= kFirstIdeographic; }
+bool IsObjectChar(char16_t ch) { return ch == kFormControlChar || ch == kImageChar; }
+
+char16_t Upper(char16_t ch) {
+  return ch < 0xD800 || ch > 0xDFFF ? static_cast<char16_t>(std::towupper(ch)) : ch;
+}
+char16_t Lower(char16_t ch) {
+  return ch < 0xD800 || ch > 0xDFFF ? static_cast<char16_t>(std::towlower(ch)) : ch;
+}
+
+}  // namespace
+
+TSection::TSection(TSectionListBase* root, const TMyFont& font, int justify)
+    : TSectionBase(root) {
+  Fonts.Add(std::make_unique<TFontObj>(this, font, 0));
+  Justify = static_cast<uint8_t>(justify >= 1 && justify <= 4 ? justify : 1);
+}
+
+TSection::TSection(TSectionListBase* root, const TAttributeList* attributes, TProperties& prop,
+                   const TUrlTarget* linkTarget, bool indentAllowed)
+    : TSectionBase(root) {
+  const TMyFont font = prop.GetFont();
+  TFontObj* run = Fonts.Add(std::make_unique<TFontObj>(this, font, 0));
+  run->Title = prop.PropTitle;
+  if (linkTarget && !linkTarget->URL.empty()) MakeLinkRun(run, prop, *linkTarget, true);
+  LineHeight = prop.GetLineHeight(platform::FontPixelSize(font));
+  if (indentAllowed) {
+    bool percent = false;
+    const int indent = prop.GetTextIndent(percent);
+    if (percent) FirstLineIndentPct = std::clamp(indent, 0, 90);
+    else FirstLineIndent = indent;
+  }
+  const PropValue& align = prop.Props[PropTextAlign];
+  if (align.IsText()) {
+    const std::string& a = align.Text();
+    Justify = a == "center" ? 2 : a == "right" ? 3 : a == "justify" ? 4 : 1;
+  }
+  const PropValue& wrap = prop.Props[PropWordWrap];
+  BreakWord = wrap.IsText() && wrap.Text() == "break-word";
+  if (attributes) {
+    if (const TAttribute* clear = attributes->Find(HtmlSymbol::Clear)) {
+      std::string v = clear->Name;
+      for (char& c : v) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      ClearAttr = v == "left" ? 1 : v == "right" ? 2 : 3;
+    }
+  }
+  if (attributes) {
+    if (const TAttribute* id = attributes->Find(HtmlSymbol::Id); id && !id->Name.empty()) {
+      if (TSectionListObjects* objects = ObjectsOf(Root)) {
+        objects->AddIDObject(id->Name, this);
+        registeredID_ = true;
+      }
+    }
+  }
+  int clear = 0;
+  if (prop.GetClear(clear) && clear >= 1 && clear <= 3) ClearAttr = static_cast<uint8_t>(clear);
+}
+
+TSection::~TSection() = default;
+
+void TSection::MakeLinkRun(TFontObj* run, TProperties& prop, const TUrlTarget& target,
+                           bool tabControl) {
+  run->UrlTarget->Copy(target);
+  if (prop.TheFontInfo) run->SetLinkFonts(*prop.TheFontInfo);
+  TSectionListObjects* objects = ObjectsOf(Root);
+  std::vector<TFontObj*>* links = objects ? objects->LinkList() : nullptr;
+  if (links && std::find(links->begin(), links->end(), run) == links->end()) links->push_back(run);
+  if (tabControl) run->CreateTabControl(0);
+}
+
+// ---------------------------------------------------------------------------
+// Filling
+
+void TSection::AddChar(char16_t ch, int sourcePos) {
+  AddText(std::u16string_view(&ch, 1), {sourcePos});
+}
+
+void TSection::AddText(std::u16string_view token, const std::vector<int>& positions) {
+  if (token.empty() || finished_) return;
+  const int n = static_cast<int>(token.size());
+  if (Len + n + 3 > BuffSize) {
+    BuffSize = Len + n + 500;
+    SourcePositions.reserve(BuffSize);
+  }
+  int last = positions.empty() ? (SourcePositions.empty() ? 0 : SourcePositions.back() + 1)
+                               : positions.front();
+  for (int i = 0; i < n; ++i) {
+    if (i < static_cast<int>(positions.size())) last = positions[i];
+    else ++last;
+    SourcePositions.push_back(last);
+  }
+  const char flag = (NoBreak || IsPreformatted()) ? 'n' : 'y';
+  Brk.append(n, flag);
+  for (char16_t ch : token) {
+    if (TextTransform == 1) ch = Upper(ch);
+    else if (TextTransform == 2) ch = Lower(ch);
+    Text.push_back(ch);
+  }
+  Len = static_cast<int>(Text.size());
+  Buff = Text.data();
+}
+
+TFontObj* TSection::ChangeFont(const TMyFont& font, int sscript) {
+  TFontObj* last = Fonts.Count() > 0 ? Fonts[Fonts.Count() - 1] : nullptr;
+  if (last && last->Pos == Len) {
+    last->ReplaceFont(font);
+  } else {
+    last = Fonts.Add(std::make_unique<TFontObj>(this, font, Len));
+  }
+  last->SScript = (sscript == ASub || sscript == ASuper) ? sscript : 0;
+  return last;
+}
+
+TFontObj* TSection::ChangeFont(TProperties& prop) {
+  int align = 0;
+  int sscript = 0;
+  if (prop.GetVertAlign(align) && (align == ASub || align == ASuper)) sscript = align;
+  TFontObj* run = ChangeFont(prop.GetFont(), sscript);
+  run->Title = prop.PropTitle;
+  // A run started inside a link carries it on.
+  if (prop.InLink && Fonts.Count() > 1) {
+    const TFontObj* before = Fonts[Fonts.Count() - 2];
+    if (before != run && before->IsLink()) MakeLinkRun(run, prop, *before->UrlTarget, false);
+  }
+  return run;
+}
+
+TFontObj* TSection::SetLink(bool startsLink, TProperties& prop, const TUrlTarget* linkTarget) {
+  int align = 0;
+  int sscript = 0;
+  if (prop.GetVertAlign(align) && (align == ASub || align == ASuper)) sscript = align;
+  TFontObj* run = ChangeFont(prop.GetFont(), sscript);
+  run->Title = prop.PropTitle;
+  if (startsLink && linkTarget && !linkTarget->URL.empty()) {
+    MakeLinkRun(run, prop, *linkTarget, true);
+  } else {
+    // The run no longer belongs to a link.
+    if (TSectionListObjects* objects = ObjectsOf(Root))
+      if (std::vector<TFontObj*>* links = objects->LinkList()) std::erase(*links, run);
+    run->UrlTarget->Clear();
+    run->FIArray.reset();
+  }
+  return run;
+}
+
+TFloatingObj* TSection::AddObject(std::unique_ptr<TFloatingObj> obj, int sourcePos) {
+  if (!obj || finished_) return nullptr;
+  obj->Pos = Len;
+  TFloatingObj* result = Images.Add(std::move(obj));
+  AddChar(kImageChar, sourcePos);
+  return result;
+}
+
+TImageObj* TSection::AddImage(const TAttributeList& attributes, int sourcePos) {
+  if (finished_) return nullptr;
+  return static_cast<TImageObj*>(
+      AddObject(std::make_unique<TImageObj>(Root, Len, attributes), sourcePos));
+}
+
+TPanelObj* TSection::AddPanel(const TAttributeList& attributes, int sourcePos) {
+  if (finished_) return nullptr;
+  return static_cast<TPanelObj*>(
+      AddObject(std::make_unique<TPanelObj>(Root, attributes, Len), sourcePos));
+}
+
+TFormControlObj* TSection::AddFormControl(HtmlSymbol tag, const TAttributeList& attributes,
+                                          ThtmlForm* form, int sourcePos, TProperties* prop) {
+  if (finished_) return nullptr;
+  TNewFormControl made;
+  try {
+    made = CreateFormControl(tag, Root, Len, attributes, form);
+  } catch (const EProcessError&) {
+    return nullptr;   // a document without forms shows no controls
+  }
+  TFormControlObj* control = made.Control;
+  if (!control) return nullptr;
+  if (prop) control->ProcessProperties(*prop);
+  if (auto* imageControl = dynamic_cast<TImageFormControlObj*>(control)) {
+    TImageObj* image = AddImage(attributes, sourcePos);
+    image->MyFormControl = imageControl;
+    imageControl->LinkImage(image);
+    if (prop) image->ProcessProperties(*prop);
+  } else if (made.Browse) {
+    AddFormControlObj(control, sourcePos);
+    Brk.back() = 'n';
+    AddFormControlObj(made.Browse, sourcePos);
+    Brk.back() = 'n';
+  } else if (!dynamic_cast<THiddenFormControlObj*>(control)) {
+    AddFormControlObj(control, sourcePos);
+  }
+  return control;
+}
+
+void TSection::AddFormControlObj(TFormControlObj* control, int sourcePos) {
+  if (!control || finished_) return;
+  control->Pos = Len;
+  FormControls.Add(control);
+  AddChar(kFormControlChar, sourcePos);
+}
+
+void TSection::MarkBreakAfterLast() {
+  if (!Brk.empty() && !finished_) Brk.back() = 'a';
+}
+
+void TSection::DeleteChar(int i) {
+  Text.erase(i, 1);
+  Brk.erase(i, 1);
+  if (i < static_cast<int>(SourcePositions.size())) SourcePositions.erase(SourcePositions.begin() + i);
+  for (TFormControlObj* c : FormControls)
+    if (c->Pos > i) --c->Pos;
+  Fonts.Decrement(i, Root);
+  Images.Decrement(i);
+}
+
+void TSection::Finish(int endSourcePos) {
+  if (finished_) return;
+  finished_ = true;
+  // Leading spaces.
+  while (!Text.empty() && Text[0] == u' ') DeleteChar(0);
+  // Soft hyphens leave a break flag on the character before them.
+  for (int i = 0; i < static_cast<int>(Text.size());) {
+    if (Text[i] == kSoftHyphen) {
+      if (i > 0 && Brk[i - 1] != 'n') Brk[i - 1] = 's';
+      DeleteChar(i);
+    } else {
+      ++i;
+    }
+  }
+  // Double spaces: keep the one that carries the break.
+  for (int i = 0; i + 1 < static_cast<int>(Text.size());) {
+    if (Text[i] == u' ' && Text[i + 1] == u' ') {
+      DeleteChar(Brk[i] != 'n' ? i + 1 : i);
+    } else {
+      ++i;
+    }
+  }
+  // A space after a floating image.
+  for (int i = static_cast<int>(Text.size()) - 2; i >= 0; --i) {
+    if (Text[i] == kImageChar && Text[i + 1] == u' ') {
+      TFloatingObj* obj = Images.FindImage(i);
+      if (obj && obj->Floating()) DeleteChar(i + 1);
+    }
+  }
+  // Spaces around forced breaks.
+  for (int i = 0; i < static_cast<int>(Text.size()); ++i) {
+    if (Text[i] != kBreakChar) continue;
+    if (i > 0 && Text[i - 1] == u' ') {
+      DeleteChar(i - 1);
+      --i;
+    }
+    if (i + 1 < static_cast<int>(Text.size()) && Text[i + 1] == u' ') DeleteChar(i + 1);
+  }
+  if (Text.size() > 1 && Text.back() == kBreakChar) DeleteChar(static_cast<int>(Text.size()) - 1);
+  if (Text.size() > 1 && Text.back() == u' ') DeleteChar(static_cast<int>(Text.size()) - 1);
+  // Every non-empty text ends with a space (the line breaker relies on it).
+  if (!Text.empty() && Text != std::u16string(1, kBreakChar) && Text.back() != u' ') {
+    const int oldEnd = static_cast<int>(Text.size());
+    Text.push_back(u' ');
+    Brk.push_back('y');
+    SourcePositions.push_back(endSourcePos);
+    TFontObj* last = Fonts.Count() > 0 ? Fonts[Fonts.Count() - 1] : nullptr;
+    if (last && last->Pos == oldEnd && Fonts.Count() > 1) last->Pos = oldEnd + 1;
+  }
+  Len = static_cast<int>(Text.size());
+  Buff = Text.data();
+  if (Len > 0) {
+    Brk.push_back('y');
+    SIndexList.clear();
+    for (int i = 0; i < Len && i < static_cast<int>(SourcePositions.size()); ++i)
+      if (i == 0 || SourcePositions[i] != SourcePositions[i - 1] + 1)
+        SIndexList.push_back({i, SourcePositions[i]});
+    if (auto* list = dynamic_cast<TSectionList*>(Root)) SectionNumber = ++list->SectionCount;
+  }
+  SourcePositions.clear();
+  SourcePositions.shrink_to_fit();
+  BuffSize = 0;
+}
+
+bool TSection::CloseForCell(int tagIndex) {
+  Finish(tagIndex);
+  if (IsPreformatted() || Len > 0 || Images.Count() > 0 || FormControls.Count() > 0) return true;
+  // The cell frees the section: nothing of the document may point at it.
+  if (TSectionListObjects* objects = ObjectsOf(Root)) {
+    if (std::vector<TFontObj*>* links = objects->LinkList())
+      for (const auto& run : Fonts) std::erase(*links, run.get());
+  }
+  if (registeredID_)
+    if (TSectionListForms* forms = FormsOf(Root)) forms->RemoveIDObject(this);
+  return false;
+}
+
+int TSection::SourcePosOf(int pos) {
+  if (pos < 0 || SIndexList.empty()) return -1;
+  int result = -1;
+  for (const IndexObj& io : SIndexList) {
+    if (io.Pos > pos) break;
+    result = io.Index + (pos - io.Pos);
+  }
+  return result;
+}
+
+// ---------------------------------------------------------------------------
+// Measuring
+
+int TSection::RunLength(int i, int limit) const {
+  int n = std::min(Fonts.GetFontCountAt(i, Len), limit);
+  n = std::min(n, Images.GetImageCountAt(i));
+  n = std::min(n, FormControls.GetControlCountAt(i));
+  return std::max(1, n);
+}
+
+int TSection::DashWidth(int pos) const {
+  const TFontObj* run = Fonts.GetFontObjAt(pos);
+  return run ? platform::TextExtent(run->TheFont, std::u16string_view(u"-")).cx : 0;
+}
+
+int TSection::TextWidthImpl(int start, int n, bool removeSpaces, int overhangSign) const {
+  if (removeSpaces)
+    while (n > 0 && (Text[start + n - 1] == u' ' || Text[start + n - 1] == kBreakChar)) --n;
+  int result = 0;
+  const int end = std::min(start + n, static_cast<int>(Text.size()));
+  for (int i = start; i < end;) {
+    const char16_t ch = Text[i];
+    if (ch == kImageChar) {
+      if (TFloatingObj* obj = Images.FindImage(i)) {
+        if (!obj->Floating()) result += obj->ObjWidth + obj->HSpaceL + obj->HSpaceR;
+        ++i;
+        continue;
+      }
+    } else if (ch == kFormControlChar) {
+      if (TFormControlObj* c = FormControls.FindControl(i)) {
+        result += c->Width() + c->HSpaceL + c->HSpaceR;
+        ++i;
+        continue;
+      }
+    }
+    int count = RunLength(i, end - i);
+    // A placeholder without its object is measured as text, one at a time.
+    if (IsObjectChar(ch)) count = 1;
+    const TFontObj* run = Fonts.GetFontObjAt(i);
+    if (run) {
+      result += platform::TextExtent(run->TheFont, std::u16string_view(Text).substr(i, count)).cx +
+                overhangSign * run->Overhang;
+    }
+    i += count;
+  }
+  return result;
+}
+
+int TSection::FindTextWidth(int start, int n, bool removeSpaces) const {
+  return TextWidthImpl(start, n, removeSpaces, 1);
+}
+
+int TSection::FindTextWidthA(int start, int n) const { return TextWidthImpl(start, n, false, -1); }
+
+int TSection::PieceWidth(int start, int n, bool removeSpaces) const {
+  int w = FindTextWidth(start, n, removeSpaces);
+  if (start == 0) {
+    if (FirstLineIndentPct > 0) w = w * 100 / (100 - FirstLineIndentPct);
+    else w += FirstLineIndent;
+  }
+  return w;
+}
+
+void TSection::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
+  if (MinWidthCache >= 1 && Images.Count() == 0) {
+    minWidth = MinWidthCache;
+    maxWidth = MaxWidthCache;
+    return;
+  }
+  minWidth = maxWidth = 0;
+  if (Len == 0) return;
+  int floatW = 0;
+  for (const auto& obj : Images) {
+    obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), 0, 0);
+    if (obj->PercentWidth) continue;
+    if (obj->Floating()) {
+      floatW += obj->ObjWidth + obj->HSpaceL + obj->HSpaceR;
+      if (obj->Pos < static_cast<int>(Brk.size())) Brk[obj->Pos] = 'y';
+    } else {
+      minWidth = std::max(minWidth, obj->ObjWidth);
+    }
+  }
+  for (TFormControlObj* c : FormControls)
+    if (!c->PercentWidth) minWidth = std::max(minWidth, c->Width() + c->HSpaceL + c->HSpaceR);
+
+  // Max: the widest piece between forced breaks.
+  for (int start = 0; start < Len;) {
+    int end = start;
+    while (end < Len && Text[end] != kBreakChar) ++end;
+    const bool last = end >= Len;
+    maxWidth = std::max(maxWidth, PieceWidth(start, end - start, last));
+    start = end + 1;
+  }
+  maxWidth += floatW;
+
+  // Min: the widest word.
+  if (BreakWord) {
+    for (int i = 0; i < Len; ++i)
+      if (!IsObjectChar(Text[i]) && Text[i] != kBreakChar && Text[i] != u' ')
+        minWidth = std::max(minWidth, PieceWidth(i, 1, false));
+  } else {
+    int i = 0;
+    while (i < Len && Text[i] == u' ') ++i;
+    while (i < Len) {
+      const char16_t ch = Text[i];
+      if (IsObjectChar(ch) || ch == kBreakChar || ch == u' ') {
+        ++i;
+        continue;
+      }
+      int end = i;   // the word is [i, end]
+      if (!(IsIdeographic(ch) && Brk[i] != 'n')) {
+        for (;;) {
+          if (Brk[end] == 'a' || Brk[end] == 's') break;
+          if (end + 1 >= Len) break;
+          const char16_t c = Text[end];
+          if ((c == u'-' || c == u'?') && Brk[end] == 'y') break;
+          const char16_t next = Text[end + 1];
+          if ((IsObjectChar(next) || next == kBreakChar || next == u' ' || next == u'-' ||
+               next == u'?' || IsIdeographic(next)) &&
+              Brk[end + 1] == 'y') {
+            if (next == u'-' || next == u'?') ++end;   // the word includes it
+            break;
+          }
+          ++end;
+        }
+      }
+      int w = PieceWidth(i, end - i + 1, false);
+      if (Brk[end] == 's') w += DashWidth(end);
+      minWidth = std::max(minWidth, w);
+      i = end + 1;
+    }
+  }
+  minWidth = std::max(minWidth, floatW);
+  MinWidthCache = minWidth;
+  MaxWidthCache = maxWidth;
+}
+
+// ---------------------------------------------------------------------------
+// Line breaking
+
+void TSection::PlaceFloat(TFloatingObj* obj, IndentManager& iMgr, int y) {
+  obj->Indent = iMgr.Update(y, obj->VertAlign, obj->ObjWidth, obj->ObjHeight, obj->HSpaceL,
+                            obj->HSpaceR, obj->VSpaceT, obj->VSpaceB);
+}
+
+int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int x, int y,
+                                IndentManager& iMgr, int& floatHeight,
+                                std::vector<TFloatingObj*>& floatList) {
+  (void)x;
+  floatHeight = 0;
+  bool endsAtBreak = false;
+  for (int k = 0; k < nn; ++k) {
+    if (Text[start + k] == kBreakChar) {
+      if (k == 0) return 1;
+      nn = k;
+      endsAtBreak = true;
+      break;
+    }
+  }
+  const bool firstLine = start == 0;
+  int width = iMgr.RightSide(y) - iMgr.LeftIndent(y);
+  if (firstLine) width -= FirstLineIndent;
+
+  if (firstLine && Images.Count() == 0 && FormControls.Count() == 0 && Fonts.Count() > 0) {
+    // The widest character of every run, not only the first: a later,
+    // larger font must not let the line overflow unmeasured.
+    int maxChar = 0;
+    for (const auto& run : Fonts) maxChar = std::max(maxChar, run->tmMaxCharWidth);
+    if (maxChar > 0 && static_cast<long long>(nn) * maxChar <= width)
+      return nn + (endsAtBreak ? 1 : 0);
+  }
+
+  int xx = 0, count = 0, i = start;
+  bool lineStart = true;
+  while (count < nn) {
+    const char16_t ch = Text[i];
+    TFloatingObj* obj = ch == kImageChar ? Images.FindImage(i) : nullptr;
+    TFormControlObj* ctl = ch == kFormControlChar ? FormControls.FindControl(i) : nullptr;
+    if ((obj && !obj->Floating()) || ctl) {
+      const int w = obj ? obj->ObjWidth + obj->HSpaceL + obj->HSpaceR
+                        : ctl->Width() + ctl->HSpaceL + ctl->HSpaceR;
+      // An object that overflows a line that already holds something goes
+      // to the next line.
+      if (count > 0 && xx + w > width) break;
+      xx += w;
+      lineStart = false;
+      ++count;
+      ++i;
+      if (xx > width) break;
+      continue;
+    }
+    if (obj) {
+      obj->YValue = y;
+      if (lineStart) {
+        xx += obj->ObjWidth + obj->HSpaceL + obj->HSpaceR;
+        const bool overflows = xx > width;
+        // Nothing fits beside it and no wider place comes: it goes here anyway.
+        const bool forced = overflows && count == 0 && iMgr.GetNextWiderY(y) <= y;
+        if (!overflows || forced) {
+          PlaceFloat(obj, iMgr, y);
+          floatHeight = std::max(floatHeight, obj->ObjHeight + obj->VSpaceT + obj->VSpaceB);
+        }
+        if (forced) count = 1;
+        if (overflows) break;
+      } else {
+        floatList.push_back(obj);
+      }
+      ++count;
+      ++i;
+      continue;
+    }
+    int run = RunLength(i, nn - count);
+    if (IsObjectChar(ch)) run = 1;
+    const TFontObj* font = Fonts.GetFontObjAt(i);
+    if (!font) break;
+    std::vector<int> extents;
+    int fit = platform::TextFitCount(font->TheFont, std::u16string_view(Text).substr(i, run),
+                                     std::max(0, width - xx), &extents);
+    if (fit > 0 && Brk[i + fit - 1] == 's' && xx + extents[fit - 1] + DashWidth(i + fit - 1) > width)
+      --fit;
+    if (fit > 0) {
+      xx += extents[fit - 1];
+      lineStart = false;
+    }
+    count += fit;
+    i += fit;
+    if (fit < run) break;
+  }
+  (void)canvas;
+  count = std::min(count, nn);
+  if (endsAtBreak && count == nn) ++count;
+  return count;
+}
+
+int TSection::Clearance(const IndentManager& iMgr, int y) const {
+  int left = 0, right = 0;
+  iMgr.GetClearY(left, right);
+  const int cl = std::max(0, left - y - 1), cr = std::max(0, right - y - 1);
+  switch (ClearAttr) {
+    case 1: return cl;
+    case 2: return cr;
+    case 3: return std::max(cl, cr);
+    default: return 0;
+  }
+}
+
+int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
+                     int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
+  (void)xRef, (void)yRef;
+  SectionTop = ContentTop = DrawTop = y;
+  StartCurs = curs;
+  Lines.Clear();
+  SectionHeight = 0;
+  const int top = y;
+  int floatBottom = y;
+
+  auto addEmptyLine = [&](int height) {
+    auto lr = std::make_unique<LineRec>();
+    lr->Start = Buff;
+    lr->SpaceBefore = height;
+    lr->DrawHeight = height;
+    Lines.Add(std::move(lr));
+    SectionHeight += height;
+    y += height;
+  };
+
+  if (Len == 0) {
+    maxWidth = 0;
+    const int clr = Clearance(iMgr, y);
+    SectionHeight = clr;
+    DrawHeight = clr;
+    SectionBottom = top + SectionHeight;
+    ContentBot = top + DrawHeight;
+    curs = StartCurs;
+    return SectionHeight;
+  }
+
+  if (FirstLineIndentPct > 0) FirstLineIndent = FirstLineIndentPct * aWidth / 100;
+
+  maxWidth = std::min(iMgr.RightSide(y) - iMgr.LeftIndent(y), aWidth);
+  const int avail = maxWidth;
+  for (const auto& obj : Images) {
+    obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), avail, aHeight != 0 ? aHeight : blHt);
+    maxWidth = std::max(maxWidth, obj->ObjWidth);
+  }
+  for (TFormControlObj* c : FormControls) {
+    if (c->PercentWidth)
+      c->FWidth = std::max(10, std::min(c->FWidth * avail / 100, avail - c->HSpaceL - c->HSpaceR));
+    maxWidth = std::max(maxWidth, c->Width());
+  }
+
+  std::vector<TFloatingObj*> floatList;
+  const bool isCopy = Root && Root->IsCopy;
+
+  // Finishes the nn characters from p as one line.
+  auto finishLine = [&](int p, int nn, int floatHeight) {
+    auto lr = std::make_unique<LineRec>();
+    bool objectsOnly = !(nn == 1 && Text[p] == kBreakChar);
+    for (int k = p; k < p + nn && objectsOnly; ++k) {
+      const char16_t ch = Text[k];
+      if (!(IsObjectChar(ch) || ch == kBreakChar || (ch == u' ' && k == Len - 1))) objectsOnly = false;
+    }
+    if (!objectsOnly) {
+      for (int k = 0; k < Fonts.Count(); ++k) {
+        const TFontObj* run = Fonts[k];
+        const int runEnd = k + 1 < Fonts.Count() ? Fonts[k + 1]->Pos : Len;
+        if (runEnd <= p || run->Pos >= p + nn) continue;
+        lr->LineHt = std::max(lr->LineHt, run->FontHeight);
+        lr->Descent = std::max(lr->Descent, run->Descent);
+      }
+    }
+    int sb = 0, sa = 0;
+    if (LineHeight >= 0) {
+      const int extra = LineHeight - lr->LineHt;
+      sb = extra / 2;
+      sa = extra - sb;
+    }
+    for (const auto& obj : Images) {
+      if (obj->Pos < p || obj->Pos >= p + nn || obj->Floating()) continue;
+      const int h = obj->ObjHeight + obj->VSpaceT + obj->VSpaceB;
+      obj->YValue = y;
+      if (auto* img = dynamic_cast<TImageObj*>(obj.get()); img && img->MyFormControl)
+        img->MyFormControl->YValue = y;
+      switch (obj->VertAlign) {
+        case ATop: sa = std::max(sa, h - lr->LineHt); break;
+        case AMiddle: {
+          if (lr->LineHt == 0) {
+            if (const TFontObj* run = Fonts.GetFontObjAt(p)) {
+              lr->LineHt = run->FontHeight;
+              lr->Descent = run->Descent;
+            }
+          }
+          const int half = (h - lr->LineHt) / 2;
+          sa = std::max(sa, half);
+          sb = std::max(sb, h - lr->LineHt - half);
+          break;
+        }
+        case ABaseline:
+        case ABottom: sb = std::max(sb, h - (lr->LineHt - lr->Descent)); break;
+        default: break;
+      }
+    }
+    for (TFormControlObj* c : FormControls) {
+      if (c->Pos < p || c->Pos >= p + nn) continue;
+      const int h = c->Height(), t = c->VSpaceT, b = c->VSpaceB;
+      switch (c->VertAlign) {
+        case ATop: sa = std::max(sa, t + h + b - lr->LineHt); break;
+        case AMiddle: {
+          const int half = (h - lr->LineHt) / 2;
+          sa = std::max(sa, b + half);
+          sb = std::max(sb, h - lr->LineHt - half + t);
+          break;
+        }
+        case ABaseline: sb = std::max(sb, t + h + b - (lr->LineHt - lr->Descent)); break;
+        case ABottom: sb = std::max(sb, t + h + b - lr->LineHt); break;
+        default: break;
+      }
+      if (!isCopy) c->YValue = y;
+    }
+    if (!isCopy) {
+      for (int k = 0; k < Fonts.Count(); ++k) {
+        TFontObj* run = Fonts[k];
+        const int runEnd = k + 1 < Fonts.Count() ? Fonts[k + 1]->Pos : Len;
+        if (runEnd > p && run->Pos < p + nn) run->SetYValue(y);
+      }
+    }
+    lr->Start = Buff + p;
+    lr->Ln = nn;
+    lr->Shy = Brk[p + nn - 1] == 's';
+    const int xr = iMgr.RightSide(y);
+    const int xl = iMgr.LeftIndent(y) + (p == 0 ? FirstLineIndent : 0);
+    if (Justify <= 1) {
+      lr->LineIndent = xl - x;
+    } else {
+      int w = FindTextWidth(p, nn, true);
+      if (lr->Shy) w += DashWidth(p + nn - 1);
+      if (Justify == 2) {
+        lr->LineIndent = (xl + xr - w) / 2 - x;
+      } else if (Justify == 3) {
+        lr->LineIndent = xr - x - w;
+      } else {
+        lr->LineIndent = xl - x;
+        if (p + nn < Len) {
+          lr->Extra = xr - xl - w;
+          int spaces = 0;
+          for (int k = p; k < p + nn - 1; ++k)
+            if (Text[k] == u' ' || Text[k] == kNoBreakSpace) ++spaces;
+          lr->Spaces = spaces;
+        }
+      }
+    }
+    lr->Width = xr - xl;
+    lr->SpaceBefore += sb;
+    lr->SpaceAfter = sa;
+    const int lineHt = lr->LineHt;
+    const int step = lineHt + sa + sb;
+    lr->DrawHeight = std::max(step, floatHeight);
+    LineRec* added = Lines.Add(std::move(lr));
+    SectionHeight += lineHt + sa + added->SpaceBefore;
+    y += step;
+    for (TFloatingObj* obj : floatList) {
+      PlaceFloat(obj, iMgr, y);
+      const int h = obj->ObjHeight + obj->VSpaceT + obj->VSpaceB;
+      added->DrawHeight = std::max(added->DrawHeight, h + step);
+      floatBottom = std::max(floatBottom, y + h);
+    }
+    floatList.clear();
+  };
+
+  int p = 0, nn = Len;
+  bool firstLine = true;
+  while (nn > 0) {
+    if (firstLine) {
+      firstLine = false;
+      const int clr = Clearance(iMgr, y);
+      if (clr > 0) addEmptyLine(clr);
+    }
+    int floatHeight = 0;
+    int fitted;
+    int count;
+    if (IsPreformatted() && !BreakWord) {
+      fitted = 0;
+      count = nn;
+    } else {
+      fitted = FindCountThatFits(canvas, p, nn, x, y, iMgr, floatHeight, floatList);
+      count = std::max(1, fitted);
+    }
+    floatBottom = std::max(floatBottom, y + floatHeight);
+    if (fitted == 0 && iMgr.GetNextWiderY(y) - y > 0) {
+      floatList.clear();
+      addEmptyLine(iMgr.GetNextWiderY(y) - y);
+      continue;
+    }
+    if (count >= nn) {
+      finishLine(p, nn, floatHeight);
+      break;
+    }
+    const int c = p + count - 1;
+    const char16_t ch = Text[c];
+    auto skipSpaces = [&](int e) {
+      while (e < Len && Text[e] == u' ') ++e;
+      return e;
+    };
+    int end = -1;
+    if ((IsObjectChar(ch) || ch == u' ' || IsIdeographic(ch)) && Brk[c] != 'n') {
+      end = skipSpaces(c + 1);
+    } else if (ch == kBreakChar) {
+      end = skipSpaces(c + 1);
+    } else if (Text[c + 1] == u' ' && Brk[c + 1] != 'n') {
+      end = skipSpaces(c + 1);
+    } else if (IsObjectChar(Text[c + 1]) && Brk[c] != 'n') {
+      end = c + 1;
+    } else {
+      for (int k = c; k >= p; --k) {
+        const char16_t t = Text[k];
+        if ((IsObjectChar(t) || t == u' ' || t == u'-' || t == u'?' || IsIdeographic(t) ||
+             Brk[k] == 'a' || Brk[k] == 's') &&
+            Brk[k] != 'n') {
+          end = skipSpaces(k + 1);
+          break;
+        }
+      }
+      if (end < 0 && IsObjectChar(Text[p]) && Brk[p] != 'n') end = skipSpaces(p + 1);
+      if (end < 0 && !BreakWord) {
+        int k = c;
+        while (k < Len - 1) {
+          const char16_t t = Text[k], next = Text[k + 1];
+          if (Brk[k] != 'n' &&
+              (t == u'-' || t == u'?' || Brk[k] == 'a' || Brk[k] == 's' || IsObjectChar(next) ||
+               next == kBreakChar || next == u' ' || IsIdeographic(next)))
+            break;
+          ++k;
+        }
+        end = skipSpaces(k + 1);
+        if (end < Len && Text[end] == kBreakChar) ++end;
+        if (iMgr.GetNextWiderY(y) - y > 0) {
+          floatList.clear();
+          addEmptyLine(iMgr.GetNextWiderY(y) - y);
+          continue;
+        }
+        maxWidth = std::max(maxWidth, PieceWidth(p, end - p, true));
+      }
+      if (end < 0) end = p + count;   // BreakWord: the fitting characters
+    }
+    end = std::min(std::max(end, p + 1), Len);
+    finishLine(p, end - p, floatHeight);
+    nn -= end - p;
+    p = end;
+  }
+
+  curs = StartCurs + Len;
+  if (auto* list = dynamic_cast<TSectionList*>(Root)) {
+    if (list->ListItemFirstLine && *list->ListItemFirstLine == 0 && Lines.Count() > 0) {
+      const LineRec* first = Lines[0];
+      *list->ListItemFirstLine = top + first->LineHt - first->Descent + first->SpaceBefore;
+    }
+  }
+  DrawHeight = std::max(SectionHeight, floatBottom - top);
+  SectionBottom = top + SectionHeight;
+  ContentBot = top + DrawHeight;
+  return SectionHeight;
+}
+
+}  // namespace htmlview

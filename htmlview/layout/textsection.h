@@ -1,0 +1,172 @@
+#pragma once
+// The text section: one run of inline content between block boundaries. Its
+// characters live in one wide buffer styled by font runs; inline images,
+// panels and form controls each stand in the buffer as one placeholder
+// character. The parser fills it, Finish cleans it, and Layout breaks it into
+// lines at the width the cell offers, flowing around floats through the
+// cell's float manager. Every laid-out line is a LineRec holding what drawing
+// needs.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "htmlview/layout/fontruns.h"
+#include "htmlview/layout/formcontrols.h"
+#include "htmlview/layout/imageobj.h"
+#include "htmlview/layout/sections.h"
+#include "htmlview/style/styleprops.h"
+#include "htmlview/parse/vocabulary.h"
+
+namespace htmlview {
+
+class TAttributeList;
+class TPanelObj;
+
+// Placeholder and special characters of the buffer.
+constexpr char16_t kFormControlChar = 0x0002;
+constexpr char16_t kImageChar = 0x0004;
+constexpr char16_t kBreakChar = 0x0008;       // a forced line break (BR)
+constexpr char16_t kSoftHyphen = 0x00AD;
+constexpr char16_t kNoBreakSpace = 0x00A0;
+constexpr char16_t kFirstIdeographic = 0x3000;
+
+// Where the source positions stop being consecutive.
+struct IndexObj {
+  int Pos = 0;     // character index
+  int Index = 0;   // source position
+};
+
+struct BorderRec;
+
+struct LineRec {
+  const char16_t* Start = nullptr;   // first character in the section's buffer
+  int SpaceBefore = 0, SpaceAfter = 0;
+  int LineHt = 0;                    // tallest font height (0: a clearance line)
+  int DrawHeight = 0;
+  int Ln = 0;                        // characters
+  int Descent = 0;
+  int LineIndent = 0;                // x of the first character relative to the cell's X
+  int DrawX = 0, DrawY = 0;
+  int Width = 0;
+  int Spaces = 0, Extra = 0;         // justification
+  std::vector<BorderRec*>* BorderList = nullptr;   // kept by drawing; not owned here
+  bool FirstDraw = false;
+  int BorderX = 0;
+  bool Shy = false;                  // ends at a soft hyphen: a "-" is drawn after it
+};
+
+class TSection : public TSectionBase {
+ public:
+  // An empty section whose first run has font (with title); justify 1 left,
+  // 2 center, 3 right, 4 justify.
+  TSection(TSectionListBase* root, const TMyFont& font, int justify = 1);
+  // From an element's style: the first run from its font and title, a link
+  // run when linkTarget has a URL; line height, text indent (only when
+  // indentAllowed), text-align, word-wrap and clear from the style, CLEAR
+  // from the attributes.
+  TSection(TSectionListBase* root, const TAttributeList* attributes, TProperties& prop,
+           const TUrlTarget* linkTarget, bool indentAllowed);
+  ~TSection() override;
+
+  int SectionNumber = 0;
+  int LastProgressCycle = 0;
+  std::u16string Text;
+  const char16_t* Buff = nullptr;
+  std::string Brk;                   // 'y', 'n', 'a', 's' per character (+1 when finished)
+  std::vector<int> SourcePositions;  // while filling
+  int BuffSize = 0;
+  TFontList Fonts;
+  TImageObjList Images;
+  TFormControlList FormControls;     // the controls stay the document's
+  std::vector<IndexObj> SIndexList;
+  TFreeList<LineRec> Lines;
+  uint8_t Justify = 1;
+  uint8_t ClearAttr = 0;
+  int LineHeight = -1;
+  int FirstLineIndent = 0;
+  int FirstLineIndentPct = 0;
+  int MinWidthCache = 0, MaxWidthCache = 0;
+  bool BreakWord = false;
+
+  // What the parser's state says while the section fills: no-break (a cell
+  // with NOWRAP) and the text transform (1 upper, 2 lower case).
+  bool NoBreak = false;
+  int TextTransform = 0;
+
+  // A preformatted section keeps its lines as they come.
+  virtual bool IsPreformatted() const { return false; }
+
+  // --- Filling
+  void AddChar(char16_t ch, int sourcePos);
+  // positions: the source position of every character (missing ones follow
+  // the last one given).
+  void AddText(std::u16string_view token, const std::vector<int>& positions);
+  // A new run from the current length (the last run changes when it starts
+  // there); sscript ASub, ASuper or 0.
+  TFontObj* ChangeFont(const TMyFont& font, int sscript = 0);
+  // The same from a style: title, link fonts inside a link, sub/superscript.
+  TFontObj* ChangeFont(TProperties& prop);
+  // A link starts (startsLink: the HREF symbol) or ends here.
+  TFontObj* SetLink(bool startsLink, TProperties& prop, const TUrlTarget* linkTarget);
+  // An image or panel at the current length.
+  TFloatingObj* AddObject(std::unique_ptr<TFloatingObj> obj, int sourcePos);
+  // An IMG (or similar) element's image, a panel: added as objects.
+  TImageObj* AddImage(const TAttributeList& attributes, int sourcePos);
+  TPanelObj* AddPanel(const TAttributeList& attributes, int sourcePos);
+  // The control of an INPUT, SELECT or TEXTAREA element in form (null: an
+  // implicit form) with its placeholder: an image input adds its image, a
+  // file input its edit and browse button (no break between them), a hidden
+  // input nothing. Null when the document keeps no forms.
+  TFormControlObj* AddFormControl(HtmlSymbol tag, const TAttributeList& attributes, ThtmlForm* form,
+                                  int sourcePos, TProperties* prop);
+  // A control at the current length (the control stays its owner's).
+  void AddFormControlObj(TFormControlObj* control, int sourcePos);
+  void MarkBreakAfterLast();
+  void Finish(int endSourcePos);
+  bool Finished() const { return finished_; }
+
+  // --- Layout
+  bool CloseForCell(int tagIndex) override;
+  void WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) override;
+  int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
+             int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
+  int SourcePosOf(int pos) override;
+
+  // Width of n characters from start (trailing breaks and spaces removed
+  // when asked); objects with their spaces, text runs plus the overhang.
+  int FindTextWidth(int start, int n, bool removeSpaces) const;
+  // The same with the overhang subtracted (hit testing).
+  int FindTextWidthA(int start, int n) const;
+  // How many of the nn characters from start fit on a line at y.
+  int FindCountThatFits(platform::Canvas& canvas, int start, int nn, int x, int y,
+                        IndentManager& iMgr, int& floatHeight,
+                        std::vector<TFloatingObj*>& floatList);
+
+ private:
+  void DeleteChar(int i);
+  int Clearance(const IndentManager& iMgr, int y) const;
+  int PieceWidth(int start, int n, bool removeSpaces) const;
+  int TextWidthImpl(int start, int n, bool removeSpaces, int overhangSign) const;
+  // Characters to the next run change, object or control (at least 1).
+  int RunLength(int i, int limit) const;
+  int DashWidth(int pos) const;
+  static void PlaceFloat(TFloatingObj* obj, IndentManager& iMgr, int y);
+  // Makes run a piece of the link target (fonts, link list, focus control).
+  void MakeLinkRun(TFontObj* run, TProperties& prop, const TUrlTarget& target, bool tabControl);
+
+  bool finished_ = false;
+  bool registeredID_ = false;   // under its ID with the document
+};
+
+// Preformatted text: a text section that does not wrap (every source line
+// of it is a section of its own); it moves below floats instead of flowing
+// beside them.
+class TPreFormated : public TSection {
+ public:
+  using TSection::TSection;
+  bool IsPreformatted() const override { return true; }
+};
+
+}  // namespace htmlview

@@ -1,0 +1,156 @@
+#pragma once
+// The HTML reader: turns the 8-bit text of a document into tokens for the
+// document parser (a tag with its symbol and attributes, a run of text, the
+// end of the text). It normalises line ends and tabs, makes comments,
+// declarations, processing blocks and include commands invisible, decodes
+// character references, decodes text with the code page of the innermost
+// open element, and gives every UTF-16 unit of a text token the offset of its
+// first byte in the document as given (selections, IDs and link targets are
+// numbered by these offsets).
+//
+// The reader, the document parser and the style-sheet parser share one
+// process-wide state (Reader()): one document is read at a time, on the
+// user-interface thread. InitHtmlReader() creates the token and the attribute
+// list; DoneHtmlReader() frees them and empties the texts.
+//
+// Attribute values and include parameters are handed on as UTF-8: the bytes
+// of the document are decoded with the code page in force when the value was
+// read (kept in TAttribute::CodePage), and character references are added as
+// the characters they name, so nothing is lost to a narrow code page.
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "htmlview/parse/attributes.h"
+#include "htmlview/parse/viewutils.h"
+#include "htmlview/parse/vocabulary.h"
+#include "platform/sysutils.h"
+
+namespace htmlview {
+
+// Raised when the text ends inside a comment or declaration; the document
+// parser ends the parse quietly on it.
+class EParseError : public platform::Exception { using Exception::Exception; };
+
+inline constexpr const char* kOpenCommentMessage = "Open Comment at End of HTML File";
+
+// The viewer's include handler: command ("include", as written), the
+// "name=value" parameters, and the text to insert (empty for none). The
+// inserted text is read in the document's code page.
+using TIncludeEvent = std::function<void(const std::string& command,
+                                         const std::vector<std::string>& params,
+                                         std::string& text)>;
+// The viewer's progress report, in percent of the parse.
+using TProgressEvent = std::function<void(int percent)>;
+
+enum class ReaderInput { Document, Include };
+
+// The process-wide reader state. The parser reads the current token through
+// Sy, Token, Attributes, TagPos and HeadingLevel, and the character
+// look-ahead through Ch / UpCh.
+struct HtmlReaderState {
+  // Character source.
+  std::string Doc;          // the document's bytes (after the set-up below)
+  size_t DocPos = 0;        // next byte to read
+  std::string IncludeText;  // text inserted by an include command
+  size_t IncludePos = 0;
+  ReaderInput Input = ReaderInput::Document;
+  ReaderInput SavedInput = ReaderInput::Document;
+  // Offset in the document as given of the current character; include text
+  // does not advance it.
+  int CharCount = -1;
+  int StartCount = -1;      // CharCount before the first character
+
+  // The current character (look-ahead) and its upper-case form.
+  char Ch = 0;
+  char UpCh = 0;
+  bool LastCR = false, LastLF = false;
+
+  bool InComment = false;
+  bool NoSkip = false;        // SCRIPT content or plain text: comments are text
+  bool Prescan = false;       // link pre-scan: nothing collected or registered
+  bool CharsetFixed = false;  // the document began with the UTF-8 mark
+  bool Converted = false;     // the document is Shift-JIS converted already
+
+  // The current token.
+  HtmlSymbol Sy = HtmlSymbol::EndOfText;
+  int TagPos = 0;
+  int HeadingLevel = 0;
+  std::unique_ptr<TokenObj> Token;
+  std::unique_ptr<TAttributeList> Attributes;
+
+  // Installed by the parser for the real parse.
+  TIncludeEvent IncludeEvent;
+  TProgressEvent Progress;
+  int ProgressShare = 75;      // the section list's share of the load's progress
+  TIDNameList* IDList = nullptr;  // where ID attributes register their offsets
+
+  // The code page when no element is open (the property stack is empty),
+  // and the viewer's code page, which follows the root and META charsets.
+  int DefaultCodePage = 1252;
+  int ViewerCodePage = 1252;
+};
+
+// Module start-up and clean-up. Reader() works before InitHtmlReader() too.
+void InitHtmlReader();
+void DoneHtmlReader();
+HtmlReaderState& Reader();
+
+// The code page of the innermost open element (the top of the property
+// stack), or the default code page when none is open.
+int CurrentCodePage();
+
+// Reader set-up for a new document: replaces NUL bytes (at most 100; the
+// text is cut before a 101st), recognises the UTF-8 mark (removed; offsets
+// still count it) and ISO-2022-JP (converted to Shift-JIS), sets the root
+// properties' code page (the bottom of the property stack, when there is
+// one) and the viewer's. Flags are cleared; handlers stay as installed.
+// Nothing is read yet: call GetCharSkip() (inside the parse's error guard)
+// for the first character.
+void BeginReading(std::string text);
+// Back to the first character, as after BeginReading.
+void RewindReader();
+
+// Pre-scan: tokenises the whole document with nothing collected and the
+// include handler set aside, counting A tags with an HREF (stopping after
+// 401), then rewinds. More than 400 means: no tab stops for links.
+int CountLinks();
+
+// Raw character with line-end normalisation: every line end (CR, LF, CR LF
+// or LF CR) becomes one CR, a TAB a space. Raises EParseError at the end of
+// the text inside a comment.
+void ReadHtmlChar();
+// ReadHtmlChar, skipping comments, declarations, processing blocks and
+// include commands (unless NoSkip is set).
+void GetCharSkip();
+// Skips TAB, CR and space.
+void SkipWhiteSpace();
+
+// The next token into Sy, Token, Attributes, TagPos and HeadingLevel.
+void NextToken();
+
+// Tokens of TEXTAREA content: EndOfText, LineBreak, TextToken (text or a
+// decoded reference) or TextAreaContentEnd (after "</textarea", whose ">"
+// is consumed).
+void NextTextAreaToken();
+// Tokens of SCRIPT content (NoSkip set by the caller): EndOfText,
+// LineBreak, TextToken or ScriptContentEnd ("</script" and its ">"; NoSkip
+// is cleared).
+void NextScriptToken();
+
+// The charset named in text (a META content or a FONT charset); EUC-JP
+// converts the document to Shift-JIS once and answers 128.
+bool CharsetFromString(std::string_view text, int& charset);
+// A META tag's charset (HTTP-EQUIV "content-type"): applied to the innermost
+// element, and the viewer's code page follows it. Ignored when the document
+// began with the UTF-8 mark. True when a charset was applied.
+bool ApplyMetaCharset(std::string_view httpEquiv, std::string_view content);
+
+// The conversions, for tests and the parser.
+std::string EucJpToShiftJis(std::string_view text);
+std::string Iso2022JpToShiftJis(std::string_view text);
+bool IsIso2022Jp(std::string_view text);
+
+}  // namespace htmlview

@@ -1,0 +1,331 @@
+#include "htmlview/parse/viewutils.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include <QChar>
+
+#include "htmlview/parse/attributes.h"
+#include "htmlview/parse/codepages.h"
+#include "platform/fonts.h"
+#include "platform/sysutils.h"
+
+namespace htmlview {
+
+// ------------------------------------------------------------------ links
+
+namespace {
+// User-interface thread only, as every link is made there.
+int linkCounter = 0;
+}  // namespace
+
+void TUrlTarget::Assign(std::string_view url, std::string_view target, const TAttributeList* attributes,
+                        int start) {
+  URL = std::string(url);
+  Target = std::string(target);
+  ID = ++linkCounter;
+  TutStart = start;
+  TutLast = -1;
+  Attr.clear();
+  if (attributes)
+    for (const std::string& line : attributes->CreateStringList()) {
+      Attr += line;
+      Attr += "\r\n";
+    }
+}
+
+void TUrlTarget::Clear() {
+  URL.clear();
+  Target.clear();
+  Attr.clear();
+  ID = 0;
+  TutStart = TutLast = -1;
+}
+
+void TUrlTarget::SetLast(const std::vector<TUrlTarget*>& list, int last) {
+  TutLast = last;
+  // The pieces of one link are added one after another: walk back from the
+  // end while they are still this link's.
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    if (!*it || (*it)->ID != ID) break;
+    (*it)->TutLast = last;
+  }
+}
+
+// ---------------------------------------------------------- selected text
+
+void SelTextCount::AddText(const char16_t* text, int length) {
+  for (int i = 0; i < length; ++i)
+    if (text[i] != 2 && text[i] != 4) ++count_;
+}
+
+void SelTextCount::AddTextCR(const char16_t* text, int length) {
+  AddText(text, length);
+  static const char16_t crlf[] = {u'\r', u'\n'};
+  AddText(crlf, 2);
+}
+
+int SelTextCount::Terminate() { return count_ + 1; }
+
+SelTextBuf::SelTextBuf(char16_t* buffer, int bufferSize) : buffer_(buffer), size_(bufferSize) {
+  if (buffer_ && size_ > 0) buffer_[0] = 0;
+}
+
+void SelTextBuf::AddText(const char16_t* text, int length) {
+  for (int i = 0; i < length && count_ < size_ - 1; ++i) {
+    const char16_t c = text[i];
+    if (c == 2 || c == 4 || c == 8) continue;
+    buffer_[count_++] = c;
+  }
+}
+
+int SelTextBuf::Terminate() {
+  if (buffer_ && size_ > 0) buffer_[std::min(count_, size_ - 1)] = 0;
+  return count_ + 1;
+}
+
+// ------------------------------------------------------- named positions
+
+int TChPosObj::YPosition() const {
+  int y = 0;
+  if (document_ && document_->FindDocPosY(ChPos, y)) return y;
+  return 0;
+}
+
+void TIDNameList::AddObject(const std::string& name, std::unique_ptr<TIDObject> object) {
+  items_[name] = std::move(object);
+}
+
+void TIDNameList::AddChPosObject(const std::string& name, int position) {
+  AddObject(name, std::make_unique<TChPosObj>(document_, position));
+}
+
+TIDObject* TIDNameList::Find(const std::string& name) const {
+  auto it = items_.find(name);
+  return it == items_.end() ? nullptr : it->second.get();
+}
+
+std::vector<std::string> TIDNameList::Names() const {
+  std::vector<std::string> names;
+  for (const auto& [name, obj] : items_) names.push_back(name);
+  return names;
+}
+
+// -------------------------------------------------------- parser buffers
+
+namespace {
+constexpr size_t kBufferRoom = 300;
+constexpr size_t kBufferGrowth = 50;
+
+template <typename V>
+void Grow(V& v) {
+  if (v.size() == v.capacity()) v.reserve(v.capacity() + kBufferGrowth);
+}
+}  // namespace
+
+TCharCollection::TCharCollection() {
+  chars_.reserve(kBufferRoom);
+  indices_.reserve(kBufferRoom);
+}
+
+void TCharCollection::Add(char ch, int index) {
+  Grow(indices_);
+  chars_.push_back(ch);
+  indices_.push_back(index);
+}
+
+void TCharCollection::Add(std::string_view text, int firstIndex) {
+  for (size_t i = 0; i < text.size(); ++i) Add(text[i], firstIndex + static_cast<int>(i));
+}
+
+void TCharCollection::Concat(const TCharCollection& other) {
+  chars_ += other.chars_;
+  indices_.insert(indices_.end(), other.indices_.begin(), other.indices_.end());
+}
+
+void TCharCollection::Clear() {
+  chars_.clear();
+  indices_.clear();
+}
+
+TokenObj::TokenObj() {
+  chars_.reserve(kBufferRoom);
+  indices_.reserve(kBufferRoom);
+}
+
+void TokenObj::AddUnicodeChar(char16_t ch, int index) {
+  Grow(indices_);
+  chars_.push_back(ch);
+  indices_.push_back(index);
+}
+
+void TokenObj::AddString(const TCharCollection& collection, int codePage) {
+  std::vector<int> offsets;
+  const std::u16string wide = StrToWideCP(collection.AsString(), codePage, &offsets);
+  const std::vector<int>& source = collection.Indices();
+  for (size_t i = 0; i < wide.size(); ++i) {
+    const int byte = offsets[i];
+    AddUnicodeChar(wide[i], byte < static_cast<int>(source.size()) ? source[byte] : -1);
+  }
+}
+
+void TokenObj::Clear() {
+  chars_.clear();
+  indices_.clear();
+}
+
+// --------------------------------------------------------- text routines
+
+int WidePos(std::u16string_view sub, std::u16string_view s) {
+  if (sub.empty() || s.empty()) return 0;
+  const size_t p = s.find(sub);
+  return p == std::u16string_view::npos ? 0 : static_cast<int>(p) + 1;
+}
+
+int PosIndex(std::u16string_view sub, std::u16string_view s, int start) {
+  if (sub.empty() || start < 1 || start > static_cast<int>(s.size())) return 0;
+  const size_t p = s.find(sub, static_cast<size_t>(start - 1));
+  return p == std::u16string_view::npos ? 0 : static_cast<int>(p) + 1;
+}
+
+int WideScanFirst(char16_t ch, std::u16string_view s) {
+  const size_t p = s.find(ch);
+  return p == std::u16string_view::npos ? 0 : static_cast<int>(p) + 1;
+}
+
+int WideScanLast(char16_t ch, std::u16string_view s) {
+  const size_t p = s.rfind(ch);
+  return p == std::u16string_view::npos ? 0 : static_cast<int>(p) + 1;
+}
+
+std::u16string WideUpperCase(std::u16string_view s) {
+  std::u16string r(s);
+  for (char16_t& c : r) c = QChar(c).toUpper().unicode();
+  return r;
+}
+
+std::u16string WideLowerCase(std::u16string_view s) {
+  std::u16string r(s);
+  for (char16_t& c : r) c = QChar(c).toLower().unicode();
+  return r;
+}
+
+std::u16string WideTrim(std::u16string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && s[b] < 33) ++b;
+  while (e > b && s[e - 1] < 33) --e;
+  return std::u16string(s.substr(b, e - b));
+}
+
+std::u16string StrToWideCP(std::string_view bytes, int codePage, std::vector<int>* indices) {
+  // A page the decoders do not know falls back to the system code page.
+  return DecodeCodePage(bytes, codePage, indices);
+}
+
+std::string WideToStrCP(std::u16string_view text, int codePage) {
+  return EncodeCodePage(text, codePage);
+}
+
+int FitText(platform::Canvas& canvas, std::u16string_view text, int width, int& extent) {
+  std::vector<int> extents;
+  const int n = platform::TextFitCount(canvas.font, text, std::max(0, width), &extents);
+  extent = n > 0 ? extents[n - 1] : 0;
+  return n;
+}
+
+platform::Size GetTextExtent(platform::Canvas& canvas, std::u16string_view text) {
+  return canvas.TextExtent(text);
+}
+
+void WrapTextW(platform::Canvas& canvas, const platform::Rect& rect, std::u16string_view text) {
+  const unsigned align = canvas.textAlign;
+  canvas.textAlign = platform::TA_LEFT | platform::TA_TOP;
+  canvas.DrawWrappedText(rect, text);
+  canvas.textAlign = align;
+}
+
+// ------------------------------------------------------- links to paths
+
+namespace {
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The first percent sign decides: decoding stops when it starts the text,
+// has fewer than two characters after it or is not followed by two
+// hexadecimal digits. A decoded percent sign is looked at again.
+std::string DecodePercents(std::string s) {
+  for (;;) {
+    const size_t p = s.find('%');
+    if (p == std::string::npos || p == 0 || s.size() - p - 1 < 2) break;
+    const int hi = HexValue(s[p + 1]), lo = HexValue(s[p + 2]);
+    if (hi < 0 || lo < 0) break;
+    s.replace(p, 3, 1, static_cast<char>(hi * 16 + lo));
+  }
+  return s;
+}
+
+size_t FindNoCase(const std::string& s, std::string_view what) {
+  const std::string lower = platform::LowerCase(s);
+  return lower.find(what);
+}
+
+bool IsDriveAt(const std::string& s, size_t i) {
+  return i + 1 < s.size() && std::isalpha(static_cast<unsigned char>(s[i])) && (s[i + 1] == ':' || s[i + 1] == '|');
+}
+
+}  // namespace
+
+std::string UrlToDosPath(std::string_view url) {
+  std::string s = DecodePercents(std::string(url));
+  if (s.find('/') != std::string::npos) {
+    size_t p;
+    if ((p = FindNoCase(s, "file:///")) != std::string::npos) {
+      // "file:///C|/x" names a drive; "file:///home/x" is rooted, and its
+      // root must survive.
+      s.erase(p, IsDriveAt(s, p + 8) ? 8 : 7);
+    } else if ((p = FindNoCase(s, "file://")) != std::string::npos) {
+      s.erase(p, 7);
+    } else if ((p = FindNoCase(s, "file:/")) != std::string::npos) {
+      s.erase(p, IsDriveAt(s, p + 6) ? 6 : 5);
+    }
+    std::replace(s.begin(), s.end(), '|', ':');
+    std::replace(s.begin(), s.end(), '\\', '/');
+  }
+  return s;
+}
+
+std::string UrlToDosPathWithRoot(std::string_view url, std::string_view serverRoot) {
+  std::string s = platform::Trim(UrlToDosPath(url));
+  if (!s.empty() && s[0] == '/' && !(s.size() > 1 && s[1] == '/')) {
+    std::string root(serverRoot);
+    while (!root.empty() && (root.back() == '/' || root.back() == '\\')) root.pop_back();
+    s = root + s;
+  }
+  return s;
+}
+
+// ------------------------------------------------------------ TDib
+
+TDib::TDib(const platform::Bitmap& bitmap) : copy_(bitmap) {
+  if (bitmap.IsNull()) throw platform::EOutOfResources("Out of Resources");
+  // 16 and 32 bits are stored as 24; palette formats carry their table.
+  const int depth = bitmap.BitDepth();
+  bits_ = depth <= 1 ? 1 : depth <= 4 ? 4 : depth <= 8 ? 8 : 24;
+  infoSize_ = 40 + (bits_ <= 8 ? 4 * (1 << bits_) : 0);
+  const int64_t rowBytes = ((int64_t(bitmap.Width()) * bits_ + 31) / 32) * 4;
+  imageSize_ = rowBytes * bitmap.Height();
+}
+
+platform::Bitmap TDib::CreateDIBmp() const {
+  platform::Bitmap b(copy_.Image().copy());
+  if (b.IsNull()) throw platform::EOutOfResources("Out of Resources");
+  b.SetBitDepth(bits_);
+  return b;
+}
+
+}  // namespace htmlview

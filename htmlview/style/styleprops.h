@@ -1,0 +1,339 @@
+#pragma once
+// The style model of one element: its 60 typed property values, its identity
+// (tag, class, ID, pseudo-class), its fonts, the queries the layout code asks
+// of it, and the value conversions (colours, lengths, font sizes, background
+// positions) that the whole viewer shares.
+//
+// How a property set is filled from its parent and from the style sheet
+// (inheritance, cascade, re-derivation, stored declarations) lives in
+// stylesheet.cpp; the declarations are here because they are members.
+//
+// Module state (user-interface thread only): the property stack of the
+// document parser, the one-entry colour cache and the default size in points.
+// InitStyleProps() / DoneStyleProps() create and free it; call InitVocabulary()
+// first so colour names are found by binary search.
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "htmlview/parse/vocabulary.h"
+#include "platform/colors.h"
+#include "platform/fonts.h"
+
+namespace htmlview {
+
+class TStyleList;
+class TProperties;
+
+// ---------------------------------------------------------------------------
+// Sentinels of the document model
+
+constexpr int UnsetLength = -12345678;     // a length not set for this element
+constexpr int LengthAuto = -12348765;      // "auto"
+constexpr int DefaultMargin = -12348766;   // a default vertical margin
+constexpr int kDefaultMarginPixels = 14;   // what DefaultMargin resolves to
+
+// 0x02000000 on screens of 8 bits per pixel or less (platform::ScreenDepth),
+// else 0. "#" colours carry it; named colours do not.
+platform::Colour PaletteRelative();
+
+// Module start-up and clean-up (see above). Safe to call more than once.
+void InitStyleProps();
+void DoneStyleProps();
+
+// The process-wide default font size in points (12 until the default style
+// sheet sets it); FontSizeConv's keywords scale from it.
+double DefaultPointSize();
+void SetDefaultPointSize(double points);
+
+// ---------------------------------------------------------------------------
+// Property values
+
+// A dynamically typed value: empty (never set), null, an integer (lengths,
+// colours, codes), a floating-point number (font sizes in points) or text.
+class PropValue {
+ public:
+  PropValue() = default;
+  PropValue(int v) : v_(v) {}
+  PropValue(double v) : v_(v) {}
+  PropValue(std::string v) : v_(std::move(v)) {}
+  PropValue(std::string_view v) : v_(std::string(v)) {}
+  PropValue(const char* v) : v_(std::string(v)) {}
+  static PropValue Null() {
+    PropValue p;
+    p.v_ = NullTag{};
+    return p;
+  }
+  // Colours are stored as the platform's signed integer, as every length.
+  static PropValue FromColour(platform::Colour c) { return PropValue(static_cast<int>(c)); }
+
+  bool IsEmpty() const { return v_.index() == 0; }
+  bool IsNull() const { return v_.index() == 1; }
+  bool IsEmptyOrNull() const { return v_.index() <= 1; }
+  bool IsInt() const { return v_.index() == 2; }
+  bool IsNumber() const { return v_.index() == 3; }   // floating point
+  bool IsNumeric() const { return IsInt() || IsNumber(); }
+  bool IsText() const { return v_.index() == 4; }
+
+  int Int() const { return IsInt() ? std::get<int>(v_) : 0; }
+  double Number() const {
+    return IsNumber() ? std::get<double>(v_) : IsInt() ? std::get<int>(v_) : 0.0;
+  }
+  platform::Colour Colour() const { return static_cast<platform::Colour>(Int()); }
+  const std::string& Text() const;
+
+  friend bool operator==(const PropValue&, const PropValue&) = default;
+
+ private:
+  struct NullTag {
+    friend bool operator==(NullTag, NullTag) { return true; }
+  };
+  std::variant<std::monostate, NullTag, int, double, std::string> v_;
+};
+
+using TPropValues = std::array<PropValue, PropertyCount>;
+
+// ---------------------------------------------------------------------------
+// Fonts
+
+// Font description of one link state.
+struct ThtFontInfo {
+  std::string Name;
+  double Size = 12;                  // points
+  platform::FontStyles Style = 0;    // platform::fsBold | fsItalic | fsUnderline | fsStrikeOut
+  platform::Colour Color = 0;
+  platform::Colour BgColor = NoColorValue;
+  int Charset = 1;
+  PropValue CharExtra;               // "letter-spacing" as given
+};
+
+enum LinkFontState : int { LinkStateLink, LinkStateVisited, LinkStateHover, LinkStateVisitedHover };
+using TFontInfoArray = std::array<ThtFontInfo, 4>;
+
+// A platform font with what layout needs to know of it. Copies are plain.
+struct TMyFont : platform::Font {
+  platform::Colour BgColor = NoColorValue;
+  int tmHeight = 0;           // cell height
+  int tmDescent = 0;
+  int tmExternalLeading = 0;
+  int tmAveCharWidth = 0;
+  int tmMaxCharWidth = 0;
+  int tmCharset = 1;          // the charset the metrics report
+  int CharExtra = 0;          // pixels after every character (Canvas::charExtra)
+
+  void Assign(const TMyFont& source) { *this = source; }
+};
+
+// ---------------------------------------------------------------------------
+// Alignment codes and background positions
+
+enum : int {
+  ANone = 0, ATop = 1, AMiddle = 2, ABaseline = 3, ABottom = 4, ALeft = 5, ARight = 6,
+  AJustify = 7, ASub = 8, ASuper = 9
+};
+// "top" 1, "middle"/"absmiddle"/"center" 2, "baseline" 3, "bottom" 4,
+// "left" 5, "right" 6, "justify" 7, anything else 0 (case ignored).
+int AlignmentFromString(std::string_view text);
+
+enum : int { bpTop = 0, bpCenter = 1, bpBottom = 2, bpLeft = 3, bpRight = 4, bpPercent = 5, bpDim = 6 };
+struct PositionRec {
+  int PosType = bpDim;
+  int Value = 0;
+  bool RepeatD = true;
+  bool Fixed = false;
+  friend bool operator==(const PositionRec&, const PositionRec&) = default;
+};
+using PositionRecArray = std::array<PositionRec, 2>;   // horizontal, vertical
+
+// ---------------------------------------------------------------------------
+// Box values: the 28 properties from "background-color" to "left"
+
+constexpr int kBoxFirst = PropBackgroundColor;
+constexpr int kBoxCount = PropLeft - PropBackgroundColor + 1;
+
+template <typename T>
+struct TBoxArray {
+  std::array<T, kBoxCount> items{};
+  T& operator[](int propIndex) { return items[propIndex - kBoxFirst]; }
+  const T& operator[](int propIndex) const { return items[propIndex - kBoxFirst]; }
+};
+using TVMarginArray = TBoxArray<PropValue>;   // the values as stored
+using TMarginArray = TBoxArray<int>;          // converted to pixels, colours and codes
+
+// Pixel values of a box (W: base width, H: base height for percentages,
+// em / ex heights). autoCount gets the number of LengthAuto results in
+// width, margin-left and margin-right. Vertical margins resolve
+// DefaultMargin to 14.
+void ConvMargArray(const TVMarginArray& vm, int baseWidth, int baseHeight, int emSize, int exSize,
+                   TMarginArray& m, int& autoCount);
+// The vertical margins alone, reporting which came from DefaultMargin.
+void ConvVertMargins(const TVMarginArray& vm, int baseWidth, int emSize, int exSize, int& top,
+                     bool& topDefault, int& bottom, bool& bottomDefault);
+// Cell paddings: a percentage comes out as minus the percentage; not set -1.
+// Only the four paddings of m are written.
+void ConvCellPaddings(const TVMarginArray& vm, int emSize, int exSize, TMarginArray& m);
+// Inline boxes: margins, width and height keep UnsetLength; width and height
+// default to LengthAuto; border widths as for blocks; the other values are
+// taken unconverted (integers as they are, else 0).
+void ConvInlineMargArray(const TVMarginArray& vm, int baseWidth, int baseHeight, int emSize,
+                         int exSize, TMarginArray& m);
+
+// ---------------------------------------------------------------------------
+// Value conversions
+
+// A colour from style or attribute text: a colour name, "rgb(r, g, b)" with
+// integers or percentages, "#rgb" / "#rrggbb" (with PaletteRelative), or, when
+// needHash is false, bare hexadecimal. False, leaving color alone, when the
+// text is no colour.
+bool ColorFromString(std::string_view text, bool needHash, platform::Colour& color);
+// A font size in points; oldSize (points) is what relative sizes scale.
+double FontSizeConv(std::string_view text, double oldSize);
+// A length in pixels (96 per inch), rounded half to even. A unit it does not
+// know gives defaultValue; a bare number is pixels, or base x number when
+// relative.
+int LengthConv(std::string_view text, bool relative, int base, int emHeight, int exHeight,
+               int defaultValue);
+// The address inside "url(...)", without one pair of enclosing quotes.
+std::string ReadUrl(std::string_view value);
+// The first family of a comma-separated list that can be drawn (installed or
+// with a metric-compatible substitute), generic names replaced; "" if none.
+std::string FirstInstalledFamily(std::string_view familyList);
+
+// Rounding of the style model: to nearest, halves to the even neighbour.
+int RoundHalfEven(double value);
+
+// ---------------------------------------------------------------------------
+// The property set of one element
+
+class TProperties {
+ public:
+  TProperties();
+  ~TProperties();
+  TProperties(const TProperties&) = delete;
+  TProperties& operator=(const TProperties&) = delete;
+
+  // --- Identity and state (public: the parser and layout read them).
+  std::string PropTag;      // "p", "a", "default" for the root
+  std::string PropClass;    // several classes joined with "."
+  std::string PropID;
+  std::string PropPseudo;   // "link", "visited", "hover" or ""
+  std::string PropTitle;
+  TProperties* PropStyle = nullptr;        // the inline style, not owned
+  bool InLink = false;
+  std::string DefFontname;
+  platform::Colour FontBG = NoColorValue;  // the background link fonts are drawn on
+  int CharSet = 1;
+  int CodePage = 0;
+  int EmSize = 0;
+  int ExSize = 0;
+  TPropValues Props;
+  std::bitset<PropertyCount> Originals;    // set here (cascade, shorthand or attribute)
+  std::unique_ptr<TFontInfoArray> TheFontInfo;   // present while InLink
+  const int ID;                            // serial number, never reused
+
+  // --- Property set operations
+  // A value from an HTML attribute; ignored when a rule already set it here.
+  void Assign(const PropValue& value, int index);
+  void CopyDefault(const TProperties& source);
+  void SetCharset(int charset);
+  void SetUTF8();
+  // A copy of the element's font (created once and cached).
+  TMyFont GetFont();
+  // The font description of algorithm "fonts" without creating the font.
+  ThtFontInfo DescribeFont() const;
+  // The link background follows "background-color" when it was set here.
+  void TakeLinkBackground();
+  // Drops the cached font so the next GetFont builds it again.
+  void DropFont() { cachedFont_.reset(); }
+  // Copies the 60 values (not the set-here flags).
+  void CopyValuesFrom(const TProperties& source) { Props = source.Props; }
+
+  // --- Queries of the layout code
+  bool GetBackgroundImage(std::string& url) const;
+  void GetBackgroundPos(int emSize, int exSize, PositionRecArray& p) const;
+  bool GetVertAlign(int& align) const;
+  bool GetFloat(int& align) const;
+  // 1 left, 2 right, 3 both, 0 none; removes the value, so a clear applies once.
+  bool GetClear(int& clear);
+  int GetListStyleType() const;
+  std::string GetListStyleImage() const;
+  int GetPosition() const;      // 1 absolute, 2 relative, else 0
+  int GetVisibility() const;    // 1 hidden, 2 otherwise
+  int GetZIndex() const;
+  bool DisplayNone() const;
+  bool Collapse() const;
+  bool IsOverflowHidden() const;
+  // fontHeight: the caller's font height for unitless factors; -1 when unset.
+  int GetLineHeight(int fontHeight) const;
+  int GetTextIndent(bool& percent) const;
+  int GetTextTransform() const;  // 0 none, 1 upper, 2 lower
+  std::string GetFontVariant() const;
+  void GetPageBreaks(bool& before, bool& after, bool& intact) const;
+  bool GetBackgroundColor(platform::Colour& color) const;
+  bool GetOriginalForegroundColor(platform::Colour& color) const;
+  int GetBorderStyle() const;
+  bool HasBorderStyle() const;
+  // The 28 box values, side border styles turned into style codes.
+  TVMarginArray GetVMarginArray() const;
+
+  // --- Derivation (stylesheet.cpp)
+  void Inherit(std::string_view tag, const TProperties* parent);
+  void Cascade(const TStyleList& styles, std::string_view tag, std::string_view cls,
+               std::string_view id, std::string_view pseudo, std::string_view title,
+               TProperties* inlineStyle);
+  // Re-derives after the parent changed; index is this set's stack entry.
+  void Update(const TProperties* parent, const TStyleList& styles, int index);
+  void AddPropertyByName(std::string_view name, std::string_view value);
+  void AddPropertyByIndex(int index, std::string_view value);
+
+ private:
+  friend class TStyleList;
+  struct MatchContext;
+  void MatchSelector(const TStyleList& styles, const MatchContext& ctx);
+  void MergeEntry(const TProperties& entry);
+  void MergeDescendants(const TStyleList& styles, const MatchContext& ctx,
+                        std::string_view prefix);
+  void BuildLinkFonts(const TStyleList& styles, const std::vector<const TProperties*>& ancestors);
+  void CascadeWith(const TStyleList& styles, std::string_view tag, std::string_view cls,
+                   std::string_view id, std::string_view pseudo, std::string_view title,
+                   TProperties* inlineStyle, const std::vector<const TProperties*>& ancestors);
+  void SetLinkFontsCharset();
+
+  std::unique_ptr<TMyFont> cachedFont_;
+};
+
+// ---------------------------------------------------------------------------
+// The document parser's property stack: entry 0 is the root (a copy of the
+// style sheet's default set); every open element has the entry above its
+// parent's. The descendant rules of the cascade walk it.
+
+class TPropStack {
+ public:
+  int Count() const { return static_cast<int>(items_.size()); }
+  TProperties* operator[](int i) const { return items_[i].get(); }
+  TProperties* Last() const { return items_.empty() ? nullptr : items_.back().get(); }
+  TProperties* Add(std::unique_ptr<TProperties> p);
+  // Pushes a new set derived from the top entry: Inherit, then Cascade.
+  TProperties* PushNewProps(const TStyleList& styles, std::string_view tag,
+                            std::string_view cls = {}, std::string_view id = {},
+                            std::string_view pseudo = {}, std::string_view title = {},
+                            TProperties* inlineStyle = nullptr);
+  void Delete(int i);
+  // Keeps the first count entries.
+  void CutTo(int count);
+  void Clear() { items_.clear(); }
+  int IndexOf(const TProperties* p) const;
+
+ private:
+  std::vector<std::unique_ptr<TProperties>> items_;
+};
+
+// The process-wide stack (made by InitStyleProps, or on first use).
+TPropStack& PropStack();
+
+}  // namespace htmlview

@@ -1,0 +1,720 @@
+#include "htmlview/style/stylesheet.h"
+
+#include <algorithm>
+
+#include "platform/sysutils.h"
+
+namespace htmlview {
+
+using platform::Colour;
+using platform::CompareText;
+using platform::LowerCase;
+using platform::SameText;
+using platform::Trim;
+
+namespace {
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && SameText(s.substr(0, prefix.size()), prefix);
+}
+
+bool IsLengthIndex(int i) { return i >= PropMarginTop && i <= PropLeft; }
+
+std::vector<std::string> SplitClasses(std::string_view cls) {
+  std::vector<std::string> names;
+  size_t start = 0;
+  while (start <= cls.size()) {
+    size_t dot = cls.find('.', start);
+    if (dot == std::string_view::npos) dot = cls.size();
+    std::string name = Trim(cls.substr(start, dot - start));
+    if (!name.empty()) names.push_back(std::move(name));
+    start = dot + 1;
+  }
+  return names;
+}
+
+// Every "."-separated name of wanted is among names.
+bool ClassesAmong(std::string_view wanted, const std::vector<std::string>& names) {
+  const std::vector<std::string> want = SplitClasses(wanted);
+  if (want.empty()) return false;
+  for (const std::string& w : want) {
+    bool found = false;
+    for (const std::string& n : names)
+      if (SameText(w, n)) found = true;
+    if (!found) return false;
+  }
+  return true;
+}
+
+// One simple selector of a stored descendant key.
+struct SimpleSelector {
+  std::string tag, cls, id, pseudo;
+  bool directParent = false;  // the inner selector's parent must be this one
+};
+
+SimpleSelector ParseSimpleSelector(std::string s) {
+  SimpleSelector sel;
+  if (const size_t gt = s.find('>'); gt != std::string::npos) {
+    sel.directParent = true;
+    s.erase(std::remove(s.begin(), s.end(), '>'), s.end());
+  }
+  // Stored keys put an ID last ("a.x:hover#top"), so the ID is cut off
+  // first; reading the pseudo-class first would swallow it.
+  if (const size_t p = s.find('#'); p != std::string::npos) {
+    sel.id = s.substr(p + 1);
+    s.resize(p);
+  }
+  if (const size_t p = s.find(':'); p != std::string::npos) {
+    sel.pseudo = s.substr(p + 1);
+    s.resize(p);
+  }
+  if (const size_t p = s.find('.'); p != std::string::npos) {
+    sel.cls = s.substr(p + 1);
+    s.resize(p);
+  }
+  sel.tag = s;
+  return sel;
+}
+
+std::vector<SimpleSelector> ParseDescendantKey(std::string_view key) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start < key.size()) {
+    if (parts.size() == 9) {  // the tenth keeps the rest
+      std::string rest = Trim(key.substr(start));
+      if (!rest.empty()) parts.push_back(rest);
+      break;
+    }
+    size_t space = key.find(' ', start);
+    if (space == std::string_view::npos) space = key.size();
+    if (space > start) parts.emplace_back(key.substr(start, space - start));
+    start = space + 1;
+  }
+  if (parts.size() > 1) {
+    // Ancestor count and sequence number.
+    std::string& second = parts[1];
+    size_t digits = 0;
+    while (digits < second.size() && second[digits] >= '0' && second[digits] <= '9') ++digits;
+    second.erase(0, digits);
+  }
+  std::vector<SimpleSelector> sels;
+  for (std::string& p : parts) sels.push_back(ParseSimpleSelector(std::move(p)));
+  return sels;
+}
+
+bool MatchesAncestor(const SimpleSelector& sel, const TProperties& anc) {
+  if (!sel.tag.empty() && !SameText(sel.tag, anc.PropTag)) return false;
+  if (!sel.cls.empty() && !SameText(sel.cls, anc.PropClass) &&
+      !ClassesAmong(sel.cls, SplitClasses(anc.PropClass)))
+    return false;
+  if (!sel.id.empty() && !SameText(sel.id, anc.PropID)) return false;
+  if (!sel.pseudo.empty() && !SameText(sel.pseudo, anc.PropPseudo)) return false;
+  return true;
+}
+
+bool IsLinkFontProperty(int i) {
+  switch (i) {
+    case PropFontFamily: case PropFontSize: case PropFontStyle: case PropFontWeight:
+    case PropTextDecoration: case PropLetterSpacing: case PropColor: case PropBackgroundColor:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsInheritedIndex(int i) {
+  switch (i) {
+    case PropBorderStyle: case PropBackgroundColor: case PropBorderColor:
+    case PropBackgroundImage: case PropBackgroundPosition: case PropBackgroundRepeat:
+    case PropBackgroundAttachment: case PropPosition: case PropFloat: case PropClear:
+    case PropPageBreakBefore: case PropPageBreakAfter: case PropPageBreakInside:
+    case PropBorderCollapse: case PropOverflow: case PropDisplay:
+      return false;
+    default:
+      return true;
+  }
+}
+
+void UpdateLinkFont(ThtFontInfo& f, int index, const PropValue& v, const std::string& defFont) {
+  const std::string text = v.IsText() ? LowerCase(Trim(v.Text())) : std::string();
+  switch (index) {
+    case PropFontFamily: {
+      std::string family = FirstInstalledFamily(v.Text());
+      f.Name = family.empty() ? defFont : family;
+      break;
+    }
+    case PropFontSize:
+      if (v.IsNumeric()) f.Size = v.Number();
+      else if (v.IsText()) f.Size = FontSizeConv(v.Text(), f.Size);
+      break;
+    case PropFontStyle:
+      if (text == "italic" || text == "oblique") f.Style |= platform::fsItalic;
+      else if (text == "normal") f.Style &= ~platform::fsItalic;
+      break;
+    case PropFontWeight: {
+      int32_t n = 0;
+      const bool bold = v.IsNumeric() ? v.Number() >= 600
+                        : text.find("bold") != std::string::npos ||
+                              (platform::TryStrToInt(text, n) && n >= 600);
+      if (bold) f.Style |= platform::fsBold;
+      else if (text.find("normal") != std::string::npos) f.Style &= ~platform::fsBold;
+      break;
+    }
+    case PropTextDecoration:
+      if (text.find("underline") != std::string::npos) f.Style |= platform::fsUnderline;
+      if (text.find("line-through") != std::string::npos) f.Style |= platform::fsStrikeOut;
+      if (text == "none") f.Style &= ~(platform::fsUnderline | platform::fsStrikeOut);
+      break;
+    case PropLetterSpacing:
+      f.CharExtra = v;
+      break;
+    case PropColor:
+      if (v.IsInt()) f.Color = v.Colour();
+      break;
+    case PropBackgroundColor:
+      if (v.IsInt()) f.BgColor = v.Colour();
+      break;
+    default:
+      break;
+  }
+}
+
+enum class ColourCheck { Stored, NoColour, NotColourProperty };
+
+// Stores one long-hand declaration by the rules every property follows; the
+// link-key spreading of "color" is the style sheet's own business.
+ColourCheck StoreDeclaration(TProperties& p, int index, std::string_view rawValue,
+                             bool inlineStyle) {
+  const std::string value(rawValue);
+  const std::string word = Trim(value);
+  Colour c = 0;
+  switch (index) {
+    case PropBorderStyle:
+      p.Props[PropBorderStyle] = value;
+      for (int i = PropBorderTopStyle; i <= PropBorderLeftStyle; ++i) p.Props[i] = value;
+      return ColourCheck::NotColourProperty;
+    case PropColor:
+      if (ColorFromString(value, false, c)) {
+        p.Props[PropColor] = PropValue::FromColour(c);
+        return ColourCheck::Stored;
+      }
+      // An inline colour that is no colour still overrides: black.
+      if (inlineStyle) p.Props[PropColor] = 0;
+      return ColourCheck::NoColour;
+    case PropBackgroundColor:
+      p.Props[PropBackgroundColor] =
+          PropValue::FromColour(ColorFromString(value, false, c) ? c : NoColorValue);
+      return ColourCheck::NotColourProperty;
+    case PropBorderColor:
+      if (ColorFromString(value, false, c)) {
+        p.Props[PropBorderColor] = PropValue::FromColour(c);
+        for (int i = PropBorderTopColor; i <= PropBorderLeftColor; ++i)
+          p.Props[i] = PropValue::FromColour(c);
+      }
+      return ColourCheck::NotColourProperty;
+    case PropBorderTopColor: case PropBorderRightColor: case PropBorderBottomColor:
+    case PropBorderLeftColor:
+      if (ColorFromString(value, false, c)) p.Props[index] = PropValue::FromColour(c);
+      return ColourCheck::NotColourProperty;
+    case PropBorderTopStyle: case PropBorderRightStyle: case PropBorderBottomStyle:
+    case PropBorderLeftStyle:
+      p.Props[index] = value;
+      if (word != "none") p.Props[PropBorderStyle] = value;
+      return ColourCheck::NotColourProperty;
+    case PropVisibility:
+      if (word == "visible") p.Props[index] = 2;
+      else if (word == "hidden") p.Props[index] = 1;
+      return ColourCheck::NotColourProperty;
+    case PropTextTransform:
+      p.Props[index] = word == "uppercase" ? 1 : word == "lowercase" ? 2 : 0;
+      return ColourCheck::NotColourProperty;
+    case PropWordWrap:
+      p.Props[index] = word == "break-word" ? "break-word" : "normal";
+      return ColourCheck::NotColourProperty;
+    case PropFontVariant:
+      if (word == "small-caps" || word == "normal") p.Props[index] = word;
+      return ColourCheck::NotColourProperty;
+    default:
+      p.Props[index] = value;
+      return ColourCheck::NotColourProperty;
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Inheritance and re-derivation
+
+void TProperties::Inherit(std::string_view tag, const TProperties* parent) {
+  if (!parent) return;
+  const std::string& ptag = parent->PropTag;
+  if (ptag == "span") {
+    for (int i = 0; i < PropertyCount; ++i)
+      if (i != PropBorderStyle) Props[i] = parent->Props[i];
+  } else if (ptag == "thead" || ptag == "tbody" || ptag == "tfoot") {
+    Props = parent->Props;
+    Originals = parent->Originals;
+  } else {
+    for (int i = 0; i < PropertyCount; ++i) {
+      if (IsLengthIndex(i)) Props[i] = UnsetLength;
+      else if (!IsInheritedIndex(i)) continue;
+      else if (i == PropWordWrap && tag == "table") Props[i] = "normal";
+      else Props[i] = parent->Props[i];
+    }
+  }
+  DefFontname = parent->DefFontname;
+  FontBG = parent->FontBG;
+  CharSet = parent->CharSet;
+  CodePage = parent->CodePage;
+  PropTitle = parent->PropTitle;
+  InLink = parent->InLink;
+  if (InLink && parent->TheFontInfo)
+    TheFontInfo = std::make_unique<TFontInfoArray>(*parent->TheFontInfo);
+  EmSize = parent->EmSize;
+  ExSize = EmSize / 2;
+  cachedFont_.reset();
+}
+
+void TProperties::Update(const TProperties* parent, const TStyleList& styles, int index) {
+  if (!parent) return;
+  for (int i = 0; i < PropertyCount; ++i)
+    if (!Originals[i]) Props[i] = parent->Props[i];
+  cachedFont_.reset();
+  if (parent->InLink && parent->TheFontInfo) {
+    TheFontInfo = std::make_unique<TFontInfoArray>(*parent->TheFontInfo);
+    InLink = true;
+  } else if (PropPseudo == "link") {
+    const TPropStack& stack = PropStack();
+    if (index < 0 || index >= stack.Count() || stack[index] != this) index = stack.IndexOf(this);
+    std::vector<const TProperties*> ancestors;
+    for (int i = (index >= 0 ? index : stack.Count()) - 1; i >= 1; --i)
+      ancestors.push_back(stack[i]);
+    if (!TheFontInfo) TheFontInfo = std::make_unique<TFontInfoArray>();
+    BuildLinkFonts(styles, ancestors);
+    InLink = true;
+  } else {
+    TheFontInfo.reset();
+    InLink = false;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Cascade
+
+struct TProperties::MatchContext {
+  std::string tag, id, pseudo;
+  // The class texts keys are built from: each class name in order, then the
+  // whole class text; a single "" when the element has no class.
+  std::vector<std::string> classes;
+  std::vector<std::string> classNames;   // the element's names, for descendant rules
+  TProperties* inlineStyle = nullptr;
+  const std::vector<const TProperties*>* ancestors = nullptr;
+};
+
+void TProperties::Cascade(const TStyleList& styles, std::string_view tag, std::string_view cls,
+                          std::string_view id, std::string_view pseudo, std::string_view title,
+                          TProperties* inlineStyle) {
+  // The element's ancestors are the stack entries below it; a set not yet
+  // pushed is about to become the top, so its ancestors start at the top.
+  const TPropStack& stack = PropStack();
+  const int index = stack.IndexOf(this);
+  std::vector<const TProperties*> ancestors;
+  for (int i = (index >= 0 ? index : stack.Count()) - 1; i >= 1; --i)
+    ancestors.push_back(stack[i]);
+  CascadeWith(styles, tag, cls, id, pseudo, title, inlineStyle, ancestors);
+}
+
+void TProperties::CascadeWith(const TStyleList& styles, std::string_view tag,
+                              std::string_view cls, std::string_view id, std::string_view pseudo,
+                              std::string_view title, TProperties* inlineStyle,
+                              const std::vector<const TProperties*>& ancestors) {
+  cachedFont_.reset();
+  const std::string classText = Trim(cls);
+  MatchContext ctx;
+  ctx.tag = std::string(tag);
+  ctx.id = std::string(id);
+  ctx.pseudo = std::string(pseudo);
+  ctx.classNames = SplitClasses(classText);
+  // Several classes are matched in one pass, class by class and then as the
+  // whole text inside each step of the key order. Matching a pass per class
+  // (as the old code did) let a later pass's tag rule undo an earlier class
+  // rule and compounded relative font sizes.
+  if (classText.find('.') != std::string::npos) {
+    ctx.classes = ctx.classNames;
+    ctx.classes.push_back(classText);
+  } else {
+    ctx.classes.push_back(classText);
+  }
+  ctx.inlineStyle = inlineStyle;
+  ctx.ancestors = &ancestors;
+  MatchSelector(styles, ctx);
+
+  PropTag = std::string(tag);
+  PropClass = classText;
+  PropID = std::string(id);
+  PropPseudo = std::string(pseudo);
+  PropStyle = inlineStyle;
+  if (!title.empty()) PropTitle = std::string(title);
+  if (PropPseudo == "link") {
+    if (!TheFontInfo) TheFontInfo = std::make_unique<TFontInfoArray>();
+    BuildLinkFonts(styles, ancestors);
+    InLink = true;
+  }
+}
+
+void TProperties::MatchSelector(const TStyleList& styles, const MatchContext& ctx) {
+  const PropValue& size = Props[PropFontSize];
+  const double notedSize = size.IsNumeric() && size.Number() > 0 ? size.Number()
+                                                                  : DefaultPointSize();
+  const std::string& t = ctx.tag;
+  const std::string& p = ctx.pseudo;
+  const std::string& i = ctx.id;
+  const bool plain = p.empty() || (p != "hover" && p != "visited");
+  auto merge = [&](const std::string& key) {
+    for (int k = styles.Find(key); k >= 0 && k < styles.Count() && SameText(styles.Key(k), key);
+         ++k)
+      MergeEntry(*styles.Entry(k));
+  };
+  auto forClasses = [&](auto&& fn) {
+    for (const std::string& c : ctx.classes)
+      if (!c.empty()) fn(c);
+  };
+
+  if (t == "a" && !p.empty()) merge("::" + p);
+  if (plain) merge(t);
+  if (!p.empty()) merge(":" + p);
+  if (plain) forClasses([&](const std::string& c) { merge("." + c); });
+  if (plain) forClasses([&](const std::string& c) { merge(t + "." + c); });
+  if (!p.empty()) merge(t + ":" + p);
+  if (!p.empty()) forClasses([&](const std::string& c) {
+    merge("." + c + ":" + p);
+    merge(t + "." + c + ":" + p);
+  });
+  if (!i.empty()) {
+    // Keys with an ID are built in the stored order (element, classes,
+    // pseudo-class, ID), so "#x:hover", stored as ":hover#x", applies.
+    merge("#" + i);
+    merge(t + "#" + i);
+    forClasses([&](const std::string& c) { merge("." + c + "#" + i); });
+    if (!p.empty()) {
+      merge(":" + p + "#" + i);
+      merge(t + ":" + p + "#" + i);
+    }
+    forClasses([&](const std::string& c) { merge(t + "." + c + "#" + i); });
+    if (!p.empty()) forClasses([&](const std::string& c) {
+      merge("." + c + ":" + p + "#" + i);
+      merge(t + "." + c + ":" + p + "#" + i);
+    });
+  }
+
+  MergeDescendants(styles, ctx, t);
+  for (const std::string& c : ctx.classes) MergeDescendants(styles, ctx, "." + c);
+  MergeDescendants(styles, ctx, ":" + p);
+
+  if (ctx.inlineStyle) MergeEntry(*ctx.inlineStyle);
+
+  const PropValue& after = Props[PropFontSize];
+  if (after.IsText()) Props[PropFontSize] = FontSizeConv(after.Text(), notedSize);
+}
+
+void TProperties::MergeDescendants(const TStyleList& styles, const MatchContext& ctx,
+                                   std::string_view prefix) {
+  auto classMatches = [&](const std::string& cls) {
+    for (const std::string& c : ctx.classes)
+      if (SameText(cls, c)) return true;
+    return ClassesAmong(cls, ctx.classNames);
+  };
+  for (int k = styles.LowerBound(prefix);
+       k < styles.Count() && StartsWithNoCase(styles.Key(k), prefix); ++k) {
+    const std::vector<SimpleSelector> sels = ParseDescendantKey(styles.Key(k));
+    if (sels.empty()) break;
+    const SimpleSelector& subject = sels[0];
+    const bool interest = SameText(subject.tag, ctx.tag) || classMatches(subject.cls) ||
+                          SameText(subject.pseudo, ctx.pseudo);
+    if (!interest) break;
+    if (sels.size() < 2) continue;
+    const bool subjectMatches =
+        (subject.tag.empty() || SameText(subject.tag, ctx.tag)) &&
+        (subject.cls.empty() || classMatches(subject.cls)) &&
+        (subject.id.empty() || SameText(subject.id, ctx.id)) &&
+        (SameText(subject.pseudo, ctx.pseudo) || (subject.pseudo.empty() && ctx.pseudo == "link"));
+    if (!subjectMatches) continue;
+    const std::vector<const TProperties*>& ancestors = *ctx.ancestors;
+    size_t sel = 1;
+    for (size_t a = 0; a < ancestors.size(); ++a) {
+      if (MatchesAncestor(sels[sel], *ancestors[a])) {
+        if (++sel == sels.size()) {
+          MergeEntry(*styles.Entry(k));
+          break;
+        }
+      } else if (sels[sel].directParent) {
+        break;
+      }
+    }
+  }
+}
+
+void TProperties::MergeEntry(const TProperties& entry) {
+  for (int i = 0; i < PropertyCount; ++i) {
+    const PropValue& v = entry.Props[i];
+    if (v.IsEmptyOrNull()) continue;
+    if (IsLengthIndex(i) && v.IsInt() && v.Int() == UnsetLength) continue;
+    Props[i] = v;
+    Originals[i] = true;
+    if (InLink && TheFontInfo && IsLinkFontProperty(i))
+      for (ThtFontInfo& f : *TheFontInfo) UpdateLinkFont(f, i, v, DefFontname);
+  }
+}
+
+void TProperties::BuildLinkFonts(const TStyleList& styles,
+                                 const std::vector<const TProperties*>& ancestors) {
+  TakeLinkBackground();
+  TFontInfoArray& fonts = *TheFontInfo;
+  fonts[LinkStateLink] = DescribeFont();
+
+  // Temporary sets stand above the link, as the parser's stack would hold
+  // them, so descendant rules see the link as their parent.
+  std::vector<const TProperties*> aboveLink;
+  aboveLink.push_back(this);
+  aboveLink.insert(aboveLink.end(), ancestors.begin(), ancestors.end());
+  auto derive = [&](const TProperties* parent, const char* pseudo,
+                    const std::vector<const TProperties*>& chain) {
+    auto set = std::make_unique<TProperties>();
+    set->Inherit(PropTag, parent);
+    set->CascadeWith(styles, PropTag, PropClass, PropID, pseudo, PropTitle, PropStyle, chain);
+    set->TakeLinkBackground();
+    return set;
+  };
+
+  auto visited = derive(this, "visited", aboveLink);
+  fonts[LinkStateVisited] = visited->DescribeFont();
+  std::vector<const TProperties*> aboveVisited;
+  aboveVisited.push_back(visited.get());
+  aboveVisited.insert(aboveVisited.end(), aboveLink.begin(), aboveLink.end());
+  fonts[LinkStateVisitedHover] = derive(visited.get(), "hover", aboveVisited)->DescribeFont();
+  fonts[LinkStateHover] = derive(this, "hover", aboveLink)->DescribeFont();
+}
+
+// ---------------------------------------------------------------------------
+// Inline declarations
+
+void TProperties::AddPropertyByName(std::string_view name, std::string_view value) {
+  if (auto index = LookupProperty(LowerCase(Trim(name)))) AddPropertyByIndex(*index, value);
+}
+
+void TProperties::AddPropertyByIndex(int index, std::string_view value) {
+  if (index < 0 || index >= PropertyCount) return;
+  StoreDeclaration(*this, index, value, true);
+  cachedFont_.reset();
+}
+
+// ---------------------------------------------------------------------------
+// TStyleList
+
+TStyleList::TStyleList(bool* documentLinksActive) : documentLinksActive_(documentLinksActive) {}
+
+TStyleList::~TStyleList() = default;
+
+void TStyleList::Clear() {
+  entries_.clear();
+  defProp_ = nullptr;
+  seqNo_ = 10;
+}
+
+int TStyleList::LowerBound(std::string_view key) const {
+  auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
+                             [](const auto& e, std::string_view k) {
+                               return CompareText(e.first, k) < 0;
+                             });
+  return static_cast<int>(it - entries_.begin());
+}
+
+int TStyleList::Find(std::string_view key) const {
+  const int i = LowerBound(key);
+  return i < Count() && CompareText(entries_[i].first, key) == 0 ? i : -1;
+}
+
+TProperties* TStyleList::FindEntry(std::string_view key) const {
+  const int i = Find(key);
+  return i >= 0 ? entries_[i].second.get() : nullptr;
+}
+
+TProperties* TStyleList::Add(std::string_view key, std::unique_ptr<TProperties> props) {
+  auto it = std::upper_bound(entries_.begin(), entries_.end(), key,
+                             [](std::string_view k, const auto& e) {
+                               return CompareText(k, e.first) < 0;
+                             });
+  props->PropTag = std::string(key);
+  TProperties* raw = props.get();
+  entries_.emplace(it, std::string(key), std::move(props));
+  return raw;
+}
+
+TProperties* TStyleList::FindOrAdd(std::string_view key) {
+  if (TProperties* p = FindEntry(key)) return p;
+  return Add(key, std::make_unique<TProperties>());
+}
+
+TProperties* TStyleList::AddDuplicate(std::string_view key, const TProperties& props) {
+  auto copy = std::make_unique<TProperties>();
+  copy->CopyValuesFrom(props);
+  return Add(key, std::move(copy));
+}
+
+std::string TStyleList::GetSeqNo() { return std::to_string(seqNo_++); }
+
+void TStyleList::SetLinksActive() {
+  linksActive_ = true;
+  if (documentLinksActive_) *documentLinksActive_ = true;
+}
+
+void TStyleList::AddProperty(std::string_view key, std::string_view name, std::string_view value) {
+  const auto index = LookupProperty(LowerCase(Trim(name)));
+  if (!index) return;
+  TProperties* entry = FindOrAdd(key);
+  if (*index == PropColor) {
+    Colour c = 0;
+    if (ColorFromString(value, false, c)) {
+      // A link colour also colours the other link states until their own
+      // rules come.
+      if (SameText(key, ":link")) {
+        FindOrAdd("::hover")->Props[PropColor] = PropValue::FromColour(c);
+        FindOrAdd("::visited")->Props[PropColor] = PropValue::FromColour(c);
+      } else if (SameText(key, ":visited")) {
+        FindOrAdd("::hover")->Props[PropColor] = PropValue::FromColour(c);
+      }
+      entry->Props[PropColor] = PropValue::FromColour(c);
+    }
+  } else {
+    StoreDeclaration(*entry, *index, value, false);
+  }
+  if (LowerCase(key).find(":hover") != std::string::npos) SetLinksActive();
+  if (SameText(key, "a")) AddProperty("::link", name, value);
+}
+
+void TStyleList::ModifyLinkColor(std::string_view pseudo, Colour color) {
+  FindOrAdd("::" + LowerCase(pseudo))->Props[PropColor] = PropValue::FromColour(color);
+}
+
+void TStyleList::InitDefaultStyles(std::string_view fontName, std::string_view preFontName,
+                                   double fontSize, Colour fontColor, Colour linkColor,
+                                   Colour visitedColor, Colour hoverColor, bool linkUnderline,
+                                   int charset, int marginHeight, int marginWidth) {
+  Clear();
+  SetDefaultPointSize(fontSize);
+  const double f = fontSize / 12.0;
+  const std::string font(fontName), preFont(preFontName);
+
+  TProperties* def = Add("default", std::make_unique<TProperties>());
+  def->Props[PropFontFamily] = font;
+  def->DefFontname = font;
+  def->Props[PropFontSize] = fontSize;
+  def->Props[PropFontStyle] = "none";
+  def->Props[PropFontWeight] = "normal";
+  def->Props[PropTextAlign] = "left";
+  def->Props[PropTextDecoration] = "none";
+  def->Props[PropTextTransform] = 0;
+  def->Props[PropWordWrap] = "normal";
+  def->Props[PropFontVariant] = "normal";
+  def->Props[PropColor] = PropValue::FromColour(fontColor);
+  def->Props[PropMarginTop] = marginHeight;
+  def->Props[PropMarginBottom] = marginHeight;
+  def->Props[PropMarginLeft] = marginWidth;
+  def->Props[PropMarginRight] = marginWidth;
+  def->Props[PropVisibility] = 2;
+  def->Props[PropLetterSpacing] = 0;
+  def->SetCharset(charset);
+  defProp_ = def;
+
+  const Colour rel = PaletteRelative();
+  TProperties* link = Add("::link", std::make_unique<TProperties>());
+  link->Props[PropColor] = PropValue::FromColour(linkColor | rel);
+  link->Props[PropTextDecoration] = linkUnderline ? "underline" : "none";
+  Add("::visited", std::make_unique<TProperties>())->Props[PropColor] =
+      PropValue::FromColour(visitedColor | rel);
+  Add("::hover", std::make_unique<TProperties>())->Props[PropColor] =
+      PropValue::FromColour(hoverColor | rel);
+  Add("null", std::make_unique<TProperties>());
+
+  auto entry = [&](std::string_view key) { return Add(key, std::make_unique<TProperties>()); };
+
+  TProperties* pre = entry("pre");
+  pre->Props[PropFontFamily] = preFont;
+  pre->Props[PropFontSize] = 10 * f;
+  pre->Props[PropFontStyle] = "none";
+  pre->Props[PropFontWeight] = "normal";
+  pre->Props[PropTextDecoration] = "none";
+
+  TProperties* p = entry("p");
+  p->Props[PropMarginTop] = DefaultMargin;
+  p->Props[PropMarginBottom] = DefaultMargin;
+  entry("p 11pre")->Props[PropMarginTop] = 0;
+
+  for (std::string_view key : {"ul", "ol", "menu", "dir"}) {
+    TProperties* e = entry(key);
+    e->Props[PropPaddingLeft] = 35;
+    e->Props[PropListStyleType] = "blank";
+    e->Props[PropMarginTop] = DefaultMargin;
+    e->Props[PropMarginBottom] = DefaultMargin;
+  }
+  TProperties* dl = entry("dl");
+  dl->Props[PropPaddingLeft] = 0;
+  dl->Props[PropMarginLeft] = 0;
+  dl->Props[PropMarginTop] = 0;
+  dl->Props[PropMarginBottom] = 0;
+  dl->Props[PropListStyleType] = "none";
+  TProperties* dd = entry("dd");
+  dd->Props[PropPaddingLeft] = 35;
+  dd->Props[PropMarginTop] = 0;
+  dd->Props[PropMarginBottom] = 0;
+  TProperties* bq = entry("blockquote");
+  bq->Props[PropPaddingLeft] = 35;
+  bq->Props[PropMarginTop] = DefaultMargin;
+  bq->Props[PropMarginBottom] = 14;
+
+  for (std::string_view key : {"code", "tt", "kbd", "samp"}) {
+    TProperties* e = entry(key);
+    e->Props[PropFontFamily] = preFont;
+    e->Props[PropFontSize] = "0.833em";
+  }
+  for (std::string_view key : {"b", "strong", "th"}) entry(key)->Props[PropFontWeight] = "bold";
+  for (std::string_view key : {"sup", "sub"}) {
+    TProperties* e = entry(key);
+    e->Props[PropFontSize] = "75%";
+    e->Props[PropVerticalAlign] = key == "sup" ? "super" : "sub";
+  }
+  entry("big")->Props[PropFontSize] = "1.25em";
+  entry("small")->Props[PropFontSize] = "0.75em";
+  entry("table")->Props[PropTextAlign] = "none";
+  for (std::string_view key : {"i", "em", "cite", "var", "address"})
+    entry(key)->Props[PropFontStyle] = "italic";
+  entry("u")->Props[PropTextDecoration] = "underline";
+  for (std::string_view key : {"s", "strike"})
+    entry(key)->Props[PropTextDecoration] = "line-through";
+  for (std::string_view key : {"center", "caption"}) entry(key)->Props[PropTextAlign] = "center";
+  for (std::string_view key : {"input", "select", "textarea"}) {
+    TProperties* e = entry(key);
+    e->Props[PropFontFamily] = key == "textarea" ? preFont : std::string("Arial Unicode MS, Arial");
+    e->Props[PropFontSize] = "10pt";
+    e->Props[PropFontStyle] = "none";
+    e->Props[PropFontWeight] = "normal";
+    e->Props[PropTextAlign] = "left";
+    e->Props[PropTextDecoration] = "none";
+    e->Props[PropColor] = PropValue::FromColour(fontColor);
+  }
+  TProperties* hr = entry("hr");
+  hr->Props[PropMarginLeft] = 0;
+  hr->Props[PropMarginRight] = 0;
+  hr->Props[PropMarginTop] = 10;
+  hr->Props[PropMarginBottom] = 10;
+  constexpr double kHeadingPoints[6] = {24, 18, 14, 12, 10, 8};
+  for (int level = 1; level <= 6; ++level) {
+    TProperties* h = entry("h" + std::to_string(level));
+    h->Props[PropFontSize] = kHeadingPoints[level - 1] * f;
+    h->Props[PropMarginTop] = 19;
+    h->Props[PropMarginBottom] = 19;
+    h->Props[PropFontWeight] = "bold";
+  }
+}
+
+}  // namespace htmlview
