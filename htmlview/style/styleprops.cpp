@@ -484,6 +484,9 @@ void TProperties::Assign(const PropValue& value, int index) {
 void TProperties::CopyDefault(const TProperties& source) {
   Props = source.Props;
   SetCharset(source.CharSet);
+  // The set alone does not give back a code page that is not its table's
+  // own: charset 31 is kept as 238 with 28592, and 238 alone means 1250.
+  if (source.CodePage != 0) CodePage = source.CodePage;
   DefFontname = source.DefFontname;
   EmSize = source.EmSize;
   ExSize = source.ExSize;
