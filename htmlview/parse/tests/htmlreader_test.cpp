@@ -11,6 +11,7 @@
 #include <QJsonObject>
 
 #include "htmlview/parse/codepages.h"
+#include "htmlview/parse/viewutils.h"
 #include "htmlview/style/styleprops.h"
 #include "platform/sysutils.h"
 
@@ -381,6 +382,29 @@ TEST_F(ReaderTest, EucJpCharsetReadsTheDocumentInPlace) {
   PropStack().Last()->SetCharset(charset);
   EXPECT_EQ(CurrentCodePage(), 932);
   PropStack().Clear();
+}
+
+// A long run of text is one token with every offset; its buffers grow by
+// doubling (a fixed step made 4 MiB of text take minutes).
+TEST_F(ReaderTest, LongTextIsOneTokenWithItsOffsets) {
+  std::string text(1 << 20, 'x');
+  for (size_t i = 0; i < text.size(); i += 97) text[i] = static_cast<char>('a' + i % 26);
+  BeginReading("<p>" + text + "</p>");
+  GetCharSkip();
+  NextToken();
+  NextToken();
+  ASSERT_EQ(Reader().Sy, HtmlSymbol::TextToken);
+  ASSERT_EQ(Reader().Token->Leng(), static_cast<int>(text.size()));
+  EXPECT_EQ(Utf8(Reader().Token->S()), text);
+  const std::vector<int>& offsets = Reader().Token->I();
+  for (size_t i = 0; i < offsets.size(); ++i) ASSERT_EQ(offsets[i], static_cast<int>(i) + 3);
+
+  TCharCollection bytes;
+  for (size_t i = 0; i < text.size(); ++i) bytes.Add(text[i], static_cast<int>(i));
+  TokenObj token;
+  token.AddString(bytes, 1252);
+  EXPECT_EQ(token.Leng(), static_cast<int>(text.size()));
+  EXPECT_EQ(token.I().back(), static_cast<int>(text.size()) - 1);
 }
 
 // The caller's charset 31 (Latin-2) reaches the document root through the
