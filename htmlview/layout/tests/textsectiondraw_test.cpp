@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "htmlview/images/imagemodule.h"
+#include "htmlview/images/pngcodec.h"
 #include "htmlview/layout/docroot.h"
+#include "htmlview/parse/attributes.h"
 #include "htmlview/layout/layoutdump.h"
 #include "htmlview/layout/textsection.h"
 #include "htmlview/parse/vocabulary.h"
@@ -40,6 +43,8 @@ class TextDrawTest : public ::testing::Test {
   void SetUp() override {
     InitVocabulary();
     InitStyleProps();
+    InitPngModule();
+    InitImageModule();
     root_ = std::make_unique<TSectionList>(nullptr, nullptr);
     image_ = QImage(kWidth, kHeight, QImage::Format_RGB32);
     image_.fill(Qt::white);
@@ -48,6 +53,7 @@ class TextDrawTest : public ::testing::Test {
   void TearDown() override {
     canvas_.reset();
     root_.reset();
+    DoneImageModule();
     DoneStyleProps();
   }
 
@@ -71,9 +77,10 @@ class TextDrawTest : public ::testing::Test {
     int maxWidth = 0, curs = 0;
     root_->Layout(*canvas_, 0, width, 0, 0, maxWidth, curs);
   }
-  void Draw() {
+  // Drawn with the cell's left edge at x (a page margin).
+  void Draw(int x = 0) {
     image_.fill(Qt::white);
-    root_->Draw(*canvas_, platform::Rect{0, 0, kWidth, kHeight}, kWidth, 0, 0, 0, 0);
+    root_->Draw(*canvas_, platform::Rect{0, 0, kWidth, kHeight}, kWidth, x, 0, 0, 0);
   }
   QRgb Pixel(int x, int y) const { return image_.pixel(x, y) & 0xFFFFFF; }
   static QRgb Q(platform::Colour c) { return platform::ToQColor(c).rgb() & 0xFFFFFF; }
@@ -182,7 +189,7 @@ TEST_F(TextDrawTest, CursorPositionsRoundTrip) {
   Add(u" after\u0008it");
   Close();
   LayOut(150);
-  Draw();
+  Draw(8);
   int checked = 0;
   for (int i = 0; i < root_->Count(); ++i) {
     auto* s = dynamic_cast<TSection*>((*root_)[i]);
@@ -205,6 +212,7 @@ TEST_F(TextDrawTest, CursorPositionsRoundTrip) {
   const LineRec& lr = *first->Lines[0];
   int xr = 0, yr = 0, caretHt = 0;
   bool inText = false;
+  ASSERT_EQ(lr.DrawX, 8);
   EXPECT_EQ(root_->FindCursor(*canvas_, lr.DrawX + 4, lr.DrawY, xr, yr, caretHt, inText), 0);
   EXPECT_EQ(xr, lr.DrawX);
   EXPECT_EQ(root_->FindCursor(*canvas_, lr.DrawX + 5, lr.DrawY, xr, yr, caretHt, inText), 1);
@@ -425,6 +433,113 @@ TEST_F(TextDrawTest, ProgressEveryFiftiethSectionOncePerLayout) {
   root_->IsCopy = true;
   LayOut(100);
   EXPECT_EQ(reported.size(), 4u);
+}
+
+// Superscripts rise by a third of the font height, subscripts drop by half
+// the descent plus one; a selected run with a background colour of its own
+// shows its text in that colour; the dummy caret stands where an empty
+// selection starts.
+TEST_F(TextDrawTest, DrawingDetails) {
+  TSection* s = NewSection();
+  s->LineHeight = 40;   // 10 pixels above the text: the baseline at 26
+  Add(u"a");
+  s->ChangeFont(TestFont(), ASuper);
+  Add(u"b");
+  s->ChangeFont(TestFont(), ASub);
+  Add(u"c ");
+  TMyFont marked = TestFont();
+  marked.BgColor = platform::Rgb(255, 255, 0);
+  s->ChangeFont(marked);
+  Add(u"d");
+  s->ChangeFont(TestFont());
+  Add(u" e");
+  Close();
+  LayOut(300);
+  Draw();
+  auto inkTop = [&](int x) {
+    for (int y = 0; y < kHeight; ++y)
+      if (Pixel(x, y) != Q(platform::clWhite)) return y;
+    return -1;
+  };
+  EXPECT_EQ(inkTop(5), 10);        // "a": 26 - 16
+  EXPECT_EQ(inkTop(15), 10 - 6);   // "b": raised by 20 / 3
+  EXPECT_EQ(inkTop(25), 10 + 3);   // "c": lowered by 4 / 2 + 1
+  EXPECT_EQ(Pixel(45, 20), Q(platform::clBlack));              // "d" unselected, on its
+  EXPECT_EQ(Pixel(49, 20), Q(platform::Rgb(255, 255, 0)));     // own background
+
+  root_->SelB = 4;
+  root_->SelE = 5;
+  Draw();
+  EXPECT_EQ(Pixel(45, 20), Q(platform::Rgb(255, 255, 0)));   // the text takes the background
+  EXPECT_EQ(Pixel(49, 20), Q(platform::clBlack));            // on the font colour
+
+  root_->ShowDummyCaret = true;
+  root_->SelB = root_->SelE = 5;   // before the blank after "d"
+  Draw();
+  EXPECT_EQ(Pixel(50, 20), Q(platform::clBlack));
+  EXPECT_EQ(Pixel(51, 20), Q(platform::clWhite));
+  root_->ShowDummyCaret = false;
+  Draw();
+  EXPECT_EQ(Pixel(50, 20), Q(platform::clWhite));
+}
+
+TEST_F(TextDrawTest, ImageInsideLinkReportsTheLinkAndIsMapPoint) {
+  NewSection();
+  Add(u"go ");
+  TFontObj* link = pending_->ChangeFont(TestFont(20, kBlue));
+  link->UrlTarget->URL = "page.htm";
+  TAttributeList attributes;
+  attributes.Add(TAttribute(HtmlSymbol::Src, "", 0,
+                            std::string(DRAVLEN_TEST_DATA) + "/images/basn2c08.png"));
+  attributes.Add(TAttribute(HtmlSymbol::IsMap, "", 0, ""));
+  attributes.Add(TAttribute(HtmlSymbol::Alt, "", 0, "a picture"));
+  TImageObj* image = pending_->AddImage(attributes, pos_++);
+  ASSERT_NE(image, nullptr);
+  Close();
+  LayOut(300);
+  Draw();
+  ASSERT_TRUE(image->Drawn());
+  std::unique_ptr<TUrlTarget> target;
+  TFormControlObj* control = nullptr;
+  std::string title;
+  const unsigned flags =
+      root_->HitTest(*canvas_, image->DrawXX + 5, image->DrawYY + 6, target, control, title);
+  EXPECT_EQ(flags, guUrl | guTitle);
+  ASSERT_NE(target, nullptr);
+  EXPECT_EQ(target->URL, "page.htm?5,6");
+  EXPECT_EQ(title, "a picture");
+  EXPECT_EQ(root_->ActiveImage, image);
+}
+
+// A link's TABINDEX orders its focus control; a form control whose style
+// has a border gets an inline border around its own place.
+TEST_F(TextDrawTest, LinkTabIndexAndBorderedControl) {
+  QWidget panel;
+  auto paint = std::make_unique<platform::Control>(&panel);
+  root_ = std::make_unique<TSectionList>(&panel, paint.get());
+  TProperties prop;
+  prop.AddPropertyByName("font-family", "Fixed Sans");
+  prop.AddPropertyByName("font-size", "20px");
+  TAttributeList attributes;
+  attributes.Add(TAttribute(HtmlSymbol::Href, "href", 0, "x.htm"));
+  attributes.Add(TAttribute(HtmlSymbol::TabIndex, "tabindex", 7, "7"));
+  TUrlTarget target;
+  target.Assign("x.htm", "", &attributes, 0);
+  TSection s(root_.get(), nullptr, prop, &target, false);
+  ASSERT_EQ(root_->TabOrderCount(), 1);
+
+  TProperties boxed;
+  boxed.AddPropertyByName("border-style", "solid");
+  boxed.AddPropertyByName("border-width", "2px");
+  TAttributeList input;
+  input.Add(TAttribute(HtmlSymbol::Type, "", 0, "text"));
+  ASSERT_TRUE(boxed.HasBorderStyle());
+  ASSERT_NE(s.AddFormControl(HtmlSymbol::Input, input, nullptr, 40, &boxed), nullptr);
+  ASSERT_EQ(root_->InlineList.Count(), 1);
+  EXPECT_EQ(root_->InlineList[0]->StartSource, 40);
+  EXPECT_EQ(root_->InlineList[0]->EndSource, 41);
+  s.CloseForCell(50);
+  root_->Clear();
 }
 
 }  // namespace
