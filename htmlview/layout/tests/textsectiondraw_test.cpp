@@ -5,6 +5,7 @@
 
 #include <QImage>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -81,6 +82,10 @@ class TextDrawTest : public ::testing::Test {
   void Draw(int x = 0) {
     image_.fill(Qt::white);
     root_->Draw(*canvas_, platform::Rect{0, 0, kWidth, kHeight}, kWidth, x, 0, 0, 0);
+    if (const char* dir = std::getenv("DRAVLEN_TEST_PNG_DIR"))
+      image_.save(QString::fromStdString(std::string(dir) + "/" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                                         ".png"));
   }
   QRgb Pixel(int x, int y) const { return image_.pixel(x, y) & 0xFFFFFF; }
   static QRgb Q(platform::Colour c) { return platform::ToQColor(c).rgb() & 0xFFFFFF; }
