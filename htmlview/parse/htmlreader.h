@@ -73,6 +73,9 @@ struct HtmlReaderState {
   bool Prescan = false;       // link pre-scan: nothing collected or registered
   bool CharsetFixed = false;  // the document began with the UTF-8 mark
   bool Converted = false;     // the document is Shift-JIS converted already
+  // A text run ended inside an open comment: the run is delivered, the
+  // error raised by the next NextToken.
+  bool PendingError = false;
 
   // The current token.
   HtmlSymbol Sy = HtmlSymbol::EndOfText;
@@ -131,6 +134,10 @@ void SkipWhiteSpace();
 // The next token into Sy, Token, Attributes, TagPos and HeadingLevel.
 void NextToken();
 
+// The text of a preformatted line at the current character: everything up
+// to a control character, CR or "<", spaces kept, references decoded, as a
+// text token (empty when the current character ends it at once).
+void NextPreformattedText();
 // Tokens of TEXTAREA content: EndOfText, LineBreak, TextToken (text or a
 // decoded reference) or TextAreaContentEnd (after "</textarea", whose ">"
 // is consumed).
