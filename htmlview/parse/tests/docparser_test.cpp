@@ -228,11 +228,9 @@ TEST_F(DocParserTest, ElevenNestedTablesFlattenTheInnermost) {
 
 TEST_F(DocParserTest, PreformattedLines) {
   // A line end after the start tag gives an empty first line; every line
-  // is a section of its own. (The text section's finishing decides what
-  // becomes of runs of spaces.)
-  const std::string lines = Content("<pre>\nx  y\n</pre>");
-  EXPECT_TRUE(lines.starts_with("pre(pre\"\" pre\"x ")) << lines;
-  EXPECT_TRUE(lines.ends_with(" y\" pre\"\")")) << lines;
+  // is a section of its own and keeps its spaces.
+  EXPECT_EQ(Content("<pre>\nx  y\n</pre>"), "pre(pre\"\" pre\"x  y\" pre\"\")");
+  EXPECT_EQ(Content("<pre>   indented\n\tx</pre>"), "pre(pre\"   indented\" pre\" x\")");
   EXPECT_EQ(Content("<pre>a<b>b</b>&lt;c<br>d</pre>e"), "pre(pre\"ab<c\" pre\"d\") \"e\"");
   // A table ends the preformatted text and is read as a table.
   EXPECT_EQ(Content("<pre>a<table><tr><td>t</table>"), "pre(pre\"a\") table[tr[td(\"t\")]]");
@@ -417,8 +415,8 @@ TEST_F(DocParserTest, PlainText) {
   list->Clear();
   list->SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
                     platform::clPurple, platform::clRed, platform::clWhite, false, true, 1, 5, 10);
-  ParsePlainText("one <b>\r\ntwo\t&amp;\n\xe9", *list);
-  EXPECT_EQ(DescribeCell(*Body()->MyCell), "pre(pre\"one <b>\" pre\"two &amp;\" pre\"\xc3\xa9\")");
+  ParsePlainText("one <b>\r\n  two\t&amp;\n\xe9", *list);
+  EXPECT_EQ(DescribeCell(*Body()->MyCell), "pre(pre\"one <b>\" pre\"  two &amp;\" pre\"\xc3\xa9\")");
 }
 
 // Errors inside a parse end it quietly and keep what was built, open
