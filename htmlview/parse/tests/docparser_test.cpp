@@ -11,6 +11,7 @@
 #include "htmlview/images/imagemap.h"
 #include "htmlview/layout/blocks.h"
 #include "htmlview/layout/docroot.h"
+#include "htmlview/layout/panelobj.h"
 #include "htmlview/layout/simplesections.h"
 #include "htmlview/layout/tables.h"
 #include "htmlview/layout/textsection.h"
@@ -320,6 +321,36 @@ TEST_F(DocParserTest, HeadElementsAndEvents) {
   EXPECT_EQ(DescribeCell(*Body()->MyCell), "\"t\"");
 }
 
+TEST_F(DocParserTest, ScriptsAndObjects) {
+  // Without a script handler the script's content is skipped, tags and all.
+  EXPECT_EQ(Content("a<script>document.write('<b>x</b>')</script>b"), "\"ab\"");
+  EXPECT_EQ(Content("a<script>never closed <p>x"), "\"a\"");
+  // Without an object handler OBJECT is ignored and its content shows.
+  EXPECT_EQ(Content("<object><param name=a value=1>fallback</object>"), "\"fallback\"");
+
+  std::vector<std::string> seenParams, seenAttributes;
+  TParserEvents events;
+  events.Object = [&](TPanelObj&, const std::vector<std::string>& attributes,
+                      const std::vector<std::string>& params, bool& want) {
+    seenAttributes = attributes;
+    seenParams = params;
+    want = true;
+  };
+  Parse("x<object classid=\"clsid:1\" width=40 height=20><param name=a value=1> "
+        "<param name=b>fallback</object>y",
+        events);
+  EXPECT_EQ(seenParams, (std::vector<std::string>{"a=1", "b"}));
+  ASSERT_FALSE(seenAttributes.empty());
+  EXPECT_EQ(DescribeCell(*Body()->MyCell), "\"x<img>y\"");
+  EXPECT_EQ(list->PanelList.size(), 1u);
+  // A panel the handler does not want is dropped.
+  events.Object = [](TPanelObj&, const std::vector<std::string>&,
+                     const std::vector<std::string>&, bool& want) { want = false; };
+  Parse("x<object width=40><param name=a>fallback</object>y", events);
+  EXPECT_EQ(list->PanelList.size(), 0u);
+  EXPECT_EQ(DescribeCell(*Body()->MyCell), "\"xfallbacky\"");
+}
+
 TEST_F(DocParserTest, LinkedStyleSheetsByRel) {
   const std::string dir = QDir::tempPath().toStdString() + "/docparser_css_test";
   QDir().mkpath(QString::fromStdString(dir));
@@ -434,6 +465,17 @@ TEST_F(DocParserTest, AttributeNumbersSaturate) {
                     "rowspan=99999999999>x</table>"),
             "table[tr[td(\"x\")]]");
   EXPECT_EQ(Content("<body leftmargin=-99999999999>x"), "\"x\"");
+  // Style values far out of range saturate too, through layout.
+  EXPECT_EQ(Content("<div style=\"margin-left: 99999999999999px; width: 1e30px; "
+                    "padding: -1e300em; font-size: 1e40pt\">x</div>"
+                    "<table width=99999999999 cellpadding=99999999999 border=99999999999>"
+                    "<tr><td width=99999999999% height=-99999999999>y</table>"),
+            "div(\"x\") table[tr[td(\"y\")]]");
+  platform::Bitmap bitmap(700, 100);
+  platform::Canvas canvas(&bitmap.Image());
+  int maxWidth = 0, curs = 0;
+  list->Layout(canvas, 0, 700, 100, 100, maxWidth, curs);
+  list->Draw(canvas, platform::Rect{0, 0, 700, 100}, 700, 0, 0, 0, 0);
 }
 
 // No nesting depth exhausts the stack: deeper levels are flattened and
