@@ -469,3 +469,22 @@ TEST_F(LayoutPagesTest, WritePictures) {
   }
   platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Fixed Sans"});
 }
+
+TEST_F(LayoutPagesTest, CaptionBelowTheTable) {
+  // The pair is as wide as the table or the caption's longest word; the
+  // caption wraps to it, the narrower table is centred in it.
+  EXPECT_EQ(Boxes("<table border=1><caption align=bottom>below the table</caption><tr><td>x</td></tr>"
+                  "</table><p>after</p>"),
+            "body default. 10,5 380x103 margin 5,10,5,10 doc 0..24\n"
+            "  captionblock table. 10,5 35x62 doc 0..18 caption bottom\n"
+            "    tableblock table. 19,5 17x23 margin 0,0,0,9 border 1,1,1,1 doc 0..2 frame 1\n"
+            "      table 20,6 15x21 cols=1 spacing=2 padding=1 border=1 doc 0..2\n"
+            "        widths 13\n"
+            "        row y=6 h=19\n"
+            "          cell 0 22,8 11x17 valign middle\n"
+            "            section 0,10 7x13 doc 0..2\n"
+            "    block caption. 10,28 35x39 doc 2..18\n"
+            "      section 10,28 35x39 doc 2..18\n"
+            "  block p. 10,81 380x13 margin 14,0,14,0 doc 18..24\n"
+            "    section 10,81 380x13 doc 18..24\n");
+}
