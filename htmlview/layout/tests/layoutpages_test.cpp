@@ -285,6 +285,15 @@ TEST_F(LayoutPagesTest, NestedTables) {
             "              row y=24 h=19\n"
             "                cell 0 3,26 11x17 valign middle\n"
             "                  section 0,28 7x13 doc 4..6\n");
+  // An inner table of WIDTH=200 widens its column to hold it (200 + 6).
+  EXPECT_TRUE(Has(Boxes("<table border=1><tr><td>a</td><td><table width=200 border=1><tr><td>x</td>"
+                        "</tr></table></td></tr></table>"),
+                  "      widths 13,206\n"
+                  "      row y=6 h=29\n"
+                  "        cell 0 13,8 11x27 valign middle indent 5\n"
+                  "          section 0,15 7x13 doc 0..2\n"
+                  "        cell 1 26,8 204x27 valign middle\n"
+                  "          tableblock table. 0,10 200x23 border 1,1,1,1 doc 2..4 frame 1\n"));
 }
 
 TEST_F(LayoutPagesTest, RowAndColumnSpans) {
