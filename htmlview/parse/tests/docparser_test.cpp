@@ -236,6 +236,12 @@ TEST_F(DocParserTest, PreformattedLines) {
   // A table ends the preformatted text and is read as a table.
   EXPECT_EQ(Content("<pre>a<table><tr><td>t</table>"), "pre(pre\"a\") table[tr[td(\"t\")]]");
   EXPECT_EQ(Content("<pre wrap>a  b</pre>"), "\"a b\"");
+  // Paragraphs, forms and controls inside stay preformatted.
+  EXPECT_EQ(Content("<pre>a<p>b</p>c</pre>"), "pre(pre\"a\" p(pre\"b\") pre\"c\")");
+  EXPECT_EQ(Content("<pre>x<form><input name=a><select><option>o</select></form>y</pre>"),
+            "pre(pre\"x\" form(pre\"<ctl><ctl>\") pre\"y\")");
+  EXPECT_EQ(Content("<pre>a<br>\nb<page>c</pre>"), "pre(pre\"a\" pre\"b\" page pre\"c\")");
+  EXPECT_EQ(Content("<pre>cut off"), "pre(pre\"cut off\")");
 }
 
 TEST_F(DocParserTest, MisnestedEndTagsRederiveTheProperties) {
