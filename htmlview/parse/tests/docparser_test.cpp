@@ -466,7 +466,7 @@ TEST_F(DocParserTest, ErrorInsideAParseKeepsWhatWasBuilt) {
 
 TEST_F(DocParserTest, AttributeNumbersSaturate) {
   EXPECT_EQ(Content("<ol start=99999999999><li>a<li>b</ol>"),
-            "ol(li2147483647(\"a\") li2147483647(\"b\"))");
+            "ol(li1000000(\"a\") li1000001(\"b\"))");
   EXPECT_EQ(Content("<table><col span=99999999999><tr><td colspan=99999999999 "
                     "rowspan=99999999999>x</table>"),
             "table[tr[td(\"x\")]]");
@@ -480,6 +480,15 @@ TEST_F(DocParserTest, AttributeNumbersSaturate) {
   platform::Bitmap bitmap(700, 100);
   platform::Canvas canvas(&bitmap.Image());
   int maxWidth = 0, curs = 0;
+  list->Layout(canvas, 0, 700, 100, 100, maxWidth, curs);
+  list->Draw(canvas, platform::Rect{0, 0, 700, 100}, 700, 0, 0, 0, 0);
+  // Sizes, spans and counts of every kind of element, far out of range.
+  Parse("<img src=a.png width=99999999999 height=99999999999 hspace=99999999999 "
+        "vspace=99999999999 border=99999999999><hr size=99999999999 width=99999999999>"
+        "<input size=99999999999 maxlength=99999999999><textarea rows=99999999999 "
+        "cols=99999999999></textarea><select size=99999999999><option>x</select>"
+        "<table width=99999999999 height=99999999999><tr height=99999999999>"
+        "<td width=99999999999>a<td width=99999999999 rowspan=99999999999>b</table>");
   list->Layout(canvas, 0, 700, 100, 100, maxWidth, curs);
   list->Draw(canvas, platform::Rect{0, 0, 700, 100}, 700, 0, 0, 0, 0);
 }
