@@ -6,6 +6,9 @@
 // character 6.5, so "ab " spans 0..14 and a run "ab" ends at 13).
 #include <gtest/gtest.h>
 
+#include <QString>
+
+#include <cstdlib>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -232,7 +235,7 @@ TEST_F(LayoutPagesTest, ModelPageRawTableShadesFlaggedPoints) {
   const Bitmap image = Render(400, 320);
   for (int x : {9, 57, 100, 163, 226}) EXPECT_EQ(image.Pixel(x, 204), kFrame) << x;
   EXPECT_EQ(image.Pixel(30, 204), kHeadShade);
-  EXPECT_EQ(image.Pixel(130, 246), platform::Rgb(0xf1, 0xd6, 0xd3));
+  EXPECT_EQ(image.Pixel(150, 246), platform::Rgb(0xf1, 0xd6, 0xd3));   // right of "2.500"
 }
 
 TEST_F(LayoutPagesTest, RegressionPageCaptionStandsAboveItsTable) {
@@ -251,11 +254,11 @@ TEST_F(LayoutPagesTest, RegressionPageCaptionStandsAboveItsTable) {
       << dump;
   const Bitmap image = Render(900, 200);
   // The caption's row is not framed; the table's first line is at y 77.
-  EXPECT_EQ(image.Pixel(30, 70), platform::clWhite);
+  EXPECT_EQ(image.Pixel(120, 70), platform::clWhite);   // right of "Coefficients"
   EXPECT_EQ(image.Pixel(30, 77), kFrame);
   for (int x : {9, 47, 130, 794}) EXPECT_EQ(image.Pixel(x, 84), kFrame) << x;
   EXPECT_EQ(image.Pixel(60, 84), kHeadShade);
-  EXPECT_EQ(image.Pixel(60, 98), platform::clWhite);
+  EXPECT_EQ(image.Pixel(120, 98), platform::clWhite);
 }
 
 // ------------------------------------------------------------------ tables
@@ -430,4 +433,58 @@ TEST_F(LayoutPagesTest, ListMarkersOfEveryType) {
       "li dd. ",
   };
   for (const char* line : expected) EXPECT_TRUE(Has(boxes, line)) << line << "\n" << boxes;
+}
+
+TEST_F(LayoutPagesTest, WritePictures) {
+  const char* dir = std::getenv("LAYOUT_PAGES_PNG_DIR");
+  if (!dir) GTEST_SKIP() << "set LAYOUT_PAGES_PNG_DIR to write the pages as pictures";
+  const std::pair<const char*, std::string> pages[] = {
+      {"header", kHeaderPage},
+      {"model", kModelPage},
+      {"regression", kRegressionPage},
+      {"features",
+       "<div style=\"float:left; width:120px; background-color:#ffe0a0; border:2px solid #a06000;"
+       " padding:4px\">A left float with a border</div>"
+       "<div style=\"float:right; background-color:#d0e0ff\">right float</div>"
+       "Text flows round both floats until they end and then takes the whole width again, "
+       "as long as it goes on."
+       "<p style=\"clear:both; position:relative; left:30px; background-color:#e0ffe0\">"
+       "A cleared paragraph moved 30 pixels right.</p>"
+       "<ul><li>disc<ul><li>circle<ul><li>square</ul></ul></ul>"
+       "<ol type=i start=19><li>nineteen<li>twenty<li>twenty-one</ol>"
+       "<ol type=a start=26><li>z<li>aa</ol>"
+       "<table border=2 cellpadding=4><tr><td rowspan=2>tall</td><td colspan=2>wide</td></tr>"
+       "<tr><td>b</td><td><table border=1><tr><td>nested</td></tr></table></td></tr></table>"
+       "<div style=\"position:absolute; left:500px; top:200px; width:120px; border:1px dotted red\">"
+       "absolutely placed</div>"},
+  };
+  // With the platform's own fonts as well, to see the pages as a user would.
+  for (const bool qtFonts : {false, true}) {
+    if (qtFonts) platform::SetFontBackend(platform::FontBackend::Qt);
+    for (const auto& [name, html] : pages) {
+      Dump(html, 700);
+      Render(900, 320).Image().save(QString::fromStdString(std::string(dir) + "/" + name +
+                                                           (qtFonts ? "-qt" : "") + ".png"));
+    }
+  }
+  platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Fixed Sans"});
+}
+
+TEST_F(LayoutPagesTest, CaptionBelowTheTable) {
+  // The pair is as wide as the table or the caption's longest word; the
+  // caption wraps to it, the narrower table is centred in it.
+  EXPECT_EQ(Boxes("<table border=1><caption align=bottom>below the table</caption><tr><td>x</td></tr>"
+                  "</table><p>after</p>"),
+            "body default. 10,5 380x103 margin 5,10,5,10 doc 0..24\n"
+            "  captionblock table. 10,5 35x62 doc 0..18 caption bottom\n"
+            "    tableblock table. 19,5 17x23 margin 0,0,0,9 border 1,1,1,1 doc 0..2 frame 1\n"
+            "      table 20,6 15x21 cols=1 spacing=2 padding=1 border=1 doc 0..2\n"
+            "        widths 13\n"
+            "        row y=6 h=19\n"
+            "          cell 0 22,8 11x17 valign middle\n"
+            "            section 0,10 7x13 doc 0..2\n"
+            "    block caption. 10,28 35x39 doc 2..18\n"
+            "      section 10,28 35x39 doc 2..18\n"
+            "  block p. 10,81 380x13 margin 14,0,14,0 doc 18..24\n"
+            "    section 10,81 380x13 doc 18..24\n");
 }
