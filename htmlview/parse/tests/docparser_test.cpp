@@ -456,6 +456,15 @@ TEST_F(DocParserTest, PlainText) {
   EXPECT_EQ(DescribeCell(*Body()->MyCell), "pre(pre\"one <b>\" pre\"  two &amp;\" pre\"\xc3\xa9\")");
 }
 
+// A document whose viewer set no defaults yet still parses.
+TEST_F(DocParserTest, DocumentWithoutDefaults) {
+  TSectionList bare(nullptr, nullptr);
+  ParseHtmlDocument("<p>x<table><tr><td>y</table><ul><li>z</ul>", bare);
+  ASSERT_EQ(bare.Count(), 1);
+  EXPECT_EQ(Describe(bare[0]), "body(p(\"x\") table[tr[td(\"y\")]] ul(li1(\"z\")))");
+  ParsePlainText("plain", bare);
+}
+
 // Errors inside a parse end it quietly and keep what was built, open
 // tables included.
 TEST_F(DocParserTest, ErrorInsideAParseKeepsWhatWasBuilt) {
