@@ -558,7 +558,7 @@ int TBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentMa
       // The content was laid out in place; the whole box is drawn moved.
       const platform::Point org = canvas.WindowOrg();
       canvas.SetWindowOrg(org.x, org.y - TopP);
-      DrawTheBlock(canvas, aRect.Offset(0, TopP), iMgr, x + LeftP, xRef, yRef);
+      DrawTheBlock(canvas, aRect.Offset(0, -TopP), iMgr, x + LeftP, xRef, yRef);
       canvas.SetWindowOrg(org.x, org.y);
       break;
     }

@@ -647,3 +647,19 @@ TEST_F(BlockTest, TitleIsReportedInsideTheBox) {
     EXPECT_EQ(title, hit ? "tip" : "");
   }
 }
+
+TEST_F(BlockTest, RelativeBlockDrawsWhereItIsMovedTo) {
+  // Laid out at y 0..20, shown at 50..70: a paint of the band 50..80 alone
+  // draws its background.
+  Block(doc, "div", {{PropPosition, PropValue("relative")},
+                     {PropTop, PropValue(50)},
+                     {PropBackgroundColor, PropValue::FromColour(platform::clYellow)}},
+        10, 40, 20);
+  Layout();
+  Bitmap image(100, 100, platform::clWhite);
+  platform::Canvas c(&image.Image());
+  doc.Draw(c, {0, 50, 100, 80}, 100, 0, 0, 0, 0);
+  EXPECT_EQ(image.Pixel(50, 55), platform::clYellow);
+  EXPECT_EQ(image.Pixel(50, 45), platform::clWhite);
+  EXPECT_EQ(image.Pixel(50, 75), platform::clWhite);
+}
