@@ -1,5 +1,7 @@
 #include "htmlview/parse/htmlreader.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdint>
 
@@ -236,7 +238,10 @@ char PeekRawChar(const HtmlReaderState& r) {
 // After "<!--": skips to "--" [spaces and CRs] ["!"] ">" and past the ">".
 void SkipCommentBody(HtmlReaderState& r) {
   for (;;) {
-    while (r.Ch != '-') ReadHtmlChar();
+    while (r.Ch != '-') {
+      if (r.Ch == 0) throw EParseError(kOpenCommentMessage);
+      ReadHtmlChar();
+    }
     int dashes = 0;
     while (r.Ch == '-') {
       ++dashes;
@@ -326,6 +331,9 @@ void SkipMarkupBlock(HtmlReaderState& r, char kind) {
     if (r.Ch == '%') ReadHtmlChar();
     return;
   }
+  // A reference inside an include parameter may skip a block of its own:
+  // the enclosing comment stays open when that one ends.
+  const bool outer = r.InComment;
   r.InComment = true;
   ReadHtmlChar();  // the "!"
   ReadHtmlChar();
@@ -339,19 +347,21 @@ void SkipMarkupBlock(HtmlReaderState& r, char kind) {
         ReadHtmlChar();
         SkipCommentBody(r);
       }
-      r.InComment = false;
+      r.InComment = outer;
       return;
     }
   }
   // A declaration runs to the next ">".
   while (r.Ch != '>') ReadHtmlChar();
-  r.InComment = false;
+  r.InComment = outer;
 }
 
 bool IsWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
 
 // The number a value starts with (sign, digits, point, digits), rounded
-// halves to even; 0 when it starts with none.
+// halves to even; 0 when it starts with none. It saturates at a million
+// either way: no size, span, count or position of a page needs more, and
+// layout may add and multiply such values without overflowing.
 int LeadingNumber(std::string_view text) {
   size_t i = 0;
   bool negative = false;
@@ -372,6 +382,7 @@ int LeadingNumber(std::string_view text) {
     }
   }
   if (!any) return 0;
+  value = std::min(value, static_cast<double>(kMaxAttributeNumber));
   return RoundHalfEven(negative ? -value : value);
 }
 
@@ -489,6 +500,7 @@ void ReadTextRun(HtmlReaderState& r) {
   r.Sy = HtmlSymbol::TextToken;
   const bool collect = !r.Prescan;
   TextCollector bytes;
+  try {
   while (U(r.Ch) >= 9 && r.Ch != '<') {
     if (IsWhite(r.Ch)) {
       if (collect) bytes.Add(' ', r.CharCount);
@@ -504,7 +516,30 @@ void ReadTextRun(HtmlReaderState& r) {
     if (collect) bytes.Add(r.Ch, r.CharCount);
     GetCharSkip();
   }
+  } catch (const EParseError&) {
+    // The text read before an open comment is still this token; the error
+    // comes with the next one.
+    r.PendingError = true;
+    r.Ch = r.UpCh = 0;
+  }
   if (collect) bytes.FlushInto(*r.Token, CurrentCodePage());
+}
+
+// Preformatted text: every character up to a control character, CR or "<"
+// as it stands (runs of spaces kept), references decoded.
+void ReadPreformattedRun(HtmlReaderState& r) {
+  r.Sy = HtmlSymbol::TextToken;
+  TextCollector bytes;
+  while (U(r.Ch) >= 9 && r.Ch != '\r' && r.Ch != '<') {
+    if (r.Ch == '&') {
+      bytes.FlushInto(*r.Token, CurrentCodePage());
+      ReadTextReference(r, *r.Token, true);
+      continue;
+    }
+    bytes.Add(r.Ch == '\t' ? ' ' : r.Ch, r.CharCount);
+    GetCharSkip();
+  }
+  bytes.FlushInto(*r.Token, CurrentCodePage());
 }
 
 // JIS X 0208 row and cell (each 33..126) to a Shift-JIS pair.
@@ -619,7 +654,7 @@ void BeginReading(std::string text) {
   r.IncludeText.clear();
   r.IncludePos = 0;
   r.Input = r.SavedInput = ReaderInput::Document;
-  r.InComment = r.NoSkip = r.Prescan = r.CharsetFixed = r.Converted = r.EucJp = false;
+  r.InComment = r.NoSkip = r.Prescan = r.CharsetFixed = r.Converted = r.EucJp = r.PendingError = false;
   r.StartCount = -1;
   r.Sy = HtmlSymbol::EndOfText;
   r.TagPos = r.HeadingLevel = 0;
@@ -653,7 +688,7 @@ void RewindReader() {
   r.IncludePos = 0;
   r.Ch = r.UpCh = 0;
   r.LastCR = r.LastLF = false;
-  r.InComment = false;
+  r.InComment = r.PendingError = false;
 }
 
 int CountLinks() {
@@ -721,6 +756,10 @@ void SkipWhiteSpace() {
 void NextToken() {
   HtmlReaderState& r = Reader();
   r.Token->Clear();
+  if (r.PendingError) {
+    r.PendingError = false;
+    throw EParseError(kOpenCommentMessage);
+  }
   if (r.Ch == 0) {
     r.Sy = HtmlSymbol::EndOfText;
     return;
@@ -734,6 +773,12 @@ void NextToken() {
     r.Ch = r.UpCh = '?';
   }
   ReadTextRun(r);
+}
+
+void NextPreformattedText() {
+  HtmlReaderState& r = Reader();
+  r.Token->Clear();
+  ReadPreformattedRun(r);
 }
 
 namespace {

@@ -36,6 +36,9 @@ class EParseError : public platform::Exception { using Exception::Exception; };
 
 inline constexpr const char* kOpenCommentMessage = "Open Comment at End of HTML File";
 
+// Numeric attribute values saturate at plus or minus this.
+inline constexpr int kMaxAttributeNumber = 1000000;
+
 // The viewer's include handler: command ("include", as written), the
 // "name=value" parameters, and the text to insert (empty for none). The
 // inserted text is read in the document's code page.
@@ -77,6 +80,9 @@ struct HtmlReaderState {
   // (code page 932) is read as EUC-JP, in place, so that every offset still
   // counts the document's own bytes.
   bool EucJp = false;
+  // A text run ended inside an open comment: the run is delivered, the
+  // error raised by the next NextToken.
+  bool PendingError = false;
 
   // The current token.
   HtmlSymbol Sy = HtmlSymbol::EndOfText;
@@ -136,6 +142,10 @@ void SkipWhiteSpace();
 // The next token into Sy, Token, Attributes, TagPos and HeadingLevel.
 void NextToken();
 
+// The text of a preformatted line at the current character: everything up
+// to a control character, CR or "<", spaces kept, references decoded, as a
+// text token (empty when the current character ends it at once).
+void NextPreformattedText();
 // Tokens of TEXTAREA content: EndOfText, LineBreak, TextToken (text or a
 // decoded reference) or TextAreaContentEnd (after "</textarea", whose ">"
 // is consumed).
