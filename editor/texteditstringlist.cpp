@@ -11,6 +11,7 @@ namespace editor {
 namespace {
 
 const std::u16string kEmpty;
+static_assert(sizeof(void*) != 8 || sizeof(TTextEditStringRec) == 32, "a line record is 32 bytes");
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // Brackets a change in BeginUpdate/EndUpdate, also when the change throws.
@@ -106,18 +107,18 @@ const std::u16string& TTextEditStringList::Get(int index) const {
 
 const std::u16string& TTextEditStringList::Text(int index) const {
   auto& rec = list_[static_cast<size_t>(index)];
-  if (!rec.fString) rec.fString = std::make_unique<std::u16string>(platform::Utf8ToUtf16(LoadedBytes(rec)));
-  return *rec.fString;
+  if (!rec.Own()) rec.SetOwn(platform::Utf8ToUtf16(LoadedBytes(rec)));
+  return *rec.Own();
 }
 
 std::u16string TTextEditStringList::TextCopy(const TTextEditStringRec& rec) const {
-  return rec.fString ? *rec.fString : platform::Utf8ToUtf16(LoadedBytes(rec));
+  return rec.Own() ? *rec.Own() : platform::Utf8ToUtf16(LoadedBytes(rec));
 }
 
 const std::u16string& TTextEditStringList::GetTransient(int index, std::u16string& scratch) const {
   if (index < 0 || index >= Count()) return kEmpty;
   const auto& rec = list_[static_cast<size_t>(index)];
-  if (rec.fString) return *rec.fString;
+  if (rec.Own()) return *rec.Own();
   scratch = platform::Utf8ToUtf16(LoadedBytes(rec));
   return scratch;
 }
@@ -125,7 +126,7 @@ const std::u16string& TTextEditStringList::GetTransient(int index, std::u16strin
 std::string TTextEditStringList::GetUtf8(int index) const {
   if (index < 0 || index >= Count()) return {};
   const auto& rec = list_[static_cast<size_t>(index)];
-  return rec.fString ? platform::Utf16ToUtf8(*rec.fString) : std::string(LoadedBytes(rec));
+  return rec.Own() ? platform::Utf16ToUtf8(*rec.Own()) : std::string(LoadedBytes(rec));
 }
 
 void* TTextEditStringList::GetObject(int index) const {
@@ -149,22 +150,19 @@ void TTextEditStringList::Put(int index, std::u16string_view text) {
   indexOfLongestLine_ = -1;
   auto& rec = list_[static_cast<size_t>(index)];
   rec.fFlags = static_cast<std::uint8_t>((rec.fFlags | sfExpandedLengthUnknown) & ~(sfHasTabs | sfHasNoTabs));
-  if (rec.fString)
-    rec.fString->assign(text);
-  else
-    rec.fString = std::make_unique<std::u16string>(text);
+  rec.SetOwn(std::u16string(text));
   Fire(OnPut, this, index, 1);
 }
 
 std::u16string TTextEditStringList::GetTextStr() const {
   std::u16string out;
   size_t total = 0;
-  for (const auto& rec : list_) total += (rec.fString ? rec.fString->size() : rec.fLength) + 2;
+  for (const auto& rec : list_) total += (rec.Own() ? rec.Own()->size() : rec.Length()) + 2;
   out.reserve(total);
   for (size_t i = 0; i < list_.size(); ++i) {
     if (i > 0) out += u"\r\n";
-    if (list_[i].fString)
-      out += *list_[i].fString;
+    if (list_[i].Own())
+      out += *list_[i].Own();
     else
       out += platform::Utf8ToUtf16(LoadedBytes(list_[i]));
   }
@@ -192,7 +190,7 @@ void TTextEditStringList::SetTextUtf8(std::string_view text) { SetTextStr(platfo
 void TTextEditStringList::InsertItem(int index, std::u16string_view text) {
   if (Count() >= capacity_) Grow();
   TTextEditStringRec rec;
-  rec.fString = std::make_unique<std::u16string>(text);
+  rec.SetOwn(std::u16string(text));
   LowerScanned(index);
   list_.insert(list_.begin() + index, std::move(rec));
 }
@@ -216,7 +214,7 @@ void TTextEditStringList::AddStrings(const std::vector<std::u16string>& source) 
   LowerScanned(first);
   for (const auto& s : source) {
     TTextEditStringRec rec;
-    rec.fString = std::make_unique<std::u16string>(s);
+    rec.SetOwn(s);
     list_.push_back(std::move(rec));
   }
   Fire(OnInserted, this, first, n);
@@ -240,7 +238,7 @@ void TTextEditStringList::AddStrings(const TTextEditStringList& source) {
   LowerScanned(first);
   for (size_t i = 0; i < lines.size(); ++i) {
     TTextEditStringRec rec;
-    rec.fString = std::make_unique<std::u16string>(std::move(lines[i]));
+    rec.SetOwn(std::move(lines[i]));
     rec.fObject = objects[i];
     list_.push_back(std::move(rec));
   }
@@ -379,17 +377,17 @@ void TTextEditStringList::ExpandLoaded(TTextEditStringRec& rec) const {
 
 void TTextEditStringList::ExpandLine(int index) const {
   auto& rec = list_[static_cast<size_t>(index)];
-  if (!rec.fString) {
+  if (!rec.Own()) {
     ExpandLoaded(rec);
     return;
   }
-  if (rec.fString->empty()) {
+  if (rec.Own()->empty()) {
     rec.fExpandedLength = 0;
     rec.fFlags = sfHasNoTabs;
     return;
   }
   bool hasTabs = false;
-  const std::u16string expanded = convertTabsProc_(*rec.fString, tabWidth_, hasTabs);
+  const std::u16string expanded = convertTabsProc_(*rec.Own(), tabWidth_, hasTabs);
   rec.fExpandedLength = static_cast<int>(expanded.size());
   rec.fFlags = hasTabs ? sfHasTabs : sfHasNoTabs;
 }
@@ -497,8 +495,8 @@ void TTextEditStringList::LoadText(std::string bytes) {
   bool crSeen = false;
   bool lfSeen = false;
   const size_t n = text.size();
-  // Offsets are 32-bit: a text beyond that gives every line its own string.
-  const bool inPlace = n <= UINT32_MAX;
+  // Places are kept in 31 bits: a text beyond that gives every line its own string.
+  const bool inPlace = n < (size_t{1} << 31);
   {
     UpdateBracket bracket(*this);
     Clear();
@@ -512,12 +510,10 @@ void TTextEditStringList::LoadText(std::string bytes) {
     auto add = [&](size_t begin, size_t length, TLineBreak lineBreak) {
       if (Count() >= capacity_) Grow();
       TTextEditStringRec& rec = list_.emplace_back();
-      if (inPlace) {
-        rec.fBegin = static_cast<std::uint32_t>(begin);
-        rec.fLength = static_cast<std::uint32_t>(length);
-      } else {
-        rec.fString = std::make_unique<std::u16string>(platform::Utf8ToUtf16(std::string_view(source).substr(begin, length)));
-      }
+      if (inPlace)
+        rec.SetLoaded(static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(length));
+      else
+        rec.SetOwn(platform::Utf8ToUtf16(std::string_view(source).substr(begin, length)));
       rec.fBreak = lineBreak;
       indexOfLongestLine_ = -1;
       Fire(OnInserted, this, Count() - 1, 1);
@@ -568,7 +564,7 @@ void TTextEditStringList::SaveToStream(platform::TStream& stream) const {
 std::string TTextEditStringList::SaveToBytes() const {
   platform::TMemoryStream memory;
   size_t total = 0;
-  for (const auto& rec : list_) total += (rec.fString ? rec.fString->size() * 3 : rec.fLength) + 2;
+  for (const auto& rec : list_) total += (rec.Own() ? rec.Own()->size() * 3 : rec.Length()) + 2;
   {
     TTextEditFileWriter writer(memory, lineBreakFormat_, EffectiveEncoding(*this), total + 16);
     // The mark is written back even when there is no line: a file that held
@@ -577,9 +573,9 @@ std::string TTextEditStringList::SaveToBytes() const {
     for (int i = 0; i < Count(); ++i) {
       const auto& rec = list_[static_cast<size_t>(i)];
       const bool last = i + 1 == Count();
-      if (rec.fString) {
-        if (last) writer.Write(*rec.fString);
-        else writer.WriteLine(*rec.fString, rec.fBreak);
+      if (rec.Own()) {
+        if (last) writer.Write(*rec.Own());
+        else writer.WriteLine(*rec.Own(), rec.fBreak);
       } else {
         if (last) writer.WriteUtf8(LoadedBytes(rec));
         else writer.WriteLineUtf8(LoadedBytes(rec), rec.fBreak);

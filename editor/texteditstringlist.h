@@ -52,17 +52,57 @@ enum : std::uint8_t {
 // The break that followed a line in the file it was loaded from.
 enum class TLineBreak : std::uint8_t { lbNone, lbCRLF, lbLF, lbCR };
 
+// 32 bytes a line: where the text is takes one word, a string of its own or
+// the place of the line in the list's loaded text.
 struct TTextEditStringRec {
-  // The line's own string, once it has one; before that the bytes
-  // [fBegin, fBegin + fLength) of the list's loaded text.
-  std::unique_ptr<std::u16string> fString;
-  std::uint32_t fBegin = 0;
-  std::uint32_t fLength = 0;
+  TTextEditStringRec() = default;
+  ~TTextEditStringRec() { delete Own(); }
+  TTextEditStringRec(const TTextEditStringRec&) = delete;
+  TTextEditStringRec& operator=(const TTextEditStringRec&) = delete;
+  TTextEditStringRec(TTextEditStringRec&& other) noexcept { *this = std::move(other); }
+  TTextEditStringRec& operator=(TTextEditStringRec&& other) noexcept {
+    if (this != &other) {
+      delete Own();
+      text_ = other.text_;
+      other.text_ = kNoText;
+      fObject = other.fObject;
+      fRange = other.fRange;
+      fExpandedLength = other.fExpandedLength;
+      fFlags = other.fFlags;
+      fBreak = other.fBreak;
+    }
+    return *this;
+  }
+
+  // The line's own string; null while the line is still in the loaded text.
+  std::u16string* Own() const {
+    return (text_ & 1) ? nullptr : reinterpret_cast<std::u16string*>(static_cast<std::uintptr_t>(text_));
+  }
+  void SetOwn(std::u16string text) {
+    if (std::u16string* own = Own()) {
+      *own = std::move(text);
+      return;
+    }
+    text_ = reinterpret_cast<std::uintptr_t>(new std::u16string(std::move(text)));
+  }
+  // The bytes [Begin(), Begin() + Length()) of the loaded text, for a line
+  // without a string of its own. Lengths below 2^31.
+  std::uint32_t Begin() const { return static_cast<std::uint32_t>(text_ >> 32); }
+  std::uint32_t Length() const { return static_cast<std::uint32_t>(text_) >> 1; }
+  void SetLoaded(std::uint32_t begin, std::uint32_t length) {
+    delete Own();
+    text_ = (static_cast<std::uint64_t>(begin) << 32) | (static_cast<std::uint64_t>(length) << 1) | 1;
+  }
+
   void* fObject = nullptr;
   TRangeState fRange = kRangeNotScanned;
   int fExpandedLength = -1;
   std::uint8_t fFlags = sfExpandedLengthUnknown;
   TLineBreak fBreak = TLineBreak::lbNone;
+
+ private:
+  static constexpr std::uint64_t kNoText = 1;   // loaded, empty
+  std::uint64_t text_ = kNoText;
 };
 
 class TTextEditStringList;
@@ -183,7 +223,7 @@ class TTextEditStringList {
   void LoadText(std::string bytes);
   // The line's loaded bytes (a line with its own string has none).
   std::string_view LoadedBytes(const TTextEditStringRec& rec) const {
-    return std::string_view(loaded_).substr(rec.fBegin, rec.fLength);
+    return rec.Own() ? std::string_view() : std::string_view(loaded_).substr(rec.Begin(), rec.Length());
   }
   // The line's text, given a string of its own on the way.
   const std::u16string& Text(int index) const;
