@@ -50,6 +50,7 @@
 #include "platform/profile.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -485,6 +486,16 @@ class ChangeReports {
   // lost and every file must count as changed.
   template <typename Changed>
   void Collect(Changed changed) {
+    if (forked_) {
+      // A child process shares its parent's reports: it must not take them
+      // from the parent. It starts without watches of its own.
+      forked_ = false;
+      if (fd_ >= 0) ::close(fd_);   // the parent's instance lives on in the parent
+      fd_ = -1;
+      failed_ = false;
+      changed(-1, true);
+      return;
+    }
     if (fd_ < 0) return;
     alignas(inotify_event) char buffer[4096];
     while (true) {
@@ -505,6 +516,11 @@ class ChangeReports {
  private:
   bool Open() {
     if (fd_ < 0 && !failed_) {
+      static const bool hooked = [] {
+        ::pthread_atfork(nullptr, nullptr, [] { forked_ = true; });
+        return true;
+      }();
+      (void)hooked;
       fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
       failed_ = fd_ < 0;
     }
@@ -512,6 +528,7 @@ class ChangeReports {
   }
   int fd_ = -1;
   bool failed_ = false;
+  static inline bool forked_ = false;
 };
 
 struct CacheEntry {

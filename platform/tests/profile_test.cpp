@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -253,6 +254,20 @@ TEST_F(Profile, OutsideChangesThatKeepSizeAndTimeAreSeen) {
   WriteAll(file, "[S]\nk=ren\n");
   EXPECT_EQ(Get("S", "k"), "ren");
   EXPECT_EQ(GetPrivateProfileKeys("S", file), std::vector<std::string>{"k"});
+}
+
+// A child process that reads the same file must not take the parent's
+// reports of changes from it.
+TEST_F(Profile, ChildProcessDoesNotTakeTheParentsChangeReports) {
+  WriteAll(file, "[S]\nk=one\n");
+  EXPECT_EQ(Get("S", "k"), "one");
+  WriteAll(file, "[S]\nk=two\n");   // reported, not yet collected
+  pid_t child = fork();
+  if (child == 0) _exit(GetPrivateProfileString("S", "k", "", file) == "two" ? 0 : 1);
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(Get("S", "k"), "two");
 }
 
 // What is read after this process's own writes is what a fresh read of the
