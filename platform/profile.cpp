@@ -396,10 +396,13 @@ std::string Serialise(const Document& doc, const std::string& text) {
 // inode, size, times of change to the nanosecond).
 //
 // Where the kernel reports changes to files (inotify, on local file systems),
-// each cached file is watched, and the watch is set before its bytes are read
-// or checked: any change after that is reported, whatever the file's times
-// say. A read of a file with no report since then needs no look at the file,
-// only one collection of the reports (a single system call).
+// each cached file is watched, and so is its folder (where a file put in its
+// place by a rename shows), and the watches are set before its bytes are
+// read or checked: any change after that is reported, whatever the file's
+// times say. A read of a file with no report since then needs no look at the
+// file, only one collection of the reports (a single system call). Not
+// reported: a folder further up renamed or replaced, and writes through a
+// shared memory map; the workbench's files meet neither.
 //
 // Without a watch, the file's identity is looked at on every read. A file
 // whose identity differs is read again, and parsed only when its bytes
@@ -478,6 +481,17 @@ class ChangeReports {
     return ::inotify_add_watch(fd_, path.c_str(),
                                IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVE_SELF | IN_DELETE_SELF);
   }
+  // A watch on the folder the file at path is in: a file replaced by a
+  // folder's rename (or by one moved into the folder) shows there, not at
+  // the file.
+  int WatchFolder(const std::string& path) {
+    if (!enabled || !Open()) return -1;
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    return ::inotify_add_watch(fd_, folder.c_str(),
+                               IN_ONLYDIR | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MOVE_SELF |
+                                   IN_DELETE_SELF);
+  }
   void Unwatch(int watch) {
     if (watch >= 0 && fd_ >= 0) ::inotify_rm_watch(fd_, watch);
   }
@@ -540,6 +554,7 @@ struct CacheEntry {
   // The file's watch, and whether a change was reported since the document
   // was last found to be the file's.
   int watch = -1;
+  int folderWatch = -1;
   bool changed = true;
 };
 
@@ -572,9 +587,10 @@ ChangeReports& Reports() {
 void CollectReports() {
   Reports().Collect([](int watch, bool gone) {
     for (CacheEntry& e : cache) {
-      if (watch >= 0 && e.watch != watch) continue;
+      if (watch >= 0 && e.watch != watch && e.folderWatch != watch) continue;
       e.changed = true;
-      if (gone) e.watch = -1;
+      if (gone && (watch < 0 || e.watch == watch)) e.watch = -1;
+      if (gone && (watch < 0 || e.folderWatch == watch)) e.folderWatch = -1;
     }
   });
 }
@@ -583,7 +599,7 @@ void CollectReports() {
 void Release(int watch) {
   if (watch < 0) return;
   for (const CacheEntry& e : cache)
-    if (e.watch == watch) return;
+    if (e.watch == watch || e.folderWatch == watch) return;
   Reports().Unwatch(watch);
 }
 
@@ -602,6 +618,7 @@ void Forget(const std::string& path) {
   cache.remove_if([&](const CacheEntry& e) {
     if (e.path != path) return false;
     watches.push_back(e.watch);
+    watches.push_back(e.folderWatch);
     return true;
   });
   for (int watch : watches) Release(watch);
@@ -618,9 +635,10 @@ CacheEntry& Remember(const std::string& path) {
 // the entry in use has its watch, so that a watch it shares stays.
 void TrimCache() {
   while (cache.size() > kCacheSize) {
-    const int watch = cache.back().watch;
+    const int watch = cache.back().watch, folderWatch = cache.back().folderWatch;
     cache.pop_back();
     Release(watch);
+    Release(folderWatch);
   }
 }
 
@@ -688,7 +706,7 @@ const std::shared_ptr<const Document>& Load(const std::string& file, std::string
   CollectReports();
   const bool plainName = file.find('\\') == std::string::npos;
   if (plainName) {
-    if (CacheEntry* e = Find(file); e && e->watch >= 0 && !e->changed) {
+    if (CacheEntry* e = Find(file); e && e->watch >= 0 && e->folderWatch >= 0 && !e->changed) {
       if (path) *path = e->path;
       state = FileState::Readable;
       return e->doc;
@@ -697,22 +715,28 @@ const std::shared_ptr<const Document>& Load(const std::string& file, std::string
 
   // The watch goes on before the file is looked at, so that no change after
   // the look goes unreported.
-  const int watch = plainName && !file.empty() ? Reports().Watch(file) : -1;
+  const int folderWatch = plainName && !file.empty() ? Reports().WatchFolder(file) : -1;
+  const int watch = folderWatch >= 0 ? Reports().Watch(file) : -1;
   struct stat st;
   bool found;
   std::string resolved = ResolvedPath(file, st, found);
   if (path) *path = resolved;
   CacheEntry* entry = Find(resolved);
-  const int oldWatch = entry ? entry->watch : -1;
+  const int oldWatch = entry ? entry->watch : -1, oldFolderWatch = entry ? entry->folderWatch : -1;
   auto settle = [&](CacheEntry* e) {
-    // Watched from now on when the watch is on the file just looked at.
-    const bool watched = watch >= 0 && resolved == file;
+    // Watched from now on when the watches are on the file just looked at.
+    const bool watched = watch >= 0 && folderWatch >= 0 && resolved == file;
     if (e) {
       e->watch = watched ? watch : -1;
+      e->folderWatch = watched ? folderWatch : -1;
       e->changed = !watched;
     }
     if (oldWatch != watch) Release(oldWatch);
-    if (!watched) Release(watch);
+    if (oldFolderWatch != folderWatch) Release(oldFolderWatch);
+    if (!watched) {
+      Release(watch);
+      Release(folderWatch);
+    }
   };
   if (!found || !S_ISREG(st.st_mode)) {
     state = FileState::Missing;
@@ -967,7 +991,9 @@ void UseProfileChangeReports(bool use) {
   std::vector<int> watches;
   for (CacheEntry& e : cache) {
     watches.push_back(e.watch);
+    watches.push_back(e.folderWatch);
     e.watch = -1;
+    e.folderWatch = -1;
     e.changed = true;
   }
   for (int watch : watches) Release(watch);

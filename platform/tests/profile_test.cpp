@@ -256,6 +256,21 @@ TEST_F(Profile, OutsideChangesThatKeepSizeAndTimeAreSeen) {
   EXPECT_EQ(GetPrivateProfileKeys("S", file), std::vector<std::string>{"k"});
 }
 
+// The file's folder renamed away and another folder put in its place: the
+// same name now means another file of the same size.
+TEST_F(Profile, FolderReplacedByRenameIsSeen) {
+  const std::string folder = dir + "/data", inside = folder + "/test.ini";
+  ASSERT_TRUE(ForceDirectories(folder));
+  WriteAll(inside, "[S]\nk=old\n");
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", inside), "old");
+  const std::string other = dir + "/other";
+  ASSERT_TRUE(ForceDirectories(other));
+  WriteAll(other + "/test.ini", "[S]\nk=new\n");
+  ASSERT_EQ(std::rename(folder.c_str(), (dir + "/old").c_str()), 0);
+  ASSERT_EQ(std::rename(other.c_str(), folder.c_str()), 0);
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", inside), "new");
+}
+
 // A child process that reads the same file must not take the parent's
 // reports of changes from it.
 TEST_F(Profile, ChildProcessDoesNotTakeTheParentsChangeReports) {
