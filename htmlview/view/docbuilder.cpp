@@ -1,5 +1,7 @@
 #include "htmlview/view/docbuilder.h"
 
+#include <QString>
+
 #include "htmlview/layout/docroot.h"
 
 namespace htmlview {
@@ -20,7 +22,7 @@ void BuildDocument(TSectionList& document, const TDocumentSource& source, TParse
     Builder()(document, source, parsed);
     return;
   }
-  // The document parser is wired in here.
+  // The document parser joins here once blocks and tables can be built.
   (void)document, (void)source, (void)parsed;
 }
 

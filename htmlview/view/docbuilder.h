@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "htmlview/parse/htmlreader.h"
+#include "htmlview/parse/docparser.h"
 
 namespace htmlview {
 
@@ -16,10 +16,7 @@ class TSectionList;
 struct TDocumentSource {
   const std::string* Text = nullptr;
   int FileType = 0;   // 0 HTML, 1 plain text
-  TIncludeEvent OnInclude;
-  std::function<void(const std::string& httpEq, const std::string& name, const std::string& content)> OnMeta;
-  std::function<void(const std::string& src, int loop, bool terminate)> OnSoundRequest;
-  std::function<void(int percent)> OnProgress;
+  TParserEvents Events;
 };
 
 // What the parse found beside the sections.

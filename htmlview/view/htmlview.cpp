@@ -427,14 +427,35 @@ void THtmlView::ParseText(const std::string& text, int fileType) {
   TDocumentSource source;
   source.Text = &text;
   source.FileType = fileType;
-  source.OnInclude = OnInclude;
-  source.OnMeta = [this](const std::string& httpEq, const std::string& name, const std::string& content) {
+  TParserEvents& events = source.Events;
+  events.Include = OnInclude;
+  events.Meta = [this](const std::string& httpEq, const std::string& name, const std::string& content) {
     HandleMeta(httpEq, name, content);
   };
-  source.OnSoundRequest = [this](const std::string& src, int loop, bool terminate) {
-    if (OnSoundRequest) OnSoundRequest(this, src, loop, terminate);
-  };
-  source.OnProgress = [this](int percent) { Progress(ThtProgressStage::psRunning, percent); };
+  if (OnSoundRequest)
+    events.Sound = [this](const std::string& src, int loop, bool terminate) {
+      if (OnSoundRequest) OnSoundRequest(this, src, loop, terminate);
+    };
+  if (OnLink)
+    events.Link = [this](const std::string& rel, const std::string& rev, const std::string& href) {
+      if (OnLink) OnLink(this, rel, rev, href);
+    };
+  if (OnScript)
+    events.Script = [this](const std::string& name, const std::string& language, const std::string& script) {
+      if (OnScript) OnScript(this, name, language, script);
+    };
+  if (OnObjectTag)
+    events.Object = [this](TPanelObj& panel, const std::vector<std::string>& attributes,
+                           const std::vector<std::string>& params, bool& wantPanel) {
+      if (OnObjectTag) OnObjectTag(this, panel, attributes, params, wantPanel);
+    };
+  if (OnhtStreamRequest)
+    events.StreamRequest = [this](const std::string& url, platform::TStream*& stream) {
+      if (OnhtStreamRequest) OnhtStreamRequest(this, url, stream);
+    };
+  events.Progress = [this](int percent) { Progress(ThtProgressStage::psRunning, percent); };
+  events.MarginWidth = MarginWidth;
+  events.MarginHeight = MarginHeight;
   BuildDocument(*sectionList_, source, parsed);
   title_ = parsed.Title;
   base_ = parsed.Base.empty() ? storedBase_ : parsed.Base;

@@ -189,7 +189,7 @@ TEST_F(ViewTest, MetaRefreshGivesTheDelayAndTheUrl) {
       {"0; url=next.htm", 1, "next.htm"}, {"5", 5, ""}, {"7;URL=Up.htm", 7, "Up.htm"}, {"soon; url=x", -1, ""}};
   for (const Case& c : cases) {
     SetDocumentBuilder([&](TSectionList&, const TDocumentSource& source, TParsedDocument&) {
-      source.OnMeta("Refresh", "", c.content);
+      source.Events.Meta("Refresh", "", c.content);
     });
     int delay = -1;
     std::string url;
