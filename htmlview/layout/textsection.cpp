@@ -7,6 +7,7 @@
 #include "htmlview/layout/cells.h"
 #include "htmlview/parse/attributes.h"
 #include "htmlview/layout/docroot.h"
+#include "htmlview/layout/layoutdump.h"
 #include "htmlview/layout/panelobj.h"
 #include "htmlview/parse/vocabulary.h"
 #include "platform/fonts.h"
@@ -306,15 +307,17 @@ bool TSection::CloseForCell(int tagIndex) {
   return false;
 }
 
-int TSection::SourcePosOf(int pos) {
-  if (pos < 0 || SIndexList.empty()) return -1;
+int TSection::SourcePosOfIndex(int index) const {
+  if (index < 0 || index >= Len || SIndexList.empty()) return -1;
   int result = -1;
   for (const IndexObj& io : SIndexList) {
-    if (io.Pos > pos) break;
-    result = io.Index + (pos - io.Pos);
+    if (io.Pos > index) break;
+    result = io.Index + (index - io.Pos);
   }
   return result;
 }
+
+int TSection::SourcePosOf(int pos) { return SourcePosOfIndex(pos - StartCurs); }
 
 // ---------------------------------------------------------------------------
 // Measuring
@@ -565,6 +568,9 @@ int TSection::Clearance(const IndentManager& iMgr, int y) const {
 int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
                      int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
   (void)xRef, (void)yRef;
+  LayoutX = x;
+  LayoutWidth = aWidth;
+  LayoutLfEdge = iMgr.LfEdge;
   SectionTop = ContentTop = DrawTop = y;
   StartCurs = curs;
   Lines.Clear();
@@ -817,6 +823,193 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   SectionBottom = top + SectionHeight;
   ContentBot = top + DrawHeight;
   return SectionHeight;
+}
+
+// ---------------------------------------------------------------------------
+// Line geometry
+
+int TSection::LineStartIndex(int line) const {
+  return static_cast<int>(Lines[line]->Start - Buff);
+}
+
+int TSection::LineOffset(int line) const {
+  int y = 0;
+  for (int i = 0; i < line && i < Lines.Count(); ++i)
+    y += Lines[i]->SpaceBefore + Lines[i]->LineHt + Lines[i]->SpaceAfter;
+  return y;
+}
+
+std::vector<LinePiece> TSection::LinePieces(int line) const {
+  std::vector<LinePiece> pieces;
+  const LineRec& lr = *Lines[line];
+  const int start = LineStartIndex(line);
+  const int end = std::min(start + lr.Ln, Len);
+  const std::vector<int> adv = LineAdvances(line);
+  int x = 0;
+  for (int i = start; i < end;) {
+    LinePiece piece;
+    piece.Start = i;
+    piece.X = x;
+    piece.Run = Fonts.GetFontObjAt(i);
+    const char16_t ch = Text[i];
+    TFloatingObj* obj = ch == kImageChar ? Images.FindImage(i) : nullptr;
+    TFormControlObj* ctl = ch == kFormControlChar ? FormControls.FindControl(i) : nullptr;
+    if (obj) {
+      piece.kind = obj->Floating() ? LinePiece::FloatPiece : LinePiece::ImagePiece;
+      piece.Object = obj;
+      piece.Count = 1;
+    } else if (ctl) {
+      piece.kind = LinePiece::ControlPiece;
+      piece.Control = ctl;
+      piece.Count = 1;
+    } else {
+      // Text to the next run change or object; a placeholder without its
+      // object is text, one character at a time, as measuring takes it.
+      int n = IsObjectChar(ch) ? 1 : RunLength(i, end - i);
+      if (!IsObjectChar(ch))
+        for (int k = 1; k < n; ++k)
+          if (IsObjectChar(Text[i + k])) {
+            n = k;
+            break;
+          }
+      piece.Count = n;
+    }
+    for (int k = 0; k < piece.Count; ++k) piece.Width += adv[i - start + k];
+    x += piece.Width;
+    i += piece.Count;
+    pieces.push_back(piece);
+  }
+  return pieces;
+}
+
+std::vector<int> TSection::LineAdvances(int line) const {
+  const LineRec& lr = *Lines[line];
+  const int start = LineStartIndex(line);
+  const int end = std::min(start + lr.Ln, Len);
+  std::vector<int> adv(static_cast<size_t>(std::max(0, end - start)), 0);
+  for (int i = start; i < end;) {
+    const char16_t ch = Text[i];
+    if (ch == kImageChar) {
+      if (TFloatingObj* obj = Images.FindImage(i)) {
+        if (!obj->Floating()) adv[i - start] = obj->ObjWidth + obj->HSpaceL + obj->HSpaceR;
+        ++i;
+        continue;
+      }
+    } else if (ch == kFormControlChar) {
+      if (TFormControlObj* c = FormControls.FindControl(i)) {
+        adv[i - start] = c->Width() + c->HSpaceL + c->HSpaceR;
+        ++i;
+        continue;
+      }
+    }
+    const int n = IsObjectChar(ch) ? 1 : RunLength(i, end - i);
+    if (const TFontObj* run = Fonts.GetFontObjAt(i)) {
+      const std::vector<int> a =
+          platform::CharAdvances(run->TheFont, std::u16string_view(Text).substr(i, n));
+      for (int k = 0; k < n && k < static_cast<int>(a.size()); ++k) adv[i - start + k] = a[k];
+    }
+    i += n;
+  }
+  // Justification: the extra pixels over the gaps of all but the last
+  // character, the remainder to the first gaps (as the canvas spreads it).
+  if (lr.Spaces > 0 && lr.Extra > 0) {
+    int gapsLeft = lr.Spaces, extraLeft = lr.Extra;
+    for (int i = start; i + 1 < end && gapsLeft > 0; ++i) {
+      if (Text[i] != u' ' && Text[i] != kNoBreakSpace) continue;
+      const int add = (extraLeft + gapsLeft - 1) / gapsLeft;
+      adv[i - start] += add;
+      extraLeft -= add;
+      --gapsLeft;
+    }
+  }
+  return adv;
+}
+
+int TSection::LineTextWidth(int line, const std::vector<int>& advances) const {
+  const LineRec& lr = *Lines[line];
+  const int start = LineStartIndex(line);
+  int n = static_cast<int>(advances.size());
+  while (n > 0 && (Text[start + n - 1] == u' ' || Text[start + n - 1] == kBreakChar)) --n;
+  int w = 0;
+  for (int k = 0; k < n; ++k) w += advances[k];
+  if (lr.Shy && lr.Ln > 0) w += DashWidth(start + lr.Ln - 1);
+  return w;
+}
+
+// ---------------------------------------------------------------------------
+// The layout dump
+
+void TSection::Dump(LayoutDumpWriter& writer) const {
+  using W = LayoutDumpWriter;
+  writer.Line(std::string(IsPreformatted() ? "pre " : "section ") +
+              W::Rect(LayoutX, SectionTop, LayoutWidth, SectionHeight) +
+              (DrawHeight != SectionHeight ? " draw=" + std::to_string(DrawHeight) : "") + " doc " +
+              W::Range(StartCurs, StartCurs + Len));
+  LayoutDumpWriter::Nested nested(writer);
+  for (int li = 0; li < Lines.Count(); ++li) {
+    const LineRec& lr = *Lines[li];
+    const int top = SectionTop + LineOffset(li);
+    const int height = lr.SpaceBefore + lr.LineHt + lr.SpaceAfter;
+    if (lr.Ln == 0 || Len == 0) {
+      writer.Line("gap y=" + std::to_string(top) + " h=" + std::to_string(height));
+      continue;
+    }
+    const std::vector<int> adv = LineAdvances(li);
+    const int left = LayoutX + lr.LineIndent;
+    std::string line = "line y=" + std::to_string(top) + " h=" + std::to_string(height) +
+                       " base=" + std::to_string(top + lr.SpaceBefore + lr.LineHt - lr.Descent) +
+                       " x=" + W::Range(left, left + LineTextWidth(li, adv));
+    if (lr.SpaceBefore != 0 || lr.SpaceAfter != 0)
+      line += " before=" + std::to_string(lr.SpaceBefore) + " after=" + std::to_string(lr.SpaceAfter);
+    if (lr.Spaces > 0 && lr.Extra != 0)
+      line += " gaps=" + std::to_string(lr.Spaces) + " extra=" + std::to_string(lr.Extra);
+    if (lr.Shy) line += " shy";
+    writer.Line(line);
+    LayoutDumpWriter::Nested inLine(writer);
+    for (const LinePiece& piece : LinePieces(li)) {
+      const std::string src =
+          W::Range(SourcePosOfIndex(piece.Start), SourcePosOfIndex(piece.Start + piece.Count - 1) + 1);
+      const std::string xs = " x=" + W::Range(left + piece.X, left + piece.X + piece.Width);
+      switch (piece.kind) {
+        case LinePiece::TextPiece: {
+          std::string run = "run " + src + xs + " " +
+                            W::Quoted(std::u16string_view(Text).substr(piece.Start, piece.Count));
+          if (piece.Run) {
+            run += " " + W::Font(piece.Run->TheFont);
+            if (piece.Run->SScript) run += " " + W::Align(piece.Run->SScript);
+            if (piece.Run->IsLink()) run += " link " + W::Quoted(piece.Run->URL());
+          }
+          writer.Line(run);
+          break;
+        }
+        case LinePiece::ImagePiece:
+        case LinePiece::FloatPiece: {
+          const TFloatingObj& obj = *piece.Object;
+          std::string text = (piece.kind == LinePiece::FloatPiece ? "float " : "image ") + src;
+          if (piece.kind == LinePiece::FloatPiece)
+            text += " x=" + std::to_string(LayoutLfEdge + obj.Indent) + " y=" +
+                    std::to_string(obj.YValue + obj.VSpaceT);
+          else
+            text += xs;
+          text += " " + std::to_string(obj.ObjWidth) + "x" + std::to_string(obj.ObjHeight) +
+                  " align " + W::Align(obj.VertAlign);
+          if (obj.HSpaceL || obj.HSpaceR || obj.VSpaceT || obj.VSpaceB)
+            text += " space " + std::to_string(obj.HSpaceL) + "," + std::to_string(obj.VSpaceT) +
+                    "," + std::to_string(obj.HSpaceR) + "," + std::to_string(obj.VSpaceB);
+          if (const auto* image = dynamic_cast<const TImageObj*>(&obj))
+            if (!image->Source.empty()) text += " src " + W::Quoted(image->Source);
+          writer.Line(text);
+          break;
+        }
+        case LinePiece::ControlPiece: {
+          const TFormControlObj& c = *piece.Control;
+          writer.Line("control " + src + xs + " " + std::to_string(c.Width()) + "x" +
+                      std::to_string(c.Height()) + " align " + W::Align(c.VertAlign));
+          break;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace htmlview

@@ -57,6 +57,20 @@ struct LineRec {
   bool Shy = false;                  // ends at a soft hyphen: a "-" is drawn after it
 };
 
+// One piece of a laid-out line as drawing walks it: a stretch of text in one
+// font run, or one object. x is relative to the line's first character.
+struct LinePiece {
+  enum Kind { TextPiece, ImagePiece, FloatPiece, ControlPiece };
+  Kind kind = TextPiece;
+  int Start = 0;   // character index in the section
+  int Count = 0;
+  int X = 0;
+  int Width = 0;
+  TFontObj* Run = nullptr;             // the font run at Start
+  TFloatingObj* Object = nullptr;      // Image, Float
+  TFormControlObj* Control = nullptr;  // Control
+};
+
 class TSection : public TSectionBase {
  public:
   // An empty section whose first run has font (with title); justify 1 left,
@@ -133,6 +147,26 @@ class TSection : public TSectionBase {
   int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
              int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
   int SourcePosOf(int pos) override;
+  void Dump(LayoutDumpWriter& writer) const override;
+
+  // Where the last layout put the section: the cell's X, the width offered
+  // and the float manager's left edge (floats are placed from it).
+  int LayoutX = 0;
+  int LayoutWidth = 0;
+  int LayoutLfEdge = 0;
+
+  // --- The line geometry every reader shares (drawing, hit tests, cursor
+  // positions, the dump): text at its font's integer advances, objects at
+  // their width with both spaces, floating objects taking no room, and the
+  // justification of the line spread over its gaps.
+  std::vector<int> LineAdvances(int line) const;
+  std::vector<LinePiece> LinePieces(int line) const;
+  // Top of a line (its SpaceBefore included) relative to the section top.
+  int LineOffset(int line) const;
+  // Index of the line's first character.
+  int LineStartIndex(int line) const;
+  // The source position of a character index, or -1.
+  int SourcePosOfIndex(int index) const;
 
   // Width of n characters from start (trailing breaks and spaces removed
   // when asked); objects with their spaces, text runs plus the overhang.
@@ -155,6 +189,10 @@ class TSection : public TSectionBase {
   static void PlaceFloat(TFloatingObj* obj, IndentManager& iMgr, int y);
   // Makes run a piece of the link target (fonts, link list, focus control).
   void MakeLinkRun(TFontObj* run, TProperties& prop, const TUrlTarget& target, bool tabControl);
+
+  // The width of the drawn text of a line: trailing spaces and break left
+  // out, the soft hyphen's dash added.
+  int LineTextWidth(int line, const std::vector<int>& advances) const;
 
   bool finished_ = false;
   bool registeredID_ = false;   // under its ID with the document

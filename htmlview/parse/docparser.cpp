@@ -235,7 +235,8 @@ void HtmlParser::ParseBody(const SymbolSet& term) {
       case S::OL: case S::UL: case S::Dir: case S::Menu: case S::DL:
         if (Flatten()) break;
         DoLists(sy, term);
-        if (!term[Sy()]) Next();
+        // Its own end tag, even when an enclosing list ends with the same.
+        if (Sy() == EndSymbolOf(sy)) Next();
         break;
       case S::LI:
         if (Flatten()) break;
@@ -290,6 +291,7 @@ void HtmlParser::ParseInline(const SymbolSet& term) {
   switch (sy) {
     case S::Font: case S::BaseFont:
       DoFont(false);
+      RefreshFont();
       Next();
       break;
     case S::EndFont:
@@ -653,7 +655,7 @@ void HtmlParser::DoLists(HtmlSymbol sym, const SymbolSet& term) {
     } else if (IsListSymbol(sy)) {
       if (Flatten()) continue;
       DoLists(sy, inner);
-      if (!inner[Sy()]) Next();
+      if (Sy() == EndSymbolOf(sy)) Next();
     } else if (sy == S::LI || sy == S::DD || sy == S::DT) {
       if (Flatten()) continue;
       if (sy == S::LI)
@@ -728,7 +730,7 @@ void HtmlParser::DoListItem(HtmlSymbol listSym, HtmlSymbol itemSym, int number, 
       if (Flatten()) continue;
       DoLists(sy, term);
       currentCell_->CheckLastBottomMargin();
-      if (Sy() != S::EndOfText && !term[Sy()]) Next();
+      if (Sy() == EndSymbolOf(sy)) Next();
     } else if (sy == S::P) {
       if (!inList) break;
       DoParagraph(term);
