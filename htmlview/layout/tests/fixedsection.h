@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "htmlview/layout/cells.h"
+#include "htmlview/layout/docroot.h"
 #include "htmlview/layout/sections.h"
 #include "htmlview/layout/viewdraw.h"
 
@@ -18,6 +19,7 @@ class FixedSection : public TSectionBase {
 
   int MinW, MaxW, Height, Length;
   platform::Colour Paint = platform::clNone;   // fills its box when drawn
+  int Baseline = 0;   // > 0: reports its first baseline (y + Baseline) to a list item
   // The last layout and draw.
   int LaidX = 0, LaidY = 0, LaidWidth = 0, LaidLeft = 0, LaidRight = 0;
   int DrawnX = -1;
@@ -42,6 +44,9 @@ class FixedSection : public TSectionBase {
     SectionTop = ContentTop = DrawTop = y;
     SectionBottom = ContentBot = y + Height;
     maxWidth = std::min(MaxW, aWidth);
+    if (auto* list = dynamic_cast<TSectionList*>(Root); list && Baseline > 0)
+      if (list->ListItemFirstLine && *list->ListItemFirstLine == 0)
+        *list->ListItemFirstLine = y + Baseline;
     return Height;
   }
   int Draw(platform::Canvas& canvas, const platform::Rect&, IndentManager&, int x, int,
