@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <exception>
 #include <cwctype>
 
 #include "htmlview/layout/cells.h"
@@ -24,6 +26,38 @@ char16_t Upper(char16_t ch) {
 }
 char16_t Lower(char16_t ch) {
   return ch < 0xD800 || ch > 0xDFFF ? static_cast<char16_t>(std::towlower(ch)) : ch;
+}
+
+// The TABINDEX of a link, from the attribute lines its target keeps.
+int TabIndexOf(const TUrlTarget& target) {
+  size_t at = 0;
+  while (at < target.Attr.size()) {
+    size_t end = target.Attr.find('\n', at);
+    if (end == std::string::npos) end = target.Attr.size();
+    std::string line = target.Attr.substr(at, end - at);
+    at = end + 1;
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string name = line.substr(0, eq);
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (name != "TABINDEX") continue;
+    try {
+      return std::stoi(line.substr(eq + 1));
+    } catch (const std::exception&) {
+      return 0;
+    }
+  }
+  return 0;
+}
+
+// The smaller size of small caps: four fifths of the em.
+TMyFont SmallCapsFont(const TMyFont& normal) {
+  TMyFont small = normal;
+  small.height = static_cast<int>(std::lround(normal.height * 0.8));
+  if (small.height == 0) small.height = normal.height;
+  MeasureFont(small);
+  return small;
 }
 
 }  // namespace
@@ -55,6 +89,7 @@ TSection::TSection(TSectionListBase* root, const TAttributeList* attributes, TPr
   }
   const PropValue& wrap = prop.Props[PropWordWrap];
   BreakWord = wrap.IsText() && wrap.Text() == "break-word";
+  SmallCaps = prop.GetFontVariant() == "small-caps";
   if (attributes) {
     if (const TAttribute* clear = attributes->Find(HtmlSymbol::Clear)) {
       std::string v = clear->Name;
@@ -83,7 +118,7 @@ void TSection::MakeLinkRun(TFontObj* run, TProperties& prop, const TUrlTarget& t
   TSectionListObjects* objects = ObjectsOf(Root);
   std::vector<TFontObj*>* links = objects ? objects->LinkList() : nullptr;
   if (links && std::find(links->begin(), links->end(), run) == links->end()) links->push_back(run);
-  if (tabControl) run->CreateTabControl(0);
+  if (tabControl) run->CreateTabControl(TabIndexOf(target));
 }
 
 // ---------------------------------------------------------------------------
@@ -109,13 +144,62 @@ void TSection::AddText(std::u16string_view token, const std::vector<int>& positi
   }
   const char flag = (NoBreak || IsPreformatted()) ? 'n' : 'y';
   Brk.append(n, flag);
-  for (char16_t ch : token) {
+  std::u16string transformed(token);
+  for (char16_t& ch : transformed) {
     if (TextTransform == 1) ch = Upper(ch);
     else if (TextTransform == 2) ch = Lower(ch);
-    Text.push_back(ch);
+  }
+  if (SmallCaps) {
+    AppendSmallCaps(transformed);
+  } else {
+    Text += transformed;
   }
   Len = static_cast<int>(Text.size());
   Buff = Text.data();
+}
+
+void TSection::AppendSmallCaps(std::u16string_view token) {
+  const TFontObj* current = Fonts.Count() > 0 ? Fonts[Fonts.Count() - 1] : nullptr;
+  if (!current) {
+    for (char16_t ch : token) Text.push_back(Upper(ch));
+    return;
+  }
+  const TMyFont normal = current->TheFont;
+  const TMyFont small = SmallCapsFont(normal);
+  bool inSmall = false;
+  for (char16_t ch : token) {
+    const bool isDigit = ch >= u'0' && ch <= u'9';
+    if (ch != u' ' && !isDigit) {
+      const bool lower = Upper(ch) != ch;
+      Len = static_cast<int>(Text.size());
+      if (lower && !inSmall) SwitchRunFont(small);
+      else if (!lower && inSmall) SwitchRunFont(normal);
+      inSmall = lower;
+    }
+    Text.push_back(Upper(ch));
+  }
+  Len = static_cast<int>(Text.size());
+  if (inSmall) SwitchRunFont(normal);   // the next token starts in the normal size
+}
+
+void TSection::SwitchRunFont(const TMyFont& font) {
+  TFontObj* last = Fonts.Count() > 0 ? Fonts[Fonts.Count() - 1] : nullptr;
+  if (!last) return;
+  if (last->Pos == Len) {
+    last->ReplaceFont(font);
+    return;
+  }
+  auto run = std::make_unique<TFontObj>(this, *last);
+  run->Pos = Len;
+  run->Title = last->Title;
+  run->ReplaceFont(font);
+  TFontObj* added = Fonts.Add(std::move(run));
+  if (added->IsLink())
+    if (TSectionListObjects* objects = ObjectsOf(Root))
+      if (std::vector<TFontObj*>* links = objects->LinkList()) {
+        auto at = std::find(links->begin(), links->end(), last);
+        links->insert(at == links->end() ? links->end() : at + 1, added);
+      }
 }
 
 TFontObj* TSection::ChangeFont(const TMyFont& font, int sscript) {
@@ -135,6 +219,7 @@ TFontObj* TSection::ChangeFont(TProperties& prop) {
   if (prop.GetVertAlign(align) && (align == ASub || align == ASuper)) sscript = align;
   TFontObj* run = ChangeFont(prop.GetFont(), sscript);
   run->Title = prop.PropTitle;
+  SmallCaps = prop.GetFontVariant() == "small-caps";
   // A run started inside a link carries it on.
   if (prop.InLink && Fonts.Count() > 1) {
     const TFontObj* before = Fonts[Fonts.Count() - 2];
@@ -149,6 +234,7 @@ TFontObj* TSection::SetLink(bool startsLink, TProperties& prop, const TUrlTarget
   if (prop.GetVertAlign(align) && (align == ASub || align == ASuper)) sscript = align;
   TFontObj* run = ChangeFont(prop.GetFont(), sscript);
   run->Title = prop.PropTitle;
+  SmallCaps = prop.GetFontVariant() == "small-caps";
   if (startsLink && linkTarget && !linkTarget->URL.empty()) {
     MakeLinkRun(run, prop, *linkTarget, true);
   } else {
@@ -193,6 +279,13 @@ TFormControlObj* TSection::AddFormControl(HtmlSymbol tag, const TAttributeList& 
   TFormControlObj* control = made.Control;
   if (!control) return nullptr;
   if (prop) control->ProcessProperties(*prop);
+  // A control whose style gives it a border is drawn inside an inline
+  // border of its own placeholder.
+  if (prop && prop->HasBorderStyle())
+    if (auto* document = dynamic_cast<TSectionList*>(Root)) {
+      document->AddInlineBorder(sourcePos, *prop, true);
+      document->AddInlineBorder(sourcePos + 1, *prop, false);
+    }
   if (auto* imageControl = dynamic_cast<TImageFormControlObj*>(control)) {
     TImageObj* image = AddImage(attributes, sourcePos);
     image->MyFormControl = imageControl;
@@ -233,8 +326,12 @@ void TSection::DeleteChar(int i) {
 void TSection::Finish(int endSourcePos) {
   if (finished_) return;
   finished_ = true;
+  // Preformatted text keeps its spaces as they come: it only gets the blank
+  // every line ends with.
+  const bool pre = IsPreformatted();
+  if (pre) AppendFinalSpace(endSourcePos);
   // Leading spaces.
-  while (!Text.empty() && Text[0] == u' ') DeleteChar(0);
+  while (!pre && !Text.empty() && Text[0] == u' ') DeleteChar(0);
   // Soft hyphens leave a break flag on the character before them.
   for (int i = 0; i < static_cast<int>(Text.size());) {
     if (Text[i] == kSoftHyphen) {
@@ -245,7 +342,7 @@ void TSection::Finish(int endSourcePos) {
     }
   }
   // Double spaces: keep the one that carries the break.
-  for (int i = 0; i + 1 < static_cast<int>(Text.size());) {
+  for (int i = 0; !pre && i + 1 < static_cast<int>(Text.size());) {
     if (Text[i] == u' ' && Text[i + 1] == u' ') {
       DeleteChar(Brk[i] != 'n' ? i + 1 : i);
     } else {
@@ -253,14 +350,14 @@ void TSection::Finish(int endSourcePos) {
     }
   }
   // A space after a floating image.
-  for (int i = static_cast<int>(Text.size()) - 2; i >= 0; --i) {
+  for (int i = pre ? -1 : static_cast<int>(Text.size()) - 2; i >= 0; --i) {
     if (Text[i] == kImageChar && Text[i + 1] == u' ') {
       TFloatingObj* obj = Images.FindImage(i);
       if (obj && obj->Floating()) DeleteChar(i + 1);
     }
   }
   // Spaces around forced breaks.
-  for (int i = 0; i < static_cast<int>(Text.size()); ++i) {
+  for (int i = 0; !pre && i < static_cast<int>(Text.size()); ++i) {
     if (Text[i] != kBreakChar) continue;
     if (i > 0 && Text[i - 1] == u' ') {
       DeleteChar(i - 1);
@@ -268,16 +365,12 @@ void TSection::Finish(int endSourcePos) {
     }
     if (i + 1 < static_cast<int>(Text.size()) && Text[i + 1] == u' ') DeleteChar(i + 1);
   }
-  if (Text.size() > 1 && Text.back() == kBreakChar) DeleteChar(static_cast<int>(Text.size()) - 1);
-  if (Text.size() > 1 && Text.back() == u' ') DeleteChar(static_cast<int>(Text.size()) - 1);
-  // Every non-empty text ends with a space (the line breaker relies on it).
-  if (!Text.empty() && Text != std::u16string(1, kBreakChar) && Text.back() != u' ') {
-    const int oldEnd = static_cast<int>(Text.size());
-    Text.push_back(u' ');
-    Brk.push_back('y');
-    SourcePositions.push_back(endSourcePos);
-    TFontObj* last = Fonts.Count() > 0 ? Fonts[Fonts.Count() - 1] : nullptr;
-    if (last && last->Pos == oldEnd && Fonts.Count() > 1) last->Pos = oldEnd + 1;
+  if (!pre) {
+    if (Text.size() > 1 && Text.back() == kBreakChar) DeleteChar(static_cast<int>(Text.size()) - 1);
+    if (Text.size() > 1 && Text.back() == u' ') DeleteChar(static_cast<int>(Text.size()) - 1);
+    // Every non-empty text ends with a space (the line breaker relies on it).
+    if (!Text.empty() && Text != std::u16string(1, kBreakChar) && Text.back() != u' ')
+      AppendFinalSpace(endSourcePos);
   }
   Len = static_cast<int>(Text.size());
   Buff = Text.data();
@@ -292,6 +385,15 @@ void TSection::Finish(int endSourcePos) {
   SourcePositions.clear();
   SourcePositions.shrink_to_fit();
   BuffSize = 0;
+}
+
+void TSection::AppendFinalSpace(int sourcePos) {
+  const int oldEnd = static_cast<int>(Text.size());
+  Text.push_back(u' ');
+  Brk.push_back('y');
+  SourcePositions.push_back(sourcePos);
+  TFontObj* last = Fonts.Count() > 0 ? Fonts[Fonts.Count() - 1] : nullptr;
+  if (last && last->Pos == oldEnd && Fonts.Count() > 1) last->Pos = oldEnd + 1;
 }
 
 bool TSection::CloseForCell(int tagIndex) {
@@ -577,10 +679,13 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   SectionHeight = 0;
   const int top = y;
   int floatBottom = y;
+  int p = 0, nn = Len;
+  TSectionList* document = dynamic_cast<TSectionList*>(Root);
+  const bool bordered = document && document->InlineList.Count() > 0;
 
   auto addEmptyLine = [&](int height) {
     auto lr = std::make_unique<LineRec>();
-    lr->Start = Buff;
+    lr->Start = Buff + p;
     lr->SpaceBefore = height;
     lr->DrawHeight = height;
     Lines.Add(std::move(lr));
@@ -690,6 +795,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
     }
     lr->Start = Buff + p;
     lr->Ln = nn;
+    lr->FirstDraw = bordered;
     lr->Shy = Brk[p + nn - 1] == 's';
     const int xr = iMgr.RightSide(y);
     const int xl = iMgr.LeftIndent(y) + (p == 0 ? FirstLineIndent : 0);
@@ -724,6 +830,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
     y += step;
     for (TFloatingObj* obj : floatList) {
       PlaceFloat(obj, iMgr, y);
+      obj->YValue = y;   // drawn where it was placed, below the line it stands in
       const int h = obj->ObjHeight + obj->VSpaceT + obj->VSpaceB;
       added->DrawHeight = std::max(added->DrawHeight, h + step);
       floatBottom = std::max(floatBottom, y + h);
@@ -731,7 +838,6 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
     floatList.clear();
   };
 
-  int p = 0, nn = Len;
   bool firstLine = true;
   while (nn > 0) {
     if (firstLine) {
@@ -822,7 +928,18 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   DrawHeight = std::max(SectionHeight, floatBottom - top);
   SectionBottom = top + SectionHeight;
   ContentBot = top + DrawHeight;
+  ReportProgress();
   return SectionHeight;
+}
+
+void TSection::ReportProgress() {
+  auto* list = dynamic_cast<TSectionList*>(Root);
+  if (!list || list->IsCopy || SectionNumber <= 0 || SectionNumber % 50 != 0) return;
+  if (list->SectionCount <= 0 || LastProgressCycle == list->CycleNumber) return;
+  LastProgressCycle = list->CycleNumber;
+  const int start = list->ProgressStart;
+  if (list->OnLayoutProgress)
+    list->OnLayoutProgress(start + (100 - start) * SectionNumber / list->SectionCount);
 }
 
 // ---------------------------------------------------------------------------
@@ -1010,6 +1127,67 @@ void TSection::Dump(LayoutDumpWriter& writer) const {
       }
     }
   }
+}
+
+// ---------------------------------------------------------------------------
+// Preformatted text
+
+void TPreFormated::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
+  if (BreakWord) {
+    TSection::WidthRange(canvas, minWidth, maxWidth);
+    return;
+  }
+  minWidth = maxWidth = 0;
+  if (Len == 0) return;
+  if (MaxWidthCache <= 0 || Images.Count() > 0) {
+    for (const auto& obj : Images) obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), 0, 0);
+    MaxWidthCache = FindTextWidth(0, Len, true);
+    MinWidthCache = std::min(kPreMaxMinWidth, MaxWidthCache);
+  }
+  maxWidth = MaxWidthCache;
+  minWidth = MinWidthCache;
+}
+
+int TPreFormated::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
+                         int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
+  if (BreakWord)
+    return TSection::Layout(canvas, x, y, xRef, yRef, aWidth, aHeight, blHt, iMgr, maxWidth, curs);
+  if (Len == 0 || (Len == 1 && Text[0] == u' ')) {
+    // An empty line of the source: a line of the first font, holding the
+    // blank every line ends with.
+    LayoutX = x;
+    LayoutWidth = aWidth;
+    LayoutLfEdge = iMgr.LfEdge;
+    StartCurs = curs;
+    Lines.Clear();
+    SectionTop = ContentTop = DrawTop = y;
+    const TFontObj* first = Fonts.Count() > 0 ? Fonts[0] : nullptr;
+    SectionHeight = DrawHeight = first ? first->FontHeight : 0;
+    if (Len > 0) {
+      auto lr = std::make_unique<LineRec>();
+      lr->Start = Buff;
+      lr->Ln = Len;
+      lr->LineHt = lr->DrawHeight = SectionHeight;
+      lr->Descent = first ? first->Descent : 0;
+      lr->LineIndent = iMgr.LeftIndent(y) - x;
+      lr->Width = iMgr.RightSide(y) - iMgr.LeftIndent(y);
+      Lines.Add(std::move(lr));
+    }
+    SectionBottom = ContentBot = y + SectionHeight;
+    curs = StartCurs + Len;
+    maxWidth = 0;
+    return SectionHeight;
+  }
+  const int savedWidth = iMgr.Width;
+  iMgr.Width = 32000;
+  int ignored = 0;
+  const int height =
+      TSection::Layout(canvas, x, y, xRef, yRef, aWidth, aHeight, blHt, iMgr, ignored, curs);
+  iMgr.Width = savedWidth;
+  int mn = 0, mx = 0;
+  WidthRange(canvas, mn, mx);
+  maxWidth = mx;
+  return height;
 }
 
 }  // namespace htmlview

@@ -350,6 +350,18 @@ TEST_F(DocParserTest, CodePagesFromMetaAndByteOrderMark) {
   EXPECT_EQ(TextOf(*FirstText(*Body()->MyCell)), "\xc3\xa9t\xc3\xa9 \xe2\x82\xac");
 }
 
+TEST_F(DocParserTest, EntitiesAndClearingBreaks) {
+  Parse("<p>&copy;&eacute;&nbsp;&euro;&#8364;&#x263A;&lt;&amp;&bogus; &#150;</p>");
+  EXPECT_EQ(TextOf(*FirstText(*Body()->MyCell)),
+            "\xc2\xa9\xc3\xa9<nbsp>\xe2\x82\xac\xe2\x82\xac\xe2\x98\xba<&&bogus; \xe2\x80\x93");
+  // The section after a clearing break carries the clearing.
+  Parse("a<br clear=all>b<br clear=left>c");
+  TCellBasic& cell = *Body()->MyCell;
+  ASSERT_EQ(cell.Count(), 3);
+  EXPECT_EQ(dynamic_cast<TSection*>(cell[1])->ClearAttr, 3);
+  EXPECT_EQ(dynamic_cast<TSection*>(cell[2])->ClearAttr, 1);
+}
+
 TEST_F(DocParserTest, BodyAttributesAndForms) {
   Parse("<body bgcolor=#ffff00 text=#0000ff leftmargin=300 topmargin=7>x");
   TBodyBlock* body = Body();
