@@ -704,7 +704,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
     return SectionHeight;
   }
 
-  if (FirstLineIndentPct > 0) FirstLineIndent = FirstLineIndentPct * aWidth / 100;
+  // A cell narrower than nothing must not give a negative indent.
+  if (FirstLineIndentPct > 0) FirstLineIndent = std::max(0, FirstLineIndentPct * aWidth / 100);
 
   maxWidth = std::min(iMgr.RightSide(y) - iMgr.LeftIndent(y), aWidth);
   const int avail = maxWidth;
