@@ -5,6 +5,7 @@
 
 #include "htmlview/layout/docroot.h"
 #include "htmlview/layout/imageobj.h"
+#include "htmlview/layout/layoutdump.h"
 #include "htmlview/layout/simplesections.h"
 #include "htmlview/layout/tables.h"
 #include "htmlview/layout/tablewidths.h"
@@ -415,7 +416,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   mgr->AddLeft(ContentLeft, contentTop);
   mgr->AddRight(ContentLeft + NewWidth, contentTop);
 
-  int heightLimit = MargArray[PropHeight] > 0 ? MargArray[PropHeight] : aHeight > 0 ? aHeight : blHt;
+  const int heightLimit = ContentHeightLimit(aHeight, blHt);
   int refX = xRef, refY = yRef;
   if (Positioning != PosStatic) {
     refX = x + MargArray[PropMarginLeft] + MargArray[PropBorderLeftWidth];
@@ -475,6 +476,10 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   SectionBottom = y + SectionHeight;
   ContentBot = std::max(y + std::max(DrawHeight, BlockHeight), DrawBottom);
   return SectionHeight;
+}
+
+int TBlock::ContentHeightLimit(int aHeight, int blHt) const {
+  return MargArray[PropHeight] > 0 ? MargArray[PropHeight] : aHeight > 0 ? aHeight : blHt;
 }
 
 void TBlock::DrawBackground(platform::Canvas& canvas, const platform::Rect& aRect,
@@ -664,6 +669,50 @@ bool TBlock::DropDefaultBottomMargin() {
   return false;
 }
 
+std::string TBlock::DumpLine(const std::string& kind) const {
+  using W = LayoutDumpWriter;
+  std::string line = kind + " " + TagClass;
+  if (DisplayNone) return line + " display none";
+  const TMarginArray& m = MargArray;
+  auto four = [&m](int first) {
+    return std::to_string(m[first]) + "," + std::to_string(m[first + 1]) + "," +
+           std::to_string(m[first + 2]) + "," + std::to_string(m[first + 3]);
+  };
+  const int left = ContentLeft - LeftBorderPadding();
+  const int top = DrawTop + ClearAddon + m[PropMarginTop];
+  const int bottom = Floats() ? DrawBottom : MarginBottomY - m[PropMarginBottom];
+  const int width = LeftBorderPadding() + NewWidth + RightBorderPadding();
+  line += " " + W::Rect(left, top, width, bottom - top);
+  if (m[PropMarginTop] || m[PropMarginRight] || m[PropMarginBottom] || m[PropMarginLeft])
+    line += " margin " + four(PropMarginTop);
+  if (m[PropBorderTopWidth] || m[PropBorderRightWidth] || m[PropBorderBottomWidth] ||
+      m[PropBorderLeftWidth])
+    line += " border " + four(PropBorderTopWidth);
+  if (m[PropPaddingTop] || m[PropPaddingRight] || m[PropPaddingBottom] || m[PropPaddingLeft])
+    line += " padding " + four(PropPaddingTop);
+  if (FloatLR == ALeft) line += " float left";
+  if (FloatLR == ARight) line += " float right";
+  if (ClearAddon > 0) line += " clear +" + std::to_string(ClearAddon);
+  if (Positioning == PosRelative)
+    line += " relative " + std::to_string(LeftP) + "," + std::to_string(TopP);
+  if (Positioning == PosAbsolute)
+    line += " absolute " + std::to_string(LeftP) + "," + std::to_string(TopP);
+  if (ZIndex != 0) line += " z " + std::to_string(ZIndex);
+  if (m[PropBackgroundColor] != static_cast<int>(NoColorValue))
+    line += " bg " + W::Colour(m[PropBackgroundColor]);
+  if (HideOverflow) line += " overflow hidden";
+  if (Visibility == 1) line += " hidden";
+  line += " doc " + W::Range(StartCurs, StartCurs + Len);
+  return line;
+}
+
+void TBlock::Dump(LayoutDumpWriter& writer) const {
+  writer.Line(DumpLine("block"));
+  if (DisplayNone) return;
+  LayoutDumpWriter::Nested nested(writer);
+  DumpCell(writer, *MyCell);
+}
+
 // ----------------------------------------------------------------- TTableBlock
 
 TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
@@ -829,6 +878,12 @@ int TTableBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yR
                         maxWidth, curs);
 }
 
+int TTableBlock::ContentHeightLimit(int, int) const {
+  // Only a height the table is given stretches its rows: the height of the
+  // box around it (a table cell, the window) is room, not a request.
+  return MargArray[PropHeight] > 0 ? MargArray[PropHeight] : 0;
+}
+
 int TTableBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
                       int x, int xRef, int yRef) {
   return TBlock::Draw(canvas, aRect, iMgr, x + TableIndent, xRef, yRef);
@@ -836,6 +891,15 @@ int TTableBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Ind
 
 void TTableBlock::AddToPositionList() {
   if (Table && !DisplayNone) Table->AddToPositionList();
+}
+
+void TTableBlock::Dump(LayoutDumpWriter& writer) const {
+  std::string line = DumpLine("tableblock");
+  if (TableBorder && Table) line += " frame " + std::to_string(Table->BorderWidth);
+  writer.Line(line);
+  if (DisplayNone) return;
+  LayoutDumpWriter::Nested nested(writer);
+  DumpCell(writer, *MyCell);
 }
 
 void TTableBlock::DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
@@ -880,6 +944,13 @@ TTableAndCaptionBlock::TTableAndCaptionBlock(TSectionListBase* master, TProperti
 }
 
 TTableAndCaptionBlock::~TTableAndCaptionBlock() = default;
+
+void TTableAndCaptionBlock::Dump(LayoutDumpWriter& writer) const {
+  writer.Line(DumpLine("captionblock") + (TopCaption ? " caption top" : " caption bottom"));
+  if (DisplayNone) return;
+  LayoutDumpWriter::Nested nested(writer);
+  DumpCell(writer, *MyCell);
+}
 
 void TTableAndCaptionBlock::SetCaptionBlock(TBlock* caption, bool top) {
   CaptionBlock = caption;
@@ -985,6 +1056,13 @@ int THRBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int a
   return w;
 }
 
+void THRBlock::Dump(LayoutDumpWriter& writer) const {
+  writer.Line(DumpLine("hrblock"));
+  if (DisplayNone) return;
+  LayoutDumpWriter::Nested nested(writer);
+  DumpCell(writer, *MyCell);
+}
+
 // -------------------------------------------------------------------- TBlockLI
 
 std::u16string ListMarkerText(int style, int number) {
@@ -1064,8 +1142,10 @@ TBlockLI::TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* owne
     }
   }
   (void)itemSym;
-  const PropValue& type = prop.Props[PropListStyleType];
-  if (type.IsText() && !TrimLower(type.Text()).empty()) ListStyleType = prop.GetListStyleType();
+  // "blank" is what the style gives when no list-style-type applies (the
+  // default sheet sets it on the lists themselves).
+  const int styleType = prop.GetListStyleType();
+  if (styleType != lbBlank) ListStyleType = styleType;
   const std::string image = prop.GetListStyleImage();
   if (!image.empty()) Image = std::make_unique<TImageObj>(master, image);
   ListFont = prop.GetFont();
@@ -1147,6 +1227,27 @@ int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
   return result;
 }
 
+void TBlockLI::Dump(LayoutDumpWriter& writer) const {
+  static const char* const kStyles[] = {"blank", "circle", "decimal", "disc", "lower-alpha",
+                                        "lower-roman", "none", "square", "upper-alpha",
+                                        "upper-roman"};
+  std::string line = DumpLine("li");
+  if (!DisplayNone) {
+    const std::u16string text =
+        ListType == ListDefinition ? std::u16string() : ListMarkerText(ListStyleType, ListNumber);
+    line += " marker ";
+    line += Image ? "image" : !text.empty() ? LayoutDumpWriter::Quoted(text)
+            : ListType == ListDefinition    ? "none"
+            : ListStyleType >= 0 && ListStyleType <= 9 ? kStyles[ListStyleType]
+                                                     : "none";
+    line += " base=" + std::to_string(FirstLineHt);
+  }
+  writer.Line(line);
+  if (DisplayNone) return;
+  LayoutDumpWriter::Nested nested(writer);
+  DumpCell(writer, *MyCell);
+}
+
 bool TBlockLI::DropDefaultBottomMargin() { return MyCell->CheckLastBottomMargin(); }
 
 // ------------------------------------------------------------------ TBodyBlock
@@ -1223,6 +1324,12 @@ int TBodyBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
   for (TSectionBase* s : DrawList) s->Draw(canvas, aRect, mgr, contentX, xRef, yRef);
   mgr.CurrentID = savedID;
   return DrawTop + SectionHeight;
+}
+
+void TBodyBlock::Dump(LayoutDumpWriter& writer) const {
+  writer.Line(DumpLine("body"));
+  LayoutDumpWriter::Nested nested(writer);
+  DumpCell(writer, *MyCell);
 }
 
 unsigned TBodyBlock::HitLink(platform::Canvas& canvas, int x, int y,

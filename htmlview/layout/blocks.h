@@ -121,6 +121,7 @@ class TBlock : public TSectionBase {
   bool IsAbsolutePositioned() const override { return Positioning == PosAbsolute; }
   bool HidesOverflow() const override { return HideOverflow; }
   bool DropDefaultBottomMargin() override;
+  void Dump(LayoutDumpWriter& writer) const override;
 
   // --- Added operations
   virtual void DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
@@ -148,6 +149,9 @@ class TBlock : public TSectionBase {
   int OwnerID() const { return ownerID_; }
 
  protected:
+  // The block's own line of the layout dump (kind: "block", "li", ...),
+  // before its content.
+  std::string DumpLine(const std::string& kind) const;
   // For the kinds that collapse their top margin themselves.
   TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
          const TAttributeList* attributes, bool collapseTop);
@@ -163,6 +167,8 @@ class TBlock : public TSectionBase {
   void DrawBackground(platform::Canvas& canvas, const platform::Rect& aRect,
                       const platform::Rect& paddingBox);
   bool WidthGiven() const;
+  // The height the content is laid out against.
+  virtual int ContentHeightLimit(int aHeight, int blHt) const;
 
   std::unique_ptr<IndentManager> ownIMgr_;   // absolute blocks lay out in their own
   bool drawListBuilt_ = false;
@@ -197,12 +203,16 @@ class TTableBlock : public TBlock {
   int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
            int xRef, int yRef) override;
   void AddToPositionList() override;
+  void Dump(LayoutDumpWriter& writer) const override;
   void DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
                        const platform::Rect& paddingBox) override;
   int FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) override;
-  // The table block's own width rule, with the side margins of caller (the
-  // caption-and-table block asks with its own margins).
+  // The table's content width in aWidth less extMarg (the side margins;
+  // the caption-and-table block asks with its own).
   int FindWidth1(platform::Canvas& canvas, int aWidth, int extMarg);
+
+ protected:
+  int ContentHeightLimit(int aHeight, int blHt) const override;
 };
 
 // ---------------------------------------------------------------------------
@@ -225,6 +235,7 @@ class TTableAndCaptionBlock : public TBlock {
   void WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) override;
   int FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) override;
   int DocPosOf(int sourcePos, bool prev) override;
+  void Dump(LayoutDumpWriter& writer) const override;
 };
 
 // ---------------------------------------------------------------------------
@@ -240,6 +251,7 @@ class THRBlock : public TBlock {
   THorzLine* Line() const;
 
   int FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) override;
+  void Dump(LayoutDumpWriter& writer) const override;
 };
 
 // ---------------------------------------------------------------------------
@@ -277,6 +289,7 @@ class TBlockLI : public TBlock {
   int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
            int xRef, int yRef) override;
   bool DropDefaultBottomMargin() override;
+  void Dump(LayoutDumpWriter& writer) const override;
 };
 
 // ---------------------------------------------------------------------------
@@ -292,6 +305,7 @@ class TBodyBlock : public TBlock {
            int xRef, int yRef) override;
   unsigned HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
                    TFormControlObj*& formControl, std::string& title) override;
+  void Dump(LayoutDumpWriter& writer) const override;
 };
 
 }  // namespace htmlview

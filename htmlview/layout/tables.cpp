@@ -6,6 +6,7 @@
 #include "htmlview/layout/blocks.h"
 #include "htmlview/layout/docroot.h"
 #include "htmlview/layout/imageobj.h"
+#include "htmlview/layout/layoutdump.h"
 #include "htmlview/layout/tablewidths.h"
 #include "htmlview/layout/viewdraw.h"
 #include "htmlview/parse/attributes.h"
@@ -537,8 +538,8 @@ void ThtmlTable::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWid
     GetWidthsAndPercents(canvas, SpecWidth, minWidth, maxWidth);
   else
     GetMinMaxAbs(canvas, minWidth, maxWidth);
-  minWidth = std::max(minWidth + CellSpacing, SpecWidth);
-  maxWidth = std::max(maxWidth + CellSpacing, SpecWidth);
+  minWidth = std::max({0, minWidth + CellSpacing, SpecWidth});
+  maxWidth = std::max({0, maxWidth + CellSpacing, SpecWidth});
 }
 
 int ThtmlTable::ColumnsWidth(int first, int span) const {
@@ -636,6 +637,7 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   ++*state.nestLevel;
   ++TableNestCounter();
   SectionTop = ContentTop = DrawTop = y;
+  LayoutX = x;
   StartCurs = curs;
 
   const int avail = iMgr.RightSide(y) - iMgr.LeftIndent(y);
@@ -658,8 +660,11 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
       Widths = DistributeWithTableWidth(cw, newWidth);
   }
   Widths.resize(NumCols, 0);
+  // Collapsed borders make the spacing -1; a table without columns or rows
+  // is still an empty box, not a negative one.
   TableWidth = CellSpacing;
   for (int w : Widths) TableWidth += w;
+  TableWidth = std::max(0, TableWidth);
 
   // Positions of the height pass are provisional; the placing pass below
   // numbers the cells in document order.
@@ -695,7 +700,7 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
     rowY += row.RowHeight;
     SectionHeight += row.RowHeight;
   }
-  SectionHeight += CellSpacing;
+  SectionHeight = std::max(0, SectionHeight + CellSpacing);
   curs = placed ? placeCurs : std::max(heightCurs, curs);
   Len = curs - StartCurs;
   maxWidth = TableWidth;
@@ -825,5 +830,52 @@ void ThtmlTable::CopyText() {
 }
 
 void ThtmlTable::AddToPositionList() { TSectionBase::AddToPositionList(); }
+
+}  // namespace htmlview
+
+namespace htmlview {
+
+// The table, its column widths, then each row and its real cells with
+// their boxes (document coordinates, as drawn at the layout x) and their
+// content (laid out in the cell's own coordinates).
+void ThtmlTable::Dump(LayoutDumpWriter& writer) const {
+  using W = LayoutDumpWriter;
+  std::string line = "table " + W::Rect(LayoutX, SectionTop, TableWidth, SectionHeight) +
+                     " cols=" + std::to_string(NumCols) + " spacing=" + std::to_string(CellSpacing) +
+                     " padding=" + std::to_string(CellPadding) +
+                     " border=" + std::to_string(BorderWidth) + " doc " +
+                     W::Range(StartCurs, StartCurs + Len);
+  writer.Line(line);
+  W::Nested nested(writer);
+  if (!Widths.empty()) {
+    std::string widths = "widths";
+    for (size_t i = 0; i < Widths.size(); ++i) widths += (i ? "," : " ") + std::to_string(Widths[i]);
+    writer.Line(widths);
+  }
+  int rowY = SectionTop;
+  for (const auto& row : Rows) {
+    writer.Line("row y=" + std::to_string(rowY) + " h=" + std::to_string(row->RowHeight));
+    W::Nested inRow(writer);
+    int x = LayoutX;
+    for (int i = 0; i < row->Count(); ++i) {
+      const TCellObj* cell = (*row)[i];
+      if (cell && cell->IsReal()) {
+        const int left = x + CellSpacing, top = rowY + CellSpacing;
+        const int height = CellSpacing == -1 ? cell->Ht : cell->Ht - CellSpacing;
+        std::string c = "cell " + std::to_string(i) + " " + W::Rect(left, top, cell->Wd - CellSpacing, height);
+        if (cell->ColSpan > 1 || cell->RowSpan > 1)
+          c += " span " + std::to_string(cell->ColSpan) + "x" + std::to_string(cell->RowSpan);
+        c += " valign " + W::Align(cell->VAlign);
+        if (cell->YIndent) c += " indent " + std::to_string(cell->YIndent);
+        if (cell->Cell->BkGnd) c += " bg " + W::Colour(cell->Cell->BkColor);
+        writer.Line(c);
+        W::Nested inCell(writer);
+        DumpCell(writer, *cell->Cell);
+      }
+      if (i < static_cast<int>(Widths.size())) x += Widths[i];
+    }
+    rowY += row->RowHeight;
+  }
+}
 
 }  // namespace htmlview

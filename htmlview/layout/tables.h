@@ -144,6 +144,7 @@ class ThtmlTable : public TSectionBase {
   std::unique_ptr<std::vector<TColObj>> ColInfo;
   std::vector<int> Widths, MaxWidths, MinWidths, Percents, Heights;
   int DrawX = 0, DrawY = 0;
+  int LayoutX = 0;                // the x of the last layout
   bool Float = false;             // the block around it floats
   TTableBlock* TableBlock = nullptr;
 
@@ -176,6 +177,7 @@ class ThtmlTable : public TSectionBase {
   bool CharAt(int pos, char16_t& ch, TSectionBase*& obj) override;
   void CopyText() override;
   void AddToPositionList() override;
+  void Dump(LayoutDumpWriter& writer) const override;
 
   // The minimum and maximum widths of the columns (Min/MaxWidths, and
   // Percents for the percentage-aware kind) with their sums.

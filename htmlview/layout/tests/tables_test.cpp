@@ -242,6 +242,16 @@ TEST_F(TableTest, EmptyTablesAreEmptyBoxes) {
   auto t = Table();
   t->SpecWidth = 200;
   EXPECT_EQ(Layout(*t, 300), 2);
+  // Collapsed borders (spacing -1) give no negative box.
+  TProperties collapse;
+  collapse.Props[PropBorderCollapse] = PropValue("collapse");
+  ThtmlTable collapsed(&root, nullptr, &collapse);
+  EXPECT_EQ(Layout(collapsed, 300), 0);
+  EXPECT_EQ(collapsed.TableWidth, 0);
+  int mn = -1, mx = -1;
+  collapsed.WidthRange(canvas, mn, mx);
+  EXPECT_EQ(mn, 0);
+  EXPECT_EQ(mx, 0);
 }
 
 // ------------------------------------------------------------------ layout
