@@ -721,6 +721,9 @@ int ThtmlTable::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
   if (top - yOff >= aRect.bottom || top + DrawHeight - yOff < aRect.top) return top + SectionHeight;
   DrawX = x;
   DrawY = top;
+  // Positioned blocks inside a table escape the cells' clipping by it.
+  TableDocState state = DocState(Root);
+  ++*state.nestLevel;
   const bool defaults = DefaultBorderColors();
   int rowY = top;
   for (const auto& rowPtr : Rows) {
@@ -739,6 +742,7 @@ int ThtmlTable::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
     }
     rowY += row.RowHeight;
   }
+  --*state.nestLevel;
   return top + SectionHeight;
 }
 

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "htmlview/images/imagemodule.h"
+#include "htmlview/images/pngcodec.h"
 #include "htmlview/layout/docroot.h"
 #include "htmlview/layout/simplesections.h"
 #include "htmlview/layout/tables.h"
@@ -32,6 +34,8 @@ class BlockTest : public ::testing::Test {
   void SetUp() override {
     InitVocabulary();
     InitStyleProps();
+    InitPngModule();
+    InitImageModule();
   }
 
   // A property set for tag with the given values.
@@ -546,4 +550,81 @@ TEST_F(BlockTest, RuleBlockAlignsItsRule) {
   ASSERT_NE(block->Line(), nullptr);
   EXPECT_EQ(block->Line()->Width, 100);
   EXPECT_EQ(block->Line()->Indent, 300);
+}
+
+// -------------------------------------------------------- background tiles
+
+TEST(ComposeBackgroundTest, TilesFollowPositionAndRepeat) {
+  Bitmap red(10, 10, platform::clRed);
+  const PositionRec topLeft{bpDim, 0, true, false};
+  // Repeated both ways from the corner: the whole box.
+  auto all = ComposeBackground(red, nullptr, {topLeft, topLeft}, 25, 15);
+  ASSERT_TRUE(all);
+  EXPECT_EQ(all->Width(), 25);
+  EXPECT_EQ(all->Height(), 15);
+  for (auto [x, y] : {std::pair{0, 0}, {24, 14}, {12, 7}}) {
+    EXPECT_EQ(all->Pixel(x, y), platform::clRed);
+    EXPECT_EQ(all->Alpha(x, y), 255);
+  }
+  // One tile in the centre: the rest stays transparent for the box colour.
+  const PositionRec centre{bpCenter, 0, false, false};
+  auto one = ComposeBackground(red, nullptr, {centre, centre}, 30, 30);
+  EXPECT_EQ(one->Alpha(15, 15), 255);
+  EXPECT_EQ(one->Alpha(10, 10), 255);
+  EXPECT_EQ(one->Alpha(9, 15), 0);
+  EXPECT_EQ(one->Alpha(20, 15), 0);
+  // Right edge, repeated across only; bottom edge, one row.
+  auto row = ComposeBackground(red, nullptr, {PositionRec{bpRight, 0, true, false},
+                                              PositionRec{bpBottom, 0, false, false}},
+                               25, 30);
+  EXPECT_EQ(row->Alpha(0, 25), 255);
+  EXPECT_EQ(row->Alpha(24, 29), 255);
+  EXPECT_EQ(row->Alpha(0, 19), 0);
+  // 50% and a pixel offset.
+  auto pct = ComposeBackground(red, nullptr, {PositionRec{bpPercent, 50, false, false},
+                                              PositionRec{bpDim, 3, false, false}},
+                               30, 20);
+  EXPECT_EQ(pct->Alpha(10, 3), 255);
+  EXPECT_EQ(pct->Alpha(9, 3), 0);
+  EXPECT_EQ(pct->Alpha(10, 2), 0);
+  // The picture's mask: white is transparent.
+  Bitmap mask(10, 10, platform::clBlack);
+  mask.SetPixel(0, 0, platform::clWhite);
+  auto masked = ComposeBackground(red, &mask, {topLeft, topLeft}, 20, 10);
+  EXPECT_EQ(masked->Alpha(0, 0), 0);
+  EXPECT_EQ(masked->Alpha(10, 0), 0);
+  EXPECT_EQ(masked->Alpha(1, 0), 255);
+  // Nothing to compose.
+  EXPECT_FALSE(ComposeBackground(red, nullptr, {topLeft, topLeft}, 0, 10));
+  EXPECT_FALSE(ComposeBackground(Bitmap(), nullptr, {topLeft, topLeft}, 10, 10));
+}
+
+TEST_F(BlockTest, BackgroundImageIsTiledOverThePaddingBox) {
+  // A 32 x 32 picture repeated across a 100 x 40 block with 10 pixels of
+  // padding; a failed picture leaves the colour alone.
+  const std::string picture = std::string(DRAVLEN_TEST_DATA) + "/png/basn2c08.png";
+  TBlock* b = Block(doc, "div", {{PropBackgroundImage, PropValue("url(" + picture + ")")},
+                                 {PropBackgroundColor, PropValue::FromColour(platform::clYellow)},
+                                 {PropWidth, PropValue(80)},
+                                 {PropPaddingLeft, PropValue(10)},
+                                 {PropPaddingRight, PropValue(10)},
+                                 {PropPaddingTop, PropValue(10)},
+                                 {PropPaddingBottom, PropValue(10)}},
+                    10, 10, 20);
+  TBlock* broken = Block(doc, "div", {{PropBackgroundImage, PropValue("url(no-such-picture.png)")},
+                                      {PropBackgroundColor, PropValue::FromColour(platform::clYellow)}},
+                         10, 10, 20);
+  Layout();
+  ASSERT_TRUE(b->BGImage);
+  EXPECT_FALSE(broken->BGImage);
+  const Bitmap image = Draw(200, 100);
+  ASSERT_TRUE(b->TiledImage);
+  EXPECT_EQ(b->TiledImage->Width(), 100);
+  EXPECT_EQ(b->TiledImage->Height(), 40);
+  // The picture, not the colour, in the padding and under the content; the
+  // same pixel one tile further on.
+  EXPECT_NE(image.Pixel(1, 1), platform::clYellow);
+  EXPECT_NE(image.Pixel(1, 1), platform::clWhite);
+  EXPECT_EQ(image.Pixel(33, 1), image.Pixel(1, 1));
+  EXPECT_EQ(image.Pixel(5, 45), platform::clYellow);
 }

@@ -6,6 +6,9 @@
 // character 6.5, so "ab " spans 0..14 and a run "ab" ends at 13).
 #include <gtest/gtest.h>
 
+#include <QString>
+
+#include <cstdlib>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -232,7 +235,7 @@ TEST_F(LayoutPagesTest, ModelPageRawTableShadesFlaggedPoints) {
   const Bitmap image = Render(400, 320);
   for (int x : {9, 57, 100, 163, 226}) EXPECT_EQ(image.Pixel(x, 204), kFrame) << x;
   EXPECT_EQ(image.Pixel(30, 204), kHeadShade);
-  EXPECT_EQ(image.Pixel(130, 246), platform::Rgb(0xf1, 0xd6, 0xd3));
+  EXPECT_EQ(image.Pixel(150, 246), platform::Rgb(0xf1, 0xd6, 0xd3));   // right of "2.500"
 }
 
 TEST_F(LayoutPagesTest, RegressionPageCaptionStandsAboveItsTable) {
@@ -251,11 +254,11 @@ TEST_F(LayoutPagesTest, RegressionPageCaptionStandsAboveItsTable) {
       << dump;
   const Bitmap image = Render(900, 200);
   // The caption's row is not framed; the table's first line is at y 77.
-  EXPECT_EQ(image.Pixel(30, 70), platform::clWhite);
+  EXPECT_EQ(image.Pixel(120, 70), platform::clWhite);   // right of "Coefficients"
   EXPECT_EQ(image.Pixel(30, 77), kFrame);
   for (int x : {9, 47, 130, 794}) EXPECT_EQ(image.Pixel(x, 84), kFrame) << x;
   EXPECT_EQ(image.Pixel(60, 84), kHeadShade);
-  EXPECT_EQ(image.Pixel(60, 98), platform::clWhite);
+  EXPECT_EQ(image.Pixel(120, 98), platform::clWhite);
 }
 
 // ------------------------------------------------------------------ tables
@@ -430,4 +433,39 @@ TEST_F(LayoutPagesTest, ListMarkersOfEveryType) {
       "li dd. ",
   };
   for (const char* line : expected) EXPECT_TRUE(Has(boxes, line)) << line << "\n" << boxes;
+}
+
+TEST_F(LayoutPagesTest, WritePictures) {
+  const char* dir = std::getenv("LAYOUT_PAGES_PNG_DIR");
+  if (!dir) GTEST_SKIP() << "set LAYOUT_PAGES_PNG_DIR to write the pages as pictures";
+  const std::pair<const char*, std::string> pages[] = {
+      {"header", kHeaderPage},
+      {"model", kModelPage},
+      {"regression", kRegressionPage},
+      {"features",
+       "<div style=\"float:left; width:120px; background-color:#ffe0a0; border:2px solid #a06000;"
+       " padding:4px\">A left float with a border</div>"
+       "<div style=\"float:right; background-color:#d0e0ff\">right float</div>"
+       "Text flows round both floats until they end and then takes the whole width again, "
+       "as long as it goes on."
+       "<p style=\"clear:both; position:relative; left:30px; background-color:#e0ffe0\">"
+       "A cleared paragraph moved 30 pixels right.</p>"
+       "<ul><li>disc<ul><li>circle<ul><li>square</ul></ul></ul>"
+       "<ol type=i start=19><li>nineteen<li>twenty<li>twenty-one</ol>"
+       "<ol type=a start=26><li>z<li>aa</ol>"
+       "<table border=2 cellpadding=4><tr><td rowspan=2>tall</td><td colspan=2>wide</td></tr>"
+       "<tr><td>b</td><td><table border=1><tr><td>nested</td></tr></table></td></tr></table>"
+       "<div style=\"position:absolute; left:500px; top:200px; width:120px; border:1px dotted red\">"
+       "absolutely placed</div>"},
+  };
+  // With the platform's own fonts as well, to see the pages as a user would.
+  for (const bool qtFonts : {false, true}) {
+    if (qtFonts) platform::SetFontBackend(platform::FontBackend::Qt);
+    for (const auto& [name, html] : pages) {
+      Dump(html, 700);
+      Render(900, 320).Image().save(QString::fromStdString(std::string(dir) + "/" + name +
+                                                           (qtFonts ? "-qt" : "") + ".png"));
+    }
+  }
+  platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Fixed Sans"});
 }

@@ -11,6 +11,7 @@
 #include "htmlview/images/imagemap.h"
 #include "htmlview/layout/blocks.h"
 #include "htmlview/layout/docroot.h"
+#include "htmlview/layout/panelobj.h"
 #include "htmlview/layout/simplesections.h"
 #include "htmlview/layout/tables.h"
 #include "htmlview/layout/textsection.h"
@@ -228,11 +229,9 @@ TEST_F(DocParserTest, ElevenNestedTablesFlattenTheInnermost) {
 
 TEST_F(DocParserTest, PreformattedLines) {
   // A line end after the start tag gives an empty first line; every line
-  // is a section of its own. (The text section's finishing decides what
-  // becomes of runs of spaces.)
-  const std::string lines = Content("<pre>\nx  y\n</pre>");
-  EXPECT_TRUE(lines.starts_with("pre(pre\"\" pre\"x ")) << lines;
-  EXPECT_TRUE(lines.ends_with(" y\" pre\"\")")) << lines;
+  // is a section of its own and keeps its spaces.
+  EXPECT_EQ(Content("<pre>\nx  y\n</pre>"), "pre(pre\"\" pre\"x  y\" pre\"\")");
+  EXPECT_EQ(Content("<pre>   indented\n\tx</pre>"), "pre(pre\"   indented\" pre\" x\")");
   EXPECT_EQ(Content("<pre>a<b>b</b>&lt;c<br>d</pre>e"), "pre(pre\"ab<c\" pre\"d\") \"e\"");
   // A table ends the preformatted text and is read as a table.
   EXPECT_EQ(Content("<pre>a<table><tr><td>t</table>"), "pre(pre\"a\") table[tr[td(\"t\")]]");
@@ -320,6 +319,36 @@ TEST_F(DocParserTest, HeadElementsAndEvents) {
   EXPECT_EQ(links, std::vector<std::string>{"next||n.htm"});
   EXPECT_EQ(scripts, std::vector<std::string>{"|js|a<b\r\nc"});
   EXPECT_EQ(DescribeCell(*Body()->MyCell), "\"t\"");
+}
+
+TEST_F(DocParserTest, ScriptsAndObjects) {
+  // Without a script handler the script's content is skipped, tags and all.
+  EXPECT_EQ(Content("a<script>document.write('<b>x</b>')</script>b"), "\"ab\"");
+  EXPECT_EQ(Content("a<script>never closed <p>x"), "\"a\"");
+  // Without an object handler OBJECT is ignored and its content shows.
+  EXPECT_EQ(Content("<object><param name=a value=1>fallback</object>"), "\"fallback\"");
+
+  std::vector<std::string> seenParams, seenAttributes;
+  TParserEvents events;
+  events.Object = [&](TPanelObj&, const std::vector<std::string>& attributes,
+                      const std::vector<std::string>& params, bool& want) {
+    seenAttributes = attributes;
+    seenParams = params;
+    want = true;
+  };
+  Parse("x<object classid=\"clsid:1\" width=40 height=20><param name=a value=1> "
+        "<param name=b>fallback</object>y",
+        events);
+  EXPECT_EQ(seenParams, (std::vector<std::string>{"a=1", "b"}));
+  ASSERT_FALSE(seenAttributes.empty());
+  EXPECT_EQ(DescribeCell(*Body()->MyCell), "\"x<img>y\"");
+  EXPECT_EQ(list->PanelList.size(), 1u);
+  // A panel the handler does not want is dropped.
+  events.Object = [](TPanelObj&, const std::vector<std::string>&,
+                     const std::vector<std::string>&, bool& want) { want = false; };
+  Parse("x<object width=40><param name=a>fallback</object>y", events);
+  EXPECT_EQ(list->PanelList.size(), 0u);
+  EXPECT_EQ(DescribeCell(*Body()->MyCell), "\"xfallbacky\"");
 }
 
 TEST_F(DocParserTest, LinkedStyleSheetsByRel) {
@@ -417,8 +446,8 @@ TEST_F(DocParserTest, PlainText) {
   list->Clear();
   list->SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
                     platform::clPurple, platform::clRed, platform::clWhite, false, true, 1, 5, 10);
-  ParsePlainText("one <b>\r\ntwo\t&amp;\n\xe9", *list);
-  EXPECT_EQ(DescribeCell(*Body()->MyCell), "pre(pre\"one <b>\" pre\"two &amp;\" pre\"\xc3\xa9\")");
+  ParsePlainText("one <b>\r\n  two\t&amp;\n\xe9", *list);
+  EXPECT_EQ(DescribeCell(*Body()->MyCell), "pre(pre\"one <b>\" pre\"  two &amp;\" pre\"\xc3\xa9\")");
 }
 
 // Errors inside a parse end it quietly and keep what was built, open
@@ -436,6 +465,17 @@ TEST_F(DocParserTest, AttributeNumbersSaturate) {
                     "rowspan=99999999999>x</table>"),
             "table[tr[td(\"x\")]]");
   EXPECT_EQ(Content("<body leftmargin=-99999999999>x"), "\"x\"");
+  // Style values far out of range saturate too, through layout.
+  EXPECT_EQ(Content("<div style=\"margin-left: 99999999999999px; width: 1e30px; "
+                    "padding: -1e300em; font-size: 1e40pt\">x</div>"
+                    "<table width=99999999999 cellpadding=99999999999 border=99999999999>"
+                    "<tr><td width=99999999999% height=-99999999999>y</table>"),
+            "div(\"x\") table[tr[td(\"y\")]]");
+  platform::Bitmap bitmap(700, 100);
+  platform::Canvas canvas(&bitmap.Image());
+  int maxWidth = 0, curs = 0;
+  list->Layout(canvas, 0, 700, 100, 100, maxWidth, curs);
+  list->Draw(canvas, platform::Rect{0, 0, 700, 100}, 700, 0, 0, 0, 0);
 }
 
 // No nesting depth exhausts the stack: deeper levels are flattened and
