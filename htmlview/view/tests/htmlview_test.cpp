@@ -358,6 +358,13 @@ TEST_F(ViewTest, TheWheelMovesThreeLinesOf16PixelsPerStep) {
 
 TEST_F(ViewTest, TheVerticalBarScrollsAndClampsAndIsToldOnlyOfChanges) {
   Load(Numbered(50));
+  // The bar as a user drives it: its arrow, then a page.
+  view_->VScrollBar().Trigger(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(view_->VScrollBar().Position(), 16);
+  EXPECT_EQ(view_->SectionList().YOff, 16);
+  view_->VScrollBar().Trigger(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(view_->VScrollBar().Position(), 16 + view_->VScrollBar().LargeChange);
+  view_->HandleVScroll(platform::SB_TOP, 0);
   view_->HandleVScroll(platform::SB_LINEDOWN, 0);
   EXPECT_EQ(view_->VScrollBar().Position(), 16);
   view_->HandleVScroll(platform::SB_THUMBTRACK, 400);
@@ -637,6 +644,13 @@ TEST_F(ViewTest, FollowingFileLinksLoadsThemRecordsHistoryAndVisited) {
   Press(At(0, 1));
   Release(At(0, 1));
   EXPECT_EQ(view_->CurrentFile(), dir + "/c.html");
+  // Back through the history and forward again.
+  view_->SetHistoryIndex(1);
+  EXPECT_EQ(view_->CurrentFile(), dir + "/b.htm");
+  EXPECT_EQ(view_->HistoryIndex(), 1);
+  view_->SetHistoryIndex(0);
+  EXPECT_EQ(view_->CurrentFile(), dir + "/c.html");
+  EXPECT_EQ(historyChanges, 4);
 }
 
 TEST_F(ViewTest, AFailingLinkLoadIsReportedThroughTheErrorHookNotThroughQt) {
