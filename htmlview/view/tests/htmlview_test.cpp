@@ -168,6 +168,16 @@ TEST_F(ViewTest, AnErrorInsideALoadReachesTheCallerAfterTheStateIsRestored) {
   Render();
 }
 
+TEST_F(ViewTest, AnErrorWhilePaintingIsReportedThroughTheErrorHookNotThroughQt) {
+  Load({"before", "", "@throw"});
+  view_->show();
+  const QImage image = platform::RenderToImage(view_.get());   // Qt's own paint event
+  const std::vector<std::string> errors = platform::TakeReportedErrors();
+  ASSERT_FALSE(errors.empty());
+  EXPECT_NE(errors[0].find("section cannot draw"), std::string::npos);
+  EXPECT_FALSE(image.isNull());
+}
+
 TEST_F(ViewTest, AnImageFileBecomesADocumentOfOneEscapedImageTag) {
   const std::string dir = testsupport::MakeTempDir("imgdoc");
   const std::string file = dir + "/a\"b<c>.gif";
