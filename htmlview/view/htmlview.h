@@ -333,6 +333,7 @@ class THtmlView : public platform::Control, public TPanelEvents {
   void StartAutoScroll();
   void StopAutoScroll();
   platform::Canvas& MeasureCanvas();
+  int AboveCutLines(int top, int bottom, int width);
 
   std::unique_ptr<TSectionList> sectionList_;
   std::unique_ptr<TStringBitmapList> cache_;

@@ -2,7 +2,8 @@
 // page (in screen pixels, the page scaled by the printer's resolution and
 // PrintScale), then cut into pages. Each page is drawn once without output
 // so that the sections can end it early (a page-break marker ends it at its
-// y), then drawn on the printer clipped to where it ends. Afterwards the
+// y), and a text line the page end would cut goes whole to the next page;
+// then the page is drawn on the printer clipped to where it ends. Afterwards the
 // document is laid out for the screen again and keeps its place.
 #include <algorithm>
 #include <cmath>
@@ -39,6 +40,21 @@ PageGeometry Geometry(TvwPrinter& printer, double left, double right, double top
 }
 
 }  // namespace
+
+int THtmlView::AboveCutLines(int top, int bottom, int width) {
+  // A text line that the page end would cut in two goes to the next page:
+  // the page ends at the top of the highest such line found across the
+  // page's width (lines in table cells side by side included).
+  int end = bottom;
+  for (int x = 0; x < width; x += 8) {
+    int xr = 0, yr = 0, caretHt = 0;
+    bool inText = false;
+    const int pos = sectionList_->FindCursor(MeasureCanvas(), x, bottom - 1, xr, yr, caretHt, inText);
+    if (pos < 0 || caretHt <= 0) continue;
+    if (yr > top && yr < end && yr + caretHt > bottom) end = yr;
+  }
+  return end;
+}
 
 int THtmlView::NumPrinterPages() {
   // Counting is printing without output.
@@ -94,6 +110,7 @@ int THtmlView::Print(int fromPage, int toPage, const std::string& title) {
     doc.Draw(MeasureCanvas(), pageRect, g.Width, 0, 0, 0, 0);
     int bottom = doc.PageBottom;
     if (bottom <= top) bottom = top + g.Height;
+    bottom = AboveCutLines(top, bottom, g.Width);
     if (output && page >= fromPage && page <= toPage) {
       if (!begun) {
         printer.BeginDoc(title);

@@ -176,6 +176,32 @@ TEST_F(PrintTest, AParsedPageBreaksWhereItsPageElementStands) {
   EXPECT_NE(pages[1].find("Secondpageparagraph"), std::string::npos);
 }
 
+TEST_F(PrintTest, ParsedParagraphsAndTableRowsAreNeverCutBetweenPages) {
+  SetDocumentBuilder(nullptr);   // the document parser
+  std::vector<std::string> lines = {"<html><body>"};
+  for (int i = 0; i < 40; ++i) lines.push_back("<p>Paragraph " + std::to_string(i) + " of the page</p>");
+  lines.push_back("<table>");
+  for (int i = 0; i < 60; ++i)
+    lines.push_back("<tr><td>Cell " + std::to_string(i) + "</td><td>value " + std::to_string(i) + "</td></tr>");
+  lines.push_back("</table></body></html>");
+  view_->LoadFromStrings(lines);
+  const std::string pdf = dir_ + "/cut.pdf";
+  UsePdfPrinter(pdf);
+  const int pages = view_->Print();
+  ASSERT_GE(pages, 3);
+  const std::vector<std::string> text = Pages(PdfText(pdf));
+  ASSERT_EQ(static_cast<int>(text.size()), pages);
+  std::string all;
+  for (const std::string& p : text) all += p;
+  auto once = [&](const std::string& what) {
+    const size_t at = all.find(what);
+    EXPECT_NE(at, std::string::npos) << what;
+    if (at != std::string::npos) EXPECT_EQ(all.find(what, at + 1), std::string::npos) << what << " printed twice";
+  };
+  for (int i = 0; i < 40; ++i) once("Paragraph" + std::to_string(i) + "ofthepage");
+  for (int i = 0; i < 60; ++i) once("Cell" + std::to_string(i) + "value" + std::to_string(i) + "\n");
+}
+
 TEST(PrintDriver, TheDeviceModeCarriesTheTarget) {
   platform::PrintTarget t;
   t.OutputFile = "/tmp/x.pdf";
