@@ -11,6 +11,7 @@
 #include "htmlview/images/imagemap.h"
 #include "htmlview/layout/blocks.h"
 #include "htmlview/layout/docroot.h"
+#include "htmlview/layout/imageobj.h"
 #include "htmlview/layout/panelobj.h"
 #include "htmlview/layout/simplesections.h"
 #include "htmlview/layout/tables.h"
@@ -435,6 +436,27 @@ TEST_F(DocParserTest, BodyDiscardingALinkLeavesNoDanglingRun) {
   platform::Canvas canvas(&bitmap.Image());
   int maxWidth = 0, curs = 0;
   list->Layout(canvas, 0, 700, 100, 100, maxWidth, curs);
+}
+
+TEST_F(DocParserTest, LinksAnchorsAndImages) {
+  Parse("<p>a <a href=\"x.htm\" target=main name=\"#Top\">link <b>bold</b></a> b "
+        "<a name=second>c</a><img src=\"pic.png\" alt=\"A\" usemap=\"#nav\" align=left>");
+  // Both runs of the link carry it; the link ends at its end tag.
+  ASSERT_EQ(list->Links.size(), 2u);
+  for (TFontObj* run : list->Links) {
+    EXPECT_EQ(run->URL(), "x.htm");
+    EXPECT_EQ(run->UrlTarget->Target, "main");
+  }
+  const TSection* s = FirstText(*Body()->MyCell);
+  EXPECT_EQ(TextOf(*s), "a link bold b c<img>");
+  EXPECT_FALSE(RunAt(*s, static_cast<int>(TextOf(*s).find(" b ")) + 1)->IsLink());
+  EXPECT_NE(list->FindID("TOP"), nullptr);
+  EXPECT_NE(list->FindID("SECOND"), nullptr);
+  ASSERT_EQ(s->Images.Count(), 1);
+  auto* image = dynamic_cast<TImageObj*>(s->Images[0]);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->Source, "pic.png");
+  EXPECT_EQ(image->MapName, "NAV");
 }
 
 TEST_F(DocParserTest, ImageMaps) {
