@@ -507,6 +507,23 @@ void ReadTextRun(HtmlReaderState& r) {
   if (collect) bytes.FlushInto(*r.Token, CurrentCodePage());
 }
 
+// Preformatted text: every character up to a control character, CR or "<"
+// as it stands (runs of spaces kept), references decoded.
+void ReadPreformattedRun(HtmlReaderState& r) {
+  r.Sy = HtmlSymbol::TextToken;
+  TextCollector bytes;
+  while (U(r.Ch) >= 9 && r.Ch != '\r' && r.Ch != '<') {
+    if (r.Ch == '&') {
+      bytes.FlushInto(*r.Token, CurrentCodePage());
+      ReadTextReference(r, *r.Token, true);
+      continue;
+    }
+    bytes.Add(r.Ch == '\t' ? ' ' : r.Ch, r.CharCount);
+    GetCharSkip();
+  }
+  bytes.FlushInto(*r.Token, CurrentCodePage());
+}
+
 // JIS X 0208 row and cell (each 33..126) to a Shift-JIS pair.
 void JisToShiftJis(int j1, int j2, char& s1, char& s2) {
   s1 = static_cast<char>(((j1 + 1) >> 1) + (j1 <= 94 ? 112 : 176));
@@ -726,6 +743,12 @@ void NextToken() {
     r.Ch = r.UpCh = '?';
   }
   ReadTextRun(r);
+}
+
+void NextPreformattedText() {
+  HtmlReaderState& r = Reader();
+  r.Token->Clear();
+  ReadPreformattedRun(r);
 }
 
 namespace {

@@ -131,6 +131,10 @@ void SkipWhiteSpace();
 // The next token into Sy, Token, Attributes, TagPos and HeadingLevel.
 void NextToken();
 
+// The text of a preformatted line at the current character: everything up
+// to a control character, CR or "<", spaces kept, references decoded, as a
+// text token (empty when the current character ends it at once).
+void NextPreformattedText();
 // Tokens of TEXTAREA content: EndOfText, LineBreak, TextToken (text or a
 // decoded reference) or TextAreaContentEnd (after "</textarea", whose ">"
 // is consumed).

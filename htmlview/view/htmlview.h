@@ -91,6 +91,13 @@ using TMouseDoubleEvent = std::function<void(QObject* sender, platform::MouseBut
                                              platform::ShiftState shift, int x, int y)>;
 using TMouseEvent = std::function<void(QObject* sender, platform::MouseButton button,
                                        platform::ShiftState shift, int x, int y)>;
+using TLinkType = std::function<void(QObject* sender, const std::string& rel, const std::string& rev,
+                                     const std::string& href)>;
+using TViewScriptEvent = std::function<void(QObject* sender, const std::string& name, const std::string& language,
+                                         const std::string& script)>;
+using TViewObjectTagEvent = std::function<void(QObject* sender, TPanelObj& panel, const std::vector<std::string>& attributes,
+                                            const std::vector<std::string>& params, bool& wantPanel)>;
+using TViewStreamRequestEvent = std::function<void(QObject* sender, const std::string& url, platform::TStream*& stream)>;
 using TMouseMoveEvent = std::function<void(QObject* sender, platform::ShiftState shift, int x, int y)>;
 
 class THtmlView : public platform::Control, public TPanelEvents {
@@ -246,6 +253,10 @@ class THtmlView : public platform::Control, public TPanelEvents {
   TMetaType OnMeta;
   TMetaRefreshType OnMetaRefresh;
   TIncludeEvent OnInclude;
+  TLinkType OnLink;
+  TViewScriptEvent OnScript;
+  TViewObjectTagEvent OnObjectTag;
+  TViewStreamRequestEvent OnhtStreamRequest;
   TImageClickEvent OnImageClick;
   TImageOverEvent OnImageOver;
   TRightClickEvent OnRightClick;

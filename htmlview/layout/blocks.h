@@ -1,0 +1,276 @@
+#pragma once
+// Blocks: the box of one block-level element (DIV, P, BLOCKQUOTE, list
+// items, tables, the body, a rule's box ...). A block turns its style values
+// into pixels, finds its width, collapses its top margin into the bottom
+// margin of the block before it, places itself beside floats (or floats
+// itself), clears, positions itself relatively or absolutely, and draws its
+// background, border and content. The content is a TBlockCell of further
+// sections, so blocks nest.
+//
+// The kinds: TTableBlock (around one table), TTableAndCaptionBlock (a table
+// block with its caption block), THRBlock (around a rule), TBlockLI (a list
+// item with its marker) and TBodyBlock (the document body).
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "htmlview/layout/cells.h"
+#include "htmlview/parse/vocabulary.h"
+#include "htmlview/style/styleprops.h"
+#include "platform/canvas.h"
+#include "platform/image.h"
+
+namespace htmlview {
+
+class TAttributeList;
+class TImageObj;
+class ThtmlTable;
+
+// Positioning codes of a block.
+enum : int { PosStatic = 0, PosAbsolute = 1, PosRelative = 2 };
+// Clear codes (as TProperties::GetClear gives them).
+enum : int { ClearNone = 0, ClearLeft = 1, ClearRight = 2, ClearBoth = 3 };
+// Block alignment from text-align.
+enum : int { BlockAlignLeft = 1, BlockAlignCenter = 2, BlockAlignRight = 3 };
+
+// Vertical margins of blocks resolve against this height.
+constexpr int kBlockBaseHeight = 400;
+
+// ---------------------------------------------------------------------------
+
+class TBlock : public TSectionBase {
+ public:
+  // prop: the element's properties (read here, not kept); ownerCell: the
+  // cell the block is about to join (its sections so far decide the top
+  // margin collapse); attributes: the tag's attributes (ID, TITLE), may be
+  // null.
+  TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
+         const TAttributeList* attributes);
+  ~TBlock() override;
+
+  // --- Box values (pixels, colours and codes, resolved at each layout)
+  TMarginArray MargArray{};
+  // The same 28 values as the style gave them (lengths, percentages, auto).
+  TVMarginArray MargArrayO{};
+  // The content (owned); its owner tag is the element's tag, its owner
+  // block this block.
+  std::unique_ptr<TBlockCell> MyCell;
+  int EmSize = 0, ExSize = 0;
+  platform::Colour FGColor = 0;          // the element's colour, default of the border colours
+  BorderStyle BlockBorderStyle = BorderStyle::None;
+  int FloatLR = ANone;                   // ANone, ALeft or ARight
+  int ClearAttr = ClearNone;
+  PositionRecArray BkPos{};              // background position
+  int Positioning = PosStatic;
+  int Visibility = 0;                    // 1 hidden
+  bool PageBreakBefore = false, PageBreakAfter = false, KeepIntact = false;
+  bool DisplayNone = false;
+  bool HideOverflow = false;             // kept only with a width above 20 pixels
+  int Justification = BlockAlignLeft;
+  int ZIndex = 0;                        // drawing order among the owner's sections
+  TCellBasic* OwnerCell = nullptr;
+  std::string TagClass;                  // tag "." class, "p." for a P without class
+  bool IsListBlock = false;              // OL, UL, DIR, MENU (set by the parser)
+  int NewWidth = 0;                      // content width found by the width rules
+  int ClearAddon = 0;                    // room above the block to clear floats
+  int Indent = 0;                        // from the layout x to the content's left edge
+  bool NeedDoImageStuff = false;         // the background image still has to be composed
+  std::unique_ptr<TImageObj> BGImage;    // none when absent or failed
+  std::unique_ptr<platform::Bitmap> TiledImage, TiledMask, FullBG;
+  int TopP = 0, LeftP = 0;               // offsets of positioned blocks
+  bool NoMask = false;
+  int ContentBottom = 0;                 // bottom of the content box
+  std::string BlockTitle;
+  platform::Rect MyRect;                 // border box as last drawn, window coordinates
+  std::vector<TSectionBase*> DrawList;   // content sections in drawing order
+  IndentManager* SavedIMgr = nullptr;    // the caller's manager while an absolute block uses its own
+  // Layout results beyond the base's.
+  int ContentLeft = 0;                   // content x of the last layout
+  int BlockHeight = 0;                   // height with margins (before floats give it up)
+  int MarginBottomY = 0;                 // bottom of the margin box
+  int DrawBottom = 0;                    // bottom of what is drawn (border box)
+
+  // --- Section operations
+  void CopyText() override;
+  int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
+             int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
+  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
+           int xRef, int yRef) override;
+  unsigned HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
+                   TFormControlObj*& formControl, std::string& title) override;
+  bool HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) override;
+  int CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, int& caretHt,
+               bool& inText) override;
+  int FindForward(int from, const std::u16string& text, bool matchCase) override;
+  int FindBackward(int from, const std::u16string& text, bool matchCase) override;
+  int SourcePosOf(int pos) override;
+  int DocPosOf(int sourcePos, bool prev) override;
+  bool CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) override;
+  bool CharAt(int pos, char16_t& ch, TSectionBase*& obj) override;
+  void WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) override;
+  void AddToPositionList() override;
+  bool IsAbsolutePositioned() const override { return Positioning == PosAbsolute; }
+  bool HidesOverflow() const override { return HideOverflow; }
+  bool DropDefaultBottomMargin() override;
+
+  // --- Added operations
+  virtual void DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
+                               const platform::Rect& paddingBox);
+  // The content width; autoCount: how many of margin-left, width and
+  // margin-right are auto.
+  virtual int FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount);
+
+  // --- What the parser sets after creation
+  // The bottom margin as the style would give it: 0 ("a paragraph that ends
+  // at a table") or the default margin (a closed container's last block).
+  void SetBottomMargin(int pixels) { MargArrayO[PropMarginBottom] = PropValue(pixels); }
+  void SetDefaultBottomMargin() { MargArrayO[PropMarginBottom] = PropValue(DefaultMargin); }
+  bool Floats() const { return FloatLR == ALeft || FloatLR == ARight; }
+
+ protected:
+  // The top margin collapse against the owner cell's sections (creation).
+  void CollapseMargins();
+  // Resolves MargArrayO into MargArray; autoCount as for FindWidth.
+  void ConvertMargins(int baseWidth, int baseHeight, int& autoCount);
+  // Builds DrawList from the content (first layout).
+  void BuildDrawList();
+  // Draws the block at (x, y): background, content, border.
+  virtual void DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
+                            IndentManager& iMgr, int x, int y, int xRef, int yRef);
+  // Composes the background image over the padding box once per layout.
+  void ComposeBackground(int width, int height);
+  // Left and right extras (margin, border, padding) of the resolved box.
+  int LeftExtra() const;
+  int RightExtra() const;
+  int LeftBorderPadding() const;
+  int RightBorderPadding() const;
+
+  std::unique_ptr<IndentManager> ownIMgr_;   // absolute blocks lay out in their own
+  bool drawListBuilt_ = false;
+};
+
+// ---------------------------------------------------------------------------
+
+class TTableBlock : public TBlock {
+ public:
+  // table: the table this block holds; it becomes the content's first
+  // section. tableAttributes: the TABLE tag's attributes.
+  TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
+              std::unique_ptr<ThtmlTable> table, const TAttributeList* tableAttributes,
+              int tableLevel);
+  ~TTableBlock() override;
+
+  ThtmlTable* Table = nullptr;   // the content's first section
+  int WidthAttr = 0;             // pixels, or tenths of a percent with AsPercent
+  bool AsPercent = false;
+  platform::Colour BkColor = NoColorValue;   // from BGCOLOR
+  bool BkGnd = false;
+  int HSpace = 0, VSpace = 0;    // at most 40 and 200
+  bool HasCaption = false;
+  bool TableBorder = false;      // the border comes from the BORDER attribute
+  int TableLevel = 0;
+  int TableIndent = 0;           // x shift caused by floats
+
+  int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
+             int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
+  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
+           int xRef, int yRef) override;
+  void AddToPositionList() override;
+  void DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
+                       const platform::Rect& paddingBox) override;
+  int FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) override;
+  // The table block's own width rule, with the side margins of caller (the
+  // caption-and-table block asks with its own margins).
+  int FindWidth1(platform::Canvas& canvas, int aWidth, int extMarg);
+};
+
+// ---------------------------------------------------------------------------
+
+class TTableAndCaptionBlock : public TBlock {
+ public:
+  // The parser appends the caption block and the table block to MyCell in
+  // the caption's order, then calls SetCaptionBlock.
+  TTableAndCaptionBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
+                        const TAttributeList* tableAttributes, TTableBlock* tableBlock);
+  ~TTableAndCaptionBlock() override;
+
+  std::string TableID;
+  TTableBlock* TableBlock = nullptr;   // in MyCell
+  TBlock* CaptionBlock = nullptr;      // in MyCell
+  bool TopCaption = true;
+
+  void SetCaptionBlock(TBlock* caption, bool top);
+
+  void WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) override;
+  int FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) override;
+  int DocPosOf(int sourcePos, bool prev) override;
+};
+
+// ---------------------------------------------------------------------------
+
+class THorzLine;
+
+class THRBlock : public TBlock {
+ public:
+  using TBlock::TBlock;
+
+  int Align = BlockAlignCenter;   // the rule's alignment
+  // The rule in MyCell (set by the parser, or found at layout).
+  THorzLine* Line() const;
+
+  int FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) override;
+};
+
+// ---------------------------------------------------------------------------
+
+// List types and marker styles of a list item.
+enum : int { ListOrdered = 1, ListUnordered = 2, ListDefinition = 3, ListOutside = 4 };
+enum : int {
+  lbBlank = 0, lbCircle = 1, lbDecimal = 2, lbDisc = 3, lbLowerAlpha = 4, lbLowerRoman = 5,
+  lbNone = 6, lbSquare = 7, lbUpperAlpha = 8, lbUpperRoman = 9
+};
+
+// The marker text of a numbered list item ("" for the shapes): decimal,
+// letters and roman numerals followed by ".". Numbers of any size give the
+// right numeral or letters; numbers below 1 fall back to decimal.
+std::u16string ListMarkerText(int style, int number);
+
+class TBlockLI : public TBlock {
+ public:
+  // listSym: OL, UL, DIR, MENU, DL, or anything else for an item outside a
+  // list; itemSym: LI, DD or DT; indexType: OL's TYPE character.
+  TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell, HtmlSymbol listSym,
+           HtmlSymbol itemSym, bool plain, char indexType, int listNumber, int listLevel,
+           const TAttributeList* attributes);
+  ~TBlockLI() override;
+
+  int ListType = ListOutside;
+  int ListNumber = 1;
+  int ListStyleType = lbDisc;
+  TMyFont ListFont;
+  std::unique_ptr<TImageObj> Image;   // list-style-image
+  int FirstLineHt = 0;                // baseline of the first line (document y)
+
+  int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
+             int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
+  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
+           int xRef, int yRef) override;
+  bool DropDefaultBottomMargin() override;
+};
+
+// ---------------------------------------------------------------------------
+
+class TBodyBlock : public TBlock {
+ public:
+  TBodyBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
+             const TAttributeList* attributes);
+
+  int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
+             int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
+  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
+           int xRef, int yRef) override;
+  unsigned HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
+                   TFormControlObj*& formControl, std::string& title) override;
+};
+
+}  // namespace htmlview

@@ -1,0 +1,193 @@
+#pragma once
+// Tables: a TABLE element is one ThtmlTable section inside a table block
+// (blocks.h). The table holds rows (TCellList), each a list of cells
+// (TCellObj) whose content is a TCellObjCell laid out like a small document.
+// Row and column spans are normalised into a grid of real cells and fillers;
+// the column widths and row heights come from the plain algorithms of
+// tablewidths.h; cells are aligned vertically and drawn with their
+// backgrounds and borders.
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "htmlview/layout/cells.h"
+#include "htmlview/style/styleprops.h"
+#include "platform/canvas.h"
+#include "platform/image.h"
+
+namespace htmlview {
+
+class TAttributeList;
+class TImageObj;
+class TTableBlock;
+
+// Spans beyond these are taken as these: a span is a count of grid
+// positions to allocate, and a page may ask for any number.
+constexpr int kMaxColSpan = 1000;
+constexpr int kMaxRowSpan = 65534;
+// Limits of the table attributes.
+constexpr int kMaxTableBorder = 100;
+constexpr int kMaxCellPadding = 50;
+constexpr int kMaxCellSpacing = 40;
+
+// One column description of COL / COLGROUP.
+struct TColObj {
+  int ColWidth = 0;          // > 0 when given; tenths of a percent when ColAsPercent
+  bool ColAsPercent = false;
+  std::string ColAlign;
+  int ColVAlign = ANone;
+};
+
+// ---------------------------------------------------------------------------
+
+class TCellObj {
+ public:
+  // vAlign: the row's or column's default (ATop, AMiddle, ABottom);
+  // attributes and prop: the TD / TH element's (either may be null).
+  TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* attributes,
+           TProperties* prop);
+  // A grid position covered by a span: ColSpan 0, RowSpan as given.
+  static std::unique_ptr<TCellObj> MakeFiller(TSectionListBase* master, int rowSpan);
+  ~TCellObj();
+  TCellObj(const TCellObj&) = delete;
+  TCellObj& operator=(const TCellObj&) = delete;
+
+  int ColSpan = 1, RowSpan = 1;
+  int Wd = 0;                // sum of the spanned columns' widths
+  int Ht = 0;                // sum of the spanned rows' heights
+  int ContentHt = 0;
+  int SpecHt = 0, SpecHtPct = 0;
+  int YIndent = 0;
+  int VAlign = AMiddle;
+  int SpecWd = 0;
+  bool SpecWdIsPercent = false;
+  int EmSize = 0, ExSize = 0;
+  PositionRecArray BkPos{};
+  std::array<int, 4> Padding{};        // top, right, bottom, left
+  std::array<int, 4> BorderWidths{};   // top, right, bottom, left
+  int HzSpace = 0, VrSpace = 0;
+  bool HasBorderStyle = false;
+  std::unique_ptr<TCellObjCell> Cell;   // null for fillers
+  std::unique_ptr<TImageObj> BGImage;
+  std::unique_ptr<platform::Bitmap> TiledImage, TiledMask, FullBG;
+  bool NeedDoImageStuff = false;
+  TMarginArray MargArray{};
+  TVMarginArray MargArrayO{};
+
+  bool IsReal() const { return ColSpan > 0 && Cell != nullptr; }
+  // padding: the table's CELLPADDING; borderWidth: its BORDER.
+  void Initialize(int tablePadding, int tableBorder);
+  // Draws the cell at (x, y) in document coordinates.
+  void Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x, int y, int cellSpacing,
+            bool border, platform::Colour light, platform::Colour dark);
+
+ private:
+  void ComposeBackground(int width, int height);
+};
+
+// ---------------------------------------------------------------------------
+
+class TCellList {
+ public:
+  // attributes and prop: the TR element's (either may be null).
+  TCellList(const TAttributeList* attributes, TProperties* prop);
+  ~TCellList();
+  TCellList(const TCellList&) = delete;
+  TCellList& operator=(const TCellList&) = delete;
+
+  int RowHeight = 0;
+  int SpecRowHeight = 0;
+  int SpecRowHeightPct = 0;
+  int RowSpanHeight = 0;
+  bool BkGnd = false;
+  platform::Colour BkColor = NoColorValue;
+  std::string BkImageName;
+  PositionRecArray BkPos{};
+
+  int Count() const { return static_cast<int>(cells_.size()); }
+  TCellObj* operator[](int i) const { return cells_[i].get(); }
+  // Appends (null allowed) and hands the row's height on to the cell.
+  void Add(std::unique_ptr<TCellObj> cell);
+  void Insert(int i, std::unique_ptr<TCellObj> cell);
+  void Delete(int i);
+  // The row's background colour to each cell whose content has none.
+  void SpreadBackground();
+
+ private:
+  std::vector<std::unique_ptr<TCellObj>> cells_;
+};
+
+// ---------------------------------------------------------------------------
+
+class ThtmlTable : public TSectionBase {
+ public:
+  // attributes and prop: the TABLE element's (either may be null).
+  ThtmlTable(TSectionListBase* master, const TAttributeList* attributes, TProperties* prop);
+  ~ThtmlTable() override;
+
+  std::vector<std::unique_ptr<TCellList>> Rows;
+  bool Initialized = false;
+  int BorderWidth = 0;
+  int NumCols = 0;
+  int TableWidth = 0;
+  int SpecWidth = 0;              // set by the table block before layout
+  bool HasPixelWidths = false;
+  int CellPadding = 1;
+  int CellSpacing = 2;
+  platform::Colour BorderColorLight, BorderColorDark;
+  bool BkGnd = false;
+  platform::Colour BkColor = NoColorValue;
+  std::unique_ptr<std::vector<TColObj>> ColInfo;
+  std::vector<int> Widths, MaxWidths, MinWidths, Percents, Heights;
+  int DrawX = 0, DrawY = 0;
+  bool Float = false;             // the block around it floats
+  TTableBlock* TableBlock = nullptr;
+
+  // The rows, as the parser builds them.
+  TCellList* AddRow(std::unique_ptr<TCellList> row);
+  // A column description of COL / COLGROUP.
+  void AddColInfo(const TColObj& col);
+  int RowCount() const { return static_cast<int>(Rows.size()); }
+  // The grid normalisation (once).
+  void Initialize();
+  // Whether the table uses its own default border colours.
+  bool DefaultBorderColors() const;
+
+  // --- Section operations
+  int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
+             int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
+  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
+           int xRef, int yRef) override;
+  void WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) override;
+  unsigned HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
+                   TFormControlObj*& formControl, std::string& title) override;
+  bool HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) override;
+  int CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, int& caretHt,
+               bool& inText) override;
+  int FindForward(int from, const std::u16string& text, bool matchCase) override;
+  int FindBackward(int from, const std::u16string& text, bool matchCase) override;
+  int SourcePosOf(int pos) override;
+  int DocPosOf(int sourcePos, bool prev) override;
+  bool CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) override;
+  bool CharAt(int pos, char16_t& ch, TSectionBase*& obj) override;
+  void CopyText() override;
+  void AddToPositionList() override;
+
+  // The minimum and maximum widths of the columns (Min/MaxWidths, and
+  // Percents for the percentage-aware kind) with their sums.
+  void GetMinMaxAbs(platform::Canvas& canvas, int& totMin, int& totMax);
+  void GetWidthsAndPercents(platform::Canvas& canvas, int refWidth, int& totMin, int& totMax);
+
+ private:
+  // Lays out the cells of row j that span `span` rows for the height pass.
+  int DoRowSpan(platform::Canvas& canvas, int j, int span, int h, int& desired, bool& specified,
+                bool& more, int& curs);
+  void FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs);
+  // Lays the row's cells out again with their vertical alignment at y.
+  void DoVertAlign(platform::Canvas& canvas, TCellList& row, int y, int& curs);
+  // Calls visit(cell, columnLeft) for the real cell under (x, y), if any.
+  TCellObj* CellAt(int x, int y) const;
+};
+
+}  // namespace htmlview
