@@ -1,121 +1,42 @@
 #include "workbench/pageview.h"
 
-#include <QPlainTextEdit>
+#include <QString>
 #include <QVBoxLayout>
 
-#include <cctype>
+#include "htmlview/view/htmlview.h"
+#include "platform/colors.h"
 
 namespace workbench {
 
-namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool IsBlockTag(const std::string& name) {
-  static const char* const blocks[] = {"p", "br", "tr", "h1", "h2", "h3", "h4", "h5", "h6",
-                                       "li", "hr", "table", "caption", "div"};
-  for (const char* b : blocks) {
-    if (name == b) return true;
-  }
-  return false;
-}
-
-// Collapses runs of blanks and drops blank lines at the ends of lines.
-std::string Tidy(const std::string& text) {
-  std::string out, line;
-  auto flush = [&] {
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    if (!line.empty()) out += line + "\n";
-    line.clear();
-  };
-  for (char c : text) {
-    if (c == '\n') {
-      flush();
-    } else if (c == ' ' || c == '\t' || c == '\r') {
-      if (!line.empty() && line.back() != ' ') line += ' ';
-    } else {
-      line += c;
-    }
-  }
-  flush();
-  return out;
-}
-
-}  // namespace
-
-std::string HtmlToText(const std::string& html) {
-  std::string text;
-  bool inHead = false;
-  size_t i = 0;
-  while (i < html.size()) {
-    const char c = html[i];
-    if (c == '<') {
-      const size_t end = html.find('>', i);
-      if (end == std::string::npos) break;
-      std::string tag = html.substr(i + 1, end - i - 1);
-      const bool closing = !tag.empty() && tag[0] == '/';
-      if (closing) tag.erase(0, 1);
-      const size_t space = tag.find_first_of(" \t\r\n/");
-      const std::string name = Lower(space == std::string::npos ? tag : tag.substr(0, space));
-      if (name == "head") inHead = !closing;
-      if (IsBlockTag(name)) text += '\n';
-      if (name == "td" || name == "th") text += ' ';
-      i = end + 1;
-      continue;
-    }
-    if (inHead) {
-      ++i;
-      continue;
-    }
-    if (c == '&') {
-      static const std::pair<const char*, const char*> entities[] = {
-          {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&nbsp;", " "}};
-      bool found = false;
-      for (const auto& [name, value] : entities) {
-        if (html.compare(i, std::char_traits<char>::length(name), name) == 0) {
-          text += value;
-          i += std::char_traits<char>::length(name);
-          found = true;
-          break;
-        }
-      }
-      if (found) continue;
-    }
-    text += (c == '\n' ? ' ' : c);
-    ++i;
-  }
-  return Tidy(text);
-}
-
 TPageView::TPageView(QWidget* parent) : QWidget(parent) {
-  display_ = new QPlainTextEdit(this);
-  display_->setReadOnly(true);
-  display_->setFrameShape(QFrame::NoFrame);
-  display_->setStyleSheet("QPlainTextEdit { background: white; font-family: \"Courier New\", monospace; }");
+  viewer_ = new htmlview::THtmlView(this);
+  viewer_->SetDefBackground(platform::clWhite);
+  viewer_->SetBorderStyle(htmlview::THTMLBorderStyle::htFocused);
+  viewer_->SetHistoryMaxCount(0);
+  viewer_->DefFontName = "Courier New";
+  viewer_->SetDefPreFontName("Courier New");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(display_);
+  layout->addWidget(viewer_);
 }
 
 TPageView::~TPageView() = default;
 
 void TPageView::Clear() {
   lines_.clear();
-  base_.clear();
-  display_->clear();
+  viewer_->ClearDocument();
 }
 
-void TPageView::SetBase(const std::string& folder) { base_ = folder; }
+void TPageView::SetBase(const std::string& folder) { viewer_->SetBase(folder); }
+
+std::string TPageView::Base() const { return viewer_->Base(); }
 
 void TPageView::LoadLines(const platform::TStringList& lines) {
   lines_ = lines.Items();
-  display_->setPlainText(QString::fromStdString(VisibleText()));
+  viewer_->LoadFromStrings(lines);
 }
 
-void TPageView::Repaint() { display_->viewport()->update(); }
+void TPageView::Repaint() { viewer_->Repaint(); }
 
 std::string TPageView::Source() const {
   std::string text;
@@ -123,6 +44,11 @@ std::string TPageView::Source() const {
   return text;
 }
 
-std::string TPageView::VisibleText() const { return HtmlToText(Source()); }
+std::string TPageView::VisibleText() const {
+  viewer_->SelectAll();
+  const std::u16string text = viewer_->SelText();
+  viewer_->SetSelection(0, 0);
+  return QString::fromStdU16String(text).toStdString();
+}
 
 }  // namespace workbench

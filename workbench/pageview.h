@@ -1,8 +1,11 @@
 #pragma once
-// One page view of the main window (hView, mView, rView, eView): the window
-// shows every page through these four calls, in this order: Clear (which
-// also empties the base folder), SetBase, LoadLines, Repaint. The view keeps
-// the lines it was handed, so that tests read what a page was built from.
+// One page view of the main window (hView, mView, rView, eView): a viewer
+// control set up as the workbench wants it (white page, focused border, no
+// history, "Courier New" for text and preformatted text). The window shows
+// every page through these four calls, in this order: Clear (which also
+// empties the base folder), SetBase, LoadLines, Repaint. The view keeps the
+// lines it was handed, so that tests read what a page was built from, and
+// tells the text the viewer shows.
 #include <QWidget>
 
 #include <string>
@@ -10,7 +13,9 @@
 
 #include "platform/stringlist.h"
 
-class QPlainTextEdit;
+namespace htmlview {
+class THtmlView;
+}
 
 namespace workbench {
 
@@ -25,8 +30,9 @@ class TPageView : public QWidget {
   void Clear();
   // The folder relative image names are found in.
   void SetBase(const std::string& folder);
-  const std::string& Base() const { return base_; }
-  // Loads a list of HTML lines (no reference: the view keeps a copy).
+  std::string Base() const;
+  // Loads a list of HTML lines (no reference: the page always starts at the
+  // top).
   void LoadLines(const platform::TStringList& lines);
   void Repaint();
 
@@ -34,20 +40,15 @@ class TPageView : public QWidget {
   const std::vector<std::string>& Lines() const { return lines_; }
   // The page as one text, lines joined by "\n".
   std::string Source() const;
-  // The text a reader sees: the page without its tags, entities decoded,
-  // one line per block.
+  // The text the viewer shows (its whole document selected and read; the
+  // selection is emptied again).
   std::string VisibleText() const;
 
+  htmlview::THtmlView& Viewer() const { return *viewer_; }
+
  private:
-  QPlainTextEdit* display_ = nullptr;
-  std::string base_;
+  htmlview::THtmlView* viewer_ = nullptr;
   std::vector<std::string> lines_;
 };
-
-// The text of HTML without tags: block tags (p, br, tr, h1..h6, li, hr,
-// table, caption) start a new line, cells are separated by a blank, the
-// entities &amp; &lt; &gt; &quot; &nbsp; are decoded, and nothing inside
-// <head> is kept.
-std::string HtmlToText(const std::string& html);
 
 }  // namespace workbench

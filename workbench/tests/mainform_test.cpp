@@ -235,7 +235,8 @@ TEST_F(MainFormTest, ASampleFileAndModelShowOnEveryPageAndPlot) {
   EXPECT_TRUE(Has(form.hView->Lines(), "<tr><td class=\"key\">sgRef</td><td>18.3</td></tr>"));
   // Model page: the model with its raw table.
   EXPECT_TRUE(Has(form.mView->Lines(), "<h2>NHR-150</h2>"));
-  EXPECT_TRUE(Contains(form.mView->VisibleText(), "Hermetic reciprocating, high temperature, 1.5 HP"));
+  EXPECT_TRUE(Has(form.mView->Lines(),
+                  "<tr><td class=\"key\">Description</td><td>Hermetic reciprocating, high temperature, 1.5 HP</td></tr>"));
   EXPECT_TRUE(Contains(form.mView->Source(), "<table class=\"raw\">"));
   // Regression page: the file and the note on the coefficients.
   EXPECT_TRUE(Has(form.rView->Lines(), "<h3>" + DataFolder() + kNHR + "</h3>"));
@@ -258,7 +259,6 @@ TEST_F(MainFormTest, ASampleFileAndModelShowOnEveryPageAndPlot) {
   QTest::mouseClick(form.Image3, Qt::LeftButton);
   EXPECT_EQ(form.PageControl->currentIndex(), workbench::pgVerify);
   EXPECT_TRUE(Contains(form.eView->Source(), ">Good news...</h3>"));
-  EXPECT_TRUE(Contains(form.eView->VisibleText(), "Good news..."));
   EXPECT_TRUE(boxes_.boxes.empty());
 }
 
@@ -305,7 +305,7 @@ TEST_F(MainFormTest, AddCoeffBuildInstallAndTryOpenTheCompressorDialogOnTheModel
   Menu("&Process", "Build compressor file");
   EXPECT_EQ(form.PageControl->currentIndex(), workbench::pgVerify);
   EXPECT_TRUE(platform::FileExists(DataFolder() + "Northfield NHR R22.cmp"));
-  EXPECT_TRUE(Contains(form.eView->VisibleText(), "compressor data file created..."));
+  EXPECT_TRUE(Has(form.eView->Lines(), DataFolder() + "Northfield NHR R22.cmp compressor data file created..."));
 
   Menu("&Process", "Install to database");
   EXPECT_TRUE(platform::FileExists(SharedFolder() + "Northfield NHR R22.cmp"));
