@@ -426,6 +426,9 @@ TEST_F(MainFormTest, ThePlotTabTheFileAndThePositionComeBackAtTheNextStart) {
   {
     TMainForm& form = Start();
     form.move(130, 90);
+    // The user drags the splitter under the lists down.
+    const int total = form.Splitter1->height() - form.Splitter1->handleWidth();
+    form.Splitter1->setSizes({200, total - 200});
     ClickFile(kNLR);
     ClickTab(workbench::pgPlot);
     form.close();
@@ -438,6 +441,8 @@ TEST_F(MainFormTest, ThePlotTabTheFileAndThePositionComeBackAtTheNextStart) {
   EXPECT_EQ(Current(form.ModelListBox), "NLR-012");
   EXPECT_TRUE(Contains(form.EditorText(), "[NLR-012]"));
   EXPECT_EQ(form.pos(), QPoint(130, 90));
+  EXPECT_EQ(form.PanelHeight(), 200);
+  EXPECT_EQ(form.TopPanel->height(), 200);
   EXPECT_TRUE(platform::FileExists(ProgramDir() + "syntax.ini"));
 }
 
