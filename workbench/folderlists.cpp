@@ -40,6 +40,7 @@ std::string LastName(const std::string& folder) {
 
 TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent) {
   setObjectName("DirectoryListBox");
+  setIconSize(QSize(16, 16));
   connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
     platform::guarded([this, item] { OpenEntry(row(item)); });
   });
@@ -92,6 +93,7 @@ void TDirectoryListBox::keyPressEvent(QKeyEvent* event) {
 
 TFileListBox::TFileListBox(TSourceFileList& files, QWidget* parent) : QListWidget(parent), files_(files) {
   setObjectName("FileListBox");
+  setIconSize(QSize(16, 16));
   connect(this, &QListWidget::currentRowChanged, this, [this](int r) {
     if (filling_) return;
     files_.ItemIndex = r;
