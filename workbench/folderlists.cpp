@@ -97,9 +97,26 @@ TFileListBox::TFileListBox(TSourceFileList& files, QWidget* parent) : QListWidge
   connect(this, &QListWidget::currentRowChanged, this, [this](int r) {
     if (filling_) return;
     files_.ItemIndex = r;
-    platform::guarded([this] {
-      if (OnClick) OnClick();
-    });
+    rowChangedByPress_ = true;
+    Clicked();
+  });
+  // A click on the entry already selected changes no row: it loads the
+  // file again all the same.
+  connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    if (filling_ || rowChangedByPress_) return;
+    files_.ItemIndex = row(item);
+    Clicked();
+  });
+}
+
+void TFileListBox::mousePressEvent(QMouseEvent* event) {
+  rowChangedByPress_ = false;
+  QListWidget::mousePressEvent(event);
+}
+
+void TFileListBox::Clicked() {
+  platform::guarded([this] {
+    if (OnClick) OnClick();
   });
 }
 

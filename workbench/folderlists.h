@@ -49,12 +49,18 @@ class TFileListBox : public QListWidget {
   void Refill();
   // Selects the list's ItemIndex in the box without a click.
   void ShowSelection();
-  // Fired when the user picks an entry (mouse or keys).
+  // Fired when the user picks an entry (mouse or keys), also when the entry
+  // clicked is the one already selected (the file is loaded again).
   std::function<void()> OnClick;
 
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+
  private:
+  void Clicked();
   TSourceFileList& files_;
   bool filling_ = false;
+  bool rowChangedByPress_ = false;
 };
 
 }  // namespace workbench

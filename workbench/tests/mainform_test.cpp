@@ -446,4 +446,52 @@ TEST_F(MainFormTest, ThePlotTabTheFileAndThePositionComeBackAtTheNextStart) {
   EXPECT_TRUE(platform::FileExists(ProgramDir() + "syntax.ini"));
 }
 
+TEST_F(MainFormTest, ClickingTheSelectedFileAgainReloadsItAndDropsTheEdits) {
+  TMainForm& form = Start();
+  ClickFile(kNHR);
+  form.TextEdit1->setFocus();
+  form.TextEdit1->SetCaretXY({1, 1});
+  QTest::keyClicks(form.TextEdit1, "; note");
+  ASSERT_EQ(form.StatusText(0), "Modified...");
+  ClickFile(kNHR);
+  EXPECT_EQ(form.StatusText(0), "Ready...");
+  EXPECT_EQ(form.EditorText().rfind("[Header]", 0), 0u);
+}
+
+TEST_F(MainFormTest, SaveAsWritesTheTextUnderTheNewNameAndListsIt) {
+  TMainForm& form = Start();
+  ClickFile(kNLR);
+  std::string startFolder, startFile;
+  form.ChooseSaveFile = [&](const std::string& folder, const std::string& file) {
+    startFolder = folder;
+    startFile = file;
+    return DataFolder() + "Copy.ini";
+  };
+  Menu("&File", "Save &As");
+  EXPECT_EQ(startFolder, DataFolder());
+  EXPECT_EQ(startFile, DataFolder() + kNLR);
+  EXPECT_EQ(testsupport::ReadAll(DataFolder() + "Copy.ini"), testsupport::ReadAll(DataFolder() + kNLR));
+  EXPECT_EQ(form.Source().CurrentFile, DataFolder() + "Copy.ini");
+  EXPECT_EQ(Items(form.FileListBox), (std::vector<std::string>{"Copy.ini", kNHR, kNLR}));
+  EXPECT_EQ(Current(form.FileListBox), "Copy.ini");
+  EXPECT_EQ(form.StatusText(1), DataFolder() + "Copy.ini");
+  // Save goes on writing into the new file.
+  form.TextEdit1->setFocus();
+  form.TextEdit1->SetCaretXY({1, 1});
+  QTest::keyClicks(form.TextEdit1, "; copy");
+  QTest::keyClick(form.TextEdit1, Qt::Key_Return);
+  QTest::keyClick(form.TextEdit1, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(testsupport::ReadAll(DataFolder() + "Copy.ini").rfind("; copy", 0), 0u);
+  EXPECT_EQ(testsupport::ReadAll(DataFolder() + kNLR), testsupport::ReadAll(Shipped(kNLR)));
+}
+
+TEST_F(MainFormTest, DeletingASourceFileFromThePopUpKeepsItAsABackup) {
+  TMainForm& form = Start();
+  ClickFile(kNLR);
+  form.Deletecompressor1->trigger();
+  EXPECT_FALSE(platform::FileExists(DataFolder() + kNLR));
+  EXPECT_TRUE(platform::FileExists(DataFolder() + "Northfield NLR R22.in~"));
+  EXPECT_EQ(Items(form.FileListBox), std::vector<std::string>{kNHR});
+}
+
 }  // namespace
