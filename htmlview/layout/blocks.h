@@ -36,6 +36,15 @@ enum : int { BlockAlignLeft = 1, BlockAlignCenter = 2, BlockAlignRight = 3 };
 // Vertical margins of blocks resolve against this height.
 constexpr int kBlockBaseHeight = 400;
 
+// A background picture tiled over a box of width x height as pos places
+// it (relative to the box, repeating as it says); transparent where no tile
+// or a transparent part of the picture lies, so the box's colour shows.
+// Null when the box is empty or the picture has no pixels.
+std::unique_ptr<platform::Bitmap> ComposeBackground(const platform::Bitmap& picture,
+                                                    const platform::Bitmap* mask,
+                                                    const PositionRecArray& pos, int width,
+                                                    int height);
+
 // ---------------------------------------------------------------------------
 
 class TBlock : public TSectionBase {
@@ -112,6 +121,7 @@ class TBlock : public TSectionBase {
   bool IsAbsolutePositioned() const override { return Positioning == PosAbsolute; }
   bool HidesOverflow() const override { return HideOverflow; }
   bool DropDefaultBottomMargin() override;
+  void Dump(LayoutDumpWriter& writer) const override;
 
   // --- Added operations
   virtual void DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
@@ -127,26 +137,43 @@ class TBlock : public TSectionBase {
   void SetDefaultBottomMargin() { MargArrayO[PropMarginBottom] = PropValue(DefaultMargin); }
   bool Floats() const { return FloatLR == ALeft || FloatLR == ARight; }
 
- protected:
-  // The top margin collapse against the owner cell's sections (creation).
-  void CollapseMargins();
   // Resolves MargArrayO into MargArray; autoCount as for FindWidth.
   void ConvertMargins(int baseWidth, int baseHeight, int& autoCount);
-  // Builds DrawList from the content (first layout).
-  void BuildDrawList();
-  // Draws the block at (x, y): background, content, border.
-  virtual void DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
-                            IndentManager& iMgr, int x, int y, int xRef, int yRef);
-  // Composes the background image over the padding box once per layout.
-  void ComposeBackground(int width, int height);
-  // Left and right extras (margin, border, padding) of the resolved box.
+  // Left and right extras of the resolved box: margin, border and padding,
+  // or border and padding alone.
   int LeftExtra() const;
   int RightExtra() const;
   int LeftBorderPadding() const;
   int RightBorderPadding() const;
+  // The float manager owner ID of the block's records.
+  int OwnerID() const { return ownerID_; }
+
+ protected:
+  // The block's own line of the layout dump (kind: "block", "li", ...),
+  // before its content.
+  std::string DumpLine(const std::string& kind) const;
+  // For the kinds that collapse their top margin themselves.
+  TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
+         const TAttributeList* attributes, bool collapseTop);
+  // The top margin collapse against the owner cell's sections (creation).
+  void CollapseMargins();
+  // Builds DrawList from the content (first layout).
+  void BuildDrawList();
+  // Draws the block with its layout origin at x: background, content, border.
+  void DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
+                    int x, int xRef, int yRef);
+  // Background colour and image over the padding box; the image is
+  // composed once per layout.
+  void DrawBackground(platform::Canvas& canvas, const platform::Rect& aRect,
+                      const platform::Rect& paddingBox);
+  bool WidthGiven() const;
+  // The height the content is laid out against.
+  virtual int ContentHeightLimit(int aHeight, int blHt) const;
 
   std::unique_ptr<IndentManager> ownIMgr_;   // absolute blocks lay out in their own
   bool drawListBuilt_ = false;
+  bool overflowHidden_ = false;              // as the style says; HideOverflow as it applies
+  int ownerID_ = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -176,12 +203,16 @@ class TTableBlock : public TBlock {
   int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
            int xRef, int yRef) override;
   void AddToPositionList() override;
+  void Dump(LayoutDumpWriter& writer) const override;
   void DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
                        const platform::Rect& paddingBox) override;
   int FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) override;
-  // The table block's own width rule, with the side margins of caller (the
-  // caption-and-table block asks with its own margins).
+  // The table's content width in aWidth less extMarg (the side margins;
+  // the caption-and-table block asks with its own).
   int FindWidth1(platform::Canvas& canvas, int aWidth, int extMarg);
+
+ protected:
+  int ContentHeightLimit(int aHeight, int blHt) const override;
 };
 
 // ---------------------------------------------------------------------------
@@ -204,6 +235,7 @@ class TTableAndCaptionBlock : public TBlock {
   void WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) override;
   int FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) override;
   int DocPosOf(int sourcePos, bool prev) override;
+  void Dump(LayoutDumpWriter& writer) const override;
 };
 
 // ---------------------------------------------------------------------------
@@ -219,6 +251,7 @@ class THRBlock : public TBlock {
   THorzLine* Line() const;
 
   int FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) override;
+  void Dump(LayoutDumpWriter& writer) const override;
 };
 
 // ---------------------------------------------------------------------------
@@ -256,6 +289,7 @@ class TBlockLI : public TBlock {
   int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
            int xRef, int yRef) override;
   bool DropDefaultBottomMargin() override;
+  void Dump(LayoutDumpWriter& writer) const override;
 };
 
 // ---------------------------------------------------------------------------
@@ -271,6 +305,7 @@ class TBodyBlock : public TBlock {
            int xRef, int yRef) override;
   unsigned HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
                    TFormControlObj*& formControl, std::string& title) override;
+  void Dump(LayoutDumpWriter& writer) const override;
 };
 
 }  // namespace htmlview

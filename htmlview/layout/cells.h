@@ -99,6 +99,8 @@ class TCellObjCell : public TCell {
   explicit TCellObjCell(TSectionListBase* master) : TCell(master) {}
 
   platform::Rect CellRect;   // window coordinates at the last draw
+  bool BkGnd = false;        // the table cell's background colour
+  platform::Colour BkColor = 0x1FFFFFFF;
   std::string Title;
   std::string Url;
   std::string Target;

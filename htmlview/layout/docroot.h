@@ -183,6 +183,8 @@ class TSectionList : public TSectionListBase,
   bool RelayoutCells = false;
   bool ShowDummyCaret = false;
   float ScaleX = 1.0f, ScaleY = 1.0f;
+  // Layout progress in percent (the viewer's OnProgress, stage running).
+  std::function<void(int percent)> OnLayoutProgress;
 
   // --- Construction and defaults
   void SetDefaults(const std::string& fontName, const std::string& preFontName, double defFontSize,

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "htmlview/layout/cells.h"
+#include "htmlview/layout/layoutdump.h"
 #include "htmlview/style/styleprops.h"
 
 namespace htmlview {
@@ -105,6 +106,11 @@ void TSectionBase::WidthRange(platform::Canvas&, int& minWidth, int& maxWidth) {
 
 void TSectionBase::AddToPositionList() {
   if (Root) Root->PositionList.push_back(this);
+}
+
+void TSectionBase::Dump(LayoutDumpWriter& writer) const {
+  writer.Line("sectionbase y=" + std::to_string(SectionTop) + " h=" + std::to_string(SectionHeight) +
+              " doc " + LayoutDumpWriter::Range(StartCurs, StartCurs + Len));
 }
 
 bool TSectionBase::CloseForCell(int) { return true; }

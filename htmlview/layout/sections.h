@@ -24,6 +24,7 @@ class TFormControlObj;
 class TFloatingObj;
 class TImageObj;
 class TFontObj;
+class LayoutDumpWriter;
 
 // Raised by a section whose layout cannot go on (a corrupt table, say). The
 // cell reports it, drops that section and lays out the rest.
@@ -132,6 +133,9 @@ class TSectionBase : public TIDObject {
   virtual bool CharAt(int pos, char16_t& ch, TSectionBase*& obj);
   virtual void WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth);
   virtual void AddToPositionList();
+  // Writes the section's lines of the layout dump (layoutdump.h); a kind of
+  // section that holds others nests them one level deeper.
+  virtual void Dump(LayoutDumpWriter& writer) const;
 
   // --- What cells ask of particular kinds of section.
   // Called by the cell before the section joins it. A text section finishes

@@ -6,6 +6,7 @@
 
 #include "htmlview/parse/attributes.h"
 #include "htmlview/layout/cells.h"
+#include "htmlview/layout/layoutdump.h"
 #include "htmlview/style/styleprops.h"
 
 namespace htmlview {
@@ -122,7 +123,18 @@ int THorzLine::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inden
   return result;
 }
 
+void THorzLine::Dump(LayoutDumpWriter& writer) const {
+  std::string line = "hr " + LayoutDumpWriter::Rect(Indent, SectionTop, Width, VSize);
+  if (Color != platform::clNone) line += " color " + LayoutDumpWriter::Colour(Color);
+  if (NoShade) line += " noshade";
+  writer.Line(line);
+}
+
 // -------------------------------------------------------------------- TPage
+
+void TPage::Dump(LayoutDumpWriter& writer) const {
+  writer.Line("page y=" + std::to_string(SectionTop));
+}
 
 int TPage::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
                 int xRef, int yRef) {

@@ -29,6 +29,7 @@ class THorzLine : public TSectionBase {
              int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
   int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
            int xRef, int yRef) override;
+  void Dump(LayoutDumpWriter& writer) const override;
 
  private:
   int layoutX_ = 0;   // the X the rule was laid out at; drawing may be shifted
@@ -41,6 +42,7 @@ class TPage : public TSectionBase {
   // Nothing on screen; while printing it ends the page at its y.
   int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
            int xRef, int yRef) override;
+  void Dump(LayoutDumpWriter& writer) const override;
 };
 
 }  // namespace htmlview

@@ -74,16 +74,19 @@ class TCellObj {
   bool NeedDoImageStuff = false;
   TMarginArray MargArray{};
   TVMarginArray MargArrayO{};
+  std::string BkImageName;
+  platform::Colour FGColor = 0;   // the cell's colour, for style borders without one
+  int DrawY = 0;                  // document y of the row top at the last draw
 
   bool IsReal() const { return ColSpan > 0 && Cell != nullptr; }
   // padding: the table's CELLPADDING; borderWidth: its BORDER.
   void Initialize(int tablePadding, int tableBorder);
+  // After the cell's layout: the background picture is fetched (dropped
+  // when it failed) and noted to be tiled at the next draw.
+  void PrepareBackground();
   // Draws the cell at (x, y) in document coordinates.
   void Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x, int y, int cellSpacing,
-            bool border, platform::Colour light, platform::Colour dark);
-
- private:
-  void ComposeBackground(int width, int height);
+            bool border, platform::Colour light, platform::Colour dark, bool defaultColors);
 };
 
 // ---------------------------------------------------------------------------
@@ -141,6 +144,7 @@ class ThtmlTable : public TSectionBase {
   std::unique_ptr<std::vector<TColObj>> ColInfo;
   std::vector<int> Widths, MaxWidths, MinWidths, Percents, Heights;
   int DrawX = 0, DrawY = 0;
+  int LayoutX = 0;                // the x of the last layout
   bool Float = false;             // the block around it floats
   TTableBlock* TableBlock = nullptr;
 
@@ -173,6 +177,7 @@ class ThtmlTable : public TSectionBase {
   bool CharAt(int pos, char16_t& ch, TSectionBase*& obj) override;
   void CopyText() override;
   void AddToPositionList() override;
+  void Dump(LayoutDumpWriter& writer) const override;
 
   // The minimum and maximum widths of the columns (Min/MaxWidths, and
   // Percents for the percentage-aware kind) with their sums.
@@ -186,8 +191,10 @@ class ThtmlTable : public TSectionBase {
   void FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs);
   // Lays the row's cells out again with their vertical alignment at y.
   void DoVertAlign(platform::Canvas& canvas, TCellList& row, int y, int& curs);
-  // Calls visit(cell, columnLeft) for the real cell under (x, y), if any.
+  // The real cell under a point of the last draw, or null.
   TCellObj* CellAt(int x, int y) const;
+  // The width of span columns from first.
+  int ColumnsWidth(int first, int span) const;
 };
 
 }  // namespace htmlview

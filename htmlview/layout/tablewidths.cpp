@@ -1,26 +1,11 @@
 #include "htmlview/layout/tablewidths.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
-#include <cstdint>
-#include <cstdlib>
 
 #include "htmlview/style/styleprops.h"
 
 namespace htmlview {
-
-int MulDiv(int a, int b, int c) {
-  if (c == 0) return -1;
-  int64_t p = static_cast<int64_t>(a) * b;
-  int64_t q = c;
-  const bool negative = (p < 0) != (q < 0);
-  p = std::llabs(p);
-  q = std::llabs(q);
-  const int64_t r = (p + q / 2) / q;
-  if (r > INT_MAX) return -1;   // as the platform answers an overflow
-  return negative ? static_cast<int>(-r) : static_cast<int>(r);
-}
 
 namespace {
 

@@ -8,11 +8,12 @@
 // Percentages are in tenths of a percent (1000 = 100%).
 #include <vector>
 
+#include "platform/geometry.h"
+
 namespace htmlview {
 
-// The platform's multiply-divide: a * b / c rounded to the nearest integer
-// (halves away from zero), -1 when c is 0.
-int MulDiv(int a, int b, int c);
+// The algorithms round with the platform's multiply-divide.
+using platform::MulDiv;
 
 // One real cell of the grid, as the width algorithms see it.
 struct SpanCell {

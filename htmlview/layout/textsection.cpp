@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <exception>
 #include <cwctype>
 
 #include "htmlview/layout/cells.h"
 #include "htmlview/parse/attributes.h"
 #include "htmlview/layout/docroot.h"
+#include "htmlview/layout/layoutdump.h"
 #include "htmlview/layout/panelobj.h"
 #include "htmlview/parse/vocabulary.h"
 #include "platform/fonts.h"
@@ -23,6 +26,38 @@ char16_t Upper(char16_t ch) {
 }
 char16_t Lower(char16_t ch) {
   return ch < 0xD800 || ch > 0xDFFF ? static_cast<char16_t>(std::towlower(ch)) : ch;
+}
+
+// The TABINDEX of a link, from the attribute lines its target keeps.
+int TabIndexOf(const TUrlTarget& target) {
+  size_t at = 0;
+  while (at < target.Attr.size()) {
+    size_t end = target.Attr.find('\n', at);
+    if (end == std::string::npos) end = target.Attr.size();
+    std::string line = target.Attr.substr(at, end - at);
+    at = end + 1;
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string name = line.substr(0, eq);
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (name != "TABINDEX") continue;
+    try {
+      return std::stoi(line.substr(eq + 1));
+    } catch (const std::exception&) {
+      return 0;
+    }
+  }
+  return 0;
+}
+
+// The smaller size of small caps: four fifths of the em.
+TMyFont SmallCapsFont(const TMyFont& normal) {
+  TMyFont small = normal;
+  small.height = static_cast<int>(std::lround(normal.height * 0.8));
+  if (small.height == 0) small.height = normal.height;
+  MeasureFont(small);
+  return small;
 }
 
 }  // namespace
@@ -54,6 +89,7 @@ TSection::TSection(TSectionListBase* root, const TAttributeList* attributes, TPr
   }
   const PropValue& wrap = prop.Props[PropWordWrap];
   BreakWord = wrap.IsText() && wrap.Text() == "break-word";
+  SmallCaps = prop.GetFontVariant() == "small-caps";
   if (attributes) {
     if (const TAttribute* clear = attributes->Find(HtmlSymbol::Clear)) {
       std::string v = clear->Name;
@@ -82,7 +118,7 @@ void TSection::MakeLinkRun(TFontObj* run, TProperties& prop, const TUrlTarget& t
   TSectionListObjects* objects = ObjectsOf(Root);
   std::vector<TFontObj*>* links = objects ? objects->LinkList() : nullptr;
   if (links && std::find(links->begin(), links->end(), run) == links->end()) links->push_back(run);
-  if (tabControl) run->CreateTabControl(0);
+  if (tabControl) run->CreateTabControl(TabIndexOf(target));
 }
 
 // ---------------------------------------------------------------------------
@@ -108,13 +144,62 @@ void TSection::AddText(std::u16string_view token, const std::vector<int>& positi
   }
   const char flag = (NoBreak || IsPreformatted()) ? 'n' : 'y';
   Brk.append(n, flag);
-  for (char16_t ch : token) {
+  std::u16string transformed(token);
+  for (char16_t& ch : transformed) {
     if (TextTransform == 1) ch = Upper(ch);
     else if (TextTransform == 2) ch = Lower(ch);
-    Text.push_back(ch);
+  }
+  if (SmallCaps) {
+    AppendSmallCaps(transformed);
+  } else {
+    Text += transformed;
   }
   Len = static_cast<int>(Text.size());
   Buff = Text.data();
+}
+
+void TSection::AppendSmallCaps(std::u16string_view token) {
+  const TFontObj* current = Fonts.Count() > 0 ? Fonts[Fonts.Count() - 1] : nullptr;
+  if (!current) {
+    for (char16_t ch : token) Text.push_back(Upper(ch));
+    return;
+  }
+  const TMyFont normal = current->TheFont;
+  const TMyFont small = SmallCapsFont(normal);
+  bool inSmall = false;
+  for (char16_t ch : token) {
+    const bool isDigit = ch >= u'0' && ch <= u'9';
+    if (ch != u' ' && !isDigit) {
+      const bool lower = Upper(ch) != ch;
+      Len = static_cast<int>(Text.size());
+      if (lower && !inSmall) SwitchRunFont(small);
+      else if (!lower && inSmall) SwitchRunFont(normal);
+      inSmall = lower;
+    }
+    Text.push_back(Upper(ch));
+  }
+  Len = static_cast<int>(Text.size());
+  if (inSmall) SwitchRunFont(normal);   // the next token starts in the normal size
+}
+
+void TSection::SwitchRunFont(const TMyFont& font) {
+  TFontObj* last = Fonts.Count() > 0 ? Fonts[Fonts.Count() - 1] : nullptr;
+  if (!last) return;
+  if (last->Pos == Len) {
+    last->ReplaceFont(font);
+    return;
+  }
+  auto run = std::make_unique<TFontObj>(this, *last);
+  run->Pos = Len;
+  run->Title = last->Title;
+  run->ReplaceFont(font);
+  TFontObj* added = Fonts.Add(std::move(run));
+  if (added->IsLink())
+    if (TSectionListObjects* objects = ObjectsOf(Root))
+      if (std::vector<TFontObj*>* links = objects->LinkList()) {
+        auto at = std::find(links->begin(), links->end(), last);
+        links->insert(at == links->end() ? links->end() : at + 1, added);
+      }
 }
 
 TFontObj* TSection::ChangeFont(const TMyFont& font, int sscript) {
@@ -134,6 +219,7 @@ TFontObj* TSection::ChangeFont(TProperties& prop) {
   if (prop.GetVertAlign(align) && (align == ASub || align == ASuper)) sscript = align;
   TFontObj* run = ChangeFont(prop.GetFont(), sscript);
   run->Title = prop.PropTitle;
+  SmallCaps = prop.GetFontVariant() == "small-caps";
   // A run started inside a link carries it on.
   if (prop.InLink && Fonts.Count() > 1) {
     const TFontObj* before = Fonts[Fonts.Count() - 2];
@@ -148,6 +234,7 @@ TFontObj* TSection::SetLink(bool startsLink, TProperties& prop, const TUrlTarget
   if (prop.GetVertAlign(align) && (align == ASub || align == ASuper)) sscript = align;
   TFontObj* run = ChangeFont(prop.GetFont(), sscript);
   run->Title = prop.PropTitle;
+  SmallCaps = prop.GetFontVariant() == "small-caps";
   if (startsLink && linkTarget && !linkTarget->URL.empty()) {
     MakeLinkRun(run, prop, *linkTarget, true);
   } else {
@@ -192,6 +279,13 @@ TFormControlObj* TSection::AddFormControl(HtmlSymbol tag, const TAttributeList& 
   TFormControlObj* control = made.Control;
   if (!control) return nullptr;
   if (prop) control->ProcessProperties(*prop);
+  // A control whose style gives it a border is drawn inside an inline
+  // border of its own placeholder.
+  if (prop && prop->HasBorderStyle())
+    if (auto* document = dynamic_cast<TSectionList*>(Root)) {
+      document->AddInlineBorder(sourcePos, *prop, true);
+      document->AddInlineBorder(sourcePos + 1, *prop, false);
+    }
   if (auto* imageControl = dynamic_cast<TImageFormControlObj*>(control)) {
     TImageObj* image = AddImage(attributes, sourcePos);
     image->MyFormControl = imageControl;
@@ -232,8 +326,12 @@ void TSection::DeleteChar(int i) {
 void TSection::Finish(int endSourcePos) {
   if (finished_) return;
   finished_ = true;
+  // Preformatted text keeps its spaces as they come: it only gets the blank
+  // every line ends with.
+  const bool pre = IsPreformatted();
+  if (pre) AppendFinalSpace(endSourcePos);
   // Leading spaces.
-  while (!Text.empty() && Text[0] == u' ') DeleteChar(0);
+  while (!pre && !Text.empty() && Text[0] == u' ') DeleteChar(0);
   // Soft hyphens leave a break flag on the character before them.
   for (int i = 0; i < static_cast<int>(Text.size());) {
     if (Text[i] == kSoftHyphen) {
@@ -244,7 +342,7 @@ void TSection::Finish(int endSourcePos) {
     }
   }
   // Double spaces: keep the one that carries the break.
-  for (int i = 0; i + 1 < static_cast<int>(Text.size());) {
+  for (int i = 0; !pre && i + 1 < static_cast<int>(Text.size());) {
     if (Text[i] == u' ' && Text[i + 1] == u' ') {
       DeleteChar(Brk[i] != 'n' ? i + 1 : i);
     } else {
@@ -252,14 +350,14 @@ void TSection::Finish(int endSourcePos) {
     }
   }
   // A space after a floating image.
-  for (int i = static_cast<int>(Text.size()) - 2; i >= 0; --i) {
+  for (int i = pre ? -1 : static_cast<int>(Text.size()) - 2; i >= 0; --i) {
     if (Text[i] == kImageChar && Text[i + 1] == u' ') {
       TFloatingObj* obj = Images.FindImage(i);
       if (obj && obj->Floating()) DeleteChar(i + 1);
     }
   }
   // Spaces around forced breaks.
-  for (int i = 0; i < static_cast<int>(Text.size()); ++i) {
+  for (int i = 0; !pre && i < static_cast<int>(Text.size()); ++i) {
     if (Text[i] != kBreakChar) continue;
     if (i > 0 && Text[i - 1] == u' ') {
       DeleteChar(i - 1);
@@ -267,16 +365,12 @@ void TSection::Finish(int endSourcePos) {
     }
     if (i + 1 < static_cast<int>(Text.size()) && Text[i + 1] == u' ') DeleteChar(i + 1);
   }
-  if (Text.size() > 1 && Text.back() == kBreakChar) DeleteChar(static_cast<int>(Text.size()) - 1);
-  if (Text.size() > 1 && Text.back() == u' ') DeleteChar(static_cast<int>(Text.size()) - 1);
-  // Every non-empty text ends with a space (the line breaker relies on it).
-  if (!Text.empty() && Text != std::u16string(1, kBreakChar) && Text.back() != u' ') {
-    const int oldEnd = static_cast<int>(Text.size());
-    Text.push_back(u' ');
-    Brk.push_back('y');
-    SourcePositions.push_back(endSourcePos);
-    TFontObj* last = Fonts.Count() > 0 ? Fonts[Fonts.Count() - 1] : nullptr;
-    if (last && last->Pos == oldEnd && Fonts.Count() > 1) last->Pos = oldEnd + 1;
+  if (!pre) {
+    if (Text.size() > 1 && Text.back() == kBreakChar) DeleteChar(static_cast<int>(Text.size()) - 1);
+    if (Text.size() > 1 && Text.back() == u' ') DeleteChar(static_cast<int>(Text.size()) - 1);
+    // Every non-empty text ends with a space (the line breaker relies on it).
+    if (!Text.empty() && Text != std::u16string(1, kBreakChar) && Text.back() != u' ')
+      AppendFinalSpace(endSourcePos);
   }
   Len = static_cast<int>(Text.size());
   Buff = Text.data();
@@ -293,6 +387,15 @@ void TSection::Finish(int endSourcePos) {
   BuffSize = 0;
 }
 
+void TSection::AppendFinalSpace(int sourcePos) {
+  const int oldEnd = static_cast<int>(Text.size());
+  Text.push_back(u' ');
+  Brk.push_back('y');
+  SourcePositions.push_back(sourcePos);
+  TFontObj* last = Fonts.Count() > 0 ? Fonts[Fonts.Count() - 1] : nullptr;
+  if (last && last->Pos == oldEnd && Fonts.Count() > 1) last->Pos = oldEnd + 1;
+}
+
 bool TSection::CloseForCell(int tagIndex) {
   Finish(tagIndex);
   if (IsPreformatted() || Len > 0 || Images.Count() > 0 || FormControls.Count() > 0) return true;
@@ -306,15 +409,17 @@ bool TSection::CloseForCell(int tagIndex) {
   return false;
 }
 
-int TSection::SourcePosOf(int pos) {
-  if (pos < 0 || SIndexList.empty()) return -1;
+int TSection::SourcePosOfIndex(int index) const {
+  if (index < 0 || index >= Len || SIndexList.empty()) return -1;
   int result = -1;
   for (const IndexObj& io : SIndexList) {
-    if (io.Pos > pos) break;
-    result = io.Index + (pos - io.Pos);
+    if (io.Pos > index) break;
+    result = io.Index + (index - io.Pos);
   }
   return result;
 }
+
+int TSection::SourcePosOf(int pos) { return SourcePosOfIndex(pos - StartCurs); }
 
 // ---------------------------------------------------------------------------
 // Measuring
@@ -565,16 +670,22 @@ int TSection::Clearance(const IndentManager& iMgr, int y) const {
 int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
                      int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
   (void)xRef, (void)yRef;
+  LayoutX = x;
+  LayoutWidth = aWidth;
+  LayoutLfEdge = iMgr.LfEdge;
   SectionTop = ContentTop = DrawTop = y;
   StartCurs = curs;
   Lines.Clear();
   SectionHeight = 0;
   const int top = y;
   int floatBottom = y;
+  int p = 0, nn = Len;
+  TSectionList* document = dynamic_cast<TSectionList*>(Root);
+  const bool bordered = document && document->InlineList.Count() > 0;
 
   auto addEmptyLine = [&](int height) {
     auto lr = std::make_unique<LineRec>();
-    lr->Start = Buff;
+    lr->Start = Buff + p;
     lr->SpaceBefore = height;
     lr->DrawHeight = height;
     Lines.Add(std::move(lr));
@@ -593,7 +704,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
     return SectionHeight;
   }
 
-  if (FirstLineIndentPct > 0) FirstLineIndent = FirstLineIndentPct * aWidth / 100;
+  // A cell narrower than nothing must not give a negative indent.
+  if (FirstLineIndentPct > 0) FirstLineIndent = std::max(0, FirstLineIndentPct * aWidth / 100);
 
   maxWidth = std::min(iMgr.RightSide(y) - iMgr.LeftIndent(y), aWidth);
   const int avail = maxWidth;
@@ -684,6 +796,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
     }
     lr->Start = Buff + p;
     lr->Ln = nn;
+    lr->FirstDraw = bordered;
     lr->Shy = Brk[p + nn - 1] == 's';
     const int xr = iMgr.RightSide(y);
     const int xl = iMgr.LeftIndent(y) + (p == 0 ? FirstLineIndent : 0);
@@ -718,6 +831,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
     y += step;
     for (TFloatingObj* obj : floatList) {
       PlaceFloat(obj, iMgr, y);
+      obj->YValue = y;   // drawn where it was placed, below the line it stands in
       const int h = obj->ObjHeight + obj->VSpaceT + obj->VSpaceB;
       added->DrawHeight = std::max(added->DrawHeight, h + step);
       floatBottom = std::max(floatBottom, y + h);
@@ -725,7 +839,6 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
     floatList.clear();
   };
 
-  int p = 0, nn = Len;
   bool firstLine = true;
   while (nn > 0) {
     if (firstLine) {
@@ -816,7 +929,266 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   DrawHeight = std::max(SectionHeight, floatBottom - top);
   SectionBottom = top + SectionHeight;
   ContentBot = top + DrawHeight;
+  ReportProgress();
   return SectionHeight;
+}
+
+void TSection::ReportProgress() {
+  auto* list = dynamic_cast<TSectionList*>(Root);
+  if (!list || list->IsCopy || SectionNumber <= 0 || SectionNumber % 50 != 0) return;
+  if (list->SectionCount <= 0 || LastProgressCycle == list->CycleNumber) return;
+  LastProgressCycle = list->CycleNumber;
+  const int start = list->ProgressStart;
+  if (list->OnLayoutProgress)
+    list->OnLayoutProgress(start + (100 - start) * SectionNumber / list->SectionCount);
+}
+
+// ---------------------------------------------------------------------------
+// Line geometry
+
+int TSection::LineStartIndex(int line) const {
+  return static_cast<int>(Lines[line]->Start - Buff);
+}
+
+int TSection::LineOffset(int line) const {
+  int y = 0;
+  for (int i = 0; i < line && i < Lines.Count(); ++i)
+    y += Lines[i]->SpaceBefore + Lines[i]->LineHt + Lines[i]->SpaceAfter;
+  return y;
+}
+
+std::vector<LinePiece> TSection::LinePieces(int line) const {
+  std::vector<LinePiece> pieces;
+  const LineRec& lr = *Lines[line];
+  const int start = LineStartIndex(line);
+  const int end = std::min(start + lr.Ln, Len);
+  const std::vector<int> adv = LineAdvances(line);
+  int x = 0;
+  for (int i = start; i < end;) {
+    LinePiece piece;
+    piece.Start = i;
+    piece.X = x;
+    piece.Run = Fonts.GetFontObjAt(i);
+    const char16_t ch = Text[i];
+    TFloatingObj* obj = ch == kImageChar ? Images.FindImage(i) : nullptr;
+    TFormControlObj* ctl = ch == kFormControlChar ? FormControls.FindControl(i) : nullptr;
+    if (obj) {
+      piece.kind = obj->Floating() ? LinePiece::FloatPiece : LinePiece::ImagePiece;
+      piece.Object = obj;
+      piece.Count = 1;
+    } else if (ctl) {
+      piece.kind = LinePiece::ControlPiece;
+      piece.Control = ctl;
+      piece.Count = 1;
+    } else {
+      // Text to the next run change or object; a placeholder without its
+      // object is text, one character at a time, as measuring takes it.
+      int n = IsObjectChar(ch) ? 1 : RunLength(i, end - i);
+      if (!IsObjectChar(ch))
+        for (int k = 1; k < n; ++k)
+          if (IsObjectChar(Text[i + k])) {
+            n = k;
+            break;
+          }
+      piece.Count = n;
+    }
+    for (int k = 0; k < piece.Count; ++k) piece.Width += adv[i - start + k];
+    x += piece.Width;
+    i += piece.Count;
+    pieces.push_back(piece);
+  }
+  return pieces;
+}
+
+std::vector<int> TSection::LineAdvances(int line) const {
+  const LineRec& lr = *Lines[line];
+  const int start = LineStartIndex(line);
+  const int end = std::min(start + lr.Ln, Len);
+  std::vector<int> adv(static_cast<size_t>(std::max(0, end - start)), 0);
+  for (int i = start; i < end;) {
+    const char16_t ch = Text[i];
+    if (ch == kImageChar) {
+      if (TFloatingObj* obj = Images.FindImage(i)) {
+        if (!obj->Floating()) adv[i - start] = obj->ObjWidth + obj->HSpaceL + obj->HSpaceR;
+        ++i;
+        continue;
+      }
+    } else if (ch == kFormControlChar) {
+      if (TFormControlObj* c = FormControls.FindControl(i)) {
+        adv[i - start] = c->Width() + c->HSpaceL + c->HSpaceR;
+        ++i;
+        continue;
+      }
+    }
+    const int n = IsObjectChar(ch) ? 1 : RunLength(i, end - i);
+    if (const TFontObj* run = Fonts.GetFontObjAt(i)) {
+      const std::vector<int> a =
+          platform::CharAdvances(run->TheFont, std::u16string_view(Text).substr(i, n));
+      for (int k = 0; k < n && k < static_cast<int>(a.size()); ++k) adv[i - start + k] = a[k];
+    }
+    i += n;
+  }
+  // Justification: the extra pixels over the gaps of all but the last
+  // character, the remainder to the first gaps (as the canvas spreads it).
+  if (lr.Spaces > 0 && lr.Extra > 0) {
+    int gapsLeft = lr.Spaces, extraLeft = lr.Extra;
+    for (int i = start; i + 1 < end && gapsLeft > 0; ++i) {
+      if (Text[i] != u' ' && Text[i] != kNoBreakSpace) continue;
+      const int add = (extraLeft + gapsLeft - 1) / gapsLeft;
+      adv[i - start] += add;
+      extraLeft -= add;
+      --gapsLeft;
+    }
+  }
+  return adv;
+}
+
+int TSection::LineTextWidth(int line, const std::vector<int>& advances) const {
+  const LineRec& lr = *Lines[line];
+  const int start = LineStartIndex(line);
+  int n = static_cast<int>(advances.size());
+  while (n > 0 && (Text[start + n - 1] == u' ' || Text[start + n - 1] == kBreakChar)) --n;
+  int w = 0;
+  for (int k = 0; k < n; ++k) w += advances[k];
+  if (lr.Shy && lr.Ln > 0) w += DashWidth(start + lr.Ln - 1);
+  return w;
+}
+
+// ---------------------------------------------------------------------------
+// The layout dump
+
+void TSection::Dump(LayoutDumpWriter& writer) const {
+  using W = LayoutDumpWriter;
+  writer.Line(std::string(IsPreformatted() ? "pre " : "section ") +
+              W::Rect(LayoutX, SectionTop, LayoutWidth, SectionHeight) +
+              (DrawHeight != SectionHeight ? " draw=" + std::to_string(DrawHeight) : "") + " doc " +
+              W::Range(StartCurs, StartCurs + Len));
+  LayoutDumpWriter::Nested nested(writer);
+  for (int li = 0; li < Lines.Count(); ++li) {
+    const LineRec& lr = *Lines[li];
+    const int top = SectionTop + LineOffset(li);
+    const int height = lr.SpaceBefore + lr.LineHt + lr.SpaceAfter;
+    if (lr.Ln == 0 || Len == 0) {
+      writer.Line("gap y=" + std::to_string(top) + " h=" + std::to_string(height));
+      continue;
+    }
+    const std::vector<int> adv = LineAdvances(li);
+    const int left = LayoutX + lr.LineIndent;
+    std::string line = "line y=" + std::to_string(top) + " h=" + std::to_string(height) +
+                       " base=" + std::to_string(top + lr.SpaceBefore + lr.LineHt - lr.Descent) +
+                       " x=" + W::Range(left, left + LineTextWidth(li, adv));
+    if (lr.SpaceBefore != 0 || lr.SpaceAfter != 0)
+      line += " before=" + std::to_string(lr.SpaceBefore) + " after=" + std::to_string(lr.SpaceAfter);
+    if (lr.Spaces > 0 && lr.Extra != 0)
+      line += " gaps=" + std::to_string(lr.Spaces) + " extra=" + std::to_string(lr.Extra);
+    if (lr.Shy) line += " shy";
+    writer.Line(line);
+    LayoutDumpWriter::Nested inLine(writer);
+    for (const LinePiece& piece : LinePieces(li)) {
+      const std::string src =
+          W::Range(SourcePosOfIndex(piece.Start), SourcePosOfIndex(piece.Start + piece.Count - 1) + 1);
+      const std::string xs = " x=" + W::Range(left + piece.X, left + piece.X + piece.Width);
+      switch (piece.kind) {
+        case LinePiece::TextPiece: {
+          std::string run = "run " + src + xs + " " +
+                            W::Quoted(std::u16string_view(Text).substr(piece.Start, piece.Count));
+          if (piece.Run) {
+            run += " " + W::Font(piece.Run->TheFont);
+            if (piece.Run->SScript) run += " " + W::Align(piece.Run->SScript);
+            if (piece.Run->IsLink()) run += " link " + W::Quoted(piece.Run->URL());
+          }
+          writer.Line(run);
+          break;
+        }
+        case LinePiece::ImagePiece:
+        case LinePiece::FloatPiece: {
+          const TFloatingObj& obj = *piece.Object;
+          std::string text = (piece.kind == LinePiece::FloatPiece ? "float " : "image ") + src;
+          if (piece.kind == LinePiece::FloatPiece)
+            text += " x=" + std::to_string(LayoutLfEdge + obj.Indent) + " y=" +
+                    std::to_string(obj.YValue + obj.VSpaceT);
+          else
+            text += xs;
+          text += " " + std::to_string(obj.ObjWidth) + "x" + std::to_string(obj.ObjHeight) +
+                  " align " + W::Align(obj.VertAlign);
+          if (obj.HSpaceL || obj.HSpaceR || obj.VSpaceT || obj.VSpaceB)
+            text += " space " + std::to_string(obj.HSpaceL) + "," + std::to_string(obj.VSpaceT) +
+                    "," + std::to_string(obj.HSpaceR) + "," + std::to_string(obj.VSpaceB);
+          if (const auto* image = dynamic_cast<const TImageObj*>(&obj))
+            if (!image->Source.empty()) text += " src " + W::Quoted(image->Source);
+          writer.Line(text);
+          break;
+        }
+        case LinePiece::ControlPiece: {
+          const TFormControlObj& c = *piece.Control;
+          writer.Line("control " + src + xs + " " + std::to_string(c.Width()) + "x" +
+                      std::to_string(c.Height()) + " align " + W::Align(c.VertAlign));
+          break;
+        }
+      }
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Preformatted text
+
+void TPreFormated::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
+  if (BreakWord) {
+    TSection::WidthRange(canvas, minWidth, maxWidth);
+    return;
+  }
+  minWidth = maxWidth = 0;
+  if (Len == 0) return;
+  if (MaxWidthCache <= 0 || Images.Count() > 0) {
+    for (const auto& obj : Images) obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), 0, 0);
+    MaxWidthCache = FindTextWidth(0, Len, true);
+    MinWidthCache = std::min(kPreMaxMinWidth, MaxWidthCache);
+  }
+  maxWidth = MaxWidthCache;
+  minWidth = MinWidthCache;
+}
+
+int TPreFormated::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
+                         int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
+  if (BreakWord)
+    return TSection::Layout(canvas, x, y, xRef, yRef, aWidth, aHeight, blHt, iMgr, maxWidth, curs);
+  if (Len == 0 || (Len == 1 && Text[0] == u' ')) {
+    // An empty line of the source: a line of the first font, holding the
+    // blank every line ends with.
+    LayoutX = x;
+    LayoutWidth = aWidth;
+    LayoutLfEdge = iMgr.LfEdge;
+    StartCurs = curs;
+    Lines.Clear();
+    SectionTop = ContentTop = DrawTop = y;
+    const TFontObj* first = Fonts.Count() > 0 ? Fonts[0] : nullptr;
+    SectionHeight = DrawHeight = first ? first->FontHeight : 0;
+    if (Len > 0) {
+      auto lr = std::make_unique<LineRec>();
+      lr->Start = Buff;
+      lr->Ln = Len;
+      lr->LineHt = lr->DrawHeight = SectionHeight;
+      lr->Descent = first ? first->Descent : 0;
+      lr->LineIndent = iMgr.LeftIndent(y) - x;
+      lr->Width = iMgr.RightSide(y) - iMgr.LeftIndent(y);
+      Lines.Add(std::move(lr));
+    }
+    SectionBottom = ContentBot = y + SectionHeight;
+    curs = StartCurs + Len;
+    maxWidth = 0;
+    return SectionHeight;
+  }
+  const int savedWidth = iMgr.Width;
+  iMgr.Width = 32000;
+  int ignored = 0;
+  const int height =
+      TSection::Layout(canvas, x, y, xRef, yRef, aWidth, aHeight, blHt, iMgr, ignored, curs);
+  iMgr.Width = savedWidth;
+  int mn = 0, mx = 0;
+  WidthRange(canvas, mn, mx);
+  maxWidth = mx;
+  return height;
 }
 
 }  // namespace htmlview

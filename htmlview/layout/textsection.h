@@ -38,7 +38,15 @@ struct IndexObj {
   int Index = 0;   // source position
 };
 
-struct BorderRec;
+// One inline border crossing one line: the bordered characters, whether the
+// element began before the line or goes on after it (that side is open: no
+// padding and no edge), and the element's converted box.
+struct BorderRec {
+  int BStart = 0, BEnd = 0;          // first and last character index in the section
+  bool OpenStart = false, OpenEnd = false;
+  platform::Rect BRect;              // the outer box at the last draw (window coordinates)
+  TMarginArray MargArray{};
+};
 
 struct LineRec {
   const char16_t* Start = nullptr;   // first character in the section's buffer
@@ -51,10 +59,24 @@ struct LineRec {
   int DrawX = 0, DrawY = 0;
   int Width = 0;
   int Spaces = 0, Extra = 0;         // justification
-  std::vector<BorderRec*>* BorderList = nullptr;   // kept by drawing; not owned here
+  std::vector<BorderRec> BorderList;   // built by the first draw of the line
   bool FirstDraw = false;
   int BorderX = 0;
   bool Shy = false;                  // ends at a soft hyphen: a "-" is drawn after it
+};
+
+// One piece of a laid-out line as drawing walks it: a stretch of text in one
+// font run, or one object. x is relative to the line's first character.
+struct LinePiece {
+  enum Kind { TextPiece, ImagePiece, FloatPiece, ControlPiece };
+  Kind kind = TextPiece;
+  int Start = 0;   // character index in the section
+  int Count = 0;
+  int X = 0;
+  int Width = 0;
+  TFontObj* Run = nullptr;             // the font run at Start
+  TFloatingObj* Object = nullptr;      // Image, Float
+  TFormControlObj* Control = nullptr;  // Control
 };
 
 class TSection : public TSectionBase {
@@ -91,9 +113,11 @@ class TSection : public TSectionBase {
   bool BreakWord = false;
 
   // What the parser's state says while the section fills: no-break (a cell
-  // with NOWRAP) and the text transform (1 upper, 2 lower case).
+  // with NOWRAP) and the text transform (1 upper, 2 lower case). Small caps
+  // follow the font-variant of the style the runs are made from.
   bool NoBreak = false;
   int TextTransform = 0;
+  bool SmallCaps = false;
 
   // A preformatted section keeps its lines as they come.
   virtual bool IsPreformatted() const { return false; }
@@ -133,6 +157,42 @@ class TSection : public TSectionBase {
   int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
              int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
   int SourcePosOf(int pos) override;
+  void Dump(LayoutDumpWriter& writer) const override;
+
+  // --- Drawing and positions (textsectiondraw.cpp). Points are in document
+  // coordinates; lines remember where they were last drawn.
+  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
+           int xRef, int yRef) override;
+  unsigned HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
+                   TFormControlObj*& formControl, std::string& title) override;
+  bool HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) override;
+  int CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, int& caretHt,
+               bool& inText) override;
+  int FindForward(int from, const std::u16string& text, bool matchCase) override;
+  int FindBackward(int from, const std::u16string& text, bool matchCase) override;
+  int DocPosOf(int sourcePos, bool prev) override;
+  bool CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) override;
+  bool CharAt(int pos, char16_t& ch, TSectionBase*& obj) override;
+  void CopyText() override;
+
+  // Where the last layout put the section: the cell's X, the width offered
+  // and the float manager's left edge (floats are placed from it).
+  int LayoutX = 0;
+  int LayoutWidth = 0;
+  int LayoutLfEdge = 0;
+
+  // --- The line geometry every reader shares (drawing, hit tests, cursor
+  // positions, the dump): text at its font's integer advances, objects at
+  // their width with both spaces, floating objects taking no room, and the
+  // justification of the line spread over its gaps.
+  std::vector<int> LineAdvances(int line) const;
+  std::vector<LinePiece> LinePieces(int line) const;
+  // Top of a line (its SpaceBefore included) relative to the section top.
+  int LineOffset(int line) const;
+  // Index of the line's first character.
+  int LineStartIndex(int line) const;
+  // The source position of a character index, or -1.
+  int SourcePosOfIndex(int index) const;
 
   // Width of n characters from start (trailing breaks and spaces removed
   // when asked); objects with their spaces, text runs plus the overhang.
@@ -146,6 +206,11 @@ class TSection : public TSectionBase {
 
  private:
   void DeleteChar(int i);
+  // The blank a finished text ends with, at the source position given.
+  void AppendFinalSpace(int sourcePos);
+  // Every 50th section tells the document how far layout has come, once per
+  // layout.
+  void ReportProgress();
   int Clearance(const IndentManager& iMgr, int y) const;
   int PieceWidth(int start, int n, bool removeSpaces) const;
   int TextWidthImpl(int start, int n, bool removeSpaces, int overhangSign) const;
@@ -155,6 +220,27 @@ class TSection : public TSectionBase {
   static void PlaceFloat(TFloatingObj* obj, IndentManager& iMgr, int y);
   // Makes run a piece of the link target (fonts, link list, focus control).
   void MakeLinkRun(TFontObj* run, TProperties& prop, const TUrlTarget& target, bool tabControl);
+  // Appends text in small caps: upper case throughout, the letters that
+  // were lower case in a smaller run of the same kind.
+  void AppendSmallCaps(std::u16string_view token);
+  // A new run from the current length that copies the last one (link,
+  // title, sub/superscript) with another font.
+  void SwitchRunFont(const TMyFont& font);
+
+  // The width of the drawn text of a line: trailing spaces and break left
+  // out, the soft hyphen's dash added.
+  int LineTextWidth(int line, const std::vector<int>& advances) const;
+  // How many characters of the line fit in width pixels from its start.
+  static int FitCount(const std::vector<int>& advances, int width);
+  // The line's index holding a character index (the last line for the end).
+  int LineOfIndex(int index) const;
+  void BuildBorders(int line);
+  void DrawLine(platform::Canvas& canvas, int line, int lineTop, int x, IndentManager& iMgr);
+  void DrawText(platform::Canvas& canvas, int line, const LinePiece& piece, int from, int to,
+                int x, int baseline, int lineTop, int bottom, const std::vector<int>& advances,
+                bool selected, IndentManager& iMgr);
+  // The selection made relative to the section: whether one applies.
+  bool SectionSelection(int& selB, int& selE) const;
 
   bool finished_ = false;
   bool registeredID_ = false;   // under its ID with the document
@@ -167,6 +253,16 @@ class TPreFormated : public TSection {
  public:
   using TSection::TSection;
   bool IsPreformatted() const override { return true; }
+
+  // Unless it may wrap: the widest is the whole text on one line, the
+  // narrowest the same up to kPreMaxMinWidth.
+  void WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) override;
+  // Unless it may wrap: one line (an empty section is one line of its first
+  // font high), reporting the width of its text.
+  int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
+             int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
+
+  static constexpr int kPreMaxMinWidth = 6000;
 };
 
 }  // namespace htmlview

@@ -112,7 +112,7 @@ std::string AlignWord(const TAttributeList* attributes) {
 HtmlParser::HtmlParser(TSectionList& list, const TParserEvents& events)
     : list_(&list), events_(events), urlTarget_(std::make_unique<TUrlTarget>()) {}
 
-HtmlParser::~HtmlParser() = default;
+HtmlParser::~HtmlParser() { DropSection(std::move(section_)); }
 
 TAttributeList* HtmlParser::KeepAttributes() {
   auto copy = std::make_unique<TAttributeList>();
@@ -186,7 +186,20 @@ std::unique_ptr<TSection> HtmlParser::NewPreSection() {
 
 void HtmlParser::AppendToCell(std::unique_ptr<TSectionBase> section) {
   if (!section) return;
-  if (currentCell_) currentCell_->Add(std::move(section), R().TagPos);
+  if (currentCell_) {
+    currentCell_->Add(std::move(section), R().TagPos);
+  } else if (auto* text = dynamic_cast<TSection*>(section.get())) {
+    section.release();
+    DropSection(std::unique_ptr<TSection>(text));
+  }
+}
+
+void HtmlParser::DropSection(std::unique_ptr<TSection> section) {
+  if (!section) return;
+  // Nothing of the document may point into a section that goes: its link
+  // runs leave the link list, its ID the ID list.
+  for (const auto& run : section->Fonts) std::erase(list_->Links, run.get());
+  list_->RemoveIDObject(section.get());
 }
 
 void HtmlParser::AppendSection() { AppendToCell(std::move(section_)); }
@@ -235,7 +248,8 @@ void HtmlParser::ParseBody(const SymbolSet& term) {
       case S::OL: case S::UL: case S::Dir: case S::Menu: case S::DL:
         if (Flatten()) break;
         DoLists(sy, term);
-        if (!term[Sy()]) Next();
+        // Its own end tag, even when an enclosing list ends with the same.
+        if (Sy() == EndSymbolOf(sy)) Next();
         break;
       case S::LI:
         if (Flatten()) break;
@@ -290,6 +304,7 @@ void HtmlParser::ParseInline(const SymbolSet& term) {
   switch (sy) {
     case S::Font: case S::BaseFont:
       DoFont(false);
+      RefreshFont();
       Next();
       break;
     case S::EndFont:
@@ -653,7 +668,7 @@ void HtmlParser::DoLists(HtmlSymbol sym, const SymbolSet& term) {
     } else if (IsListSymbol(sy)) {
       if (Flatten()) continue;
       DoLists(sy, inner);
-      if (!inner[Sy()]) Next();
+      if (Sy() == EndSymbolOf(sy)) Next();
     } else if (sy == S::LI || sy == S::DD || sy == S::DT) {
       if (Flatten()) continue;
       if (sy == S::LI)
@@ -728,7 +743,7 @@ void HtmlParser::DoListItem(HtmlSymbol listSym, HtmlSymbol itemSym, int number, 
       if (Flatten()) continue;
       DoLists(sy, term);
       currentCell_->CheckLastBottomMargin();
-      if (Sy() != S::EndOfText && !term[Sy()]) Next();
+      if (Sy() == EndSymbolOf(sy)) Next();
     } else if (sy == S::P) {
       if (!inList) break;
       DoParagraph(term);
@@ -835,7 +850,7 @@ void HtmlParser::DoBody() {
     Next();
     return;
   }
-  section_.reset();
+  DropSection(std::move(section_));
   form_ = nullptr;
   list_->ClearForms();
   TAttributeList* attributes = KeepAttributes();

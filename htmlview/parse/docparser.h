@@ -66,7 +66,7 @@ struct TParserEvents {
   int MarginHeight = 5;
 };
 
-inline constexpr int kMaxBlockNesting = 200;
+inline constexpr int kMaxBlockNesting = 100;
 inline constexpr int kMaxOpenElements = 1000;
 inline constexpr int kMaxTableNesting = 10;
 

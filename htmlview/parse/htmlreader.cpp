@@ -236,7 +236,10 @@ char PeekRawChar(const HtmlReaderState& r) {
 // After "<!--": skips to "--" [spaces and CRs] ["!"] ">" and past the ">".
 void SkipCommentBody(HtmlReaderState& r) {
   for (;;) {
-    while (r.Ch != '-') ReadHtmlChar();
+    while (r.Ch != '-') {
+      if (r.Ch == 0) throw EParseError(kOpenCommentMessage);
+      ReadHtmlChar();
+    }
     int dashes = 0;
     while (r.Ch == '-') {
       ++dashes;
@@ -326,6 +329,9 @@ void SkipMarkupBlock(HtmlReaderState& r, char kind) {
     if (r.Ch == '%') ReadHtmlChar();
     return;
   }
+  // A reference inside an include parameter may skip a block of its own:
+  // the enclosing comment stays open when that one ends.
+  const bool outer = r.InComment;
   r.InComment = true;
   ReadHtmlChar();  // the "!"
   ReadHtmlChar();
@@ -339,13 +345,13 @@ void SkipMarkupBlock(HtmlReaderState& r, char kind) {
         ReadHtmlChar();
         SkipCommentBody(r);
       }
-      r.InComment = false;
+      r.InComment = outer;
       return;
     }
   }
   // A declaration runs to the next ">".
   while (r.Ch != '>') ReadHtmlChar();
-  r.InComment = false;
+  r.InComment = outer;
 }
 
 bool IsWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
@@ -489,6 +495,7 @@ void ReadTextRun(HtmlReaderState& r) {
   r.Sy = HtmlSymbol::TextToken;
   const bool collect = !r.Prescan;
   TextCollector bytes;
+  try {
   while (U(r.Ch) >= 9 && r.Ch != '<') {
     if (IsWhite(r.Ch)) {
       if (collect) bytes.Add(' ', r.CharCount);
@@ -503,6 +510,12 @@ void ReadTextRun(HtmlReaderState& r) {
     }
     if (collect) bytes.Add(r.Ch, r.CharCount);
     GetCharSkip();
+  }
+  } catch (const EParseError&) {
+    // The text read before an open comment is still this token; the error
+    // comes with the next one.
+    r.PendingError = true;
+    r.Ch = r.UpCh = 0;
   }
   if (collect) bytes.FlushInto(*r.Token, CurrentCodePage());
 }
@@ -628,7 +641,7 @@ void BeginReading(std::string text) {
   r.IncludeText.clear();
   r.IncludePos = 0;
   r.Input = r.SavedInput = ReaderInput::Document;
-  r.InComment = r.NoSkip = r.Prescan = r.CharsetFixed = r.Converted = false;
+  r.InComment = r.NoSkip = r.Prescan = r.CharsetFixed = r.Converted = r.PendingError = false;
   r.StartCount = -1;
   r.Sy = HtmlSymbol::EndOfText;
   r.TagPos = r.HeadingLevel = 0;
@@ -662,7 +675,7 @@ void RewindReader() {
   r.IncludePos = 0;
   r.Ch = r.UpCh = 0;
   r.LastCR = r.LastLF = false;
-  r.InComment = false;
+  r.InComment = r.PendingError = false;
 }
 
 int CountLinks() {
@@ -730,6 +743,10 @@ void SkipWhiteSpace() {
 void NextToken() {
   HtmlReaderState& r = Reader();
   r.Token->Clear();
+  if (r.PendingError) {
+    r.PendingError = false;
+    throw EParseError(kOpenCommentMessage);
+  }
   if (r.Ch == 0) {
     r.Sy = HtmlSymbol::EndOfText;
     return;

@@ -73,6 +73,9 @@ struct HtmlReaderState {
   bool Prescan = false;       // link pre-scan: nothing collected or registered
   bool CharsetFixed = false;  // the document began with the UTF-8 mark
   bool Converted = false;     // the document is Shift-JIS converted already
+  // A text run ended inside an open comment: the run is delivered, the
+  // error raised by the next NextToken.
+  bool PendingError = false;
 
   // The current token.
   HtmlSymbol Sy = HtmlSymbol::EndOfText;

@@ -50,7 +50,7 @@ class SymbolSet {
 class HtmlParser {
  public:
   HtmlParser(TSectionList& list, const TParserEvents& events);
-  ~HtmlParser();
+  ~HtmlParser();   // drops an unappended section properly
 
   void ParseDocument(std::string text);
   void ParsePlain(std::string text);
@@ -85,6 +85,8 @@ class HtmlParser {
   std::unique_ptr<TSection> NewSection(const TAttributeList* attributes);
   std::unique_ptr<TSection> NewPreSection();
   void AppendSection();
+  // Frees a section that joins no cell, and everything that points into it.
+  void DropSection(std::unique_ptr<TSection> section);
   void EnsureSection();
   void RefreshFont();
   void AppendToCell(std::unique_ptr<TSectionBase> section);

@@ -195,7 +195,7 @@ void HtmlParser::DoPreformatted() {
           prop->GetPageBreaks(before, after, intact);
           CloseElementProps("br");
           if (before || after) {
-            section_.reset();
+            DropSection(std::move(section_));
             AppendToCell(std::make_unique<TPage>(list_));
             section_ = NewPreSection();
           }

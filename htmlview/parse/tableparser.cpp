@@ -180,8 +180,12 @@ void HtmlParser::ParseTable() {
     --tableLevel_;
   };
 
-  static const SymbolSet cellTerms{S::EndTable, S::TD, S::EndTD, S::TR, S::EndTR, S::TH,
-                                   S::EndTH, S::Caption, S::EndCaption, S::Col, S::ColGroup};
+  // The row groups end a cell too, so that a cell left open before TBODY or
+  // TFOOT does not swallow the group's start.
+  static const SymbolSet cellTerms{S::EndTable, S::TD,      S::EndTD,    S::TR,       S::EndTR,
+                                   S::TH,       S::EndTH,   S::Caption,  S::EndCaption,
+                                   S::Col,      S::ColGroup, S::THead,   S::TBody,    S::TFoot,
+                                   S::EndTHead, S::EndTBody, S::EndTFoot};
   try {
     for (;;) {
       const HtmlSymbol sy = Sy();

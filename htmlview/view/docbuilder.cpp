@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <QString>
+
 #include "htmlview/layout/docroot.h"
 
 namespace htmlview {
@@ -22,8 +24,15 @@ void BuildDocument(TSectionList& document, const TDocumentSource& source, TParse
     Builder()(document, source, parsed);
     return;
   }
-  // The document parser joins here once blocks and tables can be built.
-  (void)document, (void)source, (void)parsed;
+  const std::string empty;
+  const std::string& text = source.Text ? *source.Text : empty;
+  if (source.FileType == 1)
+    ParsePlainText(text, document, source.Events);
+  else
+    ParseHtmlDocument(text, document, source.Events);
+  parsed.Title = QString::fromStdU16String(DocumentTitle()).toStdString();
+  parsed.Base = DocumentBase();
+  parsed.BaseTarget = DocumentBaseTarget();
 }
 
 }  // namespace htmlview

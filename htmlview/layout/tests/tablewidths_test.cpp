@@ -37,17 +37,6 @@ ColumnWidths Widths(std::vector<int> mn, std::vector<int> mx, std::vector<int> p
 
 }  // namespace
 
-TEST(MulDivTest, RoundsToNearestAndAnswersMinusOneForZeroDivisor) {
-  EXPECT_EQ(MulDiv(10, 1, 3), 3);
-  EXPECT_EQ(MulDiv(10, 2, 3), 7);     // 6.67
-  EXPECT_EQ(MulDiv(1, 1, 2), 1);      // halves away from zero
-  EXPECT_EQ(MulDiv(-1, 1, 2), -1);
-  EXPECT_EQ(MulDiv(-10, 2, 3), -7);
-  EXPECT_EQ(MulDiv(5, 7, 0), -1);
-  EXPECT_EQ(MulDiv(2000000000, 2000000000, 2000000000), 2000000000);   // no overflow inside
-  EXPECT_EQ(MulDiv(2000000000, 4, 1), -1);                             // result too large
-}
-
 // --------------------------------------------------------- absolute widths
 
 TEST(AbsoluteMinMaxTest, SingleCellsTakeTheLargestOfTheirColumnPlusSpacingAndPadding) {

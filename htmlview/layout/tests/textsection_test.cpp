@@ -377,6 +377,28 @@ TEST_F(TextSectionTest, FromStyle) {
   EXPECT_EQ(plain.FirstLineIndent, 0);
 }
 
+// Percentages below zero, given or computed, size nothing below zero.
+TEST_F(TextSectionTest, NegativePercentagesClampAtZero) {
+  InitStyleProps();
+  TProperties prop;
+  prop.AddPropertyByName("font-family", "Fixed Sans");
+  prop.AddPropertyByName("font-size", "20px");
+  prop.AddPropertyByName("text-indent", "-10%");
+  TSection s(&root_, nullptr, prop, nullptr, true);
+  EXPECT_EQ(s.FirstLineIndentPct, 0);
+  EXPECT_EQ(s.FirstLineIndent, 0);
+
+  auto t = Make(u"ab cd");
+  t->Finish(pos_);
+  t->FirstLineIndentPct = 50;
+  IndentManager mgr;
+  mgr.Reset(0, 100);
+  int mw = 0, curs = 0;
+  t->Layout(*canvas_, 0, 0, 0, 0, -40, 0, 0, mgr, mw, curs);   // a width below nothing
+  EXPECT_EQ(t->FirstLineIndent, 0);
+  EXPECT_GE(t->Lines[0]->LineIndent, 0);
+}
+
 TEST_F(TextSectionTest, LinkRunsJoinTheDocumentLinks) {
   objfake::FakeDocument doc;
   TProperties prop;

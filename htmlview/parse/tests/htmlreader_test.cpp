@@ -295,6 +295,37 @@ TEST_F(ReaderTest, IncludeCommandInsertsText) {
   EXPECT_EQ(offsets, (std::vector<std::vector<int>>{{0}, {9, 9}, {10}}));
 }
 
+// Found by fuzzing: a reference in an include parameter that skips a
+// declaration of its own ("&<!...>") closed the enclosing comment's state,
+// and an unterminated command then read past the end of the text for ever.
+TEST_F(ReaderTest, UnterminatedIncludeWithANestedDeclarationEnds) {
+  Reader().IncludeEvent = [](const std::string&, const std::vector<std::string>&, std::string& text) {
+    text = "x";
+  };
+  for (const char* text : {"before<!--#i file=\"x &<!.htm\" rest", "<!--#i a=&<!x>b c=d",
+                           "<!--#i a=\"&<!-- inner -->\" never closed"}) {
+    BeginReading(text);
+    try {
+      GetCharSkip();
+      for (int i = 0; i < 100; ++i) NextToken();
+      ADD_FAILURE() << text;
+    } catch (const EParseError& e) {
+      EXPECT_STREQ(e.what(), "Open Comment at End of HTML File");
+    }
+  }
+}
+
+// A text run that an open comment ends is still delivered; the error comes
+// with the next token, so the parser keeps the text.
+TEST_F(ReaderTest, TextBeforeAnOpenCommentIsDelivered) {
+  BeginReading("<p>kept<!-- open");
+  GetCharSkip();
+  NextToken();
+  NextToken();
+  EXPECT_EQ(Describe(), "T[kept]");
+  EXPECT_THROW(NextToken(), EParseError);
+}
+
 TEST_F(ReaderTest, IncludeWithoutHandlerIsAComment) {
   EXPECT_EQ(Tokens("a<!--#include file=x.htm -->b"), "T[ab]");
 }

@@ -9,6 +9,7 @@
 //   @tall N         a blank section N pixels tall
 //   @id NAME        NAME leads to the next section
 //   @title TEXT     the document's title
+//   @page           a page-break marker
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@
 #include <QString>
 
 #include "htmlview/layout/docroot.h"
+#include "htmlview/layout/simplesections.h"
 #include "htmlview/view/docbuilder.h"
 #include "platform/canvas.h"
 
@@ -40,6 +42,7 @@ class LinesSection : public TSectionBase {
   std::vector<Link> Links;
   int Draws = 0;
   std::vector<int> Widths;   // the width of every layout
+  static inline std::string FontName = "Times New Roman";
 
   int LineStart(int line) const {
     int p = 0;
@@ -63,6 +66,12 @@ class LinesSection : public TSectionBase {
     ++Draws;
     if (!MeetsClip(aRect)) return DrawTop + SectionHeight;
     for (int i = 0; i < static_cast<int>(Lines.size()); ++i) {
+      // A printed page never cuts a line: one that would cross the page's
+      // end ends the page above it.
+      const int docTop = DrawTop + i * kLineH;
+      if (Root->Printing && docTop > Root->YOff && docTop < Root->PageBottom &&
+          docTop + kLineH > Root->PageBottom)
+        Root->PageBottom = docTop;
       const int top = DrawTop - Root->YOff + i * kLineH;
       if (top >= aRect.bottom || top + kLineH <= aRect.top) continue;
       const int start = StartCurs + LineStart(i);
@@ -73,7 +82,7 @@ class LinesSection : public TSectionBase {
         const int cx = x + kLeft + c * kCharW;
         if (selected) canvas.FillRect({cx, top, cx + kCharW, top + kLineH}, platform::clHighlight);
         canvas.brush.style = platform::BrushStyle::Clear;
-        canvas.font.name = "Times New Roman";
+        canvas.font.name = FontName;
         canvas.font.height = 16;
         canvas.SetTextColor(selected ? platform::clHighlightText : link ? platform::clBlue : platform::clBlack);
         canvas.TextOut(cx, top + 2, std::u16string(1, Lines[i][c]));
@@ -189,6 +198,11 @@ inline void BuildHandDoc(TSectionList& doc, const TDocumentSource& source, TPars
     if (line.rfind("@id ", 0) == 0) {
       flush();
       pendingIds.push_back(line.substr(4));
+      continue;
+    }
+    if (line == "@page") {
+      flush();
+      doc.Add(std::make_unique<TPage>(&doc), 0);
       continue;
     }
     if (line.rfind("@tall ", 0) == 0) {

@@ -1,0 +1,1348 @@
+#include "htmlview/layout/blocks.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "htmlview/layout/docroot.h"
+#include "htmlview/layout/imageobj.h"
+#include "htmlview/layout/layoutdump.h"
+#include "htmlview/layout/simplesections.h"
+#include "htmlview/layout/tables.h"
+#include "htmlview/layout/tablewidths.h"
+#include "htmlview/layout/viewdraw.h"
+#include "htmlview/parse/attributes.h"
+
+namespace htmlview {
+
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string TrimLower(const std::string& s) {
+  const size_t b = s.find_first_not_of(" \t\r\n");
+  if (b == std::string::npos) return {};
+  const size_t e = s.find_last_not_of(" \t\r\n");
+  return Lower(s.substr(b, e - b + 1));
+}
+
+bool IsTableKind(const TSectionBase* s) {
+  return dynamic_cast<const TTableBlock*>(s) || dynamic_cast<const TTableAndCaptionBlock*>(s);
+}
+
+// The vertical margins as pixels, with whether each is the default margin.
+void VertMargins(const TVMarginArray& vm, int em, int ex, int& top, bool& topDefault, int& bottom,
+                 bool& bottomDefault) {
+  ConvVertMargins(vm, kBlockBaseHeight, em, ex, top, topDefault, bottom, bottomDefault);
+}
+
+int ZOf(const TSectionBase* s) {
+  const auto* b = dynamic_cast<const TBlock*>(s);
+  return b ? b->ZIndex : 0;
+}
+
+bool Given(const PropValue& v) {
+  return !v.IsEmptyOrNull() && !(v.IsInt() && v.Int() == UnsetLength);
+}
+
+// Removes the open record a block pushed; the content may have pushed and
+// removed records of its own meanwhile, so it is found, not indexed.
+void PopRecord(std::vector<IndentRec>& list, int owner, int x, int y) {
+  for (auto it = list.rbegin(); it != list.rend(); ++it)
+    if (it->ID == owner && it->X == x && it->StartY == y && it->EndY == kIndentOpenEnd) {
+      list.erase(std::next(it).base());
+      return;
+    }
+}
+
+int YOffOf(const TSectionListBase* root) { return root ? root->YOff : 0; }
+
+// A frame with its own colours for the top-left and bottom-right sides.
+void Frame2(platform::Canvas& canvas, const platform::Rect& r, int width, platform::Colour topLeft,
+            platform::Colour bottomRight) {
+  for (int i = 0; i < width; ++i) {
+    const platform::Rect f = r.Inflate(-i, -i);
+    if (f.IsEmpty()) return;
+    FillRectColor(canvas, {f.left, f.top, f.right, f.top + 1}, topLeft);
+    FillRectColor(canvas, {f.left, f.top, f.left + 1, f.bottom}, topLeft);
+    FillRectColor(canvas, {f.left, f.bottom - 1, f.right, f.bottom}, bottomRight);
+    FillRectColor(canvas, {f.right - 1, f.top, f.right, f.bottom}, bottomRight);
+  }
+}
+
+// Where the first tile of an axis starts and whether tiles repeat along it.
+int TileStart(const PositionRec& p, int size, int image) {
+  switch (p.PosType) {
+    case bpTop:
+    case bpLeft:
+      return 0;
+    case bpCenter:
+      return (size - image) / 2;
+    case bpBottom:
+    case bpRight:
+      return size - image;
+    case bpPercent:
+      return (size - image) * p.Value / 100;
+    default:
+      return p.Value;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<platform::Bitmap> ComposeBackground(const platform::Bitmap& picture,
+                                                    const platform::Bitmap* mask,
+                                                    const PositionRecArray& pos, int width,
+                                                    int height) {
+  const int iw = picture.Width(), ih = picture.Height();
+  if (width <= 0 || height <= 0 || iw <= 0 || ih <= 0) return nullptr;
+  auto out = std::make_unique<platform::Bitmap>(width, height);
+  if (out->IsNull()) return nullptr;
+  out->Image().fill(0);   // transparent: the box's own colour shows through
+  platform::Bitmap tile = picture;
+  if (mask && !mask->IsNull())
+    for (int y = 0; y < ih; ++y)
+      for (int x = 0; x < iw; ++x)
+        if (mask->Pixel(x, y) == platform::clWhite) tile.SetPixel(x, y, tile.Pixel(x, y), 0);
+  int x0 = TileStart(pos[0], width, iw), y0 = TileStart(pos[1], height, ih);
+  const bool repeatX = pos[0].RepeatD, repeatY = pos[1].RepeatD;
+  if (repeatX) x0 -= ((x0 + iw - 1) / iw) * iw * (x0 > 0);
+  if (repeatY) y0 -= ((y0 + ih - 1) / ih) * ih * (y0 > 0);
+  if (repeatX && x0 < -iw) x0 = -((-x0) % iw);
+  if (repeatY && y0 < -ih) y0 = -((-y0) % ih);
+  platform::Canvas canvas(&out->Image());
+  for (int y = y0; y < height; y += ih) {
+    for (int x = x0; x < width; x += iw) {
+      canvas.Draw(x, y, tile);
+      if (!repeatX) break;
+    }
+    if (!repeatY) break;
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------------- TBlock
+
+TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
+               const TAttributeList* attributes)
+    : TBlock(master, prop, ownerCell, attributes, true) {}
+
+TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
+               const TAttributeList* attributes, bool collapseTop)
+    : TSectionBase(master),
+      MyCell(std::make_unique<TBlockCell>(master)),
+      OwnerCell(ownerCell),
+      ownerID_(NewIndentOwnerID()) {
+  MyCell->OwnerTag = prop.PropTag;
+  MyCell->OwnerBlock = this;
+  MargArrayO = prop.GetVMarginArray();
+  platform::Colour bg;
+  if (!prop.GetBackgroundColor(bg)) MargArrayO[PropBackgroundColor] = PropValue();
+  EmSize = prop.EmSize;
+  ExSize = prop.ExSize;
+  if (prop.Props[PropColor].IsInt()) FGColor = prop.Props[PropColor].Colour();
+  BlockBorderStyle = static_cast<BorderStyle>(prop.GetBorderStyle());
+  int f;
+  if (prop.GetFloat(f) && (f == ALeft || f == ARight)) FloatLR = f;
+  int clear;
+  if (prop.GetClear(clear)) ClearAttr = clear;
+  DisplayNone = prop.DisplayNone();
+  BlockTitle = prop.PropTitle;
+  if (BlockTitle.empty() && attributes) BlockTitle = attributes->GetTitle();
+  TagClass = prop.PropTag + "." + prop.PropClass;
+  overflowHidden_ = prop.IsOverflowHidden();
+  std::string image;
+  if (prop.GetBackgroundImage(image) && !image.empty()) {
+    BGImage = std::make_unique<TImageObj>(master, image);
+    prop.GetBackgroundPos(EmSize, ExSize, BkPos);
+  }
+  Positioning = prop.GetPosition();
+  if (Positioning == PosAbsolute) FloatLR = ANone;
+  if (Positioning != PosStatic) {
+    ZIndex = prop.GetZIndex() * 10;
+    if (Positioning == PosAbsolute) ZIndex = std::max(ZIndex, 1);
+  }
+  if (Floats() && ZIndex == 0) ZIndex = 1;
+  const std::string align =
+      prop.Props[PropTextAlign].IsText() ? TrimLower(prop.Props[PropTextAlign].Text()) : "";
+  Justification = align == "right" ? BlockAlignRight : align == "center" ? BlockAlignCenter
+                                                                         : BlockAlignLeft;
+  Visibility = prop.GetVisibility();
+  prop.GetPageBreaks(PageBreakBefore, PageBreakAfter, KeepIntact);
+  if (attributes) {
+    const std::string id = attributes->GetID();
+    if (!id.empty())
+      if (auto* list = dynamic_cast<TSectionList*>(master)) list->AddIDObject(id, this);
+  }
+  if (collapseTop) CollapseMargins();
+}
+
+TBlock::~TBlock() {
+  if (auto* list = dynamic_cast<TSectionList*>(Root)) list->RemoveIDObject(this);
+}
+
+void TBlock::CollapseMargins() {
+  int top, bottom;
+  bool topDefault, bottomDefault;
+  VertMargins(MargArrayO, EmSize, ExSize, top, topDefault, bottom, bottomDefault);
+  auto setTop = [this](int v) { MargArrayO[PropMarginTop] = PropValue(v); };
+  if (Positioning == PosAbsolute) {
+    if (topDefault) setTop(0);
+    return;
+  }
+  if (Floats() || !OwnerCell) return;
+  TSectionBase* prev = nullptr;
+  for (int i = OwnerCell->Count() - 1; i >= 0; --i) {
+    TSectionBase* s = (*OwnerCell)[i];
+    if (s == this || s->IsAbsolutePositioned()) continue;
+    prev = s;
+    break;
+  }
+  if (auto* block = dynamic_cast<TBlock*>(prev)) {
+    if (IsTableKind(block) && block->Floats()) {
+      if (topDefault) setTop(0);
+      return;
+    }
+    int pTop, p;
+    bool d1, d2;
+    VertMargins(block->MargArrayO, block->EmSize, block->ExSize, pTop, d1, p, d2);
+    block->MargArrayO[PropMarginBottom] = PropValue(0);
+    int t = top;
+    if (t >= 0 && p >= 0)
+      t = std::max(t, p);
+    else if (t < 0 && p < 0)
+      t = std::min(t, p);
+    else
+      t = t + p;
+    setTop(t);
+  } else if (prev) {
+    const bool isList = TagClass.starts_with("ul.") || TagClass.starts_with("ol.");
+    if (isList && OwnerCell->OwnerTag == "li" && topDefault) setTop(0);
+  } else {
+    if (topDefault) {
+      setTop(0);
+    } else if (OwnerCell->OwnerTag == "default" || OwnerCell->OwnerTag == "body") {
+      int enclosing = 0;
+      if (auto* owner = dynamic_cast<TBlock*>(OwnerCell->OwnerBlock)) {
+        int b;
+        bool d1, d2;
+        VertMargins(owner->MargArrayO, owner->EmSize, owner->ExSize, enclosing, d1, b, d2);
+      }
+      setTop(std::max(0, top - enclosing));
+    }
+  }
+}
+
+void TBlock::ConvertMargins(int baseWidth, int baseHeight, int& autoCount) {
+  ConvMargArray(MargArrayO, baseWidth, baseHeight, EmSize, ExSize, MargArray, autoCount);
+}
+
+int TBlock::LeftBorderPadding() const {
+  return MargArray[PropBorderLeftWidth] + MargArray[PropPaddingLeft];
+}
+int TBlock::RightBorderPadding() const {
+  return MargArray[PropBorderRightWidth] + MargArray[PropPaddingRight];
+}
+int TBlock::LeftExtra() const {
+  const int m = MargArray[PropMarginLeft];
+  return (m == LengthAuto ? 0 : m) + LeftBorderPadding();
+}
+int TBlock::RightExtra() const {
+  const int m = MargArray[PropMarginRight];
+  return (m == LengthAuto ? 0 : m) + RightBorderPadding();
+}
+
+bool TBlock::WidthGiven() const {
+  return MargArray[PropWidth] != LengthAuto && MargArray[PropWidth] > 0;
+}
+
+void TBlock::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
+  minWidth = maxWidth = 0;
+  if (DisplayNone || Positioning == PosAbsolute) return;
+  int autoCount = 0;
+  ConvertMargins(0, kBlockBaseHeight, autoCount);
+  for (int i : {PropMarginLeft, PropMarginRight, PropWidth})
+    if (MargArray[i] == LengthAuto) MargArray[i] = 0;
+  const int width = std::max(0, MargArray[PropWidth]);
+  int mn = 0, mx = 0;
+  if (overflowHidden_ && width > 20)
+    mn = mx = width;
+  else
+    MyCell->MinMaxWidth(canvas, mn, mx);
+  const int left = LeftExtra(), right = RightExtra();
+  minWidth = std::max(mn, width) + left + right;
+  maxWidth = width > 0 ? minWidth : left + right + std::max(mx, width);
+}
+
+int TBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) {
+  int mn = 0, mx = 0;
+  MyCell->MinMaxWidth(canvas, mn, mx);
+  const int lr = LeftBorderPadding() + RightBorderPadding();
+  int& ml = MargArray[PropMarginLeft];
+  int& mr = MargArray[PropMarginRight];
+  int& w = MargArray[PropWidth];
+  auto widthRule = [&] {
+    const int avail = aWidth - lr - (ml == LengthAuto ? 0 : ml) - (mr == LengthAuto ? 0 : mr);
+    if (Positioning == PosAbsolute) return std::max(mn, avail - LeftP);
+    if (Floats()) return std::min(mx, avail);
+    return std::max(mn, avail);
+  };
+  switch (autoCount) {
+    case 0:
+      if (!HideOverflow) w = std::max(mn, w);
+      if ((Justification == BlockAlignCenter || Justification == BlockAlignRight) &&
+          Positioning == PosStatic && !Floats() && ml == 0 && mr == 0) {
+        const int rest = std::max(0, aWidth - w - lr);
+        if (Justification == BlockAlignCenter)
+          ml = mr = rest / 2;
+        else
+          ml = rest;
+      }
+      break;
+    case 1:
+      if (w != LengthAuto) {
+        if (!HideOverflow) w = std::max(w, mn);
+        if (mr == LengthAuto) mr = Floats() ? 0 : std::max(0, aWidth - lr - ml - w);
+        if (ml == LengthAuto) ml = std::max(0, aWidth - lr - mr - w);
+      } else {
+        w = widthRule();
+      }
+      break;
+    case 2:
+      if (w != LengthAuto) {
+        if (!HideOverflow) w = std::max(w, mn);
+        ml = mr = std::max(0, aWidth - w - lr) / 2;
+      } else {
+        if (ml == LengthAuto) ml = 0;
+        if (mr == LengthAuto) mr = 0;
+        w = widthRule();
+      }
+      break;
+    default:
+      ml = mr = 0;
+      w = widthRule();
+      break;
+  }
+  if (ml == LengthAuto) ml = 0;
+  if (mr == LengthAuto) mr = 0;
+  return w;
+}
+
+void TBlock::BuildDrawList() {
+  DrawList.clear();
+  for (int i = 0; i < MyCell->Count(); ++i) {
+    TSectionBase* s = (*MyCell)[i];
+    s->OwnerBlock = this;
+    DrawList.push_back(s);
+  }
+  std::stable_sort(DrawList.begin(), DrawList.end(),
+                   [](const TSectionBase* a, const TSectionBase* b) { return ZOf(a) < ZOf(b); });
+  drawListBuilt_ = true;
+}
+
+int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
+                   int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
+  StartCurs = curs;
+  if (DisplayNone) {
+    SectionHeight = DrawHeight = Len = 0;
+    SectionTop = ContentTop = DrawTop = SectionBottom = ContentBot = y;
+    maxWidth = 0;
+    return 0;
+  }
+  int clearLeft = 0, clearRight = 0;
+  iMgr.GetClearY(clearLeft, clearRight);
+  switch (ClearAttr) {
+    case ClearLeft:
+      ClearAddon = std::max(0, clearLeft - y - 1);
+      break;
+    case ClearRight:
+      ClearAddon = std::max(0, clearRight - y - 1);
+      break;
+    case ClearBoth:
+      ClearAddon = std::max({0, clearLeft - y - 1, clearRight - y - 1});
+      break;
+    default:
+      ClearAddon = 0;
+  }
+  maxWidth = aWidth;
+
+  int autoCount = 0;
+  ConvertMargins(aWidth, aHeight, autoCount);
+  HideOverflow = overflowHidden_ && WidthGiven() && MargArray[PropWidth] > 20;
+
+  TopP = LeftP = 0;
+  if (Positioning == PosRelative) {
+    TopP = MargArray[PropTop] == LengthAuto ? 0 : MargArray[PropTop];
+    LeftP = MargArray[PropLeft] == LengthAuto ? 0 : MargArray[PropLeft];
+  } else if (Positioning == PosAbsolute) {
+    TopP = MargArray[PropTop] == LengthAuto ? 0 : MargArray[PropTop];
+    if (MargArray[PropLeft] != LengthAuto) {
+      LeftP = MargArray[PropLeft];
+    } else if (MargArray[PropRight] != LengthAuto && autoCount == 0) {
+      LeftP = aWidth - MargArray[PropRight] - MargArray[PropWidth] - MargArray[PropMarginLeft] -
+              MargArray[PropMarginRight] - LeftBorderPadding() - RightBorderPadding();
+    }
+    x = LeftP;
+    y = yRef + TopP;
+  }
+  NewWidth = FindWidth(canvas, aWidth, aHeight, autoCount);
+
+  IndentManager* mgr = &iMgr;
+  if (Positioning == PosAbsolute) {
+    if (!ownIMgr_) ownIMgr_ = std::make_unique<IndentManager>();
+    ownIMgr_->Clear();
+    ownIMgr_->Reset(0, NewWidth);
+    SavedIMgr = &iMgr;
+    mgr = ownIMgr_.get();
+  }
+  MyCell->IMgr = mgr;
+  const int savedID = mgr->CurrentID;
+  mgr->CurrentID = ownerID_;
+
+  const int topEdge = y + ClearAddon;
+  const int mt = MargArray[PropMarginTop];
+  DrawTop = y;
+  SectionTop = mt < 0 ? topEdge + mt : topEdge;
+  if (FloatLR == ALeft)
+    Indent = std::max(x, mgr->LeftIndent(topEdge)) + LeftExtra() - x;
+  else if (FloatLR == ARight)
+    Indent = std::min(x + aWidth, mgr->RightSide(topEdge)) - RightExtra() - NewWidth - x;
+  else
+    Indent = LeftExtra();
+  ContentLeft = x + Indent;
+  const int contentTop = topEdge + mt + MargArray[PropPaddingTop] + MargArray[PropBorderTopWidth];
+  mgr->AddLeft(ContentLeft, contentTop);
+  mgr->AddRight(ContentLeft + NewWidth, contentTop);
+
+  const int heightLimit = ContentHeightLimit(aHeight, blHt);
+  int refX = xRef, refY = yRef;
+  if (Positioning != PosStatic) {
+    refX = x + MargArray[PropMarginLeft] + MargArray[PropBorderLeftWidth];
+    refY = topEdge + mt + MargArray[PropBorderTopWidth];
+  }
+  int contentWidth = 0;
+  const int contentHeight = MyCell->DoLayout(canvas, ContentLeft, contentTop, refX, refY, NewWidth,
+                                             heightLimit, blHt, contentWidth, curs);
+  Len = curs - StartCurs;
+  if (Positioning != PosStatic)
+    maxWidth = contentWidth + LeftExtra() + RightExtra() + LeftP - x;
+  else
+    maxWidth = contentWidth + RightExtra() + Indent;
+
+  ContentBottom = std::max(contentTop, contentTop + contentHeight);
+  const int h = MargArray[PropHeight];
+  if (HideOverflow && h > 0)
+    ContentBottom = contentTop + h;
+  else if (h >= 4)
+    ContentBottom = std::max(ContentBottom, contentTop + h);
+  if (Positioning == PosAbsolute) ContentBottom = std::max(ContentBottom, mgr->ImageBottom());
+  const int pbb = MargArray[PropPaddingBottom] + MargArray[PropBorderBottomWidth];
+  MarginBottomY = ContentBottom + pbb + MargArray[PropMarginBottom];
+  const int contentDrawBottom = MyCell->Count() > 0 ? MyCell->ContentBot : ContentBottom;
+  DrawBottom = std::max(ContentBottom, contentDrawBottom) + pbb;
+  SectionHeight = MarginBottomY - y;
+  BlockHeight = SectionHeight;
+
+  if (BGImage && Root && Root->ShowImages) {
+    if (BGImage->Kind() == TImageObj::PictureKind::None)
+      BGImage->Layout(Root, canvas, nullptr, 100, 100);
+    if (BGImage->Kind() == TImageObj::PictureKind::Error)
+      BGImage.reset();
+    else
+      NeedDoImageStuff = true;
+  }
+
+  PopRecord(mgr->L, ownerID_, ContentLeft, contentTop);
+  PopRecord(mgr->R, ownerID_, ContentLeft + NewWidth, contentTop);
+  mgr->CurrentID = savedID;
+  if (Positioning == PosAbsolute) {
+    MyCell->IMgr = mgr;   // drawing uses the block's own manager
+    DrawHeight = 0;
+    SectionHeight = 0;
+  } else if (Floats()) {
+    DrawHeight = SectionHeight;
+    if (FloatLR == ALeft)
+      iMgr.UpdateBlock(y, ContentLeft + NewWidth + RightExtra(), ALeft, DrawBottom - y);
+    else
+      iMgr.UpdateBlock(y, NewWidth + LeftExtra() + RightExtra(), ARight, DrawBottom - y);
+    SectionHeight = 0;
+  } else {
+    DrawHeight = std::max(SectionHeight, iMgr.ImageBottom() - y);
+  }
+  if (!drawListBuilt_) BuildDrawList();
+  ContentTop = std::min(SectionTop, y);
+  SectionBottom = y + SectionHeight;
+  ContentBot = std::max(y + std::max(DrawHeight, BlockHeight), DrawBottom);
+  return SectionHeight;
+}
+
+int TBlock::ContentHeightLimit(int aHeight, int blHt) const {
+  return MargArray[PropHeight] > 0 ? MargArray[PropHeight] : aHeight > 0 ? aHeight : blHt;
+}
+
+void TBlock::DrawBackground(platform::Canvas& canvas, const platform::Rect& aRect,
+                            const platform::Rect& paddingBox) {
+  if (BGImage && NeedDoImageStuff) {
+    const TImageObj::PictureKind kind = BGImage->Kind();
+    if (kind == TImageObj::PictureKind::Error) {
+      BGImage.reset();
+      TiledImage.reset();
+      NeedDoImageStuff = false;
+    } else if (kind == TImageObj::PictureKind::Picture) {
+      if (const platform::Bitmap* picture = BGImage->Bitmap())
+        TiledImage = ComposeBackground(*picture, BGImage->Mask(), BkPos, paddingBox.Width(),
+                                       paddingBox.Height());
+      NoMask = false;
+      NeedDoImageStuff = false;
+    }
+  }
+  const platform::Colour bg = MargArray[PropBackgroundColor];
+  const bool printing = Root && Root->Printing;
+  if (bg != NoColorValue && !printing) {
+    const platform::Rect fill = paddingBox.Intersect(aRect);
+    if (!fill.IsEmpty()) FillRectColor(canvas, fill, bg);
+  }
+  if (TiledImage) canvas.Draw(paddingBox.left, paddingBox.top, *TiledImage);
+}
+
+void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
+                          IndentManager& iMgr, int x, int xRef, int yRef) {
+  const int yOff = YOffOf(Root);
+  const int ml = MargArray[PropMarginLeft];
+  const int left = Floats() ? x + Indent - LeftExtra() + ml : x + ml;
+  const int right = left + MargArray[PropBorderLeftWidth] + MargArray[PropPaddingLeft] + NewWidth +
+                    MargArray[PropPaddingRight] + MargArray[PropBorderRightWidth];
+  const int top = DrawTop + ClearAddon + MargArray[PropMarginTop] - yOff;
+  const int bottom = (Floats() ? DrawBottom : MarginBottomY - MargArray[PropMarginBottom]) - yOff;
+  const platform::Rect borderBox{left, top, right, bottom};
+  const platform::Rect paddingBox{left + MargArray[PropBorderLeftWidth],
+                                  top + MargArray[PropBorderTopWidth],
+                                  right - MargArray[PropBorderRightWidth],
+                                  bottom - MargArray[PropBorderBottomWidth]};
+  MyRect = borderBox;
+
+  const int level = canvas.Save();
+  auto* list = dynamic_cast<TSectionList*>(Root);
+  if (Positioning != PosStatic && list && list->TableNestLevel > 0) canvas.RemoveClip();
+  if (borderBox.top < aRect.bottom && borderBox.bottom > aRect.top)
+    DrawBackground(canvas, aRect, paddingBox);
+  const int clipLevel = canvas.Save();
+  if (HideOverflow) canvas.IntersectClipRect(paddingBox);
+
+  IndentManager& mgr = MyCell->IMgr ? *MyCell->IMgr : iMgr;
+  const int savedID = mgr.CurrentID;
+  mgr.CurrentID = ownerID_;
+  const int contentX = x + Indent;
+  int refX = xRef, refY = yRef;
+  if (Positioning != PosStatic) {
+    refX = x + ml + MargArray[PropBorderLeftWidth];
+    refY = DrawTop + ClearAddon + MargArray[PropMarginTop] + MargArray[PropBorderTopWidth];
+  }
+  for (TSectionBase* s : DrawList) s->Draw(canvas, aRect, mgr, contentX, refX, refY);
+  mgr.CurrentID = savedID;
+  canvas.Restore(clipLevel);
+
+  DrawBlockBorder(canvas, borderBox, paddingBox);
+  canvas.Restore(level);
+}
+
+int TBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
+                 int xRef, int yRef) {
+  if (DisplayNone) return 0;
+  const int result = DrawTop + SectionHeight;
+  if (Visibility == 1) return result;
+  switch (Positioning) {
+    case PosRelative: {
+      // The content was laid out in place; the whole box is drawn moved.
+      const platform::Point org = canvas.WindowOrg();
+      canvas.SetWindowOrg(org.x, org.y - TopP);
+      DrawTheBlock(canvas, aRect.Offset(0, TopP), iMgr, x + LeftP, xRef, yRef);
+      canvas.SetWindowOrg(org.x, org.y);
+      break;
+    }
+    case PosAbsolute:
+      if (ownIMgr_) ownIMgr_->LfEdge = xRef;
+      DrawTheBlock(canvas, aRect, iMgr, xRef + LeftP, xRef, yRef);
+      break;
+    default:
+      DrawTheBlock(canvas, aRect, iMgr, x, xRef, yRef);
+  }
+  return result;
+}
+
+void TBlock::DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
+                             const platform::Rect& paddingBox) {
+  bool any = BlockBorderStyle != BorderStyle::None;
+  TBorderColors colors;
+  TBorderStyles styles;
+  for (int side = 0; side < 4; ++side) {
+    styles[side] = static_cast<BorderStyle>(MargArray[PropBorderTopStyle + side]);
+    if (styles[side] != BorderStyle::None && MargArray[PropBorderTopWidth + side] > 0) any = true;
+    if (Given(MargArrayO[PropBorderTopColor + side]))
+      colors[side] = MargArray[PropBorderTopColor + side];
+    else if (Given(MargArrayO[PropBorderColor]) && MargArray[PropBorderColor] != NoColorValue)
+      colors[side] = MargArray[PropBorderColor];
+    else
+      colors[side] = FGColor;
+  }
+  if (!any) return;
+  DrawCssBorder(canvas, borderBox, paddingBox, colors, styles, NoColorValue,
+                Root && Root->Printing);
+}
+
+unsigned TBlock::HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
+                         TFormControlObj*& formControl, std::string& title) {
+  url.reset();
+  formControl = nullptr;
+  if (DisplayNone) return 0;
+  unsigned flags = MyCell->GetURL(canvas, x, y, url, formControl, title);
+  if (!(flags & guTitle) && !BlockTitle.empty() && MyRect.Contains(x, y - YOffOf(Root))) {
+    title = BlockTitle;
+    flags |= guTitle;
+  }
+  return flags;
+}
+
+bool TBlock::HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) {
+  obj = nullptr;
+  if (DisplayNone) return false;
+  for (auto it = DrawList.rbegin(); it != DrawList.rend(); ++it) {
+    TSectionBase* s = *it;
+    if (y >= s->ContentTop && y < s->ContentBot && s->HitObject(x, y, obj, ix, iy)) return true;
+  }
+  return false;
+}
+
+int TBlock::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, int& caretHt,
+                     bool& inText) {
+  if (DisplayNone) return -1;
+  for (auto it = DrawList.rbegin(); it != DrawList.rend(); ++it) {
+    TSectionBase* s = *it;
+    if (y < s->ContentTop || y >= s->ContentBot) continue;
+    const int pos = s->CursorAt(canvas, x, y, xr, yr, caretHt, inText);
+    if (pos >= 0) return pos;
+  }
+  return -1;
+}
+
+int TBlock::FindForward(int from, const std::u16string& text, bool matchCase) {
+  return DisplayNone ? -1 : MyCell->FindString(from, text, matchCase);
+}
+
+int TBlock::FindBackward(int from, const std::u16string& text, bool matchCase) {
+  return DisplayNone ? -1 : MyCell->FindStringR(from, text, matchCase);
+}
+
+int TBlock::SourcePosOf(int pos) { return DisplayNone ? -1 : MyCell->FindSourcePos(pos); }
+
+int TBlock::DocPosOf(int sourcePos, bool prev) {
+  return DisplayNone ? -1 : MyCell->FindDocPos(sourcePos, prev);
+}
+
+bool TBlock::CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) {
+  return !DisplayNone && MyCell->CursorToXY(canvas, cursor, x, y);
+}
+
+bool TBlock::CharAt(int pos, char16_t& ch, TSectionBase*& obj) {
+  return !DisplayNone && MyCell->GetChAtPos(pos, ch, obj);
+}
+
+void TBlock::CopyText() {
+  if (DisplayNone) return;
+  MyCell->CopyToClipboard();
+  if (!Root || !Root->SelTextHolder || !TagClass.starts_with("p.")) return;
+  if (MyCell->StartCurs + MyCell->Len < Root->SelE) Root->SelTextHolder->AddTextCR(u"");
+}
+
+void TBlock::AddToPositionList() {
+  if (!DisplayNone) MyCell->AddSectionsToList();
+}
+
+bool TBlock::DropDefaultBottomMargin() {
+  const PropValue& v = MargArrayO[PropMarginBottom];
+  if (v.IsInt() && v.Int() == DefaultMargin) {
+    MargArrayO[PropMarginBottom] = PropValue(0);
+    return true;
+  }
+  return false;
+}
+
+std::string TBlock::DumpLine(const std::string& kind) const {
+  using W = LayoutDumpWriter;
+  std::string line = kind + " " + TagClass;
+  if (DisplayNone) return line + " display none";
+  const TMarginArray& m = MargArray;
+  auto four = [&m](int first) {
+    return std::to_string(m[first]) + "," + std::to_string(m[first + 1]) + "," +
+           std::to_string(m[first + 2]) + "," + std::to_string(m[first + 3]);
+  };
+  const int left = ContentLeft - LeftBorderPadding();
+  const int top = DrawTop + ClearAddon + m[PropMarginTop];
+  const int bottom = Floats() ? DrawBottom : MarginBottomY - m[PropMarginBottom];
+  const int width = LeftBorderPadding() + NewWidth + RightBorderPadding();
+  line += " " + W::Rect(left, top, width, bottom - top);
+  if (m[PropMarginTop] || m[PropMarginRight] || m[PropMarginBottom] || m[PropMarginLeft])
+    line += " margin " + four(PropMarginTop);
+  if (m[PropBorderTopWidth] || m[PropBorderRightWidth] || m[PropBorderBottomWidth] ||
+      m[PropBorderLeftWidth])
+    line += " border " + four(PropBorderTopWidth);
+  if (m[PropPaddingTop] || m[PropPaddingRight] || m[PropPaddingBottom] || m[PropPaddingLeft])
+    line += " padding " + four(PropPaddingTop);
+  if (FloatLR == ALeft) line += " float left";
+  if (FloatLR == ARight) line += " float right";
+  if (ClearAddon > 0) line += " clear +" + std::to_string(ClearAddon);
+  if (Positioning == PosRelative)
+    line += " relative " + std::to_string(LeftP) + "," + std::to_string(TopP);
+  if (Positioning == PosAbsolute)
+    line += " absolute " + std::to_string(LeftP) + "," + std::to_string(TopP);
+  if (ZIndex != 0) line += " z " + std::to_string(ZIndex);
+  if (m[PropBackgroundColor] != static_cast<int>(NoColorValue))
+    line += " bg " + W::Colour(m[PropBackgroundColor]);
+  if (HideOverflow) line += " overflow hidden";
+  if (Visibility == 1) line += " hidden";
+  line += " doc " + W::Range(StartCurs, StartCurs + Len);
+  return line;
+}
+
+void TBlock::Dump(LayoutDumpWriter& writer) const {
+  writer.Line(DumpLine("block"));
+  if (DisplayNone) return;
+  LayoutDumpWriter::Nested nested(writer);
+  DumpCell(writer, *MyCell);
+}
+
+// ----------------------------------------------------------------- TTableBlock
+
+TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
+                         std::unique_ptr<ThtmlTable> table, const TAttributeList* tableAttributes,
+                         int tableLevel)
+    : TBlock(master, prop, ownerCell, tableAttributes, false), TableLevel(tableLevel) {
+  Table = table.get();
+  if (Table) {
+    Table->TableBlock = this;
+    MyCell->Add(std::move(table), 0);
+  }
+  if (tableAttributes) {
+    for (int i = 0; i < tableAttributes->Count(); ++i) {
+      const TAttribute& a = (*tableAttributes)[i];
+      switch (a.Which) {
+        case HtmlSymbol::Width:
+          if (a.Name.find('%') != std::string::npos) {
+            if (a.Value > 0) {
+              WidthAttr = std::min(a.Value, 100) * 10;
+              AsPercent = true;
+            }
+          } else if (a.Value > 0) {
+            WidthAttr = a.Value;
+          }
+          break;
+        case HtmlSymbol::Align: {
+          const std::string s = TrimLower(a.Name);
+          if (s == "center")
+            Justification = BlockAlignCenter;
+          else if (s == "left" && !Floats() && Positioning != PosAbsolute)
+            FloatLR = ALeft;
+          else if (s == "right" && !Floats() && Positioning != PosAbsolute)
+            FloatLR = ARight;
+          break;
+        }
+        case HtmlSymbol::BgColor: {
+          platform::Colour c;
+          if (ColorFromString(a.Name, false, c)) {
+            BkGnd = true;
+            BkColor = c;
+          }
+          break;
+        }
+        case HtmlSymbol::Background:
+          if (!a.Name.empty()) {
+            BGImage = std::make_unique<TImageObj>(master, a.Name);
+            BkPos = {PositionRec{bpDim, 0, true, false}, PositionRec{bpDim, 0, true, false}};
+          }
+          break;
+        case HtmlSymbol::Height:
+          if (!Given(MargArrayO[PropHeight]) && a.Value > 0)
+            MargArrayO[PropHeight] = a.Name.find('%') != std::string::npos
+                                         ? PropValue(std::to_string(a.Value) + "%")
+                                         : PropValue(a.Value);
+          break;
+        case HtmlSymbol::HSpace:
+          HSpace = std::min(std::abs(a.Value), 40);
+          break;
+        case HtmlSymbol::VSpace:
+          VSpace = std::min(std::abs(a.Value), 200);
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  if (Floats() && ZIndex == 0) ZIndex = 1;
+  if (Table && Table->BorderWidth > 0) {
+    bool styled = false;
+    for (int side = 0; side < 4; ++side) {
+      const PropValue& v = MargArrayO[PropBorderTopStyle + side];
+      if (v.IsInt() && v.Int() != 0) styled = true;
+    }
+    if (!styled) {
+      for (int side = 0; side < 4; ++side) {
+        MargArrayO[PropBorderTopWidth + side] = PropValue(Table->BorderWidth);
+        MargArrayO[PropBorderTopStyle + side] = PropValue(static_cast<int>(BorderStyle::Outset));
+      }
+      BlockBorderStyle = BorderStyle::Outset;
+      TableBorder = true;
+    }
+  }
+  const PropValue& width = MargArrayO[PropWidth];
+  if (width.IsText() && width.Text().find('%') != std::string::npos) {
+    const double pc = std::strtod(width.Text().c_str(), nullptr);
+    if (pc > 0) {
+      WidthAttr = std::min(1000, static_cast<int>(pc * 10));
+      AsPercent = true;
+    }
+  } else if (Given(width)) {
+    const int px = width.IsText() ? LengthConv(width.Text(), false, 0, EmSize, ExSize, 0)
+                                  : width.Int();
+    if (px > 0) {
+      WidthAttr = px;
+      AsPercent = false;
+    }
+  }
+  // The table block finds its width itself.
+  MargArrayO[PropWidth] = PropValue();
+  CollapseMargins();
+  if (Table) Table->Float = Floats();
+}
+
+TTableBlock::~TTableBlock() = default;
+
+int TTableBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) {
+  int& ml = MargArray[PropMarginLeft];
+  int& mr = MargArray[PropMarginRight];
+  if (HasCaption) {
+    ml = mr = 0;
+  } else {
+    if (ml == LengthAuto) ml = 0;
+    if (mr == LengthAuto) mr = 0;
+    if (Floats()) {
+      if (ml == 0) ml = HSpace;
+      if (mr == 0) mr = HSpace;
+      if (MargArray[PropMarginTop] == 0) MargArray[PropMarginTop] = VSpace;
+      if (MargArray[PropMarginBottom] == 0) MargArray[PropMarginBottom] = VSpace;
+    }
+  }
+  if (BkGnd && MargArray[PropBackgroundColor] == static_cast<int>(NoColorValue))
+    MargArray[PropBackgroundColor] = BkColor;
+  const int w = FindWidth1(canvas, aWidth, ml + mr);
+  const int room = aWidth - w - LeftExtra() - RightExtra();
+  if (ml == 0 && mr == 0 && room > 0) {
+    if (Justification == BlockAlignCenter)
+      ml = room / 2;
+    else if (Justification == BlockAlignRight)
+      ml = room;
+  }
+  MargArray[PropWidth] = w;
+  return w;
+}
+
+int TTableBlock::FindWidth1(platform::Canvas& canvas, int aWidth, int extMarg) {
+  if (!Table) return 0;
+  const int bp = LeftBorderPadding() + RightBorderPadding();
+  int mn = 0, mx = 0;
+  if (WidthAttr == 0) {
+    Table->SpecWidth = 0;
+    Table->WidthRange(canvas, mn, mx);
+    const int avail = aWidth - extMarg - bp;
+    return mx <= avail ? mx : std::max(mn, avail);
+  }
+  const int want = AsPercent ? MulDiv(aWidth, WidthAttr, 1000) - extMarg - bp : WidthAttr - bp;
+  Table->SpecWidth = std::max(0, want);
+  Table->WidthRange(canvas, mn, mx);
+  const int w = std::max(mn, want);
+  Table->SpecWidth = std::max(0, w);
+  return w;
+}
+
+int TTableBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
+                        int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
+  TableIndent = 0;
+  if (!Floats() && Positioning != PosAbsolute) {
+    const int left = iMgr.LeftIndent(y);
+    const int right = iMgr.RightSide(y);
+    if (left > x) TableIndent = left - x;
+    aWidth = std::min(aWidth - TableIndent, right - x - TableIndent);
+  }
+  return TBlock::Layout(canvas, x + TableIndent, y, xRef, yRef, aWidth, aHeight, blHt, iMgr,
+                        maxWidth, curs);
+}
+
+int TTableBlock::ContentHeightLimit(int, int) const {
+  // Only a height the table is given stretches its rows: the height of the
+  // box around it (a table cell, the window) is room, not a request.
+  return MargArray[PropHeight] > 0 ? MargArray[PropHeight] : 0;
+}
+
+int TTableBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
+                      int x, int xRef, int yRef) {
+  return TBlock::Draw(canvas, aRect, iMgr, x + TableIndent, xRef, yRef);
+}
+
+void TTableBlock::AddToPositionList() {
+  if (Table && !DisplayNone) Table->AddToPositionList();
+}
+
+void TTableBlock::Dump(LayoutDumpWriter& writer) const {
+  std::string line = DumpLine("tableblock");
+  if (TableBorder && Table) line += " frame " + std::to_string(Table->BorderWidth);
+  writer.Line(line);
+  if (DisplayNone) return;
+  LayoutDumpWriter::Nested nested(writer);
+  DumpCell(writer, *MyCell);
+}
+
+void TTableBlock::DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
+                                  const platform::Rect& paddingBox) {
+  if (!TableBorder || !Table) {
+    TBlock::DrawBlockBorder(canvas, borderBox, paddingBox);
+    return;
+  }
+  if (Table->DefaultBorderColors())
+    RaisedRect(canvas, borderBox, Table->BorderWidth, true,
+               Root ? Root->Background : platform::clWhite, Root && Root->PrintMonochrome);
+  else
+    Frame2(canvas, borderBox, Table->BorderWidth, Table->BorderColorLight, Table->BorderColorDark);
+}
+
+// ------------------------------------------------------- TTableAndCaptionBlock
+
+TTableAndCaptionBlock::TTableAndCaptionBlock(TSectionListBase* master, TProperties& prop,
+                                             TCellBasic* ownerCell,
+                                             const TAttributeList* tableAttributes,
+                                             TTableBlock* tableBlock)
+    : TBlock(master, prop, ownerCell, nullptr, false), TableBlock(tableBlock) {
+  BGImage.reset();
+  if (tableAttributes) {
+    TableID = tableAttributes->GetID();
+    if (const TAttribute* a = tableAttributes->Find(HtmlSymbol::Align)) {
+      const std::string s = TrimLower(a->Name);
+      if (s == "center")
+        Justification = BlockAlignCenter;
+      else if (s == "left" && !Floats() && Positioning != PosAbsolute)
+        FloatLR = ALeft;
+      else if (s == "right" && !Floats() && Positioning != PosAbsolute)
+        FloatLR = ARight;
+    }
+  }
+  if (Floats() && ZIndex == 0) ZIndex = 1;
+  for (int i = PropPaddingTop; i <= PropBorderLeftWidth; ++i) MargArrayO[i] = PropValue(0);
+  for (int i = PropBorderTopStyle; i <= PropBorderLeftStyle; ++i) MargArrayO[i] = PropValue(0);
+  MargArrayO[PropBackgroundColor] = PropValue();
+  MargArrayO[PropWidth] = PropValue();
+  BlockBorderStyle = BorderStyle::None;
+}
+
+TTableAndCaptionBlock::~TTableAndCaptionBlock() = default;
+
+void TTableAndCaptionBlock::Dump(LayoutDumpWriter& writer) const {
+  writer.Line(DumpLine("captionblock") + (TopCaption ? " caption top" : " caption bottom"));
+  if (DisplayNone) return;
+  LayoutDumpWriter::Nested nested(writer);
+  DumpCell(writer, *MyCell);
+}
+
+void TTableAndCaptionBlock::SetCaptionBlock(TBlock* caption, bool top) {
+  CaptionBlock = caption;
+  TopCaption = top;
+  if (!TableBlock) return;
+  MargArrayO[PropMarginTop] = TableBlock->MargArrayO[PropMarginTop];
+  MargArrayO[PropMarginBottom] = TableBlock->MargArrayO[PropMarginBottom];
+  TableBlock->MargArrayO[PropMarginTop] = PropValue(0);
+  TableBlock->MargArrayO[PropMarginBottom] = PropValue(0);
+  TableBlock->HasCaption = true;
+  TableBlock->FloatLR = ANone;
+  TableBlock->Justification = BlockAlignCenter;
+  if (TableBlock->ZIndex == 1 && TableBlock->Positioning == PosStatic) TableBlock->ZIndex = 0;
+  if (TableBlock->Table) TableBlock->Table->Float = false;
+  if (!TableID.empty())
+    if (auto* list = dynamic_cast<TSectionList*>(Root)) list->AddIDObject(TableID, TableBlock);
+}
+
+void TTableAndCaptionBlock::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
+  minWidth = maxWidth = 0;
+  if (DisplayNone) return;
+  for (TBlock* b : {static_cast<TBlock*>(TableBlock), CaptionBlock}) {
+    if (!b) continue;
+    int mn = 0, mx = 0;
+    b->WidthRange(canvas, mn, mx);
+    minWidth = std::max(minWidth, mn);
+    maxWidth = std::max(maxWidth, mx);
+  }
+}
+
+int TTableAndCaptionBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight,
+                                     int autoCount) {
+  int& ml = MargArray[PropMarginLeft];
+  int& mr = MargArray[PropMarginRight];
+  if (ml == LengthAuto) ml = 0;
+  if (mr == LengthAuto) mr = 0;
+  int w = 0;
+  if (TableBlock) {
+    int count = 0;
+    TableBlock->ConvertMargins(aWidth - ml - mr, aHeight, count);
+    w = TableBlock->FindWidth1(canvas, aWidth, ml + mr) + TableBlock->LeftBorderPadding() +
+        TableBlock->RightBorderPadding();
+  }
+  if (CaptionBlock) {
+    int mn = 0, mx = 0;
+    CaptionBlock->WidthRange(canvas, mn, mx);
+    w = std::max(w, mn);
+  }
+  const int room = aWidth - w - ml - mr;
+  if (ml == 0 && mr == 0 && room > 0) {
+    if (Justification == BlockAlignCenter)
+      ml = room / 2;
+    else if (Justification == BlockAlignRight)
+      ml = room;
+  }
+  MargArray[PropWidth] = w;
+  return w;
+}
+
+int TTableAndCaptionBlock::DocPosOf(int sourcePos, bool prev) {
+  if (DisplayNone) return -1;
+  TBlock* first = prev ? static_cast<TBlock*>(TableBlock) : CaptionBlock;
+  TBlock* second = prev ? CaptionBlock : static_cast<TBlock*>(TableBlock);
+  for (TBlock* b : {first, second}) {
+    if (!b) continue;
+    const int pos = b->DocPosOf(sourcePos, prev);
+    if (pos >= 0) return pos;
+  }
+  return -1;
+}
+
+// ------------------------------------------------------------------- THRBlock
+
+THorzLine* THRBlock::Line() const {
+  for (int i = 0; i < MyCell->Count(); ++i)
+    if (auto* line = dynamic_cast<THorzLine*>((*MyCell)[i])) return line;
+  return nullptr;
+}
+
+int THRBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) {
+  int& ml = MargArray[PropMarginLeft];
+  int& mr = MargArray[PropMarginRight];
+  if (ml == LengthAuto) ml = 0;
+  if (mr == LengthAuto) mr = 0;
+  const int extras = ml + mr + LeftBorderPadding() + RightBorderPadding();
+  const int avail = aWidth - extras;
+  int w = MargArray[PropWidth];
+  if (w != LengthAuto && w > 0)
+    w = std::min(w, avail);
+  else
+    w = std::max(15, avail);
+  if (Positioning != PosAbsolute) {
+    const int room = aWidth - w - extras;
+    if (room > 0) {
+      if (Align == BlockAlignCenter)
+        ml += room / 2;
+      else if (Align == BlockAlignRight)
+        ml += room;
+    }
+  }
+  if (THorzLine* line = Line(); line && MargArray[PropHeight] > 0) line->VSize = MargArray[PropHeight];
+  MargArray[PropWidth] = w;
+  return w;
+}
+
+void THRBlock::Dump(LayoutDumpWriter& writer) const {
+  writer.Line(DumpLine("hrblock"));
+  if (DisplayNone) return;
+  LayoutDumpWriter::Nested nested(writer);
+  DumpCell(writer, *MyCell);
+}
+
+// -------------------------------------------------------------------- TBlockLI
+
+std::u16string ListMarkerText(int style, int number) {
+  auto ascii = [](const std::string& s) { return std::u16string(s.begin(), s.end()); };
+  if (number < 1) return ascii(std::to_string(number) + ".");
+  switch (style) {
+    case lbDecimal:
+      return ascii(std::to_string(number) + ".");
+    case lbLowerAlpha:
+    case lbUpperAlpha: {
+      // a ... z, aa ... az, ba ...: letters as spreadsheet columns count.
+      std::string s;
+      for (int n = number; n > 0; n = (n - 1) / 26)
+        s.insert(s.begin(), static_cast<char>((style == lbLowerAlpha ? 'a' : 'A') + (n - 1) % 26));
+      return ascii(s + ".");
+    }
+    case lbLowerRoman:
+    case lbUpperRoman: {
+      // Roman numerals end at 3999; larger numbers are shown in digits.
+      if (number > 3999) return ascii(std::to_string(number) + ".");
+      static const struct {
+        int value;
+        const char* text;
+      } kTable[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"},
+                    {90, "xc"},  {50, "l"},   {40, "xl"}, {10, "x"},   {9, "ix"},
+                    {5, "v"},    {4, "iv"},   {1, "i"}};
+      std::string s;
+      int n = number;
+      for (const auto& row : kTable)
+        while (n >= row.value) {
+          s += row.text;
+          n -= row.value;
+        }
+      if (style == lbUpperRoman)
+        for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      return ascii(s + ".");
+    }
+    default:
+      return {};
+  }
+}
+
+TBlockLI::TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
+                   HtmlSymbol listSym, HtmlSymbol itemSym, bool plain, char indexType,
+                   int listNumber, int listLevel, const TAttributeList* attributes)
+    : TBlock(master, prop, ownerCell, attributes), ListNumber(listNumber) {
+  switch (listSym) {
+    case HtmlSymbol::OL:
+      ListType = ListOrdered;
+      ListStyleType = indexType == 'A'   ? lbUpperAlpha
+                      : indexType == 'I' ? lbUpperRoman
+                      : indexType == 'a' ? lbLowerAlpha
+                      : indexType == 'i' ? lbLowerRoman
+                                         : lbDecimal;
+      break;
+    case HtmlSymbol::UL:
+    case HtmlSymbol::Dir:
+    case HtmlSymbol::Menu:
+      ListType = ListUnordered;
+      if (plain) {
+        ListStyleType = lbNone;
+      } else {
+        const int level = ((listLevel % 3) + 3) % 3;
+        ListStyleType = level == 1 ? lbDisc : level == 2 ? lbCircle : lbSquare;
+      }
+      break;
+    case HtmlSymbol::DL:
+      ListType = ListDefinition;
+      break;
+    default: {
+      ListType = ListOutside;
+      ListStyleType = lbDisc;
+      const PropValue& ml = MargArrayO[PropMarginLeft];
+      if (!Given(ml) || (ml.IsInt() && ml.Int() == 0) || (ml.IsText() && TrimLower(ml.Text()) == "0"))
+        MargArrayO[PropMarginLeft] = PropValue(16);
+      break;
+    }
+  }
+  (void)itemSym;
+  // "blank" is what the style gives when no list-style-type applies (the
+  // default sheet sets it on the lists themselves).
+  const int styleType = prop.GetListStyleType();
+  if (styleType != lbBlank) ListStyleType = styleType;
+  const std::string image = prop.GetListStyleImage();
+  if (!image.empty()) Image = std::make_unique<TImageObj>(master, image);
+  ListFont = prop.GetFont();
+}
+
+TBlockLI::~TBlockLI() = default;
+
+int TBlockLI::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
+                     int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
+  if (Image && Root && Root->ShowImages) {
+    if (Image->Kind() == TImageObj::PictureKind::None)
+      Image->Layout(Root, canvas, nullptr, 100, 100);
+    if (Image->Kind() == TImageObj::PictureKind::Error) Image.reset();
+  }
+  auto* list = dynamic_cast<TSectionList*>(Root);
+  int* saved = nullptr;
+  FirstLineHt = 0;
+  if (list) {
+    saved = list->ListItemFirstLine;
+    list->ListItemFirstLine = &FirstLineHt;
+  }
+  const int h = TBlock::Layout(canvas, x, y, xRef, yRef, aWidth, aHeight, blHt, iMgr, maxWidth, curs);
+  if (list) list->ListItemFirstLine = saved;
+  return h;
+}
+
+int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
+                   int x, int xRef, int yRef) {
+  const int result = TBlock::Draw(canvas, aRect, iMgr, x, xRef, yRef);
+  if (DisplayNone || Visibility == 1 || FirstLineHt <= 0) return result;
+  const int baseline = FirstLineHt - YOffOf(Root);
+  if (baseline < aRect.top - 50 || baseline > aRect.bottom + 50) return result;
+  int cx = x + Indent;
+  if (Positioning == PosRelative) cx += LeftP;
+  if (Positioning == PosAbsolute) cx = xRef + Indent;
+  const int y = Positioning == PosRelative ? baseline + TopP : baseline;
+  if (Image && Image->ShowsPicture()) {
+    if (const platform::Bitmap* picture = Image->Bitmap())
+      canvas.Draw(cx - 16, y - picture->Height(), *picture);
+    return result;
+  }
+  const platform::Colour colour = ListFont.color;
+  if (ListType != ListDefinition &&
+      (ListStyleType == lbDecimal || ListStyleType == lbLowerAlpha || ListStyleType == lbUpperAlpha ||
+       ListStyleType == lbLowerRoman || ListStyleType == lbUpperRoman)) {
+    const std::u16string text = ListMarkerText(ListStyleType, ListNumber);
+    const platform::Font oldFont = canvas.font;
+    const unsigned oldAlign = canvas.textAlign;
+    const platform::BkMode oldMode = canvas.bkMode;
+    canvas.font = ListFont;
+    canvas.textAlign = platform::TA_RIGHT | platform::TA_BASELINE;
+    canvas.bkMode = platform::BkMode::Transparent;
+    canvas.ExtTextOut(cx - 10, y, 0, nullptr, text);
+    canvas.font = oldFont;
+    canvas.textAlign = oldAlign;
+    canvas.bkMode = oldMode;
+    return result;
+  }
+  if (ListStyleType != lbCircle && ListStyleType != lbDisc && ListStyleType != lbSquare)
+    return result;
+  const platform::Pen oldPen = canvas.pen;
+  const platform::Brush oldBrush = canvas.brush;
+  canvas.pen = {colour, 1, platform::PenStyle::Solid};
+  canvas.brush = {colour, platform::BrushStyle::Solid};
+  switch (ListStyleType) {
+    case lbCircle:
+      canvas.brush.style = platform::BrushStyle::Clear;
+      canvas.Ellipse({cx - 16, y - 7, cx - 9, y});
+      break;
+    case lbDisc:
+      canvas.Ellipse({cx - 15, y - 6, cx - 10, y - 1});
+      break;
+    default:
+      canvas.FillRect({cx - 15, y - 6, cx - 10, y - 1});
+      break;
+  }
+  canvas.pen = oldPen;
+  canvas.brush = oldBrush;
+  return result;
+}
+
+void TBlockLI::Dump(LayoutDumpWriter& writer) const {
+  static const char* const kStyles[] = {"blank", "circle", "decimal", "disc", "lower-alpha",
+                                        "lower-roman", "none", "square", "upper-alpha",
+                                        "upper-roman"};
+  std::string line = DumpLine("li");
+  if (!DisplayNone) {
+    const std::u16string text =
+        ListType == ListDefinition ? std::u16string() : ListMarkerText(ListStyleType, ListNumber);
+    line += " marker ";
+    line += Image ? "image" : !text.empty() ? LayoutDumpWriter::Quoted(text)
+            : ListType == ListDefinition    ? "none"
+            : ListStyleType >= 0 && ListStyleType <= 9 ? kStyles[ListStyleType]
+                                                     : "none";
+    line += " base=" + std::to_string(FirstLineHt);
+  }
+  writer.Line(line);
+  if (DisplayNone) return;
+  LayoutDumpWriter::Nested nested(writer);
+  DumpCell(writer, *MyCell);
+}
+
+bool TBlockLI::DropDefaultBottomMargin() { return MyCell->CheckLastBottomMargin(); }
+
+// ------------------------------------------------------------------ TBodyBlock
+
+TBodyBlock::TBodyBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
+                       const TAttributeList* attributes)
+    : TBlock(master, prop, ownerCell, attributes, false) {
+  Positioning = PosStatic;
+  FloatLR = ANone;
+  ZIndex = 0;
+  if (auto* list = dynamic_cast<TSectionList*>(master)) {
+    platform::Colour bg;
+    if (prop.GetBackgroundColor(bg) && bg != NoColorValue) list->SetBackground(bg);
+    std::string image;
+    if (prop.GetBackgroundImage(image) && !image.empty()) {
+      PositionRecArray pos;
+      prop.GetBackgroundPos(EmSize, ExSize, pos);
+      list->SetBackgroundImage(image, pos);
+    }
+  }
+  BGImage.reset();
+  MargArrayO[PropBackgroundColor] = PropValue();
+}
+
+int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
+                       int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
+  StartCurs = curs;
+  DrawTop = SectionTop = y;
+  int autoCount = 0;
+  ConvertMargins(aWidth, aHeight, autoCount);
+  for (int i : {PropMarginLeft, PropMarginRight, PropWidth})
+    if (MargArray[i] == LengthAuto) MargArray[i] = 0;
+  const int ml = MargArray[PropMarginLeft], mr = MargArray[PropMarginRight];
+  const int mt = MargArray[PropMarginTop], mb = MargArray[PropMarginBottom];
+  NewWidth = iMgr.Width - ml - mr - LeftBorderPadding() - RightBorderPadding();
+  Indent = ml + LeftBorderPadding();
+  ContentLeft = Indent;
+  const int contentTop = y + mt + MargArray[PropPaddingTop] + MargArray[PropBorderTopWidth];
+  MyCell->IMgr = &iMgr;
+  const int savedID = iMgr.CurrentID;
+  iMgr.CurrentID = ownerID_;
+  iMgr.AddLeft(ContentLeft, contentTop);
+  iMgr.AddRight(ContentLeft + NewWidth, contentTop);
+  int contentWidth = 0;
+  const int contentHeight =
+      MyCell->DoLayout(canvas, ContentLeft, contentTop, xRef, yRef, NewWidth,
+                       aHeight - mt - mb, blHt, contentWidth, curs);
+  PopRecord(iMgr.L, ownerID_, ContentLeft, contentTop);
+  PopRecord(iMgr.R, ownerID_, ContentLeft + NewWidth, contentTop);
+  iMgr.CurrentID = savedID;
+  Len = curs - StartCurs;
+  ContentBottom = contentTop + std::max(0, contentHeight);
+  const int pbb = MargArray[PropPaddingBottom] + MargArray[PropBorderBottomWidth];
+  MarginBottomY = ContentBottom + pbb + mb;
+  const int contentDrawBottom = MyCell->Count() > 0 ? MyCell->ContentBot : ContentBottom;
+  DrawBottom = std::max(ContentBottom, contentDrawBottom) + pbb;
+  SectionHeight = DrawBottom + mb - y;
+  BlockHeight = SectionHeight;
+  DrawHeight = std::max(SectionHeight, iMgr.ImageBottom() - y);
+  maxWidth = std::max(iMgr.Width, std::max(contentWidth, NewWidth) + ml + mr);
+  if (!drawListBuilt_) BuildDrawList();
+  ContentTop = y;
+  SectionBottom = y + SectionHeight;
+  ContentBot = y + DrawHeight;
+  return SectionHeight;
+}
+
+int TBodyBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
+                     int x, int xRef, int yRef) {
+  IndentManager& mgr = MyCell->IMgr ? *MyCell->IMgr : iMgr;
+  const int savedID = mgr.CurrentID;
+  mgr.CurrentID = ownerID_;
+  const int contentX = mgr.LfEdge + Indent;
+  for (TSectionBase* s : DrawList) s->Draw(canvas, aRect, mgr, contentX, xRef, yRef);
+  mgr.CurrentID = savedID;
+  return DrawTop + SectionHeight;
+}
+
+void TBodyBlock::Dump(LayoutDumpWriter& writer) const {
+  writer.Line(DumpLine("body"));
+  LayoutDumpWriter::Nested nested(writer);
+  DumpCell(writer, *MyCell);
+}
+
+unsigned TBodyBlock::HitLink(platform::Canvas& canvas, int x, int y,
+                             std::unique_ptr<TUrlTarget>& url, TFormControlObj*& formControl,
+                             std::string& title) {
+  url.reset();
+  formControl = nullptr;
+  unsigned flags = MyCell->GetURL(canvas, x, y, url, formControl, title);
+  if (!(flags & guTitle) && !BlockTitle.empty()) {
+    title = BlockTitle;
+    flags |= guTitle;
+  }
+  return flags;
+}
+
+}  // namespace htmlview

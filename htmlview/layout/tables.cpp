@@ -1,0 +1,885 @@
+#include "htmlview/layout/tables.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "htmlview/layout/blocks.h"
+#include "htmlview/layout/docroot.h"
+#include "htmlview/layout/imageobj.h"
+#include "htmlview/layout/layoutdump.h"
+#include "htmlview/layout/tablewidths.h"
+#include "htmlview/layout/viewdraw.h"
+#include "htmlview/parse/attributes.h"
+
+namespace htmlview {
+
+namespace {
+
+bool HasPercent(const std::string& text) { return text.find('%') != std::string::npos; }
+
+// The number a style length starts with ("50%" -> 50).
+double LeadingValue(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+
+// The document state tables share while they lay out: how deep they nest,
+// whether the outermost table is placing its cells, where a list item wants
+// its first baseline. A bare section list (tests) keeps it here.
+struct TableDocState {
+  int* nestLevel;
+  bool* relayout;
+  int** listItemFirstLine;
+};
+
+TableDocState DocState(TSectionListBase* root) {
+  static int nest = 0;
+  static bool relayout = false;
+  static int* firstLine = nullptr;
+  if (auto* list = dynamic_cast<TSectionList*>(root))
+    return {&list->TableNestLevel, &list->RelayoutCells, &list->ListItemFirstLine};
+  return {&nest, &relayout, &firstLine};
+}
+
+int YOffOf(const TSectionListBase* root) { return root ? root->YOff : 0; }
+
+// A frame of the given width with its own colours for the top-left and
+// bottom-right sides.
+void Frame2(platform::Canvas& canvas, const platform::Rect& r, int width, platform::Colour topLeft,
+            platform::Colour bottomRight) {
+  for (int i = 0; i < width; ++i) {
+    const platform::Rect f = r.Inflate(-i, -i);
+    if (f.IsEmpty()) return;
+    FillRectColor(canvas, {f.left, f.top, f.right, f.top + 1}, topLeft);
+    FillRectColor(canvas, {f.left, f.top, f.left + 1, f.bottom}, topLeft);
+    FillRectColor(canvas, {f.left, f.bottom - 1, f.right, f.bottom}, bottomRight);
+    FillRectColor(canvas, {f.right - 1, f.top, f.right, f.bottom}, bottomRight);
+  }
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ TCellObj
+
+TCellObj::TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* attributes,
+                   TProperties* prop)
+    : VAlign(vAlign), Cell(std::make_unique<TCellObjCell>(master)) {
+  Padding.fill(-1);
+  if (attributes) {
+    for (int i = 0; i < attributes->Count(); ++i) {
+      const TAttribute& a = (*attributes)[i];
+      switch (a.Which) {
+        case HtmlSymbol::ColSpan:
+          if (a.Value > 1) ColSpan = std::min(a.Value, kMaxColSpan);
+          break;
+        case HtmlSymbol::RowSpan:
+          if (a.Value > 1) RowSpan = std::min(a.Value, kMaxRowSpan);
+          break;
+        case HtmlSymbol::Width:
+          if (HasPercent(a.Name)) {
+            if (a.Value >= 1 && a.Value <= 100) {
+              SpecWd = a.Value * 10;
+              SpecWdIsPercent = true;
+            }
+          } else if (a.Value > 0) {
+            SpecWd = a.Value;
+          }
+          break;
+        case HtmlSymbol::Height:
+          if (HasPercent(a.Name))
+            SpecHtPct = std::clamp(a.Value, 0, 100);
+          else
+            SpecHt = a.Value;
+          break;
+        case HtmlSymbol::BgColor: {
+          platform::Colour c;
+          if (ColorFromString(a.Name, false, c)) {
+            Cell->BkGnd = true;
+            Cell->BkColor = c;
+          }
+          break;
+        }
+        case HtmlSymbol::Background:
+          BkImageName = a.Name;
+          break;
+        case HtmlSymbol::Href:
+          Cell->Url = a.Name;
+          break;
+        case HtmlSymbol::Target:
+          Cell->Target = a.Name;
+          break;
+        default:
+          break;
+      }
+    }
+    Cell->Title = attributes->GetTitle();
+  }
+  if (!prop) return;
+  Cell->OwnerTag = prop->PropTag;
+  EmSize = prop->EmSize;
+  ExSize = prop->ExSize;
+  if (prop->Props[PropColor].IsInt()) FGColor = prop->Props[PropColor].Colour();
+  int align;
+  if (prop->GetVertAlign(align) && (align == ATop || align == AMiddle || align == ABottom))
+    VAlign = align;
+  MargArrayO = prop->GetVMarginArray();
+  const PropValue& width = MargArrayO[PropWidth];
+  if (width.IsText() && HasPercent(width.Text())) {
+    const double pc = LeadingValue(width.Text());
+    if (pc > 0 && pc < 100) {
+      SpecWd = static_cast<int>(pc * 10);
+      SpecWdIsPercent = true;
+    }
+  } else if (width.IsText() || (width.IsInt() && width.Int() != UnsetLength)) {
+    const int px = width.IsText() ? LengthConv(width.Text(), false, 100, EmSize, ExSize, 0)
+                                  : width.Int();
+    if (px > 0) {
+      SpecWd = px;
+      SpecWdIsPercent = false;
+    }
+  }
+  int autoCount = 0;
+  ConvMargArray(MargArrayO, 100, 0, EmSize, ExSize, MargArray, autoCount);
+  if (MargArray[PropHeight] > 0 && MargArray[PropHeight] != LengthAuto) SpecHt = MargArray[PropHeight];
+  platform::Colour bg;
+  if (prop->GetBackgroundColor(bg) && bg != NoColorValue) {
+    Cell->BkGnd = true;
+    Cell->BkColor = bg;
+  }
+  std::string image;
+  if (prop->GetBackgroundImage(image) && !image.empty()) BkImageName = image;
+  if (!BkImageName.empty()) {
+    prop->GetBackgroundPos(EmSize, ExSize, BkPos);
+    BGImage = std::make_unique<TImageObj>(master, BkImageName);
+  }
+  TMarginArray paddings{};
+  ConvCellPaddings(MargArrayO, EmSize, ExSize, paddings);
+  for (int side = 0; side < 4; ++side) {
+    Padding[side] = paddings[PropPaddingTop + side];
+    BorderWidths[side] = MargArray[PropBorderTopWidth + side];
+    if (MargArray[PropBorderTopStyle + side] != 0) HasBorderStyle = true;
+  }
+}
+
+std::unique_ptr<TCellObj> TCellObj::MakeFiller(TSectionListBase* master, int rowSpan) {
+  auto filler = std::make_unique<TCellObj>(master, AMiddle, nullptr, nullptr);
+  filler->ColSpan = 0;
+  filler->RowSpan = rowSpan;
+  filler->Cell.reset();
+  return filler;
+}
+
+TCellObj::~TCellObj() = default;
+
+void TCellObj::Initialize(int tablePadding, int tableBorder) {
+  for (int side = 0; side < 4; ++side) {
+    if (Padding[side] < 0) Padding[side] = tablePadding;
+    if (tableBorder >= 1 && !HasBorderStyle) BorderWidths[side] = std::max(1, BorderWidths[side]);
+  }
+  HzSpace = Padding[1] + Padding[3] + BorderWidths[1] + BorderWidths[3];
+  VrSpace = Padding[0] + Padding[2] + BorderWidths[0] + BorderWidths[2];
+}
+
+void TCellObj::PrepareBackground() {
+  NeedDoImageStuff = false;
+  TiledImage.reset();
+  if (!BGImage || !Cell || !Cell->MasterList || !Cell->MasterList->ShowImages) return;
+  if (BGImage->Kind() == TImageObj::PictureKind::None) {
+    platform::Bitmap scratch(1, 1);
+    platform::Canvas canvas(&scratch.Image());
+    BGImage->Layout(Cell->MasterList, canvas, nullptr, 100, 100);
+  }
+  if (BGImage->Kind() == TImageObj::PictureKind::Error) {
+    BGImage.reset();
+    return;
+  }
+  NeedDoImageStuff = true;
+}
+
+void TCellObj::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x, int y,
+                    int cellSpacing, bool border, platform::Colour light, platform::Colour dark,
+                    bool defaultColors) {
+  if (!Cell) return;
+  TSectionListBase* root = Cell->MasterList;
+  const int yOff = YOffOf(root);
+  platform::Rect r{x + cellSpacing, y + cellSpacing - yOff, x + Wd, 0};
+  r.bottom = cellSpacing == -1 ? r.top + Ht : r.top + Ht - cellSpacing;
+  DrawY = y;
+  Cell->CellRect = r;
+  if (r.right <= aRect.left || r.left >= aRect.right || r.bottom <= aRect.top ||
+      r.top >= aRect.bottom)
+    return;
+
+  if (BGImage && NeedDoImageStuff) {
+    const TImageObj::PictureKind kind = BGImage->Kind();
+    if (kind == TImageObj::PictureKind::Error) {
+      BGImage.reset();
+      NeedDoImageStuff = false;
+    } else if (kind == TImageObj::PictureKind::Picture) {
+      if (const platform::Bitmap* picture = BGImage->Bitmap())
+        TiledImage = ComposeBackground(*picture, BGImage->Mask(), BkPos, r.Width(), r.Height());
+      NeedDoImageStuff = false;
+    }
+  }
+  if (Cell->BkGnd && Cell->BkColor != NoColorValue) FillRectColor(canvas, r, Cell->BkColor);
+  if (TiledImage) canvas.Draw(r.left, r.top, *TiledImage);
+
+  if (!HasBorderStyle) {
+    if (border && Cell->Count() > 0) {
+      const int width = std::max(1, BorderWidths[0]);
+      if (defaultColors)
+        RaisedRect(canvas, r, width, false, root ? root->Background : platform::clWhite,
+                   root && root->PrintMonochrome);
+      else
+        Frame2(canvas, r, width, dark, light);
+    }
+  } else {
+    TBorderColors colors;
+    TBorderStyles styles;
+    bool simple = true;
+    for (int side = 0; side < 4; ++side) {
+      platform::Colour c = MargArray[PropBorderTopColor + side];
+      if (c == NoColorValue || MargArrayO[PropBorderTopColor + side].IsEmptyOrNull()) c = FGColor;
+      colors[side] = c;
+      styles[side] = static_cast<BorderStyle>(MargArray[PropBorderTopStyle + side]);
+      if (BorderWidths[side] != 1 || styles[side] != BorderStyle::Solid || c != colors[0])
+        simple = false;
+    }
+    if (simple) {
+      Frame2(canvas, r, 1, colors[0], colors[0]);
+    } else {
+      const platform::Rect inner{r.left + BorderWidths[3], r.top + BorderWidths[0],
+                                 r.right - BorderWidths[1], r.bottom - BorderWidths[2]};
+      DrawCssBorder(canvas, r, inner, colors, styles, NoColorValue, root && root->Printing);
+    }
+  }
+
+  if (Cell->Count() == 0) return;
+  if (r.bottom + 200 < aRect.top || r.top - 200 > aRect.bottom) return;
+  const int level = canvas.Save();
+  const platform::Rect content{r.left + Padding[3] + BorderWidths[3],
+                               r.top + Padding[0] + BorderWidths[0],
+                               r.right - Padding[1] - BorderWidths[1],
+                               r.bottom - Padding[2] - BorderWidths[2]};
+  canvas.IntersectClipRect(content);
+  Cell->Draw(canvas, aRect, Wd - HzSpace - cellSpacing, x + cellSpacing + Padding[3] + BorderWidths[3],
+             y + cellSpacing + Padding[0] + BorderWidths[0] + YIndent, 0, 0);
+  canvas.Restore(level);
+}
+
+// ----------------------------------------------------------------- TCellList
+
+TCellList::TCellList(const TAttributeList* attributes, TProperties* prop) {
+  if (attributes) {
+    for (int i = 0; i < attributes->Count(); ++i) {
+      const TAttribute& a = (*attributes)[i];
+      switch (a.Which) {
+        case HtmlSymbol::Height:
+          if (HasPercent(a.Name))
+            SpecRowHeightPct = std::clamp(a.Value, 0, 100);
+          else
+            SpecRowHeight = a.Value;
+          break;
+        case HtmlSymbol::BgColor: {
+          platform::Colour c;
+          if (ColorFromString(a.Name, false, c)) {
+            BkGnd = true;
+            BkColor = c;
+          }
+          break;
+        }
+        case HtmlSymbol::Background:
+          BkImageName = a.Name;
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  if (!prop) return;
+  platform::Colour bg;
+  if (prop->GetBackgroundColor(bg) && bg != NoColorValue) {
+    BkGnd = true;
+    BkColor = bg;
+  }
+  std::string image;
+  if (prop->GetBackgroundImage(image) && !image.empty()) BkImageName = image;
+  if (!BkImageName.empty()) prop->GetBackgroundPos(prop->EmSize, prop->ExSize, BkPos);
+}
+
+TCellList::~TCellList() = default;
+
+void TCellList::Add(std::unique_ptr<TCellObj> cell) {
+  if (cell) {
+    if (SpecRowHeight >= 1)
+      cell->SpecHt = std::max(cell->SpecHt, SpecRowHeight);
+    else if (SpecRowHeightPct > 0)
+      cell->SpecHtPct = std::max(cell->SpecHtPct, SpecRowHeightPct);
+  }
+  cells_.push_back(std::move(cell));
+}
+
+void TCellList::Insert(int i, std::unique_ptr<TCellObj> cell) {
+  i = std::clamp(i, 0, Count());
+  cells_.insert(cells_.begin() + i, std::move(cell));
+}
+
+void TCellList::Delete(int i) {
+  if (i >= 0 && i < Count()) cells_.erase(cells_.begin() + i);
+}
+
+void TCellList::SpreadBackground() {
+  if (!BkGnd) return;
+  for (auto& cell : cells_)
+    if (cell && cell->Cell && !cell->Cell->BkGnd) {
+      cell->Cell->BkGnd = true;
+      cell->Cell->BkColor = BkColor;
+    }
+}
+
+// ---------------------------------------------------------------- ThtmlTable
+
+ThtmlTable::ThtmlTable(TSectionListBase* master, const TAttributeList* attributes,
+                       TProperties* prop)
+    : TSectionBase(master),
+      BorderColorLight(platform::clBtnHighlight),
+      BorderColorDark(platform::clBtnShadow) {
+  if (attributes) {
+    for (int i = 0; i < attributes->Count(); ++i) {
+      const TAttribute& a = (*attributes)[i];
+      platform::Colour c;
+      switch (a.Which) {
+        case HtmlSymbol::Border:
+          BorderWidth = a.Name.empty() ? 1 : std::clamp(a.Value, 0, kMaxTableBorder);
+          break;
+        case HtmlSymbol::CellSpacing:
+          if (a.Value >= -1) CellSpacing = std::min(a.Value, kMaxCellSpacing);
+          break;
+        case HtmlSymbol::CellPadding:
+          if (a.Value >= 0) CellPadding = std::min(a.Value, kMaxCellPadding);
+          break;
+        case HtmlSymbol::BorderColor:
+          if (ColorFromString(a.Name, false, c)) BorderColorLight = BorderColorDark = c;
+          break;
+        case HtmlSymbol::BorderColorLight:
+          if (ColorFromString(a.Name, false, c)) BorderColorLight = c;
+          break;
+        case HtmlSymbol::BorderColorDark:
+          if (ColorFromString(a.Name, false, c)) BorderColorDark = c;
+          break;
+        case HtmlSymbol::BgColor:
+          if (ColorFromString(a.Name, false, c)) {
+            BkGnd = true;
+            BkColor = c;
+          }
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  if (prop && prop->Collapse()) CellSpacing = -1;
+}
+
+ThtmlTable::~ThtmlTable() = default;
+
+TCellList* ThtmlTable::AddRow(std::unique_ptr<TCellList> row) {
+  if (!row) return nullptr;
+  Rows.push_back(std::move(row));
+  return Rows.back().get();
+}
+
+void ThtmlTable::AddColInfo(const TColObj& col) {
+  if (!ColInfo) ColInfo = std::make_unique<std::vector<TColObj>>();
+  ColInfo->push_back(col);
+}
+
+bool ThtmlTable::DefaultBorderColors() const {
+  return BorderColorLight == platform::clBtnHighlight && BorderColorDark == platform::clBtnShadow;
+}
+
+void ThtmlTable::Initialize() {
+  if (Initialized) return;
+  NumCols = 0;
+  HasPixelWidths = false;
+  const int rowCount = RowCount();
+  for (int j = 0; j < rowCount; ++j) {
+    TCellList& row = *Rows[j];
+    row.SpreadBackground();
+    for (int i = row.Count() - 1; i >= 0; --i) {
+      TCellObj* cell = row[i];
+      if (!cell || !cell->Cell) continue;
+      cell->Initialize(CellPadding, BorderWidth);
+      if (!row.BkImageName.empty() && !cell->BGImage) {
+        cell->BGImage = std::make_unique<TImageObj>(Root, row.BkImageName);
+        cell->BkPos = row.BkPos;
+      }
+      if (cell->SpecWd >= 1 && !cell->SpecWdIsPercent) HasPixelWidths = true;
+      if (BkGnd && !cell->Cell->BkGnd) {
+        cell->Cell->BkGnd = true;
+        cell->Cell->BkColor = BkColor;
+      }
+      cell->ColSpan = std::clamp(cell->ColSpan, 1, kMaxColSpan);
+      cell->RowSpan = std::clamp(cell->RowSpan, 1, rowCount - j);
+      const int fillerSpan = cell->RowSpan > 1 ? cell->RowSpan : 1;
+      for (int k = 1; k < cell->ColSpan; ++k)
+        row.Insert(i + k, TCellObj::MakeFiller(Root, fillerSpan));
+    }
+    NumCols = std::max(NumCols, row.Count());
+  }
+  // Row spans: the rows below get fillers where the span covers them.
+  auto longest = [this] {
+    int n = 0;
+    for (const auto& row : Rows) n = std::max(n, row->Count());
+    return n;
+  };
+  for (int i = 0; i < longest(); ++i) {
+    for (int j = 0; j < rowCount; ++j) {
+      TCellList& row = *Rows[j];
+      if (i >= row.Count() || !row[i]) continue;
+      TCellObj* cell = row[i];
+      cell->RowSpan = std::min(cell->RowSpan, rowCount - j);
+      for (int k = j + 1; k < j + cell->RowSpan; ++k) {
+        TCellList& below = *Rows[k];
+        while (below.Count() < i) below.Add(TCellObj::MakeFiller(Root, 0));
+        below.Insert(i, TCellObj::MakeFiller(Root, 0));
+      }
+    }
+  }
+  // Columns made only of fillers go; the spans that reached into them shrink.
+  NumCols = longest();
+  while (!Rows.empty() && NumCols > 0) {
+    bool realLast = false;
+    for (const auto& row : Rows)
+      if (row->Count() == NumCols && (*row)[NumCols - 1] && (*row)[NumCols - 1]->IsReal())
+        realLast = true;
+    if (realLast) break;
+    for (const auto& row : Rows) {
+      if (row->Count() != NumCols) continue;
+      row->Delete(NumCols - 1);
+      for (int k = NumCols - 2; k >= 0; --k) {
+        TCellObj* c = (*row)[k];
+        if (c && c->ColSpan > 1) {
+          --c->ColSpan;
+          break;
+        }
+      }
+    }
+    --NumCols;
+  }
+  NumCols = longest();
+  if (ColInfo) {
+    bool applied = false, pixels = false;
+    for (const auto& row : Rows) {
+      const int n = std::min(row->Count(), NumCols);
+      for (int i = 0; i < n && i < static_cast<int>(ColInfo->size()); ++i) {
+        TCellObj* cell = (*row)[i];
+        const TColObj& col = (*ColInfo)[i];
+        if (!cell || col.ColWidth <= 0) continue;
+        cell->SpecWd = col.ColWidth;
+        cell->SpecWdIsPercent = col.ColAsPercent;
+        applied = true;
+        if (!col.ColAsPercent) pixels = true;
+      }
+    }
+    if (applied) HasPixelWidths = pixels;
+    ColInfo.reset();
+  }
+  Widths.assign(NumCols, 0);
+  MaxWidths.assign(NumCols, 0);
+  MinWidths.assign(NumCols, 0);
+  Percents.assign(NumCols, 0);
+  Initialized = true;
+}
+
+namespace {
+
+std::vector<SpanCell> GatherSpanCells(platform::Canvas& canvas, ThtmlTable& table) {
+  std::vector<SpanCell> cells;
+  for (const auto& row : table.Rows) {
+    for (int i = 0; i < row->Count() && i < table.NumCols; ++i) {
+      TCellObj* cell = (*row)[i];
+      if (!cell || !cell->IsReal()) continue;
+      SpanCell s;
+      s.Col = i;
+      s.ColSpan = cell->ColSpan;
+      cell->Cell->MinMaxWidth(canvas, s.Min, s.Max);
+      s.Add = cell->HzSpace + table.CellSpacing;
+      s.SpecWd = cell->SpecWd;
+      s.SpecWdIsPercent = cell->SpecWdIsPercent;
+      cells.push_back(s);
+    }
+  }
+  return cells;
+}
+
+}  // namespace
+
+void ThtmlTable::GetMinMaxAbs(platform::Canvas& canvas, int& totMin, int& totMax) {
+  Initialize();
+  const ColumnWidths cw = AbsoluteMinMax(NumCols, GatherSpanCells(canvas, *this));
+  MinWidths = cw.Min;
+  MaxWidths = cw.Max;
+  totMin = cw.TotMin;
+  totMax = cw.TotMax;
+}
+
+void ThtmlTable::GetWidthsAndPercents(platform::Canvas& canvas, int refWidth, int& totMin,
+                                      int& totMax) {
+  Initialize();
+  const ColumnWidths cw = PercentMinMax(NumCols, GatherSpanCells(canvas, *this), refWidth);
+  MinWidths = cw.Min;
+  MaxWidths = cw.Max;
+  Percents = cw.Percents;
+  totMin = cw.TotMin;
+  totMax = cw.TotMax;
+}
+
+void ThtmlTable::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
+  Initialize();
+  if (!HasPixelWidths || SpecWidth > 0)
+    GetWidthsAndPercents(canvas, SpecWidth, minWidth, maxWidth);
+  else
+    GetMinMaxAbs(canvas, minWidth, maxWidth);
+  minWidth = std::max({0, minWidth + CellSpacing, SpecWidth});
+  maxWidth = std::max({0, maxWidth + CellSpacing, SpecWidth});
+}
+
+int ThtmlTable::ColumnsWidth(int first, int span) const {
+  int w = 0;
+  for (int k = first; k < first + span && k < NumCols; ++k)
+    if (k >= 0 && k < static_cast<int>(Widths.size())) w += Widths[k];
+  return w;
+}
+
+int ThtmlTable::DoRowSpan(platform::Canvas& canvas, int j, int span, int h, int& desired,
+                          bool& specified, bool& more, int& curs) {
+  TCellList& row = *Rows[j];
+  const int hh = std::max(0, h - RowCount() * CellSpacing);
+  int result = 0;
+  desired = 0;
+  specified = false;
+  more = false;
+  for (int i = 0; i < row.Count(); ++i) {
+    TCellObj* cell = row[i];
+    if (!cell || !cell->IsReal()) continue;
+    cell->Wd = ColumnsWidth(i, cell->ColSpan);
+    if (cell->RowSpan > span) {
+      more = true;
+      continue;
+    }
+    if (cell->RowSpan != span) continue;
+    int s = 0;
+    if (cell->SpecHt >= 1)
+      s = cell->SpecHt;
+    else if (cell->SpecHtPct >= 1)
+      s = MulDiv(cell->SpecHtPct, hh, 100);
+    else if (RowCount() == 1)
+      s = hh;
+    int maxWidth = 0;
+    cell->ContentHt = cell->Cell->Layout(canvas, 0, cell->Wd - cell->HzSpace - CellSpacing,
+                                         std::max(0, s - cell->VrSpace), 0, maxWidth, curs);
+    result = std::max(result, cell->ContentHt + cell->VrSpace);
+    if (cell->SpecHt >= 1) {
+      result = std::max({result, cell->ContentHt, cell->SpecHt});
+      specified = true;
+    } else if (cell->SpecHtPct > 0) {
+      desired = std::max(desired, s);
+      specified = true;
+    }
+  }
+  desired = std::max(desired, result);
+  return result;
+}
+
+void ThtmlTable::FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs) {
+  const int rowCount = RowCount();
+  const int h = aHeight - CellSpacing;
+  std::vector<RowSpanMeasure> measures;
+  int maxSpan = 1;
+  for (const auto& row : Rows)
+    for (int i = 0; i < row->Count(); ++i)
+      if ((*row)[i] && (*row)[i]->IsReal()) maxSpan = std::max(maxSpan, (*row)[i]->RowSpan);
+  for (int span = 1; span <= maxSpan; ++span) {
+    bool more = false;
+    for (int j = 0; j + span <= rowCount; ++j) {
+      RowSpanMeasure m;
+      m.Row = j;
+      m.Span = span;
+      bool rowMore = false;
+      m.Ht = DoRowSpan(canvas, j, span, h, m.Desired, m.Specified, rowMore, curs);
+      more = more || rowMore;
+      measures.push_back(m);
+    }
+    if (!more) break;
+  }
+  Heights = RowHeights(rowCount, aHeight, CellSpacing, measures);
+}
+
+void ThtmlTable::DoVertAlign(platform::Canvas& canvas, TCellList& row, int y, int& curs) {
+  for (int i = 0; i < row.Count(); ++i) {
+    TCellObj* cell = row[i];
+    if (!cell || !cell->IsReal()) continue;
+    cell->YIndent = VerticalIndent(cell->VAlign, cell->Ht, cell->ContentHt, cell->VrSpace,
+                                   CellSpacing);
+    if (cell->Cell->Count() > 0) {
+      int maxWidth = 0;
+      cell->Cell->Layout(canvas, y + CellSpacing + cell->Padding[0] + cell->BorderWidths[0] + cell->YIndent,
+                         cell->Wd - cell->HzSpace - CellSpacing,
+                         cell->Ht - cell->VrSpace - CellSpacing, 0, maxWidth, curs);
+    } else {
+      cell->Cell->StartCurs = curs;
+    }
+    cell->PrepareBackground();
+  }
+}
+
+int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
+                       int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
+  TableDocState state = DocState(Root);
+  ++*state.nestLevel;
+  ++TableNestCounter();
+  SectionTop = ContentTop = DrawTop = y;
+  LayoutX = x;
+  StartCurs = curs;
+
+  const int avail = iMgr.RightSide(y) - iMgr.LeftIndent(y);
+  const int newWidth = (SpecWidth >= 1 ? SpecWidth : avail) - CellSpacing;
+  Initialize();
+  if (HasPixelWidths && SpecWidth == 0) {
+    int totMin = 0, totMax = 0;
+    GetMinMaxAbs(canvas, totMin, totMax);
+    ColumnWidths cw{MinWidths, MaxWidths, Percents, totMin, totMax};
+    Widths = SimpleDistribution(cw, newWidth);
+  } else {
+    int totMin = 0, totMax = 0;
+    GetWidthsAndPercents(canvas, newWidth, totMin, totMax);
+    ColumnWidths cw{MinWidths, MaxWidths, Percents, totMin, totMax};
+    if (newWidth <= totMin)
+      Widths = MinWidths;
+    else if (SpecWidth == 0)
+      Widths = DistributeWithoutTableWidth(cw, newWidth);
+    else
+      Widths = DistributeWithTableWidth(cw, newWidth);
+  }
+  Widths.resize(NumCols, 0);
+  // Collapsed borders make the spacing -1; a table without columns or rows
+  // is still an empty box, not a negative one.
+  TableWidth = CellSpacing;
+  for (int w : Widths) TableWidth += w;
+  TableWidth = std::max(0, TableWidth);
+
+  // Positions of the height pass are provisional; the placing pass below
+  // numbers the cells in document order.
+  int heightCurs = curs;
+  const bool measure = Heights.size() != Rows.size() || (*state.relayout && *state.nestLevel < 6);
+  if (measure) FindRowHeights(canvas, aHeight, heightCurs);
+  Heights.resize(Rows.size(), 0);
+
+  SectionHeight = 0;
+  int rowY = y;
+  int placeCurs = curs;
+  bool placed = false;
+  for (int j = 0; j < RowCount(); ++j) {
+    TCellList& row = *Rows[j];
+    row.RowHeight = Heights[j];
+    row.RowSpanHeight = 0;
+    for (int i = 0; i < row.Count(); ++i) {
+      TCellObj* cell = row[i];
+      if (!cell || !cell->IsReal()) continue;
+      cell->Wd = ColumnsWidth(i, cell->ColSpan);
+      int ht = 0;
+      for (int k = j; k < j + cell->RowSpan && k < RowCount(); ++k) ht += Heights[k];
+      cell->Ht = ht;
+      row.RowSpanHeight = std::max(row.RowSpanHeight, ht);
+    }
+    const bool outermost = *state.nestLevel == 1;
+    if (outermost) *state.relayout = true;
+    if (*state.relayout) {
+      DoVertAlign(canvas, row, rowY, placeCurs);
+      placed = true;
+    }
+    if (outermost) *state.relayout = false;
+    rowY += row.RowHeight;
+    SectionHeight += row.RowHeight;
+  }
+  SectionHeight = std::max(0, SectionHeight + CellSpacing);
+  curs = placed ? placeCurs : std::max(heightCurs, curs);
+  Len = curs - StartCurs;
+  maxWidth = TableWidth;
+  DrawHeight = SectionHeight;
+  SectionBottom = y + SectionHeight;
+  ContentBot = y + DrawHeight;
+  if (*state.listItemFirstLine && **state.listItemFirstLine == 0)
+    **state.listItemFirstLine = y + SectionHeight;
+  --*state.nestLevel;
+  --TableNestCounter();
+  return SectionHeight;
+}
+
+int ThtmlTable::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
+                     int x, int xRef, int yRef) {
+  const int yOff = YOffOf(Root);
+  const int top = DrawTop;
+  if (top - yOff >= aRect.bottom || top + DrawHeight - yOff < aRect.top) return top + SectionHeight;
+  DrawX = x;
+  DrawY = top;
+  // Positioned blocks inside a table escape the cells' clipping by it.
+  TableDocState state = DocState(Root);
+  ++*state.nestLevel;
+  const bool defaults = DefaultBorderColors();
+  int rowY = top;
+  for (const auto& rowPtr : Rows) {
+    TCellList& row = *rowPtr;
+    if (row.RowSpanHeight + (rowY - yOff) < aRect.top || rowY - yOff >= aRect.bottom) {
+      rowY += row.RowHeight;
+      continue;
+    }
+    int cx = x;
+    for (int i = 0; i < row.Count(); ++i) {
+      TCellObj* cell = row[i];
+      if (cell && cell->IsReal())
+        cell->Draw(canvas, aRect, cx, rowY, CellSpacing, BorderWidth > 0, BorderColorLight,
+                   BorderColorDark, defaults);
+      if (i < static_cast<int>(Widths.size())) cx += Widths[i];
+    }
+    rowY += row.RowHeight;
+  }
+  --*state.nestLevel;
+  return top + SectionHeight;
+}
+
+TCellObj* ThtmlTable::CellAt(int x, int y) const {
+  if (y < DrawY || y >= DrawY + SectionHeight || x < DrawX || x >= DrawX + TableWidth)
+    return nullptr;
+  for (const auto& row : Rows) {
+    int cx = DrawX;
+    for (int i = 0; i < row->Count(); ++i) {
+      TCellObj* cell = (*row)[i];
+      if (cell && cell->IsReal() && x >= cx && x < cx + cell->Wd && cell->DrawY <= y &&
+          y < cell->DrawY + cell->Ht)
+        return cell;
+      if (i < static_cast<int>(Widths.size())) cx += Widths[i];
+    }
+  }
+  return nullptr;
+}
+
+unsigned ThtmlTable::HitLink(platform::Canvas& canvas, int x, int y,
+                             std::unique_ptr<TUrlTarget>& url, TFormControlObj*& formControl,
+                             std::string& title) {
+  url.reset();
+  formControl = nullptr;
+  if (TCellObj* cell = CellAt(x, y)) return cell->Cell->GetURL(canvas, x, y, url, formControl, title);
+  return 0;
+}
+
+bool ThtmlTable::HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) {
+  obj = nullptr;
+  if (TCellObj* cell = CellAt(x, y)) return cell->Cell->PtInObject(x, y, obj, ix, iy);
+  return false;
+}
+
+int ThtmlTable::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, int& caretHt,
+                         bool& inText) {
+  if (TCellObj* cell = CellAt(x, y))
+    return cell->Cell->FindCursor(canvas, x, y, xr, yr, caretHt, inText);
+  return -1;
+}
+
+template <typename F>
+static int FirstAnswer(const ThtmlTable& t, bool backward, F ask) {
+  const int rows = t.RowCount();
+  for (int jj = 0; jj < rows; ++jj) {
+    const TCellList& row = *t.Rows[backward ? rows - 1 - jj : jj];
+    for (int ii = 0; ii < row.Count(); ++ii) {
+      TCellObj* cell = row[backward ? row.Count() - 1 - ii : ii];
+      if (!cell || !cell->IsReal()) continue;
+      const int r = ask(*cell->Cell);
+      if (r >= 0) return r;
+    }
+  }
+  return -1;
+}
+
+int ThtmlTable::FindForward(int from, const std::u16string& text, bool matchCase) {
+  return FirstAnswer(*this, false, [&](TCellObjCell& c) { return c.FindString(from, text, matchCase); });
+}
+
+int ThtmlTable::FindBackward(int from, const std::u16string& text, bool matchCase) {
+  return FirstAnswer(*this, true, [&](TCellObjCell& c) { return c.FindStringR(from, text, matchCase); });
+}
+
+int ThtmlTable::SourcePosOf(int pos) {
+  return FirstAnswer(*this, false, [&](TCellObjCell& c) { return c.FindSourcePos(pos); });
+}
+
+int ThtmlTable::DocPosOf(int sourcePos, bool prev) {
+  return FirstAnswer(*this, prev, [&](TCellObjCell& c) { return c.FindDocPos(sourcePos, prev); });
+}
+
+bool ThtmlTable::CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) {
+  return FirstAnswer(*this, false, [&](TCellObjCell& c) {
+           return c.CursorToXY(canvas, cursor, x, y) ? 1 : -1;
+         }) >= 0;
+}
+
+bool ThtmlTable::CharAt(int pos, char16_t& ch, TSectionBase*& obj) {
+  return FirstAnswer(*this, false, [&](TCellObjCell& c) {
+           return c.GetChAtPos(pos, ch, obj) ? 1 : -1;
+         }) >= 0;
+}
+
+void ThtmlTable::CopyText() {
+  for (const auto& row : Rows)
+    for (int i = 0; i < row->Count(); ++i)
+      if (TCellObj* cell = (*row)[i]; cell && cell->IsReal()) cell->Cell->CopyToClipboard();
+}
+
+void ThtmlTable::AddToPositionList() { TSectionBase::AddToPositionList(); }
+
+}  // namespace htmlview
+
+namespace htmlview {
+
+// The table, its column widths, then each row and its real cells with
+// their boxes (document coordinates, as drawn at the layout x) and their
+// content (laid out in the cell's own coordinates).
+void ThtmlTable::Dump(LayoutDumpWriter& writer) const {
+  using W = LayoutDumpWriter;
+  std::string line = "table " + W::Rect(LayoutX, SectionTop, TableWidth, SectionHeight) +
+                     " cols=" + std::to_string(NumCols) + " spacing=" + std::to_string(CellSpacing) +
+                     " padding=" + std::to_string(CellPadding) +
+                     " border=" + std::to_string(BorderWidth) + " doc " +
+                     W::Range(StartCurs, StartCurs + Len);
+  writer.Line(line);
+  W::Nested nested(writer);
+  if (!Widths.empty()) {
+    std::string widths = "widths";
+    for (size_t i = 0; i < Widths.size(); ++i) widths += (i ? "," : " ") + std::to_string(Widths[i]);
+    writer.Line(widths);
+  }
+  int rowY = SectionTop;
+  for (const auto& row : Rows) {
+    writer.Line("row y=" + std::to_string(rowY) + " h=" + std::to_string(row->RowHeight));
+    W::Nested inRow(writer);
+    int x = LayoutX;
+    for (int i = 0; i < row->Count(); ++i) {
+      const TCellObj* cell = (*row)[i];
+      if (cell && cell->IsReal()) {
+        const int left = x + CellSpacing, top = rowY + CellSpacing;
+        const int height = CellSpacing == -1 ? cell->Ht : cell->Ht - CellSpacing;
+        std::string c = "cell " + std::to_string(i) + " " + W::Rect(left, top, cell->Wd - CellSpacing, height);
+        if (cell->ColSpan > 1 || cell->RowSpan > 1)
+          c += " span " + std::to_string(cell->ColSpan) + "x" + std::to_string(cell->RowSpan);
+        c += " valign " + W::Align(cell->VAlign);
+        if (cell->YIndent) c += " indent " + std::to_string(cell->YIndent);
+        if (cell->Cell->BkGnd) c += " bg " + W::Colour(cell->Cell->BkColor);
+        writer.Line(c);
+        W::Nested inCell(writer);
+        DumpCell(writer, *cell->Cell);
+      }
+      if (i < static_cast<int>(Widths.size())) x += Widths[i];
+    }
+    rowY += row->RowHeight;
+  }
+}
+
+}  // namespace htmlview

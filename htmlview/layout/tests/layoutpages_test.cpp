@@ -1,0 +1,471 @@
+// Whole pages through the parser, laid out and compared as layout dumps
+// (layoutdump.h) and, where a line's place matters, as pixels: the
+// workbench's report pages and the block and table features they and other
+// pages use. Fonts are the fixed-metric test fonts, so every width is known:
+// a character is half the em wide (the default 10 points is 13 pixels, a
+// character 6.5, so "ab " spans 0..14 and a run "ab" ends at 13).
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "htmlview/layout/blocks.h"
+#include "htmlview/layout/docroot.h"
+#include "htmlview/layout/layoutdump.h"
+#include "htmlview/layout/tables.h"
+#include "htmlview/parse/docparser.h"
+#include "htmlview/style/styleprops.h"
+#include "platform/fonts.h"
+#include "platform/image.h"
+
+using namespace htmlview;
+using platform::Bitmap;
+using platform::Colour;
+
+namespace {
+
+// The report pages as the workbench's page builders write them for the
+// pages fixture of the workbench tests (header, model AX10 with its rating
+// table, the regression page of model "AX20 <big>"). The viewer does not
+// depend on the workbench, so the text is kept here.
+constexpr const char* kCommonHead = R"(<html>
+<head>
+<style>
+body {font-family:"Courier New"}
+table {border:none; border-collapse:collapse; text-size:10pt}
+th, td {border:1px solid #afbcda}
+th {font-weight:bold; text-align:left}
+)";
+constexpr const char* kShading = R"(.curve {font-size:8pt}
+.raw {font-size:8pt; color:#44571e}
+.out1 {background-color:#f1d6d3}
+.out2 {background-color:#e7b9b4}
+)";
+
+const std::string kHeaderPage = std::string(kCommonHead) + R"(.key {color:#557f3f}
+</style>
+</head>
+<body>
+<h2>Header</h2>
+<table>
+<tr><th width="160">Key</th><th width="460">Value</th></tr>
+<tr><td class="key">Manuf</td><td>Acme &amp; Sons</td></tr>
+<tr><td class="key">Make</td><td>AX</td></tr>
+<tr><td class="key">Description</td><td>Hermetic piston</td></tr>
+<tr><td class="key">Refrig</td><td>R404A</td></tr>
+<tr><td class="key">TeLo</td><td>-25.0</td></tr>
+<tr><td class="key">TeHi</td><td>10.0</td></tr>
+<tr><td class="key">TcLo</td><td>40.0</td></tr>
+<tr><td class="key">TcHi</td><td>60.0</td></tr>
+<tr><td class="key">Freq</td><td>50</td></tr>
+<tr><td class="key">shRef</td><td>11.0</td></tr>
+<tr><td class="key">scRef</td><td>8.3</td></tr>
+<tr><td class="key">hrf</td><td>0.97</td></tr>
+</table>
+<p>&nbsp;</p>
+</body>
+</html>
+)";
+
+const std::string kModelPage = std::string(kCommonHead) + R"(.hrow {background-color:#e3e4dc}
+.hcol {background-color:#e3e4dc}
+.key {color:#557f3f}
+)" + kShading + R"(</style>
+</head>
+<body>
+<h2>AX10</h2>
+<table>
+<tr><th width="160">Key</th><th width="460">Value</th></tr>
+<tr><td class="key">Description</td><td>Hermetic piston</td></tr>
+<tr><td class="key">Freq</td><td>50</td></tr>
+<tr><td class="key">hrf</td><td>1.0</td></tr>
+<tr><td class="key">shRef</td><td>5.0</td></tr>
+<tr><td class="key">scRef</td><td>8.3</td></tr>
+<tr><td class="key">1-Phase</td><td>False</td></tr>
+<tr><td class="key">3-Phase</td><td>True</td></tr>
+</table>
+<br>
+<table class="raw">
+<tr class="hrow"><td width="45">te</td><td width="40">tc</td><td width="60">40.0</td><td width="60">50.0</td></tr>
+<tr><td class="hcol">-20.0</td><td>Qe</td><td >1.500</td><td >1.200</td></tr>
+<tr><td class="hcol"></td><td>Pw</td><td >0.900</td><td >1.100</td></tr>
+<tr><td class="hcol">-10.0</td><td>Qe</td><td class="out1">2.500</td><td >2.100</td></tr>
+<tr><td class="hcol"></td><td>Pw</td><td class="out1">1.050</td><td >1.300</td></tr>
+<tr><td class="hcol">0.0</td><td>Qe</td><td >3.600</td><td class="out2">3.100</td></tr>
+<tr><td class="hcol"></td><td>Pw</td><td >1.200</td><td class="out2">1.500</td></tr>
+</table>
+<br>
+<table class="curve">
+</table>
+</body>
+</html>
+)";
+
+const std::string kRegressionPage = std::string(kCommonHead) +
+                                    R"(caption {font-weight:bold; text-align:left}
+.hrow {background-color:#e3e4dc}
+.hcol {background-color:#e3e4dc}
+)" + kShading + R"(</style>
+</head>
+<body>
+<h3>C:\Data\pages.ini</h3>
+<br>
+<table class="curve">
+<caption>Coefficients</caption>
+<tr class="hrow"><td>&nbsp;</td><td>0</td><td>1</td><td>2</td><td>3</td><td>4</td><td>5</td><td>6</td><td>7</td><td>8</td></tr>
+<tr><td class="hcol" width="35">e</td><td width="80">1.235E+004</td><td width="80">1235</td><td width="80">0.37</td><td width="80">-0.11</td><td width="80">0.00003</td><td width="80">9E-006</td><td width="80">1E+020</td><td width="80">0</td><td width="80">-2.5E-007</td></tr>
+<tr><td class="hcol">p</td><td>1.2</td><td>0.01</td><td>0.0001</td><td>0.015</td><td>0.0003</td><td>0.0002</td><td>1E-006</td><td>-1E-006</td><td>1E-008</td></tr>
+</table>
+</body>
+</html>
+)";
+
+const Colour kFrame = platform::Rgb(0xaf, 0xbc, 0xda);
+const Colour kHeadShade = platform::Rgb(0xe3, 0xe4, 0xdc);
+
+class LayoutPagesTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Fixed Sans"});
+    InitVocabulary();
+    InitStyleProps();
+    InitDocParser();
+  }
+
+  // The page parsed and laid out at width; its whole dump.
+  std::string Dump(const std::string& html, int width = 400) {
+    doc = std::make_unique<TSectionList>(nullptr, nullptr);
+    doc->SetDefaults("Fixed Sans", "Fixed Sans", 10, platform::clBlack, platform::clBlue,
+                     platform::clPurple, platform::clBlue, platform::clWhite, false, true, 1, 5, 10);
+    ParseHtmlDocument(html, *doc);
+    int maxWidth = 0, curs = 0;
+    doc->Layout(canvas, 0, width, 0, 0, maxWidth, curs);
+    return DumpLayout(*doc);
+  }
+  // The dump without its text lines and runs: the boxes alone.
+  std::string Boxes(const std::string& html, int width = 400) {
+    std::istringstream in(Dump(html, width));
+    std::string out, line;
+    while (std::getline(in, line)) {
+      const std::string trimmed = line.substr(line.find_first_not_of(' '));
+      if (trimmed.starts_with("line ") || trimmed.starts_with("run ")) continue;
+      out += line + "\n";
+    }
+    return out;
+  }
+  Bitmap Render(int width, int height) {
+    Bitmap image(width, height, platform::clWhite);
+    platform::Canvas c(&image.Image());
+    doc->Draw(c, {0, 0, width, height}, width, 0, 0, 0, 0);
+    return image;
+  }
+
+  std::unique_ptr<TSectionList> doc;
+  Bitmap scratch{10, 10};
+  platform::Canvas canvas{&scratch.Image()};
+};
+
+bool Has(const std::string& dump, const std::string& text) {
+  return dump.find(text) != std::string::npos;
+}
+
+}  // namespace
+
+// ----------------------------------------------------------- the workbench
+
+TEST_F(LayoutPagesTest, HeaderPageFrameLinesFollowWidthsPaddingAndCollapsedBorders) {
+  const std::string dump = Dump(kHeaderPage);
+  // WIDTH 160 and 460, padding 1 and a 1-pixel border on each side, and the
+  // collapsed spacing of -1: columns of 163 and 463; every cell box starts
+  // one pixel left of its column, so neighbouring borders fall on one line.
+  EXPECT_TRUE(Has(dump,
+                  "  tableblock table. 10,58 625x207 margin 19,0,0,0 doc 7..163\n"
+                  "    table 10,58 625x207 cols=2 spacing=-1 padding=1 border=0 doc 7..163\n"
+                  "      widths 163,463\n"
+                  "      row y=58 h=16\n"
+                  "        cell 0 9,57 164x16 valign middle\n"
+                  "          section 0,59 160x13 doc 7..11\n"
+                  "            line y=59 h=13 base=69 x=0..21\n"
+                  "              run 279..283 x=0..28 \"Key \" font \"Fixed Sans\" 13 bold color #000000\n"
+                  "        cell 1 172,57 464x16 valign middle\n"
+                  "          section 0,59 460x13 doc 11..17\n"
+                  "            line y=59 h=13 base=69 x=0..35\n"
+                  "              run 303..309 x=0..42 \"Value \" font \"Fixed Sans\" 13 bold color #000000\n"
+                  "      row y=74 h=16\n"
+                  "        cell 0 9,73 164x16 valign middle\n"))
+      << dump;
+  EXPECT_TRUE(Has(dump, "\"Manuf \" font \"Fixed Sans\" 13 color #557f3f")) << dump;
+
+  // The vertical lines at x 9, 172 and 635 (172 + 464 - 1), in the frame
+  // colour, a pixel of white inside each cell.
+  const Bitmap image = Render(700, 300);
+  for (int x : {9, 172, 635}) EXPECT_EQ(image.Pixel(x, 65), kFrame) << x;
+  for (int x : {8, 10, 171, 173, 634, 636}) EXPECT_EQ(image.Pixel(x, 65), platform::clWhite) << x;
+  // The top line of the table at y 57.
+  EXPECT_EQ(image.Pixel(100, 57), kFrame);
+  EXPECT_EQ(image.Pixel(100, 56), platform::clWhite);
+}
+
+TEST_F(LayoutPagesTest, ModelPageRawTableShadesFlaggedPoints) {
+  const std::string boxes = Boxes(kModelPage);
+  EXPECT_TRUE(Has(boxes,
+                  "  tableblock table.raw 10,198 216x97 doc 107..229\n"
+                  "    table 10,198 216x97 cols=4 spacing=-1 padding=1 border=0 doc 107..229\n"
+                  "      widths 48,43,63,63\n"
+                  "      row y=198 h=14\n"
+                  "        cell 0 9,197 49x14 valign middle bg #e3e4dc\n"
+                  "          section 0,199 45x11 doc 107..110\n"
+                  "        cell 1 57,197 44x14 valign middle bg #e3e4dc\n"))
+      << boxes;
+  // The empty first-column cell of a Pw row keeps its shading; the points
+  // flagged 1 and 2.
+  EXPECT_TRUE(Has(boxes, "        cell 0 9,225 49x14 valign middle indent 5 bg #e3e4dc\n")) << boxes;
+  EXPECT_TRUE(Has(boxes, "        cell 2 100,239 64x14 valign middle bg #f1d6d3\n")) << boxes;
+  EXPECT_TRUE(Has(boxes, "        cell 3 163,267 64x14 valign middle bg #e7b9b4\n")) << boxes;
+  // The coefficient table without rows is an empty box, even with the
+  // collapsed spacing of -1.
+  EXPECT_TRUE(Has(boxes, "    table 10,308 0x0 cols=0 spacing=-1 padding=1 border=0 doc 230..230\n"))
+      << boxes;
+
+  const Bitmap image = Render(400, 320);
+  for (int x : {9, 57, 100, 163, 226}) EXPECT_EQ(image.Pixel(x, 204), kFrame) << x;
+  EXPECT_EQ(image.Pixel(30, 204), kHeadShade);
+  EXPECT_EQ(image.Pixel(150, 246), platform::Rgb(0xf1, 0xd6, 0xd3));   // right of "2.500"
+}
+
+TEST_F(LayoutPagesTest, RegressionPageCaptionStandsAboveItsTable) {
+  const std::string dump = Dump(kRegressionPage);
+  EXPECT_TRUE(Has(dump,
+                  "  captionblock table.curve 10,67 784x52 doc 19..175 caption top\n"
+                  "    block caption. 10,67 784x11 doc 19..32\n"
+                  "      section 10,67 784x11 doc 19..32\n"
+                  "        line y=67 h=11 base=76 x=10..82\n"
+                  "          run 512..525 x=10..88 \"Coefficients \" font \"Fixed Sans\" 11 bold color #000000\n"
+                  "    tableblock table.curve 10,78 784x41 doc 32..175\n"
+                  "      table 10,78 784x41 cols=10 spacing=-1 padding=1 border=0 doc 32..175\n"
+                  "        widths 38,83,83,83,83,83,83,83,83,83\n"
+                  "        row y=78 h=14\n"
+                  "          cell 0 9,77 39x14 valign middle bg #e3e4dc\n"))
+      << dump;
+  const Bitmap image = Render(900, 200);
+  // The caption's row is not framed; the table's first line is at y 77.
+  EXPECT_EQ(image.Pixel(120, 70), platform::clWhite);   // right of "Coefficients"
+  EXPECT_EQ(image.Pixel(30, 77), kFrame);
+  for (int x : {9, 47, 130, 794}) EXPECT_EQ(image.Pixel(x, 84), kFrame) << x;
+  EXPECT_EQ(image.Pixel(60, 84), kHeadShade);
+  EXPECT_EQ(image.Pixel(120, 98), platform::clWhite);
+}
+
+// ------------------------------------------------------------------ tables
+
+TEST_F(LayoutPagesTest, NestedTables) {
+  // The inner table (13 for "x", + 6 for padding, cell border and spacing,
+  // + 2 spacing + 2 frame) makes the outer second column 23 wide; the row
+  // is as high as the text above the inner table and the inner table.
+  EXPECT_EQ(Boxes("<table border=1><tr><td>a</td><td>b<table border=1><tr><td>x</td></tr></table>"
+                  "</td></tr></table>"),
+            "body default. 10,5 380x46 margin 5,10,5,10 doc 0..6\n"
+            "  tableblock table. 10,5 40x46 border 1,1,1,1 doc 0..6 frame 1\n"
+            "    table 11,6 38x44 cols=2 spacing=2 padding=1 border=1 doc 0..6\n"
+            "      widths 13,23\n"
+            "      row y=6 h=42\n"
+            "        cell 0 13,8 11x40 valign middle indent 11\n"
+            "          section 0,21 7x13 doc 0..2\n"
+            "        cell 1 26,8 21x40 valign middle\n"
+            "          section 0,10 17x13 doc 2..4\n"
+            "          tableblock table. 0,23 17x23 border 1,1,1,1 doc 4..6 frame 1\n"
+            "            table 1,24 15x21 cols=1 spacing=2 padding=1 border=1 doc 4..6\n"
+            "              widths 13\n"
+            "              row y=24 h=19\n"
+            "                cell 0 3,26 11x17 valign middle\n"
+            "                  section 0,28 7x13 doc 4..6\n");
+}
+
+TEST_F(LayoutPagesTest, RowAndColumnSpans) {
+  EXPECT_EQ(Boxes("<table border=1 cellspacing=0><tr><td colspan=2>wide</td></tr>"
+                  "<tr><td rowspan=2>tall</td><td>b</td></tr><tr><td>c</td></tr></table>"),
+            "body default. 10,5 380x53 margin 5,10,5,10 doc 0..14\n"
+            "  tableblock table. 10,5 45x53 border 1,1,1,1 doc 0..14 frame 1\n"
+            "    table 11,6 43x51 cols=2 spacing=0 padding=1 border=1 doc 0..14\n"
+            "      widths 32,11\n"
+            "      row y=6 h=17\n"
+            "        cell 0 11,6 43x17 span 2x1 valign middle\n"
+            "          section 0,8 39x13 doc 0..5\n"
+            "      row y=23 h=17\n"
+            "        cell 0 11,23 32x34 span 1x2 valign middle indent 8\n"
+            "          section 0,33 28x13 doc 5..10\n"
+            "        cell 1 43,23 11x17 valign middle\n"
+            "          section 0,25 7x13 doc 10..12\n"
+            "      row y=40 h=17\n"
+            "        cell 1 43,40 11x17 valign middle\n"
+            "          section 0,42 7x13 doc 12..14\n");
+}
+
+TEST_F(LayoutPagesTest, PercentageAndFixedWidths) {
+  // 300 pixels: 20% is 60, a 100-pixel cell 100, the free column the rest.
+  EXPECT_TRUE(Has(Boxes("<table width=300 cellspacing=0 cellpadding=0><tr><td width=\"20%\">a</td>"
+                        "<td width=100>b</td><td>c</td></tr></table>"),
+                  "    table 10,5 300x13 cols=3 spacing=0 padding=0 border=0 doc 0..6\n"
+                  "      widths 60,100,140\n"));
+  // 50% of the body's 380 is 190; a 75% cell of it 143.
+  EXPECT_TRUE(Has(Boxes("<table width=\"50%\" cellspacing=0 cellpadding=0><tr><td>a</td>"
+                        "<td width=\"75%\">b</td></tr></table>"),
+                  "    table 10,5 190x13 cols=2 spacing=0 padding=0 border=0 doc 0..4\n"
+                  "      widths 47,143\n"));
+}
+
+TEST_F(LayoutPagesTest, TableWiderThanTheWindow) {
+  const std::string word(74, 'a');
+  EXPECT_EQ(Boxes("<table border=1><tr><td>" + word + "</td></tr></table>"),
+            "body default. 10,5 380x23 margin 5,10,5,10 doc 0..75\n"
+            "  tableblock table. 10,5 528x23 border 1,1,1,1 doc 0..75 frame 1\n"
+            "    table 11,6 526x21 cols=1 spacing=2 padding=1 border=1 doc 0..75\n"
+            "      widths 524\n"
+            "      row y=6 h=19\n"
+            "        cell 0 13,8 522x17 valign middle\n"
+            "          section 0,10 518x13 doc 0..75\n");
+}
+
+TEST_F(LayoutPagesTest, EmptyTableAndEmptyCells) {
+  EXPECT_EQ(Boxes("<table border=1></table><table border=1><tr><td></td><td>x</td></tr></table>"),
+            "body default. 10,5 380x27 margin 5,10,5,10 doc 0..2\n"
+            "  tableblock table. 10,5 4x4 border 1,1,1,1 doc 0..0 frame 1\n"
+            "    table 11,6 2x2 cols=0 spacing=2 padding=1 border=1 doc 0..0\n"
+            "  tableblock table. 10,9 23x23 border 1,1,1,1 doc 0..2 frame 1\n"
+            "    table 11,10 21x21 cols=2 spacing=2 padding=1 border=1 doc 0..2\n"
+            "      widths 6,13\n"
+            "      row y=10 h=19\n"
+            "        cell 0 13,12 4x17 valign middle indent 6\n"
+            "        cell 1 19,12 11x17 valign middle\n"
+            "          section 0,14 7x13 doc 0..2\n");
+  // The empty cell gets no frame; the one with content a sunken one.
+  const Bitmap image = Render(100, 50);
+  EXPECT_EQ(image.Pixel(14, 12), platform::clWhite);
+  EXPECT_NE(image.Pixel(20, 12), platform::clWhite);
+}
+
+// ------------------------------------------------------------------ blocks
+
+TEST_F(LayoutPagesTest, MarginCollapsing) {
+  // Bottom 10 against top 20: 20 apart; -5 against 20: 15; an empty block's
+  // bottom margin 30 is taken over by the next block (30 against 10).
+  EXPECT_EQ(Boxes("<p style=\"margin-bottom:10px\">a</p>"
+                  "<p style=\"margin-top:20px;margin-bottom:-5px\">b</p>"
+                  "<p style=\"margin-top:20px\">c</p><div style=\"margin:30px 0 30px 0\"></div>"
+                  "<p style=\"margin-top:10px\">d</p>"),
+            "body default. 10,5 380x161 margin 5,10,5,10 doc 0..8\n"
+            "  block p. 10,5 380x13 doc 0..2\n"
+            "    section 10,5 380x13 doc 0..2\n"
+            "  block p. 10,38 380x13 margin 20,0,0,0 doc 2..4\n"
+            "    section 10,38 380x13 doc 2..4\n"
+            "  block p. 10,66 380x13 margin 15,0,0,0 doc 4..6\n"
+            "    section 10,66 380x13 doc 4..6\n"
+            "  block div. 10,109 380x0 margin 30,0,0,0 doc 6..6\n"
+            "  block p. 10,139 380x13 margin 30,0,14,0 doc 6..8\n"
+            "    section 10,139 380x13 doc 6..8\n");
+  // The first child's top margin gives up what the body's margin gives.
+  EXPECT_TRUE(Has(Boxes("<h2>x</h2>"), "  block h2. 10,19 380x20 margin 14,0,19,0 doc 0..2\n"));
+}
+
+TEST_F(LayoutPagesTest, FloatsWithTextFlowingRoundThemAndClear) {
+  const std::string dump =
+      Dump("<div style=\"float:left; margin-right:5px\">left one</div><div style=\"float:right\">right</div>"
+           "Text that flows between the floats and below them.");
+  EXPECT_TRUE(Has(dump,
+                  "  block div. 10,5 56x13 margin 0,5,0,0 float left z 1 doc 0..9\n"
+                  "    section 10,5 56x13 doc 0..9\n"
+                  "      line y=5 h=13 base=15 x=10..66\n"))
+      << dump;
+  EXPECT_TRUE(Has(dump,
+                  "  block div. 355,5 35x13 float right z 1 doc 9..15\n"
+                  "    section 355,5 35x13 doc 9..15\n"
+                  "      line y=5 h=13 base=15 x=355..390\n"))
+      << dump;
+  // The first line of the text between the floats, the second below them.
+  EXPECT_TRUE(Has(dump, "    line y=5 h=13 base=15 x=71..337\n")) << dump;
+  EXPECT_TRUE(Has(dump, "    line y=18 h=13 base=28 x=10..87\n")) << dump;
+
+  EXPECT_EQ(Boxes("<div style=\"float:left;height:40px\">f</div><p style=\"clear:left\">cleared</p>"),
+            "body default. 10,5 380x81 margin 5,10,5,10 doc 0..10\n"
+            "  block div. 10,5 7x40 float left z 1 doc 0..2\n"
+            "    section 10,5 7x13 doc 0..2\n"
+            "  block p. 10,59 380x13 margin 14,0,14,0 clear +40 doc 2..10\n"
+            "    section 10,59 380x13 doc 2..10\n");
+}
+
+TEST_F(LayoutPagesTest, RelativeAndAbsolutePositioning) {
+  EXPECT_EQ(Boxes("<div style=\"position:relative; left:20px; top:10px\">moved</div>"
+                  "<div style=\"position:absolute; left:200px; top:50px; width:80px\">abs</div>"
+                  "<p>after</p>"),
+            "body default. 10,5 380x54 margin 5,10,5,10 doc 0..16\n"
+            "  block div. 10,5 380x13 relative 20,10 doc 0..6\n"
+            "    section 10,5 380x13 doc 0..6\n"
+            "  block div. 200,50 80x13 absolute 200,50 z 1 doc 6..10\n"
+            "    section 200,50 80x13 doc 6..10\n"
+            "  block p. 10,32 380x13 margin 14,0,14,0 doc 10..16\n"
+            "    section 10,32 380x13 doc 10..16\n");
+}
+
+TEST_F(LayoutPagesTest, ListMarkersOfEveryType) {
+  const std::string boxes = Boxes(
+      "<ul><li>one<ul><li>two<ul><li>three</ul></ul></ul>"
+      "<ol type=i start=20><li>x<li>y</ol><ol type=A start=26><li>z<li>aa</ol><ol><li>1</ol>"
+      "<ol type=a start=0><li>zero</ol><ul style=\"list-style-type:circle\"><li>c</ul>"
+      "<ul plain><li>p</ul><dl><dt>term<dd>text</dl>");
+  const char* const expected[] = {
+      "    li li. 45,5 345x39 doc 0..14 marker disc base=15\n",
+      "        li li. 80,18 310x26 doc 4..14 marker circle base=28\n",
+      "            li li. 115,31 275x13 doc 8..14 marker square base=41\n",
+      "    li li. 45,58 345x13 doc 14..16 marker \"xx.\" base=68\n",
+      "    li li. 45,71 345x13 doc 16..18 marker \"xxi.\" base=81\n",
+      "    li li. 45,98 345x13 doc 18..20 marker \"Z.\" base=108\n",
+      "    li li. 45,111 345x13 doc 20..23 marker \"AA.\" base=121\n",
+      " marker \"1.\" ",
+      " marker \"0.\" ",
+      " marker circle ",
+      " marker none ",
+      "li dt. ",
+      "li dd. ",
+  };
+  for (const char* line : expected) EXPECT_TRUE(Has(boxes, line)) << line << "\n" << boxes;
+}
+
+TEST_F(LayoutPagesTest, WritePictures) {
+  const char* dir = std::getenv("LAYOUT_PAGES_PNG_DIR");
+  if (!dir) GTEST_SKIP() << "set LAYOUT_PAGES_PNG_DIR to write the pages as pictures";
+  const std::pair<const char*, std::string> pages[] = {
+      {"header", kHeaderPage},
+      {"model", kModelPage},
+      {"regression", kRegressionPage},
+      {"features",
+       "<div style=\"float:left; width:120px; background-color:#ffe0a0; border:2px solid #a06000;"
+       " padding:4px\">A left float with a border</div>"
+       "<div style=\"float:right; background-color:#d0e0ff\">right float</div>"
+       "Text flows round both floats until they end and then takes the whole width again, "
+       "as long as it goes on."
+       "<p style=\"clear:both; position:relative; left:30px; background-color:#e0ffe0\">"
+       "A cleared paragraph moved 30 pixels right.</p>"
+       "<ul><li>disc<ul><li>circle<ul><li>square</ul></ul></ul>"
+       "<ol type=i start=19><li>nineteen<li>twenty<li>twenty-one</ol>"
+       "<ol type=a start=26><li>z<li>aa</ol>"
+       "<table border=2 cellpadding=4><tr><td rowspan=2>tall</td><td colspan=2>wide</td></tr>"
+       "<tr><td>b</td><td><table border=1><tr><td>nested</td></tr></table></td></tr></table>"
+       "<div style=\"position:absolute; left:500px; top:200px; width:120px; border:1px dotted red\">"
+       "absolutely placed</div>"},
+  };
+  // With the platform's own fonts as well, to see the pages as a user would.
+  for (const bool qtFonts : {false, true}) {
+    if (qtFonts) platform::SetFontBackend(platform::FontBackend::Qt);
+    for (const auto& [name, html] : pages) {
+      Dump(html, 700);
+      Render(900, 320).Image().save(QString::fromStdString(std::string(dir) + "/" + name +
+                                                           (qtFonts ? "-qt" : "") + ".png"));
+    }
+  }
+  platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Fixed Sans"});
+}

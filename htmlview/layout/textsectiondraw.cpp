@@ -1,0 +1,541 @@
+// The text section after layout: drawing its lines, hit tests, the mapping
+// between points, document positions and source positions, finding text and
+// copying the selection. Every one of them reads the line geometry of
+// LineAdvances, so what is drawn, what is hit and where the caret goes always
+// agree to the pixel.
+#include <algorithm>
+#include <cwctype>
+
+#include <QPalette>
+#include <QWidget>
+
+#include "htmlview/layout/docroot.h"
+#include "htmlview/layout/panelobj.h"
+#include "htmlview/layout/textsection.h"
+#include "htmlview/layout/viewdraw.h"
+#include "platform/fonts.h"
+
+namespace htmlview {
+
+namespace {
+
+// Lines and sections this far outside the drawing rectangle are skipped
+// unmeasured.
+constexpr int kDrawMargin = 40;
+
+bool IsObjectChar(char16_t ch) { return ch == kFormControlChar || ch == kImageChar; }
+
+char16_t Lower(char16_t ch) {
+  return ch < 0xD800 || ch > 0xDFFF ? static_cast<char16_t>(std::towlower(ch)) : ch;
+}
+
+std::u16string Lowered(std::u16string_view text) {
+  std::u16string s(text);
+  for (char16_t& ch : s) ch = Lower(ch);
+  return s;
+}
+
+TSectionList* DocumentOf(TSectionListBase* root) { return dynamic_cast<TSectionList*>(root); }
+
+// Running totals of the advances: cum[k] is the x of character k.
+std::vector<int> Cumulative(const std::vector<int>& advances) {
+  std::vector<int> cum(advances.size() + 1, 0);
+  for (size_t k = 0; k < advances.size(); ++k) cum[k + 1] = cum[k] + advances[k];
+  return cum;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Geometry helpers
+
+int TSection::FitCount(const std::vector<int>& advances, int width) {
+  int x = 0, count = 0;
+  for (int a : advances) {
+    if (x + a > width) break;
+    x += a;
+    ++count;
+  }
+  return count;
+}
+
+int TSection::LineOfIndex(int index) const {
+  int last = -1;
+  for (int i = 0; i < Lines.Count(); ++i) {
+    const LineRec& lr = *Lines[i];
+    if (lr.Ln == 0) continue;
+    last = i;
+    const int start = LineStartIndex(i);
+    if (index >= start && index < start + lr.Ln) return i;
+  }
+  return last;
+}
+
+bool TSection::SectionSelection(int& selB, int& selE) const {
+  if (!Root) return false;
+  selB = Root->SelB - StartCurs;
+  selE = Root->SelE - StartCurs;
+  if (selE > selB) return true;
+  const TSectionList* doc = DocumentOf(Root);
+  return selE == selB && doc && doc->ShowDummyCaret;
+}
+
+// ---------------------------------------------------------------------------
+// Drawing
+
+int TSection::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
+                   int x, int xRef, int yRef) {
+  (void)xRef, (void)yRef;
+  const int top = DrawTop;
+  const int result = top + SectionHeight;
+  if (Len == 0) return result;
+  const int yOff = Root ? Root->YOff : 0;
+  const bool sectionShown = !(top - yOff + DrawHeight < aRect.top - kDrawMargin ||
+                              top - yOff > aRect.bottom + kDrawMargin);
+  const int level = canvas.Save();
+  canvas.textAlign = platform::TA_BASELINE;
+  int y = top;
+  for (int i = 0; i < Lines.Count(); ++i) {
+    LineRec& lr = *Lines[i];
+    // Where the line is: hit tests and caret positions read it even for a
+    // line that was not drawn this time.
+    lr.DrawX = x + lr.LineIndent;
+    lr.DrawY = y + lr.SpaceBefore;
+    const int wy = y - yOff;
+    if (sectionShown && lr.Ln > 0 &&
+        !(wy + lr.DrawHeight < aRect.top - kDrawMargin || wy > aRect.bottom + kDrawMargin))
+      DrawLine(canvas, i, y, x, iMgr);
+    y += lr.SpaceBefore + lr.LineHt + lr.SpaceAfter;
+  }
+  canvas.SetTextJustification(0, 0);
+  canvas.Restore(level);
+  return result;
+}
+
+void TSection::BuildBorders(int line) {
+  LineRec& lr = *Lines[line];
+  lr.BorderList.clear();
+  TSectionList* doc = DocumentOf(Root);
+  if (!doc) return;
+  const int first = LineStartIndex(line), last = first + lr.Ln - 1;
+  for (int i = 0; i < doc->InlineList.Count(); ++i) {
+    const int start = doc->InlineStart(i) - StartCurs;
+    const int end = doc->InlineEnd(i) - StartCurs - 1;   // the last bordered character
+    if (end < first || start > last || end < start) continue;
+    BorderRec b;
+    b.BStart = std::max(start, first);
+    b.OpenStart = start < first;
+    b.BEnd = std::min(end, last);
+    b.OpenEnd = end > last;
+    b.MargArray = doc->InlineList[i]->MargArray;
+    // A border around a floating image alone is the image's, not the line's.
+    if (b.BStart == b.BEnd && Text[b.BStart] == kImageChar)
+      if (TFloatingObj* obj = Images.FindImage(b.BStart); obj && obj->Floating()) continue;
+    lr.BorderList.push_back(b);
+  }
+}
+
+void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int x,
+                        IndentManager& iMgr) {
+  LineRec& lr = *Lines[line];
+  const int yOff = Root ? Root->YOff : 0;
+  const int bottom = lineTop + lr.SpaceBefore + lr.LineHt;   // the text's bottom
+  const int baseline = bottom - lr.Descent;
+  const int lineX = lr.DrawX;
+  const int lineStart = LineStartIndex(line);
+  const std::vector<int> adv = LineAdvances(line);
+  const std::vector<int> cum = Cumulative(adv);
+
+  if (lr.FirstDraw) {
+    BuildBorders(line);
+    lr.BorderX = x;
+  }
+  lr.FirstDraw = false;
+  for (BorderRec& b : lr.BorderList) {
+    int above = 0, below = 0;
+    for (int k = b.BStart; k <= b.BEnd; ++k)
+      if (const TFontObj* run = Fonts.GetFontObjAt(k)) {
+        above = std::max(above, run->tmHeight - run->Descent);
+        below = std::max(below, run->Descent);
+      }
+    const TMarginArray& m = b.MargArray;
+    const int padL = b.OpenStart ? 0 : std::max(0, m[PropPaddingLeft]);
+    const int padR = b.OpenEnd ? 0 : std::max(0, m[PropPaddingRight]);
+    const int bordL = b.OpenStart ? 0 : std::max(0, m[PropBorderLeftWidth]);
+    const int bordR = b.OpenEnd ? 0 : std::max(0, m[PropBorderRightWidth]);
+    const platform::Rect inner{lineX + cum[b.BStart - lineStart] - padL,
+                               baseline - above - std::max(0, m[PropPaddingTop]) - yOff,
+                               lineX + cum[b.BEnd + 1 - lineStart] + padR,
+                               baseline + below + std::max(0, m[PropPaddingBottom]) - yOff};
+    b.BRect = {inner.left - bordL, inner.top - std::max(0, m[PropBorderTopWidth]),
+               inner.right + bordR, inner.bottom + std::max(0, m[PropBorderBottomWidth])};
+    const platform::Colour bg = static_cast<platform::Colour>(m[PropBackgroundColor]);
+    if (bg != NoColorValue) FillRectColor(canvas, b.BRect, bg | PaletteRelative());
+    const TBorderColors colors{static_cast<platform::Colour>(m[PropBorderTopColor]),
+                               static_cast<platform::Colour>(m[PropBorderRightColor]),
+                               static_cast<platform::Colour>(m[PropBorderBottomColor]),
+                               static_cast<platform::Colour>(m[PropBorderLeftColor])};
+    auto style = [&](int prop, bool open) {
+      const int code = m[prop];
+      return open || code < 0 || code > static_cast<int>(BorderStyle::Double)
+                 ? BorderStyle::None
+                 : static_cast<BorderStyle>(code);
+    };
+    const TBorderStyles styles{style(PropBorderTopStyle, false), style(PropBorderRightStyle, b.OpenEnd),
+                               style(PropBorderBottomStyle, false),
+                               style(PropBorderLeftStyle, b.OpenStart)};
+    DrawCssBorder(canvas, b.BRect, inner, colors, styles, NoColorValue, Root && Root->Printing);
+  }
+
+  int selB = 0, selE = 0;
+  const bool selection = SectionSelection(selB, selE);
+  TSectionList* doc = DocumentOf(Root);
+  const std::vector<LinePiece> pieces = LinePieces(line);
+  for (size_t pi = 0; pi < pieces.size(); ++pi) {
+    const LinePiece& piece = pieces[pi];
+    const int px = lineX + piece.X;
+    switch (piece.kind) {
+      case LinePiece::FloatPiece: {
+        TFloatingObj* obj = piece.Object;
+        const int left = iMgr.LfEdge + obj->Indent;
+        if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
+          panel->Place(left, obj->YValue + obj->VSpaceT);
+        } else if (auto* image = dynamic_cast<TImageObj*>(obj); image && Root) {
+          Root->DrawList.AddImage(image, &canvas, left, obj->YValue, baseline, piece.Run);
+        }
+        break;
+      }
+      case LinePiece::ImagePiece: {
+        TFloatingObj* obj = piece.Object;
+        if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
+          const int fontHeight = piece.Run ? piece.Run->tmHeight : 0;
+          panel->Place(px + obj->HSpaceL, panel->InlineTop(lr.DrawY, bottom, fontHeight, lr.Descent));
+        } else if (auto* image = dynamic_cast<TImageObj*>(obj)) {
+          canvas.SetTextJustification(0, 0);
+          image->Draw(canvas, px + obj->HSpaceL, lr.DrawY, baseline, piece.Run);
+          canvas.textAlign = platform::TA_BASELINE;
+        }
+        break;
+      }
+      case LinePiece::ControlPiece: {
+        TFormControlObj* c = piece.Control;
+        QWidget* window = c->TheControl();
+        if (!window) break;
+        int top;
+        switch (c->VertAlign) {
+          case ATop: top = lr.DrawY + c->VSpaceT; break;
+          case AMiddle: top = bottom - (lr.LineHt + c->Height()) / 2; break;
+          case ABaseline: top = bottom - c->Height() - c->VSpaceB - lr.Descent; break;
+          case ABottom: top = bottom - c->Height() - c->VSpaceB; break;
+          default: top = bottom; break;
+        }
+        const bool radio = dynamic_cast<TRadioButtonFormControlObj*>(c) != nullptr;
+        const bool check = dynamic_cast<TCheckBoxFormControlObj*>(c) != nullptr;
+        if (radio) top += 2;
+        else if (check) top += 1;
+        const int left = px + c->HSpaceL;
+        c->Place(left, top - yOff);
+        if (radio) {
+          const platform::Colour colour =
+              c->BkColor != NoColorValue ? c->BkColor : (Root ? Root->Background : platform::clWhite);
+          QPalette palette = window->palette();
+          palette.setColor(QPalette::Window, platform::ToQColor(platform::ColourToRgb(colour)));
+          window->setPalette(palette);
+        }
+        if (c->Active && (radio || check)) {
+          const int t = top - yOff;
+          canvas.SetTextColor(platform::clBlack);
+          canvas.brush = platform::Brush{platform::clWhite, platform::BrushStyle::Solid};
+          canvas.DrawFocusRect(radio ? platform::Rect{left - 3, t - 2, left + 16, t + 16}
+                                     : platform::Rect{left - 3, t - 3, left + 16, t + 16});
+        }
+        break;
+      }
+      case LinePiece::TextPiece: {
+        const int end = piece.Start + piece.Count;
+        for (int i = piece.Start; i < end;) {
+          bool selected = false;
+          int to = end;
+          if (selection) {
+            if (i < selB) {
+              to = std::min(end, selB);
+            } else if (i < selE) {
+              selected = true;
+              to = std::min(end, selE);
+            }
+          }
+          DrawText(canvas, line, piece, i, to, lineX + cum[i - lineStart], baseline, lr.DrawY, bottom,
+                   adv, selected, iMgr);
+          // The dummy caret stands where an empty selection starts.
+          if (selection && selE == selB && doc && doc->ShowDummyCaret && piece.Run) {
+            const bool docEnd = Root->SelB >= Root->StartCurs + Root->Len;
+            const bool lastOfAll = docEnd && line == Lines.Count() - 1 && pi + 1 == pieces.size() &&
+                                   to == end;
+            int cx = -1;
+            if (i == selB) cx = lineX + cum[i - lineStart];
+            else if (lastOfAll) cx = lineX + cum[to - lineStart];
+            if (cx >= 0) {
+              const platform::Pen saved = canvas.pen;
+              canvas.pen = {piece.Run->TheFont.color, 1, platform::PenStyle::Solid};
+              canvas.MoveTo(cx, bottom - piece.Run->tmHeight - yOff);
+              canvas.LineTo(cx, bottom - yOff);
+              canvas.pen = saved;
+            }
+          }
+          i = to;
+        }
+        break;
+      }
+    }
+  }
+  canvas.SetTextJustification(0, 0);
+  if (Root) Root->FirstLineDrawn = false;
+}
+
+void TSection::DrawText(platform::Canvas& canvas, int line, const LinePiece& piece, int from,
+                        int to, int x, int baseline, int lineTop, int bottom,
+                        const std::vector<int>& advances, bool selected, IndentManager& iMgr) {
+  const LineRec& lr = *Lines[line];
+  TFontObj* run = piece.Run;
+  if (!run || to <= from) return;
+  const int lineStart = LineStartIndex(line), lineEnd = lineStart + lr.Ln;
+  const int yOff = Root ? Root->YOff : 0;
+  int n = to - from;
+  // The break or space that ends a line is a position, not a glyph.
+  if (to == lineEnd && (Text[to - 1] == u' ' || Text[to - 1] == kBreakChar)) --n;
+  std::u16string text = Text.substr(from, n);
+  std::vector<int> dx(advances.begin() + (from - lineStart), advances.begin() + (from - lineStart + n));
+  int width = 0;
+  for (int a : dx) width += a;
+  if (lr.Shy && to == lineEnd) {
+    text.push_back(u'-');
+    dx.push_back(DashWidth(to - 1));
+  }
+  if (text.empty()) return;
+  // Placeholders without their object draw nothing.
+  for (char16_t& ch : text)
+    if (IsObjectChar(ch)) ch = u' ';
+
+  canvas.font = run->TheFont;
+  const platform::Colour fontColour = platform::ColourToRgb(run->TheFont.color);
+  const platform::Colour bg = run->TheFont.BgColor;
+  if (selected) {
+    canvas.bkMode = platform::BkMode::Opaque;
+    canvas.bkColor = fontColour;
+    canvas.SetTextColor(bg != NoColorValue ? bg : platform::InvertColour(fontColour));
+  } else if (bg == NoColorValue) {
+    canvas.bkMode = platform::BkMode::Transparent;
+    canvas.SetTextColor(run->TheFont.color);
+  } else {
+    canvas.bkMode = platform::BkMode::Opaque;
+    canvas.bkColor = bg;
+    canvas.SetTextColor(run->TheFont.color);
+  }
+  int y = baseline - yOff;
+  if (run->SScript == ASuper) y -= run->tmHeight / 3;
+  else if (run->SScript == ASub) y += run->Descent / 2 + 1;
+  canvas.textAlign = platform::TA_BASELINE;
+  canvas.SetTextJustification(0, 0);   // the advances carry the justification
+  const bool clipped = IsPreformatted() && !(OwnerBlock && OwnerBlock->HidesOverflow());
+  if (clipped) {
+    const platform::Rect clip{iMgr.LfEdge, lineTop - yOff, lr.DrawX - lr.LineIndent + iMgr.ClipWidth,
+                              bottom + 1 - yOff};
+    canvas.ExtTextOut(x, y, platform::ETO_CLIPPED, &clip, text, dx.data());
+  } else {
+    canvas.ExtTextOut(x, y, 0, nullptr, text, dx.data());
+  }
+  if (run->Active) {
+    canvas.SetTextColor(platform::clBlack);
+    canvas.brush = platform::Brush{platform::clWhite, platform::BrushStyle::Solid};
+    canvas.DrawFocusRect({x, lineTop - yOff, x + width, bottom - yOff});
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Hit tests
+
+unsigned TSection::HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
+                           TFormControlObj*& formControl, std::string& title) {
+  (void)canvas;
+  TSectionList* doc = DocumentOf(Root);
+  int ix = 0, iy = 0, posn = 0;
+  bool isMap = false;
+  const TMapItem* map = nullptr;
+  TImageObj* image = nullptr;
+  if (Images.PtInImage(x, y, ix, iy, posn, isMap, map, image) && image) {
+    unsigned flags = 0;
+    const std::string& t = !image->ImageTitle.empty() ? image->ImageTitle : image->FAlt;
+    if (!t.empty()) {
+      title = t;
+      flags |= guTitle;
+    }
+    if (doc) doc->ActiveImage = image;
+    if (image->MyFormControl) {
+      formControl = image->MyFormControl;
+      if (auto* control = dynamic_cast<TImageFormControlObj*>(image->MyFormControl)) {
+        control->XTmp = ix;
+        control->YTmp = iy;
+      }
+      flags |= guControl;
+    } else if (image->UseMap) {
+      std::string areaTitle;
+      if (map && map->GetURL(ix, iy, url, areaTitle)) {
+        flags |= guUrl;
+        if (!areaTitle.empty()) {
+          title = areaTitle;
+          flags |= guTitle;
+        }
+      }
+    } else if (TFontObj* run = Fonts.GetFontObjAt(posn); run && run->IsLink()) {
+      url = std::make_unique<TUrlTarget>(*run->UrlTarget);
+      if (isMap) url->URL += "?" + std::to_string(ix) + "," + std::to_string(iy);
+      if (doc) doc->LinkHover = run;
+      flags |= guUrl;
+    }
+    return flags;
+  }
+
+  for (int i = 0; i < Lines.Count(); ++i) {
+    const LineRec& lr = *Lines[i];
+    if (!(lr.DrawY < y && y <= lr.DrawY + lr.LineHt)) continue;
+    if (x < lr.DrawX) return 0;
+    const int count = FitCount(LineAdvances(i), x - lr.DrawX);
+    if (count >= lr.Ln) return 0;
+    const int index = LineStartIndex(i) + count;
+    if (Text[index] == kImageChar) return 0;
+    TFontObj* run = Fonts.GetFontObjAt(index);
+    if (!run) return 0;
+    unsigned flags = 0;
+    if (run->IsLink()) {
+      url = std::make_unique<TUrlTarget>(*run->UrlTarget);
+      if (doc) doc->LinkHover = run;
+      flags |= guUrl;
+    }
+    if (!run->Title.empty()) {
+      title = run->Title;
+      flags |= guTitle;
+    }
+    return flags;
+  }
+  return 0;
+}
+
+bool TSection::HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) {
+  return Images.PtInObject(x, y, obj, ix, iy);
+}
+
+int TSection::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, int& caretHt,
+                       bool& inText) {
+  (void)canvas;
+  int top = DrawTop;
+  for (int i = 0; i < Lines.Count(); ++i) {
+    const LineRec& lr = *Lines[i];
+    const int height = lr.SpaceBefore + lr.LineHt + lr.SpaceAfter;
+    if (y < top || y >= top + height) {
+      top += height;
+      continue;
+    }
+    if (x < lr.DrawX - 10 || x > lr.DrawX + lr.Width) return -1;
+    inText = true;
+    caretHt = lr.LineHt;
+    yr = top + lr.SpaceBefore;
+    const int lineStart = lr.Ln > 0 ? LineStartIndex(i) : static_cast<int>(lr.Start - Buff);
+    if (x < lr.DrawX) {
+      xr = lr.DrawX;
+      inText = false;
+      return StartCurs + lineStart;
+    }
+    const std::vector<int> adv = LineAdvances(i);
+    int count = FitCount(adv, x - lr.DrawX);
+    int left = 0;
+    for (int k = 0; k < count; ++k) left += adv[k];
+    xr = lr.DrawX + left;
+    if (count < static_cast<int>(adv.size())) {
+      const int w = adv[count];
+      if (w > 0 && 2 * (x - xr) >= w) {
+        xr += w;
+        ++count;
+      }
+    }
+    if (x - lr.DrawX >= LineTextWidth(i, adv)) inText = false;
+    return StartCurs + lineStart + count;
+  }
+  return -1;
+}
+
+bool TSection::CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) {
+  if (Len == 0 || cursor > StartCurs + Len || cursor < StartCurs) return false;
+  const int index = cursor - StartCurs;
+  const int line = LineOfIndex(index);
+  if (line < 0) return false;
+  const LineRec& lr = *Lines[line];
+  y = DrawTop + LineOffset(line);
+  x = lr.DrawX;
+  if (canvas) {
+    const std::vector<int> adv = LineAdvances(line);
+    const int n = std::min(index - LineStartIndex(line), static_cast<int>(adv.size()));
+    for (int k = 0; k < n; ++k) x += adv[k];
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Positions and text
+
+int TSection::DocPosOf(int sourcePos, bool prev) {
+  if (Len == 0 || SIndexList.empty()) return -1;
+  if (sourcePos < SIndexList.front().Index) return prev ? -1 : StartCurs;
+  for (size_t k = 0; k < SIndexList.size(); ++k) {
+    const IndexObj& io = SIndexList[k];
+    const int end = k + 1 < SIndexList.size() ? SIndexList[k + 1].Pos : Len;
+    if (sourcePos < io.Index)   // between the stretch before and this one
+      return prev ? StartCurs + io.Pos - 1 : StartCurs + io.Pos;
+    if (sourcePos < io.Index + (end - io.Pos)) return StartCurs + io.Pos + (sourcePos - io.Index);
+  }
+  return prev ? StartCurs + Len - 1 : -1;
+}
+
+bool TSection::CharAt(int pos, char16_t& ch, TSectionBase*& obj) {
+  if (pos < StartCurs || pos >= StartCurs + Len) return false;
+  ch = Text[pos - StartCurs];
+  obj = this;
+  return true;
+}
+
+int TSection::FindForward(int from, const std::u16string& text, bool matchCase) {
+  if (text.empty() || from >= StartCurs + Len) return -1;
+  const std::u16string hay = matchCase ? Text : Lowered(Text);
+  const size_t pos = hay.find(text, static_cast<size_t>(std::max(from - StartCurs, 0)));
+  return pos == std::u16string::npos ? -1 : StartCurs + static_cast<int>(pos);
+}
+
+int TSection::FindBackward(int from, const std::u16string& text, bool matchCase) {
+  const int n = static_cast<int>(text.size());
+  if (n == 0 || from < StartCurs || n > Len || n > from - StartCurs + 1) return -1;
+  const std::u16string hay = matchCase ? Text : Lowered(Text);
+  const int last = std::min(from - StartCurs, Len - 1);   // the match ends at or before it
+  const size_t pos = hay.rfind(text, static_cast<size_t>(last - n + 1));
+  return pos == std::u16string::npos ? -1 : StartCurs + static_cast<int>(pos);
+}
+
+void TSection::CopyText() {
+  SelTextCount* holder = Root ? Root->SelTextHolder : nullptr;
+  if (!holder || Len == 0) return;
+  const int selB = Root->SelB - StartCurs, selE = Root->SelE - StartCurs;
+  if (selE <= selB) return;
+  for (int i = 0; i < Lines.Count(); ++i) {
+    const LineRec& lr = *Lines[i];
+    if (lr.Ln == 0) continue;
+    const int start = LineStartIndex(i), end = start + lr.Ln;
+    const int a = std::max(start, selB);
+    int b = std::min(end, selE);
+    if (b >= Len) b = Len - 1;   // the section's final space is no text of the page
+    if (a >= b) continue;
+    // A forced break copies as a line break.
+    if (Text[b - 1] == kBreakChar) holder->AddTextCR(Text.data() + a, b - 1 - a);
+    else holder->AddText(Text.data() + a, b - a);
+  }
+  if (selE > Len) holder->AddTextCR(Text.data(), 0);
+}
+
+}  // namespace htmlview

@@ -1,0 +1,92 @@
+// Robustness sweep: every input of the html5lib tokenizer and
+// tree-construction tests parses, lays out at 700 pixels and paints into an
+// image. The expected trees are HTML5's and do not apply to this reader;
+// what is checked is that nothing crashes or hangs and that every page has
+// its body.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "htmlview/images/imagemodule.h"
+#include "htmlview/layout/blocks.h"
+#include "htmlview/layout/docroot.h"
+#include "htmlview/parse/docparser.h"
+#include "platform/canvas.h"
+#include "platform/fonts.h"
+#include "platform/image.h"
+
+namespace htmlview {
+namespace {
+
+struct Input {
+  std::string Source;
+  std::string Bytes;
+};
+
+// Records of "#input <source> <byte count>", a line end, the bytes, a line end.
+std::vector<Input> ReadInputs(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<Input> inputs;
+  size_t at = 0;
+  while ((at = all.find("#input ", at)) != std::string::npos) {
+    if (at > 0 && all[at - 1] != '\n') {
+      ++at;
+      continue;
+    }
+    const size_t eol = all.find('\n', at);
+    if (eol == std::string::npos) break;
+    const std::string header = all.substr(at + 7, eol - at - 7);
+    const size_t space = header.rfind(' ');
+    const size_t count = std::stoul(header.substr(space + 1));
+    inputs.push_back({header.substr(0, space), all.substr(eol + 1, count)});
+    at = eol + 1 + count;
+  }
+  return inputs;
+}
+
+TEST(Html5libSweep, EveryInputParsesLaysOutAndPaints) {
+  platform::SetFontBackend(platform::FontBackend::FixedMetric,
+                           {"Times New Roman", "Courier New", "Verdana", "Arial"});
+  platform::SetScreenDepth(24);
+  InitImageModule();
+  InitDocParser();
+  const std::vector<Input> inputs = ReadInputs(std::string(DRAVLEN_TEST_DATA) + "/html5lib/inputs.txt");
+  ASSERT_GT(inputs.size(), 8000u);
+
+  platform::Bitmap bitmap(700, 400);
+  int withContent = 0;
+  for (const Input& input : inputs) {
+    SCOPED_TRACE(input.Source + ": " + input.Bytes.substr(0, 80));
+    TSectionList list(nullptr, nullptr);
+    list.SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
+                     platform::clPurple, platform::clRed, platform::clWhite, false, true, 1, 5, 10);
+    // Images are asked for but never come; nothing reaches the file system.
+    list.GetImage = [](QObject*, const std::string&, platform::TStream*& stream) {
+      stream = ImageWaitStream();
+    };
+    TParserEvents events;
+    events.StreamRequest = [](const std::string&, platform::TStream*& stream) { stream = nullptr; };
+    ParseHtmlDocument(input.Bytes, list, events);
+    ASSERT_GE(list.Count(), 1);
+    ASSERT_NE(dynamic_cast<TBodyBlock*>(list[0]), nullptr);
+
+    bitmap.Fill(platform::clWhite);
+    platform::Canvas canvas(&bitmap.Image());
+    int maxWidth = 0, curs = 0;
+    const int height = list.Layout(canvas, 0, 700, 400, 400, maxWidth, curs);
+    EXPECT_GE(height, 0);
+    if (height > 20) ++withContent;
+    list.Draw(canvas, platform::Rect{0, 0, 700, 400}, 700, 0, 0, 0, 0);
+  }
+  // Most inputs have text to show: the sweep really laid pages out.
+  EXPECT_GT(withContent, static_cast<int>(inputs.size()) / 2);
+  DoneDocParser();
+  DoneImageModule();
+}
+
+}  // namespace
+}  // namespace htmlview
