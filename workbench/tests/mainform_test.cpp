@@ -237,6 +237,11 @@ TEST_F(MainFormTest, ASampleFileAndModelShowOnEveryPageAndPlot) {
   EXPECT_TRUE(Has(form.mView->Lines(), "<h2>NHR-150</h2>"));
   EXPECT_TRUE(Has(form.mView->Lines(),
                   "<tr><td class=\"key\">Description</td><td>Hermetic reciprocating, high temperature, 1.5 HP</td></tr>"));
+  // What the viewers show.
+  EXPECT_TRUE(Contains(form.hView->VisibleText(), "Northfield Compressors")) << form.hView->VisibleText();
+  EXPECT_TRUE(Contains(form.mView->VisibleText(), "Hermetic reciprocating, high temperature, 1.5 HP"))
+      << form.mView->VisibleText();
+  EXPECT_TRUE(Contains(form.rView->VisibleText(), "Polynomial coefficients not used...")) << form.rView->VisibleText();
   EXPECT_TRUE(Contains(form.mView->Source(), "<table class=\"raw\">"));
   // Regression page: the file and the note on the coefficients.
   EXPECT_TRUE(Has(form.rView->Lines(), "<h3>" + DataFolder() + kNHR + "</h3>"));
@@ -259,6 +264,7 @@ TEST_F(MainFormTest, ASampleFileAndModelShowOnEveryPageAndPlot) {
   QTest::mouseClick(form.Image3, Qt::LeftButton);
   EXPECT_EQ(form.PageControl->currentIndex(), workbench::pgVerify);
   EXPECT_TRUE(Contains(form.eView->Source(), ">Good news...</h3>"));
+  EXPECT_TRUE(Contains(form.eView->VisibleText(), "Good news...")) << form.eView->VisibleText();
   EXPECT_TRUE(boxes_.boxes.empty());
 }
 
@@ -306,6 +312,7 @@ TEST_F(MainFormTest, AddCoeffBuildInstallAndTryOpenTheCompressorDialogOnTheModel
   EXPECT_EQ(form.PageControl->currentIndex(), workbench::pgVerify);
   EXPECT_TRUE(platform::FileExists(DataFolder() + "Northfield NHR R22.cmp"));
   EXPECT_TRUE(Has(form.eView->Lines(), DataFolder() + "Northfield NHR R22.cmp compressor data file created..."));
+  EXPECT_TRUE(Contains(form.eView->VisibleText(), "compressor data file created...")) << form.eView->VisibleText();
 
   Menu("&Process", "Install to database");
   EXPECT_TRUE(platform::FileExists(SharedFolder() + "Northfield NHR R22.cmp"));
