@@ -28,6 +28,7 @@
 #include "core/graphpanel.h"
 #include "core/inifiles.h"
 #include "core/refriglib.h"
+#include "editor/inihighlighter.h"
 #include "editor/textedit.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
@@ -35,7 +36,10 @@
 #include "platform/shell.h"
 #include "platform/sysutils.h"
 #include "testsupport/testenv.h"
+#include "workbench/coloredform.h"
 #include "workbench/compform.h"
+#include "workbench/emailform.h"
+#include "workbench/installedform.h"
 #include "workbench/folderlists.h"
 #include "workbench/mainform.h"
 #include "workbench/modules.h"
@@ -412,6 +416,7 @@ TEST_F(MainFormTest, VerifyAllListsEveryFileAndKeepsTheSelection) {
   EXPECT_EQ(form.eView->Lines(), (std::vector<std::string>{"<img src=\"tick.png\"> Northfield NHR R22<br>",
                                                             "<img src=\"tick.png\"> Northfield NLR R22<br>"}));
   EXPECT_EQ(form.eView->Base(), ProgramDir() + "Help/");
+  EXPECT_TRUE(Contains(form.eView->VisibleText(), "Northfield NLR R22")) << form.eView->VisibleText();
   EXPECT_EQ(Current(form.FileListBox), kNLR);
   EXPECT_EQ(form.Source().CurrentFile, DataFolder() + kNLR);
 }
@@ -499,6 +504,42 @@ TEST_F(MainFormTest, DeletingASourceFileFromThePopUpKeepsItAsABackup) {
   EXPECT_FALSE(platform::FileExists(DataFolder() + kNLR));
   EXPECT_TRUE(platform::FileExists(DataFolder() + "Northfield NLR R22.in~"));
   EXPECT_EQ(Items(form.FileListBox), std::vector<std::string>{kNHR});
+}
+
+TEST_F(MainFormTest, TheDialogActionsOpenTheirDialogsOnWhatTheWindowHolds) {
+  TMainForm& form = Start();
+  ClickFile(kNHR);
+
+  // Manage database: the installed catalogs.
+  bool installedShown = false;
+  WhenShown(workbench::InstalledForm(), [&] {
+    installedShown = true;
+    workbench::InstalledForm()->reject();
+  });
+  Menu("&File", "Manage database...");
+  EXPECT_TRUE(installedShown);
+
+  // Editor Color Settings: the colours of the window's own editor.
+  editor::TEdCustomHighlighter* edited = nullptr;
+  WhenShown(workbench::ColorEdForm(), [&] {
+    edited = workbench::ColorEdForm()->Highlighter();
+    workbench::ColorEdForm()->reject();
+  });
+  Menu("&File", "Editor Color Settings");
+  EXPECT_EQ(edited, static_cast<editor::TEdCustomHighlighter*>(form.IniHighlighter1));
+
+  // Send for checking: the current file attached.
+  std::vector<std::string> attachments;
+  std::string subject;
+  WhenShown(form.EmailForm, [&] {
+    attachments = form.EmailForm->Attachments().Items();
+    subject = form.EmailForm->Subject();
+    form.EmailForm->reject();
+  });
+  Menu("&Help", "Send for checking");
+  EXPECT_EQ(attachments, std::vector<std::string>{DataFolder() + kNHR});
+  EXPECT_EQ(subject, "Compressor data file");
+  EXPECT_TRUE(boxes_.boxes.empty());
 }
 
 }  // namespace
