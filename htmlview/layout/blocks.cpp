@@ -810,8 +810,17 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
       AsPercent = false;
     }
   }
-  // The table block finds its width itself.
+  // The table block finds its width itself; a width in pixels is also the
+  // block's own width, so that a table around it makes room for it.
   MargArrayO[PropWidth] = PropValue();
+  if (WidthAttr > 0 && !AsPercent) {
+    TMarginArray m{};
+    int count = 0;
+    ConvMargArray(MargArrayO, 0, kBlockBaseHeight, EmSize, ExSize, m, count);
+    const int bp = m[PropBorderLeftWidth] + m[PropPaddingLeft] + m[PropBorderRightWidth] +
+                   m[PropPaddingRight];
+    MargArrayO[PropWidth] = PropValue(std::max(1, WidthAttr - bp));
+  }
   CollapseMargins();
   if (Table) Table->Float = Floats();
 }

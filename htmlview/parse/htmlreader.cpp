@@ -1,5 +1,7 @@
 #include "htmlview/parse/htmlreader.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdint>
 
@@ -357,7 +359,9 @@ void SkipMarkupBlock(HtmlReaderState& r, char kind) {
 bool IsWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
 
 // The number a value starts with (sign, digits, point, digits), rounded
-// halves to even; 0 when it starts with none.
+// halves to even; 0 when it starts with none. It saturates at a million
+// either way: no size, span, count or position of a page needs more, and
+// layout may add and multiply such values without overflowing.
 int LeadingNumber(std::string_view text) {
   size_t i = 0;
   bool negative = false;
@@ -378,6 +382,7 @@ int LeadingNumber(std::string_view text) {
     }
   }
   if (!any) return 0;
+  value = std::min(value, static_cast<double>(kMaxAttributeNumber));
   return RoundHalfEven(negative ? -value : value);
 }
 

@@ -36,6 +36,9 @@ class EParseError : public platform::Exception { using Exception::Exception; };
 
 inline constexpr const char* kOpenCommentMessage = "Open Comment at End of HTML File";
 
+// Numeric attribute values saturate at plus or minus this.
+inline constexpr int kMaxAttributeNumber = 1000000;
+
 // The viewer's include handler: command ("include", as written), the
 // "name=value" parameters, and the text to insert (empty for none). The
 // inserted text is read in the document's code page.

@@ -456,7 +456,7 @@ void HtmlParser::ParsePlain(std::string text) {
   TPropStack& stack = PropStack();
   stack.Clear();
   auto root = std::make_unique<TProperties>();
-  root->CopyDefault(*list_->Styles.DefProp());
+  if (const TProperties* defaults = list_->Styles.DefProp()) root->CopyDefault(*defaults);
   stack.Add(std::move(root));
   BeginReading(std::move(text));
   r.NoSkip = true;

@@ -628,3 +628,22 @@ TEST_F(BlockTest, BackgroundImageIsTiledOverThePaddingBox) {
   EXPECT_EQ(image.Pixel(33, 1), image.Pixel(1, 1));
   EXPECT_EQ(image.Pixel(5, 45), platform::clYellow);
 }
+
+TEST_F(BlockTest, TitleIsReportedInsideTheBox) {
+  auto prop = Props("div", {{PropMarginLeft, PropValue(20)}, {PropWidth, PropValue(100)}});
+  prop->PropTitle = "tip";
+  auto block = std::make_unique<TBlock>(&doc, *prop, &doc, nullptr);
+  AddFixed(*block->MyCell, 10, 10, 30);
+  TBlock* b = block.get();
+  doc.Add(std::move(block), 0);
+  Layout();
+  Draw();
+  EXPECT_EQ(b->MyRect, (Rect{20, 0, 120, 30}));
+  for (auto [x, y, hit] : {std::tuple{25, 10, true}, {119, 29, true}, {10, 10, false}, {25, 31, false}}) {
+    std::unique_ptr<TUrlTarget> url;
+    TFormControlObj* control = nullptr;
+    std::string title;
+    EXPECT_EQ(b->HitLink(canvas, x, y, url, control, title), hit ? guTitle : 0u) << x << "," << y;
+    EXPECT_EQ(title, hit ? "tip" : "");
+  }
+}

@@ -408,3 +408,32 @@ TEST_F(TableTest, CellBackgroundsFromCellRowAndTable) {
   EXPECT_EQ(image.Pixel(13, 1), 0x00FF00u);   // the row's
   EXPECT_EQ(image.Pixel(1, 13), 0xFF0000u);   // the table's
 }
+
+TEST_F(TableTest, HitTestsFindTheCellUnderThePoint) {
+  auto t = Table({{HtmlSymbol::CellPadding, 0, "0"}, {HtmlSymbol::CellSpacing, 0, "0"}});
+  TCellList* row = Row(*t);
+  Cell(*row, 20, 20, 20, {{HtmlSymbol::Href, 0, "a.html"}, {HtmlSymbol::Target, 0, "main"}});
+  Cell(*row, 30, 30, 20);
+  Layout(*t, 50, 0, 100);
+  Bitmap image(200, 200, platform::clWhite);
+  platform::Canvas c(&image.Image());
+  t->Draw(c, {0, 0, 200, 200}, mgr, 10, 0, 0);
+  struct Case {
+    int x, y;
+    unsigned flags;
+  };
+  // The linked cell spans x 10..30, the other 30..60, both y 100..120.
+  const Case cases[] = {{15, 110, guUrl}, {29, 119, guUrl}, {35, 110, 0}, {5, 110, 0}, {15, 125, 0},
+                        {15, 99, 0}};
+  for (const Case& k : cases) {
+    std::unique_ptr<TUrlTarget> url;
+    TFormControlObj* control = nullptr;
+    std::string title;
+    EXPECT_EQ(t->HitLink(canvas, k.x, k.y, url, control, title), k.flags) << k.x << "," << k.y;
+    if (k.flags) {
+      ASSERT_TRUE(url);
+      EXPECT_EQ(url->URL, "a.html");
+      EXPECT_EQ(url->Target, "main");
+    }
+  }
+}

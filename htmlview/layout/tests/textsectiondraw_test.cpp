@@ -5,6 +5,7 @@
 
 #include <QImage>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -81,6 +82,10 @@ class TextDrawTest : public ::testing::Test {
   void Draw(int x = 0) {
     image_.fill(Qt::white);
     root_->Draw(*canvas_, platform::Rect{0, 0, kWidth, kHeight}, kWidth, x, 0, 0, 0);
+    if (const char* dir = std::getenv("DRAVLEN_TEST_PNG_DIR"))
+      image_.save(QString::fromStdString(std::string(dir) + "/" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                                         ".png"));
   }
   QRgb Pixel(int x, int y) const { return image_.pixel(x, y) & 0xFFFFFF; }
   static QRgb Q(platform::Colour c) { return platform::ToQColor(c).rgb() & 0xFFFFFF; }
@@ -540,6 +545,34 @@ TEST_F(TextDrawTest, LinkTabIndexAndBorderedControl) {
   EXPECT_EQ(root_->InlineList[0]->EndSource, 41);
   s.CloseForCell(50);
   root_->Clear();
+}
+
+// Scrolled, the page draws shifted up in the window while positions and
+// hit tests stay in document coordinates; lines far outside the rectangle
+// are not drawn but still know where they are.
+TEST_F(TextDrawTest, ScrolledDrawingAndPositions) {
+  NewSection();
+  for (int i = 0; i < 10; ++i) Add(u"line ");
+  TSection* s = Close();
+  LayOut(60);   // one "line " per line, 20 pixels each
+  ASSERT_EQ(s->Lines.Count(), 10);
+  root_->SetYOffset(40);
+  image_.fill(Qt::white);
+  root_->Draw(*canvas_, platform::Rect{0, 0, kWidth, 20}, kWidth, 0, 0, 0, 0);
+  // Line 2 (document y 40) is at the window's top; line 5 (document y 100,
+  // window 60) lies 40 pixels below the rectangle and is still drawn; line
+  // 6 is further out.
+  EXPECT_EQ(Pixel(5, 5), Q(platform::clBlack));
+  EXPECT_EQ(Pixel(5, 65), Q(platform::clBlack));
+  EXPECT_EQ(Pixel(5, 85), Q(platform::clWhite));
+  EXPECT_EQ(s->Lines[9]->DrawY, 180);
+  int x = 0, y = 0;
+  ASSERT_TRUE(root_->CursorToXY(canvas_.get(), s->StartCurs + 46, x, y));
+  EXPECT_EQ(x, 10);
+  EXPECT_EQ(y, 180);
+  int xr = 0, yr = 0, caretHt = 0;
+  bool inText = false;
+  EXPECT_EQ(root_->FindCursor(*canvas_, x, y, xr, yr, caretHt, inText), s->StartCurs + 46);
 }
 
 }  // namespace

@@ -118,4 +118,38 @@ TEST_F(TextDrawQtTest, GlyphsStayWithinTheirAdvances) {
   EXPECT_GE(maxInk, right - lastAdvance);    // the last glyph is drawn in its own cell
 }
 
+// A paragraph of everything a line holds, justified over three lines, part
+// of it selected: every line is drawn inside the width it was given.
+TEST_F(TextDrawQtTest, JustifiedParagraphStaysInItsWidth) {
+  auto s = std::make_unique<TSection>(root_.get(), RealFont("Arial", 16, platform::clBlack), 4);
+  int pos = 0;
+  auto add = [&](const std::u16string& text) {
+    for (char16_t ch : text) s->AddChar(ch, pos++);
+  };
+  add(u"Water ");
+  s->ChangeFont(RealFont("Arial", 16, platform::clBlack), ASub);
+  add(u"2");
+  s->ChangeFont(RealFont("Arial", 16, platform::clBlack));
+  add(u" boils at 100 \u00B0C, x");
+  s->ChangeFont(RealFont("Arial", 16, platform::clBlack), ASuper);
+  add(u"2");
+  TFontObj* link = s->ChangeFont(RealFont("Times New Roman", 18, platform::Rgb(0, 0, 200)));
+  link->UrlTarget->URL = "more.htm";
+  add(u" read more about it");
+  s->ChangeFont(RealFont("Courier New", 16, platform::clBlack));
+  add(u" in the tables below.");
+  TSection* raw = s.get();
+  root_->Add(std::move(s), pos);
+  int maxWidth = 0, curs = 0;
+  root_->Layout(*canvas_, 0, 200, 0, 0, maxWidth, curs);
+  root_->SelB = 10;
+  root_->SelE = 30;
+  Draw();
+  ASSERT_GE(raw->Lines.Count(), 3);
+  for (int y = 0; y < kHeight; ++y) {
+    EXPECT_TRUE(White(7, y)) << y;
+    EXPECT_TRUE(White(8 + 200 + 1, y)) << y;
+  }
+}
+
 }  // namespace

@@ -236,6 +236,12 @@ TEST_F(DocParserTest, PreformattedLines) {
   // A table ends the preformatted text and is read as a table.
   EXPECT_EQ(Content("<pre>a<table><tr><td>t</table>"), "pre(pre\"a\") table[tr[td(\"t\")]]");
   EXPECT_EQ(Content("<pre wrap>a  b</pre>"), "\"a b\"");
+  // Paragraphs, forms and controls inside stay preformatted.
+  EXPECT_EQ(Content("<pre>a<p>b</p>c</pre>"), "pre(pre\"a\" p(pre\"b\") pre\"c\")");
+  EXPECT_EQ(Content("<pre>x<form><input name=a><select><option>o</select></form>y</pre>"),
+            "pre(pre\"x\" form(pre\"<ctl><ctl>\") pre\"y\")");
+  EXPECT_EQ(Content("<pre>a<br>\nb<page>c</pre>"), "pre(pre\"a\" pre\"b\" page pre\"c\")");
+  EXPECT_EQ(Content("<pre>cut off"), "pre(pre\"cut off\")");
 }
 
 TEST_F(DocParserTest, MisnestedEndTagsRederiveTheProperties) {
@@ -450,6 +456,15 @@ TEST_F(DocParserTest, PlainText) {
   EXPECT_EQ(DescribeCell(*Body()->MyCell), "pre(pre\"one <b>\" pre\"  two &amp;\" pre\"\xc3\xa9\")");
 }
 
+// A document whose viewer set no defaults yet still parses.
+TEST_F(DocParserTest, DocumentWithoutDefaults) {
+  TSectionList bare(nullptr, nullptr);
+  ParseHtmlDocument("<p>x<table><tr><td>y</table><ul><li>z</ul>", bare);
+  ASSERT_EQ(bare.Count(), 1);
+  EXPECT_EQ(Describe(bare[0]), "body(p(\"x\") table[tr[td(\"y\")]] ul(li1(\"z\")))");
+  ParsePlainText("plain", bare);
+}
+
 // Errors inside a parse end it quietly and keep what was built, open
 // tables included.
 TEST_F(DocParserTest, ErrorInsideAParseKeepsWhatWasBuilt) {
@@ -460,7 +475,7 @@ TEST_F(DocParserTest, ErrorInsideAParseKeepsWhatWasBuilt) {
 
 TEST_F(DocParserTest, AttributeNumbersSaturate) {
   EXPECT_EQ(Content("<ol start=99999999999><li>a<li>b</ol>"),
-            "ol(li2147483647(\"a\") li2147483647(\"b\"))");
+            "ol(li1000000(\"a\") li1000001(\"b\"))");
   EXPECT_EQ(Content("<table><col span=99999999999><tr><td colspan=99999999999 "
                     "rowspan=99999999999>x</table>"),
             "table[tr[td(\"x\")]]");
@@ -474,6 +489,15 @@ TEST_F(DocParserTest, AttributeNumbersSaturate) {
   platform::Bitmap bitmap(700, 100);
   platform::Canvas canvas(&bitmap.Image());
   int maxWidth = 0, curs = 0;
+  list->Layout(canvas, 0, 700, 100, 100, maxWidth, curs);
+  list->Draw(canvas, platform::Rect{0, 0, 700, 100}, 700, 0, 0, 0, 0);
+  // Sizes, spans and counts of every kind of element, far out of range.
+  Parse("<img src=a.png width=99999999999 height=99999999999 hspace=99999999999 "
+        "vspace=99999999999 border=99999999999><hr size=99999999999 width=99999999999>"
+        "<input size=99999999999 maxlength=99999999999><textarea rows=99999999999 "
+        "cols=99999999999></textarea><select size=99999999999><option>x</select>"
+        "<table width=99999999999 height=99999999999><tr height=99999999999>"
+        "<td width=99999999999>a<td width=99999999999 rowspan=99999999999>b</table>");
   list->Layout(canvas, 0, 700, 100, 100, maxWidth, curs);
   list->Draw(canvas, platform::Rect{0, 0, 700, 100}, 700, 0, 0, 0, 0);
 }

@@ -326,6 +326,12 @@ TEST_F(ReaderTest, TextBeforeAnOpenCommentIsDelivered) {
   EXPECT_THROW(NextToken(), EParseError);
 }
 
+TEST_F(ReaderTest, AttributeNumbersSaturateAtAMillion) {
+  EXPECT_EQ(Tokens("<td width=99999999999 height=\"-1e99\" colspan=1000000.4 span=-99999999999%>"),
+            "<TD WIDTH=99999999999#1000000 HEIGHT=-1e99#-1 COLSPAN=1000000.4#1000000 "
+            "SPAN=-99999999999%#-1000000>");
+}
+
 TEST_F(ReaderTest, IncludeWithoutHandlerIsAComment) {
   EXPECT_EQ(Tokens("a<!--#include file=x.htm -->b"), "T[ab]");
 }

@@ -10,6 +10,7 @@
 //   @id NAME        NAME leads to the next section
 //   @title TEXT     the document's title
 //   @page           a page-break marker
+//   @throw          a section whose drawing raises
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -21,6 +22,7 @@
 #include "htmlview/layout/simplesections.h"
 #include "htmlview/view/docbuilder.h"
 #include "platform/canvas.h"
+#include "platform/sysutils.h"
 
 namespace handdoc {
 
@@ -42,6 +44,7 @@ class LinesSection : public TSectionBase {
   std::vector<Link> Links;
   int Draws = 0;
   std::vector<int> Widths;   // the width of every layout
+  bool Throws = false;       // drawing raises
   static inline std::string FontName = "Times New Roman";
 
   int LineStart(int line) const {
@@ -64,6 +67,7 @@ class LinesSection : public TSectionBase {
   int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x, int xRef,
            int yRef) override {
     ++Draws;
+    if (Throws) throw platform::Exception("section cannot draw");
     if (!MeetsClip(aRect)) return DrawTop + SectionHeight;
     for (int i = 0; i < static_cast<int>(Lines.size()); ++i) {
       // A printed page never cuts a line: one that would cross the page's
@@ -198,6 +202,14 @@ inline void BuildHandDoc(TSectionList& doc, const TDocumentSource& source, TPars
     if (line.rfind("@id ", 0) == 0) {
       flush();
       pendingIds.push_back(line.substr(4));
+      continue;
+    }
+    if (line == "@throw") {
+      flush();
+      current = std::make_unique<LinesSection>(&doc);
+      current->Lines.push_back(u"boom");
+      current->Throws = true;
+      flush();
       continue;
     }
     if (line == "@page") {

@@ -168,6 +168,16 @@ TEST_F(ViewTest, AnErrorInsideALoadReachesTheCallerAfterTheStateIsRestored) {
   Render();
 }
 
+TEST_F(ViewTest, AnErrorWhilePaintingIsReportedThroughTheErrorHookNotThroughQt) {
+  Load({"before", "", "@throw"});
+  view_->show();
+  const QImage image = platform::RenderToImage(view_.get());   // Qt's own paint event
+  const std::vector<std::string> errors = platform::TakeReportedErrors();
+  ASSERT_FALSE(errors.empty());
+  EXPECT_NE(errors[0].find("section cannot draw"), std::string::npos);
+  EXPECT_FALSE(image.isNull());
+}
+
 TEST_F(ViewTest, AnImageFileBecomesADocumentOfOneEscapedImageTag) {
   const std::string dir = testsupport::MakeTempDir("imgdoc");
   const std::string file = dir + "/a\"b<c>.gif";
@@ -358,6 +368,13 @@ TEST_F(ViewTest, TheWheelMovesThreeLinesOf16PixelsPerStep) {
 
 TEST_F(ViewTest, TheVerticalBarScrollsAndClampsAndIsToldOnlyOfChanges) {
   Load(Numbered(50));
+  // The bar as a user drives it: its arrow, then a page.
+  view_->VScrollBar().Trigger(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(view_->VScrollBar().Position(), 16);
+  EXPECT_EQ(view_->SectionList().YOff, 16);
+  view_->VScrollBar().Trigger(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(view_->VScrollBar().Position(), 16 + view_->VScrollBar().LargeChange);
+  view_->HandleVScroll(platform::SB_TOP, 0);
   view_->HandleVScroll(platform::SB_LINEDOWN, 0);
   EXPECT_EQ(view_->VScrollBar().Position(), 16);
   view_->HandleVScroll(platform::SB_THUMBTRACK, 400);
@@ -637,6 +654,13 @@ TEST_F(ViewTest, FollowingFileLinksLoadsThemRecordsHistoryAndVisited) {
   Press(At(0, 1));
   Release(At(0, 1));
   EXPECT_EQ(view_->CurrentFile(), dir + "/c.html");
+  // Back through the history and forward again.
+  view_->SetHistoryIndex(1);
+  EXPECT_EQ(view_->CurrentFile(), dir + "/b.htm");
+  EXPECT_EQ(view_->HistoryIndex(), 1);
+  view_->SetHistoryIndex(0);
+  EXPECT_EQ(view_->CurrentFile(), dir + "/c.html");
+  EXPECT_EQ(historyChanges, 4);
 }
 
 TEST_F(ViewTest, AFailingLinkLoadIsReportedThroughTheErrorHookNotThroughQt) {

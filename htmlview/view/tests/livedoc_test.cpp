@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QTest>
 
 #include "htmlview/images/imagemodule.h"
 #include "htmlview/layout/formcontrols.h"
@@ -127,6 +128,24 @@ TEST_F(LiveDocTest, ImagesComeThroughTheImageRequestEvent) {
   EXPECT_EQ(asked, (std::vector<std::string>{"virtual/tick.png"}));
   ASSERT_NE(view_->ImageCache(), nullptr);
   EXPECT_EQ(view_->ImageCache()->Count(), 1);
+}
+
+TEST_F(LiveDocTest, EnterOnALinksFocusControlFollowsItAfterTheKey) {
+  Load({"<p>See <a href=\"#end\">the end</a> of the page.</p>", "<p style=\"height:900px\">tall</p>",
+        "<p id=\"end\">The end</p>"});
+  std::vector<std::string> clicked;
+  view_->OnHotSpotClick = [&](QObject*, const std::string& url, bool&) { clicked.push_back(url); };
+  ThtTabcontrol* tab = nullptr;
+  for (TFontObj* run : view_->SectionList().Links)
+    if (run->TabControl()) tab = run->TabControl();
+  ASSERT_NE(tab, nullptr);
+  QTest::keyClick(tab, Qt::Key_Return);
+  EXPECT_TRUE(clicked.empty()) << "followed only after the key has been handled";
+  platform::RunPosted();
+  EXPECT_EQ(clicked, (std::vector<std::string>{"#end"}));
+  EXPECT_EQ(view_->HoverURL(), "#end");
+  EXPECT_EQ(view_->VScrollBar().Position(), view_->DocumentHeight() - view_->PaintPanel().height());
+  EXPECT_GT(view_->VScrollBar().Position(), 500);
 }
 
 }  // namespace

@@ -159,6 +159,23 @@ TEST_F(PrintTest, AnAbortedJobLeavesNoFile) {
   EXPECT_FALSE(in.good());
 }
 
+TEST_F(PrintTest, AParsedPageBreaksWhereItsPageElementStands) {
+  SetDocumentBuilder(nullptr);   // the document parser
+  view_->LoadFromStrings(std::vector<std::string>{
+      "<html><body><h2>Header</h2>", "<table><tr><th>Key</th><th>Value</th></tr>",
+      "<tr><td>Manuf</td><td>Northfield Compressors</td></tr></table>", "<page>",
+      "<p>Second page paragraph</p>", "</body></html>"});
+  const std::string pdf = dir_ + "/parsed.pdf";
+  UsePdfPrinter(pdf);
+  EXPECT_EQ(view_->Print(), 2);
+  const std::vector<std::string> pages = Pages(PdfText(pdf));
+  ASSERT_EQ(pages.size(), 2u) << PdfText(pdf);
+  EXPECT_LT(pages[0].find("Header"), pages[0].find("NorthfieldCompressors"));
+  EXPECT_NE(pages[0].find("Manuf"), std::string::npos);
+  EXPECT_EQ(pages[0].find("Second"), std::string::npos);
+  EXPECT_NE(pages[1].find("Secondpageparagraph"), std::string::npos);
+}
+
 TEST(PrintDriver, TheDeviceModeCarriesTheTarget) {
   platform::PrintTarget t;
   t.OutputFile = "/tmp/x.pdf";
