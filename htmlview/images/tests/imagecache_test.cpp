@@ -421,6 +421,8 @@ TEST_F(ImageCacheTest, PalettePngWithTransparentEntryGetsMaskAndBlackUnderIt) {
       ASSERT_EQ(b.Pixel(x, y), hidden ? platform::clBlack : png.Bitmap().Pixel(x, y)) << x << "," << y;
     }
   EXPECT_EQ(transparent, 454);
+  // The mask alone says what shows: the pixels carry no alpha of their own.
+  EXPECT_FALSE(b.HasTransparency());
 }
 
 TEST_F(ImageCacheTest, TransparentColourIsTheFirstEntryWithAlphaZero) {
@@ -469,14 +471,75 @@ TEST_F(ImageCacheTest, ProbeFindsNothingWhereNoEntryIsFullyTransparent) {
     Colour colour = 0;
     EXPECT_FALSE(ProbePngTransparentColor(stream, colour)) << c.what;
   }
-  // A truecolour PNG with a tRNS chunk is opaque here.
+  // A truecolour PNG with a tRNS chunk gets no mask: its key pixels are
+  // see-through by their alpha instead.
   TImageTransparency t = ttNone;
   std::unique_ptr<Bitmap> mask;
   std::unique_ptr<TViewImage> image = LoadImageFromFile(kData + "tbrn2c08.png", t, mask);
   ASSERT_TRUE(image);
   EXPECT_EQ(t, ttNone);
   EXPECT_FALSE(mask);
-  EXPECT_FALSE(image->Bitmap()->HasTransparency());
+  EXPECT_TRUE(image->Bitmap()->HasTransparency());
+}
+
+// The opacity a PNG file gives its pixels survives decoding as alpha, on
+// every screen, so the picture is drawn over whatever lies under it.
+TEST_F(ImageCacheTest, PngOpacityBecomesTheBitmapsAlpha) {
+  const std::string png = std::string(DRAVLEN_TEST_DATA) + "/png/";
+  struct Case {
+    const char* what;
+    Bytes data;
+    std::vector<int> alphas;   // per pixel, row by row
+  };
+  std::vector<Case> cases;
+  for (const char* name : {"basn6a08", "basn4a08", "tbrn2c08", "tbbn0g04"}) {
+    const std::vector<int> rgba = ReadJsonNumbers(png + name + ".json");
+    std::vector<int> alphas;
+    for (size_t i = 3; i < rgba.size(); i += 4) alphas.push_back(rgba[i]);
+    cases.push_back({name, ReadBytes(png + name + ".png"), alphas});
+  }
+  // Palette alphas none of which is 0: no key colour, so no mask, but the
+  // entries are partly see-through.
+  cases.push_back({"partial palette alphas",
+                   MakePalettePng(3, 2, {platform::clRed, platform::clLime, platform::clBlue}, {10, 200},
+                                  [](int x, int) { return x; }),
+                   {10, 200, 255, 10, 200, 255}});
+  for (int depth : {24, 8, 4}) {
+    platform::SetScreenDepth(depth);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + " on a screen of " + std::to_string(depth) + " bits");
+      platform::TMemoryStream stream(c.data);
+      TImageTransparency t = ttNone;
+      std::unique_ptr<Bitmap> mask;
+      std::unique_ptr<Bitmap> b = DecodeImage(&stream, t, mask);
+      ASSERT_TRUE(b);
+      EXPECT_EQ(t, ttNone);
+      EXPECT_FALSE(mask);
+      int wrong = 0;
+      for (int i = 0; i < int(c.alphas.size()); ++i)
+        wrong += b->Alpha(i % b->Width(), i / b->Width()) != c.alphas[size_t(i)];
+      EXPECT_EQ(wrong, 0);
+    }
+  }
+  platform::SetScreenDepth(24);
+
+  // Asked for lower-left transparency, the picture keeps both.
+  platform::TMemoryStream stream(cases[0].data);
+  TImageTransparency t = ttLowerLeft;
+  std::unique_ptr<Bitmap> mask;
+  std::unique_ptr<Bitmap> b = DecodeImage(&stream, t, mask);
+  ASSERT_TRUE(b && mask);
+  EXPECT_EQ(t, ttLowerLeft);
+  EXPECT_TRUE(b->HasTransparency());
+
+  // Opaque pictures stay fully opaque.
+  for (const char* name : {"basn2c08", "basn3p08", "basn0g16"}) {
+    platform::TMemoryStream opaque(ReadBytes(png + name + ".png"));
+    TImageTransparency none = ttNone;
+    b = DecodeImage(&opaque, none, mask);
+    ASSERT_TRUE(b) << name;
+    EXPECT_FALSE(b->HasTransparency()) << name;
+  }
 }
 
 TEST_F(ImageCacheTest, OverlongPaletteChunkDoesNotOverrunTheBuffer) {

@@ -1,11 +1,14 @@
 // The workbench's own pages in the viewer, offscreen: the layout as a dump
 // beside a golden file, and the pixels that matter (the frame lines of the
 // Header table, the tick picture of a Verify All page).
+#include <cstdio>
+
 #include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "htmlview/images/imagecache.h"
+#include "htmlview/images/pngcodec.h"
 #include "htmlview/layout/layoutdump.h"
 #include "htmlview/view/htmlview.h"
 #include "htmlview/viewermodule.h"
@@ -55,10 +58,11 @@ class PagesTest : public ::testing::Test {
     EXPECT_TRUE(platform::TakeReportedErrors().empty());
   }
   // The workbench's order: clear, base, load, repaint.
-  void Show(const std::string& file, const std::string& base = "") {
+  void Show(const std::string& file, const std::string& base = "") { ShowLines(LinesOf(file), base); }
+  void ShowLines(const std::vector<std::string>& lines, const std::string& base) {
     view_->ClearDocument();
     view_->SetBase(base);
-    view_->LoadFromStrings(LinesOf(file));
+    view_->LoadFromStrings(lines);
     view_->Repaint();
   }
   QImage Render() {
@@ -128,6 +132,44 @@ TEST_F(PagesTest, VerifyAllPageFetchesTheTickFromTheBaseFolder) {
   EXPECT_GT(GreenPixels(image, {10, 5, 26, 24}), 10);
   EXPECT_GT(GreenPixels(image, {10, 24, 26, 43}), 10);
   EXPECT_EQ(GreenPixels(image, {30, 5, 300, 43}), 0);
+}
+
+// The program's own pictures are drawn over the page: where they are
+// see-through the page's ground shows, where they are opaque their colour.
+TEST_F(PagesTest, VerifyAllPicturesShowThePageGroundThroughTheirTransparentPixels) {
+  const std::string help = std::string(DRAVLEN_SOURCE_DIR) + "/resources/program/Help/";
+  const char* pictures[] = {"tick.png", "cross.png"};
+  for (const platform::Colour ground : {platform::Rgb(0xFF, 0xFF, 0x00), platform::Rgb(0x33, 0x66, 0xCC)}) {
+    char colour[8];
+    std::snprintf(colour, sizeof colour, "#%02X%02X%02X", platform::RedOf(ground), platform::GreenOf(ground),
+                  platform::BlueOf(ground));
+    ShowLines({std::string("<body bgcolor=\"") + colour + "\">", "<img src=\"tick.png\"> Northfield NHR R22<br>",
+               "<img src=\"cross.png\"> Northfield NLR R22<br>"},
+              help);
+    const QImage image = Render();
+    for (int line = 0; line < 2; ++line) {
+      SCOPED_TRACE(std::string(pictures[line]) + " on " + colour);
+      TPngPicture picture;
+      picture.LoadFromFile(help + pictures[line]);
+      ASSERT_TRUE(picture.HasAlpha());
+      const platform::Bitmap& pixels = picture.Bitmap();
+      // Where the layout puts it: x 10, its bottom on the line's baseline.
+      const int left = 10, top = 5 + 19 * line;
+      int clear = 0, solid = 0, wrong = 0;
+      for (int y = 0; y < pixels.Height(); ++y)
+        for (int x = 0; x < pixels.Width(); ++x) {
+          const int alpha = picture.AlphaPlane()[size_t(y) * pixels.Width() + x];
+          if (alpha != 0 && alpha != 255) continue;
+          const platform::Colour expected = alpha == 0 ? ground : pixels.Pixel(x, y);
+          (alpha == 0 ? clear : solid)++;
+          if (platform::ColourAt(image, left + x, top + y) != expected && ++wrong <= 3)
+            ADD_FAILURE() << "pixel " << x << "," << y << " (alpha " << alpha << ")";
+        }
+      EXPECT_EQ(wrong, 0);
+      EXPECT_GT(clear, 50);
+      EXPECT_GE(solid, 10);
+    }
+  }
 }
 
 TEST_F(PagesTest, DraggingOverATableCellSelectsItsTextForTheClipboard) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include <QImage>
 #include <gtest/gtest.h>
 
 #include "htmlview/view/htmlview.h"
@@ -200,6 +201,41 @@ TEST_F(PrintTest, ParsedParagraphsAndTableRowsAreNeverCutBetweenPages) {
   };
   for (int i = 0; i < 40; ++i) once("Paragraph" + std::to_string(i) + "ofthepage");
   for (int i = 0; i < 60; ++i) once("Cell" + std::to_string(i) + "value" + std::to_string(i) + "\n");
+}
+
+// A printed picture keeps its transparency: around the tick's strokes its
+// cell's ground shows, never black.
+TEST_F(PrintTest, APrintedPictureShowsThePageGroundWhereItIsTransparent) {
+  SetDocumentBuilder(nullptr);   // the document parser
+  view_->SetBase(std::string(DRAVLEN_SOURCE_DIR) + "/resources/program/Help/");
+  view_->LoadFromStrings(std::vector<std::string>{
+      "<table><tr><td bgcolor=\"#FFFF00\"><img src=\"tick.png\" width=64 height=64> Verified</td></tr></table>"});
+  const std::string pdf = dir_ + "/tick.pdf";
+  UsePdfPrinter(pdf);
+  EXPECT_EQ(view_->Print(), 1);
+  const std::string command = "pdftoppm -r 100 -png -f 1 -l 1 '" + pdf + "' '" + dir_ + "/tick' 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  QImage page(QString::fromStdString(dir_ + "/tick-1.png"));
+  ASSERT_FALSE(page.isNull());
+  page = page.convertToFormat(QImage::Format_RGB32);
+  // The tick's strokes: green well above red and blue.
+  QRect strokes;
+  for (int y = 0; y < page.height(); ++y)
+    for (int x = 0; x < page.width(); ++x) {
+      const QColor c = page.pixelColor(x, y);
+      if (c.green() > c.red() + 60 && c.green() > c.blue() + 60) strokes |= QRect(x, y, 1, 1);
+    }
+  ASSERT_TRUE(strokes.isValid());
+  EXPECT_GT(strokes.width(), 20);
+  int dark = 0, ground = 0;
+  for (int y = strokes.top(); y <= strokes.bottom(); ++y)
+    for (int x = strokes.left(); x <= strokes.right(); ++x) {
+      const QColor c = page.pixelColor(x, y);
+      dark += c.red() < 40 && c.green() < 40 && c.blue() < 40;
+      ground += c.red() > 240 && c.green() > 240 && c.blue() < 30;
+    }
+  EXPECT_EQ(dark, 0);
+  EXPECT_GT(ground, strokes.width() * strokes.height() / 4);
 }
 
 TEST(PrintDriver, TheDeviceModeCarriesTheTarget) {
