@@ -136,19 +136,30 @@ TEST_F(PagesTest, VerifyAllPageFetchesTheTickFromTheBaseFolder) {
 
 // The program's own pictures are drawn over the page: where they are
 // see-through the page's ground shows, where they are opaque their colour.
+// The same through the viewer's own PNG codec and through the GDI+ engine.
 TEST_F(PagesTest, VerifyAllPicturesShowThePageGroundThroughTheirTransparentPixels) {
   const std::string help = std::string(DRAVLEN_SOURCE_DIR) + "/resources/program/Help/";
   const char* pictures[] = {"tick.png", "cross.png"};
-  for (const platform::Colour ground : {platform::Rgb(0xFF, 0xFF, 0x00), platform::Rgb(0x33, 0x66, 0xCC)}) {
+  struct EngineOff {
+    ~EngineOff() { SetGdiPlusAvailable(false); }
+  } engineOff;
+
+  auto check = [&](platform::Colour ground, bool gdiPlus) {
+    // A new viewer makes a new image cache, which starts the engine or not.
+    view_.reset();
+    SetGdiPlusAvailable(gdiPlus);
+    view_ = std::make_unique<THtmlView>();
+    view_->resize(700, 500);
     char colour[8];
     std::snprintf(colour, sizeof colour, "#%02X%02X%02X", platform::RedOf(ground), platform::GreenOf(ground),
                   platform::BlueOf(ground));
     ShowLines({std::string("<body bgcolor=\"") + colour + "\">", "<img src=\"tick.png\"> Northfield NHR R22<br>",
                "<img src=\"cross.png\"> Northfield NLR R22<br>"},
               help);
+    ASSERT_EQ(GDIPlusActive(), gdiPlus);
     const QImage image = Render();
     for (int line = 0; line < 2; ++line) {
-      SCOPED_TRACE(std::string(pictures[line]) + " on " + colour);
+      SCOPED_TRACE(std::string(pictures[line]) + " on " + colour + (gdiPlus ? " through GDI+" : ""));
       TPngPicture picture;
       picture.LoadFromFile(help + pictures[line]);
       ASSERT_TRUE(picture.HasAlpha());
@@ -159,7 +170,7 @@ TEST_F(PagesTest, VerifyAllPicturesShowThePageGroundThroughTheirTransparentPixel
       for (int y = 0; y < pixels.Height(); ++y)
         for (int x = 0; x < pixels.Width(); ++x) {
           const int alpha = picture.AlphaPlane()[size_t(y) * pixels.Width() + x];
-          if (alpha != 0 && alpha != 255) continue;
+          if (alpha != 0 && alpha != 255) continue;   // blended: between the two
           const platform::Colour expected = alpha == 0 ? ground : pixels.Pixel(x, y);
           (alpha == 0 ? clear : solid)++;
           if (platform::ColourAt(image, left + x, top + y) != expected && ++wrong <= 3)
@@ -169,6 +180,10 @@ TEST_F(PagesTest, VerifyAllPicturesShowThePageGroundThroughTheirTransparentPixel
       EXPECT_GT(clear, 50);
       EXPECT_GE(solid, 10);
     }
+  };
+  for (const bool gdiPlus : {false, true}) {
+    check(platform::Rgb(0xFF, 0xFF, 0x00), gdiPlus);
+    check(platform::Rgb(0x33, 0x66, 0xCC), gdiPlus);
   }
 }
 
