@@ -260,10 +260,15 @@ void TCustomTextEdit::SetBlockEnd(TBufferCoord value) {
 void TCustomTextEdit::SetCaretAndSelection(const TBufferCoord& caret, const TBufferCoord& blockBegin,
                                            const TBufferCoord& blockEnd) {
   const TEdSelectionMode mode = activeSelectionMode_;
+  // The ends are clamped by the mode they are for: a line or column block
+  // of undo may end beyond a line's end while SelectionMode is normal.
+  const TEdSelectionMode saved = selectionMode_;
+  selectionMode_ = mode;
   IncPaintLock();
   InternalSetCaretXY(caret);
   SetBlockBegin(blockBegin);
   SetBlockEnd(blockEnd);
+  selectionMode_ = saved;
   activeSelectionMode_ = mode;
   DecPaintLock();
 }

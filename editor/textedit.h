@@ -484,6 +484,23 @@ class TCustomTextEdit : public platform::Control {
   void SelTextInsertColumn(std::u16string_view value, bool addToUndoList);
   void SelTextInsertLine(std::u16string_view value);
   void SelTextDelete(TBufferCoord& begin, TBufferCoord& end);
+  // The selected text; column pieces filled with spaces to the block's
+  // width or as they stand in their lines (what undo must put back).
+  std::u16string ReadSelection(bool fillColumns) const;
+  // A column selection's display columns, the smaller first.
+  void ColumnBounds(int& colFrom, int& colTo) const;
+  // The characters [left, right) of a line that display columns
+  // colFrom..colTo - 1 cover; a tab the left edge cuts into is covered.
+  void ColumnSpan(int line, int colFrom, int colTo, int& left, int& right) const;
+  // Records the deletion of the selection before it happens, in an open
+  // undo block: one record with the selected text, or for a column block a
+  // urSelection of the block and one record per line with that line's own
+  // characters (over tabs they start at a different character on each line).
+  void AddSelectionDeletion(TUndoReason reason);
+  // Inside an undo block: the selection recorded and deleted; the text
+  // inserted at the caret by mode and recorded.
+  void DeleteSelectionRecorded(TUndoReason reason);
+  void InsertRecorded(TEdSelectionMode mode, std::u16string_view value, TUndoReason reason);
   TColor EditorBackground(int line) const;
   // After chars in window changed: the wrap follows the new width.
   void WrapWidthChanged();

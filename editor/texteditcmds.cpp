@@ -230,7 +230,7 @@ void TCustomTextEdit::ClearAll() {
 void TCustomTextEdit::DoLineBreak(bool moveCaret) {
   TUndoBlockScope block(*this);
   if (SelAvail()) {
-    UndoList().AddChange(TUndoReason::urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+    AddSelectionDeletion(TUndoReason::urDelete);
     SetSelTextPrimitiveEx(activeSelectionMode_, u"", true);
   }
   const std::u16string text = LineText();
@@ -267,7 +267,10 @@ void TCustomTextEdit::DoLineBreak(bool moveCaret) {
     ProperSetLine(caret.Line - 1, left);
     const std::u16string indent = GetLeftSpacing(LeftSpaces(left, true), true);
     lines_->Insert(caret.Line, indent + right);
-    UndoList().AddChange(TUndoReason::urLineBreak, caret, caret, right, TEdSelectionMode::smNormal);
+    // The record holds all that left the line, with blanks the trimming
+    // rule took from the left part, so that undo joins it back exactly.
+    const std::u16string tail = text.substr(std::min(text.size(), lines_->Get(caret.Line - 1).size()));
+    UndoList().AddChange(TUndoReason::urLineBreak, caret, caret, tail, TEdSelectionMode::smNormal);
     if (moveCaret) InternalSetCaretXY(TBufferCoord{static_cast<int>(indent.size()) + 1, caret.Line + 1});
   }
   // The marks below moved with the inserted line (ListInserted).

@@ -468,14 +468,7 @@ void TCustomTextEdit::ScrollForTyping() {
 void TCustomTextEdit::DoTypeChar(char16_t c) {
   if (c < 32 || c == 127) return;
   if (SelAvail()) {
-    TUndoBlockScope block(*this);
-    UndoList().AddChange(TUndoReason::urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
-    TBufferCoord start = BlockBegin();
-    const TEdSelectionMode mode = activeSelectionMode_;
-    if (mode == TEdSelectionMode::smLine) start.Char = 1;
-    SetSelTextPrimitiveEx(mode, std::u16string(1, c), true);
-    if (mode != TEdSelectionMode::smColumn)
-      UndoList().AddChange(TUndoReason::urInsert, start, CaretXY(), u"", TEdSelectionMode::smNormal);
+    SetSelTextEx(std::u16string(1, c), TUndoReason::urInsert);
     EnsureCursorPosVisible();
     return;
   }
@@ -536,11 +529,9 @@ void TCustomTextEdit::DoTypeChar(char16_t c) {
 void TCustomTextEdit::DoImeStr(std::u16string_view s) {
   if (s.empty()) return;
   if (SelAvail()) {
-    TUndoBlockScope block(*this);
-    UndoList().AddChange(TUndoReason::urDelete, blockBegin_, blockEnd_, SelText(), TEdSelectionMode::smNormal);
-    const TBufferCoord start = BlockBegin();
-    SetSelTextPrimitiveEx(activeSelectionMode_, s, true);
-    UndoList().AddChange(TUndoReason::urInsert, start, CaretXY(), u"", TEdSelectionMode::smNormal);
+    // Recorded by the selection's own mode: a line or column block comes
+    // back as it was, and a line-mode insertion is taken back alone.
+    SetSelTextEx(s, TUndoReason::urInsert);
     InvalidateGutter();
     EnsureCursorPosVisible();
     return;
@@ -585,12 +576,11 @@ void TCustomTextEdit::DoImeStr(std::u16string_view s) {
 void TCustomTextEdit::DeleteSelectionForKey() {
   const TBufferCoord b = blockBegin_;
   const TBufferCoord e = blockEnd_;
-  const TEdSelectionMode mode = activeSelectionMode_;
-  const std::u16string text = SelText();
-  SetSelTextPrimitiveEx(mode, u"", true);
   // A selection made backwards had the caret at its start.
   const bool caretAtStart = !(MinPoint(b, e) == b) || b == e;
-  UndoList().AddChange(caretAtStart ? TUndoReason::urDeleteAfterCaret : TUndoReason::urDelete, b, e, text, mode);
+  TUndoBlockScope block(*this);
+  AddSelectionDeletion(caretAtStart ? TUndoReason::urDeleteAfterCaret : TUndoReason::urDelete);
+  SetSelTextPrimitiveEx(activeSelectionMode_, u"", true);
 }
 
 void TCustomTextEdit::DoDeleteLastChar() {
@@ -733,16 +723,25 @@ void TCustomTextEdit::DoDeleteWordOrEol(bool word) {
   } else {
     w = TBufferCoord{static_cast<int>(text.size()) + 1, caret.Line};
   }
+  // Past the last line there is nothing to join.
+  if (w.Line > lines_->Count()) w = TBufferCoord{LineLength(caret.Line) + 1, caret.Line};
   if (!(w == caret)) {
     TPastEolScope pastEol(*this);
     const TEdSelectionMode mode = activeSelectionMode_;
-    SetBlockBegin(caret);
-    SetBlockEnd(w);
+    // A normal selection from the caret, or from the line's end when the
+    // caret stands beyond it, whatever the selection mode.
+    const TBufferCoord from{std::min(caret.Char, LineLength(caret.Line) + 1), caret.Line};
+    blockBegin_ = from;
+    blockEnd_ = w;
     activeSelectionMode_ = TEdSelectionMode::smNormal;
-    const std::u16string deleted = SelText();
+    const std::u16string deleted = ReadSelection(false);
     if (!deleted.empty()) {
-      // Beyond the line's end the room up to the caret is kept as spaces.
-      const int pad = caret.Char - BlockBegin().Char;
+      // Beyond the line's end the room up to the caret is kept as spaces;
+      // they are recorded too, so that undo gives back the line as it was.
+      TUndoBlockScope block(*this);
+      const int pad = caret.Char - from.Char;
+      if (pad > 0)
+        UndoList().AddChange(TUndoReason::urFillSpaces, caret, from, u"", TEdSelectionMode::smNormal);
       SetSelTextPrimitiveEx(TEdSelectionMode::smNormal, std::u16string(static_cast<size_t>(std::max(0, pad)), u' '),
                             true);
       UndoList().AddChange(TUndoReason::urQuietDeleteAfterCaret, caret, w, deleted, TEdSelectionMode::smNormal);
@@ -840,7 +839,7 @@ void TCustomTextEdit::DoTab() {
   }
   TUndoBlockScope block(*this);
   if (SelAvail()) {
-    UndoList().AddChange(TUndoReason::urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+    AddSelectionDeletion(TUndoReason::urDelete);
     SetSelTextPrimitiveEx(activeSelectionMode_, u"", true);
   }
   const TBufferCoord start = CaretXY();
@@ -874,17 +873,24 @@ void TCustomTextEdit::DoTab() {
   // Beyond the line's end the insertion pads the line up to the caret; the
   // padding is recorded so that Undo gives the line back as it was.
   const int length = static_cast<int>(current.size());
-  if (activeSelectionMode_ != TEdSelectionMode::smColumn && length < start.Char - 1)
+  const TEdSelectionMode mode = activeSelectionMode_;
+  if (mode == TEdSelectionMode::smNormal && length < start.Char - 1)
     UndoList().AddChange(TUndoReason::urFillSpaces, start, TBufferCoord{length + 1, start.Line}, u"",
                          TEdSelectionMode::smNormal);
-  SetSelTextPrimitiveEx(activeSelectionMode_, insert, true);
+  SetSelTextPrimitiveEx(mode, insert, true);
   int newX = start.Char + static_cast<int>(insert.size());
   if (!HasOption(eoTabsToSpaces) && HasOption(eoTrimTrailingSpaces) && wasBlank)
     newX = column + GetExpandedLength(insert, tabWidth_);
-  if (activeSelectionMode_ != TEdSelectionMode::smColumn)
-    UndoList().AddChange(TUndoReason::urInsert, start, TBufferCoord{start.Char + static_cast<int>(insert.size()),
-                                                                    start.Line},
-                         u"", activeSelectionMode_);
+  // Line mode puts the text in front of the line: it is taken back as that
+  // plain text, since a line-mode record would take the whole line. A
+  // column insertion has recorded its own pieces.
+  const int insertLength = static_cast<int>(insert.size());
+  if (mode == TEdSelectionMode::smNormal)
+    UndoList().AddChange(TUndoReason::urInsert, start, TBufferCoord{start.Char + insertLength, start.Line}, u"",
+                         mode);
+  else if (mode == TEdSelectionMode::smLine)
+    UndoList().AddChange(TUndoReason::urInsert, TBufferCoord{1, start.Line}, TBufferCoord{1 + insertLength, start.Line},
+                         u"", TEdSelectionMode::smNormal);
   InternalSetCaretXY(TBufferCoord{newX, start.Line});
   SetBlockBegin(CaretXY());
   EnsureCursorPosVisible();

@@ -89,7 +89,38 @@ std::u16string TCustomTextEdit::GetLeftSpacing(int charCount, bool wantTabs) con
 
 // ------------------------------------------------------------ reading
 
-std::u16string TCustomTextEdit::SelText() const {
+std::u16string TCustomTextEdit::SelText() const { return ReadSelection(true); }
+
+void TCustomTextEdit::ColumnBounds(int& colFrom, int& colTo) const {
+  const TBufferCoord b = BlockBegin();
+  const TBufferCoord e = BlockEnd();
+  colFrom = CharIndex2CaretPos(b.Char, tabWidth_, lines_->Get(b.Line - 1));
+  colTo = CharIndex2CaretPos(e.Char, tabWidth_, lines_->Get(e.Line - 1));
+  if (colFrom > colTo) SwapInt(colFrom, colTo);
+}
+
+void TCustomTextEdit::ColumnSpan(int line, int colFrom, int colTo, int& left, int& right) const {
+  // Per line, without word wrap's rows: a column block is a rectangle of
+  // each line's own display columns.
+  const std::u16string& s = lines_->Get(line - 1);
+  const int len = static_cast<int>(s.size());
+  auto charOf = [&](int column) {
+    int x = 0;  // columns taken by the characters before i
+    int i = 0;
+    while (x < column) {
+      ++i;
+      if (i <= len && s[static_cast<size_t>(i - 1)] == u'\t')
+        x += tabWidth_ - x % tabWidth_;
+      else
+        ++x;
+    }
+    return std::max(i, 1);
+  };
+  left = charOf(colFrom);
+  right = std::max(left, charOf(colTo));
+}
+
+std::u16string TCustomTextEdit::ReadSelection(bool fillColumns) const {
   if (!SelAvail()) return {};
   const TBufferCoord b = BlockBegin();
   const TBufferCoord e = BlockEnd();
@@ -115,15 +146,16 @@ std::u16string TCustomTextEdit::SelText() const {
       return out;
     }
     case TEdSelectionMode::smColumn: {
-      int colFrom = BufferToDisplayPos(b).Column;
-      int colTo = BufferToDisplayPos(e).Column;
-      if (colFrom > colTo) SwapInt(colFrom, colTo);
+      int colFrom = 0;
+      int colTo = 0;
+      ColumnBounds(colFrom, colTo);
       const int width = colTo - colFrom;
       for (int line = b.Line; line <= e.Line; ++line) {
-        const int left = DisplayToBufferPos(TDisplayCoord{colFrom, line}).Char;
-        const int right = DisplayToBufferPos(TDisplayCoord{colTo, line}).Char;
+        int left = 0;
+        int right = 0;
+        ColumnSpan(line, colFrom, colTo, left, right);
         std::u16string piece(Copy(lines_->Get(line - 1), left, right - left));
-        if (!HasOption(eoTrimTrailingSpaces) && static_cast<int>(piece.size()) < width)
+        if (fillColumns && !HasOption(eoTrimTrailingSpaces) && static_cast<int>(piece.size()) < width)
           piece.append(static_cast<size_t>(width) - piece.size(), u' ');
         out += piece;
         if (line < e.Line) out += kCrLf;
@@ -134,29 +166,70 @@ std::u16string TCustomTextEdit::SelText() const {
   return out;
 }
 
+void TCustomTextEdit::AddSelectionDeletion(TUndoReason reason) {
+  if (activeSelectionMode_ == TEdSelectionMode::smNormal) {
+    // An end beyond its line's end (left by a block made in another mode)
+    // deletes from the line's end: the record says so, or undo would put
+    // the text back beyond the end with blanks that were never there.
+    for (TBufferCoord* p : {&blockBegin_, &blockEnd_})
+      p->Char = std::min(p->Char, static_cast<int>(lines_->Get(p->Line - 1).size()) + 1);
+  }
+  if (activeSelectionMode_ != TEdSelectionMode::smColumn) {
+    UndoList().AddChange(reason, blockBegin_, blockEnd_, ReadSelection(false), activeSelectionMode_);
+    return;
+  }
+  UndoList().AddChange(TUndoReason::urSelection, blockBegin_, blockEnd_, u"", TEdSelectionMode::smColumn);
+  int colFrom = 0;
+  int colTo = 0;
+  ColumnBounds(colFrom, colTo);
+  for (int line = BlockBegin().Line; line <= BlockEnd().Line; ++line) {
+    int left = 0;
+    int right = 0;
+    ColumnSpan(line, colFrom, colTo, left, right);
+    const std::u16string_view piece = Copy(lines_->Get(line - 1), left, right - left);
+    if (!piece.empty())
+      UndoList().AddChange(reason, TBufferCoord{left, line},
+                           TBufferCoord{left + static_cast<int>(piece.size()), line}, piece,
+                           TEdSelectionMode::smNormal);
+  }
+}
+
 // ------------------------------------------------------------ replacing
 
 void TCustomTextEdit::SetSelTextEx(std::u16string_view value, TUndoReason reason) {
   TUndoBlockScope block(*this);
-  if (SelAvail())
-    UndoList().AddChange(TUndoReason::urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
-  else
+  if (SelAvail()) {
+    DeleteSelectionRecorded(TUndoReason::urDelete);
+  } else {
     activeSelectionMode_ = selectionMode_;
+  }
+  InsertRecorded(activeSelectionMode_, value, reason);
+}
+
+void TCustomTextEdit::DeleteSelectionRecorded(TUndoReason reason) {
+  AddSelectionDeletion(reason);
   const TBufferCoord start = BlockBegin();
   const TBufferCoord end = BlockEnd();
   blockBegin_ = start;
   blockEnd_ = end;
-  const TEdSelectionMode mode = activeSelectionMode_;
+  SetSelTextPrimitiveEx(activeSelectionMode_, u"", true);
+}
+
+void TCustomTextEdit::InsertRecorded(TEdSelectionMode mode, std::u16string_view value, TUndoReason reason) {
+  // The record starts where the text changed: at the line's end when the
+  // caret stands beyond it (the spaces that reach the caret go with the
+  // text), and at character 1 in line mode, whose insertion is taken back
+  // as the plain text it put in front of the line (a line-mode record would
+  // also take the line that followed the inserted ones). A column
+  // insertion records its own pieces.
+  TBufferCoord start = CaretXY();
+  if (mode == TEdSelectionMode::smLine)
+    start.Char = 1;
+  else
+    start.Char = std::min(start.Char, static_cast<int>(lines_->Get(start.Line - 1).size()) + 1);
   SetSelTextPrimitiveEx(mode, value, true);
-  if (!value.empty() && mode != TEdSelectionMode::smColumn) {
-    // A line-mode insertion is taken back as the plain text it put in from
-    // the start of the first line: undoing it in line mode would also take
-    // the line that followed the inserted ones.
-    if (mode == TEdSelectionMode::smLine)
-      UndoList().AddChange(reason, TBufferCoord{1, start.Line}, BlockEnd(), u"", TEdSelectionMode::smNormal);
-    else
-      UndoList().AddChange(reason, start, BlockEnd(), u"", mode);
-  }
+  if (!value.empty() && mode != TEdSelectionMode::smColumn)
+    UndoList().AddChange(reason, start, CaretXY(), u"", TEdSelectionMode::smNormal);
 }
 
 void TCustomTextEdit::SelTextDelete(TBufferCoord& b, TBufferCoord& e) {
@@ -177,15 +250,27 @@ void TCustomTextEdit::SelTextDelete(TBufferCoord& b, TBufferCoord& e) {
       break;
     }
     case TEdSelectionMode::smColumn: {
-      if (b.Char > e.Char) SwapInt(b.Char, e.Char);
+      // The rectangle that is shown and read: over tabs its characters
+      // differ from line to line.
+      int colFrom = 0;
+      int colTo = 0;
+      ColumnBounds(colFrom, colTo);
+      int firstLeft = 0;
+      int lastLeft = 0;
       for (int line = b.Line; line <= e.Line && line <= lines_->Count(); ++line) {
+        int left = 0;
+        int right = 0;
+        ColumnSpan(line, colFrom, colTo, left, right);
+        if (line == b.Line) firstLeft = left;
+        lastLeft = left;
         std::u16string s = lines_->Get(line - 1);
         const int len = static_cast<int>(s.size());
-        if (b.Char <= len)
-          s.erase(static_cast<size_t>(b.Char - 1), static_cast<size_t>(std::min(e.Char, len + 1) - b.Char));
+        if (left <= len) s.erase(static_cast<size_t>(left - 1), static_cast<size_t>(std::min(right, len + 1) - left));
         ProperSetLine(line - 1, s);
       }
-      InternalSetCaretXY(TBufferCoord{b.Char, e.Line});
+      InternalSetCaretXY(TBufferCoord{lastLeft, e.Line});
+      b.Char = firstLeft;
+      e.Char = lastLeft;
       break;
     }
     case TEdSelectionMode::smLine: {
@@ -240,8 +325,10 @@ void TCustomTextEdit::SelTextInsertColumn(std::u16string_view value, bool addToU
   const std::vector<std::u16string_view> pieces = SplitPieces(value);
   for (size_t i = 0; i < pieces.size(); ++i) {
     const std::u16string_view piece = pieces[i];
+    bool added = false;
     if (y > lines_->Count()) {
       // Below the last line: a new line, reaching the column with spaces.
+      added = true;
       if (addToUndoList && y > 1) {
         const TBufferCoord at{static_cast<int>(lines_->Get(y - 2).size()) + 1, y - 1};
         UndoList().AddChange(TUndoReason::urLineBreak, at, at, u"", TEdSelectionMode::smNormal);
@@ -250,16 +337,21 @@ void TCustomTextEdit::SelTextInsertColumn(std::u16string_view value, bool addToU
     }
     std::u16string s = lines_->Get(y - 1);
     const int len = static_cast<int>(s.size());
+    // The record covers the spaces that reach a short line's end too, so
+    // that undo takes them back with the piece.
+    int from = added ? 1 : insertPos;
     if (len < insertPos - 1) {
       s.append(static_cast<size_t>(insertPos - 1 - len), u' ');
       s += piece;
+      from = len + 1;
     } else {
       s.insert(static_cast<size_t>(insertPos - 1), piece);
     }
     lines_->Put(y - 1, s);
-    if (addToUndoList)
-      UndoList().AddChange(TUndoReason::urPaste, TBufferCoord{insertPos, y},
-                           TBufferCoord{insertPos + static_cast<int>(piece.size()), y}, u"", activeSelectionMode_);
+    if (addToUndoList && (!piece.empty() || from < insertPos))
+      UndoList().AddChange(TUndoReason::urPaste, TBufferCoord{from, y},
+                           TBufferCoord{insertPos + static_cast<int>(piece.size()), y}, u"",
+                           TEdSelectionMode::smColumn);
     if (i + 1 < pieces.size()) ++y;
   }
   InternalSetCaretXY(TBufferCoord{insertPos + static_cast<int>(pieces.back().size()), y});
@@ -329,7 +421,7 @@ void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
     case TUndoReason::urPaste:
     case TUndoReason::urDropInsert: {
       SetCaretAndSelection(start, start, end);
-      const std::u16string removed = SelText();
+      const std::u16string removed = ReadSelection(false);
       SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, false);
       RedoList().AddChange(reason, start, end, removed, item.ChangeSelMode);
       if (!item.ChangeStr.empty() && item.ChangeStr.find_first_of(u"\r\n") == std::u16string::npos) {
@@ -370,14 +462,18 @@ void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
       break;
     }
     case TUndoReason::urLineBreak: {
+      // The record holds exactly what the break took from the end of its
+      // line (padding it out to the caret would add blanks the line never
+      // had). The redo record keeps where the line is split again and the
+      // line below as it stands, so that redo repeats this break rather
+      // than a new one in today's context (auto-indent).
       InternalSetCaretXY(start);
-      RedoList().AddChange(reason, start, end, u"", item.ChangeSelMode);
       // The caret line never lies above line 1 here: the buffer always has
       // the line the break was made in.
-      std::u16string text = LineText();
-      const bool leadingBlanks = !item.ChangeStr.empty() && IsBlank(item.ChangeStr.front());
-      if (static_cast<int>(text.size()) < caretX_ - 1 && !leadingBlanks)
-        text.append(static_cast<size_t>(caretX_ - 1) - text.size(), u' ');
+      const std::u16string text = LineText();
+      const std::u16string below = end.Line < lines_->Count() ? lines_->Get(end.Line) : std::u16string();
+      RedoList().AddChange(reason, start, TBufferCoord{static_cast<int>(text.size()) + 1, end.Line}, below,
+                           item.ChangeSelMode);
       TLinesUpdateScope update(*lines_);
       lines_->Put(caretY_ - 1, text + item.ChangeStr);
       if (end.Line < lines_->Count()) lines_->Delete(end.Line);
@@ -416,12 +512,19 @@ void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
       break;
     case TUndoReason::urFillSpaces: {
       SetCaretAndSelection(start, start, end);
-      const std::u16string removed = SelText();
+      const std::u16string removed = ReadSelection(false);
       RedoList().AddChange(reason, start, end, removed, item.ChangeSelMode);
       SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, true);
       InternalSetCaretXY(start);
       break;
     }
+    case TUndoReason::urPasteBegin:
+    case TUndoReason::urPasteEnd:
+      // The brackets go over too, so that redo takes the paste as one step
+      // (from its begin to its end record) instead of joining it to a paste
+      // beside it by the group rule.
+      RedoList().AddChange(reason, start, end, u"", item.ChangeSelMode);
+      break;
     default: break;
   }
 }
@@ -437,17 +540,31 @@ void TCustomTextEdit::RedoItem(const TTextEditUndoItem& item) {
     SetCaretAndSelection(start, start, start);
     SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, false);
     InternalSetCaretXY(end);
-    UndoList().AddChange(reason, start, end, SelText(), item.ChangeSelMode);
+    UndoList().AddChange(reason, start, end, ReadSelection(false), item.ChangeSelMode);
     if (reason == TUndoReason::urDropInsert) SetCaretAndSelection(start, start, end);
   } else if (IsDeleteReason(reason)) {
     SetCaretAndSelection(start, start, end);
-    const std::u16string removed = SelText();
+    const std::u16string removed = ReadSelection(false);
     UndoList().AddChange(reason, start, end, removed, item.ChangeSelMode);
     SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, false);
     InternalSetCaretXY(start);
   } else if (reason == TUndoReason::urLineBreak) {
-    SetCaretAndSelection(start, start, start);
-    ExecuteCommand(ecLineBreak, 0, nullptr);
+    // Split the line where undo joined it and put back the line below as it
+    // was (see UndoItem); the undo record takes back the same tail.
+    const int line = std::max(1, end.Line);
+    if (lines_->Count() == 0) lines_->Add(u"");
+    const std::u16string text = lines_->Get(line - 1);
+    const size_t at = std::min(static_cast<size_t>(std::max(1, end.Char) - 1), text.size());
+    {
+      TLinesUpdateScope update(*lines_);
+      lines_->Put(line - 1, text.substr(0, at));
+      lines_->Insert(line, item.ChangeStr);
+    }
+    UndoList().AddChange(reason, start, start, text.substr(at), item.ChangeSelMode);
+    size_t indent = 0;
+    while (indent < item.ChangeStr.size() && IsBlank(item.ChangeStr[indent])) ++indent;
+    const TBufferCoord caret{static_cast<int>(indent) + 1, line + 1};
+    SetCaretAndSelection(caret, caret, caret);
   } else if (reason == TUndoReason::urIndent) {
     UndoList().AddChange(reason, start, end, item.ChangeStr, item.ChangeSelMode);
     SetCaretAndSelection(end, start, end);
@@ -482,12 +599,14 @@ void TCustomTextEdit::RedoItem(const TTextEditUndoItem& item) {
   } else if (reason == TUndoReason::urSelection) {
     UndoList().AddChange(reason, blockBegin_, blockEnd_, u"", activeSelectionMode_);
     SetCaretAndSelection(CaretXY(), start, end);
+  } else if (reason == TUndoReason::urPasteBegin || reason == TUndoReason::urPasteEnd) {
+    UndoList().AddChange(reason, start, end, u"", item.ChangeSelMode);
   } else if (reason == TUndoReason::urFillSpaces) {
     // The fill goes back in where it began (the record runs from the fill's
     // end back to its start), not padded out beyond the line's end.
     const TBufferCoord from = MinPoint(start, end);
     SetCaretAndSelection(from, from, MaxPoint(start, end));
-    const std::u16string removed = SelText();
+    const std::u16string removed = ReadSelection(false);
     UndoList().AddChange(reason, start, end, removed, item.ChangeSelMode);
     SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, true);
     InternalSetCaretXY(start);

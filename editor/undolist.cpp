@@ -177,11 +177,17 @@ void TEdUndoHistory::RedoOne() {
   if (RedoItem) RedoItem(*item);
 }
 
-bool TEdUndoHistory::Continues(const TTextEditUndoItem& next, std::int32_t changeNumber, TUndoReason previous,
+bool TEdUndoHistory::Continues(const TTextEditUndoList& list, std::int32_t changeNumber, TUndoReason previous,
                                bool groupUndo) {
+  const TTextEditUndoItem& next = *list.PeekItem();
   if (next.ChangeNumber == changeNumber) return true;
-  return groupUndo && next.ChangeReason == previous && previous != TUndoReason::urIndent &&
-         previous != TUndoReason::urUnindent;
+  if (!groupUndo || previous == TUndoReason::urIndent || previous == TUndoReason::urUnindent) return false;
+  // A like action joins the group only as a whole: every record of its
+  // change number has the reason. Taking part of an action would leave a
+  // state that no command gave, and redo would group it differently.
+  for (int i = list.ItemCount() - 1; i >= 0 && list.Item(i).ChangeNumber == next.ChangeNumber; --i)
+    if (list.Item(i).ChangeReason != previous) return false;
+  return true;
 }
 
 namespace {
@@ -221,14 +227,16 @@ bool TEdUndoHistory::RunAction(TTextEditUndoList& from, TTextEditUndoList& to, v
   const bool paste = from.LastChangeReason() == pasteFirst;
   const TTextEditUndoItem* item = from.PeekItem();
   if (item == nullptr) return false;
-  const std::int32_t changeNumber = item->ChangeNumber;
+  std::int32_t changeNumber = item->ChangeNumber;
   BlockNumberScope scope(to, changeNumber);
   TUndoReason previous = item->ChangeReason;
   for (;;) {
     (this->*one)();
     const TTextEditUndoItem* next = from.PeekItem();
     if (next == nullptr) break;
-    const bool more = paste ? next->ChangeReason != pasteLast : Continues(*next, changeNumber, previous, GroupUndo);
+    const bool more = paste ? next->ChangeReason != pasteLast : Continues(from, changeNumber, previous, GroupUndo);
+    // A joined action is taken whole (Continues).
+    if (more) changeNumber = next->ChangeNumber;
     previous = next->ChangeReason;
     if (!more) break;
   }
