@@ -81,6 +81,8 @@ class UndoSession {
 
     ed_ = std::make_unique<TTextEdit>();
     ed_->resize(400, 300);
+    // Long sessions must not drop their oldest records.
+    ed_->SetMaxUndo(1 << 20);
     SetUp();
     const std::u16string original = ed_->Text();
     for (int i = 0; i < steps_ && !c_.Exhausted(); ++i) {
