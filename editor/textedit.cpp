@@ -154,6 +154,10 @@ void TCustomTextEdit::SetCaretXYEx(bool ensureVisible, TBufferCoord value) {
     if (!HasOption(eoScrollPastEol)) maxX = 1;
   } else if (!HasOption(eoScrollPastEol)) {
     maxX = static_cast<int>(lines_->Get(value.Line - 1).size()) + 1;
+  } else {
+    // MaxScrollWidth limits the room beyond the end, never a place inside
+    // a longer line.
+    maxX = std::max(maxX, static_cast<int>(lines_->Get(value.Line - 1).size()) + 1);
   }
   if (value.Char > maxX && !(HasOption(eoScrollPastEol) && HasOption(eoAutoSizeMaxScrollWidth))) value.Char = maxX;
   if (value.Char < 1) value.Char = 1;
@@ -211,11 +215,17 @@ TBufferCoord TCustomTextEdit::BlockBegin() const { return MinPoint(blockBegin_, 
 TBufferCoord TCustomTextEdit::BlockEnd() const { return MaxPoint(blockBegin_, blockEnd_); }
 
 void TCustomTextEdit::ClampCaretForMaxScroll(TBufferCoord& p) const {
-  if (HasOption(eoScrollPastEol) && !WordWrap())
-    p.Char = MinMax(p.Char, 1, maxScrollWidth_ < INT_MAX ? maxScrollWidth_ + 1 : INT_MAX);
-  else
-    p.Char = std::max(p.Char, 1);
   p.Line = MinMax(p.Line, 1, lines_->Count());
+  if (HasOption(eoScrollPastEol) && !WordWrap()) {
+    // The limit is for the room beyond a line's end: a position inside a
+    // longer line stays where it is (undo and redo place the caret there).
+    int limit = maxScrollWidth_ < INT_MAX ? maxScrollWidth_ + 1 : INT_MAX;
+    if (p.Line >= 1 && p.Line <= lines_->Count())
+      limit = std::max(limit, static_cast<int>(lines_->Get(p.Line - 1).size()) + 1);
+    p.Char = MinMax(p.Char, 1, limit);
+  } else {
+    p.Char = std::max(p.Char, 1);
+  }
   if (activeSelectionMode_ == TEdSelectionMode::smNormal) {
     if (p.Line >= 1 && p.Line <= lines_->Count())
       p.Char = std::min(p.Char, static_cast<int>(lines_->Get(p.Line - 1).size()) + 1);

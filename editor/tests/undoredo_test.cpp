@@ -106,6 +106,23 @@ TEST_F(UndoRedoTest, UndoAndRedoOfOneCommandGiveBackItsText) {
   }
 }
 
+TEST_F(UndoRedoTest, EditsInALineLongerThanTheScrollWidthAreTakenBackWhereTheyWere) {
+  // MaxScrollWidth limits the room beyond a line's end, not the positions
+  // inside a longer line: undo and redo put the caret there.
+  ed->SetMaxScrollWidth(10);
+  SetState(*ed, "abcdefghijklmnopqrst|uvwxyz");
+  ed->CommandProcessor(ecDeleteChar, 0, nullptr);
+  ed->CommandProcessor(ecDeleteLastChar, 0, nullptr);
+  EXPECT_EQ(Text(*ed), "abcdefghijklmnopqrsvwxyz");
+  ed->Undo();
+  ed->Undo();
+  EXPECT_EQ(Text(*ed), "abcdefghijklmnopqrstuvwxyz");
+  EXPECT_EQ(ed->CaretXY(), (TBufferCoord{21, 1}));
+  ed->Redo();
+  ed->Redo();
+  EXPECT_EQ(Text(*ed), "abcdefghijklmnopqrsvwxyz");
+}
+
 // ------------------------------------------------------- random sessions
 
 int EnvInt(const char* name, int fallback) {
