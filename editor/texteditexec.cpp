@@ -1080,12 +1080,14 @@ void TCustomTextEdit::DoCaseChange(TTextEditorCommand command) {
       return;
     }
   }
-  const std::u16string text = SelText();
+  // As the characters stand: a column block read filled with spaces would
+  // put the spaces in.
+  const std::u16string text = ReadSelection(false);
   if (text.empty()) {
     SetCaretXY(oldCaret);
     return;
   }
-  std::u16string converted = text;
+  const auto convert = [command](std::u16string converted) {
   switch (command) {
     case ecUpperCase:
     case ecUpperCaseBlock:
@@ -1105,14 +1107,43 @@ void TCustomTextEdit::DoCaseChange(TTextEditorCommand command) {
       break;
     default: break;
   }
+  return converted;
+  };
+  const TEdSelectionMode mode = activeSelectionMode_;
   {
     TUndoBlockScope undo(*this);
     if (hadSelection)
-      UndoList().AddChange(TUndoReason::urSelection, oldBegin, oldEnd, u"", activeSelectionMode_);
+      UndoList().AddChange(TUndoReason::urSelection, oldBegin, oldEnd, u"", mode);
     else
-      UndoList().AddChange(TUndoReason::urSelection, oldCaret, oldCaret, u"", activeSelectionMode_);
-    UndoList().AddChange(TUndoReason::urCaret, oldCaret, oldCaret, u"", activeSelectionMode_);
-    SetSelText(converted);
+      UndoList().AddChange(TUndoReason::urSelection, oldCaret, oldCaret, u"", mode);
+    UndoList().AddChange(TUndoReason::urCaret, oldCaret, oldCaret, u"", mode);
+    if (mode == TEdSelectionMode::smColumn) {
+      // Line by line where each line's characters stand: over tabs a column
+      // block starts at a different character on each line, and putting
+      // the converted block back as one would move text between columns.
+      int colFrom = 0;
+      int colTo = 0;
+      ColumnBounds(colFrom, colTo);
+      const int first = BlockBegin().Line;
+      const int last = BlockEnd().Line;
+      for (int line = first; line <= last; ++line) {
+        int left = 0;
+        int right = 0;
+        ColumnSpan(line, colFrom, colTo, left, right);
+        const std::u16string& s = lines_->Get(line - 1);
+        if (left > static_cast<int>(s.size())) continue;
+        const std::u16string piece = s.substr(static_cast<size_t>(left - 1), static_cast<size_t>(right - left));
+        const std::u16string changed = convert(piece);
+        if (changed == piece) continue;
+        blockBegin_ = TBufferCoord{left, line};
+        blockEnd_ = TBufferCoord{left + static_cast<int>(piece.size()), line};
+        activeSelectionMode_ = TEdSelectionMode::smNormal;
+        SetSelTextEx(changed, TUndoReason::urInsert);
+      }
+      activeSelectionMode_ = mode;
+    } else {
+      SetSelText(convert(text));
+    }
   }
   if (block && hadSelection)
     SetCaretAndSelection(oldCaret, oldBegin, oldEnd);

@@ -89,6 +89,7 @@ class UndoSession {
       Step();
       log_ << "  -> \"" << Show(ed_->Text()) << "\" caret (" << ed_->CaretX() << "," << ed_->CaretY() << ")\n";
     }
+    if (!brokenCommand_.empty()) return Fail(brokenCommand_, u"", u"");
     // What an undo in the session left to redo belongs to the edited text.
     for (int n = 0; ed_->CanRedo() && n < 5000; ++n) ed_->Redo();
     const std::u16string edited = ed_->Text();
@@ -138,6 +139,15 @@ class UndoSession {
     for (const auto& s : states)
       if (out.empty() || out.back() != s) out.push_back(s);
     return out;
+  }
+
+  // The session's letters in one case.
+  static std::u16string Folded(std::u16string s) {
+    for (char16_t& ch : s) {
+      if (ch >= u'A' && ch <= u'Z') ch = static_cast<char16_t>(ch + 32);
+      if (ch == u'\u00c9') ch = u'\u00e9';
+    }
+    return s;
   }
 
   static std::string Records(const TTextEditUndoList& list) {
@@ -324,7 +334,12 @@ class UndoSession {
         static const char* kNames[] = {"uppercase",      "lowercase",      "togglecase",     "titlecase",
                                        "uppercaseblock", "lowercaseblock", "togglecaseblock"};
         const int k = c_.Next(7);
+        const std::u16string before = ed_->Text();
         Command(kCases[k], kNames[k]);
+        // A case change changes letters' case and nothing else.
+        if (brokenCommand_.empty() && Folded(ed_->Text()) != Folded(before))
+          brokenCommand_ = std::string(kNames[k]) + " changed more than case: \"" + Show(before) + "\" became \"" +
+                           Show(ed_->Text()) + "\"";
         break;
       }
       case 19: {
@@ -354,6 +369,7 @@ class UndoSession {
   int steps_;
   std::unique_ptr<TTextEdit> ed_;
   std::ostringstream log_;
+  std::string brokenCommand_;  // a command that did what it must not
 };
 
 }  // namespace editor::testing

@@ -70,6 +70,12 @@ const UndoCase kUndoCases[] = {
      "b\t\n\t "},
     {"backspace over a column selection inside a tab", "a[bcdefghij\n\tx|yz", TEdSelectionMode::smColumn,
      ecDeleteLastChar, nullptr, "aj\nyz"},
+    // A case change changes case only, in the rectangle that is shown.
+    {"upper case of a column block over tabs", "\t[ab\nc\td|e", TEdSelectionMode::smColumn, ecUpperCaseBlock,
+     nullptr, "\tAb\nc\tDe"},
+    {"upper case of one tab in column mode", "|\tb", TEdSelectionMode::smColumn, ecUpperCaseBlock, nullptr, "\tb"},
+    {"upper case of a line selection", "[ab\nc|d\nef", TEdSelectionMode::smLine, ecUpperCaseBlock, nullptr,
+     "AB\nCD\nef"},
     // Redo repeats what was done: an empty line, not a fresh auto-indent.
     {"insert line after a blank line", " |", TEdSelectionMode::smNormal, ecInsertLine, nullptr, " \n", kAutoIndent},
     {"line break beyond the line's end", "ab~~|", TEdSelectionMode::smNormal, ecLineBreak, nullptr, "ab\n",
