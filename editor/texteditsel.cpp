@@ -222,14 +222,25 @@ void TCustomTextEdit::InsertRecorded(TEdSelectionMode mode, std::u16string_view 
   // as the plain text it put in front of the line (a line-mode record would
   // also take the line that followed the inserted ones). A column
   // insertion records its own pieces.
+  // Nothing is selected by now; a zero-width column block taken in another
+  // mode must not become a selection that the insertion deletes unrecorded.
+  blockBegin_ = CaretXY();
+  blockEnd_ = blockBegin_;
   TBufferCoord start = CaretXY();
-  if (mode == TEdSelectionMode::smLine)
+  // Where the text ends, from the text itself: with word wrap the caret
+  // may be moved to the end of a row.
+  const std::vector<std::u16string_view> pieces = SplitPieces(value);
+  const int lastLength = static_cast<int>(pieces.back().size());
+  TBufferCoord end{lastLength + 1, start.Line + static_cast<int>(pieces.size()) - 1};
+  if (mode == TEdSelectionMode::smLine) {
     start.Char = 1;
-  else
+  } else {
+    if (pieces.size() == 1) end.Char = start.Char + lastLength;
     start.Char = std::min(start.Char, static_cast<int>(lines_->Get(start.Line - 1).size()) + 1);
+  }
   SetSelTextPrimitiveEx(mode, value, true);
   if (!value.empty() && mode != TEdSelectionMode::smColumn)
-    UndoList().AddChange(reason, start, CaretXY(), u"", TEdSelectionMode::smNormal);
+    UndoList().AddChange(reason, start, end, u"", TEdSelectionMode::smNormal);
 }
 
 void TCustomTextEdit::SelTextDelete(TBufferCoord& b, TBufferCoord& e) {

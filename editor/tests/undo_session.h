@@ -227,6 +227,12 @@ class UndoSession {
     static const int kTabWidths[] = {8, 4, 2, 3};
     ed_->SetTabWidth(kTabWidths[c_.Next(4)]);
     ed_->SetInsertMode(c_.Chance(75));
+    if (c_.Chance(30)) {
+      // A narrow window, so that rows wrap within the lines.
+      ed_->resize(60, 300);
+      ed_->SetWordWrap(true);
+      log_ << " wordwrap";
+    }
     log_ << " tabwidth " << ed_->TabWidth() << (ed_->InsertMode() ? " insert" : " overwrite") << "\n";
     std::u16string text;
     const int lines = c_.Next(5);

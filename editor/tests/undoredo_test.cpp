@@ -129,6 +129,19 @@ TEST_F(UndoRedoTest, EditsInALineLongerThanTheScrollWidthAreTakenBackWhereTheyWe
   EXPECT_EQ(Text(*ed), "abcdefghijklmnopqrsvwxyz");
 }
 
+TEST_F(UndoRedoTest, AZeroWidthColumnBlockIsNoSelectionToReplace) {
+  // Undo and redo leave the mode of their record active; a column block of
+  // no width is no selection, also when the text goes in by another mode.
+  SetState(*ed, "a[b\nc|d");
+  ed->SetActiveSelectionMode(TEdSelectionMode::smColumn);
+  ed->SetCaretAndSelection({2, 2}, {2, 1}, {2, 2});
+  ASSERT_FALSE(ed->SelAvail());
+  ed->SetSelText(u"x");
+  EXPECT_EQ(Text(*ed), "ab\ncxd");
+  ed->Undo();
+  EXPECT_EQ(Text(*ed), "ab\ncd");
+}
+
 // ------------------------------------------------------- random sessions
 
 int EnvInt(const char* name, int fallback) {
