@@ -260,7 +260,7 @@ class UndoSession {
   }
 
   void Step() {
-    switch (c_.Next(24)) {
+    switch (c_.Next(25)) {
       case 0:
       case 1: {
         TBufferCoord p = RandomPosition();
@@ -366,6 +366,17 @@ class UndoSession {
         static const char16_t kTyped[] = u"b \t";
         // A tab as a typed character does nothing; blanks before others matter.
         Command(ecChar, "char", kTyped[c_.Next(2)]);
+        break;
+      }
+      case 24: {
+        // Drag the selection with the mouse and drop it elsewhere in the
+        // editor: moved, or copied with Ctrl.
+        if (!ed_->SelAvail()) break;
+        const TBufferCoord p = RandomPosition();
+        const bool copy = c_.Chance(50);
+        const platform::Point at = ed_->RowColumnToPixels(ed_->BufferToDisplayPos(p));
+        log_ << (copy ? "drop a copy at (" : "drop at (") << p.Char << "," << p.Line << ")\n";
+        ed_->DragDrop(ed_.get(), at.x + 1, at.y + 1, copy ? platform::ssCtrl : platform::ShiftState{0});
         break;
       }
     }

@@ -142,6 +142,25 @@ TEST_F(UndoRedoTest, AZeroWidthColumnBlockIsNoSelectionToReplace) {
   EXPECT_EQ(Text(*ed), "ab\ncd");
 }
 
+TEST_F(UndoRedoTest, ADropIsTakenBackWithTheSpacesThatReachedIt) {
+  SetState(*ed, "[ab|\nx");
+  const platform::Point at = ed->RowColumnToPixels(ed->BufferToDisplayPos({5, 2}));
+  ed->DragDrop(ed.get(), at.x + 1, at.y + 1, platform::ssCtrl);
+  EXPECT_EQ(Text(*ed), "ab\nx   ab");
+  ed->Undo();
+  EXPECT_EQ(Text(*ed), "ab\nx");
+  ed->Redo();
+  EXPECT_EQ(Text(*ed), "ab\nx   ab");
+  // A column block dropped over tabs comes out piece by piece.
+  ed->SetSelectionMode(TEdSelectionMode::smColumn);
+  SetState(*ed, "[ab\ncd|\n\tx\n\ty");
+  const platform::Point below = ed->RowColumnToPixels(ed->BufferToDisplayPos({2, 3}));
+  ed->DragDrop(ed.get(), below.x + 1, below.y + 1, platform::ssCtrl);
+  EXPECT_EQ(Text(*ed), "ab\ncd\n\tabx\n\tcdy");
+  ed->Undo();
+  EXPECT_EQ(Text(*ed), "ab\ncd\n\tx\n\ty");
+}
+
 // ------------------------------------------------------- random sessions
 
 int EnvInt(const char* name, int fallback) {
