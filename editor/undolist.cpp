@@ -181,13 +181,9 @@ bool TEdUndoHistory::Continues(const TTextEditUndoList& list, std::int32_t chang
                                bool groupUndo) {
   const TTextEditUndoItem& next = *list.PeekItem();
   if (next.ChangeNumber == changeNumber) return true;
-  if (!groupUndo || previous == TUndoReason::urIndent || previous == TUndoReason::urUnindent) return false;
-  // A like action joins the group only as a whole: every record of its
-  // change number has the reason. Taking part of an action would leave a
-  // state that no command gave, and redo would group it differently.
-  for (int i = list.ItemCount() - 1; i >= 0 && list.Item(i).ChangeNumber == next.ChangeNumber; --i)
-    if (list.Item(i).ChangeReason != previous) return false;
-  return true;
+  // A like action joins the group; RunAction then takes it whole.
+  return groupUndo && next.ChangeReason == previous && previous != TUndoReason::urIndent &&
+         previous != TUndoReason::urUnindent;
 }
 
 namespace {
@@ -235,7 +231,9 @@ bool TEdUndoHistory::RunAction(TTextEditUndoList& from, TTextEditUndoList& to, v
     const TTextEditUndoItem* next = from.PeekItem();
     if (next == nullptr) break;
     const bool more = paste ? next->ChangeReason != pasteLast : Continues(from, changeNumber, previous, GroupUndo);
-    // A joined action is taken whole (Continues).
+    // An action that joins the group is taken whole: part of one would
+    // leave a state that no command gave (typing over a character in
+    // overwrite mode records an insertion and a deletion).
     if (more) changeNumber = next->ChangeNumber;
     previous = next->ChangeReason;
     if (!more) break;

@@ -160,7 +160,7 @@ class TEdUndoHistory {
   bool RunAction(TTextEditUndoList& from, TTextEditUndoList& to, void (TEdUndoHistory::*one)(),
                  TUndoReason pasteFirst, TUndoReason pasteLast);
   // Whether the newest record of the list belongs to the step: the same
-  // change number, or with group undo a whole action of like records.
+  // change number, or with group undo the like reason.
   static bool Continues(const TTextEditUndoList& list, std::int32_t changeNumber, TUndoReason previous, bool groupUndo);
 
   TTextEditUndoList undoList_;

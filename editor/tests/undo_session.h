@@ -102,6 +102,7 @@ class UndoSession {
       undone.push_back(ed_->Text());
     }
     if (ed_->Text() != original) return Fail("undoing everything", original, ed_->Text());
+    if (ed_->Modified()) return Fail("not modified after undoing everything", u"", u"");
     log_ << "redo list:\n" << Records(ed_->RedoList());
     std::vector<std::u16string> redone{ed_->Text()};
     for (int n = 0; ed_->CanRedo() && n < 5000; ++n) {

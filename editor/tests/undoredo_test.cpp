@@ -161,6 +161,32 @@ TEST_F(UndoRedoTest, ADropIsTakenBackWithTheSpacesThatReachedIt) {
   EXPECT_EQ(Text(*ed), "ab\ncd\n\tx\n\ty");
 }
 
+TEST_F(UndoRedoTest, GroupUndoTakesWholeActions) {
+  // Typing far right: the first character's fill goes with the group.
+  SetState(*ed, "~~~~|");
+  for (char16_t c : std::u16string(u"abc")) ed->CommandProcessor(ecChar, c, nullptr);
+  EXPECT_EQ(Text(*ed), "    abc");
+  ed->Undo();
+  EXPECT_EQ(Text(*ed), "");
+  // Typing over a character records an insertion and a deletion: undo
+  // takes both with the deletions before it, never one without the other.
+  ed->SetInsertMode(false);
+  SetState(*ed, "|xbcd");
+  ed->CommandProcessor(ecDeleteChar, 0, nullptr);
+  ed->CommandProcessor(ecDeleteChar, 0, nullptr);
+  std::u16string y = u"y";
+  ed->CommandProcessor(ecImeStr, 0, y.data());
+  ed->CommandProcessor(ecDeleteChar, 0, nullptr);
+  EXPECT_EQ(Text(*ed), "y");
+  ed->Undo();
+  EXPECT_EQ(Text(*ed), "yd");
+  ed->Undo();
+  EXPECT_EQ(Text(*ed), "cd");
+  ed->Redo();
+  ed->Redo();
+  EXPECT_EQ(Text(*ed), "y");
+}
+
 // ------------------------------------------------------- random sessions
 
 int EnvInt(const char* name, int fallback) {
