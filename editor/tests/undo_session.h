@@ -95,7 +95,6 @@ class UndoSession {
     const std::u16string edited = ed_->Text();
     log_ << "undo list:\n" << Records(ed_->UndoList());
 
-    SessionOutcome out;
     std::vector<std::u16string> undone{edited};
     for (int n = 0; ed_->CanUndo() && n < 5000; ++n) {
       ed_->Undo();
@@ -129,10 +128,8 @@ class UndoSession {
       for (const auto& s : redone) log_ << " \"" << Show(s) << "\"";
       return Fail("redo passes through the undo states", u"", u"");
     }
-    return out;
+    return {};
   }
-
-  const std::string Log() const { return log_.str(); }
 
  private:
   static std::vector<std::u16string> Distinct(const std::vector<std::u16string>& states) {
