@@ -117,6 +117,23 @@ Bytes MakeBmp(int width, int height, const std::function<Colour(int, int)>& pixe
   return b;
 }
 
+// The same file with its rows stored top-down, as the negative height says.
+Bytes TopDown(Bytes b) {
+  auto le32 = [&](size_t at) {
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+  };
+  const size_t offset = le32(10);
+  const int width = static_cast<int>(le32(18)), height = static_cast<int>(le32(22));
+  const int bits = b[28] | b[29] << 8;
+  const size_t rowSize = (size_t(width) * bits / 8 + 3) / 4 * 4;
+  for (int y = 0; y < height / 2; ++y)
+    std::swap_ranges(b.begin() + offset + y * rowSize, b.begin() + offset + (y + 1) * rowSize,
+                     b.begin() + offset + (height - 1 - y) * rowSize);
+  const uint32_t negative = static_cast<uint32_t>(-height);
+  for (int k = 0; k < 4; ++k) b[22 + k] = uint8_t(negative >> (8 * k));
+  return b;
+}
+
 void PutBe32(Bytes& b, uint32_t v) {
   for (int i = 3; i >= 0; --i) b.push_back(uint8_t(v >> (8 * i)));
 }
@@ -274,6 +291,11 @@ TEST_F(ImageCacheTest, ImagesOfEachKindLoadThroughTheCache) {
   const std::vector<Case> cases = {
       {"BMP24", Write("quad.bmp", MakeBmp(6, 4, [](int x, int y) { return Quadrant(x, y, 6, 4); })), 6, 4,
        24, 0, {{0, 0, platform::clRed}, {5, 0, platform::clLime}, {0, 3, platform::clBlue}, {5, 3, platform::clWhite}}},
+      // Rows stored top-down (a negative height) were refused.
+      {"BMP24 top-down", Write("quad-down.bmp", TopDown(MakeBmp(6, 4, [](int x, int y) { return Quadrant(x, y, 6, 4); }))),
+       6, 4, 24, 0, {{0, 0, platform::clRed}, {5, 0, platform::clLime}, {0, 3, platform::clBlue}, {5, 3, platform::clWhite}}},
+      {"BMP8 top-down", Write("pal-down.bmp", TopDown(MakeBmp(3, 2, [&](int x, int y) { return palette[(x + y) % 3]; }, &palette))),
+       3, 2, 24, 0, {{0, 0, platform::clRed}, {1, 0, platform::clNavy}, {2, 1, platform::clRed}}},
       // An 8-bit file is rebuilt at the screen's depth with its colours.
       {"BMP8", Write("pal.bmp", MakeBmp(3, 2, [&](int x, int y) { return palette[(x + y) % 3]; }, &palette)),
        3, 2, 24, 0, {{0, 0, platform::clRed}, {1, 0, platform::clNavy}, {2, 1, platform::clRed}}},
@@ -317,7 +339,7 @@ TEST_F(ImageCacheTest, ImagesOfEachKindLoadThroughTheCache) {
     // file's white corner stays white.
     EXPECT_EQ(shown.Pixel(0, 0), png.Bitmap().Pixel(0, 0));
   }
-  EXPECT_EQ(cache.Count(), 5);
+  EXPECT_EQ(cache.Count(), static_cast<int>(cases.size()));
 }
 
 TEST_F(ImageCacheTest, GifImagesAreKeptAsAnimatedImages) {
