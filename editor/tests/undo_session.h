@@ -312,9 +312,15 @@ class UndoSession {
           block += '\0';
           platform::ClipboardData data;
           data[platform::kClipboardText] = platform::Utf16ToUtf8(t);
-          data[TextEditClipboardMimeType()] = block;
+          // Plain text alone, as another program leaves it, goes in by the
+          // editor's own selection mode.
+          const bool plain = c_.Chance(30);
+          if (!plain) data[TextEditClipboardMimeType()] = block;
           platform::Clipboard().SetData(data);
-          log_ << "clipboard mode " << mode << " \"" << Show(t) << "\"\n";
+          if (plain)
+            log_ << "clipboard plain \"" << Show(t) << "\"\n";
+          else
+            log_ << "clipboard mode " << mode << " \"" << Show(t) << "\"\n";
         }
         Command(ecPaste, "paste");
         break;
