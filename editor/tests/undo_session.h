@@ -215,6 +215,8 @@ class UndoSession {
         {eoAutoIndent, "autoindent"}, {eoTabsToSpaces, "tabstospaces"}, {eoSmartTabs, "smarttabs"},
         {eoTabIndent, "tabindent"},   {eoGroupUndo, "groupundo"},       {eoSmartTabDelete, "smarttabdelete"},
         {eoScrollPastEol, "pasteol"}, {eoEnhanceHomeKey, "enhancehome"},
+        {eoEnhanceEndKey, "enhanceend"}, {eoKeepCaretX, "keepcaretx"},
+        {eoAutoSizeMaxScrollWidth, "autosizescrollwidth"},
     };
     log_ << "options:";
     for (const Switch& s : kSwitches) {
@@ -353,12 +355,16 @@ class UndoSession {
         break;
       }
       case 19: {
-        static const TTextEditorCommand kMoves[] = {ecLeft,     ecRight,     ecUp,        ecDown,       ecLineStart,
-                                                    ecLineEnd,  ecWordLeft,  ecWordRight, ecSelLeft,    ecSelRight,
-                                                    ecSelUp,    ecSelDown,   ecSelLineEnd, ecSelWordLeft, ecSelectAll};
-        static const char* kNames[] = {"left",    "right",    "up",      "down",       "linestart",
-                                       "lineend", "wordleft", "wordright", "selleft",  "selright",
-                                       "selup",   "seldown",  "sellineend", "selwordleft", "selectall"};
+        static const TTextEditorCommand kMoves[] = {
+            ecLeft,       ecRight,     ecUp,         ecDown,        ecLineStart,    ecLineEnd,   ecWordLeft,
+            ecWordRight,  ecSelLeft,   ecSelRight,   ecSelUp,       ecSelDown,      ecSelLineEnd, ecSelWordLeft,
+            ecSelectAll,  ecSelWord,   ecPageDown,   ecSelPageUp,   ecSelEditorBottom, ecEditorTop, ecMatchBracket,
+            ecSelLineStart};
+        static const char* kNames[] = {
+            "left",      "right",   "up",       "down",      "linestart",       "lineend",   "wordleft",
+            "wordright", "selleft", "selright", "selup",     "seldown",         "sellineend", "selwordleft",
+            "selectall", "selword", "pagedown", "selpageup", "seleditorbottom", "editortop", "matchbracket",
+            "sellinestart"};
         const int k = c_.Next(static_cast<int>(std::size(kMoves)));
         Command(kMoves[k], kNames[k]);
         break;
