@@ -813,6 +813,7 @@ void TCustomTextEdit::LinesChanged() {
 }
 
 void TCustomTextEdit::ListCleared() {
+  trimmedBlanks_.clear();
   if (WordWrap()) wordWrap_->Reset();
   ClearUndo();
   invalidateRect_ = {};
@@ -824,6 +825,10 @@ void TCustomTextEdit::ListCleared() {
 }
 
 void TCustomTextEdit::ListDeleted(int index, int count) {
+  // Trimmed blanks not yet recorded follow their lines; a deleted line's go.
+  std::erase_if(trimmedBlanks_, [&](const auto& t) { return t.first >= index && t.first < index + count; });
+  for (auto& t : trimmedBlanks_)
+    if (t.first >= index + count) t.first -= count;
   // Marks on the deleted lines go to the line above them (the joined line).
   MarksLinesDeleted(index, count);
   if (highlighter_ && lines_->Count() > 0) ScanFrom(index);
@@ -833,6 +838,8 @@ void TCustomTextEdit::ListDeleted(int index, int count) {
 }
 
 void TCustomTextEdit::ListInserted(int index, int count) {
+  for (auto& t : trimmedBlanks_)
+    if (t.first >= index) t.first += count;
   // Lines appended after the last one move no mark: a mark on an empty
   // buffer's one line, and the marks of a reloaded text, stay where they are.
   if (index < lines_->Count() - count) MarksLinesInserted(index + 1, count);

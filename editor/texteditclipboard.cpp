@@ -93,7 +93,7 @@ void TCustomTextEdit::PasteFromClipboard() {
 
       UndoList().AddChange(TUndoReason::urPasteBegin, BlockBegin(), BlockEnd(), u"", TEdSelectionMode::smNormal);
       opened = true;
-      if (SelAvail()) DeleteSelectionRecorded(TUndoReason::urDelete);
+      if (SelAvail()) DeleteSelectionRecorded(TUndoReason::urDelete, !text.empty());
       InsertRecorded(mode, text, TUndoReason::urPaste);
     } else if (clipboard.HasFormat(platform::kClipboardText)) {
       const std::optional<std::string> data = clipboard.GetData(platform::kClipboardText);

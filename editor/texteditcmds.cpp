@@ -62,6 +62,12 @@ void TCustomTextEdit::CommandProcessor(TTextEditorCommand command, char16_t aCha
 
 void TCustomTextEdit::ExecuteCommand(TTextEditorCommand command, char16_t aChar, void* data) {
   TPaintLockScope lock(*this);
+  // The command's records are in when it returns; the blanks it trimmed
+  // follow them (also when it fails half way).
+  struct FlushTrims {
+    TCustomTextEdit* ed;
+    ~FlushTrims() { ed->FlushTrimmedBlanks(); }
+  } flushTrims{this};
   const bool selecting = command >= ecSelection && command <= ecSelection + ecGotoXY;
   switch (command) {
     case ecLeft:
@@ -232,6 +238,7 @@ void TCustomTextEdit::DoLineBreak(bool moveCaret) {
   if (SelAvail()) {
     AddSelectionDeletion(TUndoReason::urDelete);
     SetSelTextPrimitiveEx(activeSelectionMode_, u"", true);
+    FlushTrimmedBlanks();
   }
   const std::u16string text = LineText();
   const TBufferCoord caret = CaretXY();
@@ -264,7 +271,11 @@ void TCustomTextEdit::DoLineBreak(bool moveCaret) {
   } else {
     const std::u16string left = text.substr(0, static_cast<size_t>(x - 1));
     const std::u16string right = text.substr(static_cast<size_t>(x - 1));
-    ProperSetLine(caret.Line - 1, left);
+    // The record's tail holds the blanks trimmed from the left part.
+    std::u16string stored = left;
+    if (HasOption(eoTrimTrailingSpaces))
+      while (!stored.empty() && (stored.back() == u' ' || stored.back() == u'\t')) stored.pop_back();
+    lines_->Put(caret.Line - 1, stored);
     const std::u16string indent = GetLeftSpacing(LeftSpaces(left, true), true);
     lines_->Insert(caret.Line, indent + right);
     // The record holds all that left the line, with blanks the trimming

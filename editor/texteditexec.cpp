@@ -581,6 +581,7 @@ void TCustomTextEdit::DeleteSelectionForKey() {
   TUndoBlockScope block(*this);
   AddSelectionDeletion(caretAtStart ? TUndoReason::urDeleteAfterCaret : TUndoReason::urDelete);
   SetSelTextPrimitiveEx(activeSelectionMode_, u"", true);
+  FlushTrimmedBlanks();
 }
 
 void TCustomTextEdit::DoDeleteLastChar() {
@@ -593,6 +594,7 @@ void TCustomTextEdit::DoDeleteLastChar() {
     const int x = caret.Char;
     const int len = static_cast<int>(text.size());
     std::u16string deleted;
+    std::u16string joinTrimmed;  // blanks the trimming rule took from the line joined to
     TBufferCoord dest = caret;
     // The indent of the nearest line above that is less indented than
     // `columns` display columns (0 when there is none).
@@ -626,7 +628,10 @@ void TCustomTextEdit::DoDeleteLastChar() {
     } else if (x == 1 && caret.Line > 1) {
       std::u16string previous = lines_->Get(caret.Line - 2);
       if (HasOption(eoTrimTrailingSpaces)) {
-        while (!previous.empty() && IsBlank(previous.back())) previous.pop_back();
+        while (!previous.empty() && IsBlank(previous.back())) {
+          joinTrimmed.insert(joinTrimmed.begin(), previous.back());
+          previous.pop_back();
+        }
       }
       dest = TBufferCoord{static_cast<int>(previous.size()) + 1, caret.Line - 1};
       lines_->Put(caret.Line - 2, previous + text);
@@ -645,6 +650,10 @@ void TCustomTextEdit::DoDeleteLastChar() {
       InternalSetCaretXY(dest);
       SetBlockBegin(dest);
       // Moving back over the room beyond a line's end changes no text.
+      // Blanks trimmed from the line joined to go back after the break.
+      TUndoBlockScope block(*this);
+      if (!joinTrimmed.empty())
+        UndoList().AddChange(TUndoReason::urInsert, dest, dest, joinTrimmed, TEdSelectionMode::smNormal);
       if (!deleted.empty())
         UndoList().AddChange(TUndoReason::urQuietDelete, dest, caret, deleted, TEdSelectionMode::smNormal);
     }
@@ -841,6 +850,7 @@ void TCustomTextEdit::DoTab() {
   if (SelAvail()) {
     AddSelectionDeletion(TUndoReason::urDelete);
     SetSelTextPrimitiveEx(activeSelectionMode_, u"", true);
+    FlushTrimmedBlanks();
   }
   const TBufferCoord start = CaretXY();
   const int column = DisplayX();

@@ -2,6 +2,7 @@
 // one primitive behind typing over a selection, cutting, pasting, dropping
 // and the undo steps), and undoing and redoing one change record.
 #include <algorithm>
+#include <optional>
 
 #include "editor/edmiscprocs.h"
 #include "editor/textedit.h"
@@ -55,15 +56,57 @@ std::vector<std::u16string_view> SplitPieces(std::u16string_view s) {
   }
 }
 
+// The trimming rule off while a record is undone or redone (the record says
+// exactly what changes, and the blanks trimmed have records of their own),
+// and while a selection is deleted for text that goes in where it was.
+class TTrimOffScope {
+ public:
+  explicit TTrimOffScope(TTextEditorOptions& options) : options_(options), saved_(options) {
+    options_ &= ~OptionBit(eoTrimTrailingSpaces);
+  }
+  ~TTrimOffScope() { options_ = saved_; }
+  TTrimOffScope(const TTrimOffScope&) = delete;
+  TTrimOffScope& operator=(const TTrimOffScope&) = delete;
+
+ private:
+  TTextEditorOptions& options_;
+  TTextEditorOptions saved_;
+};
+
+
 }  // namespace
 
 // ------------------------------------------------------------ shared rules
 
 void TCustomTextEdit::ProperSetLine(int index, std::u16string_view text) {
   if (HasOption(eoTrimTrailingSpaces))
-    lines_->Put(index, TrimRight(text));
+    lines_->Put(index, TrimForStore(index, text));
   else
     lines_->Put(index, text);
+}
+
+std::u16string TCustomTextEdit::TrimForStore(int index, std::u16string_view text) {
+  std::u16string trimmed = TrimRight(text);
+  if (trimmed.size() < text.size() && !UndoList().IsLocked())
+    trimmedBlanks_.emplace_back(index, std::u16string(text.substr(trimmed.size())));
+  return trimmed;
+}
+
+void TCustomTextEdit::FlushTrimmedBlanks() {
+  if (trimmedBlanks_.empty()) return;
+  std::vector<std::pair<int, std::u16string>> pending;
+  pending.swap(trimmedBlanks_);
+  // In the change of the newest record, so that one undo takes them back
+  // with the command that trimmed them.
+  const std::int32_t saved = UndoList().BlockChangeNumber();
+  if (UndoList().BlockCount() == 0 && UndoList().PeekItem() != nullptr)
+    UndoList().SetBlockChangeNumber(UndoList().PeekItem()->ChangeNumber);
+  for (const auto& [index, blanks] : pending) {
+    if (index < 0 || index >= lines_->Count()) continue;
+    const TBufferCoord at{static_cast<int>(lines_->Get(index).size()) + 1, index + 1};
+    UndoList().AddChange(TUndoReason::urInsert, at, at, blanks, TEdSelectionMode::smNormal);
+  }
+  UndoList().SetBlockChangeNumber(saved);
 }
 
 int TCustomTextEdit::LeftSpaces(std::u16string_view line, bool wantTabs) const {
@@ -199,20 +242,26 @@ void TCustomTextEdit::AddSelectionDeletion(TUndoReason reason) {
 void TCustomTextEdit::SetSelTextEx(std::u16string_view value, TUndoReason reason) {
   TUndoBlockScope block(*this);
   if (SelAvail()) {
-    DeleteSelectionRecorded(TUndoReason::urDelete);
+    DeleteSelectionRecorded(TUndoReason::urDelete, !value.empty());
   } else {
     activeSelectionMode_ = selectionMode_;
   }
   InsertRecorded(activeSelectionMode_, value, reason);
 }
 
-void TCustomTextEdit::DeleteSelectionRecorded(TUndoReason reason) {
+void TCustomTextEdit::DeleteSelectionRecorded(TUndoReason reason, bool textFollows) {
   AddSelectionDeletion(reason);
   const TBufferCoord start = BlockBegin();
   const TBufferCoord end = BlockEnd();
   blockBegin_ = start;
   blockEnd_ = end;
+  // Text that follows goes in where the selection was: the blanks before it
+  // stay (trimming them first would turn a tab before it into spaces).
+  std::optional<TTrimOffScope> trimOff;
+  if (textFollows) trimOff.emplace(options_);
   SetSelTextPrimitiveEx(activeSelectionMode_, u"", true);
+  // Blanks trimmed from the joined line go before what follows.
+  FlushTrimmedBlanks();
 }
 
 void TCustomTextEdit::InsertRecorded(TEdSelectionMode mode, std::u16string_view value, TUndoReason reason) {
@@ -241,6 +290,7 @@ void TCustomTextEdit::InsertRecorded(TEdSelectionMode mode, std::u16string_view 
   SetSelTextPrimitiveEx(mode, value, true);
   if (!value.empty() && mode != TEdSelectionMode::smColumn)
     UndoList().AddChange(reason, start, end, u"", TEdSelectionMode::smNormal);
+  FlushTrimmedBlanks();
 }
 
 void TCustomTextEdit::SelTextDelete(TBufferCoord& b, TBufferCoord& e) {
@@ -253,7 +303,7 @@ void TCustomTextEdit::SelTextDelete(TBufferCoord& b, TBufferCoord& e) {
       if (e.Char <= static_cast<int>(last.size()))
         joined += std::u16string_view(last).substr(static_cast<size_t>(e.Char - 1));
       if (HasOption(eoTrimTrailingSpaces) && HasOption(eoScrollPastEol))
-        lines_->Put(b.Line - 1, TrimRight(joined));
+        lines_->Put(b.Line - 1, TrimForStore(b.Line - 1, joined));
       else
         lines_->Put(b.Line - 1, joined);
       lines_->DeleteLines(b.Line, e.Line - b.Line);
@@ -384,7 +434,7 @@ void TCustomTextEdit::SelTextInsertLine(std::u16string_view value) {
   } else {
     lines_->Put(y - 1, std::u16string(last) + lines_->Get(y - 1));
   }
-  if (HasOption(eoTrimTrailingSpaces)) lines_->Put(y - 1, TrimRight(lines_->Get(y - 1)));
+  if (HasOption(eoTrimTrailingSpaces)) lines_->Put(y - 1, TrimForStore(y - 1, lines_->Get(y - 1)));
   InternalSetCaretXY(TBufferCoord{static_cast<int>(last.size()) + 1, y});
 }
 
@@ -394,6 +444,11 @@ void TCustomTextEdit::SetSelTextPrimitiveEx(TEdSelectionMode mode, std::u16strin
   TBufferCoord b = BlockBegin();
   TBufferCoord e = BlockEnd();
   if (SelAvail()) {
+    // With text to put where the selection was, the blanks before it stay
+    // until the line is stored with that text (trimming them first would
+    // turn a tab before the text into the spaces that reach it).
+    std::optional<TTrimOffScope> trimOff;
+    if (!value.empty()) trimOff.emplace(options_);
     SelTextDelete(b, e);
     InternalSetCaretXY(b);
   }
@@ -420,9 +475,11 @@ bool IsDeleteReason(TUndoReason r) {
 
 }  // namespace
 
+
 void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
   TPaintLockScope lock(*this);
   TPastEolScope pastEol(*this);
+  TTrimOffScope trimOff(options_);
   activeSelectionMode_ = item.ChangeSelMode;
   const TUndoReason reason = item.ChangeReason;
   const TBufferCoord start = item.ChangeStartPos;
@@ -543,6 +600,7 @@ void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
 void TCustomTextEdit::RedoItem(const TTextEditUndoItem& item) {
   TPaintLockScope lock(*this);
   TPastEolScope pastEol(*this);
+  TTrimOffScope trimOff(options_);
   activeSelectionMode_ = item.ChangeSelMode;
   const TUndoReason reason = item.ChangeReason;
   const TBufferCoord start = item.ChangeStartPos;

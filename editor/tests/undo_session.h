@@ -139,12 +139,18 @@ class UndoSession {
     return out;
   }
 
-  // The session's letters in one case.
-  static std::u16string Folded(std::u16string s) {
-    for (char16_t& ch : s) {
+  // The session's letters in one case; with trimmed, without the blanks
+  // that end lines.
+  static std::u16string Folded(std::u16string_view text, bool trimmed) {
+    std::u16string s;
+    for (char16_t ch : text) {
       if (ch >= u'A' && ch <= u'Z') ch = static_cast<char16_t>(ch + 32);
       if (ch == u'\u00c9') ch = u'\u00e9';
+      if (trimmed && ch == u'\r')
+        while (!s.empty() && (s.back() == u' ' || s.back() == u'\t')) s.pop_back();
+      s += ch;
     }
+    while (trimmed && !s.empty() && (s.back() == u' ' || s.back() == u'\t')) s.pop_back();
     return s;
   }
 
@@ -216,7 +222,7 @@ class UndoSession {
         {eoTabIndent, "tabindent"},   {eoGroupUndo, "groupundo"},       {eoSmartTabDelete, "smarttabdelete"},
         {eoScrollPastEol, "pasteol"}, {eoEnhanceHomeKey, "enhancehome"},
         {eoEnhanceEndKey, "enhanceend"}, {eoKeepCaretX, "keepcaretx"},
-        {eoAutoSizeMaxScrollWidth, "autosizescrollwidth"},
+        {eoAutoSizeMaxScrollWidth, "autosizescrollwidth"}, {eoTrimTrailingSpaces, "trim"},
     };
     log_ << "options:";
     for (const Switch& s : kSwitches) {
@@ -348,8 +354,10 @@ class UndoSession {
         const int k = c_.Next(7);
         const std::u16string before = ed_->Text();
         Command(kCases[k], kNames[k]);
-        // A case change changes letters' case and nothing else.
-        if (brokenCommand_.empty() && Folded(ed_->Text()) != Folded(before))
+        // A case change changes letters' case and nothing else (but for
+        // the trimming rule on the lines it stores).
+        const bool trim = ed_->HasOption(eoTrimTrailingSpaces);
+        if (brokenCommand_.empty() && Folded(ed_->Text(), trim) != Folded(before, trim))
           brokenCommand_ = std::string(kNames[k]) + " changed more than case: \"" + Show(before) + "\" became \"" +
                            Show(ed_->Text()) + "\"";
         break;

@@ -22,13 +22,14 @@ using testing::Text;
 
 constexpr TTextEditorOptions kTabsToSpaces = OptionBit(eoTabsToSpaces);
 constexpr TTextEditorOptions kAutoIndent = OptionBit(eoAutoIndent);
+constexpr TTextEditorOptions kTrim = OptionBit(eoTrimTrailingSpaces);
 
 struct UndoCase {
   const char* name;
   const char* start;  // markup of textedit_helpers.h
   TEdSelectionMode mode;
   TTextEditorCommand command;
-  const char16_t* data;  // the string of ecImeStr
+  const char16_t* data;  // the string of ecImeStr, the character of ecChar ('a' when none)
   const char* after;     // the text the command gives
   TTextEditorOptions on = 0;
   TTextEditorOptions off = 0;
@@ -76,6 +77,18 @@ const UndoCase kUndoCases[] = {
     {"upper case of one tab in column mode", "|\tb", TEdSelectionMode::smColumn, ecUpperCaseBlock, nullptr, "\tb"},
     {"upper case of a line selection", "[ab\nc|d\nef", TEdSelectionMode::smLine, ecUpperCaseBlock, nullptr,
      "AB\nCD\nef"},
+    // Blanks the trimming rule takes from a line come back with undo.
+    {"typing in a line that ends in blanks, trimming", "x|  ", TEdSelectionMode::smNormal, ecChar, nullptr, "xa",
+     kTrim},
+    {"a blank typed at a line's end, trimming", "x ~|", TEdSelectionMode::smNormal, ecChar, u" ", "x", kTrim},
+    {"backspace joining a line that ends in blanks, trimming", "ab \t\n|cd", TEdSelectionMode::smNormal,
+     ecDeleteLastChar, nullptr, "abcd", kTrim},
+    {"line break between blanks, trimming", "ab |  cd", TEdSelectionMode::smNormal, ecLineBreak, nullptr, "ab\n  cd",
+     kTrim | kAutoIndent},
+    {"deleting a selection after a tab, trimming", "b\t[=|", TEdSelectionMode::smNormal, ecDeleteChar, nullptr, "b",
+     kTrim},
+    {"typing over a selection after a tab keeps the tab, trimming", "b\t[=|", TEdSelectionMode::smNormal, ecChar,
+     nullptr, "b\ta", kTrim},
     // Redo repeats what was done: an empty line, not a fresh auto-indent.
     {"insert line after a blank line", " |", TEdSelectionMode::smNormal, ecInsertLine, nullptr, " \n", kAutoIndent},
     {"line break beyond the line's end", "ab~~|", TEdSelectionMode::smNormal, ecLineBreak, nullptr, "ab\n",
@@ -100,7 +113,9 @@ TEST_F(UndoRedoTest, UndoAndRedoOfOneCommandGiveBackItsText) {
     SetState(*ed, c.start);
     ed->SetActiveSelectionMode(c.mode);
     const std::string before = Text(*ed);
-    ed->CommandProcessor(c.command, 0, const_cast<char16_t*>(c.data));
+    // ecChar types the case's one-character string; ecImeStr takes it whole.
+    const char16_t ch = c.command == ecChar ? (c.data != nullptr ? c.data[0] : u'a') : 0;
+    ed->CommandProcessor(c.command, ch, const_cast<char16_t*>(c.data));
     EXPECT_EQ(Text(*ed), c.after) << c.name;
     ed->Undo();
     EXPECT_EQ(Text(*ed), before) << c.name << " (undo)";
