@@ -73,7 +73,6 @@ class TTrimOffScope {
   TTextEditorOptions saved_;
 };
 
-
 }  // namespace
 
 // ------------------------------------------------------------ shared rules
@@ -271,6 +270,7 @@ void TCustomTextEdit::InsertRecorded(TEdSelectionMode mode, std::u16string_view 
   // as the plain text it put in front of the line (a line-mode record would
   // also take the line that followed the inserted ones). A column
   // insertion records its own pieces.
+  //
   // Nothing is selected by now; a zero-width column block taken in another
   // mode must not become a selection that the insertion deletes unrecorded.
   blockBegin_ = CaretXY();
@@ -474,7 +474,6 @@ bool IsDeleteReason(TUndoReason r) {
 }
 
 }  // namespace
-
 
 void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
   TPaintLockScope lock(*this);

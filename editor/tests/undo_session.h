@@ -294,8 +294,8 @@ class UndoSession {
       case 10: Command(ecBlockIndent, "blockindent"); break;
       case 11: Command(ecBlockUnindent, "blockunindent"); break;
       case 12: {
-        static const TTextEditorCommand kDeletes[] = {ecDeleteChar,     ecDeleteLastChar, ecDeleteWord, ecDeleteLastWord,
-                                                      ecDeleteBOL,      ecDeleteEOL,      ecDeleteLine};
+        static const TTextEditorCommand kDeletes[] = {ecDeleteChar, ecDeleteLastChar, ecDeleteWord, ecDeleteLastWord,
+                                                      ecDeleteBOL,  ecDeleteEOL,      ecDeleteLine};
         static const char* kNames[] = {"deletechar", "deletelastchar", "deleteword", "deletelastword",
                                        "deletebol",  "deleteeol",      "deleteline"};
         const int k = c_.Next(7);
