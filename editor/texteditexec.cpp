@@ -649,11 +649,11 @@ void TCustomTextEdit::DoDeleteLastChar() {
       TPastEolScope pastEol(*this);
       InternalSetCaretXY(dest);
       SetBlockBegin(dest);
-      // Moving back over the room beyond a line's end changes no text.
       // Blanks trimmed from the line joined to go back after the break.
       TUndoBlockScope block(*this);
       if (!joinTrimmed.empty())
         UndoList().AddChange(TUndoReason::urInsert, dest, dest, joinTrimmed, TEdSelectionMode::smNormal);
+      // Moving back over the room beyond a line's end changes no text.
       if (!deleted.empty())
         UndoList().AddChange(TUndoReason::urQuietDelete, dest, caret, deleted, TEdSelectionMode::smNormal);
     }
@@ -1098,26 +1098,26 @@ void TCustomTextEdit::DoCaseChange(TTextEditorCommand command) {
     return;
   }
   const auto convert = [command](std::u16string converted) {
-  switch (command) {
-    case ecUpperCase:
-    case ecUpperCaseBlock:
-      for (char16_t& c : converted) c = ToUpperUnit(c);
-      break;
-    case ecLowerCase:
-    case ecLowerCaseBlock:
-      for (char16_t& c : converted) c = ToLowerUnit(c);
-      break;
-    case ecToggleCase:
-    case ecToggleCaseBlock:
-      for (char16_t& c : converted) c = ToUpperUnit(c) == c ? ToLowerUnit(c) : ToUpperUnit(c);
-      break;
-    case ecTitleCase:
-      for (size_t i = 0; i < converted.size(); ++i)
-        converted[i] = i == 0 ? ToUpperUnit(converted[i]) : ToLowerUnit(converted[i]);
-      break;
-    default: break;
-  }
-  return converted;
+    switch (command) {
+      case ecUpperCase:
+      case ecUpperCaseBlock:
+        for (char16_t& c : converted) c = ToUpperUnit(c);
+        break;
+      case ecLowerCase:
+      case ecLowerCaseBlock:
+        for (char16_t& c : converted) c = ToLowerUnit(c);
+        break;
+      case ecToggleCase:
+      case ecToggleCaseBlock:
+        for (char16_t& c : converted) c = ToUpperUnit(c) == c ? ToLowerUnit(c) : ToUpperUnit(c);
+        break;
+      case ecTitleCase:
+        for (size_t i = 0; i < converted.size(); ++i)
+          converted[i] = i == 0 ? ToUpperUnit(converted[i]) : ToLowerUnit(converted[i]);
+        break;
+      default: break;
+    }
+    return converted;
   };
   const TEdSelectionMode mode = activeSelectionMode_;
   {
