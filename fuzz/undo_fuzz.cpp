@@ -23,6 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   editor::testing::SessionChoices choices(data, size);
   editor::testing::UndoSession session(choices, 200);
   const editor::testing::SessionOutcome outcome = session.Run();
+  // DRAVLEN_UNDO_PRINT=1 shows the session of an input that passes too.
+  if (outcome.ok && std::getenv("DRAVLEN_UNDO_PRINT") != nullptr) std::fprintf(stderr, "%s\n", outcome.log.c_str());
   if (!outcome.ok) {
     std::fprintf(stderr, "%s\n", outcome.failure.c_str());
     __builtin_trap();

@@ -64,6 +64,7 @@ class SessionChoices {
 struct SessionOutcome {
   bool ok = true;
   std::string failure;  // what went wrong, with the session's log
+  std::string log;      // the session, when it passed
 };
 
 class UndoSession {
@@ -128,7 +129,9 @@ class UndoSession {
       for (const auto& s : redone) log_ << " \"" << Show(s) << "\"";
       return Fail("redo passes through the undo states", u"", u"");
     }
-    return {};
+    SessionOutcome out;
+    out.log = log_.str();
+    return out;
   }
 
  private:
@@ -330,6 +333,9 @@ class UndoSession {
           else
             log_ << "clipboard mode " << mode << " \"" << Show(t) << "\"\n";
         }
+        // Pasting a copy of everything doubles the text; past a few pages
+        // a session only gets slower, not stronger.
+        if (ed_->Text().size() > kMaxText) break;
         Command(ecPaste, "paste");
         break;
       }
@@ -389,7 +395,7 @@ class UndoSession {
       case 24: {
         // Drag the selection with the mouse and drop it elsewhere in the
         // editor: moved, or copied with Ctrl.
-        if (!ed_->SelAvail()) break;
+        if (!ed_->SelAvail() || ed_->Text().size() > kMaxText) break;
         const TBufferCoord p = RandomPosition();
         const bool copy = c_.Chance(50);
         const platform::Point at = ed_->RowColumnToPixels(ed_->BufferToDisplayPos(p));
@@ -399,6 +405,8 @@ class UndoSession {
       }
     }
   }
+
+  static constexpr size_t kMaxText = 4000;
 
   SessionChoices& c_;
   int steps_;
