@@ -154,6 +154,10 @@ void TCustomTextEdit::SetCaretXYEx(bool ensureVisible, TBufferCoord value) {
     if (!HasOption(eoScrollPastEol)) maxX = 1;
   } else if (!HasOption(eoScrollPastEol)) {
     maxX = static_cast<int>(lines_->Get(value.Line - 1).size()) + 1;
+  } else {
+    // MaxScrollWidth limits the room beyond the end, never a place inside
+    // a longer line.
+    maxX = std::max(maxX, static_cast<int>(lines_->Get(value.Line - 1).size()) + 1);
   }
   if (value.Char > maxX && !(HasOption(eoScrollPastEol) && HasOption(eoAutoSizeMaxScrollWidth))) value.Char = maxX;
   if (value.Char < 1) value.Char = 1;
@@ -211,11 +215,17 @@ TBufferCoord TCustomTextEdit::BlockBegin() const { return MinPoint(blockBegin_, 
 TBufferCoord TCustomTextEdit::BlockEnd() const { return MaxPoint(blockBegin_, blockEnd_); }
 
 void TCustomTextEdit::ClampCaretForMaxScroll(TBufferCoord& p) const {
-  if (HasOption(eoScrollPastEol) && !WordWrap())
-    p.Char = MinMax(p.Char, 1, maxScrollWidth_ < INT_MAX ? maxScrollWidth_ + 1 : INT_MAX);
-  else
-    p.Char = std::max(p.Char, 1);
   p.Line = MinMax(p.Line, 1, lines_->Count());
+  if (HasOption(eoScrollPastEol) && !WordWrap()) {
+    // The limit is for the room beyond a line's end: a position inside a
+    // longer line stays where it is (undo and redo place the caret there).
+    int limit = maxScrollWidth_ < INT_MAX ? maxScrollWidth_ + 1 : INT_MAX;
+    if (p.Line >= 1 && p.Line <= lines_->Count())
+      limit = std::max(limit, static_cast<int>(lines_->Get(p.Line - 1).size()) + 1);
+    p.Char = MinMax(p.Char, 1, limit);
+  } else {
+    p.Char = std::max(p.Char, 1);
+  }
   if (activeSelectionMode_ == TEdSelectionMode::smNormal) {
     if (p.Line >= 1 && p.Line <= lines_->Count())
       p.Char = std::min(p.Char, static_cast<int>(lines_->Get(p.Line - 1).size()) + 1);
@@ -260,10 +270,15 @@ void TCustomTextEdit::SetBlockEnd(TBufferCoord value) {
 void TCustomTextEdit::SetCaretAndSelection(const TBufferCoord& caret, const TBufferCoord& blockBegin,
                                            const TBufferCoord& blockEnd) {
   const TEdSelectionMode mode = activeSelectionMode_;
+  // The ends are clamped by the mode they are for: a line or column block
+  // of undo may end beyond a line's end while SelectionMode is normal.
+  const TEdSelectionMode saved = selectionMode_;
+  selectionMode_ = mode;
   IncPaintLock();
   InternalSetCaretXY(caret);
   SetBlockBegin(blockBegin);
   SetBlockEnd(blockEnd);
+  selectionMode_ = saved;
   activeSelectionMode_ = mode;
   DecPaintLock();
 }
@@ -807,6 +822,7 @@ void TCustomTextEdit::LinesChanged() {
 }
 
 void TCustomTextEdit::ListCleared() {
+  trimmedBlanks_.clear();
   if (WordWrap()) wordWrap_->Reset();
   ClearUndo();
   invalidateRect_ = {};
@@ -818,6 +834,10 @@ void TCustomTextEdit::ListCleared() {
 }
 
 void TCustomTextEdit::ListDeleted(int index, int count) {
+  // Trimmed blanks not yet recorded follow their lines; a deleted line's go.
+  std::erase_if(trimmedBlanks_, [&](const auto& t) { return t.first >= index && t.first < index + count; });
+  for (auto& t : trimmedBlanks_)
+    if (t.first >= index + count) t.first -= count;
   // Marks on the deleted lines go to the line above them (the joined line).
   MarksLinesDeleted(index, count);
   if (highlighter_ && lines_->Count() > 0) ScanFrom(index);
@@ -827,6 +847,8 @@ void TCustomTextEdit::ListDeleted(int index, int count) {
 }
 
 void TCustomTextEdit::ListInserted(int index, int count) {
+  for (auto& t : trimmedBlanks_)
+    if (t.first >= index) t.first += count;
   // Lines appended after the last one move no mark: a mark on an empty
   // buffer's one line, and the marks of a reloaded text, stay where they are.
   if (index < lines_->Count() - count) MarksLinesInserted(index + 1, count);

@@ -439,6 +439,11 @@ class TCustomTextEdit : public platform::Control {
   // Shared rules of the commands (texteditsel.cpp).
   // Stores a line, without trailing blanks under eoTrimTrailingSpaces.
   void ProperSetLine(int index, std::u16string_view text);
+  // Records the blanks that the trimming rule took since the last call, so
+  // that undo gives them back: each as an insertion of nothing over them at
+  // its line's end, in the change of the newest record. The commands call it
+  // when their own records are in; undo takes them back first.
+  void FlushTrimmedBlanks();
   // Leading blanks of a text (0 without eoAutoIndent).
   int LeftSpaces(std::u16string_view line, bool wantTabs = false) const;
   // An indent of n columns: tabs and spaces, or spaces only.
@@ -484,6 +489,26 @@ class TCustomTextEdit : public platform::Control {
   void SelTextInsertColumn(std::u16string_view value, bool addToUndoList);
   void SelTextInsertLine(std::u16string_view value);
   void SelTextDelete(TBufferCoord& begin, TBufferCoord& end);
+  // The selected text; column pieces filled with spaces to the block's
+  // width or as they stand in their lines (what undo must put back).
+  std::u16string ReadSelection(bool fillColumns) const;
+  // A column selection's display columns, the smaller first.
+  void ColumnBounds(int& colFrom, int& colTo) const;
+  // The characters [left, right) of a line that display columns
+  // colFrom..colTo - 1 cover; a tab the left edge cuts into is covered.
+  void ColumnSpan(int line, int colFrom, int colTo, int& left, int& right) const;
+  // Records the deletion of the selection before it happens, in an open
+  // undo block: one record with the selected text, or for a column block a
+  // urSelection of the block and one record per line with that line's own
+  // characters (over tabs they start at a different character on each line).
+  void AddSelectionDeletion(TUndoReason reason);
+  // The trimming rule on a line about to be stored: the text without its
+  // trailing blanks, the blanks noted for FlushTrimmedBlanks.
+  std::u16string TrimForStore(int index, std::u16string_view text);
+  // Inside an undo block: the selection recorded and deleted; the text
+  // inserted at the caret by mode and recorded.
+  void DeleteSelectionRecorded(TUndoReason reason, bool textFollows);
+  void InsertRecorded(TEdSelectionMode mode, std::u16string_view value, TUndoReason reason);
   TColor EditorBackground(int line) const;
   // After chars in window changed: the wrap follows the new width.
   void WrapWidthChanged();
@@ -541,6 +566,8 @@ class TCustomTextEdit : public platform::Control {
   bool insertMode_ = true;
   std::unique_ptr<TTextEditStringList> lines_;
   TEdUndoHistory history_;
+  // Blanks the trimming rule took, by line index, not yet recorded.
+  std::vector<std::pair<int, std::u16string>> trimmedBlanks_;
   int linesInWindow_ = 0;
   int leftChar_ = 1;
   int maxScrollWidth_ = 1024;

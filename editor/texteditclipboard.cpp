@@ -93,24 +93,8 @@ void TCustomTextEdit::PasteFromClipboard() {
 
       UndoList().AddChange(TUndoReason::urPasteBegin, BlockBegin(), BlockEnd(), u"", TEdSelectionMode::smNormal);
       opened = true;
-      const bool hadSelection = SelAvail();
-      if (hadSelection)
-        UndoList().AddChange(TUndoReason::urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
-      TBufferCoord start = hadSelection ? BlockBegin() : CaretXY();
-      if (hadSelection && activeSelectionMode_ == TEdSelectionMode::smLine) start.Char = 1;
-      const TBufferCoord b = BlockBegin();
-      const TBufferCoord e = BlockEnd();
-      blockBegin_ = b;
-      blockEnd_ = e;
-      SetSelTextPrimitiveEx(mode, text, true);
-      if (mode == TEdSelectionMode::smNormal) {
-        UndoList().AddChange(TUndoReason::urPaste, start, CaretXY(), u"", TEdSelectionMode::smNormal);
-      } else if (mode == TEdSelectionMode::smLine) {
-        // Taken back as the plain text it put in from the start of its first
-        // line: a line-mode record would also take the line after it.
-        UndoList().AddChange(TUndoReason::urPaste, TBufferCoord{1, start.Line}, CaretXY(), u"",
-                             TEdSelectionMode::smNormal);
-      }
+      if (SelAvail()) DeleteSelectionRecorded(TUndoReason::urDelete, !text.empty());
+      InsertRecorded(mode, text, TUndoReason::urPaste);
     } else if (clipboard.HasFormat(platform::kClipboardText)) {
       const std::optional<std::string> data = clipboard.GetData(platform::kClipboardText);
       if (!data) throw ETextEditError("Clipboard paste operation failed.");

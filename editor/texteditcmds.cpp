@@ -62,6 +62,12 @@ void TCustomTextEdit::CommandProcessor(TTextEditorCommand command, char16_t aCha
 
 void TCustomTextEdit::ExecuteCommand(TTextEditorCommand command, char16_t aChar, void* data) {
   TPaintLockScope lock(*this);
+  // The command's records are in when it returns; the blanks it trimmed
+  // follow them (also when it fails half way).
+  struct FlushTrims {
+    TCustomTextEdit* ed;
+    ~FlushTrims() { ed->FlushTrimmedBlanks(); }
+  } flushTrims{this};
   const bool selecting = command >= ecSelection && command <= ecSelection + ecGotoXY;
   switch (command) {
     case ecLeft:
@@ -230,8 +236,9 @@ void TCustomTextEdit::ClearAll() {
 void TCustomTextEdit::DoLineBreak(bool moveCaret) {
   TUndoBlockScope block(*this);
   if (SelAvail()) {
-    UndoList().AddChange(TUndoReason::urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+    AddSelectionDeletion(TUndoReason::urDelete);
     SetSelTextPrimitiveEx(activeSelectionMode_, u"", true);
+    FlushTrimmedBlanks();
   }
   const std::u16string text = LineText();
   const TBufferCoord caret = CaretXY();
@@ -264,10 +271,17 @@ void TCustomTextEdit::DoLineBreak(bool moveCaret) {
   } else {
     const std::u16string left = text.substr(0, static_cast<size_t>(x - 1));
     const std::u16string right = text.substr(static_cast<size_t>(x - 1));
-    ProperSetLine(caret.Line - 1, left);
+    // The record's tail holds the blanks trimmed from the left part.
+    std::u16string stored = left;
+    if (HasOption(eoTrimTrailingSpaces))
+      while (!stored.empty() && (stored.back() == u' ' || stored.back() == u'\t')) stored.pop_back();
+    lines_->Put(caret.Line - 1, stored);
     const std::u16string indent = GetLeftSpacing(LeftSpaces(left, true), true);
     lines_->Insert(caret.Line, indent + right);
-    UndoList().AddChange(TUndoReason::urLineBreak, caret, caret, right, TEdSelectionMode::smNormal);
+    // The record holds all that left the line, with blanks the trimming
+    // rule took from the left part, so that undo joins it back exactly.
+    const std::u16string tail = text.substr(std::min(text.size(), lines_->Get(caret.Line - 1).size()));
+    UndoList().AddChange(TUndoReason::urLineBreak, caret, caret, tail, TEdSelectionMode::smNormal);
     if (moveCaret) InternalSetCaretXY(TBufferCoord{static_cast<int>(indent.size()) + 1, caret.Line + 1});
   }
   // The marks below moved with the inserted line (ListInserted).

@@ -468,14 +468,7 @@ void TCustomTextEdit::ScrollForTyping() {
 void TCustomTextEdit::DoTypeChar(char16_t c) {
   if (c < 32 || c == 127) return;
   if (SelAvail()) {
-    TUndoBlockScope block(*this);
-    UndoList().AddChange(TUndoReason::urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
-    TBufferCoord start = BlockBegin();
-    const TEdSelectionMode mode = activeSelectionMode_;
-    if (mode == TEdSelectionMode::smLine) start.Char = 1;
-    SetSelTextPrimitiveEx(mode, std::u16string(1, c), true);
-    if (mode != TEdSelectionMode::smColumn)
-      UndoList().AddChange(TUndoReason::urInsert, start, CaretXY(), u"", TEdSelectionMode::smNormal);
+    SetSelTextEx(std::u16string(1, c), TUndoReason::urInsert);
     EnsureCursorPosVisible();
     return;
   }
@@ -536,11 +529,9 @@ void TCustomTextEdit::DoTypeChar(char16_t c) {
 void TCustomTextEdit::DoImeStr(std::u16string_view s) {
   if (s.empty()) return;
   if (SelAvail()) {
-    TUndoBlockScope block(*this);
-    UndoList().AddChange(TUndoReason::urDelete, blockBegin_, blockEnd_, SelText(), TEdSelectionMode::smNormal);
-    const TBufferCoord start = BlockBegin();
-    SetSelTextPrimitiveEx(activeSelectionMode_, s, true);
-    UndoList().AddChange(TUndoReason::urInsert, start, CaretXY(), u"", TEdSelectionMode::smNormal);
+    // Recorded by the selection's own mode: a line or column block comes
+    // back as it was, and a line-mode insertion is taken back alone.
+    SetSelTextEx(s, TUndoReason::urInsert);
     InvalidateGutter();
     EnsureCursorPosVisible();
     return;
@@ -585,12 +576,12 @@ void TCustomTextEdit::DoImeStr(std::u16string_view s) {
 void TCustomTextEdit::DeleteSelectionForKey() {
   const TBufferCoord b = blockBegin_;
   const TBufferCoord e = blockEnd_;
-  const TEdSelectionMode mode = activeSelectionMode_;
-  const std::u16string text = SelText();
-  SetSelTextPrimitiveEx(mode, u"", true);
   // A selection made backwards had the caret at its start.
   const bool caretAtStart = !(MinPoint(b, e) == b) || b == e;
-  UndoList().AddChange(caretAtStart ? TUndoReason::urDeleteAfterCaret : TUndoReason::urDelete, b, e, text, mode);
+  TUndoBlockScope block(*this);
+  AddSelectionDeletion(caretAtStart ? TUndoReason::urDeleteAfterCaret : TUndoReason::urDelete);
+  SetSelTextPrimitiveEx(activeSelectionMode_, u"", true);
+  FlushTrimmedBlanks();
 }
 
 void TCustomTextEdit::DoDeleteLastChar() {
@@ -603,6 +594,7 @@ void TCustomTextEdit::DoDeleteLastChar() {
     const int x = caret.Char;
     const int len = static_cast<int>(text.size());
     std::u16string deleted;
+    std::u16string joinTrimmed;  // blanks the trimming rule took from the line joined to
     TBufferCoord dest = caret;
     // The indent of the nearest line above that is less indented than
     // `columns` display columns (0 when there is none).
@@ -636,7 +628,10 @@ void TCustomTextEdit::DoDeleteLastChar() {
     } else if (x == 1 && caret.Line > 1) {
       std::u16string previous = lines_->Get(caret.Line - 2);
       if (HasOption(eoTrimTrailingSpaces)) {
-        while (!previous.empty() && IsBlank(previous.back())) previous.pop_back();
+        while (!previous.empty() && IsBlank(previous.back())) {
+          joinTrimmed.insert(joinTrimmed.begin(), previous.back());
+          previous.pop_back();
+        }
       }
       dest = TBufferCoord{static_cast<int>(previous.size()) + 1, caret.Line - 1};
       lines_->Put(caret.Line - 2, previous + text);
@@ -654,6 +649,10 @@ void TCustomTextEdit::DoDeleteLastChar() {
       TPastEolScope pastEol(*this);
       InternalSetCaretXY(dest);
       SetBlockBegin(dest);
+      // Blanks trimmed from the line joined to go back after the break.
+      TUndoBlockScope block(*this);
+      if (!joinTrimmed.empty())
+        UndoList().AddChange(TUndoReason::urInsert, dest, dest, joinTrimmed, TEdSelectionMode::smNormal);
       // Moving back over the room beyond a line's end changes no text.
       if (!deleted.empty())
         UndoList().AddChange(TUndoReason::urQuietDelete, dest, caret, deleted, TEdSelectionMode::smNormal);
@@ -733,16 +732,25 @@ void TCustomTextEdit::DoDeleteWordOrEol(bool word) {
   } else {
     w = TBufferCoord{static_cast<int>(text.size()) + 1, caret.Line};
   }
+  // Past the last line there is nothing to join.
+  if (w.Line > lines_->Count()) w = TBufferCoord{LineLength(caret.Line) + 1, caret.Line};
   if (!(w == caret)) {
     TPastEolScope pastEol(*this);
     const TEdSelectionMode mode = activeSelectionMode_;
-    SetBlockBegin(caret);
-    SetBlockEnd(w);
+    // A normal selection from the caret, or from the line's end when the
+    // caret stands beyond it, whatever the selection mode.
+    const TBufferCoord from{std::min(caret.Char, LineLength(caret.Line) + 1), caret.Line};
+    blockBegin_ = from;
+    blockEnd_ = w;
     activeSelectionMode_ = TEdSelectionMode::smNormal;
-    const std::u16string deleted = SelText();
+    const std::u16string deleted = ReadSelection(false);
     if (!deleted.empty()) {
-      // Beyond the line's end the room up to the caret is kept as spaces.
-      const int pad = caret.Char - BlockBegin().Char;
+      // Beyond the line's end the room up to the caret is kept as spaces;
+      // they are recorded too, so that undo gives back the line as it was.
+      TUndoBlockScope block(*this);
+      const int pad = caret.Char - from.Char;
+      if (pad > 0)
+        UndoList().AddChange(TUndoReason::urFillSpaces, caret, from, u"", TEdSelectionMode::smNormal);
       SetSelTextPrimitiveEx(TEdSelectionMode::smNormal, std::u16string(static_cast<size_t>(std::max(0, pad)), u' '),
                             true);
       UndoList().AddChange(TUndoReason::urQuietDeleteAfterCaret, caret, w, deleted, TEdSelectionMode::smNormal);
@@ -840,8 +848,9 @@ void TCustomTextEdit::DoTab() {
   }
   TUndoBlockScope block(*this);
   if (SelAvail()) {
-    UndoList().AddChange(TUndoReason::urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+    AddSelectionDeletion(TUndoReason::urDelete);
     SetSelTextPrimitiveEx(activeSelectionMode_, u"", true);
+    FlushTrimmedBlanks();
   }
   const TBufferCoord start = CaretXY();
   const int column = DisplayX();
@@ -874,17 +883,24 @@ void TCustomTextEdit::DoTab() {
   // Beyond the line's end the insertion pads the line up to the caret; the
   // padding is recorded so that Undo gives the line back as it was.
   const int length = static_cast<int>(current.size());
-  if (activeSelectionMode_ != TEdSelectionMode::smColumn && length < start.Char - 1)
+  const TEdSelectionMode mode = activeSelectionMode_;
+  if (mode == TEdSelectionMode::smNormal && length < start.Char - 1)
     UndoList().AddChange(TUndoReason::urFillSpaces, start, TBufferCoord{length + 1, start.Line}, u"",
                          TEdSelectionMode::smNormal);
-  SetSelTextPrimitiveEx(activeSelectionMode_, insert, true);
+  SetSelTextPrimitiveEx(mode, insert, true);
   int newX = start.Char + static_cast<int>(insert.size());
   if (!HasOption(eoTabsToSpaces) && HasOption(eoTrimTrailingSpaces) && wasBlank)
     newX = column + GetExpandedLength(insert, tabWidth_);
-  if (activeSelectionMode_ != TEdSelectionMode::smColumn)
-    UndoList().AddChange(TUndoReason::urInsert, start, TBufferCoord{start.Char + static_cast<int>(insert.size()),
-                                                                    start.Line},
-                         u"", activeSelectionMode_);
+  // Line mode puts the text in front of the line: it is taken back as that
+  // plain text, since a line-mode record would take the whole line. A
+  // column insertion has recorded its own pieces.
+  const int insertLength = static_cast<int>(insert.size());
+  if (mode == TEdSelectionMode::smNormal)
+    UndoList().AddChange(TUndoReason::urInsert, start, TBufferCoord{start.Char + insertLength, start.Line}, u"",
+                         mode);
+  else if (mode == TEdSelectionMode::smLine)
+    UndoList().AddChange(TUndoReason::urInsert, TBufferCoord{1, start.Line}, TBufferCoord{1 + insertLength, start.Line},
+                         u"", TEdSelectionMode::smNormal);
   InternalSetCaretXY(TBufferCoord{newX, start.Line});
   SetBlockBegin(CaretXY());
   EnsureCursorPosVisible();
@@ -1074,39 +1090,70 @@ void TCustomTextEdit::DoCaseChange(TTextEditorCommand command) {
       return;
     }
   }
-  const std::u16string text = SelText();
+  // As the characters stand: a column block read filled with spaces would
+  // put the spaces in.
+  const std::u16string text = ReadSelection(false);
   if (text.empty()) {
     SetCaretXY(oldCaret);
     return;
   }
-  std::u16string converted = text;
-  switch (command) {
-    case ecUpperCase:
-    case ecUpperCaseBlock:
-      for (char16_t& c : converted) c = ToUpperUnit(c);
-      break;
-    case ecLowerCase:
-    case ecLowerCaseBlock:
-      for (char16_t& c : converted) c = ToLowerUnit(c);
-      break;
-    case ecToggleCase:
-    case ecToggleCaseBlock:
-      for (char16_t& c : converted) c = ToUpperUnit(c) == c ? ToLowerUnit(c) : ToUpperUnit(c);
-      break;
-    case ecTitleCase:
-      for (size_t i = 0; i < converted.size(); ++i)
-        converted[i] = i == 0 ? ToUpperUnit(converted[i]) : ToLowerUnit(converted[i]);
-      break;
-    default: break;
-  }
+  const auto convert = [command](std::u16string converted) {
+    switch (command) {
+      case ecUpperCase:
+      case ecUpperCaseBlock:
+        for (char16_t& c : converted) c = ToUpperUnit(c);
+        break;
+      case ecLowerCase:
+      case ecLowerCaseBlock:
+        for (char16_t& c : converted) c = ToLowerUnit(c);
+        break;
+      case ecToggleCase:
+      case ecToggleCaseBlock:
+        for (char16_t& c : converted) c = ToUpperUnit(c) == c ? ToLowerUnit(c) : ToUpperUnit(c);
+        break;
+      case ecTitleCase:
+        for (size_t i = 0; i < converted.size(); ++i)
+          converted[i] = i == 0 ? ToUpperUnit(converted[i]) : ToLowerUnit(converted[i]);
+        break;
+      default: break;
+    }
+    return converted;
+  };
+  const TEdSelectionMode mode = activeSelectionMode_;
   {
     TUndoBlockScope undo(*this);
     if (hadSelection)
-      UndoList().AddChange(TUndoReason::urSelection, oldBegin, oldEnd, u"", activeSelectionMode_);
+      UndoList().AddChange(TUndoReason::urSelection, oldBegin, oldEnd, u"", mode);
     else
-      UndoList().AddChange(TUndoReason::urSelection, oldCaret, oldCaret, u"", activeSelectionMode_);
-    UndoList().AddChange(TUndoReason::urCaret, oldCaret, oldCaret, u"", activeSelectionMode_);
-    SetSelText(converted);
+      UndoList().AddChange(TUndoReason::urSelection, oldCaret, oldCaret, u"", mode);
+    UndoList().AddChange(TUndoReason::urCaret, oldCaret, oldCaret, u"", mode);
+    if (mode == TEdSelectionMode::smColumn) {
+      // Line by line where each line's characters stand: over tabs a column
+      // block starts at a different character on each line, and putting
+      // the converted block back as one would move text between columns.
+      int colFrom = 0;
+      int colTo = 0;
+      ColumnBounds(colFrom, colTo);
+      const int first = BlockBegin().Line;
+      const int last = BlockEnd().Line;
+      for (int line = first; line <= last; ++line) {
+        int left = 0;
+        int right = 0;
+        ColumnSpan(line, colFrom, colTo, left, right);
+        const std::u16string& s = lines_->Get(line - 1);
+        if (left > static_cast<int>(s.size())) continue;
+        const std::u16string piece = s.substr(static_cast<size_t>(left - 1), static_cast<size_t>(right - left));
+        const std::u16string changed = convert(piece);
+        if (changed == piece) continue;
+        blockBegin_ = TBufferCoord{left, line};
+        blockEnd_ = TBufferCoord{left + static_cast<int>(piece.size()), line};
+        activeSelectionMode_ = TEdSelectionMode::smNormal;
+        SetSelTextEx(changed, TUndoReason::urInsert);
+      }
+      activeSelectionMode_ = mode;
+    } else {
+      SetSelText(convert(text));
+    }
   }
   if (block && hadSelection)
     SetCaretAndSelection(oldCaret, oldBegin, oldEnd);

@@ -341,10 +341,10 @@ void TCustomTextEdit::DragDrop(TCustomTextEdit* source, int x, int y, platform::
     TPastEolScope pastEol(*this);
     SetCaretXY(drop);
     activeSelectionMode_ = mode;
-    LockUndo();
-    SetSelTextPrimitiveEx(mode, text, false);
-    UnlockUndo();
-    UndoList().AddChange(same ? TUndoReason::urDropInsert : TUndoReason::urInsert, drop, CaretXY(), u"", mode);
+    // Recorded as any insertion: with the spaces that reach a drop beyond a
+    // line's end, a line block as the text it put in front of the line, a
+    // column block piece by piece where each piece went.
+    InsertRecorded(mode, text, same ? TUndoReason::urDropInsert : TUndoReason::urInsert);
   }
   SetBlockBegin(CaretXY());
   TBufferCoord at = drop;

@@ -2,6 +2,7 @@
 // one primitive behind typing over a selection, cutting, pasting, dropping
 // and the undo steps), and undoing and redoing one change record.
 #include <algorithm>
+#include <optional>
 
 #include "editor/edmiscprocs.h"
 #include "editor/textedit.h"
@@ -55,15 +56,56 @@ std::vector<std::u16string_view> SplitPieces(std::u16string_view s) {
   }
 }
 
+// The trimming rule off while a record is undone or redone (the record says
+// exactly what changes, and the blanks trimmed have records of their own),
+// and while a selection is deleted for text that goes in where it was.
+class TTrimOffScope {
+ public:
+  explicit TTrimOffScope(TTextEditorOptions& options) : options_(options), saved_(options) {
+    options_ &= ~OptionBit(eoTrimTrailingSpaces);
+  }
+  ~TTrimOffScope() { options_ = saved_; }
+  TTrimOffScope(const TTrimOffScope&) = delete;
+  TTrimOffScope& operator=(const TTrimOffScope&) = delete;
+
+ private:
+  TTextEditorOptions& options_;
+  TTextEditorOptions saved_;
+};
+
 }  // namespace
 
 // ------------------------------------------------------------ shared rules
 
 void TCustomTextEdit::ProperSetLine(int index, std::u16string_view text) {
   if (HasOption(eoTrimTrailingSpaces))
-    lines_->Put(index, TrimRight(text));
+    lines_->Put(index, TrimForStore(index, text));
   else
     lines_->Put(index, text);
+}
+
+std::u16string TCustomTextEdit::TrimForStore(int index, std::u16string_view text) {
+  std::u16string trimmed = TrimRight(text);
+  if (trimmed.size() < text.size() && !UndoList().IsLocked())
+    trimmedBlanks_.emplace_back(index, std::u16string(text.substr(trimmed.size())));
+  return trimmed;
+}
+
+void TCustomTextEdit::FlushTrimmedBlanks() {
+  if (trimmedBlanks_.empty()) return;
+  std::vector<std::pair<int, std::u16string>> pending;
+  pending.swap(trimmedBlanks_);
+  // In the change of the newest record, so that one undo takes them back
+  // with the command that trimmed them.
+  const std::int32_t saved = UndoList().BlockChangeNumber();
+  if (UndoList().BlockCount() == 0 && UndoList().PeekItem() != nullptr)
+    UndoList().SetBlockChangeNumber(UndoList().PeekItem()->ChangeNumber);
+  for (const auto& [index, blanks] : pending) {
+    if (index < 0 || index >= lines_->Count()) continue;
+    const TBufferCoord at{static_cast<int>(lines_->Get(index).size()) + 1, index + 1};
+    UndoList().AddChange(TUndoReason::urInsert, at, at, blanks, TEdSelectionMode::smNormal);
+  }
+  UndoList().SetBlockChangeNumber(saved);
 }
 
 int TCustomTextEdit::LeftSpaces(std::u16string_view line, bool wantTabs) const {
@@ -89,7 +131,38 @@ std::u16string TCustomTextEdit::GetLeftSpacing(int charCount, bool wantTabs) con
 
 // ------------------------------------------------------------ reading
 
-std::u16string TCustomTextEdit::SelText() const {
+std::u16string TCustomTextEdit::SelText() const { return ReadSelection(true); }
+
+void TCustomTextEdit::ColumnBounds(int& colFrom, int& colTo) const {
+  const TBufferCoord b = BlockBegin();
+  const TBufferCoord e = BlockEnd();
+  colFrom = CharIndex2CaretPos(b.Char, tabWidth_, lines_->Get(b.Line - 1));
+  colTo = CharIndex2CaretPos(e.Char, tabWidth_, lines_->Get(e.Line - 1));
+  if (colFrom > colTo) SwapInt(colFrom, colTo);
+}
+
+void TCustomTextEdit::ColumnSpan(int line, int colFrom, int colTo, int& left, int& right) const {
+  // Per line, without word wrap's rows: a column block is a rectangle of
+  // each line's own display columns.
+  const std::u16string& s = lines_->Get(line - 1);
+  const int len = static_cast<int>(s.size());
+  auto charOf = [&](int column) {
+    int x = 0;  // columns taken by the characters before i
+    int i = 0;
+    while (x < column) {
+      ++i;
+      if (i <= len && s[static_cast<size_t>(i - 1)] == u'\t')
+        x += tabWidth_ - x % tabWidth_;
+      else
+        ++x;
+    }
+    return std::max(i, 1);
+  };
+  left = charOf(colFrom);
+  right = std::max(left, charOf(colTo));
+}
+
+std::u16string TCustomTextEdit::ReadSelection(bool fillColumns) const {
   if (!SelAvail()) return {};
   const TBufferCoord b = BlockBegin();
   const TBufferCoord e = BlockEnd();
@@ -115,15 +188,16 @@ std::u16string TCustomTextEdit::SelText() const {
       return out;
     }
     case TEdSelectionMode::smColumn: {
-      int colFrom = BufferToDisplayPos(b).Column;
-      int colTo = BufferToDisplayPos(e).Column;
-      if (colFrom > colTo) SwapInt(colFrom, colTo);
+      int colFrom = 0;
+      int colTo = 0;
+      ColumnBounds(colFrom, colTo);
       const int width = colTo - colFrom;
       for (int line = b.Line; line <= e.Line; ++line) {
-        const int left = DisplayToBufferPos(TDisplayCoord{colFrom, line}).Char;
-        const int right = DisplayToBufferPos(TDisplayCoord{colTo, line}).Char;
+        int left = 0;
+        int right = 0;
+        ColumnSpan(line, colFrom, colTo, left, right);
         std::u16string piece(Copy(lines_->Get(line - 1), left, right - left));
-        if (!HasOption(eoTrimTrailingSpaces) && static_cast<int>(piece.size()) < width)
+        if (fillColumns && !HasOption(eoTrimTrailingSpaces) && static_cast<int>(piece.size()) < width)
           piece.append(static_cast<size_t>(width) - piece.size(), u' ');
         out += piece;
         if (line < e.Line) out += kCrLf;
@@ -134,29 +208,89 @@ std::u16string TCustomTextEdit::SelText() const {
   return out;
 }
 
+void TCustomTextEdit::AddSelectionDeletion(TUndoReason reason) {
+  if (activeSelectionMode_ == TEdSelectionMode::smNormal) {
+    // An end beyond its line's end (left by a block made in another mode)
+    // deletes from the line's end: the record says so, or undo would put
+    // the text back beyond the end with blanks that were never there.
+    for (TBufferCoord* p : {&blockBegin_, &blockEnd_})
+      p->Char = std::min(p->Char, static_cast<int>(lines_->Get(p->Line - 1).size()) + 1);
+  }
+  if (activeSelectionMode_ != TEdSelectionMode::smColumn) {
+    UndoList().AddChange(reason, blockBegin_, blockEnd_, ReadSelection(false), activeSelectionMode_);
+    return;
+  }
+  UndoList().AddChange(TUndoReason::urSelection, blockBegin_, blockEnd_, u"", TEdSelectionMode::smColumn);
+  int colFrom = 0;
+  int colTo = 0;
+  ColumnBounds(colFrom, colTo);
+  for (int line = BlockBegin().Line; line <= BlockEnd().Line; ++line) {
+    int left = 0;
+    int right = 0;
+    ColumnSpan(line, colFrom, colTo, left, right);
+    const std::u16string_view piece = Copy(lines_->Get(line - 1), left, right - left);
+    if (!piece.empty())
+      UndoList().AddChange(reason, TBufferCoord{left, line},
+                           TBufferCoord{left + static_cast<int>(piece.size()), line}, piece,
+                           TEdSelectionMode::smNormal);
+  }
+}
+
 // ------------------------------------------------------------ replacing
 
 void TCustomTextEdit::SetSelTextEx(std::u16string_view value, TUndoReason reason) {
   TUndoBlockScope block(*this);
-  if (SelAvail())
-    UndoList().AddChange(TUndoReason::urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
-  else
+  if (SelAvail()) {
+    DeleteSelectionRecorded(TUndoReason::urDelete, !value.empty());
+  } else {
     activeSelectionMode_ = selectionMode_;
+  }
+  InsertRecorded(activeSelectionMode_, value, reason);
+}
+
+void TCustomTextEdit::DeleteSelectionRecorded(TUndoReason reason, bool textFollows) {
+  AddSelectionDeletion(reason);
   const TBufferCoord start = BlockBegin();
   const TBufferCoord end = BlockEnd();
   blockBegin_ = start;
   blockEnd_ = end;
-  const TEdSelectionMode mode = activeSelectionMode_;
-  SetSelTextPrimitiveEx(mode, value, true);
-  if (!value.empty() && mode != TEdSelectionMode::smColumn) {
-    // A line-mode insertion is taken back as the plain text it put in from
-    // the start of the first line: undoing it in line mode would also take
-    // the line that followed the inserted ones.
-    if (mode == TEdSelectionMode::smLine)
-      UndoList().AddChange(reason, TBufferCoord{1, start.Line}, BlockEnd(), u"", TEdSelectionMode::smNormal);
-    else
-      UndoList().AddChange(reason, start, BlockEnd(), u"", mode);
+  // Text that follows goes in where the selection was: the blanks before it
+  // stay (trimming them first would turn a tab before it into spaces).
+  std::optional<TTrimOffScope> trimOff;
+  if (textFollows) trimOff.emplace(options_);
+  SetSelTextPrimitiveEx(activeSelectionMode_, u"", true);
+  // Blanks trimmed from the joined line go before what follows.
+  FlushTrimmedBlanks();
+}
+
+void TCustomTextEdit::InsertRecorded(TEdSelectionMode mode, std::u16string_view value, TUndoReason reason) {
+  // The record starts where the text changed: at the line's end when the
+  // caret stands beyond it (the spaces that reach the caret go with the
+  // text), and at character 1 in line mode, whose insertion is taken back
+  // as the plain text it put in front of the line (a line-mode record would
+  // also take the line that followed the inserted ones). A column
+  // insertion records its own pieces.
+  //
+  // Nothing is selected by now; a zero-width column block taken in another
+  // mode must not become a selection that the insertion deletes unrecorded.
+  blockBegin_ = CaretXY();
+  blockEnd_ = blockBegin_;
+  TBufferCoord start = CaretXY();
+  // Where the text ends, from the text itself: with word wrap the caret
+  // may be moved to the end of a row.
+  const std::vector<std::u16string_view> pieces = SplitPieces(value);
+  const int lastLength = static_cast<int>(pieces.back().size());
+  TBufferCoord end{lastLength + 1, start.Line + static_cast<int>(pieces.size()) - 1};
+  if (mode == TEdSelectionMode::smLine) {
+    start.Char = 1;
+  } else {
+    if (pieces.size() == 1) end.Char = start.Char + lastLength;
+    start.Char = std::min(start.Char, static_cast<int>(lines_->Get(start.Line - 1).size()) + 1);
   }
+  SetSelTextPrimitiveEx(mode, value, true);
+  if (!value.empty() && mode != TEdSelectionMode::smColumn)
+    UndoList().AddChange(reason, start, end, u"", TEdSelectionMode::smNormal);
+  FlushTrimmedBlanks();
 }
 
 void TCustomTextEdit::SelTextDelete(TBufferCoord& b, TBufferCoord& e) {
@@ -169,7 +303,7 @@ void TCustomTextEdit::SelTextDelete(TBufferCoord& b, TBufferCoord& e) {
       if (e.Char <= static_cast<int>(last.size()))
         joined += std::u16string_view(last).substr(static_cast<size_t>(e.Char - 1));
       if (HasOption(eoTrimTrailingSpaces) && HasOption(eoScrollPastEol))
-        lines_->Put(b.Line - 1, TrimRight(joined));
+        lines_->Put(b.Line - 1, TrimForStore(b.Line - 1, joined));
       else
         lines_->Put(b.Line - 1, joined);
       lines_->DeleteLines(b.Line, e.Line - b.Line);
@@ -177,15 +311,27 @@ void TCustomTextEdit::SelTextDelete(TBufferCoord& b, TBufferCoord& e) {
       break;
     }
     case TEdSelectionMode::smColumn: {
-      if (b.Char > e.Char) SwapInt(b.Char, e.Char);
+      // The rectangle that is shown and read: over tabs its characters
+      // differ from line to line.
+      int colFrom = 0;
+      int colTo = 0;
+      ColumnBounds(colFrom, colTo);
+      int firstLeft = 0;
+      int lastLeft = 0;
       for (int line = b.Line; line <= e.Line && line <= lines_->Count(); ++line) {
+        int left = 0;
+        int right = 0;
+        ColumnSpan(line, colFrom, colTo, left, right);
+        if (line == b.Line) firstLeft = left;
+        lastLeft = left;
         std::u16string s = lines_->Get(line - 1);
         const int len = static_cast<int>(s.size());
-        if (b.Char <= len)
-          s.erase(static_cast<size_t>(b.Char - 1), static_cast<size_t>(std::min(e.Char, len + 1) - b.Char));
+        if (left <= len) s.erase(static_cast<size_t>(left - 1), static_cast<size_t>(std::min(right, len + 1) - left));
         ProperSetLine(line - 1, s);
       }
-      InternalSetCaretXY(TBufferCoord{b.Char, e.Line});
+      InternalSetCaretXY(TBufferCoord{lastLeft, e.Line});
+      b.Char = firstLeft;
+      e.Char = lastLeft;
       break;
     }
     case TEdSelectionMode::smLine: {
@@ -240,8 +386,10 @@ void TCustomTextEdit::SelTextInsertColumn(std::u16string_view value, bool addToU
   const std::vector<std::u16string_view> pieces = SplitPieces(value);
   for (size_t i = 0; i < pieces.size(); ++i) {
     const std::u16string_view piece = pieces[i];
+    bool added = false;
     if (y > lines_->Count()) {
       // Below the last line: a new line, reaching the column with spaces.
+      added = true;
       if (addToUndoList && y > 1) {
         const TBufferCoord at{static_cast<int>(lines_->Get(y - 2).size()) + 1, y - 1};
         UndoList().AddChange(TUndoReason::urLineBreak, at, at, u"", TEdSelectionMode::smNormal);
@@ -250,16 +398,21 @@ void TCustomTextEdit::SelTextInsertColumn(std::u16string_view value, bool addToU
     }
     std::u16string s = lines_->Get(y - 1);
     const int len = static_cast<int>(s.size());
+    // The record covers the spaces that reach a short line's end too, so
+    // that undo takes them back with the piece.
+    int from = added ? 1 : insertPos;
     if (len < insertPos - 1) {
       s.append(static_cast<size_t>(insertPos - 1 - len), u' ');
       s += piece;
+      from = len + 1;
     } else {
       s.insert(static_cast<size_t>(insertPos - 1), piece);
     }
     lines_->Put(y - 1, s);
-    if (addToUndoList)
-      UndoList().AddChange(TUndoReason::urPaste, TBufferCoord{insertPos, y},
-                           TBufferCoord{insertPos + static_cast<int>(piece.size()), y}, u"", activeSelectionMode_);
+    if (addToUndoList && (!piece.empty() || from < insertPos))
+      UndoList().AddChange(TUndoReason::urPaste, TBufferCoord{from, y},
+                           TBufferCoord{insertPos + static_cast<int>(piece.size()), y}, u"",
+                           TEdSelectionMode::smColumn);
     if (i + 1 < pieces.size()) ++y;
   }
   InternalSetCaretXY(TBufferCoord{insertPos + static_cast<int>(pieces.back().size()), y});
@@ -281,7 +434,7 @@ void TCustomTextEdit::SelTextInsertLine(std::u16string_view value) {
   } else {
     lines_->Put(y - 1, std::u16string(last) + lines_->Get(y - 1));
   }
-  if (HasOption(eoTrimTrailingSpaces)) lines_->Put(y - 1, TrimRight(lines_->Get(y - 1)));
+  if (HasOption(eoTrimTrailingSpaces)) lines_->Put(y - 1, TrimForStore(y - 1, lines_->Get(y - 1)));
   InternalSetCaretXY(TBufferCoord{static_cast<int>(last.size()) + 1, y});
 }
 
@@ -291,6 +444,11 @@ void TCustomTextEdit::SetSelTextPrimitiveEx(TEdSelectionMode mode, std::u16strin
   TBufferCoord b = BlockBegin();
   TBufferCoord e = BlockEnd();
   if (SelAvail()) {
+    // With text to put where the selection was, the blanks before it stay
+    // until the line is stored with that text (trimming them first would
+    // turn a tab before the text into the spaces that reach it).
+    std::optional<TTrimOffScope> trimOff;
+    if (!value.empty()) trimOff.emplace(options_);
     SelTextDelete(b, e);
     InternalSetCaretXY(b);
   }
@@ -320,6 +478,7 @@ bool IsDeleteReason(TUndoReason r) {
 void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
   TPaintLockScope lock(*this);
   TPastEolScope pastEol(*this);
+  TTrimOffScope trimOff(options_);
   activeSelectionMode_ = item.ChangeSelMode;
   const TUndoReason reason = item.ChangeReason;
   const TBufferCoord start = item.ChangeStartPos;
@@ -329,7 +488,7 @@ void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
     case TUndoReason::urPaste:
     case TUndoReason::urDropInsert: {
       SetCaretAndSelection(start, start, end);
-      const std::u16string removed = SelText();
+      const std::u16string removed = ReadSelection(false);
       SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, false);
       RedoList().AddChange(reason, start, end, removed, item.ChangeSelMode);
       if (!item.ChangeStr.empty() && item.ChangeStr.find_first_of(u"\r\n") == std::u16string::npos) {
@@ -370,14 +529,18 @@ void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
       break;
     }
     case TUndoReason::urLineBreak: {
+      // The record holds exactly what the break took from the end of its
+      // line (padding it out to the caret would add blanks the line never
+      // had). The redo record keeps where the line is split again and the
+      // line below as it stands, so that redo repeats this break rather
+      // than a new one in today's context (auto-indent).
       InternalSetCaretXY(start);
-      RedoList().AddChange(reason, start, end, u"", item.ChangeSelMode);
       // The caret line never lies above line 1 here: the buffer always has
       // the line the break was made in.
-      std::u16string text = LineText();
-      const bool leadingBlanks = !item.ChangeStr.empty() && IsBlank(item.ChangeStr.front());
-      if (static_cast<int>(text.size()) < caretX_ - 1 && !leadingBlanks)
-        text.append(static_cast<size_t>(caretX_ - 1) - text.size(), u' ');
+      const std::u16string text = LineText();
+      const std::u16string below = end.Line < lines_->Count() ? lines_->Get(end.Line) : std::u16string();
+      RedoList().AddChange(reason, start, TBufferCoord{static_cast<int>(text.size()) + 1, end.Line}, below,
+                           item.ChangeSelMode);
       TLinesUpdateScope update(*lines_);
       lines_->Put(caretY_ - 1, text + item.ChangeStr);
       if (end.Line < lines_->Count()) lines_->Delete(end.Line);
@@ -416,12 +579,19 @@ void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
       break;
     case TUndoReason::urFillSpaces: {
       SetCaretAndSelection(start, start, end);
-      const std::u16string removed = SelText();
+      const std::u16string removed = ReadSelection(false);
       RedoList().AddChange(reason, start, end, removed, item.ChangeSelMode);
       SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, true);
       InternalSetCaretXY(start);
       break;
     }
+    case TUndoReason::urPasteBegin:
+    case TUndoReason::urPasteEnd:
+      // The brackets go over too, so that redo takes the paste as one step
+      // (from its begin to its end record) instead of joining it to a paste
+      // beside it by the group rule.
+      RedoList().AddChange(reason, start, end, u"", item.ChangeSelMode);
+      break;
     default: break;
   }
 }
@@ -429,6 +599,7 @@ void TCustomTextEdit::UndoItem(const TTextEditUndoItem& item) {
 void TCustomTextEdit::RedoItem(const TTextEditUndoItem& item) {
   TPaintLockScope lock(*this);
   TPastEolScope pastEol(*this);
+  TTrimOffScope trimOff(options_);
   activeSelectionMode_ = item.ChangeSelMode;
   const TUndoReason reason = item.ChangeReason;
   const TBufferCoord start = item.ChangeStartPos;
@@ -437,17 +608,31 @@ void TCustomTextEdit::RedoItem(const TTextEditUndoItem& item) {
     SetCaretAndSelection(start, start, start);
     SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, false);
     InternalSetCaretXY(end);
-    UndoList().AddChange(reason, start, end, SelText(), item.ChangeSelMode);
+    UndoList().AddChange(reason, start, end, ReadSelection(false), item.ChangeSelMode);
     if (reason == TUndoReason::urDropInsert) SetCaretAndSelection(start, start, end);
   } else if (IsDeleteReason(reason)) {
     SetCaretAndSelection(start, start, end);
-    const std::u16string removed = SelText();
+    const std::u16string removed = ReadSelection(false);
     UndoList().AddChange(reason, start, end, removed, item.ChangeSelMode);
     SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, false);
     InternalSetCaretXY(start);
   } else if (reason == TUndoReason::urLineBreak) {
-    SetCaretAndSelection(start, start, start);
-    ExecuteCommand(ecLineBreak, 0, nullptr);
+    // Split the line where undo joined it and put back the line below as it
+    // was (see UndoItem); the undo record takes back the same tail.
+    const int line = std::max(1, end.Line);
+    if (lines_->Count() == 0) lines_->Add(u"");
+    const std::u16string text = lines_->Get(line - 1);
+    const size_t at = std::min(static_cast<size_t>(std::max(1, end.Char) - 1), text.size());
+    {
+      TLinesUpdateScope update(*lines_);
+      lines_->Put(line - 1, text.substr(0, at));
+      lines_->Insert(line, item.ChangeStr);
+    }
+    UndoList().AddChange(reason, start, start, text.substr(at), item.ChangeSelMode);
+    size_t indent = 0;
+    while (indent < item.ChangeStr.size() && IsBlank(item.ChangeStr[indent])) ++indent;
+    const TBufferCoord caret{static_cast<int>(indent) + 1, line + 1};
+    SetCaretAndSelection(caret, caret, caret);
   } else if (reason == TUndoReason::urIndent) {
     UndoList().AddChange(reason, start, end, item.ChangeStr, item.ChangeSelMode);
     SetCaretAndSelection(end, start, end);
@@ -482,12 +667,14 @@ void TCustomTextEdit::RedoItem(const TTextEditUndoItem& item) {
   } else if (reason == TUndoReason::urSelection) {
     UndoList().AddChange(reason, blockBegin_, blockEnd_, u"", activeSelectionMode_);
     SetCaretAndSelection(CaretXY(), start, end);
+  } else if (reason == TUndoReason::urPasteBegin || reason == TUndoReason::urPasteEnd) {
+    UndoList().AddChange(reason, start, end, u"", item.ChangeSelMode);
   } else if (reason == TUndoReason::urFillSpaces) {
     // The fill goes back in where it began (the record runs from the fill's
     // end back to its start), not padded out beyond the line's end.
     const TBufferCoord from = MinPoint(start, end);
     SetCaretAndSelection(from, from, MaxPoint(start, end));
-    const std::u16string removed = SelText();
+    const std::u16string removed = ReadSelection(false);
     UndoList().AddChange(reason, start, end, removed, item.ChangeSelMode);
     SetSelTextPrimitiveEx(item.ChangeSelMode, item.ChangeStr, true);
     InternalSetCaretXY(start);

@@ -177,9 +177,11 @@ void TEdUndoHistory::RedoOne() {
   if (RedoItem) RedoItem(*item);
 }
 
-bool TEdUndoHistory::Continues(const TTextEditUndoItem& next, std::int32_t changeNumber, TUndoReason previous,
+bool TEdUndoHistory::Continues(const TTextEditUndoList& list, std::int32_t changeNumber, TUndoReason previous,
                                bool groupUndo) {
+  const TTextEditUndoItem& next = *list.PeekItem();
   if (next.ChangeNumber == changeNumber) return true;
+  // A like action joins the group; RunAction then takes it whole.
   return groupUndo && next.ChangeReason == previous && previous != TUndoReason::urIndent &&
          previous != TUndoReason::urUnindent;
 }
@@ -221,14 +223,18 @@ bool TEdUndoHistory::RunAction(TTextEditUndoList& from, TTextEditUndoList& to, v
   const bool paste = from.LastChangeReason() == pasteFirst;
   const TTextEditUndoItem* item = from.PeekItem();
   if (item == nullptr) return false;
-  const std::int32_t changeNumber = item->ChangeNumber;
+  std::int32_t changeNumber = item->ChangeNumber;
   BlockNumberScope scope(to, changeNumber);
   TUndoReason previous = item->ChangeReason;
   for (;;) {
     (this->*one)();
     const TTextEditUndoItem* next = from.PeekItem();
     if (next == nullptr) break;
-    const bool more = paste ? next->ChangeReason != pasteLast : Continues(*next, changeNumber, previous, GroupUndo);
+    const bool more = paste ? next->ChangeReason != pasteLast : Continues(from, changeNumber, previous, GroupUndo);
+    // An action that joins the group is taken whole: part of one would
+    // leave a state that no command gave (typing over a character in
+    // overwrite mode records an insertion and a deletion).
+    if (more) changeNumber = next->ChangeNumber;
     previous = next->ChangeReason;
     if (!more) break;
   }

@@ -159,7 +159,9 @@ class TEdUndoHistory {
   void RedoOne();
   bool RunAction(TTextEditUndoList& from, TTextEditUndoList& to, void (TEdUndoHistory::*one)(),
                  TUndoReason pasteFirst, TUndoReason pasteLast);
-  static bool Continues(const TTextEditUndoItem& next, std::int32_t changeNumber, TUndoReason previous, bool groupUndo);
+  // Whether the newest record of the list belongs to the step: the same
+  // change number, or with group undo the like reason.
+  static bool Continues(const TTextEditUndoList& list, std::int32_t changeNumber, TUndoReason previous, bool groupUndo);
 
   TTextEditUndoList undoList_;
   TTextEditUndoList redoList_;

@@ -417,8 +417,8 @@ TEST_F(TextEditTest, ColumnSelectionIsReplacedOnEveryLineAndUndone) {
   EXPECT_EQ(LinesOf(*ed), (std::vector<std::string>{"adef", "adef", "a"}));
   EXPECT_EQ(ed->CaretXY(), (TBufferCoord{2, 1}));
   ed->Undo();
-  EXPECT_EQ(LinesOf(*ed), (std::vector<std::string>{"abcdef", "abcdef", "ab "}))
-      << "the block comes back with the filling spaces it was read with";
+  EXPECT_EQ(LinesOf(*ed), (std::vector<std::string>{"abcdef", "abcdef", "ab"}))
+      << "the block comes back as it was, without the spaces that fill it when read";
   EXPECT_EQ(ed->ActiveSelectionMode(), TEdSelectionMode::smColumn);
 }
 
