@@ -16,6 +16,12 @@ namespace htmlview {
 
 namespace {
 
+// The platform's 3-D frame on a copy of the rectangle.
+void Frame3D(platform::Canvas& canvas, platform::Rect r, int width, platform::Colour topLeft,
+             platform::Colour bottomRight) {
+  canvas.Frame3D(r, topLeft, bottomRight, width);
+}
+
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
@@ -59,18 +65,6 @@ void PopRecord(std::vector<IndentRec>& list, int owner, int x, int y) {
 
 int YOffOf(const TSectionListBase* root) { return root ? root->YOff : 0; }
 
-// A frame with its own colours for the top-left and bottom-right sides.
-void Frame2(platform::Canvas& canvas, const platform::Rect& r, int width, platform::Colour topLeft,
-            platform::Colour bottomRight) {
-  for (int i = 0; i < width; ++i) {
-    const platform::Rect f = r.Inflate(-i, -i);
-    if (f.IsEmpty()) return;
-    FillRectColor(canvas, {f.left, f.top, f.right, f.top + 1}, topLeft);
-    FillRectColor(canvas, {f.left, f.top, f.left + 1, f.bottom}, topLeft);
-    FillRectColor(canvas, {f.left, f.bottom - 1, f.right, f.bottom}, bottomRight);
-    FillRectColor(canvas, {f.right - 1, f.top, f.right, f.bottom}, bottomRight);
-  }
-}
 
 // Where the first tile of an axis starts and whether tiles repeat along it.
 int TileStart(const PositionRec& p, int size, int image) {
@@ -558,7 +552,7 @@ int TBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentMa
       // The content was laid out in place; the whole box is drawn moved.
       const platform::Point org = canvas.WindowOrg();
       canvas.SetWindowOrg(org.x, org.y - TopP);
-      DrawTheBlock(canvas, aRect.Offset(0, TopP), iMgr, x + LeftP, xRef, yRef);
+      DrawTheBlock(canvas, aRect.Offset(0, -TopP), iMgr, x + LeftP, xRef, yRef);
       canvas.SetWindowOrg(org.x, org.y);
       break;
     }
@@ -810,8 +804,17 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
       AsPercent = false;
     }
   }
-  // The table block finds its width itself.
+  // The table block finds its width itself; a width in pixels is also the
+  // block's own width, so that a table around it makes room for it.
   MargArrayO[PropWidth] = PropValue();
+  if (WidthAttr > 0 && !AsPercent) {
+    TMarginArray m{};
+    int count = 0;
+    ConvMargArray(MargArrayO, 0, kBlockBaseHeight, EmSize, ExSize, m, count);
+    const int bp = m[PropBorderLeftWidth] + m[PropPaddingLeft] + m[PropBorderRightWidth] +
+                   m[PropPaddingRight];
+    MargArrayO[PropWidth] = PropValue(std::max(1, WidthAttr - bp));
+  }
   CollapseMargins();
   if (Table) Table->Float = Floats();
 }
@@ -912,7 +915,7 @@ void TTableBlock::DrawBlockBorder(platform::Canvas& canvas, const platform::Rect
     RaisedRect(canvas, borderBox, Table->BorderWidth, true,
                Root ? Root->Background : platform::clWhite, Root && Root->PrintMonochrome);
   else
-    Frame2(canvas, borderBox, Table->BorderWidth, Table->BorderColorLight, Table->BorderColorDark);
+    Frame3D(canvas, borderBox, Table->BorderWidth, Table->BorderColorLight, Table->BorderColorDark);
 }
 
 // ------------------------------------------------------- TTableAndCaptionBlock

@@ -40,18 +40,10 @@ TableDocState DocState(TSectionListBase* root) {
 
 int YOffOf(const TSectionListBase* root) { return root ? root->YOff : 0; }
 
-// A frame of the given width with its own colours for the top-left and
-// bottom-right sides.
-void Frame2(platform::Canvas& canvas, const platform::Rect& r, int width, platform::Colour topLeft,
-            platform::Colour bottomRight) {
-  for (int i = 0; i < width; ++i) {
-    const platform::Rect f = r.Inflate(-i, -i);
-    if (f.IsEmpty()) return;
-    FillRectColor(canvas, {f.left, f.top, f.right, f.top + 1}, topLeft);
-    FillRectColor(canvas, {f.left, f.top, f.left + 1, f.bottom}, topLeft);
-    FillRectColor(canvas, {f.left, f.bottom - 1, f.right, f.bottom}, bottomRight);
-    FillRectColor(canvas, {f.right - 1, f.top, f.right, f.bottom}, bottomRight);
-  }
+// The platform's 3-D frame on a copy of the rectangle.
+void Frame3D(platform::Canvas& canvas, platform::Rect r, int width, platform::Colour topLeft,
+             platform::Colour bottomRight) {
+  canvas.Frame3D(r, topLeft, bottomRight, width);
 }
 
 }  // namespace
@@ -228,7 +220,7 @@ void TCellObj::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x
         RaisedRect(canvas, r, width, false, root ? root->Background : platform::clWhite,
                    root && root->PrintMonochrome);
       else
-        Frame2(canvas, r, width, dark, light);
+        Frame3D(canvas, r, width, dark, light);
     }
   } else {
     TBorderColors colors;
@@ -243,7 +235,7 @@ void TCellObj::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x
         simple = false;
     }
     if (simple) {
-      Frame2(canvas, r, 1, colors[0], colors[0]);
+      Frame3D(canvas, r, 1, colors[0], colors[0]);
     } else {
       const platform::Rect inner{r.left + BorderWidths[3], r.top + BorderWidths[0],
                                  r.right - BorderWidths[1], r.bottom - BorderWidths[2]};

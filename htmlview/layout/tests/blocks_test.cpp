@@ -647,3 +647,64 @@ TEST_F(BlockTest, TitleIsReportedInsideTheBox) {
     EXPECT_EQ(title, hit ? "tip" : "");
   }
 }
+
+TEST_F(BlockTest, RelativeBlockDrawsWhereItIsMovedTo) {
+  // Laid out at y 0..20, shown at 50..70: a paint of the band 50..80 alone
+  // draws its background.
+  Block(doc, "div", {{PropPosition, PropValue("relative")},
+                     {PropTop, PropValue(50)},
+                     {PropBackgroundColor, PropValue::FromColour(platform::clYellow)}},
+        10, 40, 20);
+  Layout();
+  Bitmap image(100, 100, platform::clWhite);
+  platform::Canvas c(&image.Image());
+  doc.Draw(c, {0, 50, 100, 80}, 100, 0, 0, 0, 0);
+  EXPECT_EQ(image.Pixel(50, 55), platform::clYellow);
+  EXPECT_EQ(image.Pixel(50, 45), platform::clWhite);
+  EXPECT_EQ(image.Pixel(50, 75), platform::clWhite);
+}
+
+TEST_F(BlockTest, MarkerImageStandsOnTheFirstBaseline) {
+  // The 32 x 32 picture: left at content x - 16, bottom on the baseline.
+  const std::string picture = std::string(DRAVLEN_TEST_DATA) + "/png/basn2c08.png";
+  auto prop = Props("li", {{PropMarginLeft, PropValue(40)}, {PropMarginTop, PropValue(10)},
+                           {PropListStyleImage, PropValue("url(" + picture + ")")}});
+  auto li = std::make_unique<TBlockLI>(&doc, *prop, &doc, HtmlSymbol::UL, HtmlSymbol::LI, false, '1',
+                                       1, 1, nullptr);
+  AddFixed(*li->MyCell, 10, 10, 40)->Baseline = 35;
+  TBlockLI* item = li.get();
+  doc.Add(std::move(li), 0);
+  Layout();
+  ASSERT_TRUE(item->Image);
+  EXPECT_EQ(item->FirstLineHt, 45);
+  const Bitmap image = Draw(200, 100);
+  for (auto [x, y] : {std::pair{24, 30}, {40, 13}, {55, 30}, {40, 44}})
+    EXPECT_NE(image.Pixel(x, y), platform::clWhite) << x << "," << y;
+  for (auto [x, y] : {std::pair{23, 30}, {40, 12}, {56, 30}, {40, 45}})
+    EXPECT_EQ(image.Pixel(x, y), platform::clWhite) << x << "," << y;
+}
+
+TEST_F(BlockTest, RowBackgroundPictureIsTiledInEachCell) {
+  const std::string picture = std::string(DRAVLEN_TEST_DATA) + "/png/basn2c08.png";
+  auto attrs = Attrs({{HtmlSymbol::CellSpacing, 0, "0"}, {HtmlSymbol::CellPadding, 0, "0"}});
+  auto table = std::make_unique<ThtmlTable>(&doc, attrs.get(), nullptr);
+  auto rowAttrs = Attrs({{HtmlSymbol::Background, 0, picture}});
+  TCellList* row = table->AddRow(std::make_unique<TCellList>(rowAttrs.get(), nullptr));
+  std::vector<TCellObj*> cells;
+  for (int i = 0; i < 2; ++i) {
+    auto cell = std::make_unique<TCellObj>(&doc, AMiddle, nullptr, nullptr);
+    AddFixed(*cell->Cell, 40, 40, 20);
+    cells.push_back(cell.get());
+    row->Add(std::move(cell));
+  }
+  auto prop = Props("table");
+  doc.Add(std::make_unique<TTableBlock>(&doc, *prop, &doc, std::move(table), attrs.get(), 1), 0);
+  Layout(400);
+  for (TCellObj* c : cells) ASSERT_TRUE(c->BGImage);
+  const Bitmap image = Draw(200, 100);
+  // Each cell starts its tiles at its own corner.
+  ASSERT_TRUE(cells[0]->TiledImage);
+  EXPECT_EQ(cells[0]->TiledImage->Width(), 40);
+  EXPECT_EQ(image.Pixel(45, 5), image.Pixel(5, 5));
+  EXPECT_NE(image.Pixel(5, 5), platform::clWhite);
+}

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -284,6 +285,15 @@ TEST_F(LayoutPagesTest, NestedTables) {
             "              row y=24 h=19\n"
             "                cell 0 3,26 11x17 valign middle\n"
             "                  section 0,28 7x13 doc 4..6\n");
+  // An inner table of WIDTH=200 widens its column to hold it (200 + 6).
+  EXPECT_TRUE(Has(Boxes("<table border=1><tr><td>a</td><td><table width=200 border=1><tr><td>x</td>"
+                        "</tr></table></td></tr></table>"),
+                  "      widths 13,206\n"
+                  "      row y=6 h=29\n"
+                  "        cell 0 13,8 11x27 valign middle indent 5\n"
+                  "          section 0,15 7x13 doc 0..2\n"
+                  "        cell 1 26,8 204x27 valign middle\n"
+                  "          tableblock table. 0,10 200x23 border 1,1,1,1 doc 2..4 frame 1\n"));
 }
 
 TEST_F(LayoutPagesTest, RowAndColumnSpans) {
@@ -487,4 +497,61 @@ TEST_F(LayoutPagesTest, CaptionBelowTheTable) {
             "      section 10,28 35x39 doc 2..18\n"
             "  block p. 10,81 380x13 margin 14,0,14,0 doc 18..24\n"
             "    section 10,81 380x13 doc 18..24\n");
+}
+
+TEST_F(LayoutPagesTest, RandomTablesLayOutWithinTheirGrid) {
+  // Seeded random tables with spans, widths, heights and nesting: every one
+  // lays out, its columns add up to its width and every cell lies inside.
+  unsigned seed = 12345;
+  auto next = [&seed](int n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int>((seed >> 16) % static_cast<unsigned>(n));
+  };
+  const char* const widths[] = {"", " width=40", " width=\"30%\"", " width=\"100%\"", " width=0",
+                                " width=\"150%\""};
+  std::function<std::string(int)> table = [&](int depth) {
+    std::string html = "<table border=" + std::to_string(next(3)) +
+                       " cellspacing=" + std::to_string(next(4) - 1) +
+                       (next(3) == 0 ? std::string(" width=\"") + std::to_string(next(120)) + "%\"" : "") +
+                       (next(4) == 0 ? " style=\"border-collapse:collapse\"" : "") + ">";
+    const int rows = next(5);
+    for (int r = 0; r < rows; ++r) {
+      html += next(5) == 0 ? "<tr height=30>" : "<tr>";
+      const int cells = next(5);
+      for (int c = 0; c < cells; ++c) {
+        html += "<td colspan=" + std::to_string(next(4)) + " rowspan=" + std::to_string(next(4)) +
+                widths[next(6)] + (next(6) == 0 ? " height=\"50%\"" : "") + ">";
+        html += std::string(static_cast<size_t>(next(12)), 'w');
+        if (depth < 3 && next(4) == 0) html += table(depth + 1);
+        html += "</td>";
+      }
+    }
+    return html + "</table>";
+  };
+  for (int i = 0; i < 200; ++i) {
+    const std::string html = table(0);
+    Dump(html, 50 + next(400));
+    ASSERT_EQ(doc->Count(), 1) << html;
+    auto* body = dynamic_cast<TBodyBlock*>((*doc)[0]);
+    ASSERT_NE(body, nullptr);
+    for (int k = 0; k < body->MyCell->Count(); ++k) {
+      auto* tb = dynamic_cast<TTableBlock*>((*body->MyCell)[k]);
+      if (!tb) continue;
+      const ThtmlTable& t = *tb->Table;
+      int sum = 0;
+      for (int w : t.Widths) {
+        EXPECT_GE(w, 0) << html;
+        sum += w;
+      }
+      EXPECT_EQ(t.TableWidth, std::max(0, sum + t.CellSpacing)) << html;
+      EXPECT_GE(t.SectionHeight, 0) << html;
+      for (const auto& row : t.Rows)
+        for (int c = 0; c < row->Count(); ++c) {
+          const TCellObj* cell = (*row)[c];
+          if (!cell || !cell->IsReal()) continue;
+          EXPECT_LE(c + cell->ColSpan, t.NumCols) << html;
+          EXPECT_GE(cell->Ht, 0) << html;
+        }
+    }
+  }
 }
