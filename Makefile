@@ -23,7 +23,13 @@ test: build
 run: build
 	@bash scripts/run.sh $(BUILD)
 
+# The peers the benchmarks measure against; only the benchmarks use them.
+BENCH_PEERS = libinih-dev libqscintilla2-qt6-dev libeigen3-dev
+
 bench: deps
+	@missing=""; for p in $(BENCH_PEERS); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then echo "Installing:$$missing"; sudo=""; [ "$$(id -u)" -eq 0 ] || sudo=sudo; \
+	  DEBIAN_FRONTEND=noninteractive $$sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y -qq --no-install-recommends $$missing; fi
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DDRAVLEN_BENCH=ON >/dev/null
 	@cmake --build build-bench -j $(JOBS)
 	@for b in build-bench/bench/*_bench; do [ -x "$$b" ] && "$$b"; done; true

@@ -1,9 +1,14 @@
 #include "core/catalogfile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
 
+#include "platform/streams.h"
 #include "platform/sysutils.h"
 #include "platform/textfile.h"
 
@@ -80,28 +85,72 @@ void WriteFileHeader(TValueWriter& writer, const TCompFileHeader& header) {
   writer.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
 
-void ReadFileHeader(TValueReader& reader, TCompFileHeader& header) {
-  const int64_t start = reader.Position();
-  // The identification is taken up to its first zero byte, not by its length byte.
-  uint8_t probe[1 + kTextSlotSize];
-  reader.Read(probe, sizeof probe);
+namespace {
+
+// The layout's size, from the first 1 + 256 bytes: the identification is
+// taken up to its first zero byte, not by its length byte.
+int HeaderSizeOf(const uint8_t* probe) {
   const uint8_t* text = probe + 1;
   const auto length = static_cast<size_t>(std::find(text, text + kTextSlotSize, 0) - text);
-  const std::string_view id(reinterpret_cast<const char*>(text), length);
-  const int size = CompFileHeaderSizeFor(id);
+  return CompFileHeaderSizeFor(std::string_view(reinterpret_cast<const char*>(text), length));
+}
 
+// The record from its bytes (size of them, as HeaderSizeOf gave).
+void DecodeHeader(const uint8_t* bytes, int size, TCompFileHeader& header, bool texts = true) {
+  if (!texts) {
+    GetNumbers(bytes + (size == kOldCompFileHeaderSize ? 512 : 768), header);
+    return;
+  }
+  header.FileID = GetText(bytes);
+  header.Manufacturer = GetText(bytes + kTextSlotSize);
+  if (size == kOldCompFileHeaderSize) {
+    header.Make = header.Manufacturer;
+    GetNumbers(bytes + 512, header);
+  } else {
+    header.Make = GetText(bytes + 2 * kTextSlotSize);
+    GetNumbers(bytes + 768, header);
+  }
+}
+
+}  // namespace
+
+void ReadFileHeader(TValueReader& reader, TCompFileHeader& header) {
+  const int64_t start = reader.Position();
+  uint8_t probe[1 + kTextSlotSize];
+  reader.Read(probe, sizeof probe);
+  const int size = HeaderSizeOf(probe);
   reader.SetPosition(start);
   std::array<uint8_t, kCompFileHeaderSize> bytes{};
   reader.Read(bytes.data(), size);
-  header.FileID = GetText(bytes.data());
-  header.Manufacturer = GetText(bytes.data() + kTextSlotSize);
-  if (size == kOldCompFileHeaderSize) {
-    header.Make = header.Manufacturer;
-    GetNumbers(bytes.data() + 512, header);
-  } else {
-    header.Make = GetText(bytes.data() + 2 * kTextSlotSize);
-    GetNumbers(bytes.data() + 768, header);
+  DecodeHeader(bytes.data(), size, header);
+}
+
+void ReadFileHeader(const std::string& path, TCompFileHeader& header, bool texts) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    // A name that is not there as spelt goes the stream's way, which matches
+    // it without regard to case and raises the stream's errors.
+    platform::TFileStream stream(path, platform::TFileMode::fmOpenRead);
+    TValueReader reader(stream);
+    ReadFileHeader(reader, header);
+    return;
   }
+  std::array<uint8_t, kCompFileHeaderSize> bytes{};
+  size_t got = 0;
+  bool failed = false;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) failed = true;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  // As a stream read: a folder, a read error or too few bytes for the layout.
+  if (failed || got < 1 + kTextSlotSize) throw platform::EReadError("Stream read error");
+  const int size = HeaderSizeOf(bytes.data());
+  if (got < static_cast<size_t>(size)) throw platform::EReadError("Stream read error");
+  DecodeHeader(bytes.data(), size, header, texts);
 }
 
 }  // namespace core

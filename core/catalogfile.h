@@ -43,6 +43,11 @@ void WriteFileHeader(TValueWriter& writer, const TCompFileHeader& header);
 // Detects the layout, reads the record into header and leaves the reader at
 // the start of the model list. Raises EReadError when the file is too short.
 void ReadFileHeader(TValueReader& reader, TCompFileHeader& header);
+// The same from the start of the file at path, in one open, one read and one
+// close (a search reads the headers of every installed catalog). Raises what
+// a stream over the file would: EFOpenError, EReadError. Without texts only
+// the refrigerant and the temperatures are set.
+void ReadFileHeader(const std::string& path, TCompFileHeader& header, bool texts = true);
 
 // Header size of a file whose identification is fileId: 552 for the
 // identifications of "v 1.00" and "v 1.01", 808 for any other.

@@ -581,12 +581,12 @@ std::string DecodeBase64String(std::string_view text) {
 // ===========================================================================
 
 std::string CryptStr(std::string_view text, std::string_view passPhrase, int encrypt) {
-  // Settings are stored in registry values the old way: at most 255 characters.
-  constexpr std::size_t kMaxLength = 255;
+  // No cut to the old registry limit of 255 characters: it made any text
+  // over 189 characters encipher to something that never deciphered back.
+  // Shorter texts never reached the limit, so what they store is unchanged.
   TDes cipher;
   cipher.DeriveKeyFromPassphrase(passPhrase, &HashClass<TSha1>);
   std::string result = encrypt ? cipher.EncipherText(text) : cipher.DecipherText(text);
-  if (result.size() > kMaxLength) result.resize(kMaxLength);
   cipher.Wipe();
   return result;
 }

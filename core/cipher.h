@@ -241,9 +241,8 @@ std::string DecodeBase64String(std::string_view text);
 
 // Enciphers (encrypt != 0) or deciphers a setting with a pass phrase: DES in
 // 8-bit CFB keyed from the SHA-1 of the pass phrase, the cipher text as
-// Base64. The result is cut to 255 characters, so texts longer than 189
-// characters do not come back. Deciphering never fails: a damaged cipher
-// text gives wrong text.
+// Base64, of any length. Deciphering never fails: a damaged cipher text
+// gives wrong text.
 std::string CryptStr(std::string_view text, std::string_view passPhrase, int encrypt);
 
 }  // namespace core

@@ -325,9 +325,7 @@ platform::TStringList FindCompressorFiles(const std::string& refrigerant,
   for (const std::string& path : State().catalogList) {
     TCompFileHeader header;
     try {
-      platform::TFileStream stream(path, platform::TFileMode::fmOpenRead);
-      TValueReader reader(stream);
-      ReadFileHeader(reader, header);
+      ReadFileHeader(path, header, !manufacturer.empty());
     } catch (const std::exception&) {
       ReportUnreadable(path);
       continue;

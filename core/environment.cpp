@@ -19,6 +19,10 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <clocale>
 #include <filesystem>
 
@@ -394,6 +398,27 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
 
 namespace {
 
+// As ListFiles and ListFolders order names: without regard to ASCII case,
+// then byte by byte. Compared through lowered copies made once per name.
+void SortByName(std::vector<std::string>& names) {
+  if (names.size() < 2) return;
+  std::vector<std::pair<std::string, size_t>> keys(names.size());
+  for (size_t i = 0; i < names.size(); ++i) {
+    keys[i].first = names[i];
+    for (char& c : keys[i].first)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    keys[i].second = i;
+  }
+  std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+    const int c = a.first.compare(b.first);
+    return c != 0 ? c < 0 : names[a.second] < names[b.second];
+  });
+  std::vector<std::string> sorted;
+  sorted.reserve(names.size());
+  for (const auto& key : keys) sorted.push_back(std::move(names[key.second]));
+  names.swap(sorted);
+}
+
 void FindFilesIn(const std::string& folder, const std::string& mask, platform::TStringList& list,
                  const FolderCallback& callback, bool recurse, std::vector<std::string>& visited) {
   std::string resolved = platform::ResolveFilePath(folder);
@@ -405,12 +430,34 @@ void FindFilesIn(const std::string& folder, const std::string& mask, platform::T
       if (v == canonical) return;
     visited.push_back(canonical);
   }
-  std::vector<std::string> files = platform::ListFiles(resolved, mask);
+  // One pass over the folder gives its files and its sub-folders, each in the
+  // order ListFiles and ListFolders give them (a catalog folder holds
+  // thousands of files, read again at every refresh). An entry counts as a
+  // folder when it is one or links to one.
+  std::vector<std::string> files, folders;
+  const std::string here = resolved.empty() ? "." : resolved;
+  if (DIR* dir = ::opendir(here.c_str())) {
+    while (const dirent* entry = ::readdir(dir)) {
+      const char* name = entry->d_name;
+      if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+      bool isFolder = entry->d_type == DT_DIR;
+      if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+        struct stat st;
+        isFolder = ::stat((here + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+      }
+      if (isFolder) {
+        if (recurse) folders.emplace_back(name);
+      } else if (platform::MatchesMask(name, mask)) {
+        files.emplace_back(name);
+      }
+    }
+    ::closedir(dir);
+  }
+  SortByName(files);
+  SortByName(folders);
   if (callback) callback(folder);
   for (const auto& name : files) list.Add(JoinPath(folder, name));
-  if (!recurse) return;
-  for (const auto& sub : platform::ListFolders(resolved))
-    FindFilesIn(JoinPath(folder, sub), mask, list, callback, recurse, visited);
+  for (const auto& sub : folders) FindFilesIn(JoinPath(folder, sub), mask, list, callback, recurse, visited);
 }
 
 }  // namespace

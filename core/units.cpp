@@ -63,7 +63,7 @@ const TUnitInfo kCondensateRate[] = {
     {"g/s", "%0.1f", 1, 0},
     {"kg/s", "%0.4f", 0.001, 0},
     {"kg/min", "%0.3f", 0.06, 0},
-    {"lb/hr", "%0.3f", 0.002204622621848776, 0},
+    {"lb/hr", "%0.3f", 7.9366414386555935, 0},
 };
 const TUnitInfo kConductance[] = {
     {"kW/°C", "%0.3f", 1, 0},
@@ -100,7 +100,7 @@ const TUnitInfo kDutyRate[] = {
     {"W/m²", "%0.1f", 1, 0},
     {"kW/m²", "%0.3f", 0.001, 0},
     {"Btu/hr·ft²", "%0.1f", 0.31699828634688587, 0},
-    {"MBh/ft²", "%0.3f", 0.31699828634688587, 0},
+    {"MBh/ft²", "%0.3f", 0.00031699828634688585, 0},
     {"kcal/hr·ft²", "%0.1f", 0.07982080551936, 0},
 };
 const TUnitInfo kEnergy[] = {
@@ -232,7 +232,7 @@ const TUnitInfo kTemperatureChange[] = {
 };
 const TUnitInfo kThermalCapacity[] = {
     {"W-hr/m²°C", "%0.1f", 1, 0},
-    {"Btu/ft²°F", "%0.1f", 0.5705969154243945, 0},
+    {"Btu/ft²°F", "%0.1f", 0.17611018368230585, 0},
 };
 const TUnitInfo kThermalResist[] = {
     {"m²°C/W", "%0.4f", 1, 0},
@@ -252,7 +252,7 @@ const TUnitInfo kViscosity[] = {
     {"N·s/m²", "%0.6g", 1, 0},
     {"µPa·s", "%0.6g", 1000000, 0},
     {"cP", "%0.6g", 1000, 0},
-    {"lbm/ft·s", "%0.6g", 0.0671955, 0},
+    {"lbm/ft·s", "%0.6g", 0.6719689751395068, 0},
     {"lbf·s/ft²", "%0.6g", 0.020885, 0},
     {"lbf·hr/ft²", "%0.6g", 5.8014e-06, 0},
 };

@@ -25,9 +25,18 @@ std::vector<TEdToken> ScanLineTokens(TEdCustomHighlighter& highlighter, const st
 // for the line before (the reset state for line 0), stores each line's end
 // state, and stops at the first line whose stored state was already right,
 // or at the last line. Returns the index of the last line rescanned
-// (index itself when it is at or beyond the end).
+// (index itself when it is at or beyond the end). With a range scanner on
+// the lines, only lines whose states are worked out (below
+// lines.ScannedRanges()) are rescanned: from index at
+// or past them nothing is done (their states come when asked for), and a
+// change that runs on into them returns the last line, as all after may
+// differ.
 int ScanFrom(TEdCustomHighlighter& highlighter, TTextEditStringList& lines, int index);
 // Stores the end state of every line from a reset state.
 void ScanRanges(TEdCustomHighlighter& highlighter, TTextEditStringList& lines);
+// Works out the states of the lines from lines.ScannedRanges() up to index,
+// without giving the lines strings of their own: the line buffer's range
+// scanner.
+void ScanRangesUpTo(TEdCustomHighlighter& highlighter, const TTextEditStringList& lines, int index);
 
 }  // namespace editor

@@ -490,6 +490,14 @@ void TCustomTextEdit::SetHighlighter(TEdCustomHighlighter* value) {
     value->HookFreeNotification(freed);
   }
   highlighter_ = value;
+  // States are worked out when a line's is asked for (painting, editing), up
+  // to that line: opening a large file scans only what is shown.
+  if (value)
+    lines_->SetRangeScanner([this](int index) {
+      if (highlighter_) ScanRangesUpTo(*highlighter_, *lines_, index);
+    });
+  else
+    lines_->SetRangeScanner(nullptr);
   if (!destroying_) HighlighterAttrChanged(value);
 }
 
@@ -517,7 +525,8 @@ int TCustomTextEdit::ScanFrom(int index) {
 }
 
 void TCustomTextEdit::RescanAll() {
-  if (highlighter_) ScanRanges(*highlighter_, *lines_);
+  // Every state is worked out again, each when it is next asked for.
+  if (highlighter_) lines_->SetScannedRanges(0);
 }
 
 void TCustomTextEdit::SetFont(const platform::Font& value) {
@@ -821,7 +830,9 @@ void TCustomTextEdit::ListInserted(int index, int count) {
   // Lines appended after the last one move no mark: a mark on an empty
   // buffer's one line, and the marks of a reloaded text, stay where they are.
   if (index < lines_->Count() - count) MarksLinesInserted(index + 1, count);
-  if (highlighter_ && lines_->Count() > 0) {
+  // The inserted lines' states, and those after them, are worked out when
+  // asked for (inserting lowered the count of worked-out lines to index).
+  if (highlighter_ && index < lines_->ScannedRanges()) {
     int last = index;
     do {
       last = ScanFrom(last) + 1;

@@ -4,13 +4,19 @@
 // the editor follows every edit, and text-file load and save that keep the
 // file's line breaks and encoding.
 //
-// Lines are UTF-16 (see edtypes.h). Each loaded line remembers the break
+// Lines are UTF-16 (see edtypes.h). A loaded line stays in the file's text
+// (UTF-8, one block for all lines) until it is first asked for or changed;
+// only then does it get a UTF-16 string of its own, so a large file costs
+// little more than its own size until its lines are used. Each loaded line
+// remembers the break
 // that followed it in the file, so a file with mixed breaks also saves byte
 // for byte as it was read; a line without a remembered break (a new line,
 // or the last line of a file) is followed by the list's LineBreakFormat,
 // except that the last line is never followed by a break.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,13 +52,57 @@ enum : std::uint8_t {
 // The break that followed a line in the file it was loaded from.
 enum class TLineBreak : std::uint8_t { lbNone, lbCRLF, lbLF, lbCR };
 
+// 32 bytes a line: where the text is takes one word, a string of its own or
+// the place of the line in the list's loaded text.
 struct TTextEditStringRec {
-  std::u16string fString;
+  TTextEditStringRec() = default;
+  ~TTextEditStringRec() { delete Own(); }
+  TTextEditStringRec(const TTextEditStringRec&) = delete;
+  TTextEditStringRec& operator=(const TTextEditStringRec&) = delete;
+  TTextEditStringRec(TTextEditStringRec&& other) noexcept { *this = std::move(other); }
+  TTextEditStringRec& operator=(TTextEditStringRec&& other) noexcept {
+    if (this != &other) {
+      delete Own();
+      text_ = other.text_;
+      other.text_ = kNoText;
+      fObject = other.fObject;
+      fRange = other.fRange;
+      fExpandedLength = other.fExpandedLength;
+      fFlags = other.fFlags;
+      fBreak = other.fBreak;
+    }
+    return *this;
+  }
+
+  // The line's own string; null while the line is still in the loaded text.
+  std::u16string* Own() const {
+    return (text_ & 1) ? nullptr : reinterpret_cast<std::u16string*>(static_cast<std::uintptr_t>(text_));
+  }
+  void SetOwn(std::u16string text) {
+    if (std::u16string* own = Own()) {
+      *own = std::move(text);
+      return;
+    }
+    text_ = reinterpret_cast<std::uintptr_t>(new std::u16string(std::move(text)));
+  }
+  // The bytes [Begin(), Begin() + Length()) of the loaded text, for a line
+  // without a string of its own. Lengths below 2^31.
+  std::uint32_t Begin() const { return static_cast<std::uint32_t>(text_ >> 32); }
+  std::uint32_t Length() const { return static_cast<std::uint32_t>(text_) >> 1; }
+  void SetLoaded(std::uint32_t begin, std::uint32_t length) {
+    delete Own();
+    text_ = (static_cast<std::uint64_t>(begin) << 32) | (static_cast<std::uint64_t>(length) << 1) | 1;
+  }
+
   void* fObject = nullptr;
   TRangeState fRange = kRangeNotScanned;
   int fExpandedLength = -1;
   std::uint8_t fFlags = sfExpandedLengthUnknown;
   TLineBreak fBreak = TLineBreak::lbNone;
+
+ private:
+  static constexpr std::uint64_t kNoText = 1;   // loaded, empty
+  std::uint64_t text_ = kNoText;
 };
 
 class TTextEditStringList;
@@ -118,8 +168,26 @@ class TTextEditStringList {
   void InsertItem(int index, std::u16string_view text);
   void InsertLines(int index, int numLines);
   void DeleteLines(int index, int numLines);
+  // A line's highlighter state; worked out first (by the range scanner) for
+  // a line past ScannedRanges().
   TRangeState GetRange(int index) const;
   void SetRange(int index, TRangeState range);
+  // States are worked out on demand, up to the last line asked for: the
+  // editor installs a scanner that brings lines 0..index up to date (with
+  // StoredRange, StoreRange and SetScannedRanges). Lines 0..ScannedRanges()-1
+  // hold exact states; inserting, deleting or exchanging lines lowers that
+  // count to the first line touched, and installing a scanner sets it to 0.
+  using TRangeScanner = std::function<void(int index)>;
+  void SetRangeScanner(TRangeScanner scanner);
+  bool HasRangeScanner() const { return static_cast<bool>(rangeScanner_); }
+  int ScannedRanges() const { return scannedRanges_; }
+  void SetScannedRanges(int count) const { scannedRanges_ = std::max(0, std::min(count, Count())); }
+  TRangeState StoredRange(int index) const;
+  // A state found by a scan: states are not text, no change is announced.
+  void StoreRange(int index, TRangeState range) const;
+  // The line as UTF-16 without giving it a string of its own: its own string
+  // when it has one, else the line converted into scratch.
+  const std::u16string& GetTransient(int index, std::u16string& scratch) const;
   std::u16string GetExpandedString(int index) const;
   int GetExpandedLength(int index) const;
   int LongestLineLength() const;
@@ -151,6 +219,20 @@ class TTextEditStringList {
 
  private:
   static std::u16string Utf8View(std::string_view text);
+  // Loading from the file's bytes, taken over.
+  void LoadText(std::string bytes);
+  // The line's loaded bytes (a line with its own string has none).
+  std::string_view LoadedBytes(const TTextEditStringRec& rec) const {
+    return rec.Own() ? std::string_view() : std::string_view(loaded_).substr(rec.Begin(), rec.Length());
+  }
+  // The line's text, given a string of its own on the way.
+  const std::u16string& Text(int index) const;
+  std::u16string TextCopy(const TTextEditStringRec& rec) const;
+  // UTF-16 length and tab-expanded length of a line still in the loaded text.
+  void ExpandLoaded(TTextEditStringRec& rec) const;
+  void LowerScanned(int index) const {
+    if (index < scannedRanges_) scannedRanges_ = std::max(0, index);
+  }
   [[noreturn]] void ListIndexOutOfBounds(int index) const;
   void Grow();
   void ExpandLine(int index) const;
@@ -165,6 +247,9 @@ class TTextEditStringList {
   TConvertTabsProc convertTabsProc_ = nullptr;
   int tabWidth_ = 0;
   mutable int indexOfLongestLine_ = -1;
+  std::string loaded_;   // the text the loaded lines are in
+  TRangeScanner rangeScanner_;
+  mutable int scannedRanges_ = 0;
 };
 
 // Buffered writer of lines with their breaks over a stream, encoding the
@@ -193,6 +278,9 @@ class TTextEditFileWriter : public TTextEditFiler {
   void Write(std::u16string_view text);
   // The text and a break: the given one, or the writer's format for lbNone.
   void WriteLine(std::u16string_view text, TLineBreak lineBreak = TLineBreak::lbNone);
+  // The same from UTF-8 text.
+  void WriteUtf8(std::string_view text);
+  void WriteLineUtf8(std::string_view text, TLineBreak lineBreak = TLineBreak::lbNone);
   void Flush();
 
  private:

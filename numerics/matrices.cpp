@@ -17,12 +17,19 @@ void EquilibrationScales(const TMatrix& A, int Lb, int Ub, TVector& Rs, TVector&
   AllocVector(Cs, Ub);
   for (int i = Lb; i <= Ub; ++i) {
     double m = 0.0;
-    for (int j = Lb; j <= Ub; ++j) m = std::fmax(m, std::fabs(A[i][j]));
+    // As fmax, which passes over NaN, without the library call.
+    for (int j = Lb; j <= Ub; ++j) {
+      const double v = std::fabs(A[i][j]);
+      if (v > m) m = v;
+    }
     Rs[i] = (m > 0.0 && std::isfinite(m)) ? 1.0 / m : 1.0;
   }
   for (int j = Lb; j <= Ub; ++j) {
     double m = 0.0;
-    for (int i = Lb; i <= Ub; ++i) m = std::fmax(m, std::fabs(A[i][j]) * Rs[i]);
+    for (int i = Lb; i <= Ub; ++i) {
+      const double v = std::fabs(A[i][j]) * Rs[i];
+      if (v > m) m = v;
+    }
     Cs[j] = (m > 0.0 && std::isfinite(m)) ? 1.0 / m : 1.0;
   }
 }

@@ -115,12 +115,9 @@ namespace {
 
 // Fitted values of the multiple linear model from the regressor matrix.
 void MultipleLinearValues(const TMatrix& U, const TVector& B, int N, int Lb, int Ub, TVector& Ycalc) {
-  TVector x;
-  AllocVector(x, Ub);
   for (int i = 1; i <= N; ++i) {
-    CopyVectorFromColumn(x, U, Lb, Ub, i);
     double y = Lb == 0 ? B[0] : 0.0;
-    for (int j = 1; j <= Ub; ++j) y += B[j] * x[j];
+    for (int j = 1; j <= Ub; ++j) y += B[j] * U[j][i];
     Ycalc[i] = y;
   }
 }

@@ -154,8 +154,10 @@ int NormalEquationsFit(bool Weighted, const TMatrix& U, const TVector& Y, const 
   const int n = N - FirstPoint + 1;
   if (n < Nvar - lb + 1) return MatSingular;
 
-  TMatrix a;
-  TVector b;
+  // Kept from fit to fit (a curve fit runs two fits per model, model after
+  // model): refilling them costs no allocation.
+  thread_local TMatrix a;
+  thread_local TVector b, d, weighted;
   AllocMatrix(a, Nvar, Nvar);
   AllocVector(b, Nvar);
 
@@ -175,13 +177,43 @@ int NormalEquationsFit(bool Weighted, const TMatrix& U, const TVector& Y, const 
       a[j][0] = s;
     }
   }
-  for (int k = FirstPoint; k <= N; ++k) {
-    double w = Weighted ? W[k] : 1.0;
-    for (int i = 1; i <= Nvar; ++i) {
-      double wx = w * U[i][k];
-      for (int j = i; j <= Nvar; ++j) a[i][j] += wx * U[j][k];
-      b[i] += wx * Y[k];
+  // Each sum runs along the rows of U, which hold one regressor for every
+  // observation, and four sums go side by side; each still adds its terms
+  // w*U[i][k] * U[j][k] in the order of the observations, so the sums are
+  // the same to the last bit as term-by-term accumulation gives.
+  if (Weighted) AllocVector(weighted, N);
+  const int first = FirstPoint;
+  for (int i = 1; i <= Nvar; ++i) {
+    const double* wu = U[i].data();
+    if (Weighted) {
+      for (int k = first; k <= N; ++k) weighted[k] = W[k] * U[i][k];
+      wu = weighted.data();
     }
+    int j = i;
+    for (; j + 3 <= Nvar; j += 4) {
+      const double *u0 = U[j].data(), *u1 = U[j + 1].data(), *u2 = U[j + 2].data(), *u3 = U[j + 3].data();
+      double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+      for (int k = first; k <= N; ++k) {
+        const double x = wu[k];
+        s0 += x * u0[k];
+        s1 += x * u1[k];
+        s2 += x * u2[k];
+        s3 += x * u3[k];
+      }
+      a[i][j] = s0;
+      a[i][j + 1] = s1;
+      a[i][j + 2] = s2;
+      a[i][j + 3] = s3;
+    }
+    for (; j <= Nvar; ++j) {
+      const double* uj = U[j].data();
+      double s = 0.0;
+      for (int k = first; k <= N; ++k) s += wu[k] * uj[k];
+      a[i][j] = s;
+    }
+    double sy = 0.0;
+    for (int k = first; k <= N; ++k) sy += wu[k] * Y[k];
+    b[i] = sy;
   }
   for (int i = 2; i <= Nvar; ++i)
     for (int j = 1; j < i; ++j) a[i][j] = a[j][i];
@@ -189,7 +221,6 @@ int NormalEquationsFit(bool Weighted, const TMatrix& U, const TVector& Y, const 
   // Scaling the normal equations to a unit diagonal (by exact powers of two)
   // leaves the solution as it is but lets the pivot search compare like with
   // like: the regressors of a te/tc polynomial differ by many decades.
-  TVector d;
   AllocVector(d, Nvar);
   for (int i = lb; i <= Nvar; ++i) d[i] = ExactScale(a[i][i]);
   for (int i = lb; i <= Nvar; ++i) {

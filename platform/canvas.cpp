@@ -406,6 +406,16 @@ void Canvas::ExtTextOut(int x, int y, unsigned options, const Rect* rect, std::u
     top = -tm.ascent;
   else if (textAlign & TA_BOTTOM)
     top = -tm.height;
+  // Text wholly outside an explicit clip is not drawn at all: a printed page
+  // (and the text layer of a PDF) must not carry lines clipped away.
+  if (clip_ && font.escapement == 0) {
+    const int pad = tm.height;   // italic overhang and glyphs reaching past their cells
+    const QRect box(x + left - origin_.x - pad, y + top - origin_.y, total + 2 * pad, tm.height);
+    if (!clip_->intersects(box)) {
+      painter_->restore();
+      return;
+    }
+  }
   if (bkMode == BkMode::Opaque) painter_->fillRect(QRect(left, top, total, tm.height), ToQColor(bkColor));
   DrawGlyphs(left, top + tm.ascent, text, adv);
   painter_->restore();

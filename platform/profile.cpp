@@ -50,7 +50,10 @@
 #include "platform/profile.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -61,7 +64,6 @@
 #include <memory>
 #include <mutex>
 #include <string_view>
-#include <unordered_map>
 
 #include "platform/sysutils.h"
 #include "platform/textfile.h"
@@ -76,11 +78,18 @@ enum class LineKind : uint8_t { Other, Section, Key };
 // no allocation per line and a document is never copied.
 struct Line {
   size_t begin = 0;        // the text, without its line end
-  size_t length = 0;
+  uint32_t length = 0;     // files of 4 GiB or more are not read
   uint8_t endLength = 0;   // 0 (a last line without one), 1 (LF) or 2 (CR LF)
   LineKind kind = LineKind::Other;
-  size_t nameBegin = 0, nameLength = 0;     // section or key name
-  size_t valueBegin = 0, valueLength = 0;   // key value (trimmed, unquoted)
+  bool indexed = false;    // the key or section found by its name
+  // From the line's start: the section or key name, the key's value
+  // (trimmed, unquoted).
+  uint32_t nameOffset = 0, nameLength = 0;
+  uint32_t valueOffset = 0, valueLength = 0;
+  // A key: the line of its section's header. A section header: one past the
+  // section's last line.
+  int link = -1;
+  uint32_t hash = 0;   // of the name, for the index
 };
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
@@ -106,24 +115,48 @@ struct NoCaseEqual {
   bool operator()(std::string_view a, std::string_view b) const { return SameText(a, b); }
 };
 
-struct KeyRef {
-  int header;   // the line of the section's header
-  std::string_view name;
-};
-struct KeyRefHash {
-  size_t operator()(const KeyRef& k) const {
-    return NoCaseHash()(k.name) ^ (static_cast<size_t>(k.header) * 0x9E3779B97F4A7C15ull);
-  }
-};
-struct KeyRefEqual {
-  bool operator()(const KeyRef& a, const KeyRef& b) const {
-    return a.header == b.header && NoCaseEqual()(a.name, b.name);
-  }
+struct SectionSpan {
+  int header = -1;   // line of the header; -1: no such section
+  int end = 0;       // one past the section's last line
+  explicit operator bool() const { return header >= 0; }
 };
 
-struct SectionSpan {
-  int header;   // line of the header
-  int end;      // one past the section's last line
+uint32_t KeyHash(uint32_t nameHash, int header) {
+  uint64_t h = (static_cast<uint64_t>(nameHash) ^ (static_cast<uint64_t>(header) << 32)) * 0x9E3779B97F4A7C15ull;
+  return static_cast<uint32_t>(h >> 32);
+}
+
+// An open-addressing table of line numbers: a file's index is two flat
+// arrays, built without an allocation per line and dropped in one piece.
+class LineIndex {
+ public:
+  void Reserve(size_t count) {
+    size_t capacity = 16;
+    while (capacity < count * 2) capacity <<= 1;
+    slots_.assign(capacity, -1);
+    mask_ = capacity - 1;
+  }
+  // The slot holding a line for which same(line) is true, or the empty slot
+  // where such a line would go.
+  template <typename Same>
+  int32_t& Slot(uint32_t hash, Same same) {
+    for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
+      int32_t& slot = slots_[i];
+      if (slot < 0 || same(slot)) return slot;
+    }
+  }
+  template <typename Same>
+  int Find(uint32_t hash, Same same) const {
+    if (slots_.empty()) return -1;
+    for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
+      const int32_t slot = slots_[i];
+      if (slot < 0 || same(slot)) return slot;
+    }
+  }
+
+ private:
+  std::vector<int32_t> slots_;
+  size_t mask_ = 0;
 };
 
 // A parsed file, immutable once built: the index holds views into text.
@@ -139,37 +172,69 @@ struct Document {
   std::string_view newline = "\r\n";
   // The first section of each name, its headers in file order, and the keys
   // of those sections (the first line of each name).
-  std::unordered_map<std::string_view, SectionSpan, NoCaseHash, NoCaseEqual> sections;
+  LineIndex sections;
   std::vector<int> sectionOrder;
-  std::unordered_map<KeyRef, int, KeyRefHash, KeyRefEqual> keys;
+  LineIndex keys;
+  mutable std::string lastSectionName;
+  mutable SectionSpan lastSection;
+  mutable int lastKey = -1;
 
   std::string_view LineText(int i) const { return std::string_view(text).substr(lines[i].begin, lines[i].length); }
-  std::string_view Name(int i) const { return std::string_view(text).substr(lines[i].nameBegin, lines[i].nameLength); }
+  std::string_view Name(int i) const {
+    return std::string_view(text).substr(lines[i].begin + lines[i].nameOffset, lines[i].nameLength);
+  }
   std::string_view Value(int i) const {
-    return std::string_view(text).substr(lines[i].valueBegin, lines[i].valueLength);
+    return std::string_view(text).substr(lines[i].begin + lines[i].valueOffset, lines[i].valueLength);
   }
   size_t LineEnd(int i) const { return lines[i].begin + lines[i].length + lines[i].endLength; }
 
-  const SectionSpan* FindSection(std::string_view name) const {
-    auto it = sections.find(name);
-    return it == sections.end() ? nullptr : &it->second;
+  SectionSpan FindSection(std::string_view name) const {
+    const uint32_t hash = static_cast<uint32_t>(NoCaseHash()(name));
+    const int header = sections.Find(hash, [&](int line) { return SameSection(line, hash, name); });
+    return header < 0 ? SectionSpan{} : SectionSpan{header, lines[header].link};
   }
   int FindKey(const SectionSpan& section, std::string_view name) const {
-    auto it = keys.find(KeyRef{section.header, name});
-    return it == keys.end() ? -1 : it->second;
+    const uint32_t hash = static_cast<uint32_t>(NoCaseHash()(name));
+    return keys.Find(KeyHash(hash, section.header),
+                     [&](int line) { return SameKey(line, hash, section.header, name); });
+  }
+  // As FindSection and FindKey, remembering where the last read ended: reads
+  // mostly go through a section key by key, and the next key is then found
+  // on the next line without a look at the index. Only under the cache's lock.
+  SectionSpan FindSectionAgain(std::string_view name) const {
+    if (!(lastSection && name == lastSectionName)) {
+      lastSection = FindSection(name);
+      lastSectionName.assign(name);
+    }
+    return lastSection;
+  }
+  int FindKeyAgain(const SectionSpan& section, std::string_view name) const {
+    const int next = lastKey + 1;
+    if (lastKey > section.header && next < section.end && lines[next].kind == LineKind::Key && lines[next].indexed &&
+        NoCaseEqual()(Name(next), name))
+      return lastKey = next;
+    const int line = FindKey(section, name);
+    if (line >= 0) lastKey = line;
+    return line;
+  }
+  bool SameSection(int line, uint32_t hash, std::string_view name) const {
+    return lines[line].hash == hash && NoCaseEqual()(Name(line), name);
+  }
+  bool SameKey(int line, uint32_t hash, int header, std::string_view name) const {
+    return lines[line].hash == hash && lines[line].link == header && NoCaseEqual()(Name(line), name);
   }
 };
 
 void Classify(const std::string& text, Line& line, bool inSection) {
   std::string_view t = TrimView(std::string_view(text).substr(line.begin, line.length));
   if (t.empty() || t[0] == ';') return;
-  auto offset = [&](std::string_view part) { return static_cast<size_t>(part.data() - text.data()); };
+  auto offset = [&](std::string_view part) { return static_cast<uint32_t>(part.data() - text.data() - line.begin); };
   if (t[0] == '[') {
     size_t close = t.find(']');
     std::string_view name = TrimView(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
     line.kind = LineKind::Section;
-    line.nameBegin = offset(name);
-    line.nameLength = name.size();
+    line.nameOffset = offset(name);
+    line.nameLength = static_cast<uint32_t>(name.size());
     return;
   }
   if (!inSection) return;
@@ -181,35 +246,33 @@ void Classify(const std::string& text, Line& line, bool inSection) {
   if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
     value = value.substr(1, value.size() - 2);
   line.kind = LineKind::Key;
-  line.nameBegin = offset(name);
-  line.nameLength = name.size();
-  line.valueBegin = offset(value);
-  line.valueLength = value.size();
+  line.nameOffset = offset(name);
+  line.nameLength = static_cast<uint32_t>(name.size());
+  line.valueOffset = offset(value);
+  line.valueLength = static_cast<uint32_t>(value.size());
 }
 
 // Splits, classifies and indexes doc.text.
 void Build(Document& doc) {
   const std::string& text = doc.text;
-  doc.lines.reserve(std::count(text.begin(), text.end(), '\n') + 1);
+  const size_t lineCount = std::count(text.begin(), text.end(), '\n') + 1;
+  doc.lines.reserve(lineCount);
   size_t p = 0;
   bool newlineSeen = false;
   bool inSection = false;
   bool firstOfName = false;   // the current section is the first of its name
   int header = -1;
-  auto closeSection = [&](int end) {
-    if (header >= 0 && firstOfName) doc.sections.find(doc.Name(header))->second.end = end;
-  };
   while (p < text.size()) {
     Line line;
     line.begin = p;
     size_t lf = text.find('\n', p);
     if (lf == std::string::npos) {
-      line.length = text.size() - p;
+      line.length = static_cast<uint32_t>(text.size() - p);
       p = text.size();
     } else {
       size_t end = lf;
       if (end > p && text[end - 1] == '\r') --end;
-      line.length = end - p;
+      line.length = static_cast<uint32_t>(end - p);
       line.endLength = static_cast<uint8_t>(lf + 1 - end);
       if (!newlineSeen) {
         doc.newline = line.endLength == 2 ? "\r\n" : "\n";
@@ -218,19 +281,51 @@ void Build(Document& doc) {
       p = lf + 1;
     }
     Classify(text, line, inSection);
-    const int index = static_cast<int>(doc.lines.size());
+    if (line.kind == LineKind::Section) inSection = true;
+    if (line.kind != LineKind::Other)
+      line.hash = static_cast<uint32_t>(
+          NoCaseHash()(std::string_view(text).substr(line.begin + line.nameOffset, line.nameLength)));
     doc.lines.push_back(line);
+  }
+  // Indexed once the lines stand, so that the tables are sized once.
+  size_t sectionCount = 0, keyCount = 0;
+  for (const Line& line : doc.lines) {
+    sectionCount += line.kind == LineKind::Section;
+    keyCount += line.kind == LineKind::Key;
+  }
+  doc.sections.Reserve(sectionCount);
+  doc.keys.Reserve(keyCount);
+  const int count = static_cast<int>(doc.lines.size());
+  auto closeSection = [&](int end) {
+    if (header >= 0 && firstOfName) doc.lines[header].link = end;
+  };
+  for (int index = 0; index < count; ++index) {
+    Line& line = doc.lines[index];
     if (line.kind == LineKind::Section) {
-      inSection = true;
       closeSection(index);
       header = index;
-      firstOfName = doc.sections.emplace(doc.Name(index), SectionSpan{index, index + 1}).second;
-      if (firstOfName) doc.sectionOrder.push_back(index);
-    } else if (line.kind == LineKind::Key && firstOfName) {
-      doc.keys.emplace(KeyRef{header, doc.Name(index)}, index);
+      const std::string_view name = doc.Name(index);
+      int32_t& slot = doc.sections.Slot(line.hash, [&](int other) { return doc.SameSection(other, line.hash, name); });
+      firstOfName = slot < 0;
+      if (firstOfName) {
+        slot = index;
+        line.indexed = true;
+        line.link = index + 1;
+        doc.sectionOrder.push_back(index);
+      }
+    } else if (line.kind == LineKind::Key) {
+      line.link = header;
+      if (!firstOfName) continue;
+      const std::string_view name = doc.Name(index);
+      int32_t& slot = doc.keys.Slot(KeyHash(line.hash, header),
+                                    [&](int other) { return doc.SameKey(other, line.hash, header, name); });
+      if (slot < 0) {
+        slot = index;
+        line.indexed = true;
+      }
     }
   }
-  closeSection(static_cast<int>(doc.lines.size()));
+  closeSection(count);
 }
 
 // IsValidUtf8 with a fast path over ASCII, which source files are almost
@@ -255,14 +350,21 @@ bool ValidUtf8(std::string_view bytes) {
   return true;
 }
 
-std::shared_ptr<const Document> Parse(std::string_view bytes) {
+// The document of a file's bytes. Where the text is the bytes as they are
+// (UTF-8 without a mark), it takes them over and leaves `file` empty: no copy
+// of the file is made.
+std::shared_ptr<const Document> Parse(std::string& file) {
   auto doc = std::make_shared<Document>();
+  std::string_view bytes = file;
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
     doc->bom = "\xEF\xBB\xBF";
     bytes.remove_prefix(3);
   }
   if (ValidUtf8(bytes)) {
-    doc->text.assign(bytes);
+    if (doc->bom.empty())
+      doc->text = std::move(file);
+    else
+      doc->text.assign(bytes);
   } else {
     doc->text = Cp1252ToUtf8(bytes);
     doc->encoding = TextEncoding::Windows1252;
@@ -293,14 +395,24 @@ std::string Serialise(const Document& doc, const std::string& text) {
 // parsed files are kept with the file's raw bytes and its identity (device,
 // inode, size, times of change to the nanosecond).
 //
-// A file whose identity differs is read again, and parsed only when its bytes
+// Where the kernel reports changes to files (inotify, on local file systems),
+// each cached file is watched, and so is its folder (where a file put in its
+// place by a rename shows), and the watches are set before its bytes are
+// read or checked: any change after that is reported, whatever the file's
+// times say. A read of a file with no report since then needs no look at the
+// file, only one collection of the reports (a single system call). Not
+// reported: a folder further up renamed or replaced, and writes through a
+// shared memory map; the workbench's files meet neither.
+//
+// Without a watch, the file's identity is looked at on every read. A file
+// whose identity differs is read again, and parsed only when its bytes
 // differ. A file whose identity is the same can still have been rewritten in
 // place by another program within one tick of the file system's clock (or
 // within the second on file systems with whole-second times), at the same
-// size: so the cached document is trusted without looking at the file only
-// once its bytes have been seen to match at a moment safely past the file's
-// last change. Until then each use compares the bytes, which costs a read but
-// no parse. This holds for files this process wrote itself, too: another
+// size: so the cached document is trusted without looking at the bytes only
+// once they have been seen to match at a moment safely past the file's last
+// change. Until then each use compares the bytes, which costs a read but no
+// parse. This holds for files this process wrote itself, too: another
 // program may write into them as well.
 struct Identity {
   dev_t device = 0;
@@ -334,17 +446,162 @@ bool SafelyPast(const Identity& id, const timespec& seen) {
   return Nanoseconds(seen) >= last + margin;
 }
 
+// File systems whose changes all pass through this kernel, so that its
+// reports are complete. A network file system changed from another machine
+// reports nothing: files there are checked on every read.
+bool ReportsEveryChange(const std::string& path) {
+  struct statfs fs;
+  if (::statfs(path.c_str(), &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0xEF53:        // ext2, ext3, ext4
+    case 0x58465342:    // xfs
+    case 0x9123683E:    // btrfs
+    case 0x01021994:    // tmpfs
+    case 0x858458F6:    // ramfs
+    case 0xF2F52010:    // f2fs
+    case 0x794C7630:    // overlayfs
+    case 0x2FC12FC1:    // zfs
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The kernel's reports of changes to the cached files.
+class ChangeReports {
+ public:
+  ~ChangeReports() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool enabled = true;
+
+  // A watch on the file now at path; -1 where none can be set.
+  int Watch(const std::string& path) {
+    if (!enabled || !Open() || !ReportsEveryChange(path)) return -1;
+    return ::inotify_add_watch(fd_, path.c_str(),
+                               IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVE_SELF | IN_DELETE_SELF);
+  }
+  // A watch on the folder the file at path is in: a file replaced by a
+  // folder's rename (or by one moved into the folder) shows there, not at
+  // the file.
+  int WatchFolder(const std::string& path) {
+    if (!enabled || !Open()) return -1;
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    return ::inotify_add_watch(fd_, folder.c_str(),
+                               IN_ONLYDIR | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MOVE_SELF |
+                                   IN_DELETE_SELF);
+  }
+  void Unwatch(int watch) {
+    if (watch >= 0 && fd_ >= 0) ::inotify_rm_watch(fd_, watch);
+  }
+  // Calls changed(watch, gone) for each report so far: gone when the watch
+  // has ended (the file was deleted or replaced); watch -1 when reports were
+  // lost and every file must count as changed.
+  template <typename Changed>
+  void Collect(Changed changed) {
+    if (forked_) {
+      // A child process shares its parent's reports: it must not take them
+      // from the parent. It starts without watches of its own.
+      forked_ = false;
+      if (fd_ >= 0) ::close(fd_);   // the parent's instance lives on in the parent
+      fd_ = -1;
+      failed_ = false;
+      changed(-1, true);
+      return;
+    }
+    if (fd_ < 0) return;
+    alignas(inotify_event) char buffer[4096];
+    while (true) {
+      const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return;   // EAGAIN: nothing more
+      for (ssize_t at = 0; at < n;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+        if (event->mask & IN_Q_OVERFLOW)
+          changed(-1, false);
+        else
+          changed(event->wd, (event->mask & IN_IGNORED) != 0);
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      }
+    }
+  }
+
+ private:
+  bool Open() {
+    if (fd_ < 0 && !failed_) {
+      static const bool hooked = [] {
+        ::pthread_atfork(nullptr, nullptr, [] { forked_ = true; });
+        return true;
+      }();
+      (void)hooked;
+      fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+      failed_ = fd_ < 0;
+    }
+    return fd_ >= 0;
+  }
+  int fd_ = -1;
+  bool failed_ = false;
+  static inline bool forked_ = false;
+};
+
 struct CacheEntry {
   std::string path;
   Identity identity;
-  std::string bytes;
+  std::string bytes;   // the file's, where they differ from the document's text and mark
   std::shared_ptr<const Document> doc;
   bool trusted = false;
+  // The file's watch, and whether a change was reported since the document
+  // was last found to be the file's.
+  int watch = -1;
+  int folderWatch = -1;
+  bool changed = true;
 };
 
 std::mutex cacheMutex;
 std::list<CacheEntry> cache;
 constexpr size_t kCacheSize = 16;
+
+// Whether bytes are those the entry's document was read from.
+bool SameBytes(const CacheEntry& e, std::string_view bytes) {
+  const Document& doc = *e.doc;
+  if (doc.encoding != TextEncoding::Utf8) return e.bytes == bytes;
+  return bytes.size() == doc.bom.size() + doc.text.size() && bytes.substr(0, doc.bom.size()) == doc.bom &&
+         bytes.substr(doc.bom.size()) == doc.text;
+}
+
+// Parses the file's bytes into the entry.
+void Keep(CacheEntry& e, std::string& bytes) {
+  e.doc = Parse(bytes);
+  if (e.doc->encoding == TextEncoding::Utf8)
+    e.bytes.clear();
+  else
+    e.bytes = std::move(bytes);
+}
+
+ChangeReports& Reports() {
+  static ChangeReports reports;
+  return reports;
+}
+
+void CollectReports() {
+  Reports().Collect([](int watch, bool gone) {
+    for (CacheEntry& e : cache) {
+      if (watch >= 0 && e.watch != watch && e.folderWatch != watch) continue;
+      e.changed = true;
+      if (gone && (watch < 0 || e.watch == watch)) e.watch = -1;
+      if (gone && (watch < 0 || e.folderWatch == watch)) e.folderWatch = -1;
+    }
+  });
+}
+
+// Ends a watch no entry uses any more.
+void Release(int watch) {
+  if (watch < 0) return;
+  for (const CacheEntry& e : cache)
+    if (e.watch == watch || e.folderWatch == watch) return;
+  Reports().Unwatch(watch);
+}
 
 CacheEntry* Find(const std::string& path) {
   for (auto it = cache.begin(); it != cache.end(); ++it) {
@@ -357,23 +614,48 @@ CacheEntry* Find(const std::string& path) {
 }
 
 void Forget(const std::string& path) {
-  cache.remove_if([&](const CacheEntry& e) { return e.path == path; });
+  std::vector<int> watches;
+  cache.remove_if([&](const CacheEntry& e) {
+    if (e.path != path) return false;
+    watches.push_back(e.watch);
+    watches.push_back(e.folderWatch);
+    return true;
+  });
+  for (int watch : watches) Release(watch);
 }
 
 CacheEntry& Remember(const std::string& path) {
   if (CacheEntry* e = Find(path)) return *e;
   cache.emplace_front();
   cache.front().path = path;
-  if (cache.size() > kCacheSize) cache.pop_back();
   return cache.front();
 }
 
-// The whole file; false when it cannot be read.
+// Drops the least recently used files beyond the cache's size; called once
+// the entry in use has its watch, so that a watch it shares stays.
+void TrimCache() {
+  while (cache.size() > kCacheSize) {
+    const int watch = cache.back().watch, folderWatch = cache.back().folderWatch;
+    cache.pop_back();
+    Release(watch);
+    Release(folderWatch);
+  }
+}
+
+// Lines keep their lengths in 32 bits: a settings file is far below this.
+constexpr size_t kLargestFile = size_t{1} << 32;
+
+// The whole file; false when it cannot be read (or is too large to be one of
+// these files).
 bool ReadBytes(const std::string& path, std::string& bytes) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st;
   size_t expected = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+  if (expected >= kLargestFile) {
+    ::close(fd);
+    return false;
+  }
   bytes.resize(expected + 1);   // one more, to see the end without a second call
   size_t done = 0;
   while (true) {
@@ -386,6 +668,10 @@ bool ReadBytes(const std::string& path, std::string& bytes) {
     }
     if (n == 0) break;
     done += static_cast<size_t>(n);
+    if (done >= kLargestFile) {   // grew while read
+      ::close(fd);
+      return false;
+    }
     // A regular file reads short only at its end: no call just to see it.
     if (done < bytes.size()) break;
   }
@@ -396,10 +682,14 @@ bool ReadBytes(const std::string& path, std::string& bytes) {
 
 enum class FileState { Missing, Readable, Unreadable };
 
+std::string Slashed(const std::string& file) {
+  return file.find('\\') == std::string::npos ? file : StringReplaceAll(file, "\\", "/");
+}
+
 // Backslashes as slashes, and a name that is missing matched without regard
 // to case; the file's status in st.
 std::string ResolvedPath(const std::string& file, struct stat& st, bool& found) {
-  std::string path = file.find('\\') == std::string::npos ? file : StringReplaceAll(file, "\\", "/");
+  std::string path = Slashed(file);
   found = !path.empty() && ::stat(path.c_str(), &st) == 0;
   if (found) return path;
   std::string resolved = ResolveFilePath(path);
@@ -407,40 +697,82 @@ std::string ResolvedPath(const std::string& file, struct stat& st, bool& found) 
   return resolved;
 }
 
-// The document of a file; a missing or unreadable file is an empty one.
-std::shared_ptr<const Document> Load(const std::string& file, std::string& path, FileState& state) {
+// The document of a file; a missing or unreadable file is an empty one. The
+// path the name resolved to goes to *path when asked for.
+const std::shared_ptr<const Document>& Load(const std::string& file, std::string* path, FileState& state) {
+  // A watched file with no change reported: nothing to look at. Only names
+  // that are the file's own path take this way; one matched without regard
+  // to case could come to mean another file.
+  CollectReports();
+  const bool plainName = file.find('\\') == std::string::npos;
+  if (plainName) {
+    if (CacheEntry* e = Find(file); e && e->watch >= 0 && e->folderWatch >= 0 && !e->changed) {
+      if (path) *path = e->path;
+      state = FileState::Readable;
+      return e->doc;
+    }
+  }
+
+  // The watch goes on before the file is looked at, so that no change after
+  // the look goes unreported.
+  const int folderWatch = plainName && !file.empty() ? Reports().WatchFolder(file) : -1;
+  const int watch = folderWatch >= 0 ? Reports().Watch(file) : -1;
   struct stat st;
   bool found;
-  path = ResolvedPath(file, st, found);
+  std::string resolved = ResolvedPath(file, st, found);
+  if (path) *path = resolved;
+  CacheEntry* entry = Find(resolved);
+  const int oldWatch = entry ? entry->watch : -1, oldFolderWatch = entry ? entry->folderWatch : -1;
+  auto settle = [&](CacheEntry* e) {
+    // Watched from now on when the watches are on the file just looked at.
+    const bool watched = watch >= 0 && folderWatch >= 0 && resolved == file;
+    if (e) {
+      e->watch = watched ? watch : -1;
+      e->folderWatch = watched ? folderWatch : -1;
+      e->changed = !watched;
+    }
+    if (oldWatch != watch) Release(oldWatch);
+    if (oldFolderWatch != folderWatch) Release(oldFolderWatch);
+    if (!watched) {
+      Release(watch);
+      Release(folderWatch);
+    }
+  };
   if (!found || !S_ISREG(st.st_mode)) {
     state = FileState::Missing;
-    Forget(path);
+    settle(nullptr);
+    Forget(resolved);
     return EmptyDocument();
   }
   state = FileState::Readable;
   const Identity identity = IdentityOf(st);
-  CacheEntry* entry = Find(path);
-  if (entry && entry->trusted && SameIdentity(entry->identity, identity)) return entry->doc;
+  if (entry && entry->trusted && SameIdentity(entry->identity, identity)) {
+    settle(entry);
+    return entry->doc;
+  }
 
   timespec seen;
   ::clock_gettime(CLOCK_REALTIME, &seen);
   static std::string scratch;
-  if (!ReadBytes(path, scratch)) {
+  if (!ReadBytes(resolved, scratch)) {
     state = FileState::Unreadable;
-    Forget(path);
+    settle(nullptr);
+    Forget(resolved);
     return EmptyDocument();
   }
   // The times were taken before the read: a change after them shows next time.
-  if (entry && entry->bytes == scratch) {
+  if (entry && SameBytes(*entry, scratch)) {
     entry->identity = identity;
     entry->trusted = SafelyPast(identity, seen);
+    settle(entry);
     return entry->doc;
   }
-  CacheEntry& fresh = Remember(path);
+  CacheEntry& fresh = Remember(resolved);
   fresh.identity = identity;
-  fresh.doc = Parse(scratch);
-  fresh.bytes.swap(scratch);
+  Keep(fresh, scratch);
   fresh.trusted = SafelyPast(identity, seen);
+  settle(&fresh);
+  TrimCache();
   return fresh.doc;
 }
 
@@ -461,12 +793,14 @@ bool Save(const std::string& path, const Document& doc, const std::string& text)
   }
   // Parsed from the bytes written, so that what is kept is exactly what a
   // read of the file gives (its encoding and line end included). Not trusted
-  // yet: another program may write into the file within the same tick.
+  // yet: another program may write into the file within the same tick, and
+  // the file written is not watched until the next read checks it.
   CacheEntry& entry = Remember(path);
   entry.identity = IdentityOf(st);
-  entry.doc = Parse(bytes);
-  entry.bytes = std::move(bytes);
+  Keep(entry, bytes);
   entry.trusted = false;
+  entry.changed = true;
+  TrimCache();
   return true;
 }
 
@@ -519,27 +853,25 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
                                     const std::string& fallback, const std::string& file,
                                     int bufferSize) {
   std::lock_guard<std::mutex> lock(cacheMutex);
-  std::string path;
   FileState state;
-  std::shared_ptr<const Document> doc = Load(file, path, state);
-  if (const SectionSpan* s = doc->FindSection(TrimView(section))) {
-    int line = doc->FindKey(*s, TrimView(key));
-    if (line >= 0) return CutToCharacters(doc->Value(line), bufferSize - 1);
+  const Document& doc = *Load(file, nullptr, state);
+  if (const SectionSpan s = doc.FindSectionAgain(TrimView(section))) {
+    int line = doc.FindKeyAgain(s, TrimView(key));
+    if (line >= 0) return CutToCharacters(doc.Value(line), bufferSize - 1);
   }
   return CutToCharacters(fallback, bufferSize - 1);
 }
 
 std::vector<std::string> GetPrivateProfileKeys(const std::string& section, const std::string& file) {
   std::lock_guard<std::mutex> lock(cacheMutex);
-  std::string path;
   FileState state;
-  std::shared_ptr<const Document> doc = Load(file, path, state);
+  std::shared_ptr<const Document> doc = Load(file, nullptr, state);
   std::vector<std::string> keys;
-  const SectionSpan* s = doc->FindSection(TrimView(section));
+  const SectionSpan s = doc->FindSection(TrimView(section));
   if (!s) return keys;
-  for (int i = s->header + 1; i < s->end; ++i) {
+  for (int i = s.header + 1; i < s.end; ++i) {
     // The first line of each name only.
-    if (doc->lines[i].kind == LineKind::Key && doc->FindKey(*s, doc->Name(i)) == i)
+    if (doc->lines[i].kind == LineKind::Key && doc->lines[i].indexed)
       keys.emplace_back(doc->Name(i));
   }
   return keys;
@@ -547,9 +879,8 @@ std::vector<std::string> GetPrivateProfileKeys(const std::string& section, const
 
 std::vector<std::string> GetPrivateProfileSectionNames(const std::string& file) {
   std::lock_guard<std::mutex> lock(cacheMutex);
-  std::string path;
   FileState state;
-  std::shared_ptr<const Document> doc = Load(file, path, state);
+  std::shared_ptr<const Document> doc = Load(file, nullptr, state);
   std::vector<std::string> names;
   names.reserve(doc->sectionOrder.size());
   for (int header : doc->sectionOrder) names.emplace_back(doc->Name(header));
@@ -564,18 +895,18 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
   if (!ValidSectionName(sectionName) || !ValidKeyName(keyName)) return false;
   std::string path;
   FileState state;
-  std::shared_ptr<const Document> doc = Load(file, path, state);
+  std::shared_ptr<const Document> doc = Load(file, &path, state);
   // A file that is there but cannot be read must not be replaced by one that
   // holds only this key; nor can a deletion in it be done.
   if (state == FileState::Unreadable) return false;
-  const SectionSpan* s = doc->FindSection(sectionName);
+  const SectionSpan s = doc->FindSection(sectionName);
 
   if (!value) {
     if (!s) return true;
     std::string text;
     size_t kept = 0;
     bool changed = false;
-    for (int i = s->header + 1; i < s->end; ++i) {
+    for (int i = s.header + 1; i < s.end; ++i) {
       if (doc->lines[i].kind == LineKind::Key && NoCaseEqual()(doc->Name(i), keyName)) {
         text.append(doc->text, kept, doc->lines[i].begin - kept);
         kept = doc->LineEnd(i);
@@ -600,7 +931,7 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
     added.push_back(std::string(keyName) + "=" + v);
     text = InsertLines(*doc, count, added);
   } else {
-    int line = doc->FindKey(*s, keyName);
+    int line = doc->FindKey(s, keyName);
     if (line >= 0) {
       std::string_view old = doc->LineText(line);
       size_t start = old.find('=') + 1;
@@ -613,8 +944,8 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
       text += v;
       text.append(doc->text, to, std::string::npos);
     } else {
-      int at = s->end;
-      while (at > s->header + 1 && TrimView(doc->LineText(at - 1)).empty()) --at;
+      int at = s.end;
+      while (at > s.header + 1 && TrimView(doc->LineText(at - 1)).empty()) --at;
       text = InsertLines(*doc, at, {std::string(keyName) + "=" + v});
     }
   }
@@ -625,7 +956,7 @@ bool EraseProfileSection(const std::string& section, const std::string& file) {
   std::lock_guard<std::mutex> lock(cacheMutex);
   std::string path;
   FileState state;
-  std::shared_ptr<const Document> doc = Load(file, path, state);
+  std::shared_ptr<const Document> doc = Load(file, &path, state);
   if (state == FileState::Unreadable) return false;
   std::string_view name = TrimView(section);
   std::string text;
@@ -651,6 +982,21 @@ void FlushPrivateProfile(const std::string& file) {
   struct stat st;
   bool found;
   Forget(ResolvedPath(file, st, found));
+}
+
+void UseProfileChangeReports(bool use) {
+  std::lock_guard<std::mutex> lock(cacheMutex);
+  Reports().enabled = use;
+  if (use) return;
+  std::vector<int> watches;
+  for (CacheEntry& e : cache) {
+    watches.push_back(e.watch);
+    watches.push_back(e.folderWatch);
+    e.watch = -1;
+    e.folderWatch = -1;
+    e.changed = true;
+  }
+  for (int watch : watches) Release(watch);
 }
 
 }  // namespace platform

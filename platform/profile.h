@@ -26,5 +26,9 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
 bool EraseProfileSection(const std::string& section, const std::string& file);
 // Writes reach the file at once; kept for callers that flush.
 void FlushPrivateProfile(const std::string& file);
+// Whether reads rely on the kernel's reports of changes to the files they
+// keep parsed (where it gives them) instead of looking at each file's identity
+// on every read. On by default; tests turn it off to check the other way.
+void UseProfileChangeReports(bool use);
 
 }  // namespace platform

@@ -283,8 +283,11 @@ void TStringList::SetCommaText(std::string_view text) {
           item += text[p++];
         }
       } else {
+        // A NUL is no blank: it belongs to the item like any other byte, so
+        // that every pass takes at least one byte (a NUL that ended the item
+        // without being taken would add empty items forever).
         size_t start = p;
-        while (p < n && static_cast<unsigned char>(text[p]) > ' ' && text[p] != ',') ++p;
+        while (p < n && (text[p] == 0 || static_cast<unsigned char>(text[p]) > ' ') && text[p] != ',') ++p;
         item.assign(text.substr(start, p - start));
       }
       Add(item);

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(g++ cmake ninja-build ccache make qt6-base-dev qt6-base-dev-tools
   libgtest-dev libgmock-dev libbenchmark-dev libcurl4-openssl-dev zlib1g-dev
-  libjpeg62-turbo-dev fonts-liberation2 fonts-dejavu-core xvfb xauth)
+  libjpeg62-turbo-dev fonts-liberation2 fonts-dejavu-core xvfb xauth poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -97,8 +97,18 @@ void TCatalogBuilder::BuildCatalog() {
       source_.VerifyLog.Add(HtmlText("Cannot create file \"" + CatalogFile + "\". " + ec.message()));
     }
   }
-  if (!complete) platform::DeleteFile(temp);
-  source_.VerifyLog.Add(HtmlText(CatalogFile) + " compressor data file created...");
+  if (complete) {
+    source_.VerifyLog.Add(HtmlText(CatalogFile) + " compressor data file created...");
+    return;
+  }
+  platform::DeleteFile(temp);
+  // The user reads the last line as the outcome: it must not claim a
+  // catalog that was never written, and says whether an older one remains.
+  if (platform::FileExists(CatalogFile))
+    source_.VerifyLog.Add(HtmlText(CatalogFile) +
+                          " compressor data file not written; the earlier one is unchanged...");
+  else
+    source_.VerifyLog.Add(HtmlText(CatalogFile) + " compressor data file not written...");
 }
 
 // The frame of Build and Install: the guard, a fresh log on the Verify page,

@@ -520,6 +520,10 @@ void TCompForm::FileNamesClick() {
     compNames_->clear();
   }
   dataMemo_->clear();
+  // No model is shown until one is chosen again: Cooling and Heat Rejection
+  // must not keep the values of a model no longer listed.
+  edQe_->SetText("");
+  edQc_->SetText("");
   const int row = SelectedIndex(fileNames_);
   if (row < 0 || !core::CompExists()) return;
   core::TComp& comp = core::Comp();

@@ -133,6 +133,8 @@ void TEmailForm::BuildControls() {
   layout->addLayout(grid);
   layout->addLayout(buttons);
   layout->addWidget(StatusBar);
+  // Wide enough for both status panels, with room for the body and the list.
+  resize(680, 560);
 
   auto guardedSlot = [this](void (TEmailForm::*handler)()) {
     return [this, handler] { platform::guarded([&] { (this->*handler)(); }); };
@@ -227,6 +229,7 @@ void TEmailForm::FillControls() {
     auto* item = new QTreeWidgetItem(AttachmentList, {Q(platform::ExtractFileName(path)), Q(path)});
     item->setIcon(0, icon);
   }
+  FitAttachmentColumns();
   filled_ = true;
 }
 
@@ -303,6 +306,15 @@ void TEmailForm::CancelButtonClick() { reject(); }
 void TEmailForm::AddAttachment(const std::string& path) {
   auto* item = new QTreeWidgetItem(AttachmentList, {Q(platform::ExtractFileName(path)), Q(path)});
   item->setIcon(0, style()->standardIcon(QStyle::SP_FileIcon));
+  FitAttachmentColumns();
+}
+
+void TEmailForm::FitAttachmentColumns() {
+  // The file name column takes what its names need (at least its heading);
+  // the path column gets the rest and is cut, not the names.
+  AttachmentList->resizeColumnToContents(0);
+  const int heading = AttachmentList->header()->fontMetrics().horizontalAdvance(AttachmentList->headerItem()->text(0));
+  if (AttachmentList->columnWidth(0) < heading + 24) AttachmentList->setColumnWidth(0, heading + 24);
 }
 
 void TEmailForm::Label3Click() {

@@ -130,6 +130,7 @@ class TEmailForm : public QDialog {
  private:
   void BuildControls();
   void TakeSettings();
+  void FitAttachmentColumns();
   void SetStatus(const std::string& text);
 
   TSMTPSettingsForm* settings_ = nullptr;

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -46,6 +47,11 @@ TRefrigTypeForm::TRefrigTypeForm(QWidget* parent) : QDialog(parent) {
   memo_->setReadOnly(true);
   memo_->setFont(QFont("Courier New", 9));
   memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Wide enough for the longest property line ("Vapor Specific Volume =
+  // 0.0000 m³/kg" and the like) without a sideways scroll.
+  const QFontMetrics memoMetrics(memo_->font());
+  memo_->setMinimumWidth(memoMetrics.horizontalAdvance(QString(40, QChar('0'))) +
+                         2 * memo_->frameWidth() + 2 * static_cast<int>(memo_->document()->documentMargin()) + 24);
 
   okButton_ = new QPushButton("OK", this);
   okButton_->setObjectName("OKButton");
@@ -55,6 +61,9 @@ TRefrigTypeForm::TRefrigTypeForm(QWidget* parent) : QDialog(parent) {
   statusLabel_ = new QLabel(statusBar_);
   statusBar_->addWidget(statusLabel_, 1);
 
+  // The unit labels show names up to "InchWg"; "kPa" must never be cut.
+  for (QLabel* label : {static_cast<QLabel*>(tempLabel_), static_cast<QLabel*>(pressLabel_)})
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance("InchWg") + 8);
   auto* edits = new QGridLayout;
   edits->addWidget(new QLabel("Temperature", this), 0, 0);
   edits->addWidget(edTemp_, 0, 1);
@@ -75,7 +84,7 @@ TRefrigTypeForm::TRefrigTypeForm(QWidget* parent) : QDialog(parent) {
   auto* outer = new QVBoxLayout(this);
   outer->addLayout(body, 1);
   outer->addWidget(statusBar_);
-  resize(460, 300);
+  resize(640, 340);
 
   setTabOrder(refrigList_, edTemp_);
   setTabOrder(edTemp_, edPress_);

@@ -33,6 +33,8 @@ class TRefrigTypeForm : public QDialog {
   core::TFmtEdit* EdTemp() const { return edTemp_; }
   core::TFmtEdit* EdPress() const { return edPress_; }
   QPlainTextEdit* Memo() const { return memo_; }
+  core::TFmtEditLabel* TempUnits() const { return tempLabel_; }
+  core::TFmtEditLabel* PressUnits() const { return pressLabel_; }
   QPushButton* OkButton() const { return okButton_; }
   std::string StatusText() const;
 

@@ -164,7 +164,10 @@ void TSourceFile::ReadTableData(core::TCustomIniFile& ini, const std::string& se
   const size_t tcCount = c.TcList.size();
   for (size_t i = 1; i <= tcCount; ++i) {
     std::vector<int32_t> row;
-    core::CommaTextToInts(ini.ReadString(section, "Valid" + std::to_string(i), ""), row);
+    // A trailing comma is read as in the Qe and Pw rows (and as the
+    // verification reads it), so a file that verifies also builds.
+    core::CommaTextToInts(core::StripTrailingComma(ini.ReadString(section, "Valid" + std::to_string(i), "")),
+                          row);
     if (row.size() != teCount) {
       ReportReadError("Valid data");
       return;

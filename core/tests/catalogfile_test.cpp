@@ -203,4 +203,52 @@ TEST(CatalogFile, ShortFilesAreReadErrors) {
   }
 }
 
+// The search's reader: the header straight from the file's path gives what a
+// stream over the file gives, for both layouts; numbers alone when asked;
+// short files and folders are read errors, missing files open errors, and a
+// name spelt in another case finds the file.
+TEST(CatalogFile, HeaderReadByPathIsTheStreamsHeader) {
+  const std::string dir = testsupport::MakeTempDir("header");
+  for (const char* file : {"v100.cmp", "v101.cmp", "v102.cmp", "v103.cmp"}) {
+    SCOPED_TRACE(file);
+    platform::TFileStream stream(kDataDir + file, platform::TFileMode::fmOpenRead);
+    core::TValueReader reader(stream);
+    TCompFileHeader expected, byPath, numbers;
+    core::ReadFileHeader(reader, expected);
+    core::ReadFileHeader(kDataDir + file, byPath);
+    EXPECT_EQ(byPath.FileID, expected.FileID);
+    EXPECT_EQ(byPath.Manufacturer, expected.Manufacturer);
+    EXPECT_EQ(byPath.Make, expected.Make);
+    core::ReadFileHeader(kDataDir + file, numbers, false);
+    EXPECT_EQ(numbers.FileID, "");
+    for (const TCompFileHeader* h : {&byPath, &numbers}) {
+      EXPECT_EQ(h->RefrigNumber, expected.RefrigNumber);
+      EXPECT_EQ(h->TeLo, expected.TeLo);
+      EXPECT_EQ(h->TeHi, expected.TeHi);
+      EXPECT_EQ(h->TcLo, expected.TcLo);
+      EXPECT_EQ(h->TcHi, expected.TcHi);
+    }
+  }
+  // Cut short: before the identification slot ends, and inside each layout.
+  const std::string old(core::kCompFileIdV100), current(core::kCompFileId);
+  for (const auto& [id, size] : std::vector<std::pair<std::string, size_t>>{
+           {"", 0}, {current, 200}, {old, 551}, {current, 807}}) {
+    SCOPED_TRACE(size);
+    std::string bytes(size, '\0');
+    if (size > id.size()) {
+      bytes[0] = static_cast<char>(id.size());
+      bytes.replace(1, id.size(), id);
+    }
+    testsupport::WriteAll(dir + "/short.cmp", bytes);
+    TCompFileHeader h;
+    EXPECT_THROW(core::ReadFileHeader(dir + "/short.cmp", h), platform::EReadError);
+  }
+  TCompFileHeader h;
+  EXPECT_THROW(core::ReadFileHeader(dir, h), platform::EStreamError);
+  EXPECT_THROW(core::ReadFileHeader(dir + "/missing.cmp", h), platform::EFOpenError);
+  testsupport::WriteAll(dir + "/Upper.cmp", testsupport::ReadAll(kDataDir + "v103.cmp"));
+  core::ReadFileHeader(dir + "/upper.CMP", h);
+  EXPECT_EQ(h.Make, "Maker Three");
+}
+
 }  // namespace

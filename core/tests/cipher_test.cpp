@@ -324,9 +324,11 @@ TEST(CryptStrTest, EmptyAndOneCharacterTexts) {
   EXPECT_EQ(CryptStr(one, kPassPhrase, 0), "x");
 }
 
-TEST(CryptStrTest, MatchesTheConstructionStepByStep) {
-  // Key: the first 8 bytes of the SHA-1 of the pass phrase; vector: the
-  // encryption of a zero block; 8-bit CFB; Base64.
+// The construction written out step by step: key, the first 8 bytes of the
+// SHA-1 of the pass phrase; vector, the encryption of a zero block; 8-bit
+// CFB; Base64. What CryptStr has always stored for a text of up to 189
+// characters.
+std::string EncipheredByConstruction(std::string data) {
   TSha1 sha;
   sha.Init();
   sha.UpdateStr(kPassPhrase);
@@ -338,20 +340,47 @@ TEST(CryptStrTest, MatchesTheConstructionStepByStep) {
   des.EncryptECB(zero, iv);
   des.SetIV(iv);
   des.SetCipherMode(TCipherMode::cmCFB8bit);
-  std::string data = "smtp.example.com";
   des.Encrypt(data.data(), data.data(), data.size());
-  EXPECT_EQ(CryptStr("smtp.example.com", kPassPhrase, 1), EncodeBase64String(data));
+  return EncodeBase64String(data);
 }
 
-TEST(CryptStrTest, ResultIsCutAt255Characters) {
-  // 190 characters encipher to 256 Base64 characters: the last is lost.
-  const std::string plain(190, 'p');
-  const std::string cipher = CryptStr(plain, kPassPhrase, 1);
-  EXPECT_EQ(cipher.size(), 255u);
-  EXPECT_NE(CryptStr(cipher, kPassPhrase, 0), plain);
-  EXPECT_EQ(CryptStr(std::string(400, 'p'), kPassPhrase, 1).size(), 255u);
-  // Deciphering is cut as well.
-  EXPECT_EQ(CryptStr(std::string(400, 'A'), kPassPhrase, 0).size(), 255u);
+TEST(CryptStrTest, MatchesTheConstructionStepByStep) {
+  EXPECT_EQ(CryptStr("smtp.example.com", kPassPhrase, 1), EncipheredByConstruction("smtp.example.com"));
+}
+
+// Texts of any length encipher and decipher whole; the short ones keep the
+// enciphered text they always had, so stored settings read back both ways.
+TEST(CryptStrTest, TextsOfEveryLengthRoundTripWhole) {
+  struct Case {
+    const char* name;
+    std::string plain;
+  };
+  auto ascii = [](std::size_t n) {
+    std::string text;
+    for (std::size_t i = 0; i < n; ++i) text += char(33 + (i * 11) % 94);
+    return text;
+  };
+  // "é" is two bytes: n characters are 2n bytes.
+  auto utf8 = [](std::size_t n) {
+    std::string text;
+    for (std::size_t i = 0; i < n; ++i) text += i % 2 ? "\xC3\xA9" : "q";
+    return text;
+  };
+  std::vector<Case> cases;
+  for (std::size_t n : {0, 1, 189, 190, 255, 256, 1000}) {
+    cases.push_back({"ascii", ascii(n)});
+    cases.push_back({"utf-8", utf8(n)});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.name << " " << c.plain.size() << " bytes");
+    const std::string cipher = CryptStr(c.plain, kPassPhrase, 1);
+    EXPECT_EQ(cipher.size(), 4 * ((c.plain.size() + 2) / 3));
+    EXPECT_EQ(cipher, EncipheredByConstruction(c.plain));
+    EXPECT_EQ(CryptStr(cipher, kPassPhrase, 0), c.plain);
+  }
+  // A stored setting enciphered before texts were no longer cut.
+  EXPECT_EQ(CryptStr("smtp.example.com", kPassPhrase, 1), "nQpWplOJ2OaNk5uac0astg==");
+  EXPECT_EQ(CryptStr("nQpWplOJ2OaNk5uac0astg==", kPassPhrase, 0), "smtp.example.com");
 }
 
 TEST(CryptStrTest, DifferentPassPhrasesGiveDifferentTexts) {
@@ -371,8 +400,7 @@ TEST(CryptStrTest, DecipheringGarbageNeverFails) {
   for (const std::string& text : garbage) {
     std::string result;
     EXPECT_NO_THROW(result = CryptStr(text, kPassPhrase, 0)) << text;
-    EXPECT_LE(result.size(), 255u);
-    EXPECT_EQ(result.size(), DecodeBase64String(text).size() > 255 ? 255u : DecodeBase64String(text).size());
+    EXPECT_EQ(result.size(), DecodeBase64String(text).size());
   }
 }
 

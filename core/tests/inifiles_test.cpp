@@ -3,7 +3,15 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <locale>
+
+#include "platform/profile.h"
 
 #include "testsupport/testenv.h"
 
@@ -183,6 +191,61 @@ TEST_F(IniFiles, DatesAndTimes) {
   ini.WriteString("S", "bad", "2023-02-30");
   EXPECT_EQ(ini.ReadDate("S", "bad", -1), -1);
   EXPECT_EQ(ini.ReadDateTime("S", "missing", -2), -2);
+}
+
+// Another program rewrites the file between two reads, keeping its size and
+// its time of last change (to the second, as whole-second file systems and
+// copy tools keep it): the second read sees the new text, whether the file
+// had settled long ago or was just written, and whether the change is in
+// place or a new file renamed over it. Both ways of noticing changes are
+// tried: the kernel's reports, and the look at the file on every read.
+TEST_F(IniFiles, RewriteByAnotherWriterBetweenTwoReadsIsSeen) {
+  const struct timespec second[2] = {{1700000000, 0}, {1700000000, 0}};
+  // Writes as another process, so nothing of this one sees the write.
+  auto writeElsewhere = [&](const std::string& text, bool renameOver) {
+    pid_t child = fork();
+    if (child == 0) {
+      const std::string target = renameOver ? path + ".new" : path;
+      int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      bool ok = fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+      if (fd >= 0) ::close(fd);
+      ok = ok && utimensat(AT_FDCWD, target.c_str(), second, 0) == 0;
+      if (renameOver) ok = ok && std::rename(target.c_str(), path.c_str()) == 0;
+      _exit(ok ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  };
+  for (bool reports : {true, false}) {
+    platform::UseProfileChangeReports(reports);
+    for (bool settled : {true, false}) {
+      for (bool renameOver : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "reports " << reports << ", settled " << settled << ", rename "
+                                        << renameOver);
+        TIniFile ini(path);
+        WriteAll(path, "[Model]\r\nQe=1.25, 2.50\r\n");
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), second, 0), 0);
+        if (settled) usleep(150000);   // past any doubt about the last change
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(ini.ReadString("Model", "Qe", ""), "1.25, 2.50");
+        writeElsewhere("[Model]\r\nQe=9.75, 8.50\r\n", renameOver);
+        struct stat st;
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mtim.tv_sec, 1700000000);
+        EXPECT_EQ(st.st_size, 24);
+        EXPECT_EQ(ini.ReadString("Model", "Qe", ""), "9.75, 8.50");
+        TStringList keys;
+        ini.ReadSection("Model", keys);
+        EXPECT_EQ(keys.Count(), 1);
+        // And a write of this process's own, then another change from outside.
+        ini.WriteString("Model", "Qe", "1.00, 2.00");
+        EXPECT_EQ(ini.ReadString("Model", "Qe", ""), "1.00, 2.00");
+        writeElsewhere("[Model]\r\nQe=3.00, 4.00\r\n", renameOver);
+        EXPECT_EQ(ini.ReadString("Model", "Qe", ""), "3.00, 4.00");
+      }
+    }
+  }
+  platform::UseProfileChangeReports(true);
 }
 
 }  // namespace

@@ -65,6 +65,9 @@ TEST(TextUtils, CommaTextConversions) {
   std::vector<int32_t> fresh;
   EXPECT_THROW(CommaTextToInts("1,2,", fresh), EConvertError);   // the empty last item
   EXPECT_THROW(CommaTextToInts("1,2.0", fresh), EConvertError);
+  // A NUL in a row is a value that does not convert (it once looped forever).
+  EXPECT_THROW(CommaTextToFloats(std::string("2734.0,\0", 8), floats), EConvertError);
+  EXPECT_THROW(CommaTextToInts(std::string("1, \0 2", 6), fresh), EConvertError);
 }
 
 TEST(TextUtils, SplitPair) {

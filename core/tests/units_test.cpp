@@ -29,14 +29,14 @@ const char* const kCatalogue = R"(
 6 utAltitude: m %0.1f 1; ft %0.1f 3.2808398950131235
 7 utAngularSpeed: rpm %0.0f 1; Rad/s %0.3f 0.10471975511965978; Rev/s %0.0f 0.016666666666666666
 8 utArea: m² %0.1f 1; cm² %0.1f 10000; mm² %0.0f 1000000; inch² %0.2f 1550.0031000062; ft² %0.1f 10.763910416709722
-9 utCondensateRate: g/s %0.1f 1; kg/s %0.4f 0.001; kg/min %0.3f 0.06; lb/hr %0.3f 0.002204622621848776
+9 utCondensateRate: g/s %0.1f 1; kg/s %0.4f 0.001; kg/min %0.3f 0.06; lb/hr %0.3f 7.9366414386555935
 10 utConductance: kW/°C %0.3f 1; W/°C %0.0f 1000; MBH/°F %0.3f 1.8956339758268757; Btu/h°F %0.0f 1895.6339758268755
 11 utConductivity: kW/m·K %0.6g 1; W/m·K %0.6g 1000; mW/m·K %0.6g 1000000; Btu/hr·ft°F %0.6g 577.7
 12 utDensity: kg/m³ %0.5g 1; mg/L %0.1g 1000; lb/ft³ %0.4g 0.06242796057614461
 13 utDiameter: m %0.3f 1; mm %0.0f 1000; inch %0.2f 39.37007874015748; 1/8" %0.0f 314.9606299; ft %0.3f 3.2808398950131235
 14 utDutyPrim: kW %0.3f 1; W %0.0f 1000; Btu/hr %0.0f 3412.141156488376; MBh %0.3f 3.412141156488376; kcal/hr %0.1f 859.184
 15 utDutySec: kW %0.3f 1; W %0.0f 1000; Btu/hr %0.0f 3412.141156488376; MBh %0.3f 3.412141156488376; kcal/hr %0.1f 859.184
-16 utDutyRate: W/m² %0.1f 1; kW/m² %0.3f 0.001; Btu/hr·ft² %0.1f 0.31699828634688587; MBh/ft² %0.3f 0.31699828634688587; kcal/hr·ft² %0.1f 0.07982080551936
+16 utDutyRate: W/m² %0.1f 1; kW/m² %0.3f 0.001; Btu/hr·ft² %0.1f 0.31699828634688587; MBh/ft² %0.3f 0.00031699828634688585; kcal/hr·ft² %0.1f 0.07982080551936
 17 utEnergy: kJ %0.3f 1; J %0.0f 1000; kW-hr %0.5g 0.0002777777777777778; W-hr %0.5g 0.2777777777777778; Btu %0.5g 0.9478169879134378
 18 utEnthalpy: kJ/kg %0.1f 1; Btu/lb %0.1f 0.4299226139294927
 19 utFinDensity: fpi %0.4f 1; fin/mm %0.5f 0.03937007874015748; fins/m %0.3f 39.37007874015748; fins/ft %0.3f 12
@@ -67,11 +67,11 @@ const char* const kCatalogue = R"(
 44 utSpecificVol: m³/kg %0.3f 1; ft³/lb %0.3f 16.018463373960138
 45 utTemperature: °C %0.1f 1 +0; °F %0.1f 1.8 +32; K %0.2f 1 +273.15
 46 utTemperatureChange: °C %0.1f 1; °F %0.1f 1.8; K %0.2f 1
-47 utThermalCapacity: W-hr/m²°C %0.1f 1; Btu/ft²°F %0.1f 0.5705969154243945
+47 utThermalCapacity: W-hr/m²°C %0.1f 1; Btu/ft²°F %0.1f 0.17611018368230585
 48 utThermalResist: m²°C/W %0.4f 1; ft²·hr·°F/Btu %0.3f 5.678264134306047
 49 utTime: sec %0.0f 1; min %0.2f 0.016666666666666666; hr %0.4f 0.0002777777777777778
 50 utVelocity: m/s %0.2f 1; fpm %0.1f 196.8503937007874
-51 utViscosity: kg/m·s %0.6g 1; N·s/m² %0.6g 1; µPa·s %0.6g 1000000; cP %0.6g 1000; lbm/ft·s %0.6g 0.0671955; lbf·s/ft² %0.6g 0.020885; lbf·hr/ft² %0.6g 5.8014e-06
+51 utViscosity: kg/m·s %0.6g 1; N·s/m² %0.6g 1; µPa·s %0.6g 1000000; cP %0.6g 1000; lbm/ft·s %0.6g 0.6719689751395068; lbf·s/ft² %0.6g 0.020885; lbf·hr/ft² %0.6g 5.8014e-06
 52 utVolume: m³ %0.4f 1; litre %0.2f 1000; cc %0.0f 1000000; ft³ %0.4f 35.32; inch³ %0.1f 61023
 53 utVolumeFluid: kl %0.3f 1; litre %0.5g 1000; IP Gal %0.5g 220; US Gal %0.5g 264.1720523581484
 54 utWaterFlow: l/s %0.3f 1; l/min %0.2f 60; dm³/hr %0.2f 3600; m³/hr %0.2f 3.6; m³/s %0.4f 0.001; usgpm %0.1f 15.850323141488905
@@ -231,6 +231,147 @@ TEST(UnitsConversion, StoredInAnotherUnit) {
   EXPECT_EQ(Shown(utTemperature, 0, 77, 1), "25.0 °C");
   EXPECT_EQ(Shown(utTemperature, 2, 77, 1), "298.15 K");
   EXPECT_EQ(Shown(utTemperature, 1, 298.15, 2), "77.0 °F");
+}
+
+// Every factor against the physical size of its unit, written out here from
+// the definitions of the units (SI, the international foot, pound and Btu),
+// not from the table: size(unit 0) / size(unit) is what one stored unit reads
+// as. A few constants of the table are rounded (3 to 5 digits); they carry a
+// tolerance of their own, every other factor must agree to 1e-6.
+namespace si {
+constexpr double m = 1, cm = 0.01, mm = 0.001, um = 1e-6, inch = 0.0254, ft = 0.3048;
+constexpr double kg = 1, g = 0.001, mg = 1e-6, lb = 0.45359237, oz = lb / 16, grain = lb / 7000;
+constexpr double s = 1, min = 60, hr = 3600, day = 86400;
+constexpr double J = 1, kJ = 1000, W = 1, kW = 1000;
+constexpr double Btu = 1055.05585262;        // international table
+constexpr double kcal = 4190.02;             // the mean kilocalorie the table uses
+constexpr double hp = 745.69987158227022;    // mechanical horsepower
+constexpr double Pa = 1, kPa = 1000, bar = 1e5, atm = 101325, psi = 6894.757293168361;
+constexpr double inH2O = 249.08891, inHg = 3386.389, mH2O = 9806.65;
+constexpr double lbf = 4.4482216152605;
+constexpr double litre = 0.001, impGal = 4.54609e-3, usGal = 3.785411784e-3;
+constexpr double pi = 3.14159265358979323846;
+}  // namespace si
+
+struct PhysicalUnit {
+  const char* label;
+  double size;               // in the kind's SI unit
+  double tolerance = 1e-6;   // relative
+};
+struct PhysicalKind {
+  TUnitsType kind;
+  std::vector<PhysicalUnit> units;
+};
+
+std::vector<PhysicalKind> PhysicalCatalogue() {
+  using namespace si;
+  const std::vector<PhysicalUnit> airFlow = {{"m³/s", 1}, {"m³/min", 1 / min}, {"m³/hr", 1 / hr},
+                                             {"l/s", litre}, {"cfm", ft * ft * ft / min}};
+  const std::vector<PhysicalUnit> pressure = {
+      {"kPa", kPa}, {"Pa", Pa}, {"Psi", psi}, {"Bar", bar}, {"Atm", atm},
+      {"InchWg", inH2O}, {"InchHg", inHg, 1.1e-3}, {"mHead", mH2O}};
+  const std::vector<PhysicalUnit> duty = {{"kW", kW}, {"W", W}, {"Btu/hr", Btu / hr},
+                                          {"MBh", 1000 * Btu / hr}, {"kcal/hr", kcal / hr}};
+  const std::vector<PhysicalUnit> length = {{"m", m}, {"cm", cm}, {"mm", mm}, {"inch", inch}, {"ft", ft}};
+  const std::vector<PhysicalUnit> massFlow = {{"kg/s", kg}, {"g/s", g}, {"kg/hr", kg / hr},
+                                              {"lb/s", lb}, {"lb/min", lb / min}, {"lb/hr", lb / hr}};
+  const std::vector<PhysicalUnit> pressureRate = {{"Pa/m", Pa}, {"kPa/m", kPa},
+                                                  {"iwg/100'", inH2O / (100 * ft)}, {"Psi/ft", psi / ft}};
+  const double ft2 = ft * ft, ft3 = ft * ft * ft;
+  return {
+      {utAirFlowPrim, airFlow},
+      {utAirFlowSec, airFlow},
+      {utAirFlowSmall, {{"l/s", litre}, {"m³/min", 1 / min}, {"cfm", ft3 / min}}},
+      {utAirFlowRate, {{"m³/s/m²", 1}, {"m³/min/m²", 1 / min}, {"m³/hr/m²", 1 / hr},
+                       {"l/s/m²", litre}, {"cfm/ft²", ft3 / min / ft2}}},
+      {utAirPressDrop, pressure},
+      {utAltitude, {{"m", m}, {"ft", ft}}},
+      {utAngularSpeed, {{"rpm", 2 * pi / min}, {"Rad/s", 1}, {"Rev/s", 2 * pi}}},
+      {utArea, {{"m²", 1}, {"cm²", cm * cm}, {"mm²", mm * mm}, {"inch²", inch * inch}, {"ft²", ft2}}},
+      {utCondensateRate, {{"g/s", g}, {"kg/s", kg}, {"kg/min", kg / min}, {"lb/hr", lb / hr}}},
+      {utConductance, {{"kW/°C", kW}, {"W/°C", W}, {"MBH/°F", 1000 * Btu / hr * 1.8},
+                       {"Btu/h°F", Btu / hr * 1.8}}},
+      {utConductivity, {{"kW/m·K", kW}, {"W/m·K", W}, {"mW/m·K", 0.001 * W},
+                        {"Btu/hr·ft°F", Btu / hr / ft * 1.8, 2e-4}}},
+      {utDensity, {{"kg/m³", 1}, {"mg/L", mg / litre}, {"lb/ft³", lb / ft3}}},
+      {utDiameter, {{"m", m}, {"mm", mm}, {"inch", inch}, {"1/8\"", inch / 8}, {"ft", ft}}},
+      {utDutyPrim, duty},
+      {utDutySec, duty},
+      {utDutyRate, {{"W/m²", W}, {"kW/m²", kW}, {"Btu/hr·ft²", Btu / hr / ft2},
+                    {"MBh/ft²", 1000 * Btu / hr / ft2}, {"kcal/hr·ft²", kcal / hr / ft2}}},
+      {utEnergy, {{"kJ", kJ}, {"J", J}, {"kW-hr", kW * hr}, {"W-hr", W * hr}, {"Btu", Btu}}},
+      {utEnthalpy, {{"kJ/kg", kJ}, {"Btu/lb", Btu / lb}}},
+      {utFinDensity, {{"fpi", 1 / inch}, {"fin/mm", 1 / mm}, {"fins/m", 1 / m}, {"fins/ft", 1 / ft}}},
+      {utHeatOfRespir, {{"kJ/kg/day", kJ / day}, {"mW/kg", 0.001 * W}, {"Btu/lb/day", Btu / lb / day}}},
+      // 5.678 W/m²K rounded to four digits.
+      {utHeatTransCoeff, {{"W/m²°C", W}, {"Btu/hr·ft²°F", Btu / hr / ft2 * 1.8, 5e-5}}},
+      {utHumidity, {{"kg/kg", 1}, {"g/kg", g / kg}, {"gr/lb", grain / lb}}},
+      {utLengthBig, {{"m", m}, {"ft", ft}}},
+      {utLengthMeasure, length},
+      {utLengthPrim, length},
+      {utLengthSec, length},
+      {utLengthSmall, {{"mm", mm}, {"um", um}, {"Thou\"", inch / 1000}}},
+      {utMass, {{"kg", kg}, {"ton SI", 1000 * kg}, {"lb", lb}}},
+      {utMassSmall, {{"g", g}, {"oz", oz}}},
+      {utMassFlow, massFlow},
+      {utMassFlowGas, massFlow},
+      {utMassFlux, {{"kg/m²s", 1}, {"g/m²s", g}, {"kg/m²hr", kg / hr}, {"lb/ft²s", lb / ft2},
+                    {"lb/ft²min", lb / ft2 / min}, {"lb/ft²hr", lb / ft2 / hr}}},
+      {utMetRate, {{"W/P", W}, {"Btu/hr/P", Btu / hr}}},
+      {utPeopleDensity, {{"m²/P", 1}, {"ft²/P", ft2}}},
+      {utPower, {{"kW", kW}, {"W", W}, {"HP", hp}}},
+      {utPressure, pressure},
+      {utPressureBar, {{"kPa", kPa}, {"Psi", psi}, {"Bar", bar}, {"Atm", atm},
+                       {"InchHg", inHg, 1.1e-3}, {"mHead", mH2O}}},
+      {utPressureSteam, pressure},
+      {utPressureRateGas, pressureRate},
+      {utPressureRateLiquid, pressureRate},
+      {utProportion, {{"fraction", 1}, {"%", 0.01}, {"ratio", 1}}},
+      {utRate, {{"/sec", 1 / s}, {"/min", 1 / min}, {"/hr", 1 / hr}}},
+      // 4.187 kJ/kg·K rounded to four digits.
+      {utSpecificHeat, {{"kJ/kg·K", kJ}, {"Btu/lb°F", Btu / lb * 1.8, 5e-5}}},
+      {utSpecificVol, {{"m³/kg", 1}, {"ft³/lb", ft3 / lb}}},
+      {utTemperatureChange, {{"°C", 1}, {"°F", 1 / 1.8}, {"K", 1}}},
+      {utThermalCapacity, {{"W-hr/m²°C", W * hr}, {"Btu/ft²°F", Btu / ft2 * 1.8}}},
+      {utThermalResist, {{"m²°C/W", 1}, {"ft²·hr·°F/Btu", ft2 / 1.8 / (Btu / hr)}}},
+      {utTime, {{"sec", s}, {"min", min}, {"hr", hr}}},
+      {utVelocity, {{"m/s", 1}, {"fpm", ft / min}}},
+      {utViscosity, {{"kg/m·s", 1}, {"N·s/m²", 1}, {"µPa·s", 1e-6}, {"cP", 1e-3},
+                     {"lbm/ft·s", lb / ft}, {"lbf·s/ft²", lbf / ft2, 3e-5},
+                     {"lbf·hr/ft²", lbf * hr / ft2, 2e-5}}},
+      {utVolume, {{"m³", 1}, {"litre", litre}, {"cc", 1e-6}, {"ft³", ft3, 2e-4},
+                  {"inch³", inch * inch * inch, 2e-5}}},
+      {utVolumeFluid, {{"kl", 1}, {"litre", litre}, {"IP Gal", impGal, 2e-4}, {"US Gal", usGal}}},
+      {utWaterFlow, {{"l/s", litre}, {"l/min", litre / min}, {"dm³/hr", litre / hr},
+                     {"m³/hr", 1 / hr}, {"m³/s", 1}, {"usgpm", usGal / min}}},
+      {utWaterPressDrop, pressure},
+  };
+}
+
+TEST(UnitsCatalogue, EveryFactorMatchesThePhysicalSizeOfItsUnit) {
+  const std::vector<PhysicalKind> kinds = PhysicalCatalogue();
+  // Every kind but utNone and the absolute temperature (checked by its
+  // well-known values) is listed.
+  EXPECT_EQ(kinds.size(), static_cast<std::size_t>(kUnitsTypeCount - 2));
+  for (const PhysicalKind& k : kinds) {
+    SCOPED_TRACE(::testing::Message() << "kind " << k.kind);
+    ASSERT_EQ(UnitsCount(k.kind), static_cast<int>(k.units.size()));
+    for (int i = 0; i < static_cast<int>(k.units.size()); ++i) {
+      const PhysicalUnit& u = k.units[i];
+      SCOPED_TRACE(u.label);
+      ASSERT_EQ(GetUnitsLabel(k.kind, i), u.label);
+      const double expected = k.units[0].size / u.size;
+      const double factor = UnitInfo(k.kind, i)->factor;
+      EXPECT_LE(std::fabs(factor / expected - 1), u.tolerance) << factor << " vs " << expected;
+    }
+  }
+}
+
+TEST(UnitsConversion, FactorsOnceWrongReadAsTheirPhysicalValues) {
+  EXPECT_EQ(Shown(utCondensateRate, 3, 1), "7.937 lb/hr");
+  EXPECT_EQ(Shown(utDutyRate, 3, 1000), "0.317 MBh/ft²");
+  EXPECT_EQ(Shown(utThermalCapacity, 1, 10), "1.8 Btu/ft²°F");
+  EXPECT_EQ(Shown(utViscosity, 4, 1), "0.671969 lbm/ft·s");
 }
 
 }  // namespace

@@ -185,7 +185,22 @@ Bitmap DecodePng(platform::TStream& stream, TImageTransparency& transparency, Co
   // The decoded palette holds the colours the pixels got (gamma included).
   if (transparency == ttPngColor && png.HasPalette() && index >= 0 && index < png.Palette().Count())
     colour = platform::ColourToRgb(png.Palette().entries[static_cast<size_t>(index)]);
+  // A palette key keeps its mask; any other transparency the file carries
+  // (alpha samples, a truecolour or grey tRNS, partial palette alphas) is
+  // the bitmap's alpha, so the picture is drawn over the page's ground.
+  if (transparency != ttPngColor && png.HasAlpha()) return png.AlphaBitmap();
   return png.Bitmap();
+}
+
+// Screen adaptation may rebuild a bitmap without its alpha; the decoded
+// picture's opacity is put back, pixel for pixel.
+void CarryAlpha(const Bitmap& from, Bitmap& to) {
+  if (from.Width() != to.Width() || from.Height() != to.Height()) return;
+  for (int y = 0; y < to.Height(); ++y) {
+    const auto* source = reinterpret_cast<const QRgb*>(from.Image().constScanLine(y));
+    auto* line = reinterpret_cast<QRgb*>(to.Image().scanLine(y));
+    for (int x = 0; x < to.Width(); ++x) line[x] = (line[x] & 0x00FFFFFFu) | (source[x] & 0xFF000000u);
+  }
 }
 
 }  // namespace
@@ -234,6 +249,8 @@ std::unique_ptr<Bitmap> DecodeImage(platform::TStream* stream, TImageTransparenc
     if (result.IsNull()) return nullptr;
 
     bool deviceDependent = false;
+    const bool hasAlpha = kind == ikPng && transparency != ttPngColor && result.HasTransparency();
+    const Bitmap decoded = hasAlpha ? result : Bitmap();
     if (transparency == ttLowerLeft) {
       mask = MakeImageMask(result, false, 0);
     } else if (transparency == ttPngColor) {
@@ -248,6 +265,7 @@ std::unique_ptr<Bitmap> DecodeImage(platform::TStream* stream, TImageTransparenc
       mask.reset();
       return nullptr;
     }
+    if (hasAlpha) CarryAlpha(decoded, result);
     return std::make_unique<Bitmap>(std::move(result));
   } catch (const std::exception&) {
     // Every decoder's error means the same here: no image, the caller shows

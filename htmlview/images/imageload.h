@@ -1,8 +1,10 @@
 #pragma once
 // Recognising and decoding the viewer's pictures: BMP, PNG (the viewer's own
-// codec, or GDI+ when it is active) and JPEG into an opaque bitmap with an
-// optional transparency mask, fitted to the screen's colour depth. GIF data
-// go to the GIF decoder (gifimage.h) with ScreenPalette().
+// codec, or GDI+ when it is active) and JPEG into a bitmap with an optional
+// transparency mask, fitted to the screen's colour depth. A PNG whose file
+// gives its pixels an opacity (alpha samples, a tRNS chunk) keeps it as the
+// bitmap's alpha; every other bitmap is opaque. GIF data go to the GIF
+// decoder (gifimage.h) with ScreenPalette().
 //
 // Decoding never raises: a bad image gives none, and the caller shows
 // ErrorImage with ErrorImageMask (imagemodule.h). Only GDI+ image creation
@@ -41,7 +43,9 @@ std::unique_ptr<TViewImage> LoadImageFromStream(platform::TStream* stream,
 // BMP, PNG and JPEG data to a bitmap fitted to the screen. transparency in:
 // what the element asks for (ttNone or ttLowerLeft); out: what applies. A
 // palette PNG whose tRNS makes an entry fully transparent gives ttPngColor,
-// a mask, and black under the transparent parts. Null on every failure.
+// a mask, and black under the transparent parts (and no alpha). Any other
+// PNG transparency is the bitmap's alpha, with transparency unchanged. Null
+// on every failure.
 std::unique_ptr<platform::Bitmap> DecodeImage(platform::TStream* stream,
                                               TImageTransparency& transparency,
                                               std::unique_ptr<platform::Bitmap>& mask);

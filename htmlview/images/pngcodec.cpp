@@ -1,5 +1,6 @@
 #include "htmlview/images/pngcodec.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace htmlview {
@@ -76,6 +77,7 @@ void TPngPicture::ResetBitmap() {
   ClearPalette();
   transparent_ = false;
   transparentColour_ = platform::clBlack;
+  alpha_.clear();
 }
 
 void TPngPicture::LoadFromStream(platform::TStream& stream) {
@@ -95,6 +97,8 @@ void TPngPicture::LoadFromStream(platform::TStream& stream) {
   // IDAT decodes the image.
   for (int i = 0; i < chunks_.Count(); ++i) chunks_.Item(i)->Decode();
   ApplyTransparency();
+  // An alpha channel that hides nothing needs no plane.
+  if (std::all_of(alpha_.begin(), alpha_.end(), [](uint8_t a) { return a == 255; })) alpha_.clear();
 }
 
 void TPngPicture::ReadChunks(platform::TStream& stream) {
@@ -202,12 +206,26 @@ void TPngPicture::Assign(const TPngPicture& source) {
   hasPalette_ = source.hasPalette_;
   transparent_ = source.transparent_;
   transparentColour_ = source.transparentColour_;
+  alpha_ = source.alpha_;
 }
 
 void TPngPicture::AssignBitmap(const platform::Bitmap& bitmap) {
   bitmap_ = bitmap;
   ClearPalette();
   transparent_ = false;
+  alpha_.clear();
+}
+
+platform::Bitmap TPngPicture::AlphaBitmap() const {
+  platform::Bitmap result = bitmap_;
+  const int w = result.Width(), h = result.Height();
+  if (alpha_.size() != static_cast<size_t>(w) * static_cast<size_t>(h)) return result;
+  for (int y = 0; y < h; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(result.Image().scanLine(y));
+    const uint8_t* a = alpha_.data() + static_cast<size_t>(y) * w;
+    for (int x = 0; x < w; ++x) line[x] = (line[x] & 0x00FFFFFFu) | (uint32_t(a[x]) << 24);
+  }
+  return result;
 }
 
 platform::Bitmap TPngPicture::ToBitmap() const {

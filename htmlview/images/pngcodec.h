@@ -4,7 +4,9 @@
 // image data, undoes Adam7 interlacing and fills its bitmap: 1, 4, 8 or 24
 // bits per pixel nominally (with a palette for the first three), stored as
 // ARGB like every bitmap of the system, gamma-corrected when the file has a
-// gAMA chunk. It also writes PNG streams.
+// gAMA chunk. The bitmap is opaque; what the file says of its pixels'
+// opacity (alpha samples or a tRNS chunk) is kept beside it, for the viewer
+// to draw the picture over the page. It also writes PNG streams.
 //
 // Start-up: InitPngModule() registers the chunk classes and the picture
 // format "PNG"; DonePngModule() undoes both. Nothing happens before the
@@ -12,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "htmlview/images/pngchunks.h"
 #include "htmlview/images/picformats.h"
@@ -85,6 +88,16 @@ class TPngPicture : public TGraphic {
   platform::Colour TransparentColour() const { return transparentColour_; }
   void SetTransparentColour(platform::Colour c) { transparentColour_ = c; }
 
+  // Each pixel's opacity (0 see-through .. 255 opaque), row by row, as the
+  // file's alpha samples or tRNS chunk give it; empty when every pixel is
+  // opaque. The bitmap's own alpha is not touched by it.
+  const std::vector<uint8_t>& AlphaPlane() const { return alpha_; }
+  std::vector<uint8_t>& AlphaPlane() { return alpha_; }
+  bool HasAlpha() const { return !alpha_.empty(); }
+  // A copy of the bitmap with the alpha plane as its pixels' alpha (the
+  // bitmap as it is when there is none).
+  platform::Bitmap AlphaBitmap() const;
+
   // Percentage done, after every row (or every Adam7 pass) decoded.
   std::function<void(int percent)> OnProgress;
 
@@ -102,6 +115,7 @@ class TPngPicture : public TGraphic {
   bool hasPalette_ = false;
   bool transparent_ = false;
   platform::Colour transparentColour_ = platform::clBlack;
+  std::vector<uint8_t> alpha_;
 };
 
 }  // namespace htmlview

@@ -57,6 +57,7 @@ class ImageReader {
     if (TChunkGAMA* gamma = picture_.GammaChunk()) gamma_ = gamma->Forward().data();
     MakePalette();
     SizeBitmap();
+    PrepareAlpha();
     data_.Data().SetPosition(0);
     try {
       TZDecompressionStream inflated(data_.Data());
@@ -134,6 +135,29 @@ class ImageReader {
     bitmap.SetBitDepth(NominalPixelFormat(colourType_, depth_));
   }
 
+  // The opacity the file gives its pixels: alpha samples, or a tRNS chunk
+  // naming palette alphas or the one transparent grey or colour. It goes to
+  // the picture's alpha plane; the bitmap itself stays opaque.
+  void PrepareAlpha() {
+    std::vector<uint8_t>& plane = picture_.AlphaPlane();
+    plane.clear();
+    bool any = colourType_ == 4 || colourType_ == 6;
+    if (const TChunk* trns = picture_.Chunks().Find("tRNS")) {
+      const auto& b = trns->Bytes();
+      if (colourType_ == 3 && !b.empty()) {
+        for (size_t i = 0; i < b.size() && i < paletteAlpha_.size(); ++i) paletteAlpha_[i] = b[i];
+        any = true;
+      } else if (colourType_ == 0 && b.size() >= 2) {
+        key_[0] = (b[0] << 8) | b[1];
+        any = true;
+      } else if (colourType_ == 2 && b.size() >= 6) {
+        for (int c = 0; c < 3; ++c) key_[c] = (b[2 * c] << 8) | b[2 * c + 1];
+        any = true;
+      }
+    }
+    if (any) plane.assign(static_cast<size_t>(width_ * height_), 255);
+  }
+
   void DecodeRows(platform::TStream& inflated) {
     DecodeRowSet(inflated, 0, 1, 0, 1, width_, height_, true);
   }
@@ -173,6 +197,11 @@ class ImageReader {
   void ConvertRow(const uint8_t* raw, int y, int colStart, int colStep, int64_t columns) {
     auto* line = reinterpret_cast<QRgb*>(picture_.Bitmap().Image().scanLine(y));
     auto put = [&](int64_t i, QRgb value) { line[colStart + i * colStep] = value; };
+    std::vector<uint8_t>& plane = picture_.AlphaPlane();
+    uint8_t* alphas = plane.empty() ? nullptr : plane.data() + int64_t(y) * width_ + colStart;
+    auto opacity = [&](int64_t i, int value) { alphas[i * colStep] = static_cast<uint8_t>(value); };
+    // A sample at full depth, for comparing with a tRNS key.
+    auto sample16 = [&](const uint8_t* p) { return depth_ == 16 ? (p[0] << 8) | p[1] : p[0]; };
     auto rgb = [&](int r, int g, int b) {
       if (gamma_ != nullptr) r = gamma_[r], g = gamma_[g], b = gamma_[b];
       return qRgb(r, g, b);
@@ -185,25 +214,39 @@ class ImageReader {
           for (int64_t i = 0; i < columns; ++i) {
             const int64_t bit = i * depth_;
             const int shift = 8 - depth_ - static_cast<int>(bit % 8);
-            put(i, lookup_[static_cast<size_t>((raw[bit / 8] >> shift) & mask)]);
+            const int value = (raw[bit / 8] >> shift) & mask;
+            put(i, lookup_[static_cast<size_t>(value)]);
+            if (alphas) opacity(i, Opacity(value));
           }
         } else {
           const int step = depth_ / 8;  // 16-bit samples: the high byte
-          for (int64_t i = 0; i < columns; ++i) put(i, lookup_[raw[i * step]]);
+          for (int64_t i = 0; i < columns; ++i) {
+            put(i, lookup_[raw[i * step]]);
+            if (alphas) opacity(i, Opacity(sample16(raw + i * step)));
+          }
         }
         break;
       case 4: {
         const int step = depth_ / 4;
-        for (int64_t i = 0; i < columns; ++i) put(i, lookup_[raw[i * step]]);
+        for (int64_t i = 0; i < columns; ++i) {
+          put(i, lookup_[raw[i * step]]);
+          if (alphas) opacity(i, raw[i * step + step / 2]);
+        }
         break;
       }
       case 2:
       case 6: {
         const int sample = depth_ / 8;
-        const int step = sample * (colourType_ == 2 ? 3 : 4);  // alpha is dropped
+        const int step = sample * (colourType_ == 2 ? 3 : 4);
         for (int64_t i = 0; i < columns; ++i) {
           const uint8_t* p = raw + i * step;
           put(i, rgb(p[0], p[sample], p[2 * sample]));
+          if (!alphas) continue;
+          if (colourType_ == 6)
+            opacity(i, p[3 * sample]);
+          else if (sample16(p) == key_[0] && sample16(p + sample) == key_[1] &&
+                   sample16(p + 2 * sample) == key_[2])
+            opacity(i, 0);
         }
         break;
       }
@@ -215,12 +258,26 @@ class ImageReader {
     if (picture_.OnProgress) picture_.OnProgress(percent);
   }
 
+  // A grey or palette pixel's opacity by its value at full depth.
+  int Opacity(int value) const {
+    if (colourType_ == 3) return value < 256 ? paletteAlpha_[static_cast<size_t>(value)] : 255;
+    return value == key_[0] ? 0 : 255;
+  }
+
   TPngPicture& picture_;
   TChunkIDAT& data_;
   int64_t width_ = 0, height_ = 0;
   int depth_ = 0, colourType_ = 0, interlace_ = 0;
   const uint8_t* gamma_ = nullptr;
   std::array<QRgb, 256> lookup_{};
+  // From a tRNS chunk: each palette entry's alpha, or the transparent grey
+  // (key_[0]) or colour samples; -1 never matches.
+  std::array<uint8_t, 256> paletteAlpha_ = [] {
+    std::array<uint8_t, 256> a{};
+    a.fill(255);
+    return a;
+  }();
+  int key_[3] = {-1, -1, -1};
 };
 
 class ImageWriter {

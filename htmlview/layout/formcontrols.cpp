@@ -814,16 +814,15 @@ void TListBoxFormControlObj::ResetToValue() {
 
 void TListBoxFormControlObj::SaveContents() {
   platform::FormListBox* list = ListBox();
-  SavedCount = list ? list->ItemCount() : 0;
-  for (int i = 0; i < kSavedFlags; ++i) SavedFlags[i] = list && list->Selected(i);
+  SavedFlags.assign(list ? list->ItemCount() : 0, false);
+  for (int i = 0; i < static_cast<int>(SavedFlags.size()); ++i) SavedFlags[i] = list->Selected(i);
 }
 
 void TListBoxFormControlObj::DoOnChange() {
   platform::FormListBox* list = ListBox();
   if (!list) return;
-  bool changed = list->ItemCount() != SavedCount;
-  // Only the first items are compared.
-  for (int i = 0; i < kSavedFlags && !changed; ++i) changed = list->Selected(i) != SavedFlags[i];
+  bool changed = list->ItemCount() != static_cast<int>(SavedFlags.size());
+  for (int i = 0; i < list->ItemCount() && !changed; ++i) changed = list->Selected(i) != SavedFlags[i];
   if (changed) FireObjectChange();
 }
 

@@ -12,7 +12,6 @@
 // TSectionListForms: the document root implements it beside
 // TSectionListBase, and FormsOf() finds it. It keeps the form list (which
 // owns the forms), the list of every control and the viewer's form events.
-#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -432,12 +431,12 @@ class TOptionListControlObj : public TFormControlObj {
 
 class TListBoxFormControlObj : public TOptionListControlObj {
  public:
-  static constexpr int kSavedFlags = 51;
   TListBoxFormControlObj(TSectionListBase* master, int position, const TAttributeList& attributes,
                          ThtmlForm* form);
   bool Multiple = false;
-  int SavedCount = 0;
-  std::array<bool, kSavedFlags> SavedFlags{};
+  // Each item's selection when the control was entered, to tell on leaving
+  // whether the user changed it.
+  std::vector<bool> SavedFlags;
 
   platform::FormListBox* ListBox() const;
   void DoOnChange() override;

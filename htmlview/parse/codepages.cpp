@@ -275,7 +275,57 @@ struct DoubleBytePage {
 
 constexpr DoubleBytePage kDoubleBytePages[] = {
     {932, "CP932"}, {936, "CP936"}, {949, "CP949"}, {950, "CP950"}, {1361, "JOHAB"},
+    {kCodePageEucJp, "EUC-JP"},
 };
+
+// Single-byte sets that pages declare although no Windows page holds them;
+// their upper halves come from the C library once, on first use.
+struct LibrarySingleBytePage {
+  int number;
+  const char* iconvName;
+};
+
+constexpr LibrarySingleBytePage kLibrarySingleBytePages[] = {
+    {866, "CP866"},         {20866, "KOI8-R"},      {21866, "KOI8-U"},
+    {28593, "ISO-8859-3"},  {28594, "ISO-8859-4"},  {28595, "ISO-8859-5"},
+    {28597, "ISO-8859-7"},  {28599, "ISO-8859-9"},  {28605, "ISO-8859-15"},
+};
+constexpr size_t kLibraryPageCount = std::size(kLibrarySingleBytePages);
+
+using HighTable = std::array<char16_t, 128>;
+
+// A byte the C library does not convert (or lacks the set for) is undefined.
+HighTable LibraryHigh(const char* iconvName) {
+  HighTable t;
+  t.fill(0xFFFD);
+  iconv_t cd = iconv_open("UTF-16LE", iconvName);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return t;
+  for (int b = 128; b < 256; ++b) {
+    char in = static_cast<char>(b);
+    char* src = &in;
+    size_t srcLeft = 1;
+    char out[8];
+    char* dst = out;
+    size_t dstLeft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == 0 && dst - out == 2)
+      t[b - 128] = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
+                                         (static_cast<unsigned char>(out[1]) << 8));
+  }
+  iconv_close(cd);
+  return t;
+}
+
+const char16_t* LibraryHighHalf(int codePage) {
+  static const std::array<HighTable, kLibraryPageCount> tables = [] {
+    std::array<HighTable, kLibraryPageCount> all;
+    for (size_t i = 0; i < kLibraryPageCount; ++i) all[i] = LibraryHigh(kLibrarySingleBytePages[i].iconvName);
+    return all;
+  }();
+  for (size_t i = 0; i < kLibraryPageCount; ++i)
+    if (kLibrarySingleBytePages[i].number == codePage) return tables[i].data();
+  return nullptr;
+}
 
 // Windows-1252 built once from the platform's table, which maps the five
 // undefined bytes to their own code points.
@@ -305,7 +355,7 @@ const char16_t* HighHalf(int codePage) {
   if (codePage == 28591) return latin1.data();
   for (const SingleBytePage& p : kSingleBytePages)
     if (p.number == codePage) return p.high;
-  return nullptr;
+  return LibraryHighHalf(codePage);
 }
 
 const char* DoubleByteName(int codePage) {
@@ -453,7 +503,7 @@ int ConvertOne(iconv_t cd, const char* in, size_t inLen, char16_t* units, int& u
 
 // Bytes below 128 are ASCII in the old platform's double-byte pages (the C
 // library's JOHAB would make the backslash a won sign); a lead byte takes
-// one trail byte at most.
+// one trail byte, two in EUC-JP's supplementary set (0x8F).
 bool DecodeDoubleByte(std::string_view bytes, int codePage, std::u16string& out,
                       std::vector<int>* offsets) {
   IconvCache& cache = Iconv();
@@ -468,9 +518,9 @@ bool DecodeDoubleByte(std::string_view bytes, int codePage, std::u16string& out,
     int count = 0;
     size_t used = 1;
     int error = ConvertOne(cd, bytes.data() + i, 1, units, count);
-    if (error == EINVAL && i + 1 < n) {
-      used = 2;
-      error = ConvertOne(cd, bytes.data() + i, 2, units, count);
+    while (error == EINVAL && used < 3 && i + used < n) {
+      ++used;
+      error = ConvertOne(cd, bytes.data() + i, used, units, count);
     }
     if (error != 0) {
       units[0] = 0xFFFD;

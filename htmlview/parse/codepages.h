@@ -3,8 +3,11 @@
 //
 // Single-byte pages (874, 1250-1258, 28592, 28591, 437, 10000) come from our
 // own tables; Windows-1252 from the platform's table, so its five undefined
-// bytes keep their code points. The double-byte pages of the far-east
-// documents (932, 936, 949, 950, 1361) go through the C library's iconv one
+// bytes keep their code points. The single-byte sets that pages declare but
+// no Windows page holds (ISO-8859-3, -4, -5, -7, -9 and -15 as 28593-28605,
+// KOI8-R 20866, KOI8-U 21866, DOS Cyrillic 866) take their tables from the
+// C library. The double-byte pages of the far-east documents (932, 936, 949,
+// 950, 1361, and EUC-JP as 51932) go through the C library's iconv one
 // character at a time, so every UTF-16 unit knows the byte it came from.
 // UTF-8 (65001) has a decoder of its own. The selectors 0, 1 and 2 (the old
 // platform's ANSI, OEM and Macintosh pages) stand for 1252, 437 and 10000.
@@ -20,6 +23,7 @@
 namespace htmlview {
 
 constexpr int kCodePageUtf8 = 65001;
+constexpr int kCodePageEucJp = 51932;
 
 // The real page behind the selectors 0, 1 and 2; any other number unchanged.
 int ResolveCodePage(int codePage);

@@ -567,10 +567,18 @@ HtmlReaderState& Reader() {
   return *StatePtr();
 }
 
+namespace {
+
+int ReadingCodePage(int codePage) {
+  return Reader().EucJp && ResolveCodePage(codePage) == 932 ? kCodePageEucJp : codePage;
+}
+
+}  // namespace
+
 int CurrentCodePage() {
   TPropStack& stack = PropStack();
-  if (stack.Count() > 0) return stack.Last()->CodePage;
-  return Reader().DefaultCodePage;
+  if (stack.Count() > 0) return ReadingCodePage(stack.Last()->CodePage);
+  return ReadingCodePage(Reader().DefaultCodePage);
 }
 
 // ------------------------------------------------------------- set-up
@@ -646,7 +654,7 @@ void BeginReading(std::string text) {
   r.IncludeText.clear();
   r.IncludePos = 0;
   r.Input = r.SavedInput = ReaderInput::Document;
-  r.InComment = r.NoSkip = r.Prescan = r.CharsetFixed = r.Converted = r.PendingError = false;
+  r.InComment = r.NoSkip = r.Prescan = r.CharsetFixed = r.Converted = r.EucJp = r.PendingError = false;
   r.StartCount = -1;
   r.Sy = HtmlSymbol::EndOfText;
   r.TagPos = r.HeadingLevel = 0;
@@ -855,20 +863,18 @@ void NextScriptToken() {
 
 // ----------------------------------------------------------- charsets
 
-bool CharsetFromString(std::string_view text, int& charset) {
+bool CharsetFromString(std::string_view text, int& charset, int* ownCodePage) {
   const auto found = LookupCharset(text);
   if (!found) return false;
   charset = *found;
+  const auto own = OwnCodePageOfCharset(text);
+  if (ownCodePage) *ownCodePage = own ? *own : 0;
   if (charset == kEucJpPseudoCharset) {
+    // Read in place rather than converted to Shift-JIS: the conversion
+    // would keep the length only by garbling half-width katakana (0x8E and
+    // one byte) and the supplementary set (0x8F and two bytes).
     HtmlReaderState& r = Reader();
-    if (!r.Converted) {
-      // Same length, so the read position stays valid.
-      r.Doc = EucJpToShiftJis(r.Doc);
-      r.Converted = true;
-      // The look-ahead character was read before the conversion.
-      if (r.Input == ReaderInput::Document && r.DocPos > 0 && U(r.Ch) >= 161)
-        r.Ch = r.UpCh = r.Doc[r.DocPos - 1];
-    }
+    if (!r.Converted) r.EucJp = true;
     charset = 128;
   }
   return true;
@@ -881,17 +887,24 @@ bool ApplyMetaCharset(std::string_view httpEquiv, std::string_view content) {
   TPropStack& stack = PropStack();
   TProperties* inner = stack.Last();
   int charset = 0;
+  int ownCodePage = 0;
   bool applied = false;
-  if (CharsetFromString(content, charset)) {
-    if (inner) inner->SetCharset(charset);
-    else if (auto cp = CodePageOfCharset(charset)) r.DefaultCodePage = ResolveCodePage(*cp);
+  if (CharsetFromString(content, charset, &ownCodePage)) {
+    if (inner) {
+      inner->SetCharset(charset);
+      if (ownCodePage != 0) inner->CodePage = ownCodePage;
+    } else if (ownCodePage != 0) {
+      r.DefaultCodePage = ownCodePage;
+    } else if (auto cp = CodePageOfCharset(charset)) {
+      r.DefaultCodePage = ResolveCodePage(*cp);
+    }
     applied = true;
   } else if (platform::LowerCase(content).find("utf-8") != std::string::npos) {
     if (inner) inner->SetUTF8();
     else r.DefaultCodePage = kCodePageUtf8;
     applied = true;
   }
-  if (applied) r.ViewerCodePage = inner ? inner->CodePage : r.DefaultCodePage;
+  if (applied) r.ViewerCodePage = CurrentCodePage();
   return applied;
 }
 

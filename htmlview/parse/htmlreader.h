@@ -76,6 +76,10 @@ struct HtmlReaderState {
   bool Prescan = false;       // link pre-scan: nothing collected or registered
   bool CharsetFixed = false;  // the document began with the UTF-8 mark
   bool Converted = false;     // the document is Shift-JIS converted already
+  // The document declared EUC-JP: what the charset model calls Shift-JIS
+  // (code page 932) is read as EUC-JP, in place, so that every offset still
+  // counts the document's own bytes.
+  bool EucJp = false;
   // A text run ended inside an open comment: the run is delivered, the
   // error raised by the next NextToken.
   bool PendingError = false;
@@ -105,7 +109,8 @@ void DoneHtmlReader();
 HtmlReaderState& Reader();
 
 // The code page of the innermost open element (the top of the property
-// stack), or the default code page when none is open.
+// stack), or the default code page when none is open; EUC-JP (51932) for
+// Shift-JIS in a document that declared EUC-JP.
 int CurrentCodePage();
 
 // Reader set-up for a new document: replaces NUL bytes (at most 100; the
@@ -150,9 +155,13 @@ void NextTextAreaToken();
 // is cleared).
 void NextScriptToken();
 
-// The charset named in text (a META content or a FONT charset); EUC-JP
-// converts the document to Shift-JIS once and answers 128.
-bool CharsetFromString(std::string_view text, int& charset);
+// The charset named in text (a META content or a FONT charset). EUC-JP
+// answers 128 and, unless the document was converted to Shift-JIS already
+// (ISO-2022-JP), has the document's Shift-JIS read as EUC-JP from then on.
+// ownCodePage, when given, receives the code page text in the set decodes
+// with when that is not the one paired with the charset (ISO-8859-7 is
+// charset 161 but not windows-1253), else 0.
+bool CharsetFromString(std::string_view text, int& charset, int* ownCodePage = nullptr);
 // A META tag's charset (HTTP-EQUIV "content-type"): applied to the innermost
 // element, and the viewer's code page follows it. Ignored when the document
 // began with the UTF-8 mark. True when a charset was applied.

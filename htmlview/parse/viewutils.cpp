@@ -115,11 +115,12 @@ std::vector<std::string> TIDNameList::Names() const {
 
 namespace {
 constexpr size_t kBufferRoom = 300;
-constexpr size_t kBufferGrowth = 50;
 
+// Doubling keeps a long run of text linear: growing by a fixed step copied
+// the whole buffer every few characters.
 template <typename V>
 void Grow(V& v) {
-  if (v.size() == v.capacity()) v.reserve(v.capacity() + kBufferGrowth);
+  if (v.size() == v.capacity()) v.reserve(std::max(kBufferRoom, v.capacity() * 2));
 }
 }  // namespace
 
@@ -129,6 +130,7 @@ TCharCollection::TCharCollection() {
 }
 
 void TCharCollection::Add(char ch, int index) {
+  Grow(chars_);
   Grow(indices_);
   chars_.push_back(ch);
   indices_.push_back(index);
@@ -154,6 +156,7 @@ TokenObj::TokenObj() {
 }
 
 void TokenObj::AddUnicodeChar(char16_t ch, int index) {
+  Grow(chars_);
   Grow(indices_);
   chars_.push_back(ch);
   indices_.push_back(index);

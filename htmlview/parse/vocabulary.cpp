@@ -270,6 +270,11 @@ constexpr CharsetCodePage kCharsetCodePages[] = {
 };
 static_assert(std::size(kCharsetCodePages) == kCharsetCodePageCount);
 
+constexpr CharsetOwnCodePage kCharsetOwnCodePages[] = {
+    {"8859-15", 28605}, {"8859-7", 28597}, {"8859-5", 28595}, {"koi8-u", 21866}, {"koi", 20866},
+    {"866", 866},       {"8859-3", 28593}, {"8859-9", 28599}, {"8859-4", 28594},
+};
+
 // Colours are stored 0x00BBGGRR: "aliceblue", sRGB F0F8FF, is 0x00FFF8F0.
 // The system-colour rows keep the numbers the viewer has always used, even
 // where CSS would pair the names differently (threedlightshadow is 20,
@@ -570,6 +575,16 @@ std::optional<int> LookupCharset(std::string_view text) {
 std::optional<int> CodePageOfCharset(int charset) {
   for (const CharsetCodePage& pair : kCharsetCodePages) {
     if (pair.charset == charset) return pair.codePage;
+  }
+  return std::nullopt;
+}
+
+std::span<const CharsetOwnCodePage> CharsetOwnCodePageTable() { return kCharsetOwnCodePages; }
+
+std::optional<int> OwnCodePageOfCharset(std::string_view text) {
+  const std::string lower = LowerCase(text);
+  for (const CharsetOwnCodePage& row : kCharsetOwnCodePages) {
+    if (lower.find(row.fragment) != std::string::npos) return row.codePage;
   }
   return std::nullopt;
 }

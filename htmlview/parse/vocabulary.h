@@ -321,7 +321,8 @@ struct CharsetRow {
 };
 
 // Not platform character sets: Latin-2 becomes charset 238 with code page
-// 28592 in the style model; EUC-JP makes the reader convert to Shift-JIS.
+// 28592 in the style model; EUC-JP becomes Shift-JIS (128) to the fonts
+// while the reader reads the document as EUC-JP.
 constexpr int kLatin2PseudoCharset = 31;
 constexpr int kEucJpPseudoCharset = 30;
 
@@ -341,6 +342,19 @@ std::optional<int> LookupCharset(std::string_view text);
 // The code page paired with a character set, searched in table order. The
 // style model maps the Latin-2 pseudo set itself before asking.
 std::optional<int> CodePageOfCharset(int charset);
+
+// Sets that fonts know under another set's number but whose text has a table
+// of its own: ISO-8859-7 draws with the Greek fonts of charset 161, yet its
+// bytes 0xB6-0xBF are not windows-1253's. Searched in table order, so that
+// "8859-15" is found before the "8859-1" of the charset table would be.
+struct CharsetOwnCodePage {
+  std::string_view fragment;
+  int codePage;
+};
+std::span<const CharsetOwnCodePage> CharsetOwnCodePageTable();
+// The code page that text in the named set decodes with when it is not the
+// one paired with the set's charset; nothing otherwise.
+std::optional<int> OwnCodePageOfCharset(std::string_view text);
 
 // ---------------------------------------------------------------------------
 // Style properties, in the order every property set stores them

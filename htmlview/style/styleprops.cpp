@@ -484,6 +484,9 @@ void TProperties::Assign(const PropValue& value, int index) {
 void TProperties::CopyDefault(const TProperties& source) {
   Props = source.Props;
   SetCharset(source.CharSet);
+  // The set alone does not give back a code page that is not its table's
+  // own: charset 31 is kept as 238 with 28592, and 238 alone means 1250.
+  if (source.CodePage != 0) CodePage = source.CodePage;
   DefFontname = source.DefFontname;
   EmSize = source.EmSize;
   ExSize = source.ExSize;
@@ -771,6 +774,7 @@ TVMarginArray TProperties::GetVMarginArray() const {
 // TPropStack
 
 TProperties* TPropStack::Add(std::unique_ptr<TProperties> p) {
+  positions_[p.get()] = Count();
   items_.push_back(std::move(p));
   return items_.back().get();
 }
@@ -787,17 +791,26 @@ TProperties* TPropStack::PushNewProps(const TStyleList& styles, std::string_view
 }
 
 void TPropStack::Delete(int i) {
-  if (i >= 0 && i < Count()) items_.erase(items_.begin() + i);
+  if (i < 0 || i >= Count()) return;
+  positions_.erase(items_[i].get());
+  items_.erase(items_.begin() + i);
+  for (int k = i; k < Count(); ++k) positions_[items_[k].get()] = k;
 }
 
 void TPropStack::CutTo(int count) {
-  if (count >= 0 && count < Count()) items_.resize(count);
+  if (count < 0 || count >= Count()) return;
+  for (int k = count; k < Count(); ++k) positions_.erase(items_[k].get());
+  items_.resize(count);
+}
+
+void TPropStack::Clear() {
+  positions_.clear();
+  items_.clear();
 }
 
 int TPropStack::IndexOf(const TProperties* p) const {
-  for (int i = Count() - 1; i >= 0; --i)
-    if (items_[i].get() == p) return i;
-  return -1;
+  const auto it = positions_.find(p);
+  return it == positions_.end() ? -1 : it->second;
 }
 
 }  // namespace htmlview

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -208,6 +209,29 @@ std::string FirstInstalledFamily(std::string_view familyList);
 int RoundHalfEven(double value);
 
 // ---------------------------------------------------------------------------
+// The ancestors a cascade matches descendant rules against, innermost first:
+// a few sets of its own (the temporary link-state sets) above a stretch of
+// the parser's stack, entries top down to 1 (the root is no ancestor). The
+// stack is read in place: deep nesting must not copy it for every element.
+
+class TPropStack;
+
+class TAncestorView {
+ public:
+  TAncestorView() = default;
+  TAncestorView(const TPropStack* stack, int top) : stack_(stack), top_(top) {}
+  // The same ancestors with p as the innermost.
+  TAncestorView Above(const TProperties* p) const;
+  size_t size() const { return above_.size() + (stack_ && top_ >= 1 ? static_cast<size_t>(top_) : 0); }
+  const TProperties* operator[](size_t i) const;
+
+ private:
+  std::vector<const TProperties*> above_;   // innermost first
+  const TPropStack* stack_ = nullptr;
+  int top_ = 0;
+};
+
+// ---------------------------------------------------------------------------
 // The property set of one element
 
 class TProperties {
@@ -298,10 +322,10 @@ class TProperties {
   void MergeEntry(const TProperties& entry);
   void MergeDescendants(const TStyleList& styles, const MatchContext& ctx,
                         std::string_view prefix);
-  void BuildLinkFonts(const TStyleList& styles, const std::vector<const TProperties*>& ancestors);
+  void BuildLinkFonts(const TStyleList& styles, const TAncestorView& ancestors);
   void CascadeWith(const TStyleList& styles, std::string_view tag, std::string_view cls,
                    std::string_view id, std::string_view pseudo, std::string_view title,
-                   TProperties* inlineStyle, const std::vector<const TProperties*>& ancestors);
+                   TProperties* inlineStyle, const TAncestorView& ancestors);
   void SetLinkFontsCharset();
 
   std::unique_ptr<TMyFont> cachedFont_;
@@ -326,11 +350,16 @@ class TPropStack {
   void Delete(int i);
   // Keeps the first count entries.
   void CutTo(int count);
-  void Clear() { items_.clear(); }
+  void Clear();
+  // The entry holding p, or -1; p is only compared, never read, so a set
+  // that was removed may be asked about.
   int IndexOf(const TProperties* p) const;
 
  private:
   std::vector<std::unique_ptr<TProperties>> items_;
+  // Where each set stands, so that finding one costs nothing however deep
+  // the nesting (a cascade looks its set up for every element).
+  std::unordered_map<const TProperties*, int> positions_;
 };
 
 // The process-wide stack (made by InitStyleProps, or on first use).

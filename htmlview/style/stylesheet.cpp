@@ -286,11 +286,8 @@ void TProperties::Update(const TProperties* parent, const TStyleList& styles, in
   } else if (PropPseudo == "link") {
     const TPropStack& stack = PropStack();
     if (index < 0 || index >= stack.Count() || stack[index] != this) index = stack.IndexOf(this);
-    std::vector<const TProperties*> ancestors;
-    for (int i = (index >= 0 ? index : stack.Count()) - 1; i >= 1; --i)
-      ancestors.push_back(stack[i]);
     if (!TheFontInfo) TheFontInfo = std::make_unique<TFontInfoArray>();
-    BuildLinkFonts(styles, ancestors);
+    BuildLinkFonts(styles, TAncestorView(&stack, (index >= 0 ? index : stack.Count()) - 1));
     InLink = true;
   } else {
     TheFontInfo.reset();
@@ -308,8 +305,19 @@ struct TProperties::MatchContext {
   std::vector<std::string> classes;
   std::vector<std::string> classNames;   // the element's names, for descendant rules
   TProperties* inlineStyle = nullptr;
-  const std::vector<const TProperties*>* ancestors = nullptr;
+  const TAncestorView* ancestors = nullptr;
 };
+
+TAncestorView TAncestorView::Above(const TProperties* p) const {
+  TAncestorView view = *this;
+  view.above_.insert(view.above_.begin(), p);
+  return view;
+}
+
+const TProperties* TAncestorView::operator[](size_t i) const {
+  if (i < above_.size()) return above_[i];
+  return (*stack_)[top_ - static_cast<int>(i - above_.size())];
+}
 
 void TProperties::Cascade(const TStyleList& styles, std::string_view tag, std::string_view cls,
                           std::string_view id, std::string_view pseudo, std::string_view title,
@@ -318,16 +326,14 @@ void TProperties::Cascade(const TStyleList& styles, std::string_view tag, std::s
   // pushed is about to become the top, so its ancestors start at the top.
   const TPropStack& stack = PropStack();
   const int index = stack.IndexOf(this);
-  std::vector<const TProperties*> ancestors;
-  for (int i = (index >= 0 ? index : stack.Count()) - 1; i >= 1; --i)
-    ancestors.push_back(stack[i]);
-  CascadeWith(styles, tag, cls, id, pseudo, title, inlineStyle, ancestors);
+  CascadeWith(styles, tag, cls, id, pseudo, title, inlineStyle,
+              TAncestorView(&stack, (index >= 0 ? index : stack.Count()) - 1));
 }
 
 void TProperties::CascadeWith(const TStyleList& styles, std::string_view tag,
                               std::string_view cls, std::string_view id, std::string_view pseudo,
                               std::string_view title, TProperties* inlineStyle,
-                              const std::vector<const TProperties*>& ancestors) {
+                              const TAncestorView& ancestors) {
   cachedFont_.reset();
   const std::string classText = Trim(cls);
   MatchContext ctx;
@@ -439,7 +445,7 @@ void TProperties::MergeDescendants(const TStyleList& styles, const MatchContext&
         (subject.id.empty() || SameText(subject.id, ctx.id)) &&
         (SameText(subject.pseudo, ctx.pseudo) || (subject.pseudo.empty() && ctx.pseudo == "link"));
     if (!subjectMatches) continue;
-    const std::vector<const TProperties*>& ancestors = *ctx.ancestors;
+    const TAncestorView& ancestors = *ctx.ancestors;
     size_t sel = 1;
     for (size_t a = 0; a < ancestors.size(); ++a) {
       if (MatchesAncestor(sels[sel], *ancestors[a])) {
@@ -466,19 +472,15 @@ void TProperties::MergeEntry(const TProperties& entry) {
   }
 }
 
-void TProperties::BuildLinkFonts(const TStyleList& styles,
-                                 const std::vector<const TProperties*>& ancestors) {
+void TProperties::BuildLinkFonts(const TStyleList& styles, const TAncestorView& ancestors) {
   TakeLinkBackground();
   TFontInfoArray& fonts = *TheFontInfo;
   fonts[LinkStateLink] = DescribeFont();
 
   // Temporary sets stand above the link, as the parser's stack would hold
   // them, so descendant rules see the link as their parent.
-  std::vector<const TProperties*> aboveLink;
-  aboveLink.push_back(this);
-  aboveLink.insert(aboveLink.end(), ancestors.begin(), ancestors.end());
-  auto derive = [&](const TProperties* parent, const char* pseudo,
-                    const std::vector<const TProperties*>& chain) {
+  const TAncestorView aboveLink = ancestors.Above(this);
+  auto derive = [&](const TProperties* parent, const char* pseudo, const TAncestorView& chain) {
     auto set = std::make_unique<TProperties>();
     set->Inherit(PropTag, parent);
     set->CascadeWith(styles, PropTag, PropClass, PropID, pseudo, PropTitle, PropStyle, chain);
@@ -488,10 +490,7 @@ void TProperties::BuildLinkFonts(const TStyleList& styles,
 
   auto visited = derive(this, "visited", aboveLink);
   fonts[LinkStateVisited] = visited->DescribeFont();
-  std::vector<const TProperties*> aboveVisited;
-  aboveVisited.push_back(visited.get());
-  aboveVisited.insert(aboveVisited.end(), aboveLink.begin(), aboveLink.end());
-  fonts[LinkStateVisitedHover] = derive(visited.get(), "hover", aboveVisited)->DescribeFont();
+  fonts[LinkStateVisitedHover] = derive(visited.get(), "hover", aboveLink.Above(visited.get()))->DescribeFont();
   fonts[LinkStateHover] = derive(this, "hover", aboveLink)->DescribeFont();
 }
 

@@ -148,6 +148,16 @@ bool TvwPrinter::Monochrome() {
   return context_->Monochrome();
 }
 
+platform::Size TvwPrinter::PageSize() {
+  if (!context_) SetState(1);
+  return context_->PageSize();
+}
+
+int TvwPrinter::PixelsPerInch() {
+  if (!context_) SetState(1);
+  return context_->PixelsPerInch();
+}
+
 // ---------------------------------------------------------- process-wide
 
 TvwPrinter& Printer() {

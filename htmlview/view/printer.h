@@ -37,6 +37,10 @@ class TPrinterContext {
   virtual void EndDoc() = 0;
   // Ends the job and drops what it produced.
   virtual void AbortDoc() = 0;
+  // The whole page in device pixels and the device's dots per inch (a
+  // context that does not know answers a Letter page at 96).
+  virtual platform::Size PageSize() const { return {816, 1056}; }
+  virtual int PixelsPerInch() const { return 96; }
 };
 
 // The platform's printer: its names and set-up record, and contexts on it.
@@ -103,6 +107,9 @@ class TvwPrinter {
   bool Aborted() const { return aborted_; }
   int PageNumber() const { return pageNumber_; }
   bool Monochrome();
+  // Of the context in use (an information context is made when none is).
+  platform::Size PageSize();
+  int PixelsPerInch();
 
   // The private copy of the set-up record (null while none is held), and how
   // many copies have been freed (each exactly once).

@@ -10,6 +10,7 @@
 
 #include "numerics/fitmult.h"
 #include "numerics/mathfunc.h"
+#include "numerics/matrices.h"
 #include "numerics/models.h"
 #include "numerics/numerics.h"
 #include "numerics/regress.h"
@@ -464,6 +465,88 @@ TEST_F(RegressTest, LineAndPolynomialFits) {
   TMatrix pm;
   PowerMatrix(xp, 6, 3, pm);
   EXPECT_EQ(pm[3][4], 8.0);
+}
+
+// The normal equations summed term by term, observation after observation,
+// scaled and solved as the solver does: what the fit gave before its sums ran
+// along the regressors' rows. The fit must give the same bits.
+void TermByTermFit(bool weighted, const TMatrix& U, const TVector& Y, const TVector& W, int N, int Nvar,
+                   bool consTerm, TVector& B, TMatrix& V) {
+  const int lb = consTerm ? 0 : 1;
+  TMatrix a;
+  TVector b;
+  AllocMatrix(a, Nvar, Nvar);
+  AllocVector(b, Nvar);
+  if (consTerm) {
+    double s0 = 0.0, sy = 0.0;
+    for (int k = 1; k <= N; ++k) {
+      s0 += weighted ? W[k] : 1.0;
+      sy += (weighted ? W[k] : 1.0) * Y[k];
+    }
+    a[0][0] = weighted ? s0 : N;
+    b[0] = sy;
+    for (int j = 1; j <= Nvar; ++j) {
+      double s = 0.0;
+      for (int k = 1; k <= N; ++k) s += (weighted ? W[k] : 1.0) * U[j][k];
+      a[0][j] = a[j][0] = s;
+    }
+  }
+  for (int k = 1; k <= N; ++k) {
+    const double w = weighted ? W[k] : 1.0;
+    for (int i = 1; i <= Nvar; ++i) {
+      const double wx = w * U[i][k];
+      for (int j = i; j <= Nvar; ++j) a[i][j] += wx * U[j][k];
+      b[i] += wx * Y[k];
+    }
+  }
+  for (int i = 2; i <= Nvar; ++i)
+    for (int j = 1; j < i; ++j) a[i][j] = a[j][i];
+  TVector d;
+  AllocVector(d, Nvar);
+  for (int i = lb; i <= Nvar; ++i) {
+    int e;
+    std::frexp(1.0 / std::sqrt(a[i][i]), &e);
+    d[i] = std::ldexp(1.0, e - 1);
+  }
+  for (int i = lb; i <= Nvar; ++i) {
+    b[i] *= d[i];
+    for (int j = lb; j <= Nvar; ++j) a[i][j] *= d[i] * d[j];
+  }
+  double det = 0.0;
+  ASSERT_EQ(GaussJordanSolve(a, b, lb, Nvar, V, B, det), 0);
+  for (int i = lb; i <= Nvar; ++i) {
+    B[i] *= d[i];
+    for (int j = lb; j <= Nvar; ++j) V[i][j] *= d[i] * d[j];
+  }
+}
+
+TEST_F(RegressTest, NormalEquationsGiveTheSameBitsAsTermByTermSums) {
+  Compressor c = MakeCompressor({-35.1, -30.3, -25.7, -20.2, -15.9, -10.4, -5.3, 0.6, 5.2, 10.1},
+                                {25.3, 30.7, 35.1, 40.2, 45.6, 50.9});
+  TVector w, y = c.qe;
+  AllocVector(w, c.n);
+  for (int k = 1; k <= c.n; ++k) {
+    w[k] = 1.0 / (0.5 + 0.37 * k);
+    y[k] += 0.013 * ((k * 7919) % 13 - 6);
+  }
+  SetLinearSolver(SolverGaussJordan);
+  for (bool weighted : {false, true}) {
+    for (bool consTerm : {true, false}) {
+      for (int nvar : {1, 3, 4, 5, 8}) {
+        SCOPED_TRACE(testing::Message() << "weighted " << weighted << ", constant " << consTerm << ", " << nvar);
+        TVector b, ref;
+        TMatrix v, refV;
+        AllocVector(b, nvar);
+        AllocVector(ref, nvar);
+        AllocMatrix(v, nvar, nvar);
+        AllocMatrix(refV, nvar, nvar);
+        ASSERT_EQ(NormalEquationsFit(weighted, c.u, y, w, c.n, nvar, consTerm, b, v), 0);
+        TermByTermFit(weighted, c.u, y, w, c.n, nvar, consTerm, ref, refV);
+        EXPECT_EQ(b, ref);
+        EXPECT_EQ(v, refV);
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -253,6 +254,35 @@ TEST_F(Profile, OutsideChangesThatKeepSizeAndTimeAreSeen) {
   WriteAll(file, "[S]\nk=ren\n");
   EXPECT_EQ(Get("S", "k"), "ren");
   EXPECT_EQ(GetPrivateProfileKeys("S", file), std::vector<std::string>{"k"});
+}
+
+// The file's folder renamed away and another folder put in its place: the
+// same name now means another file of the same size.
+TEST_F(Profile, FolderReplacedByRenameIsSeen) {
+  const std::string folder = dir + "/data", inside = folder + "/test.ini";
+  ASSERT_TRUE(ForceDirectories(folder));
+  WriteAll(inside, "[S]\nk=old\n");
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", inside), "old");
+  const std::string other = dir + "/other";
+  ASSERT_TRUE(ForceDirectories(other));
+  WriteAll(other + "/test.ini", "[S]\nk=new\n");
+  ASSERT_EQ(std::rename(folder.c_str(), (dir + "/old").c_str()), 0);
+  ASSERT_EQ(std::rename(other.c_str(), folder.c_str()), 0);
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", inside), "new");
+}
+
+// A child process that reads the same file must not take the parent's
+// reports of changes from it.
+TEST_F(Profile, ChildProcessDoesNotTakeTheParentsChangeReports) {
+  WriteAll(file, "[S]\nk=one\n");
+  EXPECT_EQ(Get("S", "k"), "one");
+  WriteAll(file, "[S]\nk=two\n");   // reported, not yet collected
+  pid_t child = fork();
+  if (child == 0) _exit(GetPrivateProfileString("S", "k", "", file) == "two" ? 0 : 1);
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(Get("S", "k"), "two");
 }
 
 // What is read after this process's own writes is what a fresh read of the

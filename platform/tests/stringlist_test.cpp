@@ -37,6 +37,22 @@ TEST(StringList, CommaTextRules) {
   for (const auto& [text, items] : cases) EXPECT_EQ(CommaItems(text), items) << "'" << text << "'";
 }
 
+// Every byte is taken: a NUL is part of an item, the other control bytes
+// separate items like blanks. Text with a NUL once never came to an end.
+TEST(StringList, CommaTextTakesControlBytes) {
+  using V = std::vector<std::string>;
+  using namespace std::string_literals;
+  const std::pair<std::string, V> cases[] = {
+      {"1, \0 2"s, V{"1", "\0"s, "2"}},
+      {"2734.0,\0"s, V{"2734.0", "\0"s}},
+      {"\0"s, V{"\0"s}},
+      {"a\0b,c"s, V{"a\0b"s, "c"}},
+      {"\"q\0\",\0\0"s, V{"q\0"s, "\0\0"s}},
+      {"1\x01" "2\x1f" "3\x7f"s, V{"1", "2", "3\x7f"}},
+  };
+  for (const auto& [text, items] : cases) EXPECT_EQ(CommaItems(text), items) << text.size() << " bytes";
+}
+
 TEST(StringList, CommaTextOutputRoundTrips) {
   TStringList list{"a b", "c", "", "x\"y", "p,q"};
   EXPECT_EQ(list.CommaText(), "\"a b\",c,,\"x\"\"y\",\"p,q\"");

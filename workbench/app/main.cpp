@@ -1,13 +1,15 @@
 // The program's entry: the application object (Qt needs it before any module
 // measures the screen or loads a bitmap), the module start-ups in dependency
-// order, the main window, the message loop, then the clean-ups in reverse.
-// A start-up that fails ends the program with a message, not a crash.
+// order, the six windows, the message loop, then the windows and the
+// clean-ups in reverse. A start-up that fails ends the program with a
+// message, not a crash.
 #include <QApplication>
-#include <QMainWindow>
 
 #include <exception>
+#include <memory>
 
 #include "platform/dialogs.h"
+#include "workbench/mainform.h"
 #include "workbench/modules.h"
 
 int main(int argc, char** argv) {
@@ -27,14 +29,13 @@ int main(int argc, char** argv) {
   }
 
   int result = 0;
-  {
-    // Stands in for the main window until it exists.
-    QMainWindow window;
-    window.setObjectName("MainForm");
-    window.setWindowTitle("Dravlen");
-    window.resize(900, 650);
-    window.show();
+  try {
+    std::unique_ptr<workbench::TMainForm> window = workbench::CreateApplicationWindows();
+    window->show();
     result = app.exec();
+  } catch (const std::exception& e) {
+    platform::MessageBox(e.what(), "Dravlen", platform::MB_OK | platform::MB_ICONERROR);
+    result = 1;
   }
   workbench::CleanupModules();
   return result;

@@ -16,6 +16,7 @@
 #include "platform/dialogs.h"
 #include "platform/sysutils.h"
 #include "testsupport/testenv.h"
+#include "workbench/verify.h"
 
 namespace {
 
@@ -313,6 +314,12 @@ class CatalogBuildTest : public ::testing::Test {
   }
   std::vector<std::string> Log() const { return wb_.source.VerifyLog.Items(); }
   std::string Created(const std::string& catalog) const { return catalog + " compressor data file created..."; }
+  std::string NotWritten(const std::string& catalog) const {
+    return catalog + " compressor data file not written...";
+  }
+  std::string Unchanged(const std::string& catalog) const {
+    return catalog + " compressor data file not written; the earlier one is unchanged...";
+  }
 
   std::string folder_, shared_;
   fitfixture::Workbench wb_;
@@ -373,6 +380,35 @@ TEST_F(CatalogBuildTest, RebuildAfterRemovingAModelHoldsExactlyTheNewList) {
   EXPECT_LT(platform::FileSize(catalog), before);
 }
 
+// A Valid row ending in a comma verifies, so it must fit and build as well:
+// the comma is read as in the Qe and Pw rows.
+TEST_F(CatalogBuildTest, ValidRowWithTrailingCommaVerifiesFitsAndBuilds) {
+  const std::string sample =
+      testsupport::ReadAll(std::string(DRAVLEN_SOURCE_DIR) + "/resources/program/Data Files/Northfield NLR R22.ini");
+  Open("plain.ini", sample);
+  wb_.fit.ActionAddCoeffExecute();
+  wb_.builder.ActionBuildExecute();
+  ASSERT_EQ(Log().back(), Created(folder_ + "/plain.cmp"));
+
+  std::string text = sample;
+  int rows = 0;
+  for (size_t at = 0; (at = text.find("\nValid", at)) != std::string::npos; ++rows) {
+    at = text.find_first_of("\r\n", at + 1);
+    text.insert(at, ",");
+  }
+  ASSERT_GT(rows, 0);
+  const std::string path = Open("comma.ini", text);
+  workbench::TVerifier verifier(wb_.source);
+  EXPECT_EQ(verifier.VerifySourceFile(true), 0) << ::testing::PrintToString(Log());
+
+  wb_.fit.ActionAddCoeffExecute();
+  EXPECT_TRUE(boxes_.boxes.empty());
+  wb_.builder.ActionBuildExecute();
+  EXPECT_EQ(Log().back(), Created(folder_ + "/comma.cmp"));
+  // The same catalog as the file without the commas.
+  EXPECT_EQ(testsupport::ReadAll(folder_ + "/comma.cmp"), testsupport::ReadAll(folder_ + "/plain.cmp"));
+}
+
 TEST_F(CatalogBuildTest, FaultyModelIsLoggedAndKeepsThePreviousCatalog) {
   Open("acme.ini", FixtureText());
   wb_.builder.ActionBuildExecute();
@@ -394,8 +430,8 @@ TEST_F(CatalogBuildTest, FaultyModelIsLoggedAndKeepsThePreviousCatalog) {
   ASSERT_FALSE(message.empty());
 
   wb_.builder.ActionBuildExecute();
-  // The error, then the "created" line last.
-  EXPECT_EQ(Log(), (std::vector<std::string>{message, Created(catalog)}));
+  // The error, then the outcome last: nothing written, the old catalog kept.
+  EXPECT_EQ(Log(), (std::vector<std::string>{message, Unchanged(catalog)}));
   EXPECT_EQ(wb_.shown[TActionPage::Verify], Log());
   // The catalog built before is kept whole; no half-written file is left.
   EXPECT_EQ(testsupport::ReadAll(catalog), previous);
@@ -405,7 +441,7 @@ TEST_F(CatalogBuildTest, FaultyModelIsLoggedAndKeepsThePreviousCatalog) {
   Open("fresh.ini", text);
   wb_.builder.ActionBuildExecute();
   EXPECT_FALSE(platform::FileExists(folder_ + "/fresh.cmp"));
-  EXPECT_EQ(Log().back(), Created(folder_ + "/fresh.cmp"));
+  EXPECT_EQ(Log().back(), NotWritten(folder_ + "/fresh.cmp"));
   EXPECT_EQ(platform::ListFiles(folder_, "*.~tmp").size(), 0u);
 }
 
@@ -424,14 +460,14 @@ TEST_F(CatalogBuildTest, FilesThatCannotBeWrittenKeepThePreviousCatalog) {
   std::filesystem::remove(temp);
 
   // The finished catalog cannot take the old one's place (a folder of that
-  // name): logged like a write error, with the "created" line last.
+  // name): logged like a write error, and the last line says so.
   Open("dir.ini", FixtureText());
   const std::string blocked = folder_ + "/dir.cmp";
   ASSERT_TRUE(platform::ForceDirectories(blocked));
   wb_.builder.ActionBuildExecute();
   ASSERT_EQ(Log().size(), 2u);
   EXPECT_EQ(Log()[0].rfind("Cannot create file \"" + blocked + "\".", 0), 0u) << Log()[0];
-  EXPECT_EQ(Log()[1], Created(blocked));
+  EXPECT_EQ(Log()[1], NotWritten(blocked));
   EXPECT_TRUE(platform::DirectoryExists(blocked));
   EXPECT_FALSE(platform::FileExists(workbench::TCatalogBuilder::TemporaryCatalogPath(blocked)));
 }

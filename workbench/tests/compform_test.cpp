@@ -446,6 +446,9 @@ TEST_F(CompFormTest, ArrowsStepThroughTheRefrigerants) {
   EXPECT_EQ(form.FileNames()->count(), 0);
   EXPECT_EQ(form.CompNames()->count(), 0);
   EXPECT_TRUE(form.DataMemo()->toPlainText().isEmpty());
+  // No model beside the empty lists: Cooling and Heat Rejection are empty too.
+  EXPECT_EQ(form.EdQe()->Text(), "");
+  EXPECT_EQ(form.EdQc()->Text(), "");
   // Before the first: the last one.
   form.Image1MouseDown();
   EXPECT_EQ(form.RefrigLabel()->text().toStdString(), "RBAD");

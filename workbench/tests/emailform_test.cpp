@@ -139,6 +139,21 @@ TEST_F(MailDialogTest, SettingsRoundTripEncipheredThroughTheRegistry) {
   EXPECT_TRUE(platform::TakeReportedErrors().empty());
 }
 
+// A long password is stored whole and comes back whole: it used to be cut
+// when enciphered and then never deciphered back.
+TEST_F(MailDialogTest, ALongPasswordIsStoredAndReadBackWhole) {
+  std::string password;
+  for (int i = 0; i < 300; ++i) password += char('!' + (i * 13) % 90);
+  StoreSettings("mail.example.com", 25, workbench::AuthSMTP, "ann", password);
+  const std::string raw = RawValue("filtr", "nsc");
+  EXPECT_EQ(raw.size(), 400u);
+  EXPECT_EQ(Decipher(raw), password);
+
+  TSMTPSettingsForm again;
+  EXPECT_EQ(again.edPassword->text().toStdString(), password);
+  EXPECT_TRUE(platform::TakeReportedErrors().empty());
+}
+
 TEST_F(MailDialogTest, MissingSettingsGiveTheDefaults) {
   TSMTPSettingsForm settings;
   EXPECT_EQ(settings.edServer->text(), "");

@@ -117,6 +117,23 @@ Bytes MakeBmp(int width, int height, const std::function<Colour(int, int)>& pixe
   return b;
 }
 
+// The same file with its rows stored top-down, as the negative height says.
+Bytes TopDown(Bytes b) {
+  auto le32 = [&](size_t at) {
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+  };
+  const size_t offset = le32(10);
+  const int width = static_cast<int>(le32(18)), height = static_cast<int>(le32(22));
+  const int bits = b[28] | b[29] << 8;
+  const size_t rowSize = (size_t(width) * bits / 8 + 3) / 4 * 4;
+  for (int y = 0; y < height / 2; ++y)
+    std::swap_ranges(b.begin() + offset + y * rowSize, b.begin() + offset + (y + 1) * rowSize,
+                     b.begin() + offset + (height - 1 - y) * rowSize);
+  const uint32_t negative = static_cast<uint32_t>(-height);
+  for (int k = 0; k < 4; ++k) b[22 + k] = uint8_t(negative >> (8 * k));
+  return b;
+}
+
 void PutBe32(Bytes& b, uint32_t v) {
   for (int i = 3; i >= 0; --i) b.push_back(uint8_t(v >> (8 * i)));
 }
@@ -274,6 +291,11 @@ TEST_F(ImageCacheTest, ImagesOfEachKindLoadThroughTheCache) {
   const std::vector<Case> cases = {
       {"BMP24", Write("quad.bmp", MakeBmp(6, 4, [](int x, int y) { return Quadrant(x, y, 6, 4); })), 6, 4,
        24, 0, {{0, 0, platform::clRed}, {5, 0, platform::clLime}, {0, 3, platform::clBlue}, {5, 3, platform::clWhite}}},
+      // Rows stored top-down (a negative height) were refused.
+      {"BMP24 top-down", Write("quad-down.bmp", TopDown(MakeBmp(6, 4, [](int x, int y) { return Quadrant(x, y, 6, 4); }))),
+       6, 4, 24, 0, {{0, 0, platform::clRed}, {5, 0, platform::clLime}, {0, 3, platform::clBlue}, {5, 3, platform::clWhite}}},
+      {"BMP8 top-down", Write("pal-down.bmp", TopDown(MakeBmp(3, 2, [&](int x, int y) { return palette[(x + y) % 3]; }, &palette))),
+       3, 2, 24, 0, {{0, 0, platform::clRed}, {1, 0, platform::clNavy}, {2, 1, platform::clRed}}},
       // An 8-bit file is rebuilt at the screen's depth with its colours.
       {"BMP8", Write("pal.bmp", MakeBmp(3, 2, [&](int x, int y) { return palette[(x + y) % 3]; }, &palette)),
        3, 2, 24, 0, {{0, 0, platform::clRed}, {1, 0, platform::clNavy}, {2, 1, platform::clRed}}},
@@ -317,7 +339,7 @@ TEST_F(ImageCacheTest, ImagesOfEachKindLoadThroughTheCache) {
     // file's white corner stays white.
     EXPECT_EQ(shown.Pixel(0, 0), png.Bitmap().Pixel(0, 0));
   }
-  EXPECT_EQ(cache.Count(), 5);
+  EXPECT_EQ(cache.Count(), static_cast<int>(cases.size()));
 }
 
 TEST_F(ImageCacheTest, GifImagesAreKeptAsAnimatedImages) {
@@ -399,6 +421,8 @@ TEST_F(ImageCacheTest, PalettePngWithTransparentEntryGetsMaskAndBlackUnderIt) {
       ASSERT_EQ(b.Pixel(x, y), hidden ? platform::clBlack : png.Bitmap().Pixel(x, y)) << x << "," << y;
     }
   EXPECT_EQ(transparent, 454);
+  // The mask alone says what shows: the pixels carry no alpha of their own.
+  EXPECT_FALSE(b.HasTransparency());
 }
 
 TEST_F(ImageCacheTest, TransparentColourIsTheFirstEntryWithAlphaZero) {
@@ -447,14 +471,75 @@ TEST_F(ImageCacheTest, ProbeFindsNothingWhereNoEntryIsFullyTransparent) {
     Colour colour = 0;
     EXPECT_FALSE(ProbePngTransparentColor(stream, colour)) << c.what;
   }
-  // A truecolour PNG with a tRNS chunk is opaque here.
+  // A truecolour PNG with a tRNS chunk gets no mask: its key pixels are
+  // see-through by their alpha instead.
   TImageTransparency t = ttNone;
   std::unique_ptr<Bitmap> mask;
   std::unique_ptr<TViewImage> image = LoadImageFromFile(kData + "tbrn2c08.png", t, mask);
   ASSERT_TRUE(image);
   EXPECT_EQ(t, ttNone);
   EXPECT_FALSE(mask);
-  EXPECT_FALSE(image->Bitmap()->HasTransparency());
+  EXPECT_TRUE(image->Bitmap()->HasTransparency());
+}
+
+// The opacity a PNG file gives its pixels survives decoding as alpha, on
+// every screen, so the picture is drawn over whatever lies under it.
+TEST_F(ImageCacheTest, PngOpacityBecomesTheBitmapsAlpha) {
+  const std::string png = std::string(DRAVLEN_TEST_DATA) + "/png/";
+  struct Case {
+    const char* what;
+    Bytes data;
+    std::vector<int> alphas;   // per pixel, row by row
+  };
+  std::vector<Case> cases;
+  for (const char* name : {"basn6a08", "basn4a08", "tbrn2c08", "tbbn0g04"}) {
+    const std::vector<int> rgba = ReadJsonNumbers(png + name + ".json");
+    std::vector<int> alphas;
+    for (size_t i = 3; i < rgba.size(); i += 4) alphas.push_back(rgba[i]);
+    cases.push_back({name, ReadBytes(png + name + ".png"), alphas});
+  }
+  // Palette alphas none of which is 0: no key colour, so no mask, but the
+  // entries are partly see-through.
+  cases.push_back({"partial palette alphas",
+                   MakePalettePng(3, 2, {platform::clRed, platform::clLime, platform::clBlue}, {10, 200},
+                                  [](int x, int) { return x; }),
+                   {10, 200, 255, 10, 200, 255}});
+  for (int depth : {24, 8, 4}) {
+    platform::SetScreenDepth(depth);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + " on a screen of " + std::to_string(depth) + " bits");
+      platform::TMemoryStream stream(c.data);
+      TImageTransparency t = ttNone;
+      std::unique_ptr<Bitmap> mask;
+      std::unique_ptr<Bitmap> b = DecodeImage(&stream, t, mask);
+      ASSERT_TRUE(b);
+      EXPECT_EQ(t, ttNone);
+      EXPECT_FALSE(mask);
+      int wrong = 0;
+      for (int i = 0; i < int(c.alphas.size()); ++i)
+        wrong += b->Alpha(i % b->Width(), i / b->Width()) != c.alphas[size_t(i)];
+      EXPECT_EQ(wrong, 0);
+    }
+  }
+  platform::SetScreenDepth(24);
+
+  // Asked for lower-left transparency, the picture keeps both.
+  platform::TMemoryStream stream(cases[0].data);
+  TImageTransparency t = ttLowerLeft;
+  std::unique_ptr<Bitmap> mask;
+  std::unique_ptr<Bitmap> b = DecodeImage(&stream, t, mask);
+  ASSERT_TRUE(b && mask);
+  EXPECT_EQ(t, ttLowerLeft);
+  EXPECT_TRUE(b->HasTransparency());
+
+  // Opaque pictures stay fully opaque.
+  for (const char* name : {"basn2c08", "basn3p08", "basn0g16"}) {
+    platform::TMemoryStream opaque(ReadBytes(png + name + ".png"));
+    TImageTransparency none = ttNone;
+    b = DecodeImage(&opaque, none, mask);
+    ASSERT_TRUE(b) << name;
+    EXPECT_FALSE(b->HasTransparency()) << name;
+  }
 }
 
 TEST_F(ImageCacheTest, OverlongPaletteChunkDoesNotOverrunTheBuffer) {

@@ -315,6 +315,61 @@ TEST_F(PngTest, TruecolourWithAlphaShowsNoTransparency) {
   EXPECT_FALSE(picture.ToBitmap().HasTransparency());
 }
 
+TEST_F(PngTest, AlphaPlaneHoldsTheOpacityTheFileGives) {
+  struct Case {
+    const char* name;
+    int sampleBits;   // 16: the JSON holds 16-bit samples
+    bool hasAlpha;
+  };
+  const Case cases[] = {
+      {"basn6a08", 8, true},  {"basn6a16", 16, true}, {"basi6a08", 8, true},   // truecolour + alpha
+      {"basn4a08", 8, true},  {"basi4a16", 16, true},                          // grey + alpha
+      {"tbrn2c08", 8, true},  {"tbbn2c16", 16, true},                          // truecolour key
+      {"tbbn0g04", 8, true},  {"tbwn0g16", 16, true},                          // grey key
+      {"tbbn3p08", 8, true},  {"tp1n3p08", 8, true},  {"tm3n3p02", 8, true},   // palette alphas
+      {"basn2c08", 8, false}, {"basn3p08", 8, false}, {"basn0g16", 16, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TPngPicture picture;
+    ASSERT_NO_THROW(picture.LoadFromFile(kData + c.name + ".png"));
+    const std::vector<int> rgba = ReadJsonNumbers(kData + c.name + ".json");
+    ASSERT_EQ(picture.HasAlpha(), c.hasAlpha);
+    // The bitmap itself stays opaque; the plane sits beside it.
+    EXPECT_FALSE(picture.Bitmap().HasTransparency());
+    const platform::Bitmap drawn = picture.AlphaBitmap();
+    const int w = picture.Bitmap().Width(), h = picture.Bitmap().Height();
+    ASSERT_EQ(rgba.size(), size_t(w) * h * 4);
+    if (c.hasAlpha) {
+      ASSERT_EQ(picture.AlphaPlane().size(), size_t(w) * h);
+    }
+    int wrong = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const int i = y * w + x;
+        const int expected = c.sampleBits == 16 ? rgba[size_t(i) * 4 + 3] >> 8 : rgba[size_t(i) * 4 + 3];
+        const int plane = c.hasAlpha ? picture.AlphaPlane()[size_t(i)] : 255;
+        const bool right = plane == expected && drawn.Alpha(x, y) == expected &&
+                           drawn.Pixel(x, y) == picture.Bitmap().Pixel(x, y);
+        if (!right && ++wrong <= 3) ADD_FAILURE() << x << "," << y << ": alpha " << plane << " expected " << expected;
+      }
+    EXPECT_EQ(wrong, 0);
+  }
+
+  // A fresh picture, a bitmap assigned to one, and a copy of a loaded one.
+  TPngPicture loaded, copy, assigned;
+  loaded.LoadFromFile(kData + "basn6a08.png");
+  copy.Assign(loaded);
+  EXPECT_EQ(copy.AlphaPlane(), loaded.AlphaPlane());
+  assigned.Assign(loaded);
+  assigned.AssignBitmap(platform::Bitmap(4, 4, platform::clRed));
+  EXPECT_FALSE(assigned.HasAlpha());
+  EXPECT_FALSE(TPngPicture().HasAlpha());
+  // Loading another file forgets the plane.
+  loaded.LoadFromFile(kData + "basn2c08.png");
+  EXPECT_FALSE(loaded.HasAlpha());
+}
+
 TEST_F(PngTest, SeveralDataChunksGiveTheSameImageAsOne) {
   std::string raw;
   for (int y = 0; y < 7; ++y) {

@@ -772,19 +772,37 @@ TEST_F(FocusTest, FocusEventsAndChangeDetection) {
   EXPECT_EQ(doc.Events, (std::vector<std::string>{"focus e fo()", "change e ch()", "blur e bl()"}));
 }
 
-TEST_F(FormControlsTest, ListBoxChangesBelowTheFirst51ItemsGoUnreported) {
+TEST_F(FormControlsTest, ListBoxChangeOfAnyItemIsReported) {
   ThtmlForm* form = NewForm();
   auto* list = MakeAs<TListBoxFormControlObj>(Sym::Select, {{Sym::Name, "l"}, {Sym::Multiple, ""}, {Sym::OnChange, "c"}}, form);
-  for (int i = 0; i < 60; ++i) list->AddStr("o" + std::to_string(i), false, nullptr, CP_UTF8);
+  for (int i = 0; i < 60; ++i) list->AddStr("o" + std::to_string(i), i == 58, nullptr, CP_UTF8);
   form->ResetControls();
+
+  // Entered and left untouched: nothing to report.
   list->FormControlEnter();
-  list->ListBox()->SetSelected(55, true);
   list->FormControlExit();
   EXPECT_TRUE(doc.Events.empty());
+
+  // One item changes, each time a different one, most of them far down the
+  // list; entering again takes the changed list as the new starting point.
+  struct Case { int item; bool selected; };
+  for (const Case c : {Case{55, true}, Case{51, true}, Case{59, true}, Case{58, false}, Case{50, true},
+                       Case{0, true}, Case{55, false}}) {
+    SCOPED_TRACE(c.item);
+    doc.Events.clear();
+    list->FormControlEnter();
+    list->ListBox()->SetSelected(c.item, c.selected);
+    list->FormControlExit();
+    EXPECT_EQ(doc.Events, (std::vector<std::string>{"change l c"}));
+  }
+
+  // A change undone before leaving is no change.
+  doc.Events.clear();
   list->FormControlEnter();
-  list->ListBox()->SetSelected(50, true);
+  list->ListBox()->SetSelected(57, true);
+  list->ListBox()->SetSelected(57, false);
   list->FormControlExit();
-  EXPECT_EQ(doc.Events, (std::vector<std::string>{"change l c"}));
+  EXPECT_TRUE(doc.Events.empty());
 
   auto* combo = MakeAs<TComboFormControlObj>(Sym::Select, {{Sym::Name, "d"}, {Sym::OnChange, "k"}}, form);
   combo->AddStr("a", false, nullptr, CP_UTF8);

@@ -114,6 +114,9 @@ TEST(CodePages, DoubleBytePagesOneCharacterAtATime) {
       {932, "\x93<p>", u"\uFFFD<p>", {0, 1, 2, 3}},
       // A lead byte at the very end.
       {936, "a\xD6", u"a\uFFFD", {0, 1}},
+      // EUC-JP: kanji, half-width katakana (0x8E and one byte), the
+      // supplementary set (0x8F and two bytes), a cut sequence at the end.
+      {kCodePageEucJp, "\xC6\xFC\x8E\xB1\x8F\xB0\xA1z\x8E", u"\u65E5\uFF71\u4E02z\uFFFD", {0, 2, 4, 7, 8}},
   };
   for (const DoubleCase& c : cases) {
     std::vector<int> offsets;
@@ -123,6 +126,38 @@ TEST(CodePages, DoubleBytePagesOneCharacterAtATime) {
   EXPECT_EQ(EncodeCodePage(u"a\u65E5\uFF71", 932), "a\x93\xFA\xB1");
   EXPECT_EQ(EncodeCodePage(u"\u4E2D\u0E01", 936), "\xD6\xD0?");
   EXPECT_EQ(EncodeCodePage(u"\uD55C", 949), "\xC7\xD1");
+}
+
+// The sets pages declare although no Windows page holds them, by bytes that
+// their nearest Windows page reads otherwise.
+TEST(CodePages, SetsWithoutAWindowsPage) {
+  struct Case {
+    int codePage;
+    std::string bytes;
+    std::u16string text;
+  };
+  const Case cases[] = {
+      {28597, "\xB6\xB8\xB9\xBA\xBC\xBE\xBF\xA4", u"\u0386\u0388\u0389\u038A\u038C\u038E\u038F\u20AC"},
+      {28595, "\xB0\xD0\xA1\xF0", u"\u0410\u0430\u0401\u2116"},
+      {20866, "\xC1\xE1\xA3\xB3", u"\u0430\u0410\u0451\u0401"},
+      {21866, "\xA4\xB4\xAD\xBD", u"\u0454\u0404\u0491\u0490"},
+      {866, "\x80\xA0\xB0\xF1", u"\u0410\u0430\u2591\u0451"},
+      {28594, "\xA1\xA2\xA3\xBD", u"\u0104\u0138\u0156\u014A"},
+      {28593, "\xA1\xA6\xF8", u"\u0126\u0124\u011D"},
+      {28599, "\xD0\xDD\xFE\x80", u"\u011E\u0130\u015F\u0080"},
+      {28605, "\xA4\xA6\xBC\xBE", u"\u20AC\u0160\u0152\u0178"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_TRUE(IsKnownCodePage(c.codePage)) << c.codePage;
+    EXPECT_FALSE(IsDoubleByteCodePage(c.codePage)) << c.codePage;
+    std::vector<int> offsets;
+    EXPECT_EQ(DecodeCodePage("a" + c.bytes, c.codePage, &offsets), u"a" + c.text) << c.codePage;
+    EXPECT_EQ(offsets.size(), c.bytes.size() + 1);
+    EXPECT_EQ(offsets.back(), static_cast<int>(c.bytes.size())) << c.codePage;
+    EXPECT_EQ(EncodeCodePage(c.text, c.codePage), c.bytes) << c.codePage;
+  }
+  // ISO-8859-3 leaves 0xA5 undefined.
+  EXPECT_EQ(SingleByteChar(0xA5, 28593), u'\uFFFD');
 }
 
 TEST(CodePages, Utf8DecoderWithOffsetsAndReplacement) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <QColor>
 #include <QString>
 #include <algorithm>
@@ -307,9 +309,33 @@ TEST(Charsets, CodePages) {
   // (the style model's) never meets it.
   EXPECT_EQ(CharsetCodePageTable()[19].charset, kLatin2PseudoCharset);
   // Every charset the name table can give has a code page, except EUC-JP,
-  // which the reader turns into Shift-JIS before asking.
+  // which the reader answers as Shift-JIS (128) before asking.
   for (const CharsetRow& row : CharsetTable()) {
     if (row.charset != kEucJpPseudoCharset) EXPECT_TRUE(CodePageOfCharset(row.charset)) << row.fragment;
+  }
+}
+
+// The charset stays what the table says (fonts), the text decodes with the
+// set's own page where that differs from the charset's.
+TEST(Vocabulary, OwnCodePagesOfCharsets) {
+  const std::tuple<std::string_view, int, std::optional<int>> cases[] = {
+      {"text/html; charset=ISO-8859-7", 161, 28597},
+      {"iso-8859-15", 0, 28605},
+      {"iso-8859-1", 0, std::nullopt},
+      {"ISO-8859-5", 204, 28595},
+      {"koi8-r", 204, 20866},
+      {"KOI8-U", 204, 21866},
+      {"ibm866", 204, 866},
+      {"iso-8859-3", 162, 28593},
+      {"iso-8859-9", 162, 28599},
+      {"iso-8859-4", 186, 28594},
+      {"iso-8859-2", kLatin2PseudoCharset, std::nullopt},
+      {"windows-1251", 204, std::nullopt},
+      {"shift_jis", 128, std::nullopt},
+  };
+  for (const auto& [text, charset, own] : cases) {
+    EXPECT_EQ(LookupCharset(text), charset) << text;
+    EXPECT_EQ(OwnCodePageOfCharset(text), own) << text;
   }
 }
 
