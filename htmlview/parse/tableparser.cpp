@@ -147,6 +147,11 @@ void HtmlParser::ParseTable() {
   };
   auto finishTable = [&] {
     if (inLink_) CloseLink();
+    // An error inside a cell's content may leave a nested block's cell
+    // current: what was read goes there, and the cell being built is
+    // finished all the same.
+    AppendSection();
+    if (cell) currentCell_ = cell->Cell.get();
     finishCell();
     finishRow();
     stack.CutTo(std::min(stack.Count(), std::max(partHeight, 1)));

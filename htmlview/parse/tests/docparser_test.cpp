@@ -493,6 +493,17 @@ TEST_F(DocParserTest, ErrorInsideAParseKeepsWhatWasBuilt) {
   EXPECT_EQ(Content("<p>before<table><tr><td>a</td><td>b<!-- open comment"),
             "p(\"before\") table[tr[td(\"a\") td(\"b\")]]");
   EXPECT_EQ(Content("<ul><li>one<li>two<!-- open"), "ul(li1(\"one\") li2(\"two\"))");
+  // Found by fuzzing: an error inside a block inside a table cell left the
+  // cell unfinished, and it was freed with link runs the document still
+  // listed.
+  EXPECT_EQ(Content("m<table><td><a href=i>x<li>I<!"),
+            "\"m\" table[tr[td(\"x\" li1(\"I\"))]]");
+  EXPECT_EQ(list->Links.size(), 2u);
+  platform::Bitmap bitmap(700, 100);
+  platform::Canvas canvas(&bitmap.Image());
+  int maxWidth = 0, curs = 0;
+  list->Layout(canvas, 0, 700, 100, 100, maxWidth, curs);
+  for (TFontObj* run : list->Links) EXPECT_EQ(run->URL(), "i");
 }
 
 TEST_F(DocParserTest, AttributeNumbersSaturate) {
