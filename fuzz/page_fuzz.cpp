@@ -13,7 +13,7 @@
 
 #include "htmlview/images/imagemodule.h"
 #include "htmlview/layout/docroot.h"
-#include "htmlview/parse/docparser.h"
+#include "htmlview/document/docparser.h"
 #include "platform/canvas.h"
 #include "platform/fonts.h"
 #include "platform/image.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "htmlview/parse/docparser.h"
+#include "htmlview/document/docparser.h"
 
 namespace htmlview {
 

@@ -19,7 +19,7 @@
 #include "htmlview/images/pngcodec.h"
 #include "htmlview/layout/docroot.h"
 #include "htmlview/layout/layoutdump.h"
-#include "htmlview/parse/docparser.h"
+#include "htmlview/document/docparser.h"
 #include "platform/canvas.h"
 #include "platform/fonts.h"
 #include "platform/image.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "htmlview/parse/attributes.h"
-#include "htmlview/parse/docparser.h"
+#include "htmlview/document/docparser.h"
 #include "htmlview/parse/htmlreader.h"
 #include "htmlview/parse/viewutils.h"
 #include "htmlview/parse/vocabulary.h"

@@ -1,4 +1,4 @@
-#include "htmlview/parse/docparser.h"
+#include "htmlview/document/docparser.h"
 
 #include <gtest/gtest.h>
 

@@ -19,7 +19,7 @@
 #include "htmlview/layout/docroot.h"
 #include "htmlview/layout/layoutdump.h"
 #include "htmlview/layout/tables.h"
-#include "htmlview/parse/docparser.h"
+#include "htmlview/document/docparser.h"
 #include "htmlview/style/styleprops.h"
 #include "platform/fonts.h"
 #include "platform/image.h"

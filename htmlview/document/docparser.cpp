@@ -1,4 +1,4 @@
-#include "htmlview/parse/docparser.h"
+#include "htmlview/document/docparser.h"
 
 #include <algorithm>
 #include <climits>
@@ -15,7 +15,7 @@
 #include "htmlview/layout/simplesections.h"
 #include "htmlview/layout/textsection.h"
 #include "htmlview/parse/codepages.h"
-#include "htmlview/parse/parserstate.h"
+#include "htmlview/document/parserstate.h"
 #include "htmlview/parse/urlsubs.h"
 #include "htmlview/style/cssparser.h"
 #include "htmlview/style/styleprops.h"

@@ -9,7 +9,7 @@
 #include "htmlview/layout/docroot.h"
 #include "htmlview/layout/tables.h"
 #include "htmlview/layout/textsection.h"
-#include "htmlview/parse/parserstate.h"
+#include "htmlview/document/parserstate.h"
 #include "htmlview/style/styleprops.h"
 #include "platform/sysutils.h"
 

@@ -14,7 +14,7 @@
 #include "htmlview/layout/simplesections.h"
 #include "htmlview/layout/textsection.h"
 #include "htmlview/parse/codepages.h"
-#include "htmlview/parse/parserstate.h"
+#include "htmlview/document/parserstate.h"
 #include "htmlview/style/styleprops.h"
 #include "platform/sysutils.h"
 
