@@ -63,7 +63,6 @@ bool ReadLayout(const uint8_t* data, size_t size, TBmpLayout& layout) {
 
 constexpr uint32_t kBiRle8 = 1;
 constexpr uint32_t kBiRle4 = 2;
-constexpr uint32_t kBiBitFields = 3;
 
 // Run-length data that cost little may claim a huge picture: a run of up to
 // 255 pixels takes two bytes, so data that could not paint the picture with
@@ -79,12 +78,13 @@ bool RunLengthPlausible(const TBmpLayout& layout, size_t size) {
   return dataBytes > 0 && pixels <= (dataBytes / 2 + 1) * 255;
 }
 
-// Uncompressed pixel data must all be there: Qt's reader would show a cut-off
-// file with its missing rows made up. Called once the size is known to be
-// within Bitmap::kMaxPixels, so that the product below stays far from overflow.
+// Pixel data without runs must all be there: Qt's reader would show a cut-off
+// file with its missing rows made up, so a few bytes claiming a picture of
+// millions of pixels (old core headers included) would cost its full size to
+// make, mask and dither. Called once the size is known to be within
+// Bitmap::kMaxPixels, so that the product below stays far from overflow.
 bool PixelDataComplete(const TBmpLayout& layout, size_t size) {
-  if (layout.headerSize < 40) return true;  // old core headers: left to the reader
-  if (layout.compression != 0 && layout.compression != kBiBitFields) return true;
+  if (layout.compression == kBiRle8 || layout.compression == kBiRle4) return true;
   const int64_t rowBytes = (layout.width * layout.bits + 31) / 32 * 4;
   return layout.offset + rowBytes * layout.height <= static_cast<int64_t>(size);
 }

@@ -36,6 +36,8 @@ LastColour gLastColour;
 
 const std::string kEmptyText;
 constexpr double kMaxFontPoints = 2000;
+// Converted lengths stay within this many pixels either way.
+constexpr double kMaxStyleLength = 1000000;
 
 bool IsNumberChar(char c, bool first) {
   return (c >= '0' && c <= '9') || c == '.' || (first && (c == '-' || c == '+'));
@@ -290,7 +292,11 @@ int LengthConv(std::string_view text, bool relative, int base, int emHeight, int
   else if (u == "%") r = base * v / 100;
   else if (u.empty()) r = relative ? base * v : v;
   else return defaultValue;
-  return RoundHalfEven(r);
+  // Layout adds margins, paddings, borders and widths in int: a length from
+  // hostile text ("99999999999999px") saturated at the int limit would
+  // overflow those sums. Attribute numbers are capped the same way.
+  if (!std::isfinite(r)) return 0;
+  return RoundHalfEven(std::clamp(r, -kMaxStyleLength, kMaxStyleLength));
 }
 
 std::string ReadUrl(std::string_view value) {

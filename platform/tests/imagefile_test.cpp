@@ -238,4 +238,62 @@ TEST(BmpFile, AbsurdSizesAreRefused) {
   EXPECT_TRUE(Read(core).IsNull());
 }
 
+// An uncompressed 24-bit BMP with the 12-byte core header of old files and
+// 16-bit sizes, rows bottom-up.
+Bytes MakeCoreBmp(int width, int height) {
+  const size_t rowBytes = (size_t(width) * 24 + 31) / 32 * 4;
+  Bytes b(26 + rowBytes * height, 0);
+  b[0] = 'B';
+  b[1] = 'M';
+  Le32(b, 2, static_cast<uint32_t>(b.size()));
+  Le32(b, 10, 26);
+  Le32(b, 14, 12);
+  Le16(b, 18, width);
+  Le16(b, 20, height);
+  Le16(b, 22, 1);
+  Le16(b, 24, 24);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const size_t at = 26 + rowBytes * (height - 1 - y) + 3 * x;
+      const Colour c = ColourAt(x, y);
+      b[at] = BlueOf(c);
+      b[at + 1] = GreenOf(c);
+      b[at + 2] = RedOf(c);
+    }
+  return b;
+}
+
+// Found by fuzzing: a few bytes claiming a picture of millions of pixels
+// were decoded at full size, their missing rows made up, and then cost a
+// minute to mask and dither. Pixel data without runs must hold every row
+// the header claims, whichever header the file has.
+TEST(BmpFile, PixelDataMustHoldTheClaimedRows) {
+  const Bitmap core = Read(MakeCoreBmp(3, 2));
+  ASSERT_FALSE(core.IsNull());
+  ASSERT_EQ(core.Width(), 3);
+  ASSERT_EQ(core.Height(), 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) EXPECT_TRUE(Near(core.Pixel(x, y), ColourAt(x, y), 0)) << x << "," << y;
+
+  Bytes shortCore = MakeCoreBmp(3, 2);
+  shortCore.pop_back();
+  EXPECT_TRUE(Read(shortCore).IsNull()) << "one byte short";
+  Bytes hugeCore = MakeCoreBmp(1, 1);
+  Le16(hugeCore, 18, 16000);
+  Le16(hugeCore, 20, 16000);
+  EXPECT_TRUE(Read(hugeCore).IsNull());
+
+  for (int bits : {1, 4, 8, 16, 24, 32})
+    for (bool topDown : {false, true}) {
+      Bytes b = MakeBmp(5, 3, bits, topDown);
+      ASSERT_FALSE(Read(b).IsNull()) << bits;
+      b.pop_back();
+      EXPECT_TRUE(Read(b).IsNull()) << bits << " bits, one byte short";
+      Bytes huge = MakeBmp(5, 3, bits, topDown);
+      Le32(huge, 18, 16000);
+      Le32(huge, 22, topDown ? static_cast<uint32_t>(-16000) : 16000u);
+      EXPECT_TRUE(Read(huge).IsNull()) << bits << " bits";
+    }
+}
+
 }  // namespace

@@ -554,6 +554,44 @@ TEST_F(ImageCacheTest, OverlongPaletteChunkDoesNotOverrunTheBuffer) {
   EXPECT_EQ(colour, platform::clFuchsia);
 }
 
+// Found by fuzzing: BMPs of a few bytes whose headers claim millions of
+// pixels (read as a core header or an information header) were made at full
+// size, then masked and dithered for about a minute. Such files give no
+// image, whatever transparency and screen depth the page asks for.
+TEST_F(ImageCacheTest, TinyBmpsClaimingMillionsOfPixelsGiveNoImage) {
+  // The two files the fuzzer reported, the first with the core header size
+  // (26983 x 2150), and an information header claiming 16000 x 16000.
+  auto fuzzed = [](uint8_t b2, uint8_t b12, uint8_t gifFlag) {
+    Bytes b = {'B', 'M', b2, 2, 'B', 'M', '>', 0, 0, 0, 0, 0, b12, 0, 26, 0, 0, 0,
+               'g', 'i', 'f', gifFlag, 1, 0, 24, 0, '-'};
+    return b;
+  };
+  std::vector<Bytes> files = {fuzzed('>', 0, 8), fuzzed(0xDA, ',', 0)};
+  Bytes core = fuzzed('>', 0, 8);
+  core[14] = 12;
+  files.push_back(core);
+  Bytes info = fuzzed('>', 0, 8);
+  info.resize(54 + 64, 0);
+  for (size_t at : {size_t(14), size_t(18), size_t(22), size_t(28), size_t(30)}) {
+    const uint32_t v = at == 14 ? 40 : at == 28 ? 24 : at == 30 ? 0 : 16000;
+    for (int k = 0; k < 4; ++k) info[at + k] = static_cast<uint8_t>(v >> (8 * k));
+  }
+  info[26] = 1;
+  info[27] = 0;
+  files.push_back(info);
+  for (size_t i = 0; i < files.size(); ++i)
+    for (int depth : {24, 8})
+      for (TImageTransparency asked : {ttNone, ttLowerLeft}) {
+        platform::SetScreenDepth(depth);
+        platform::TMemoryStream stream(files[i]);
+        TImageTransparency t = asked;
+        std::unique_ptr<Bitmap> mask;
+        EXPECT_FALSE(DecodeImage(&stream, t, mask)) << "file " << i << ", depth " << depth;
+        EXPECT_FALSE(mask);
+      }
+  platform::SetScreenDepth(24);
+}
+
 // --------------------------------------------------------------- the cache
 
 std::unique_ptr<TBitmapItem> SmallItem(Colour c = platform::clRed) {
