@@ -9,7 +9,7 @@
 
 #include "htmlview/layout/blocks.h"
 #include "htmlview/layout/docroot.h"
-#include "htmlview/parse/docparser.h"
+#include "htmlview/document/docparser.h"
 #include "htmlview/style/styleprops.h"
 #include "platform/canvas.h"
 #include "platform/fonts.h"
