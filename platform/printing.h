@@ -2,6 +2,12 @@
 // Print jobs through Qt's print support: pages drawn on a printer, or into
 // a PDF file, through the same Canvas the screen uses. The list of printers
 // is injectable so that tests never depend on the machine's printers.
+//
+// A PDF is made in memory and written when the job ends, with the project's
+// file write (temporary file beside the target, then rename): a write that
+// fails (a full disk, a size limit, a folder that refuses it) raises
+// EFCreateError naming the file and the cause, and leaves whatever file
+// stood there untouched.
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,8 +16,11 @@
 #include "platform/canvas.h"
 #include "platform/geometry.h"
 
-class QPrinter;
+class QBuffer;
+class QPagedPaintDevice;
 class QPainter;
+class QPdfWriter;
+class QPrinter;
 
 namespace platform {
 
@@ -41,7 +50,8 @@ class PrintJob {
   // running); a measuring canvas otherwise.
   Canvas& GetCanvas();
   void NewPage();
-  // Ends the document: the pages are printed (or the file written).
+  // Ends the document: the pages are printed (or the file written; a
+  // failed write raises EFCreateError, the job is over all the same).
   void End();
   // Ends the document and drops what it produced.
   void Abort();
@@ -52,8 +62,13 @@ class PrintJob {
   bool Monochrome() const { return target_.Monochrome; }
 
  private:
+  void Close();
+
   PrintTarget target_;
-  std::unique_ptr<QPrinter> printer_;
+  std::unique_ptr<QPrinter> printer_;     // a named printer
+  std::unique_ptr<QBuffer> pdfData_;      // a PDF file: the bytes until the job ends
+  std::unique_ptr<QPdfWriter> pdf_;
+  QPagedPaintDevice* device_ = nullptr;   // the one of the two in use
   std::unique_ptr<QPainter> painter_;
   std::unique_ptr<Canvas> canvas_;
   QImage measure_;

@@ -493,8 +493,8 @@ void TBlock::DrawBackground(platform::Canvas& canvas, const platform::Rect& aRec
     }
   }
   const platform::Colour bg = MargArray[PropBackgroundColor];
-  const bool printing = Root && Root->Printing;
-  if (bg != NoColorValue && !printing) {
+  const bool printed = !Root || !Root->Printing || Root->PrintTableBackground;
+  if (bg != NoColorValue && printed) {
     const platform::Rect fill = paddingBox.Intersect(aRect);
     if (!fill.IsEmpty()) FillRectColor(canvas, fill, bg);
   }
@@ -546,6 +546,7 @@ int TBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentMa
                  int xRef, int yRef) {
   if (DisplayNone) return 0;
   const int result = DrawTop + SectionHeight;
+  if (Root && Root->Printing) EndPageForBreaks(aRect);
   if (Visibility == 1) return result;
   switch (Positioning) {
     case PosRelative: {
@@ -564,6 +565,28 @@ int TBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentMa
       DrawTheBlock(canvas, aRect, iMgr, x, xRef, yRef);
   }
   return result;
+}
+
+void TBlock::EndPageForBreaks(const platform::Rect& aRect) {
+  // Only blocks in the flow outside tables break pages: a break inside a
+  // table row would cut the row in two.
+  if (Floats() || Positioning == PosAbsolute) return;
+  if (auto* list = dynamic_cast<TSectionList*>(Root); list && list->TableNestLevel > 0) return;
+  TSectionListBase& root = *Root;
+  // A break on a page that has nothing printed on it yet would leave it
+  // empty.
+  auto endAt = [&root](int y) {
+    if (y > root.YOff + 5 && y < root.PageBottom && !root.FirstLineDrawn) root.PageBottom = y;
+  };
+  const int top = DrawTop;
+  // The border box's bottom: whatever follows starts below it.
+  const int bottom = MarginBottomY - std::max(0, MargArray[PropMarginBottom]);
+  if (PageBreakBefore) endAt(top);
+  if (KeepIntact && bottom > root.PageBottom && bottom - top <= aRect.Height()) endAt(top);
+  if (PageBreakAfter) {
+    // The page ends below this block's own lines, so it is never empty.
+    if (bottom > root.YOff + 5 && bottom < root.PageBottom) root.PageBottom = bottom;
+  }
 }
 
 void TBlock::DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,

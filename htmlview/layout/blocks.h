@@ -166,6 +166,9 @@ class TBlock : public TSectionBase {
   // composed once per layout.
   void DrawBackground(platform::Canvas& canvas, const platform::Rect& aRect,
                       const platform::Rect& paddingBox);
+  // While printing: ends the page being drawn where this block's page-break
+  // properties ask (aRect is the whole page).
+  void EndPageForBreaks(const platform::Rect& aRect);
   bool WidthGiven() const;
   // The height the content is laid out against.
   virtual int ContentHeightLimit(int aHeight, int blHt) const;

@@ -129,12 +129,17 @@ class TSectionListBase : public TCell {
   TSectionListBase();
 
   bool ShowImages = true;
-  bool Printing = false;          // no print path exists; kept for the drawing rules
+  bool Printing = false;          // the print pass of the viewer is drawing
   bool PrintMonochrome = false;   // printing on a one-plane, one-bit device
+  // While printing: block and table-cell backgrounds are printed.
+  bool PrintTableBackground = true;
   bool IsCopy = false;
   int YOff = 0;                   // top of the visible area in document pixels
   int SelB = 0, SelE = 0;         // selection, SelE > SelB when not empty
   platform::Colour Background = platform::clWhite;
+  // While printing: where the page being drawn ends. Drawing starts it at
+  // the bottom of the rectangle; sections that must not be cut, or that ask
+  // for a page break, move it up.
   int PageBottom = 0;
   bool FirstLineDrawn = false;    // cleared when a text line or rule is drawn
   TDrawList DrawList;             // floating images of the current draw

@@ -210,7 +210,8 @@ void TCellObj::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x
       NeedDoImageStuff = false;
     }
   }
-  if (Cell->BkGnd && Cell->BkColor != NoColorValue) FillRectColor(canvas, r, Cell->BkColor);
+  const bool printed = !root || !root->Printing || root->PrintTableBackground;
+  if (Cell->BkGnd && Cell->BkColor != NoColorValue && printed) FillRectColor(canvas, r, Cell->BkColor);
   if (TiledImage) canvas.Draw(r.left, r.top, *TiledImage);
 
   if (!HasBorderStyle) {

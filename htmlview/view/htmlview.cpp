@@ -127,6 +127,7 @@ THtmlView::THtmlView(QWidget* parent) : platform::Control(parent) {
     return ExpandDocFileName(name);
   };
   sectionList_->ShowImages = true;
+  SethtOptions(options_);
   sectionList_->SetBackground(defBackground_);
   paintPanel_->Color = defBackground_;
   SetCursor(cursor_);
@@ -248,6 +249,7 @@ void THtmlView::SethtOptions(THtmlViewOptions options) {
   options_ = options;
   sectionList_->LinksActive = (options & htOverLinksActive) != 0;
   sectionList_->ShowDummyCaret = (options & htShowDummyCaret) != 0;
+  sectionList_->PrintTableBackground = (options & (htPrintTableBackground | htPrintBackground)) != 0;
   vScroll_->DisableNoScroll = (options & htShowVScroll) != 0;
 }
 

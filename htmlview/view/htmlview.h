@@ -100,6 +100,22 @@ using TViewObjectTagEvent = std::function<void(QObject* sender, TPanelObj& panel
 using TViewStreamRequestEvent = std::function<void(QObject* sender, const std::string& url, platform::TStream*& stream)>;
 using TMouseMoveEvent = std::function<void(QObject* sender, platform::ShiftState shift, int x, int y)>;
 
+class THtmlView;
+// Print header and footer, fired for every printed page once its content is
+// drawn. The canvas is the page's top margin (header) or bottom margin
+// (footer) with (0, 0) at its top left, in screen pixels at PrintScale
+// (shrinking a wide document to the page leaves them alone); w and h are the
+// area's size. stopPrinting true: this page is the last one printed.
+using TPagePrinted = std::function<void(QObject* sender, platform::Canvas& canvas, int numPage, int w,
+                                        int h, bool& stopPrinting)>;
+// HTML print header and footer: the handler loads the page's header or
+// footer into hfViewer (a viewer of the print's own, with this viewer's
+// fonts, options and base), which is then laid out between xl and xr (the
+// area's left and right edges, 0 and its width on entry) and printed at the
+// top of the margin. lastPage tells whether numPage is the document's last.
+using ThtmlPagePrinted = std::function<void(QObject* sender, THtmlView& hfViewer, int numPage, bool lastPage,
+                                            int& xl, int& xr, bool& stopPrinting)>;
+
 class THtmlView : public platform::Control, public TPanelEvents {
  public:
   explicit THtmlView(QWidget* parent = nullptr);
@@ -173,9 +189,15 @@ class THtmlView : public platform::Control, public TPanelEvents {
   // --------------------------------------------------------------- printing
   // Lays the document out for the page and prints pages fromPage..toPage
   // (1-based) on the process-wide printer object; returns pages printed.
+  // A document wider than the page is shrunk to fit it (see PrintShrink).
+  // A failure to print or to write the output raises the platform's error.
   int Print(int fromPage = 1, int toPage = 9999, const std::string& title = "");
-  // Pages the document fills on the printer (0 when it cannot be measured).
+  // Pages the document fills on the printer (0 when it cannot be measured);
+  // the same pages Print prints.
   int NumPrinterPages();
+  // The factor the last print or count shrank the document by to fit the
+  // page's width (1 when it fitted).
+  double PrintShrink() const { return printShrink_; }
 
   // ------------------------------------------------------------- properties
   platform::Colour DefBackground() const { return defBackground_; }
@@ -265,6 +287,8 @@ class THtmlView : public platform::Control, public TPanelEvents {
   TMouseMoveEvent OnMouseMove;
   TParseEvent OnParseBegin;
   TNotifyEvent OnParseEnd;
+  TPagePrinted OnPrintHeader, OnPrintFooter;
+  ThtmlPagePrinted OnPrintHTMLHeader, OnPrintHTMLFooter;
   // Given to the document (images, forms); set them before loading.
   void SetOnBitmapRequest(TGetBitmapEvent handler);
   void SetOnImageRequest(TGetImageEvent handler);
@@ -334,6 +358,10 @@ class THtmlView : public platform::Control, public TPanelEvents {
   void StopAutoScroll();
   platform::Canvas& MeasureCanvas();
   int AboveCutLines(int top, int bottom, int width);
+  struct PrintPage;
+  void PrintMargins(platform::Canvas& canvas, const PrintPage& page, bool& stop);
+  void PrintHtmlMargin(const ThtmlPagePrinted& handler, platform::Canvas& canvas, const PrintPage& page,
+                       bool header, bool& stop);
 
   std::unique_ptr<TSectionList> sectionList_;
   std::unique_ptr<TStringBitmapList> cache_;
@@ -358,6 +386,7 @@ class THtmlView : public platform::Control, public TPanelEvents {
   TScrollStyle scrollBars_ = TScrollStyle::ssBoth;
   std::string serverRoot_;
   double printScale_ = 1.0;
+  double printShrink_ = 1.0;
   THtmlViewOptions options_ = htPrintTableBackground | htPrintMonochromeBlack;
   bool viewImages_ = true;
   int cursor_ = platform::crIBeam;

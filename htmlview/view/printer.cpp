@@ -132,15 +132,26 @@ void TvwPrinter::Abort() {
 
 void TvwPrinter::EndDoc() {
   CheckPrinting(true);
+  // The job is over even when ending it fails (the output cannot be
+  // written): the failure passes to the caller, the printer is ready for
+  // the next job.
+  auto over = [this] {
+    printing_ = false;
+    aborted_ = false;
+    pageNumber_ = 0;
+    FreeDeviceMode();
+  };
   // An aborted job has already been ended by the abort.
-  if (!aborted_) {
-    context_->EndPage();
-    context_->EndDoc();
+  try {
+    if (!aborted_) {
+      context_->EndPage();
+      context_->EndDoc();
+    }
+  } catch (...) {
+    over();
+    throw;
   }
-  printing_ = false;
-  aborted_ = false;
-  pageNumber_ = 0;
-  FreeDeviceMode();
+  over();
 }
 
 bool TvwPrinter::Monochrome() {

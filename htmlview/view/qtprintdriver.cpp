@@ -24,8 +24,8 @@ class TQtPrinterContext : public TPrinterContext {
   }
   void EndPage() override {}
   void EndDoc() override {
-    job_->End();
     pages_ = 0;
+    job_->End();
   }
   void AbortDoc() override {
     job_->Abort();
