@@ -1,8 +1,13 @@
 #include "workbench/folderlists.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyle>
+
+#include <algorithm>
 
 #include "platform/guard.h"
 #include "platform/sysutils.h"
@@ -81,6 +86,29 @@ void TDirectoryListBox::Fill() {
     auto* it = new QListWidgetItem(closed, QString(depth * 2, ' ') + QString::fromStdString(name), this);
     it->setData(kFolderRole, QString::fromStdString(directory_ + name + "/"));
   }
+  ShowCurrent();
+}
+
+// On a deep path the chosen folder is far down the list, and its name, which
+// follows the indentation of its depth, lies right of the list's width; it is
+// the entry the user works from, so the list scrolls both ways to show it.
+void TDirectoryListBox::ShowCurrent() {
+  QListWidgetItem* current = currentItem();
+  if (current == nullptr) return;
+  scrollToItem(current);
+  QScrollBar* bar = horizontalScrollBar();
+  const QRect entry = visualItemRect(current);
+  const int nameRight = bar->value() + entry.x() + entry.width();
+  const int nameLeft = nameRight - fontMetrics().horizontalAdvance(QString::fromStdString(LastName(directory_)));
+  // The name's end in view, with as much of the path before it as fits; a
+  // name wider than the list shows from its start.
+  bar->setValue(std::max(0, std::min(nameLeft, nameRight - viewport()->width())));
+}
+
+void TDirectoryListBox::resizeEvent(QResizeEvent* event) {
+  QListWidget::resizeEvent(event);
+  // The list is filled before the window lays it out.
+  ShowCurrent();
 }
 
 void TDirectoryListBox::keyPressEvent(QKeyEvent* event) {
@@ -110,8 +138,24 @@ TFileListBox::TFileListBox(TSourceFileList& files, QWidget* parent) : QListWidge
 }
 
 void TFileListBox::mousePressEvent(QMouseEvent* event) {
+  // Picking an entry loads its file: the right button, which opens the
+  // pop-up, must not. It is left unaccepted, so that the platform still asks
+  // for the context menu.
+  if (event->button() == Qt::RightButton) {
+    event->ignore();
+    return;
+  }
   rowChangedByPress_ = false;
   QListWidget::mousePressEvent(event);
+}
+
+void TFileListBox::focusInEvent(QFocusEvent* event) {
+  // The view makes its first entry current when it gets the focus without
+  // one (by the keys, or back from the pop-up); that would load the file.
+  filling_ = true;
+  QListWidget::focusInEvent(event);
+  filling_ = false;
+  if (files_.ItemIndex < 0) ShowSelection();
 }
 
 void TFileListBox::Clicked() {

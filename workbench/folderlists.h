@@ -32,9 +32,11 @@ class TDirectoryListBox : public QListWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void Fill();
+  void ShowCurrent();
   std::string directory_;
 };
 
@@ -54,7 +56,10 @@ class TFileListBox : public QListWidget {
   std::function<void()> OnClick;
 
  protected:
+  // The right button only opens the pop-up, which acts on the selected file.
   void mousePressEvent(QMouseEvent* event) override;
+  // Taking the focus picks no file.
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
   void Clicked();

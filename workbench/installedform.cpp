@@ -283,7 +283,8 @@ void TInstalledForm::DeleteCatalog() {
   const int row = SelectedRow();
   if (row < 0) return;
   const std::string path = ItemPath(row);
-  if (platform::MessageBox("Delete File?\r\n" + path, "", platform::MB_YESNO | platform::MB_ICONQUESTION) !=
+  if (platform::MessageBox("Delete File?\r\n" + platform::ExtractFileName(path), "",
+                          platform::MB_YESNO | platform::MB_ICONQUESTION) !=
       platform::IDYES)
     return;
   const std::string backup = platform::ChangeFileExt(path, "._mp");

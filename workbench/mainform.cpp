@@ -15,6 +15,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <iterator>
+
 #include "core/comp.h"
 #include "core/environment.h"
 #include "core/graphpanel.h"
@@ -98,6 +101,20 @@ std::string ReadText(platform::TRegistry& reg, const char* name, const std::stri
   } catch (const platform::Exception&) {
   }
   return fallback;
+}
+
+// The actions' log is a list of lines, most of them plain text, which a page
+// would run together; each becomes a line of its own there. A heading or a
+// paragraph already is one.
+platform::TStringList LogPage(const platform::TStringList& log) {
+  static const char* const kBlockEnds[] = {"</h1>", "</h2>", "</h3>", "</h4>", "</h5>", "</h6>", "</p>"};
+  platform::TStringList page;
+  for (const std::string& line : log.Items()) {
+    const bool block = std::any_of(std::begin(kBlockEnds), std::end(kBlockEnds),
+                                   [&line](const char* end) { return line.ends_with(end); });
+    page.Add(block ? line : line + "<br>");
+  }
+  return page;
 }
 
 }  // namespace
@@ -390,7 +407,8 @@ void TMainForm::BindHost() {
     View(page)->Clear();
   };
   host_.ShowPage = [this](TActionPage page, const platform::TStringList& lines) {
-    View(page)->LoadLines(lines);
+    // The Verify page of Build and Install shows their log.
+    View(page)->LoadLines(page == TActionPage::Verify ? LogPage(lines) : lines);
     View(page)->Repaint();
   };
   host_.SetNotice = [this](const std::string& text) { NoticeLabel->setText(Q(text)); };
@@ -542,11 +560,18 @@ void TMainForm::FormResize() {
 // ---------------------------------------------------------------------------
 // Browsing
 
-void TMainForm::ClearAllViews() {
-  for (TPageView* view : {hView, mView, rView, eView}) {
+void TMainForm::ClearViews(std::initializer_list<TPageView*> views) {
+  for (TPageView* view : views) {
     view->Clear();
     view->Repaint();
   }
+}
+
+void TMainForm::ClearModelList() {
+  fillingModels_ = true;
+  ModelListBox->clear();
+  fillingModels_ = false;
+  modelShown_ = false;
 }
 
 void TMainForm::ClearEditor() {
@@ -563,11 +588,9 @@ void TMainForm::LoadEditor(const std::string& path) {
 
 // The window shows no source file: model list, editor, viewers and plots empty.
 void TMainForm::EmptyWindow() {
-  fillingModels_ = true;
-  ModelListBox->clear();
-  fillingModels_ = false;
+  ClearModelList();
   ClearEditor();
-  ClearAllViews();
+  ClearViews({hView, mView, rView, eView});
   QPlot->update();
   PPlot->update();
 }
@@ -599,15 +622,17 @@ void TMainForm::FileListBoxClick() {
     return;
   }
   source_.LoadModelList();
+  ClearModelList();
   fillingModels_ = true;
-  ModelListBox->clear();
   for (const std::string& name : source_.ModelList) ModelListBox->addItem(Q(name));
   fillingModels_ = false;
   source_.LoadHeader();
   pages_.ShowHeader();
+  // Named before the model is read: the file is loaded even when its first
+  // model cannot be read.
+  SetStatus(1, source_.CurrentFile);
   SelectModelRow(0);
   ModelListBoxClick();
-  SetStatus(1, source_.CurrentFile);
 }
 
 void TMainForm::SelectModelRow(int row) {
@@ -617,14 +642,51 @@ void TMainForm::SelectModelRow(int row) {
 }
 
 void TMainForm::ModelListBoxClick() {
-  {
+  const int row = ModelListBox->currentRow();
+  try {
     TIniPass pass(source_);
-    source_.SelectModel(ModelListBox->currentRow());
+    source_.SelectModel(row);
+  } catch (...) {
+    BackToShownModel();
+    throw;
   }
+  modelShown_ = true;
+  shownRow_ = row;
+  shownModel_ = source_.CompData;
   pages_.ShowModel();
   pages_.ShowCoefficients();
   plots_.ScaleCoolingPlot();
   plots_.ScalePowerPlot();
+}
+
+// A model that cannot be read leaves the pages as they were; the model list
+// and the model object go back to the model they show, so that the next
+// action works on that one. When the pages show a model of another file (the
+// first model of a newly loaded file failed), no model is shown at all.
+void TMainForm::BackToShownModel() {
+  if (modelShown_) {
+    source_.CompData = shownModel_;
+    SelectModelRow(shownRow_);
+    return;
+  }
+  source_.CompData = core::TCompData();
+  SelectModelRow(-1);
+  ClearViews({mView, rView});
+  QPlot->update();
+  PPlot->update();
+}
+
+// The curve fit and the builder read every model into the model object; the
+// one the pages show is put back afterwards (also when the action failed).
+void TMainForm::RunWalkingModels(const std::function<void()>& action) {
+  auto restore = [this] { source_.CompData = modelShown_ ? shownModel_ : core::TCompData(); };
+  try {
+    action();
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
 }
 
 void TMainForm::NextCompressor() {
@@ -760,13 +822,30 @@ void TMainForm::ActionVerifyAllExecute() {
   eView->Repaint();
 }
 
-void TMainForm::ActionAddCoeffExecute() { curveFit_.ActionAddCoeffExecute(); }
+void TMainForm::ActionAddCoeffExecute() {
+  RunWalkingModels([this] { curveFit_.ActionAddCoeffExecute(); });
+}
 void TMainForm::ActionRemoveCoeffExecute() { curveFit_.ActionRemoveCoeffExecute(); }
-void TMainForm::ActionBuildExecute() { builder_.ActionBuildExecute(); }
-void TMainForm::ActionBuildAllExecute() { builder_.ActionBuildAllExecute(); }
+void TMainForm::ActionBuildExecute() {
+  RunWalkingModels([this] { builder_.ActionBuildExecute(); });
+}
+void TMainForm::ActionBuildAllExecute() {
+  RunWalkingModels([this] { builder_.ActionBuildAllExecute(); });
+}
 void TMainForm::ActionInstallExecute() { builder_.ActionInstallExecute(); }
 void TMainForm::ActionInstallAllExecute() { builder_.ActionInstallAllExecute(); }
-void TMainForm::Deletecompressor1Click() { builder_.Deletecompressor1Click(); }
+void TMainForm::Deletecompressor1Click() {
+  const std::string deleted = files_.SelectedPath();
+  builder_.Deletecompressor1Click();
+  if (deleted.empty() || deleted != source_.CurrentFile || platform::FileExists(deleted)) return;
+  // The current file is gone: the window holds no file, so that no action
+  // writes it back under its old name. The editor keeps its text and the
+  // pages what they show; the model list named the file's models.
+  source_.CurrentFile.clear();
+  source_.EditorFile.clear();
+  ClearModelList();
+  SetStatus(1, "");
+}
 
 void TMainForm::ActionTryExecute() {
   core::RefrigLib().SelectByNumber(source_.Header.RefrigNumber);
@@ -811,8 +890,9 @@ std::unique_ptr<TMainForm> CreateApplicationWindows() {
   SetInstalledForm(installed);
   auto* colours = new TColorEdForm(main.get());
   SetColorEdForm(colours);
-  TMainForm* window = main.get();
-  comp->OnEndApplication = [window] { window->EndWithoutSaving(); };
+  // Declining the catalog search only closes the dialog (OnEndApplication
+  // stays unset): ending the program there would drop the editor's unsaved
+  // text and the window's settings.
   return main;
 }
 

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -176,11 +177,15 @@ class TMainForm : public QMainWindow {
                       void (TMainForm::*handler)());
   TPageView* View(TActionPage page) const;
   TPageView* View(TReportView view) const;
-  void ClearAllViews();
+  void ClearViews(std::initializer_list<TPageView*> views);
+  // Empties the model list; the pages then show no model of it.
+  void ClearModelList();
   void EmptyWindow();
   void LoadEditor(const std::string& path);
   void ClearEditor();
   void SelectModelRow(int row);
+  void BackToShownModel();
+  void RunWalkingModels(const std::function<void()>& action);
   void ApplyPanelHeight();
   void SetStatus(int panel, const std::string& text);
 
@@ -202,14 +207,21 @@ class TMainForm : public QMainWindow {
   bool activated_ = false;
   bool saveSettingsOnClose_ = true;
   bool fillingModels_ = false;
+  // The model the Model and Regression pages show, as read: its row in the
+  // model list and the model object's contents. Not set when the pages show
+  // no model of the listed file.
+  bool modelShown_ = false;
+  int shownRow_ = -1;
+  core::TCompData shownModel_;
 };
 
 // The main window and the five dialogs, created in this order: TMainForm,
 // TCompForm, TSMTPSettingsForm, TEmailForm, TInstalledForm, TColorEdForm.
 // The dialogs are children of the main window and die with it; the
 // process-wide references (CompForm(), InstalledForm(), ColorEdForm()) are
-// set. The compressor selection dialog's request to end the application
-// closes the main window without saving its settings.
+// set. When the compressor selection dialog finds no catalog and the user
+// declines to look for one, only the dialog closes: the window keeps its
+// unsaved text and saves its settings at its close as always.
 std::unique_ptr<TMainForm> CreateApplicationWindows();
 
 // The settings key of the main window ("Settings" below the per-program key).

@@ -6,6 +6,7 @@
 // the tests' private home as an installation has it, with the shipped
 // sample files in "Data Files".
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -31,6 +32,7 @@
 #include "editor/inihighlighter.h"
 #include "editor/textedit.h"
 #include "platform/dialogs.h"
+#include "platform/folderbrowser.h"
 #include "platform/guard.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -176,6 +178,59 @@ class MainFormTest : public ::testing::Test {
     timer->start();
   }
 
+  // The file list's pop-up as the user opens it: the right button on the
+  // entry (which asks the list for its context menu), then the one command.
+  // The closing pop-up hands the focus back to the list.
+  void DeleteFromPopUp(int row) {
+    QListWidget* list = form_->FileListBox;
+    ASSERT_LT(row, list->count());
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    list->setFocus(Qt::MouseFocusReason);
+    const QPoint at = list->visualItemRect(list->item(row)).center();
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {}, at);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &request);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form_->FilePopup));
+    QTest::mouseClick(form_->FilePopup, Qt::LeftButton, {}, form_->FilePopup->actionGeometry(form_->Deletecompressor1).center());
+    // The offscreen platform gives the pop-up no focus of its own; the
+    // focus goes out to it and comes back as on a desktop.
+    list->clearFocus();
+    list->setFocus(Qt::PopupFocusReason);
+  }
+  int Row(const QListWidget* list, const std::string& name) {
+    const auto items = Items(list);
+    return static_cast<int>(std::find(items.begin(), items.end(), name) - items.begin());
+  }
+  // Types a comment line at the top of the editor.
+  void TypeAtTop(const std::string& text) {
+    form_->TextEdit1->setFocus();
+    form_->TextEdit1->SetCaretXY({1, 1});
+    QTest::keyClicks(form_->TextEdit1, QString::fromStdString(text));
+    QTest::keyClick(form_->TextEdit1, Qt::Key_Return);
+  }
+  void Save() { QTest::keyClick(form_->TextEdit1, Qt::Key_S, Qt::ControlModifier); }
+  // Try, and the catalog and model the selection dialog opens on.
+  std::pair<std::string, std::string> TryOpensOn() {
+    std::pair<std::string, std::string> shown;
+    WhenShown(workbench::CompForm(), [&] {
+      workbench::TCompForm* dialog = workbench::CompForm();
+      shown = {Current(dialog->FileNames()), Current(dialog->CompNames())};
+      dialog->reject();
+    });
+    Menu("&Process", "Try");
+    return shown;
+  }
+  // Writes text into the section of a data file on disk, below its name.
+  void InsertIntoSection(const std::string& file, const std::string& section, const std::string& text) {
+    std::string all = testsupport::ReadAll(DataFolder() + file);
+    const std::string head = "[" + section + "]\r\n";
+    const size_t at = all.find(head);
+    ASSERT_NE(at, std::string::npos) << section;
+    all.insert(at + head.size(), text);
+    testsupport::WriteAll(DataFolder() + file, all);
+  }
+
   std::unique_ptr<TMainForm> form_;
   platform::MessageCapture boxes_;
 };
@@ -315,7 +370,7 @@ TEST_F(MainFormTest, AddCoeffBuildInstallAndTryOpenTheCompressorDialogOnTheModel
   Menu("&Process", "Build compressor file");
   EXPECT_EQ(form.PageControl->currentIndex(), workbench::pgVerify);
   EXPECT_TRUE(platform::FileExists(DataFolder() + "Northfield NHR R22.cmp"));
-  EXPECT_TRUE(Has(form.eView->Lines(), DataFolder() + "Northfield NHR R22.cmp compressor data file created..."));
+  EXPECT_TRUE(Has(form.eView->Lines(), DataFolder() + "Northfield NHR R22.cmp compressor data file created...<br>"));
   EXPECT_TRUE(Contains(form.eView->VisibleText(), "compressor data file created...")) << form.eView->VisibleText();
 
   Menu("&Process", "Install to database");
@@ -540,6 +595,246 @@ TEST_F(MainFormTest, TheDialogActionsOpenTheirDialogsOnWhatTheWindowHolds) {
   EXPECT_EQ(attachments, std::vector<std::string>{DataFolder() + kNHR});
   EXPECT_EQ(subject, "Compressor data file");
   EXPECT_TRUE(boxes_.boxes.empty());
+}
+
+TEST_F(MainFormTest, DeletingAFileRightAfterSaveAsLoadsNoOtherFile) {
+  TMainForm& form = Start();
+  ClickFile(kNLR);
+  ClickModel("NLR-030");
+  form.ChooseSaveFile = [&](const std::string&, const std::string&) { return DataFolder() + "Copy.ini"; };
+  Menu("&File", "Save &As");
+  ASSERT_EQ(Current(form.FileListBox), "Copy.ini");
+  const std::string text = form.EditorText();
+  const std::vector<std::string> header = form.hView->Lines();
+  const std::vector<std::string> model = form.mView->Lines();
+
+  // The right button only opens the pop-up: the entry under it is not loaded.
+  DeleteFromPopUp(Row(form.FileListBox, "Copy.ini"));
+  EXPECT_FALSE(platform::FileExists(DataFolder() + "Copy.ini"));
+  EXPECT_TRUE(platform::FileExists(DataFolder() + "Copy.in~"));
+  EXPECT_EQ(Items(form.FileListBox), (std::vector<std::string>{kNHR, kNLR}));
+  EXPECT_EQ(Current(form.FileListBox), "");
+  // No file of the list was loaded in its place: the window keeps what it showed.
+  EXPECT_TRUE(form.EditorText() == text);
+  EXPECT_TRUE(form.hView->Lines() == header);
+  EXPECT_TRUE(form.mView->Lines() == model);
+  EXPECT_EQ(form.Source().CompData.Name, "NLR-030");
+  EXPECT_NE(form.Source().CurrentFile, DataFolder() + kNHR);
+  EXPECT_NE(form.StatusText(1), DataFolder() + kNHR);
+  EXPECT_FALSE(Has(Items(form.ModelListBox), "NHR-110"));
+  EXPECT_TRUE(boxes_.boxes.empty());
+
+  // Nor does a right click on another entry load it.
+  ClickFile(kNLR);
+  const QPoint at = form.FileListBox->visualItemRect(form.FileListBox->item(Row(form.FileListBox, kNHR))).center();
+  QTest::mouseClick(form.FileListBox->viewport(), Qt::RightButton, {}, at);
+  EXPECT_EQ(Current(form.FileListBox), kNLR);
+  EXPECT_EQ(form.Source().CurrentFile, DataFolder() + kNLR);
+}
+
+TEST_F(MainFormTest, DeletingTheCurrentFileLeavesNoFileLoadedAndLosesNothing) {
+  TMainForm& form = Start();
+  ClickFile(kNLR);
+  TypeAtTop("; mine");
+  ASSERT_TRUE(form.Modified());
+  DeleteFromPopUp(Row(form.FileListBox, kNLR));
+  const std::string backup = DataFolder() + "Northfield NLR R22.in~";
+  EXPECT_FALSE(platform::FileExists(DataFolder() + kNLR));
+  EXPECT_EQ(testsupport::ReadAll(backup), testsupport::ReadAll(Shipped(kNLR)));
+  EXPECT_EQ(form.Source().CurrentFile, "");
+  EXPECT_EQ(form.StatusText(1), "");
+  // The unsaved text stays in the editor.
+  EXPECT_EQ(form.EditorText().rfind("; mine", 0), 0u);
+  EXPECT_TRUE(form.Modified());
+
+  // Save and the other file actions find no file: nothing is written back
+  // under the deleted name.
+  Save();
+  Menu("&Process", "Build compressor file");
+  ASSERT_EQ(boxes_.boxes.size(), 2u);
+  EXPECT_EQ(boxes_.boxes[0].text, "No file loaded...");
+  EXPECT_EQ(boxes_.boxes[1].text, "No file loaded...");
+  EXPECT_FALSE(platform::FileExists(DataFolder() + kNLR));
+  EXPECT_FALSE(platform::FileExists(DataFolder() + "Northfield NLR R22.cmp"));
+  EXPECT_EQ(testsupport::ReadAll(backup), testsupport::ReadAll(Shipped(kNLR)));
+  EXPECT_EQ(testsupport::ReadAll(DataFolder() + kNHR), testsupport::ReadAll(Shipped(kNHR)));
+
+  // The next start has no file to come back to.
+  form.close();
+  form_.reset();
+  TMainForm& again = Start();
+  EXPECT_EQ(again.Source().CurrentFile, "");
+  EXPECT_EQ(again.FileListBox->currentRow(), -1);
+}
+
+TEST_F(MainFormTest, TryOpensTheShownModelAfterActionsThatReadEveryModel) {
+  TMainForm& form = Start();
+  ClickFile(kNHR);
+  ClickModel("NHR-150");
+  Menu("&Curve", "Add Coeff");
+  EXPECT_EQ(form.Source().CompData.Name, "NHR-150");
+  Menu("&Process", "Build compressor file");
+  EXPECT_EQ(form.Source().CompData.Name, "NHR-150");
+  Menu("&Process", "Install to database");
+  EXPECT_EQ(TryOpensOn(), std::make_pair(std::string("Northfield NHR R22.cmp"), std::string("NHR-150")));
+
+  // Build All ends on the last file, which shows its first model.
+  Menu("&Process", "Build All...");
+  Menu("&Process", "Install All...");
+  EXPECT_EQ(Current(form.FileListBox), kNLR);
+  EXPECT_EQ(Current(form.ModelListBox), "NLR-012");
+  EXPECT_EQ(form.Source().CompData.Name, "NLR-012");
+  EXPECT_EQ(TryOpensOn(), std::make_pair(std::string("Northfield NLR R22.cmp"), std::string("NLR-012")));
+  EXPECT_TRUE(boxes_.boxes.empty());
+}
+
+const std::string kBadCoefficients = "e=1,2,x,4,5,6,7,8,9\r\np=1,2,3,4,5,6,7,8,9\r\n";
+
+TEST_F(MainFormTest, AModelThatCannotBeReadPutsTheListBackOnTheModelThePagesShow) {
+  InsertIntoSection(kNHR, "NHR-150", kBadCoefficients);
+  TMainForm& form = Start();
+  ClickFile(kNHR);
+  Key(Qt::Key_F4);
+  EXPECT_EQ(platform::TakeReportedErrors().size(), 1u);
+  EXPECT_EQ(Current(form.ModelListBox), "NHR-110");
+  EXPECT_EQ(form.Source().CompData.Name, "NHR-110");
+  EXPECT_TRUE(Has(form.mView->Lines(), "<h2>NHR-110</h2>"));
+  // Save reads the shown model again, which reads well.
+  Save();
+  EXPECT_TRUE(platform::TakeReportedErrors().empty());
+  // A click on the model does the same.
+  ClickModel("NHR-150");
+  EXPECT_EQ(platform::TakeReportedErrors().size(), 1u);
+  EXPECT_EQ(Current(form.ModelListBox), "NHR-110");
+  ClickModel("NHR-200");
+  EXPECT_EQ(form.Source().CompData.Name, "NHR-200");
+  EXPECT_TRUE(Has(form.mView->Lines(), "<h2>NHR-200</h2>"));
+  EXPECT_TRUE(boxes_.boxes.empty());
+}
+
+TEST_F(MainFormTest, AFileWhoseFirstModelCannotBeReadShowsNoModel) {
+  InsertIntoSection(kNHR, "NHR-110", kBadCoefficients);
+  TMainForm& form = Start();
+  ClickFile(kNLR);
+  ClickModel("NLR-030");
+  Key(Qt::Key_F4);   // on to the first model of the next file
+  EXPECT_EQ(platform::TakeReportedErrors().size(), 1u);
+  EXPECT_EQ(Current(form.FileListBox), kNHR);
+  EXPECT_EQ(form.StatusText(1), DataFolder() + kNHR);
+  EXPECT_TRUE(Has(form.hView->Lines(), "<tr><td class=\"key\">Manuf</td><td>Northfield Compressors</td></tr>"));
+  // Neither the list nor the pages hold a model of the file left behind.
+  EXPECT_EQ(form.ModelListBox->currentRow(), -1);
+  EXPECT_EQ(form.Source().CompData.Name, "");
+  EXPECT_TRUE(form.mView->Lines().empty());
+  EXPECT_TRUE(form.rView->Lines().empty());
+  Save();
+  EXPECT_TRUE(platform::TakeReportedErrors().empty());
+  ClickModel("NHR-150");
+  EXPECT_EQ(form.Source().CompData.Name, "NHR-150");
+  EXPECT_TRUE(Has(form.mView->Lines(), "<h2>NHR-150</h2>"));
+  EXPECT_TRUE(boxes_.boxes.empty());
+}
+
+TEST_F(MainFormTest, EachLineOfTheBuildLogIsALineOfTheVerifyPage) {
+  std::string text = testsupport::ReadAll(DataFolder() + kNHR);
+  text += "\r\n[NHR-X]\r\nTe=-10,0,10\r\n\r\n[NHR-Y]\r\nTe=-10,0,10\r\nTc=40,50\r\n";
+  testsupport::WriteAll(DataFolder() + kNHR, text);
+  TMainForm& form = Start();
+  ClickFile(kNHR);
+  Menu("&Process", "Build compressor file");
+  std::vector<std::string> shown;
+  std::string line;
+  for (char c : form.eView->VisibleText() + "\n") {
+    if (c == '\r') continue;
+    if (c != '\n') {
+      line += c;
+      continue;
+    }
+    if (!platform::Trim(line).empty()) shown.push_back(platform::Trim(line));
+    line.clear();
+  }
+  EXPECT_EQ(shown, (std::vector<std::string>{
+                       "Error in Tc data for compressor NHR-X",
+                       "Error in Valid data for compressor NHR-Y",
+                       DataFolder() + "Northfield NHR R22.cmp compressor data file created...",
+                   }))
+      << form.eView->VisibleText();
+}
+
+TEST_F(MainFormTest, DecliningTheCatalogSearchOfTryClosesOnlyTheDialog) {
+  TMainForm& form = Start();
+  ClickFile(kNHR);
+  TypeAtTop("; mine");
+  ASSERT_EQ(core::CatalogList().Count(), 0);
+  auto texts = [this] {
+    std::vector<std::string> all;
+    for (const platform::MessageBoxCall& box : boxes_.boxes) all.push_back(box.text);
+    boxes_.boxes.clear();
+    return all;
+  };
+
+  boxes_.answers = {platform::IDOK, platform::IDNO};
+  Menu("&Process", "Try");
+  EXPECT_EQ(texts(), (std::vector<std::string>{"Compressor (NHR-110) not found",
+                                               "Compressor data files not found.  Find now?"}));
+  EXPECT_FALSE(workbench::CompForm()->isVisible());
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.EditorText().rfind("; mine", 0), 0u);
+  EXPECT_TRUE(form.Modified());
+
+  // A chosen folder without catalogs: the message, and again only the
+  // dialog closes.
+  const std::string none = testsupport::MakeTempDir("nocatalogs");
+  const platform::FolderChooser before = platform::SetFolderChooser([&](QWidget*, const std::string&) { return none; });
+  boxes_.answers = {platform::IDOK, platform::IDYES};
+  Menu("&Process", "Try");
+  platform::SetFolderChooser(before);
+  EXPECT_EQ(texts(), (std::vector<std::string>{"Compressor (NHR-110) not found",
+                                               "Compressor data files not found.  Find now?",
+                                               "No compressor data files found!"}));
+  EXPECT_FALSE(workbench::CompForm()->isVisible());
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.EditorText().rfind("; mine", 0), 0u);
+
+  // The window's settings are still kept at its close.
+  ClickTab(workbench::pgPlot);
+  form.close();
+  platform::TRegistry reg;
+  ASSERT_TRUE(reg.OpenKeyReadOnly(workbench::MainSettingsKey()));
+  EXPECT_EQ(reg.ReadString("LastFile"), DataFolder() + kNHR);
+  EXPECT_EQ(reg.ReadInteger("LastPage"), workbench::pgPlot);
+}
+
+TEST_F(MainFormTest, TheFolderListShowsTheCurrentFolderOfADeepPath) {
+  std::string deep = DataFolder();
+  for (int level = 1; level <= 24; ++level) deep += "level" + std::to_string(level) + "/";
+  platform::ForceDirectories(deep);
+  {
+    platform::TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(workbench::MainSettingsKey(), true));
+    reg.WriteString("LastPath", deep);
+  }
+  TMainForm& form = Start();
+  workbench::TDirectoryListBox* folders = form.DirectoryListBox;
+  ASSERT_EQ(folders->Directory(), deep);
+  QListWidgetItem* current = folders->currentItem();
+  ASSERT_NE(current, nullptr);
+  EXPECT_EQ(folders->EntryFolder(folders->currentRow()), deep);
+  // The entry ends with the folder's name; the name lies inside the view.
+  auto nameInView = [folders](const std::string& name) {
+    const QRect entry = folders->visualItemRect(folders->currentItem());
+    const int right = entry.x() + entry.width();
+    const int left = right - folders->fontMetrics().horizontalAdvance(QString::fromStdString(name));
+    return entry.top() >= 0 && entry.bottom() < folders->viewport()->height() && left >= 0 &&
+           right <= folders->viewport()->width();
+  };
+  EXPECT_TRUE(nameInView("level24"));
+
+  // Going one folder up by the keys keeps the new current folder in view.
+  QTest::keyClick(folders, Qt::Key_Up);
+  QTest::keyClick(folders, Qt::Key_Return);
+  ASSERT_EQ(folders->Directory(), platform::ExtractFilePath(deep.substr(0, deep.size() - 1)));
+  EXPECT_TRUE(nameInView("level23"));
 }
 
 }  // namespace
