@@ -771,17 +771,16 @@ std::string ResolvedPath(const std::string& file, struct stat& st, bool& found) 
 const std::shared_ptr<const Document>& Load(const std::string& file, std::string* path, FileState& state) {
   // A watched file with no change reported: nothing to look at, not even the
   // queue of reports unless the flag says it holds some. Only names that are
-  // the file's own path take this way; one matched without regard to case
-  // could come to mean another file.
+  // the file's own path take this way (an entry is watched only when read by
+  // its own path, which holds no backslash); one matched without regard to
+  // case could come to mean another file.
   if (Reports().Pending()) CollectReports();
-  const bool plainName = file.find('\\') == std::string::npos;
-  if (plainName) {
-    if (CacheEntry* e = Find(file); e && e->watch >= 0 && e->folderWatch >= 0 && !e->changed) {
-      if (path) *path = e->path;
-      state = FileState::Readable;
-      return e->doc;
-    }
+  if (CacheEntry* e = Find(file); e && e->watch >= 0 && e->folderWatch >= 0 && !e->changed) {
+    if (path) *path = e->path;
+    state = FileState::Readable;
+    return e->doc;
   }
+  const bool plainName = file.find('\\') == std::string::npos;
 
   // The watch goes on before the file is looked at, so that no change after
   // the look goes unreported.
@@ -874,18 +873,19 @@ bool Save(const std::string& path, const Document& doc, const std::string& text)
   return true;
 }
 
-std::string CutToCharacters(std::string_view text, int maxChars) {
-  if (maxChars <= 0) return "";
-  if (text.size() <= static_cast<size_t>(maxChars)) return std::string(text);
+// The text as far as maxChars characters go.
+std::string_view CutToCharacters(std::string_view text, int maxChars) {
+  if (maxChars <= 0) return {};
+  if (text.size() <= static_cast<size_t>(maxChars)) return text;
   int count = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     // Count lead bytes only, so a cut never splits a UTF-8 sequence.
     if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-      if (count == maxChars) return std::string(text.substr(0, i));
+      if (count == maxChars) return text.substr(0, i);
       ++count;
     }
   }
-  return std::string(text);
+  return text;
 }
 
 // The text with new lines put before line `at` (at the end when `at` is the
@@ -927,9 +927,29 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
   const Document& doc = *Load(file, nullptr, state);
   if (const SectionSpan s = doc.FindSectionAgain(TrimView(section))) {
     int line = doc.FindKeyAgain(s, TrimView(key));
-    if (line >= 0) return CutToCharacters(doc.Value(line), bufferSize - 1);
+    if (line >= 0) return std::string(CutToCharacters(doc.Value(line), bufferSize - 1));
   }
-  return CutToCharacters(fallback, bufferSize - 1);
+  const std::string_view cut = CutToCharacters(fallback, bufferSize - 1);
+  return cut.size() == fallback.size() ? fallback : std::string(cut);
+}
+
+std::vector<std::string> GetPrivateProfileSection(const std::string& section, const std::string& file,
+                                                  int bufferSize) {
+  std::lock_guard<std::mutex> lock(cacheMutex);
+  FileState state;
+  std::shared_ptr<const Document> doc = Load(file, nullptr, state);
+  std::vector<std::string> lines;
+  const SectionSpan s = doc->FindSection(TrimView(section));
+  if (!s) return lines;
+  for (int i = s.header + 1; i < s.end; ++i) {
+    if (doc->lines[i].kind != LineKind::Key || !doc->lines[i].indexed) continue;
+    const std::string_view name = doc->Name(i), value = CutToCharacters(doc->Value(i), bufferSize - 1);
+    // Built in place: one allocation per line.
+    std::string& line = lines.emplace_back();
+    line.reserve(name.size() + 1 + value.size());
+    line.append(name).append(1, '=').append(value);
+  }
+  return lines;
 }
 
 std::vector<std::string> GetPrivateProfileKeys(const std::string& section, const std::string& file) {

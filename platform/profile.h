@@ -17,6 +17,10 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
                                     int bufferSize = 2048);
 // Key names of a section in file order (first of duplicates only).
 std::vector<std::string> GetPrivateProfileKeys(const std::string& section, const std::string& file);
+// The keys of a section as "name=value" lines, in file order (first of
+// duplicates only), each value as GetPrivateProfileString gives it.
+std::vector<std::string> GetPrivateProfileSection(const std::string& section, const std::string& file,
+                                                  int bufferSize = 2048);
 // Section names in file order (first of duplicates only).
 std::vector<std::string> GetPrivateProfileSectionNames(const std::string& file);
 // Writes value; no value deletes the key. Returns false when the file cannot be written.
