@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "platform/profile.h"
 
@@ -232,7 +234,7 @@ void TIniFile::ReadSection(const std::string& section, platform::TStringList& li
   list.BeginUpdate();
   try {
     list.Clear();
-    for (const auto& key : platform::GetPrivateProfileKeys(section, FileName())) list.Add(key);
+    for (std::string& key : platform::GetPrivateProfileKeys(section, FileName())) list.Add(std::move(key));
   } catch (...) {
     list.EndUpdate();
     throw;
@@ -244,7 +246,7 @@ void TIniFile::ReadSections(platform::TStringList& list) {
   list.BeginUpdate();
   try {
     list.Clear();
-    for (const auto& name : platform::GetPrivateProfileSectionNames(FileName())) list.Add(name);
+    for (std::string& name : platform::GetPrivateProfileSectionNames(FileName())) list.Add(std::move(name));
   } catch (...) {
     list.EndUpdate();
     throw;
@@ -253,12 +255,14 @@ void TIniFile::ReadSections(platform::TStringList& list) {
 }
 
 void TIniFile::ReadSectionValues(const std::string& section, platform::TStringList& list) {
-  platform::TStringList keys;
-  ReadSection(section, keys);
+  // The names of ReadSection with the values ReadString gives for them, taken
+  // from the file in one look: each line is built once and moved into the list.
+  std::vector<std::string> lines;
+  if (!BlankName(section)) lines = platform::GetPrivateProfileSection(section, FileName(), kValueBuffer);
   list.BeginUpdate();
   try {
     list.Clear();
-    for (const auto& key : keys) list.Add(key + "=" + ReadString(section, key, ""));
+    for (std::string& line : lines) list.Add(std::move(line));
   } catch (...) {
     list.EndUpdate();
     throw;

@@ -50,6 +50,7 @@
 #include "platform/profile.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -58,12 +59,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <list>
 #include <memory>
 #include <mutex>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 #include "platform/sysutils.h"
 #include "platform/textfile.h"
@@ -399,8 +403,8 @@ std::string Serialise(const Document& doc, const std::string& text) {
 // each cached file is watched, and so is its folder (where a file put in its
 // place by a rename shows), and the watches are set before its bytes are
 // read or checked: any change after that is reported, whatever the file's
-// times say. A read of a file with no report since then needs no look at the
-// file, only one collection of the reports (a single system call). Not
+// times say. A read of a file with no report since then makes no system call
+// at all (see ChangeReports for when a report counts as arrived). Not
 // reported: a folder further up renamed or replaced, and writes through a
 // shared memory map; the workbench's files meet neither.
 //
@@ -467,12 +471,18 @@ bool ReportsEveryChange(const std::string& path) {
   }
 }
 
-// The kernel's reports of changes to the cached files.
+// The kernel's reports of changes to the cached files, and a thread that
+// waits for them. A read that finds nothing changed must not cost a system
+// call: the thread only raises a flag when reports arrive, a read looks at
+// the flag alone, and the first read that finds it raised collects the
+// reports itself, under the cache's lock, before it trusts anything cached.
+// So a change by another program is seen by every read that starts once the
+// thread has woken for its report (a thread switch after the change); a
+// change this process made is seen by the very next read, since the profile
+// functions update the cache themselves and the platform's other file
+// writers raise the flag (FilesChangedHere) once the kernel holds the report.
 class ChangeReports {
  public:
-  ~ChangeReports() {
-    if (fd_ >= 0) ::close(fd_);
-  }
   bool enabled = true;
 
   // A watch on the file now at path; -1 where none can be set.
@@ -495,6 +505,24 @@ class ChangeReports {
   void Unwatch(int watch) {
     if (watch >= 0 && fd_ >= 0) ::inotify_rm_watch(fd_, watch);
   }
+
+  // Whether reports may wait to be collected; no system call. Without the
+  // waiting thread (it could not start, or its wait failed) always true, so
+  // that every read collects as it would without the thread.
+  bool Pending() const {
+    return forked_ || pending_.load(std::memory_order_acquire) || (fd_ >= 0 && !waiting_.load());
+  }
+  // Reports this process caused are queued by the time the call that caused
+  // them returns: the next read collects them, without waiting for the thread.
+  void Expect() { pending_.store(true, std::memory_order_release); }
+  // Whether reports are queued that no read will collect until the thread
+  // has woken for them (a look at the queue: a system call).
+  bool Unnoticed() const {
+    if (fd_ < 0 || Pending()) return false;
+    pollfd p{fd_, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0;
+  }
+
   // Calls changed(watch, gone) for each report so far: gone when the watch
   // has ended (the file was deleted or replaced); watch -1 when reports were
   // lost and every file must count as changed.
@@ -502,20 +530,26 @@ class ChangeReports {
   void Collect(Changed changed) {
     if (forked_) {
       // A child process shares its parent's reports: it must not take them
-      // from the parent. It starts without watches of its own.
+      // from the parent. It starts without watches of its own, and without
+      // the parent's thread, which did not come along.
       forked_ = false;
       if (fd_ >= 0) ::close(fd_);   // the parent's instance lives on in the parent
       fd_ = -1;
       failed_ = false;
+      waiting_.store(false);
+      pending_.store(false);
       changed(-1, true);
       return;
     }
+    // Lowered before the queue is emptied: a report that comes after the
+    // last look at it raises the flag again.
+    pending_.store(false, std::memory_order_release);
     if (fd_ < 0) return;
     alignas(inotify_event) char buffer[4096];
     while (true) {
       const ssize_t n = ::read(fd_, buffer, sizeof buffer);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return;   // EAGAIN: nothing more
+      if (n <= 0) break;   // EAGAIN: nothing more
       for (ssize_t at = 0; at < n;) {
         const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
         if (event->mask & IN_Q_OVERFLOW)
@@ -525,6 +559,9 @@ class ChangeReports {
         at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       }
     }
+    // The thread waits for this before it looks at the queue again.
+    collections_.fetch_add(1, std::memory_order_release);
+    collections_.notify_all();
   }
 
  private:
@@ -537,11 +574,42 @@ class ChangeReports {
       (void)hooked;
       fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
       failed_ = fd_ < 0;
+      if (fd_ >= 0) {
+        try {
+          waiting_.store(true);
+          std::thread([this, fd = fd_] { Wait(fd); }).detach();
+        } catch (const std::system_error&) {
+          waiting_.store(false);
+        }
+      }
     }
     return fd_ >= 0;
   }
+
+  // The thread: raises the flag when the queue holds reports, then sleeps
+  // until a read has collected them (so that it does not spin on a queue
+  // that stays full while nobody reads). It lives as long as the process;
+  // the instance is never destroyed.
+  void Wait(int fd) {
+    while (true) {
+      const uint32_t collected = collections_.load(std::memory_order_acquire);
+      pollfd p{fd, POLLIN, 0};
+      const int n = ::poll(&p, 1, -1);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 || (p.revents & (POLLERR | POLLNVAL))) {
+        waiting_.store(false);   // reads collect for themselves from now on
+        return;
+      }
+      pending_.store(true, std::memory_order_release);
+      collections_.wait(collected, std::memory_order_acquire);
+    }
+  }
+
   int fd_ = -1;
   bool failed_ = false;
+  std::atomic<bool> pending_{false};
+  std::atomic<bool> waiting_{false};   // the thread is there to raise the flag
+  std::atomic<uint32_t> collections_{0};
   static inline bool forked_ = false;
 };
 
@@ -580,7 +648,8 @@ void Keep(CacheEntry& e, std::string& bytes) {
 }
 
 ChangeReports& Reports() {
-  static ChangeReports reports;
+  // Never destroyed: its thread may still wait on it while the process ends.
+  static ChangeReports& reports = *new ChangeReports;
   return reports;
 }
 
@@ -700,18 +769,18 @@ std::string ResolvedPath(const std::string& file, struct stat& st, bool& found) 
 // The document of a file; a missing or unreadable file is an empty one. The
 // path the name resolved to goes to *path when asked for.
 const std::shared_ptr<const Document>& Load(const std::string& file, std::string* path, FileState& state) {
-  // A watched file with no change reported: nothing to look at. Only names
-  // that are the file's own path take this way; one matched without regard
-  // to case could come to mean another file.
-  CollectReports();
-  const bool plainName = file.find('\\') == std::string::npos;
-  if (plainName) {
-    if (CacheEntry* e = Find(file); e && e->watch >= 0 && e->folderWatch >= 0 && !e->changed) {
-      if (path) *path = e->path;
-      state = FileState::Readable;
-      return e->doc;
-    }
+  // A watched file with no change reported: nothing to look at, not even the
+  // queue of reports unless the flag says it holds some. Only names that are
+  // the file's own path take this way (an entry is watched only when read by
+  // its own path, which holds no backslash); one matched without regard to
+  // case could come to mean another file.
+  if (Reports().Pending()) CollectReports();
+  if (CacheEntry* e = Find(file); e && e->watch >= 0 && e->folderWatch >= 0 && !e->changed) {
+    if (path) *path = e->path;
+    state = FileState::Readable;
+    return e->doc;
   }
+  const bool plainName = file.find('\\') == std::string::npos;
 
   // The watch goes on before the file is looked at, so that no change after
   // the look goes unreported.
@@ -804,18 +873,19 @@ bool Save(const std::string& path, const Document& doc, const std::string& text)
   return true;
 }
 
-std::string CutToCharacters(std::string_view text, int maxChars) {
-  if (maxChars <= 0) return "";
-  if (text.size() <= static_cast<size_t>(maxChars)) return std::string(text);
+// The text as far as maxChars characters go.
+std::string_view CutToCharacters(std::string_view text, int maxChars) {
+  if (maxChars <= 0) return {};
+  if (text.size() <= static_cast<size_t>(maxChars)) return text;
   int count = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     // Count lead bytes only, so a cut never splits a UTF-8 sequence.
     if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-      if (count == maxChars) return std::string(text.substr(0, i));
+      if (count == maxChars) return text.substr(0, i);
       ++count;
     }
   }
-  return std::string(text);
+  return text;
 }
 
 // The text with new lines put before line `at` (at the end when `at` is the
@@ -857,9 +927,29 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
   const Document& doc = *Load(file, nullptr, state);
   if (const SectionSpan s = doc.FindSectionAgain(TrimView(section))) {
     int line = doc.FindKeyAgain(s, TrimView(key));
-    if (line >= 0) return CutToCharacters(doc.Value(line), bufferSize - 1);
+    if (line >= 0) return std::string(CutToCharacters(doc.Value(line), bufferSize - 1));
   }
-  return CutToCharacters(fallback, bufferSize - 1);
+  const std::string_view cut = CutToCharacters(fallback, bufferSize - 1);
+  return cut.size() == fallback.size() ? fallback : std::string(cut);
+}
+
+std::vector<std::string> GetPrivateProfileSection(const std::string& section, const std::string& file,
+                                                  int bufferSize) {
+  std::lock_guard<std::mutex> lock(cacheMutex);
+  FileState state;
+  std::shared_ptr<const Document> doc = Load(file, nullptr, state);
+  std::vector<std::string> lines;
+  const SectionSpan s = doc->FindSection(TrimView(section));
+  if (!s) return lines;
+  for (int i = s.header + 1; i < s.end; ++i) {
+    if (doc->lines[i].kind != LineKind::Key || !doc->lines[i].indexed) continue;
+    const std::string_view name = doc->Name(i), value = CutToCharacters(doc->Value(i), bufferSize - 1);
+    // Built in place: one allocation per line.
+    std::string& line = lines.emplace_back();
+    line.reserve(name.size() + 1 + value.size());
+    line.append(name).append(1, '=').append(value);
+  }
+  return lines;
 }
 
 std::vector<std::string> GetPrivateProfileKeys(const std::string& section, const std::string& file) {
@@ -982,6 +1072,23 @@ void FlushPrivateProfile(const std::string& file) {
   struct stat st;
   bool found;
   Forget(ResolvedPath(file, st, found));
+}
+
+void FilesChangedHere() { Reports().Expect(); }
+
+bool AwaitProfileChangeReports() {
+  // Ten seconds: far beyond any thread switch, however loaded the machine.
+  for (int waited = 0;; ++waited) {
+    {
+      std::lock_guard<std::mutex> lock(cacheMutex);
+      if (!Reports().Unnoticed()) return true;
+      if (waited == 10000) {
+        CollectReports();
+        return false;
+      }
+    }
+    ::usleep(1000);
+  }
 }
 
 void UseProfileChangeReports(bool use) {

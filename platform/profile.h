@@ -17,6 +17,10 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
                                     int bufferSize = 2048);
 // Key names of a section in file order (first of duplicates only).
 std::vector<std::string> GetPrivateProfileKeys(const std::string& section, const std::string& file);
+// The keys of a section as "name=value" lines, in file order (first of
+// duplicates only), each value as GetPrivateProfileString gives it.
+std::vector<std::string> GetPrivateProfileSection(const std::string& section, const std::string& file,
+                                                  int bufferSize = 2048);
 // Section names in file order (first of duplicates only).
 std::vector<std::string> GetPrivateProfileSectionNames(const std::string& file);
 // Writes value; no value deletes the key. Returns false when the file cannot be written.
@@ -26,6 +30,16 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
 bool EraseProfileSection(const std::string& section, const std::string& file);
 // Writes reach the file at once; kept for callers that flush.
 void FlushPrivateProfile(const std::string& file);
+// This process has just changed files by other means than the functions
+// above (the platform's file writers call it): the next read takes the
+// kernel's reports of it into account at once, instead of once the thread
+// that waits for reports has woken. Costs no system call.
+void FilesChangedHere();
+// Waits until every change the kernel has reported so far will be seen by
+// the next read: for a caller that knows another program has just written a
+// file (and for tests). False when the thread that waits for reports did not
+// take them up within ten seconds; they are then collected here.
+bool AwaitProfileChangeReports();
 // Whether reads rely on the kernel's reports of changes to the files they
 // keep parsed (where it gives them) instead of looking at each file's identity
 // on every read. On by default; tests turn it off to check the other way.

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/profile.h"
 #include "platform/sysutils.h"
 #include "platform/textfile.h"
 
@@ -103,6 +104,7 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : path_(path) 
     errno = EISDIR;
   } else {
     file_ = std::fopen(opened.c_str(), how);
+    if (file_ && mode == TFileMode::fmCreate) FilesChangedHere();   // cut to nothing
   }
   if (file_ == nullptr) {
     std::string why = std::strerror(errno);
@@ -124,7 +126,9 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
   if (count <= 0) return 0;
   size_t n = std::fwrite(buffer, 1, static_cast<size_t>(count), file_);
   // Write errors (a full disk) must surface now, not be lost at close.
-  if (std::fflush(file_) != 0) return 0;
+  const bool flushed = std::fflush(file_) == 0;
+  FilesChangedHere();
+  if (!flushed) return 0;
   return static_cast<int64_t>(n);
 }
 

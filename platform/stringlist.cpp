@@ -1,6 +1,7 @@
 #include "platform/stringlist.h"
 
 #include <algorithm>
+#include <utility>
 #include <numeric>
 
 #include "platform/sysutils.h"
@@ -41,9 +42,9 @@ void TStringList::PutObject(int index, void* object) {
   Changed();
 }
 
-int TStringList::Add(const std::string& value) { return AddObject(value, nullptr); }
+int TStringList::Add(std::string value) { return AddObject(std::move(value), nullptr); }
 
-int TStringList::AddObject(const std::string& value, void* object) {
+int TStringList::AddObject(std::string value, void* object) {
   int index = Count();
   if (sorted_) {
     if (Find(value, index)) {
@@ -58,7 +59,7 @@ int TStringList::AddObject(const std::string& value, void* object) {
     }
   }
   Changing();
-  items_.insert(items_.begin() + index, value);
+  items_.insert(items_.begin() + index, std::move(value));
   objects_.insert(objects_.begin() + index, object);
   Changed();
   return index;

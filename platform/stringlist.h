@@ -29,8 +29,9 @@ class TStringList {
   void* GetObject(int index) const;
   void PutObject(int index, void* object);
 
-  int Add(const std::string& value);
-  int AddObject(const std::string& value, void* object);
+  // By value: a string the caller no longer needs is moved in, not copied.
+  int Add(std::string value);
+  int AddObject(std::string value, void* object);
   void AddStrings(const TStringList& other);
   void Insert(int index, const std::string& value);
   void Delete(int index);

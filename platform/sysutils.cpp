@@ -5,6 +5,8 @@
 // as the class library rounds (0.125 to two digits is "0.13", not C's "0.12").
 #include "platform/sysutils.h"
 
+#include "platform/profile.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -769,7 +771,9 @@ bool ForceDirectories(const std::string& path) {
 bool DeleteFile(const std::string& path) {
   if (!FileExists(path)) return false;
   std::error_code ec;
-  return fs::remove(path, ec) && !ec;
+  const bool removed = fs::remove(path, ec) && !ec;
+  FilesChangedHere();
+  return removed;
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
@@ -778,6 +782,7 @@ bool RenameFile(const std::string& from, const std::string& to) {
   if (!fs::exists(fs::symlink_status(from, ec))) return false;
   if (fs::exists(fs::symlink_status(to, ec))) return false;
   fs::rename(from, to, ec);
+  FilesChangedHere();
   return !ec;
 }
 
@@ -801,6 +806,7 @@ bool CopyFile(const std::string& from, const std::string& to, bool failIfExists)
   auto time = fs::last_write_time(from, ec);
   if (!ec) fs::last_write_time(temp, time, ec);
   fs::rename(temp, target, ec);
+  FilesChangedHere();
   if (ec) {
     std::error_code ignore;
     fs::remove(temp, ignore);

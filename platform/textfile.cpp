@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/profile.h"
 #include "platform/sysutils.h"
 
 namespace platform {
@@ -203,6 +204,7 @@ void WriteFileBytes(const std::string& path, std::string_view bytes) {
     ::unlink(temp.c_str());
     fail(error);
   }
+  FilesChangedHere();
 }
 
 TextFileContent ReadTextFile(const std::string& path) { return DecodeText(ReadFileBytes(path)); }

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/profile.h"
+
 namespace testsupport {
 
 namespace {
@@ -42,6 +44,10 @@ void WriteAll(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) throw std::runtime_error("cannot write " + path);
   out << bytes;
+  out.close();
+  // Written by this process: reads that follow must see it at once, as they
+  // see the platform's own writes.
+  platform::FilesChangedHere();
 }
 
 std::string CopyInto(const std::string& source, const std::string& dir, const std::string& name) {

@@ -6,7 +6,10 @@ namespace testsupport {
 // A fresh folder under the test run's private temporary root; removed at exit.
 std::string MakeTempDir(const std::string& hint = "t");
 
-// Whole-file helpers for fixtures.
+// Whole-file helpers for fixtures. WriteAll is a change by this process: the
+// profile functions see it at the next read, as they see the platform's own
+// writes (a change by another program shows once it has been reported; see
+// platform::AwaitProfileChangeReports).
 std::string ReadAll(const std::string& path);
 void WriteAll(const std::string& path, const std::string& bytes);
 

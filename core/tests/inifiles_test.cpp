@@ -216,6 +216,8 @@ TEST_F(IniFiles, RewriteByAnotherWriterBetweenTwoReadsIsSeen) {
     int status = -1;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    // Seen once reported: the next read must then read the file afresh.
+    EXPECT_TRUE(platform::AwaitProfileChangeReports());
   };
   for (bool reports : {true, false}) {
     platform::UseProfileChangeReports(reports);

@@ -3,15 +3,25 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <malloc.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
+#include <functional>
 
+#include "platform/streams.h"
+#include "platform/stringlist.h"
 #include "platform/sysutils.h"
+#include "platform/textfile.h"
 #include "testsupport/testenv.h"
 
 using namespace platform;
@@ -221,7 +231,8 @@ TEST_F(Profile, WritesAndOutsideChangesAreSeenAtOnce) {
   EXPECT_EQ(ReadAll(file), "[S]\nk=ccc\n");
   FlushPrivateProfile(file);
   EXPECT_EQ(Get("S", "k"), "ccc");
-  std::remove(file.c_str());
+  std::remove(file.c_str());   // not through the platform: seen once reported
+  EXPECT_TRUE(AwaitProfileChangeReports());
   EXPECT_EQ(Get("S", "k"), "<none>");
 }
 
@@ -243,6 +254,7 @@ TEST_F(Profile, OutsideChangesThatKeepSizeAndTimeAreSeen) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(Get("S", "k"), "old");
   WriteAll(file, "[S]\nk=new\n");
   ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), past, 0), 0);
+  EXPECT_TRUE(AwaitProfileChangeReports());
   EXPECT_EQ(Get("S", "k"), "new");
 
   // Replaced by another file of the same size (a new inode), then by a copy
@@ -250,6 +262,7 @@ TEST_F(Profile, OutsideChangesThatKeepSizeAndTimeAreSeen) {
   std::string other = dir + "/other.ini";
   WriteAll(other, "[S]\nk=ren\n");
   ASSERT_EQ(std::rename(other.c_str(), file.c_str()), 0);
+  EXPECT_TRUE(AwaitProfileChangeReports());
   EXPECT_EQ(Get("S", "k"), "ren");
   WriteAll(file, "[S]\nk=ren\n");
   EXPECT_EQ(Get("S", "k"), "ren");
@@ -268,6 +281,7 @@ TEST_F(Profile, FolderReplacedByRenameIsSeen) {
   WriteAll(other + "/test.ini", "[S]\nk=new\n");
   ASSERT_EQ(std::rename(folder.c_str(), (dir + "/old").c_str()), 0);
   ASSERT_EQ(std::rename(other.c_str(), folder.c_str()), 0);
+  EXPECT_TRUE(AwaitProfileChangeReports());
   EXPECT_EQ(GetPrivateProfileString("S", "k", "", inside), "new");
 }
 
@@ -396,6 +410,165 @@ TEST_F(Profile, FileNameMatchedWithoutRegardToCase) {
   ASSERT_TRUE(WritePrivateProfileString("S", "k", "w", dir + "/r22.ini"));
   EXPECT_EQ(ReadAll(dir + "/R22.INI"), "[S]\nk=w\n");
   EXPECT_FALSE(FileExists(dir + "/r22.ini"));
+}
+
+// Rows of ten numbers under the real key names, as a source file holds them.
+std::string SourceText(int models) {
+  std::string text = "[Header]\r\nFileType=Dravlen Data File\r\n";
+  for (int m = 0; m < models; ++m) {
+    text += "\r\n[NLR-" + std::to_string(m) + "]\r\nTe=-40,-35,-30,-25,-20,-15,-10,-5,0,5\r\n";
+    for (const char* key : {"Valid", "Qe", "Pw"})
+      for (int i = 1; i <= 12; ++i) {
+        text += key + std::to_string(i) + "=";
+        for (int k = 0; k < 10; ++k) text += (k ? "," : "") + std::to_string(1000.5 + m * 31 + i * 7 + k);
+        text += "\r\n";
+      }
+  }
+  return text;
+}
+
+// Runs reads in a child process in which, once prepare has run, any system
+// call but the final exit kills the process. The child's exit code: 0 when
+// reads returned true, 1 when they returned false, 3 when system calls could
+// not be forbidden (the test is then skipped), killed when a read made one.
+void ExpectNoSystemCall(const std::function<void()>& prepare, const std::function<bool()>& reads) {
+  pid_t child = fork();
+  if (child == 0) {
+    prepare();
+    // Memory comes from the heap as it stands: no call to grow or trim it.
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    mallopt(M_MMAP_THRESHOLD, 16 << 20);
+    void* volatile reserve = malloc(12 << 20);   // volatile: not optimised away
+    free(reserve);
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_exit_group, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+    };
+    sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+      _exit(3);
+    const bool ok = reads();
+    _exit(ok ? 0 : 1);
+  }
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 3) GTEST_SKIP() << "system calls cannot be forbidden here";
+  EXPECT_TRUE(WIFEXITED(status)) << "a read made a system call (signal " << WTERMSIG(status) << ")";
+  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << "reads gave wrong values";
+}
+
+// Reading a file that has not changed since it was last read makes no system
+// call: the kernel's reports of changes are waited for by a thread of their
+// own, not looked for by every read.
+TEST_F(Profile, ReadsOfAnUnchangedFileMakeNoSystemCall) {
+  WriteAll(file, SourceText(20));
+  ExpectNoSystemCall([&] { (void)Get("Header", "FileType"); },
+                     [&] {
+                       bool ok = true;
+                       for (int round = 0; round < 3; ++round) {
+                         ok = ok && Get("Header", "filetype") == "Dravlen Data File";
+                         for (const std::string& section : GetPrivateProfileSectionNames(file))
+                           for (const std::string& key : GetPrivateProfileKeys(section, file))
+                             ok = ok && !Get(section, key).empty();
+                         ok = ok && Get("NLR-7", "Qe3") ==
+                                        "1238.500000,1239.500000,1240.500000,1241.500000,1242.500000,1243.500000,"
+                                        "1244.500000,1245.500000,1246.500000,1247.500000";
+                         ok = ok && Get("NLR-7", "Qe99") == "<none>";
+                       }
+                       return ok;
+                     });
+}
+
+// A change this process makes through the platform's file routines is seen
+// by the very next read, however soon: the reports of it are queued by the
+// time the routine returns, and the read collects them without waiting for
+// the thread that watches for reports.
+TEST_F(Profile, ChangesThisProcessMakesAreSeenByTheNextRead) {
+  const std::string other = dir + "/other.ini";
+  struct Writer {
+    const char* name;
+    std::function<void(const std::string& text)> write;
+  };
+  const std::vector<Writer> writers = {
+      {"WriteFileBytes", [&](const std::string& text) { WriteFileBytes(file, text); }},
+      {"WriteTextFile", [&](const std::string& text) { WriteTextFile(file, text, TextEncoding::Utf8); }},
+      {"TStringList::SaveToFile",
+       [&](const std::string& text) {
+         TStringList lines;
+         lines.SetText(text);
+         lines.SaveToFile(file);
+       }},
+      {"TFileStream",
+       [&](const std::string& text) {
+         TFileStream stream(file, TFileMode::fmOpenReadWrite);
+         stream.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+       }},
+      {"RenameFile",
+       [&](const std::string& text) {
+         WriteAll(other, text);
+         ASSERT_TRUE(DeleteFile(file));
+         ASSERT_TRUE(RenameFile(other, file));
+       }},
+      {"CopyFile",
+       [&](const std::string& text) {
+         WriteAll(other, text);
+         ASSERT_TRUE(CopyFile(other, file, false));
+       }},
+  };
+  for (const Writer& writer : writers) {
+    SCOPED_TRACE(writer.name);
+    WriteAll(file, "[S]\r\nk=00\r\n");
+    for (int i = 10; i < 60; ++i) {
+      // Same size each time, so that only the reports can tell.
+      writer.write("[S]\r\nk=" + std::to_string(i) + "\r\n");
+      ASSERT_EQ(Get("S", "k"), std::to_string(i));
+    }
+    ASSERT_TRUE(DeleteFile(file));
+    EXPECT_EQ(Get("S", "k"), "<none>");
+  }
+}
+
+// A change by another process is seen by every read that starts once its
+// report has been taken up; the thread that waits for reports takes it up
+// by itself, with no read to prompt it, round after round.
+TEST_F(Profile, ChangesByAnotherProcessAreSeenOnceReported) {
+  const std::string folder = dir + "/data", inside = folder + "/test.ini";
+  ASSERT_TRUE(ForceDirectories(folder));
+  enum class How { InPlace, RenamedOver, FolderReplaced };
+  auto writeElsewhere = [&](How how, const std::string& text) {
+    pid_t child = fork();
+    if (child == 0) {
+      const std::string moved = dir + "/moved", target = how == How::InPlace ? inside
+                                                       : how == How::RenamedOver ? inside + ".new"
+                                                                                 : moved + "/test.ini";
+      bool ok = how != How::FolderReplaced || ::mkdir(moved.c_str(), 0755) == 0;
+      int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ok = ok && fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+      if (fd >= 0) ::close(fd);
+      if (how == How::RenamedOver) ok = ok && ::rename(target.c_str(), inside.c_str()) == 0;
+      if (how == How::FolderReplaced) {
+        const std::string away = dir + "/away";
+        ok = ok && ::rename(folder.c_str(), away.c_str()) == 0 && ::rename(moved.c_str(), folder.c_str()) == 0 &&
+             ::unlink((away + "/test.ini").c_str()) == 0 && ::rmdir(away.c_str()) == 0;
+      }
+      _exit(ok ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  };
+  WriteAll(inside, "[S]\nk=00\n");
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", inside), "00");
+  for (int i = 10; i < 40; ++i) {
+    const How how = static_cast<How>(i % 3);
+    SCOPED_TRACE(i);
+    writeElsewhere(how, "[S]\nk=" + std::to_string(i) + "\n");
+    EXPECT_TRUE(AwaitProfileChangeReports());   // taken up by the thread, not after the time-out
+    EXPECT_EQ(GetPrivateProfileString("S", "k", "", inside), std::to_string(i));
+    EXPECT_EQ(GetPrivateProfileString("S", "k", "", inside), std::to_string(i));
+  }
 }
 
 }  // namespace
