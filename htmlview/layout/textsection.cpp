@@ -398,7 +398,9 @@ void TSection::AppendFinalSpace(int sourcePos) {
 
 bool TSection::CloseForCell(int tagIndex) {
   Finish(tagIndex);
-  if (IsPreformatted() || Len > 0 || Images.Count() > 0 || FormControls.Count() > 0) return true;
+  if (IsPreformatted() || Len > 0 || Images.Count() > 0 || FormControls.Count() > 0 ||
+      HoldsAnchor)
+    return true;
   // The cell frees the section: nothing of the document may point at it.
   if (TSectionListObjects* objects = ObjectsOf(Root)) {
     if (std::vector<TFontObj*>* links = objects->LinkList())

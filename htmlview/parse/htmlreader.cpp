@@ -691,6 +691,28 @@ void RewindReader() {
   r.InComment = r.PendingError = false;
 }
 
+ReaderMark MarkReader() {
+  const HtmlReaderState& r = Reader();
+  return ReaderMark{r.DocPos, r.IncludeText, r.IncludePos, r.Input,  r.SavedInput, r.CharCount,
+                    r.Ch,     r.UpCh,        r.LastCR,     r.LastLF, r.InComment,  r.PendingError};
+}
+
+void ReturnToMark(const ReaderMark& mark) {
+  HtmlReaderState& r = Reader();
+  r.DocPos = mark.DocPos;
+  r.IncludeText = mark.IncludeText;
+  r.IncludePos = mark.IncludePos;
+  r.Input = mark.Input;
+  r.SavedInput = mark.SavedInput;
+  r.CharCount = mark.CharCount;
+  r.Ch = mark.Ch;
+  r.UpCh = mark.UpCh;
+  r.LastCR = mark.LastCR;
+  r.LastLF = mark.LastLF;
+  r.InComment = mark.InComment;
+  r.PendingError = mark.PendingError;
+}
+
 int CountLinks() {
   HtmlReaderState& r = Reader();
   TIncludeEvent include = std::move(r.IncludeEvent);
@@ -881,9 +903,13 @@ bool CharsetFromString(std::string_view text, int& charset, int* ownCodePage) {
 }
 
 bool ApplyMetaCharset(std::string_view httpEquiv, std::string_view content) {
+  if (!platform::SameText(platform::Trim(httpEquiv), "content-type")) return false;
+  return ApplyCharsetName(content);
+}
+
+bool ApplyCharsetName(std::string_view content) {
   HtmlReaderState& r = Reader();
-  if (r.CharsetFixed || !platform::SameText(platform::Trim(httpEquiv), "content-type"))
-    return false;
+  if (r.CharsetFixed) return false;
   TPropStack& stack = PropStack();
   TProperties* inner = stack.Last();
   int charset = 0;
