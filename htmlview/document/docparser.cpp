@@ -187,7 +187,9 @@ std::unique_ptr<TSection> HtmlParser::NewPreSection() {
 void HtmlParser::AppendToCell(std::unique_ptr<TSectionBase> section, int endPos) {
   if (!section) return;
   if (currentCell_) {
-    currentCell_->Add(std::move(section), endPos >= 0 ? endPos : R().TagPos);
+    // At the end of the text the last tag lies behind the section's text.
+    if (endPos < 0) endPos = Sy() == HtmlSymbol::EndOfText ? ReaderPos() : R().TagPos;
+    currentCell_->Add(std::move(section), endPos);
   } else if (auto* text = dynamic_cast<TSection*>(section.get())) {
     section.release();
     DropSection(std::unique_ptr<TSection>(text));
@@ -204,7 +206,12 @@ void HtmlParser::DropSection(std::unique_ptr<TSection> section) {
 
 void HtmlParser::AppendSection() { AppendToCell(std::move(section_)); }
 
-void HtmlParser::AppendLine() { AppendToCell(std::move(section_), std::max(R().CharCount, 0)); }
+void HtmlParser::AppendLine() { AppendToCell(std::move(section_), ReaderPos()); }
+
+int HtmlParser::ReaderPos() const {
+  // The count stays on the last character once the text is read.
+  return std::max(R().Ch == 0 ? R().CharCount + 1 : R().CharCount, 0);
+}
 
 void HtmlParser::EnsureSection() {
   if (!section_) section_ = NewSection(nullptr);

@@ -87,12 +87,15 @@ class HtmlParser {
   void AppendSection();
   // A preformatted line ends at its line end, not at the last tag read.
   void AppendLine();
+  // The source position of the reader's character; at the end of the
+  // text, just past the last one.
+  int ReaderPos() const;
   // Frees a section that joins no cell, and everything that points into it.
   void DropSection(std::unique_ptr<TSection> section);
   void EnsureSection();
   void RefreshFont();
   // endPos: the source position the section ends at (its final blank's);
-  // the last tag's position when not given.
+  // when not given, the last tag's position, or the end of the text.
   void AppendToCell(std::unique_ptr<TSectionBase> section, int endPos = -1);
   // A new block for the element whose properties are prop, appended to the
   // current cell; its content becomes the current cell.
