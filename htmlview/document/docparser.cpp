@@ -187,9 +187,7 @@ std::unique_ptr<TSection> HtmlParser::NewPreSection() {
 void HtmlParser::AppendToCell(std::unique_ptr<TSectionBase> section, int endPos) {
   if (!section) return;
   if (currentCell_) {
-    // At the end of the text the last tag lies behind the section's text.
-    if (endPos < 0) endPos = Sy() == HtmlSymbol::EndOfText ? ReaderPos() : R().TagPos;
-    currentCell_->Add(std::move(section), endPos);
+    currentCell_->Add(std::move(section), endPos >= 0 ? endPos : R().TagPos);
   } else if (auto* text = dynamic_cast<TSection*>(section.get())) {
     section.release();
     DropSection(std::unique_ptr<TSection>(text));

@@ -95,7 +95,7 @@ class HtmlParser {
   void EnsureSection();
   void RefreshFont();
   // endPos: the source position the section ends at (its final blank's);
-  // when not given, the last tag's position, or the end of the text.
+  // when not given, the last tag's position.
   void AppendToCell(std::unique_ptr<TSectionBase> section, int endPos = -1);
   // A new block for the element whose properties are prop, appended to the
   // current cell; its content becomes the current cell.

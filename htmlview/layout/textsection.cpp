@@ -388,6 +388,9 @@ void TSection::Finish(int endSourcePos) {
 }
 
 void TSection::AppendFinalSpace(int sourcePos) {
+  // The closing blank never stands before the text it closes (the last tag
+  // read may lie behind it, as at the end of the document).
+  if (!SourcePositions.empty()) sourcePos = std::max(sourcePos, SourcePositions.back() + 1);
   const int oldEnd = static_cast<int>(Text.size());
   Text.push_back(u' ');
   Brk.push_back('y');
