@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <tuple>
+#include <utility>
 
 #include "htmlview/parse/codepages.h"
 #include "htmlview/style/styleprops.h"
@@ -691,27 +693,25 @@ void RewindReader() {
   r.InComment = r.PendingError = false;
 }
 
-ReaderMark MarkReader() {
-  const HtmlReaderState& r = Reader();
-  return ReaderMark{r.DocPos, r.IncludeText, r.IncludePos, r.Input,  r.SavedInput, r.CharCount,
-                    r.Ch,     r.UpCh,        r.LastCR,     r.LastLF, r.InComment,  r.PendingError};
+namespace {
+
+// The fields of a place in the stream, which the reader state and a mark
+// name alike.
+template <class State>
+auto PlaceOf(State& s) {
+  return std::tie(s.DocPos, s.IncludeText, s.IncludePos, s.Input, s.SavedInput, s.CharCount, s.Ch,
+                  s.UpCh, s.LastCR, s.LastLF, s.InComment, s.PendingError);
 }
 
-void ReturnToMark(const ReaderMark& mark) {
-  HtmlReaderState& r = Reader();
-  r.DocPos = mark.DocPos;
-  r.IncludeText = mark.IncludeText;
-  r.IncludePos = mark.IncludePos;
-  r.Input = mark.Input;
-  r.SavedInput = mark.SavedInput;
-  r.CharCount = mark.CharCount;
-  r.Ch = mark.Ch;
-  r.UpCh = mark.UpCh;
-  r.LastCR = mark.LastCR;
-  r.LastLF = mark.LastLF;
-  r.InComment = mark.InComment;
-  r.PendingError = mark.PendingError;
+}  // namespace
+
+ReaderMark MarkReader() {
+  ReaderMark mark;
+  PlaceOf(mark) = PlaceOf(std::as_const(Reader()));
+  return mark;
 }
+
+void ReturnToMark(const ReaderMark& mark) { PlaceOf(Reader()) = PlaceOf(mark); }
 
 int CountLinks() {
   HtmlReaderState& r = Reader();
