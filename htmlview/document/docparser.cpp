@@ -184,10 +184,10 @@ std::unique_ptr<TSection> HtmlParser::NewPreSection() {
   return section;
 }
 
-void HtmlParser::AppendToCell(std::unique_ptr<TSectionBase> section) {
+void HtmlParser::AppendToCell(std::unique_ptr<TSectionBase> section, int endPos) {
   if (!section) return;
   if (currentCell_) {
-    currentCell_->Add(std::move(section), R().TagPos);
+    currentCell_->Add(std::move(section), endPos >= 0 ? endPos : R().TagPos);
   } else if (auto* text = dynamic_cast<TSection*>(section.get())) {
     section.release();
     DropSection(std::unique_ptr<TSection>(text));
@@ -203,6 +203,13 @@ void HtmlParser::DropSection(std::unique_ptr<TSection> section) {
 }
 
 void HtmlParser::AppendSection() { AppendToCell(std::move(section_)); }
+
+void HtmlParser::AppendLine() { AppendToCell(std::move(section_), ReaderPos()); }
+
+int HtmlParser::ReaderPos() const {
+  // The count stays on the last character once the text is read.
+  return std::max(R().Ch == 0 ? R().CharCount + 1 : R().CharCount, 0);
+}
 
 void HtmlParser::EnsureSection() {
   if (!section_) section_ = NewSection(nullptr);
@@ -331,7 +338,7 @@ void HtmlParser::ParseInline(const SymbolSet& term) {
       break;
     case S::Img: case S::Panel: DoImageOrPanel(sy); Next(); break;
     case S::A: case S::EndA: DoAnchor(); Next(); break;
-    case S::Table: ParseTable(); break;
+    case S::Table: DoTable(); break;
     case S::Input: case S::Select: case S::TextArea: DoFormControl(true); break;
     case S::Map: DoMap(true); break;
     case S::Page: DoPage(); Next(); break;
@@ -345,7 +352,7 @@ void HtmlParser::ParseInline(const SymbolSet& term) {
       if (section_) section_->MarkBreakAfterLast();
       Next();
       break;
-    case S::Object: DoObject(); break;
+    case S::Object: DoObject(false); break;
     default:   // end of H, TEXTAREA, OBJECT, SCRIPT and anything unexpected
       Next();
       break;
@@ -520,7 +527,10 @@ void HtmlParser::DoAnchor() {
   if (const TAttribute* name = Attr(S::Name)) {
     std::string n = platform::UpperCase(name->Name);
     if (!n.empty() && n[0] == '#') n.erase(0, 1);
-    if (!n.empty()) list_->AddChPosObject(n, R().CharCount);
+    if (!n.empty()) {
+      list_->AddChPosObject(n, R().CharCount);
+      section_->HoldsAnchor = true;
+    }
   }
   if (href) section_->SetLink(true, *Top(), urlTarget_.get());
 }
@@ -730,7 +740,7 @@ void HtmlParser::DoListItem(HtmlSymbol listSym, HtmlSymbol itemSym, int number, 
     if (itemSet[sy]) {
       ParseInline(term);
     } else if (sy == S::Table) {
-      ParseTable();
+      DoTable();
     } else if (sy == S::Form) {
       DoForm(term);
     } else if (sy == S::Div) {
@@ -851,7 +861,7 @@ void HtmlParser::DoBody() {
     return;
   }
   DropSection(std::move(section_));
-  form_ = nullptr;
+  form_ = implicitForm_ = nullptr;
   list_->ClearForms();
   TAttributeList* attributes = KeepAttributes();
   TProperties* prop = Push("body", attributes);
@@ -930,7 +940,9 @@ void HtmlParser::DoMeta() {
   if (const TAttribute* a = Attr(HtmlSymbol::HttpEquiv)) equiv = a->Name;
   if (const TAttribute* a = Attr(HtmlSymbol::Name)) name = a->Name;
   if (const TAttribute* a = Attr(HtmlSymbol::Content)) content = a->Name;
-  ApplyMetaCharset(equiv, content);
+  // The short form, <meta charset=...>, says what the long one says.
+  if (const TAttribute* a = Attr(HtmlSymbol::Charset)) ApplyCharsetName(a->Name);
+  else ApplyMetaCharset(equiv, content);
   if (events_.Meta) events_.Meta(equiv, name, content);
 }
 

@@ -85,11 +85,18 @@ class HtmlParser {
   std::unique_ptr<TSection> NewSection(const TAttributeList* attributes);
   std::unique_ptr<TSection> NewPreSection();
   void AppendSection();
+  // A preformatted line ends at its line end, not at the last tag read.
+  void AppendLine();
+  // The source position of the reader's character; at the end of the
+  // text, just past the last one.
+  int ReaderPos() const;
   // Frees a section that joins no cell, and everything that points into it.
   void DropSection(std::unique_ptr<TSection> section);
   void EnsureSection();
   void RefreshFont();
-  void AppendToCell(std::unique_ptr<TSectionBase> section);
+  // endPos: the source position the section ends at (its final blank's);
+  // when not given, the last tag's position.
+  void AppendToCell(std::unique_ptr<TSectionBase> section, int endPos = -1);
   // A new block for the element whose properties are prop, appended to the
   // current cell; its content becomes the current cell.
   TBlock* OpenBlock(TProperties& prop, const TAttributeList* attributes);
@@ -130,15 +137,23 @@ class HtmlParser {
   bool Flatten();
 
   // --- Tables (tableparser.cpp)
-  void ParseTable();
+  // Reads a TABLE and leaves what ended it (its end tag, the end of a
+  // caption, the end of the text) for the caller. False when the table was
+  // nested too deep and its tag ignored.
+  bool ParseTable();
+  // A table inside content: read, and its own end tag consumed so that it
+  // ends no table around it.
+  void DoTable();
 
   // --- Special content (specialcontent.cpp)
   void DoPreformatted();
   // INPUT, SELECT, TEXTAREA; readNext: read the token after the control.
   void DoFormControl(bool readNext);
+  ThtmlForm* ImplicitForm();
   void DoMap(bool readNext);
   void DoScript(bool readNext);
-  void DoObject();
+  // preformatted: inside PRE, where no token after the object is read.
+  void DoObject(bool preformatted);
   void ParsePlainText();
 
   // --- State
@@ -153,9 +168,14 @@ class HtmlParser {
   int baseFontSize_ = 3;
   int listLevel_ = 0;
   int tableLevel_ = 0;
+  // Tables nested too deep inside the innermost open one: their tags were
+  // ignored, so their row, cell and end tags must be too.
+  int ignoredTables_ = 0;
   int depth_ = 0;          // block-level routines open
   int preDepth_ = 0;       // inside the preformatted routine
   ThtmlForm* form_ = nullptr;
+  // The one form of every control outside a FORM, made by the first.
+  ThtmlForm* implicitForm_ = nullptr;
   std::vector<std::unique_ptr<TAttributeList>> keptAttributes_;
 
   // Counts a block-level routine for the nesting bound.

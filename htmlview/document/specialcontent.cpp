@@ -107,7 +107,8 @@ void HtmlParser::DoPreformatted() {
   bool endedByTag = false;
   while (r.Ch != 0) {
     if (r.Ch == '\r') {
-      newLine();
+      AppendLine();
+      section_ = NewPreSection();
       GetCharSkip();
       continue;
     }
@@ -234,16 +235,16 @@ void HtmlParser::DoPreformatted() {
         }
         break;
       case S::Object:
-        // The object reads its parameters as tokens; what ended them is
-        // taken up again as preformatted text.
-        DoObject();
-        if (Sy() == S::TextToken && section_) section_->AddText(r.Token->S(), r.Token->I());
+        DoObject(true);
+        if (!section_) section_ = NewPreSection();
         skipCR();
         break;
       default:
         break;   // other tags are ignored inside PRE
     }
   }
+  // Cut short by the end of the text, the last line ends there.
+  if (!endedByTag) AppendLine();
   if (inForm) {
     closeForm();
   }
@@ -260,6 +261,17 @@ void HtmlParser::DoPreformatted() {
 // ---------------------------------------------------------------------------
 // Form controls
 
+ThtmlForm* HtmlParser::ImplicitForm() {
+  if (!implicitForm_) {
+    try {
+      implicitForm_ = ThtmlForm::Create(list_, nullptr);
+    } catch (const EProcessError&) {
+      return nullptr;   // a document that keeps no forms
+    }
+  }
+  return implicitForm_;
+}
+
 void HtmlParser::DoFormControl(bool readNext) {
   using S = HtmlSymbol;
   HtmlReaderState& r = R();
@@ -268,7 +280,7 @@ void HtmlParser::DoFormControl(bool readNext) {
   TAttributeList* attributes = KeepAttributes();
   TProperties* prop = Push(TagName(sy), attributes);
   TFormControlObj* control =
-      section_->AddFormControl(sy, *attributes, form_, r.TagPos, prop);
+      section_->AddFormControl(sy, *attributes, form_ ? form_ : ImplicitForm(), r.TagPos, prop);
   if (sy == S::Select) {
     auto* options = dynamic_cast<TOptionListControlObj*>(control);
     const bool savedNoBreak = noBreak_;
@@ -380,15 +392,18 @@ void HtmlParser::DoScript(bool readNext) {
   if (readNext && Sy() != S::EndOfText) Next();
 }
 
-void HtmlParser::DoObject() {
+void HtmlParser::DoObject(bool preformatted) {
   using S = HtmlSymbol;
   if (!events_.Object) {
-    Next();
+    if (!preformatted) Next();
     return;
   }
   TAttributeList* attributes = KeepAttributes();
   const int tagPos = R().TagPos;
   std::vector<std::string> params;
+  // Inside PRE what follows the parameters is read again as preformatted
+  // text, from just before the token that ended them.
+  ReaderMark beforeToken = MarkReader();
   Next();
   while (Sy() == S::Param || (Sy() == S::TextToken && R().Token->S() == u" ")) {
     if (Sy() == S::Param) {
@@ -396,6 +411,7 @@ void HtmlParser::DoObject() {
       const TAttribute* value = Attr(S::Value);
       if (name) params.push_back(value ? name->Name + "=" + value->Name : name->Name);
     }
+    if (preformatted) beforeToken = MarkReader();
     Next();
   }
   EnsureSection();
@@ -408,7 +424,9 @@ void HtmlParser::DoObject() {
     panel->ProcessProperties(*prop);
     section_->AddObject(std::move(panel), tagPos);
     while (Sy() != S::EndObject && Sy() != S::EndOfText) Next();
-    if (Sy() == S::EndObject) Next();
+    if (Sy() == S::EndObject && !preformatted) Next();
+  } else if (preformatted) {
+    ReturnToMark(beforeToken);
   }
   CloseElementProps("object");
 }
@@ -433,7 +451,7 @@ void HtmlParser::ParsePlainText() {
   while (r.Ch != 0) {
     if (r.Ch == '\r') {
       flush();
-      AppendSection();
+      AppendLine();
       section_ = NewPreSection();
     } else {
       buffer.push_back(static_cast<char16_t>(static_cast<unsigned char>(r.Ch)));
@@ -443,7 +461,7 @@ void HtmlParser::ParsePlainText() {
     ReadHtmlChar();
   }
   flush();
-  AppendSection();
+  AppendLine();
   CloseElementProps("pre");
   currentCell_ = body_ ? body_->MyCell.get() : currentCell_;
 }

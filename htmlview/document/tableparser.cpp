@@ -73,17 +73,39 @@ int VAlignOf(const TAttribute* a, int fallback) {
 
 bool HasPercent(const TAttribute& a) { return a.Name.find('%') != std::string::npos; }
 
+// The tags that shape a table; those of an ignored table are skipped.
+bool IsTableStructure(HtmlSymbol s) {
+  using S = HtmlSymbol;
+  switch (s) {
+    case S::TR: case S::EndTR: case S::TD: case S::EndTD: case S::TH: case S::EndTH:
+    case S::THead: case S::EndTHead: case S::TBody: case S::EndTBody: case S::TFoot:
+    case S::EndTFoot: case S::Caption: case S::EndCaption: case S::Col: case S::ColGroup:
+    case S::EndColGroup: case S::EndTable:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
-void HtmlParser::ParseTable() {
+void HtmlParser::DoTable() {
+  if (ParseTable() && Sy() == HtmlSymbol::EndTable) Next();
+}
+
+bool HtmlParser::ParseTable() {
   using S = HtmlSymbol;
-  // Tables nested too deep are flattened: the tag is ignored and the cells'
-  // content joins the enclosing cell.
+  // Tables nested too deep are flattened: the tag is ignored, and so are
+  // the table's own rows, cells and end tag (the innermost open table skips
+  // them), so that its content joins the enclosing cell.
   if (tableLevel_ >= kMaxTableNesting || depth_ >= kMaxBlockNesting) {
+    if (tableLevel_ > 0) ++ignoredTables_;
     Next();
-    return;
+    return false;
   }
   ++tableLevel_;
+  const int savedIgnoredTables = ignoredTables_;
+  ignoredTables_ = 0;
   DepthGuard guard(depth_);
   if (inLink_) CloseLink();
   AppendSection();
@@ -182,6 +204,7 @@ void HtmlParser::ParseTable() {
     RefreshFont();
     noBreak_ = savedNoBreak;
     listLevel_ = savedListLevel;
+    ignoredTables_ = savedIgnoredTables;
     --tableLevel_;
   };
 
@@ -194,6 +217,13 @@ void HtmlParser::ParseTable() {
   try {
     for (;;) {
       const HtmlSymbol sy = Sy();
+      if (ignoredTables_ > 0 && IsTableStructure(sy)) {
+        if (sy == S::EndTable) --ignoredTables_;
+        Next();
+        // The ignored table's content goes on in the cell it stands in.
+        if (currentCell_) ParseBody(cellTerms);
+        continue;
+      }
       if (sy == S::EndTable || sy == S::EndOfText || sy == S::EndCaption) break;
       switch (sy) {
         case S::EndTD: case S::EndTH:
@@ -391,6 +421,7 @@ void HtmlParser::ParseTable() {
     throw;
   }
   finishTable();
+  return true;
 }
 
 }  // namespace htmlview

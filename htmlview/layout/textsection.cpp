@@ -388,6 +388,9 @@ void TSection::Finish(int endSourcePos) {
 }
 
 void TSection::AppendFinalSpace(int sourcePos) {
+  // The closing blank never stands before the text it closes (the last tag
+  // read may lie behind it, as at the end of the document).
+  if (!SourcePositions.empty()) sourcePos = std::max(sourcePos, SourcePositions.back() + 1);
   const int oldEnd = static_cast<int>(Text.size());
   Text.push_back(u' ');
   Brk.push_back('y');
@@ -398,7 +401,9 @@ void TSection::AppendFinalSpace(int sourcePos) {
 
 bool TSection::CloseForCell(int tagIndex) {
   Finish(tagIndex);
-  if (IsPreformatted() || Len > 0 || Images.Count() > 0 || FormControls.Count() > 0) return true;
+  if (IsPreformatted() || Len > 0 || Images.Count() > 0 || FormControls.Count() > 0 ||
+      HoldsAnchor)
+    return true;
   // The cell frees the section: nothing of the document may point at it.
   if (TSectionListObjects* objects = ObjectsOf(Root)) {
     if (std::vector<TFontObj*>* links = objects->LinkList())

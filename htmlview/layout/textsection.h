@@ -118,6 +118,8 @@ class TSection : public TSectionBase {
   bool NoBreak = false;
   int TextTransform = 0;
   bool SmallCaps = false;
+  // A named anchor stands here: the section is kept even when empty.
+  bool HoldsAnchor = false;
 
   // A preformatted section keeps its lines as they come.
   virtual bool IsPreformatted() const { return false; }

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <tuple>
+#include <utility>
 
 #include "htmlview/parse/codepages.h"
 #include "htmlview/style/styleprops.h"
@@ -691,6 +693,26 @@ void RewindReader() {
   r.InComment = r.PendingError = false;
 }
 
+namespace {
+
+// The fields of a place in the stream, which the reader state and a mark
+// name alike.
+template <class State>
+auto PlaceOf(State& s) {
+  return std::tie(s.DocPos, s.IncludeText, s.IncludePos, s.Input, s.SavedInput, s.CharCount, s.Ch,
+                  s.UpCh, s.LastCR, s.LastLF, s.InComment, s.PendingError);
+}
+
+}  // namespace
+
+ReaderMark MarkReader() {
+  ReaderMark mark;
+  PlaceOf(mark) = PlaceOf(std::as_const(Reader()));
+  return mark;
+}
+
+void ReturnToMark(const ReaderMark& mark) { PlaceOf(Reader()) = PlaceOf(mark); }
+
 int CountLinks() {
   HtmlReaderState& r = Reader();
   TIncludeEvent include = std::move(r.IncludeEvent);
@@ -881,9 +903,13 @@ bool CharsetFromString(std::string_view text, int& charset, int* ownCodePage) {
 }
 
 bool ApplyMetaCharset(std::string_view httpEquiv, std::string_view content) {
+  if (!platform::SameText(platform::Trim(httpEquiv), "content-type")) return false;
+  return ApplyCharsetName(content);
+}
+
+bool ApplyCharsetName(std::string_view content) {
   HtmlReaderState& r = Reader();
-  if (r.CharsetFixed || !platform::SameText(platform::Trim(httpEquiv), "content-type"))
-    return false;
+  if (r.CharsetFixed) return false;
   TPropStack& stack = PropStack();
   TProperties* inner = stack.Last();
   int charset = 0;

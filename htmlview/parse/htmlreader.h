@@ -124,6 +124,23 @@ void BeginReading(std::string text);
 // Back to the first character, as after BeginReading.
 void RewindReader();
 
+// A place in the character stream to read from again, so that what was
+// read as tokens can be read again another way (preformatted text after an
+// embedded object's parameters). The current token is not part of it.
+struct ReaderMark {
+  size_t DocPos = 0;
+  std::string IncludeText;
+  size_t IncludePos = 0;
+  ReaderInput Input = ReaderInput::Document;
+  ReaderInput SavedInput = ReaderInput::Document;
+  int CharCount = -1;
+  char Ch = 0, UpCh = 0;
+  bool LastCR = false, LastLF = false;
+  bool InComment = false, PendingError = false;
+};
+ReaderMark MarkReader();
+void ReturnToMark(const ReaderMark& mark);
+
 // Pre-scan: tokenises the whole document with nothing collected and the
 // include handler set aside, counting A tags with an HREF (stopping after
 // 401), then rewinds. More than 400 means: no tab stops for links.
@@ -166,6 +183,8 @@ bool CharsetFromString(std::string_view text, int& charset, int* ownCodePage = n
 // element, and the viewer's code page follows it. Ignored when the document
 // began with the UTF-8 mark. True when a charset was applied.
 bool ApplyMetaCharset(std::string_view httpEquiv, std::string_view content);
+// The same for a charset named on its own (a META's CHARSET attribute).
+bool ApplyCharsetName(std::string_view text);
 
 // The conversions, for tests and the parser.
 std::string EucJpToShiftJis(std::string_view text);

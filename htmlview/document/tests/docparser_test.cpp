@@ -214,18 +214,66 @@ TEST_F(DocParserTest, Tables) {
   for (const auto& c : cases) EXPECT_EQ(Content(c.html), c.content) << c.html;
 }
 
+// A table inside a cell or a list item ends at its own end tag: what
+// follows it stays in the cell or item, and the tables around go on.
+TEST_F(DocParserTest, NestedTableEndsOnlyItself) {
+  const TreeCase cases[] = {
+      {"<table><tr><td>a<table><tr><td>b</td></tr></table>c</td><td>d</td></tr>"
+       "<tr><td>e</td></tr></table>after",
+       "table[tr[td(\"a\" table[tr[td(\"b\")]] \"c\") td(\"d\")] tr[td(\"e\")]] \"after\""},
+      {"<table><tr><td><table><tr><td>1</table><table><tr><td>2</table>x<td>y</table>",
+       "table[tr[td(table[tr[td(\"1\")]] table[tr[td(\"2\")]] \"x\") td(\"y\")]]"},
+      {"<ul><li>a<table><tr><td>b</table>c<li>d</ul>after",
+       "ul(li1(\"a\" table[tr[td(\"b\")]] \"c\") li2(\"d\")) \"after\""},
+      {"<table><tr><td><ul><li>x<table><tr><td>y</table>z</ul>w<td>v</table>",
+       "table[tr[td(ul(li1(\"x\" table[tr[td(\"y\")]] \"z\")) \"w\") td(\"v\")]]"},
+      {"<table><tr><td><p>p<table><tr><td>t</table>q</td><td>r</table>",
+       "table[tr[td(p(\"p\") table[tr[td(\"t\")]] \"q\") td(\"r\")]]"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Content(c.html), c.content) << c.html;
+}
+
 TEST_F(DocParserTest, ElevenNestedTablesFlattenTheInnermost) {
   std::string html;
   for (int i = 0; i < 11; ++i) html += "<table><tr><td>";
   html += "deep";
   for (int i = 0; i < 11; ++i) html += "</td></tr></table>";
   html += "<table><tr><td>next</table>";
-  // The eleventh TABLE tag is ignored; its row and cell continue the tenth
-  // table.
-  std::string expected = "table[tr[td()] tr[td(\"deep\")]]";
+  // The eleventh TABLE tag is ignored, and so are its row, cell and end
+  // tags: its content joins the tenth table's cell.
+  std::string expected = "table[tr[td(\"deep\")]]";
   for (int i = 0; i < 9; ++i) expected = "table[tr[td(" + expected + ")]]";
   expected += " table[tr[td(\"next\")]]";
   EXPECT_EQ(Content(html), expected);
+}
+
+TEST_F(DocParserTest, TablesBeyondTheTenthLevelKeepTheTenthWhole) {
+  auto nest = [](const std::string& inner) {
+    std::string html;
+    for (int i = 0; i < 10; ++i) html += "<table><tr><td>";
+    html += inner;
+    for (int i = 0; i < 10; ++i) html += "</td></tr></table>";
+    return html;
+  };
+  auto tenth = [](const std::string& table) {
+    std::string expected = table;
+    for (int i = 0; i < 9; ++i) expected = "table[tr[td(" + expected + ")]]";
+    return expected;
+  };
+  const TreeCase cases[] = {
+      // Rows, cells and end tag of the eleventh table are skipped; the text
+      // after it and the tenth table's second cell stay where they were.
+      {"a<table><tr><td>x</td>\n<td>y</td></tr><tr><th>z</th></tr></table>b</td><td>c",
+       "table[tr[td(\"ax yzb\") td(\"c\")]]"},
+      // Twelve deep: both ignored levels are counted.
+      {"a<table><tr><td>x<table><tr><td>y</table>z</table>b</td><td>c",
+       "table[tr[td(\"axyzb\") td(\"c\")]]"},
+      // An ignored table's row groups and caption do not end the cell.
+      {"<table><caption>k</caption><thead><tr><td>h</thead><tbody><tr><td>v</tbody>"
+       "</table></td><td>c",
+       "table[tr[td(\"khv\") td(\"c\")]]"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Content(nest(c.html)), tenth(c.content)) << c.html;
 }
 
 TEST_F(DocParserTest, PreformattedLines) {
@@ -243,6 +291,42 @@ TEST_F(DocParserTest, PreformattedLines) {
             "pre(pre\"x\" form(pre\"<ctl><ctl>\") pre\"y\")");
   EXPECT_EQ(Content("<pre>a<br>\nb<page>c</pre>"), "pre(pre\"a\" pre\"b\" page pre\"c\")");
   EXPECT_EQ(Content("<pre>cut off"), "pre(pre\"cut off\")");
+}
+
+// What follows an OBJECT inside PRE is read as preformatted text again:
+// line ends and runs of spaces stay, and a tag right after it counts.
+TEST_F(DocParserTest, PreformattedTextAfterAnObject) {
+  std::string wanted;
+  TParserEvents events;
+  events.Object = [&](TPanelObj&, const std::vector<std::string>&,
+                      const std::vector<std::string>& params, bool& want) {
+    want = wanted == "yes";
+    wanted += "|";
+    for (const std::string& p : params) wanted += p + ";";
+  };
+  struct Case {
+    const char* want;   // "" no handler, "no" the panel is refused, "yes" wanted
+    const char* html;
+    const char* content;
+  } cases[] = {
+      // The line end right after the object is skipped.
+      {"", "<pre>a<object>\nx  y\nz</pre>", "pre(pre\"ax  y\" pre\"z\")"},
+      {"", "<pre>a<object><br>b  c</pre>", "pre(pre\"a\" pre\"b  c\")"},
+      {"no", "<pre>a<object><param name=p value=1>\nx  y\nz</pre>",
+       "pre(pre\"ax  y\" pre\"z\")"},
+      {"no", "<pre>a<object><param name=p> <p>in</p>  b</pre>",
+       "pre(pre\"a\" p(pre\"in\") pre\"  b\")"},
+      {"yes", "<pre>a<object><param name=p>fallback</object>  b\nc</pre>",
+       "pre(pre\"a<img>  b\" pre\"c\")"},
+  };
+  for (const auto& c : cases) {
+    wanted = c.want;
+    Parse(c.html, *c.want ? events : TParserEvents{});
+    EXPECT_EQ(DescribeCell(*Body()->MyCell), c.content) << c.html;
+  }
+  wanted = "no";
+  Parse("<pre><object><param name=a value=1>\n<param name=b>\nx</pre>", events);
+  EXPECT_EQ(wanted, "no|a=1;b;");
 }
 
 TEST_F(DocParserTest, MisnestedEndTagsRederiveTheProperties) {
@@ -386,6 +470,22 @@ TEST_F(DocParserTest, CodePagesFromMetaAndByteOrderMark) {
   EXPECT_EQ(TextOf(*FirstText(*Body()->MyCell)), "\xc3\xa9t\xc3\xa9 \xe2\x82\xac");
 }
 
+// <meta charset=...> is taken as the http-equiv form is.
+TEST_F(DocParserTest, ShortMetaCharset) {
+  const TreeCase cases[] = {
+      {"<meta charset=\"utf-8\"><p>\xc3\xa9t\xc3\xa9 \xe2\x82\xac", "\xc3\xa9t\xc3\xa9 \xe2\x82\xac"},
+      {"<META CHARSET=UTF-8><p>\xc3\xa9", "\xc3\xa9"},
+      {"<meta charset=windows-1251><p>\xcf\xf0\xe8", "\xd0\x9f\xd1\x80\xd0\xb8"},
+      // Unknown names change nothing; with the UTF-8 mark it is ignored.
+      {"<meta charset=klingon><p>\xe9", "\xc3\xa9"},
+      {"\xef\xbb\xbf<meta charset=windows-1251><p>\xc3\xa9", "\xc3\xa9"},
+  };
+  for (const auto& c : cases) {
+    Parse(c.html);
+    EXPECT_EQ(TextOf(*FirstText(*Body()->MyCell)), c.content) << c.html;
+  }
+}
+
 TEST_F(DocParserTest, EntitiesAndClearingBreaks) {
   Parse("<p>&copy;&eacute;&nbsp;&euro;&#8364;&#x263A;&lt;&amp;&bogus; &#150;</p>");
   EXPECT_EQ(TextOf(*FirstText(*Body()->MyCell)),
@@ -457,6 +557,46 @@ TEST_F(DocParserTest, LinksAnchorsAndImages) {
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->Source, "pic.png");
   EXPECT_EQ(image->MapName, "NAV");
+}
+
+// A section that holds nothing but a named anchor is kept, so that the
+// anchor has its place in the flow.
+TEST_F(DocParserTest, SectionWithOnlyANamedAnchorIsKept) {
+  const TreeCase cases[] = {
+      {"<a name=top></a><p>x", "\"\" p(\"x\")"},
+      {"<p>a</p><a name=mid></a><h2>b</h2>", "p(\"a\") \"\" h2(\"b\")"},
+      {"<table><tr><td><a name=cell></a></td><td>y</table>",
+       "table[tr[td(\"\") td(\"y\")]]"},
+      // Without a name an empty section still goes.
+      {"<a href=x.htm></a><p>x", "p(\"x\")"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Content(c.html), c.content) << c.html;
+  Parse("<p>a</p><a name=mid></a><h2>b</h2>");
+  EXPECT_NE(list->FindID("MID"), nullptr);
+}
+
+// Every form control outside a FORM joins one implicit form.
+TEST_F(DocParserTest, ControlsOutsideFormsShareOneImplicitForm) {
+  Parse("<input type=radio name=r value=1 checked><input type=radio name=r value=2 checked>"
+        "<p><input name=e value=x><input name=f value=y>");
+  ASSERT_EQ(list->FormList.Count(), 1);
+  ThtmlForm* form = list->FormList[0];
+  EXPECT_EQ(form->ControlList.Count(), 4);
+  // The later of two checked radio buttons of a group is the checked one,
+  // and Enter in an edit submits every control of the form.
+  EXPECT_EQ(form->GetFormSubmission(), (std::vector<std::string>{"r=2", "e=x", "f=y"}));
+
+  // Controls before and after a FORM share the implicit form; the FORM
+  // keeps its own.
+  Parse("<input name=a><form><input name=b></form><input name=c>"
+        "<table><tr><td><select name=d><option>o</select></table>");
+  ASSERT_EQ(list->FormList.Count(), 2);
+  EXPECT_EQ(list->FormList[0]->ControlList.Count(), 3);
+  EXPECT_EQ(list->FormList[1]->ControlList.Count(), 1);
+  // A BODY that starts the document again starts the implicit form again.
+  Parse("<input name=a><body><input name=b><input name=c>");
+  ASSERT_EQ(list->FormList.Count(), 1);
+  EXPECT_EQ(list->FormList[0]->ControlList.Count(), 2);
 }
 
 TEST_F(DocParserTest, ImageMaps) {

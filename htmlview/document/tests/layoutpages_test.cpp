@@ -555,3 +555,108 @@ TEST_F(LayoutPagesTest, RandomTablesLayOutWithinTheirGrid) {
     }
   }
 }
+
+// ----------------------------------------------------------- nested content
+
+// Tables three deep with text before, between and after each inner table:
+// every text stays in its own cell, and the outer table's second cell and
+// the text after it stay where they are.
+TEST_F(LayoutPagesTest, TablesThreeDeepKeepTheTextAroundEachInnerTable) {
+  const std::string dump = Dump(
+      "<table><tr><td>a<table><tr><td>b<table><tr><td>c</td></tr></table>d"
+      "<table><tr><td>e</td></tr></table>f</td></tr></table>g</td><td>h</td></tr></table>i");
+  // A letter is 7 wide: each innermost column is 7 + 2 padding + 2 spacing
+  // = 11 and its table 13; the middle column 13 + 4 = 17, its table 19; the
+  // outer columns 23 and 11, the table 36. The middle cell stacks b, the
+  // first inner table, d, the second, f (13 + 19 + 13 + 19 + 13 + 2
+  // padding = 79); the outer cell a, the middle table, g (13 + 83 + 13 + 2
+  // = 111); h sits in the middle of the second outer cell ((111 - 15) / 2 =
+  // 48). Every text's run starts at its letter in the source and ends past
+  // the blank that closes it (the next tag, or the end of the text for "i").
+  EXPECT_EQ(dump,
+            "body default. 10,5 380x128 margin 5,10,5,10 doc 0..18\n"
+            "  tableblock table. 10,5 36x115 doc 0..16\n"
+            "    table 10,5 36x115 cols=2 spacing=2 padding=1 border=0 doc 0..16\n"
+            "      widths 23,11\n"
+            "      row y=5 h=113\n"
+            "        cell 0 12,7 21x111 valign middle\n"
+            "          section 0,8 19x13 doc 0..2\n"
+            "            line y=8 h=13 base=18 x=0..7\n"
+            "              run 15..17 x=0..14 \"a \" font \"Fixed Sans\" 13 color #000000\n"
+            "          tableblock table. 0,21 19x83 doc 2..12\n"
+            "            table 0,21 19x83 cols=1 spacing=2 padding=1 border=0 doc 2..12\n"
+            "              widths 17\n"
+            "              row y=21 h=81\n"
+            "                cell 0 2,23 15x79 valign middle\n"
+            "                  section 0,24 13x13 doc 2..4\n"
+            "                    line y=24 h=13 base=34 x=0..7\n"
+            "                      run 31..33 x=0..14 \"b \" font \"Fixed Sans\" 13 color #000000\n"
+            "                  tableblock table. 0,37 13x19 doc 4..6\n"
+            "                    table 0,37 13x19 cols=1 spacing=2 padding=1 border=0 doc 4..6\n"
+            "                      widths 11\n"
+            "                      row y=37 h=17\n"
+            "                        cell 0 2,39 9x15 valign middle\n"
+            "                          section 0,40 7x13 doc 4..6\n"
+            "                            line y=40 h=13 base=50 x=0..7\n"
+            "                              run 47..49 x=0..14 \"c \" font \"Fixed Sans\" 13 color #000000\n"
+            "                  section 0,56 13x13 doc 6..8\n"
+            "                    line y=56 h=13 base=66 x=0..7\n"
+            "                      run 66..68 x=0..14 \"d \" font \"Fixed Sans\" 13 color #000000\n"
+            "                  tableblock table. 0,69 13x19 doc 8..10\n"
+            "                    table 0,69 13x19 cols=1 spacing=2 padding=1 border=0 doc 8..10\n"
+            "                      widths 11\n"
+            "                      row y=69 h=17\n"
+            "                        cell 0 2,71 9x15 valign middle\n"
+            "                          section 0,72 7x13 doc 8..10\n"
+            "                            line y=72 h=13 base=82 x=0..7\n"
+            "                              run 82..84 x=0..14 \"e \" font \"Fixed Sans\" 13 color #000000\n"
+            "                  section 0,88 13x13 doc 10..12\n"
+            "                    line y=88 h=13 base=98 x=0..7\n"
+            "                      run 101..103 x=0..14 \"f \" font \"Fixed Sans\" 13 color #000000\n"
+            "          section 0,104 19x13 doc 12..14\n"
+            "            line y=104 h=13 base=114 x=0..7\n"
+            "              run 120..122 x=0..14 \"g \" font \"Fixed Sans\" 13 color #000000\n"
+            "        cell 1 35,7 9x111 valign middle indent 48\n"
+            "          section 0,56 7x13 doc 14..16\n"
+            "            line y=56 h=13 base=66 x=0..7\n"
+            "              run 130..132 x=0..14 \"h \" font \"Fixed Sans\" 13 color #000000\n"
+            "  section 10,120 380x13 doc 16..18\n"
+            "    line y=120 h=13 base=130 x=10..17\n"
+            "      run 149..151 x=10..24 \"i \" font \"Fixed Sans\" 13 color #000000\n");
+}
+
+// A preformatted line holds the source from its first character to its line
+// end: no run's range ends before it starts.
+TEST_F(LayoutPagesTest, PreformattedLinesDumpTheirSourceInOrder) {
+  // Each line ends at its line end ("ab" at 5..7, its end at 7), the last
+  // at the end tag.
+  EXPECT_EQ(Dump("<pre>ab\ncd  e\n\nf</pre>"),
+            "body default. 10,5 380x44 margin 5,10,5,10 doc 0..12\n"
+            "  block pre. 10,5 380x44 doc 0..12\n"
+            "    pre 10,5 380x11 doc 0..3\n"
+            "      line y=5 h=11 base=14 x=10..22\n"
+            "        run 5..8 x=10..28 \"ab \" font \"Fixed Sans\" 11 color #000000\n"
+            "    pre 10,16 380x11 doc 3..9\n"
+            "      line y=16 h=11 base=25 x=10..40\n"
+            "        run 8..14 x=10..46 \"cd  e \" font \"Fixed Sans\" 11 color #000000\n"
+            "    pre 10,27 380x11 doc 9..10\n"
+            "      line y=27 h=11 base=36 x=10..10\n"
+            "        run 14..15 x=10..16 \" \" font \"Fixed Sans\" 11 color #000000\n"
+            "    pre 10,38 380x11 doc 10..12\n"
+            "      line y=38 h=11 base=47 x=10..16\n"
+            "        run 15..17 x=10..22 \"f \" font \"Fixed Sans\" 11 color #000000\n");
+  // Cut short by the end of the text, the last line ends there; a plain
+  // text document's lines end at their line ends too.
+  const std::string cut = Dump("<pre>a\nbc");
+  EXPECT_TRUE(Has(cut, "run 5..7 x=10..22 \"a \"")) << cut;
+  EXPECT_TRUE(Has(cut, "run 7..10 x=10..28 \"bc \"")) << cut;
+  doc = std::make_unique<TSectionList>(nullptr, nullptr);
+  doc->SetDefaults("Fixed Sans", "Fixed Sans", 10, platform::clBlack, platform::clBlue,
+                   platform::clPurple, platform::clBlue, platform::clWhite, false, true, 1, 5, 10);
+  ParsePlainText("one\ntwo", *doc);
+  int maxWidth = 0, curs = 0;
+  doc->Layout(canvas, 0, 400, 0, 0, maxWidth, curs);
+  const std::string plain = DumpLayout(*doc);
+  EXPECT_TRUE(Has(plain, "run 0..4 x=10..34 \"one \"")) << plain;
+  EXPECT_TRUE(Has(plain, "run 4..8 x=10..34 \"two \"")) << plain;
+}
