@@ -29,7 +29,6 @@ inline bool IsAlnumAscii(char c) {
 inline char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
 constexpr char16_t kReplacement = 0xFFFD;
-constexpr int kLinkLimit = 400;
 
 void AppendUtf8(std::string& out, char32_t cp) {
   std::u16string units;
@@ -702,7 +701,7 @@ int CountLinks() {
     for (;;) {
       NextToken();
       if (r.Sy == HtmlSymbol::EndOfText) break;
-      if (r.Sy == HtmlSymbol::A && r.Attributes->Find(HtmlSymbol::Href) && ++links > kLinkLimit)
+      if (r.Sy == HtmlSymbol::A && r.Attributes->Find(HtmlSymbol::Href) && ++links > kLinkTabStopLimit)
         break;
     }
   } catch (const EParseError&) {

@@ -124,6 +124,9 @@ void BeginReading(std::string text);
 // Back to the first character, as after BeginReading.
 void RewindReader();
 
+// Pages with more links than this give their links no tab stops.
+inline constexpr int kLinkTabStopLimit = 400;
+
 // Pre-scan: tokenises the whole document with nothing collected and the
 // include handler set aside, counting A tags with an HREF (stopping after
 // 401), then rewinds. More than 400 means: no tab stops for links.

@@ -42,16 +42,6 @@ void TUrlTarget::Clear() {
   TutStart = TutLast = -1;
 }
 
-void TUrlTarget::SetLast(const std::vector<TUrlTarget*>& list, int last) {
-  TutLast = last;
-  // The pieces of one link are added one after another: walk back from the
-  // end while they are still this link's.
-  for (auto it = list.rbegin(); it != list.rend(); ++it) {
-    if (!*it || (*it)->ID != ID) break;
-    (*it)->TutLast = last;
-  }
-}
-
 // ---------------------------------------------------------- selected text
 
 void SelTextCount::AddText(const char16_t* text, int length) {
