@@ -152,6 +152,11 @@ void TokenObj::AddUnicodeChar(char16_t ch, int index) {
   indices_.push_back(index);
 }
 
+void TokenObj::AddAscii(std::string_view chars, const std::vector<int>& indices) {
+  chars_.append(chars.begin(), chars.end());
+  indices_.insert(indices_.end(), indices.begin(), indices.begin() + static_cast<std::ptrdiff_t>(chars.size()));
+}
+
 void TokenObj::AddString(const TCharCollection& collection, int codePage) {
   std::vector<int> offsets;
   const std::u16string wide = StrToWideCP(collection.AsString(), codePage, &offsets);

@@ -178,6 +178,8 @@ class TokenObj {
  public:
   TokenObj();
   void AddUnicodeChar(char16_t ch, int index);
+  // ASCII characters, each with its index.
+  void AddAscii(std::string_view chars, const std::vector<int>& indices);
   // The collection's bytes decoded in a code page.
   void AddString(const TCharCollection& collection, int codePage);
   void Clear();
