@@ -16,8 +16,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QPainter>
-#include <QTextDocument>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/textdocument_peer.h"
 #include "htmlview/parse/htmlreader.h"
 #include "htmlview/view/htmlview.h"
 #include "htmlview/viewermodule.h"
@@ -145,15 +144,7 @@ void ViewerOnce(htmlview::THtmlView& view, const std::string& page) {
 }
 
 void TextDocumentOnce(const QString& html) {
-  QTextDocument doc;
-  doc.setHtml(html);
-  doc.setTextWidth(kWidth);
-  QImage image(kWidth, kHeight, QImage::Format_ARGB32);
-  image.fill(Qt::white);
-  QPainter painter(&image);
-  doc.drawContents(&painter, QRectF(0, 0, kWidth, kHeight));
-  painter.end();
-  if (doc.size().height() < 0) std::puts("(empty)");
+  if (bench::TextDocumentFirstScreen(html, kWidth, kHeight) < 0) std::puts("(empty)");
 }
 
 // Scroll to the middle and paint; select everything and count it.
