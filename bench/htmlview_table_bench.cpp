@@ -9,14 +9,13 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QPainter>
-#include <QTextDocument>
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "bench/textdocument_peer.h"
 #include "htmlview/view/htmlview.h"
 #include "htmlview/viewermodule.h"
 
@@ -60,15 +59,7 @@ void ViewerOnce(htmlview::THtmlView& view, const std::vector<std::string>& page)
 }
 
 void TextDocumentOnce(const QString& html) {
-  QTextDocument doc;
-  doc.setHtml(html);
-  doc.setTextWidth(kWidth);
-  QImage image(kWidth, kHeight, QImage::Format_ARGB32);
-  image.fill(Qt::white);
-  QPainter painter(&image);
-  doc.drawContents(&painter, QRectF(0, 0, kWidth, kHeight));
-  painter.end();
-  benchmark::DoNotOptimize(doc.size().height());
+  benchmark::DoNotOptimize(bench::TextDocumentFirstScreen(html, kWidth, kHeight));
 }
 
 void BM_Viewer(benchmark::State& state) {

@@ -198,7 +198,7 @@ void HtmlParser::DropSection(std::unique_ptr<TSection> section) {
   if (!section) return;
   // Nothing of the document may point into a section that goes: its link
   // runs leave the link list, its ID the ID list.
-  for (const auto& run : section->Fonts) std::erase(list_->Links, run.get());
+  for (const auto& run : section->Fonts) ForgetLinkRun(list_->Links, run.get());
   list_->RemoveIDObject(section.get());
 }
 
@@ -492,9 +492,7 @@ void HtmlParser::DoPage() {
 
 void HtmlParser::CloseLink() {
   if (inLink_) {
-    std::vector<TUrlTarget*> targets;
-    for (TFontObj* run : list_->Links) targets.push_back(run->UrlTarget.get());
-    urlTarget_->SetLast(targets, R().CharCount);
+    urlTarget_->SetLast(list_->Links, R().CharCount, [](TFontObj* run) { return run->UrlTarget.get(); });
     inLink_ = false;
   }
   CloseElementProps("a");
@@ -1018,7 +1016,7 @@ void HtmlParser::ParseDocument(std::string text) {
   stack.Add(std::move(root));
   BeginReading(std::move(text));
   try {
-    CountLinks();
+    list_->NoLinkTabStops = CountLinks() > kLinkTabStopLimit;
   } catch (...) {
   }
   RewindReader();

@@ -180,6 +180,7 @@ void TSectionList::Clear() {
   MapList.Clear();
   MissingImages.clear();
   Links.clear();
+  NoLinkTabStops = false;
   LinkHover = nullptr;
   ActiveImage = nullptr;
   PanelList.clear();
@@ -227,20 +228,36 @@ void TSectionList::RemoveTabOrder(ThtTabcontrol* control) {
 }
 
 void TSectionList::AssignTabOrders() {
-  // Tab order is a chain on this platform: each window that has one follows
-  // the one before it in list order.
-  QWidget* previous = nullptr;
+  // Tab order is a chain on this platform: each window follows the one put
+  // before it. The explicit tab indexes come first, in their sorted order;
+  // behind them every other focusable window of the page, in document
+  // order (the order the parser created them on the paint panel).
+  std::vector<QWidget*> chain;
   for (const TabOrderEntry& e : tabOrder_) {
     QWidget* w = e.Link.data();
     // A control freed while waiting has left the control list.
     if (!w && e.Control && std::find(FormControlList.begin(), FormControlList.end(), e.Control) !=
                                FormControlList.end())
       w = e.Control->TheControl();
-    if (!w) continue;
+    if (w && std::find(chain.begin(), chain.end(), w) == chain.end()) chain.push_back(w);
+  }
+  tabOrder_.clear();
+  if (chain.empty()) return;
+  if (QWidget* panel = PaintPanelControl.data()) {
+    std::vector<QWidget*> sorted(chain.begin(), chain.end());
+    std::sort(sorted.begin(), sorted.end());
+    for (QObject* child : panel->children()) {
+      auto* w = qobject_cast<QWidget*>(child);
+      if (!w || w->focusPolicy() == Qt::NoFocus) continue;
+      if (std::binary_search(sorted.begin(), sorted.end(), w)) continue;
+      chain.push_back(w);
+    }
+  }
+  QWidget* previous = nullptr;
+  for (QWidget* w : chain) {
     if (previous && previous->window() == w->window()) QWidget::setTabOrder(previous, w);
     previous = w;
   }
-  tabOrder_.clear();
 }
 
 void TSectionList::ShowHiddenControlsOffscreen() {

@@ -168,6 +168,7 @@ class TSectionList : public TSectionListBase,
   };
   std::vector<MissingImage> MissingImages;
   std::vector<TFontObj*> Links;                     // LinkList
+  bool NoLinkTabStops = false;                      // more links than get tab stops
   TFontObj* LinkHover = nullptr;
   bool LinksActive = false;
   TImageObj* ActiveImage = nullptr;
@@ -251,6 +252,7 @@ class TSectionList : public TSectionListBase,
   void InvalidatePaintPanel() override;
   void LinkEntered(TFontObj& run) override;
   void LinkKeyDown(TFontObj& run, int& key, platform::ShiftState shift) override;
+  bool TooManyLinks() const override { return NoLinkTabStops; }
   int TabOrderCount() const override { return static_cast<int>(tabOrder_.size()); }
   void AddTabOrder(const std::string& key, ThtTabcontrol* control) override;
   void RemoveTabOrder(ThtTabcontrol* control) override;

@@ -160,15 +160,19 @@ void TFontObj::SetAllHovers(bool value) {
 }
 
 void TFontObj::CreateTabControl(int tabIndex) {
-  if (tabControl_) return;
+  // One control per link: this or an earlier piece of the link may hold it.
+  if (tabControl_ || linkControl_) return;
   TSectionListObjects* objects = Objects();
   if (!objects) return;
-  if (std::vector<TFontObj*>* list = objects->LinkList()) {
-    // One control per link: an earlier piece of the same link may hold it.
-    for (TFontObj* other : *list) {
-      if (other == this) break;
-      if (other->LinkID() == LinkID() && other->tabControl_) return;
-    }
+  std::vector<TFontObj*>* list = objects->LinkList();
+  // The run asking is the latest piece of the list at parse time: look for
+  // it from the end, and at the pieces of its link around it.
+  int index = -1;
+  if (list) {
+    const auto it = std::find(list->rbegin(), list->rend(), this);
+    if (it != list->rend()) index = static_cast<int>(list->rend() - it) - 1;
+    for (int i = index - 1; i >= 0 && (*list)[i]->LinkID() == LinkID(); --i)
+      if ((*list)[i]->tabControl_) return;
   }
   QWidget* panel = objects->PaintPanel();
   if (!panel) return;
@@ -176,6 +180,10 @@ void TFontObj::CreateTabControl(int tabIndex) {
   control->Run = this;
   control->show();
   tabControl_ = control;
+  linkControl_ = control;
+  if (list && index >= 0)
+    for (int i = index + 1; i < static_cast<int>(list->size()) && (*list)[i]->LinkID() == LinkID(); ++i)
+      (*list)[i]->linkControl_ = control;
   if (tabIndex > 0) {
     // Explicit tab indexes sort first, in their order, ties in document order.
     char key[32];
@@ -184,17 +192,15 @@ void TFontObj::CreateTabControl(int tabIndex) {
   }
 }
 
+void TFontObj::ContinueLink(const TFontObj& before) {
+  if (&before != this && before.IsLink() && before.LinkID() == LinkID() && !tabControl_)
+    linkControl_ = before.linkControl_;
+}
+
 void TFontObj::SetYValue(int y) {
-  TSectionListObjects* objects = Objects();
-  std::vector<TFontObj*>* list = objects ? objects->LinkList() : nullptr;
-  if (!tabControl_ && list) {
-    for (TFontObj* other : *list)
-      if (other->LinkID() == LinkID() && other->tabControl_) {
-        other->YValue = y;
-        return;
-      }
-  }
-  YValue = y;
+  ThtTabcontrol* control = linkControl_.data();
+  if (!tabControl_ && control && control->Run) control->Run->YValue = y;
+  else YValue = y;
 }
 
 void TFontObj::SetActiveOnLink(bool value) {
@@ -232,16 +238,19 @@ void TFontList::CopyFrom(TSectionBase* section, const TFontList& other) {
   for (const auto& run : other) Add(std::make_unique<TFontObj>(section, *run));
 }
 
+int TFontList::FirstAfter(int pos) const {
+  // Runs stand in text order: a binary search keeps a long section (a whole
+  // listing in one PRE) from costing the square of its runs.
+  const auto it = std::upper_bound(begin(), end(), pos,
+                                   [](int p, const std::unique_ptr<TFontObj>& run) { return p < run->Pos; });
+  return static_cast<int>(it - begin());
+}
+
 TFontObj* TFontList::GetFontObjAt(int pos, int& index) const {
   index = -1;
   if (Count() == 0) return nullptr;
-  int found = 0;
-  for (int i = 0; i < Count(); ++i) {
-    if ((*this)[i]->Pos > pos) break;
-    found = i;
-  }
-  index = found;
-  return (*this)[found];
+  index = std::max(0, FirstAfter(pos) - 1);
+  return (*this)[index];
 }
 
 TFontObj* TFontList::GetFontObjAt(int pos) const {
@@ -258,9 +267,14 @@ const TMyFont* TFontList::GetFontAt(int pos, int& overhang) const {
 }
 
 int TFontList::GetFontCountAt(int pos, int length) const {
-  for (int i = 0; i < Count(); ++i)
-    if ((*this)[i]->Pos > pos) return (*this)[i]->Pos - pos;
-  return length - pos;
+  const int next = FirstAfter(pos);
+  return next < Count() ? (*this)[next]->Pos - pos : length - pos;
+}
+
+void ForgetLinkRun(std::vector<TFontObj*>& links, const TFontObj* run) {
+  if (!run || !run->UrlTarget || !run->IsLink()) return;
+  const auto it = std::find(links.rbegin(), links.rend(), run);
+  if (it != links.rend()) links.erase(std::next(it).base());
 }
 
 void TFontList::Decrement(int n, TSectionListBase* root) {
@@ -273,7 +287,7 @@ void TFontList::Decrement(int n, TSectionListBase* root) {
     if (i > 0 && (*this)[i - 1]->Pos == run->Pos) {
       // The run before now covers no character.
       TFontObj* empty = (*this)[i - 1];
-      if (links) std::erase(*links, empty);
+      if (links) ForgetLinkRun(*links, empty);
       if (empty->tabControl_) {
         if (run->LinkID() == empty->LinkID() && !run->tabControl_) {
           run->tabControl_ = empty->tabControl_;

@@ -56,6 +56,9 @@ class TSectionListObjects {
   virtual void LinkKeyDown(TFontObj& run, int& key, platform::ShiftState shift) {
     (void)run, (void)key, (void)shift;
   }
+  // The page has more links than get a focus control each (the reader's
+  // link count): links then take no part in the tab order.
+  virtual bool TooManyLinks() const { return false; }
   // The sorted tab-order list of links and form controls waiting for their
   // tab order (the root hands the orders out at its next layout).
   virtual int TabOrderCount() const { return 0; }
@@ -172,6 +175,12 @@ class TFontObj {
   void ConvertFont(const ThtFontInfo& info);
   // Stores y on the run that owns the link's focus control.
   void SetYValue(int y);
+  // The focus control of the run's link, whichever run owns it (null when
+  // the link has none).
+  ThtTabcontrol* LinkControl() const { return linkControl_.data(); }
+  // The run continues the link of before (the piece in front of it in the
+  // link list): it shares that link's focus control.
+  void ContinueLink(const TFontObj& before);
 
   // Called by the focus control.
   void EnterLink();
@@ -190,7 +199,15 @@ class TFontObj {
   void DropTabControl();
 
   QPointer<ThtTabcontrol> tabControl_;
+  // Every piece of a link knows the link's control, so that finding it
+  // (on every layout of every link) needs no search of the link list.
+  QPointer<ThtTabcontrol> linkControl_;
 };
+
+// Takes run out of the document's link list. The runs that leave it are
+// the latest ones (the section being built), so the search starts at the
+// end; a run that is no link was never in it.
+void ForgetLinkRun(std::vector<TFontObj*>& links, const TFontObj* run);
 
 // ---------------------------------------------------------------------------
 // The runs of one section, in text order
@@ -209,6 +226,8 @@ class TFontList : public TFreeList<TFontObj> {
   const TMyFont* GetFontAt(int pos, int& overhang) const;
   // Characters from pos to the next run start, or to length.
   int GetFontCountAt(int pos, int length) const;
+  // Index of the first run that starts after pos (Count() when none).
+  int FirstAfter(int pos) const;
   // A character was removed at position n: later runs move back one; a run
   // left empty is freed (see the .cpp for its link and focus control).
   void Decrement(int n, TSectionListBase* root);

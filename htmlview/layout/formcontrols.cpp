@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <map>
 #include <cstdio>
 
 #include "htmlview/layout/cells.h"
@@ -160,6 +161,7 @@ TFormControlObj* ThtmlForm::InsertControl(std::unique_ptr<TFormControlObj> contr
 
 void ThtmlForm::ResetControls() {
   for (TFormControlObj* c : Items(ControlList)) c->ResetToValue();
+  SetRadioTabStops();
 }
 
 std::vector<std::string> ThtmlForm::GetFormSubmission() const {
@@ -236,6 +238,23 @@ void ThtmlForm::SetFormData(const std::vector<std::string>& data) {
       c->SetData(index++, item.substr(eq + 1));
     }
   }
+  SetRadioTabStops();
+}
+
+void ThtmlForm::SetRadioTabStops() {
+  // Per group (names without case): the checked button, or the first one
+  // when none is checked, as when the page was built.
+  std::map<std::string, TRadioButtonFormControlObj*> holder;
+  std::vector<TRadioButtonFormControlObj*> radios;
+  for (TFormControlObj* c : Items(ControlList)) {
+    auto* radio = dynamic_cast<TRadioButtonFormControlObj*>(c);
+    if (!radio) continue;
+    radios.push_back(radio);
+    TRadioButtonFormControlObj*& h = holder[platform::LowerCase(radio->FName)];
+    if (!h || (radio->Checked() && !h->Checked())) h = radio;
+  }
+  for (TRadioButtonFormControlObj* radio : radios)
+    radio->SetTabStop(holder[platform::LowerCase(radio->FName)] == radio);
 }
 
 // ===========================================================================
@@ -1073,10 +1092,17 @@ TNewFormControl CreateFormControl(HtmlSymbol tag, TSectionListBase* master, int 
 // ===========================================================================
 // TFormControlList
 
+// Controls stand in text order (each is added at the end of its section's
+// text), so positions are found by binary search.
+int TFormControlList::FirstAtOrAfter(int pos) const {
+  const auto it =
+      std::partition_point(items_.begin(), items_.end(), [pos](const TFormControlObj* c) { return c->Pos < pos; });
+  return static_cast<int>(it - items_.begin());
+}
+
 TFormControlObj* TFormControlList::FindControl(int pos) const {
-  for (TFormControlObj* c : items_)
-    if (c->Pos == pos) return c;
-  return nullptr;
+  const int i = FirstAtOrAfter(pos);
+  return i < Count() && items_[i]->Pos == pos ? items_[i] : nullptr;
 }
 
 int TFormControlList::GetHeightAt(int pos, int& align) const {
@@ -1095,10 +1121,8 @@ int TFormControlList::GetWidthAt(int pos, int& hSpaceL, int& hSpaceR) const {
 }
 
 int TFormControlList::GetControlCountAt(int pos) const {
-  int best = kNoObjectCount;
-  for (TFormControlObj* c : items_)
-    if (c->Pos >= pos) best = std::min(best, c->Pos - pos);
-  return best;
+  const int i = FirstAtOrAfter(pos);
+  return i < Count() ? std::min(kNoObjectCount, items_[i]->Pos - pos) : kNoObjectCount;
 }
 
 void TFormControlList::Decrement(int n) {

@@ -182,6 +182,9 @@ class ThtmlForm {
   // Every control's items, submitted or not (history).
   std::vector<std::string> GetFormData() const;
   void SetFormData(const std::vector<std::string>& data);
+  // Each radio group's tab stop goes to its checked button (the first
+  // button when none is checked).
+  void SetRadioTabStops();
 
   TSectionListForms* Host() const { return host_; }
 
@@ -530,6 +533,8 @@ class TFormControlList {
   auto end() const { return items_.end(); }
 
   TFormControlObj* FindControl(int pos) const;
+  // Index of the first control at or after pos (Count() when none).
+  int FirstAtOrAfter(int pos) const;
   // Height with both vertical spaces and the alignment; -1 when none is there.
   int GetHeightAt(int pos, int& align) const;
   // Width; the horizontal spaces apart; -1 when none.

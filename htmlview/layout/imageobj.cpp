@@ -626,10 +626,17 @@ void TImageObjList::CopyFrom(TSectionListBase* master, const TImageObjList& othe
       Add(std::make_unique<TImageObj>(master, *image));
 }
 
+// Objects stand in text order (each is added at the end of its section's
+// text), so positions are found by binary search.
+int TImageObjList::FirstAtOrAfter(int pos) const {
+  const auto it = std::partition_point(begin(), end(),
+                                       [pos](const std::unique_ptr<TFloatingObj>& o) { return o->Pos < pos; });
+  return static_cast<int>(it - begin());
+}
+
 TFloatingObj* TImageObjList::FindImage(int pos) const {
-  for (const auto& obj : *this)
-    if (obj->Pos == pos) return obj.get();
-  return nullptr;
+  const int i = FirstAtOrAfter(pos);
+  return i < Count() && (*this)[i]->Pos == pos ? (*this)[i] : nullptr;
 }
 
 int TImageObjList::GetHeightAt(int pos, int& align, TFloatingObj*& obj) const {
@@ -650,10 +657,8 @@ int TImageObjList::GetWidthAt(int pos, int& align, int& hSpaceL, int& hSpaceR,
 }
 
 int TImageObjList::GetImageCountAt(int pos) const {
-  int best = kNoObjectCount;
-  for (const auto& obj : *this)
-    if (obj->Pos >= pos) best = std::min(best, obj->Pos - pos);
-  return best;
+  const int i = FirstAtOrAfter(pos);
+  return i < Count() ? std::min(kNoObjectCount, (*this)[i]->Pos - pos) : kNoObjectCount;
 }
 
 void TImageObjList::Decrement(int n) {

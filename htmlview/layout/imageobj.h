@@ -165,6 +165,8 @@ class TImageObjList : public TFreeList<TFloatingObj> {
   void CopyFrom(TSectionListBase* master, const TImageObjList& other);
 
   TFloatingObj* FindImage(int pos) const;
+  // Index of the first object at or after pos (Count() when none).
+  int FirstAtOrAfter(int pos) const;
   // The object's total height plus both vertical spaces, its alignment; -1
   // (and null) when no object stands there.
   int GetHeightAt(int pos, int& align, TFloatingObj*& obj) const;

@@ -113,12 +113,18 @@ TSection::~TSection() = default;
 
 void TSection::MakeLinkRun(TFontObj* run, TProperties& prop, const TUrlTarget& target,
                            bool tabControl) {
-  run->UrlTarget->Copy(target);
   if (prop.TheFontInfo) run->SetLinkFonts(*prop.TheFontInfo);
   TSectionListObjects* objects = ObjectsOf(Root);
   std::vector<TFontObj*>* links = objects ? objects->LinkList() : nullptr;
-  if (links && std::find(links->begin(), links->end(), run) == links->end()) links->push_back(run);
-  if (tabControl) run->CreateTabControl(TabIndexOf(target));
+  // A run already in the list is a link run (the list holds only those):
+  // only a run that was none joins it, at the end.
+  const bool listed = run->IsLink();
+  run->UrlTarget->Copy(target);
+  if (links && !listed) {
+    if (!links->empty()) run->ContinueLink(*links->back());
+    links->push_back(run);
+  }
+  if (tabControl && !(objects && objects->TooManyLinks())) run->CreateTabControl(TabIndexOf(target));
 }
 
 // ---------------------------------------------------------------------------
@@ -197,8 +203,10 @@ void TSection::SwitchRunFont(const TMyFont& font) {
   if (added->IsLink())
     if (TSectionListObjects* objects = ObjectsOf(Root))
       if (std::vector<TFontObj*>* links = objects->LinkList()) {
-        auto at = std::find(links->begin(), links->end(), last);
-        links->insert(at == links->end() ? links->end() : at + 1, added);
+        // The new piece follows the one it was split from.
+        auto at = std::find(links->rbegin(), links->rend(), last);
+        links->insert(at == links->rend() ? links->end() : at.base(), added);
+        added->ContinueLink(*last);
       }
 }
 
@@ -240,7 +248,7 @@ TFontObj* TSection::SetLink(bool startsLink, TProperties& prop, const TUrlTarget
   } else {
     // The run no longer belongs to a link.
     if (TSectionListObjects* objects = ObjectsOf(Root))
-      if (std::vector<TFontObj*>* links = objects->LinkList()) std::erase(*links, run);
+      if (std::vector<TFontObj*>* links = objects->LinkList()) ForgetLinkRun(*links, run);
     run->UrlTarget->Clear();
     run->FIArray.reset();
   }
@@ -407,7 +415,7 @@ bool TSection::CloseForCell(int tagIndex) {
   // The cell frees the section: nothing of the document may point at it.
   if (TSectionListObjects* objects = ObjectsOf(Root)) {
     if (std::vector<TFontObj*>* links = objects->LinkList())
-      for (const auto& run : Fonts) std::erase(*links, run.get());
+      for (const auto& run : Fonts) ForgetLinkRun(*links, run.get());
   }
   if (registeredID_)
     if (TSectionListForms* forms = FormsOf(Root)) forms->RemoveIDObject(this);
@@ -681,6 +689,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   SectionTop = ContentTop = DrawTop = y;
   StartCurs = curs;
   Lines.Clear();
+  placedLines_ = -1;
   SectionHeight = 0;
   const int top = y;
   int floatBottom = y;
@@ -735,11 +744,16 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
       const char16_t ch = Text[k];
       if (!(IsObjectChar(ch) || ch == kBreakChar || (ch == u' ' && k == Len - 1))) objectsOnly = false;
     }
+    // The runs, objects and controls of the line, found by position: a
+    // walk over all of them for every line would cost the square of a long
+    // section.
+    const int firstRun = std::max(0, Fonts.FirstAfter(p) - 1);
+    const int lineEnd = p + nn;
     if (!objectsOnly) {
-      for (int k = 0; k < Fonts.Count(); ++k) {
+      for (int k = firstRun; k < Fonts.Count() && Fonts[k]->Pos < lineEnd; ++k) {
         const TFontObj* run = Fonts[k];
         const int runEnd = k + 1 < Fonts.Count() ? Fonts[k + 1]->Pos : Len;
-        if (runEnd <= p || run->Pos >= p + nn) continue;
+        if (runEnd <= p) continue;
         lr->LineHt = std::max(lr->LineHt, run->FontHeight);
         lr->Descent = std::max(lr->Descent, run->Descent);
       }
@@ -750,11 +764,12 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
       sb = extra / 2;
       sa = extra - sb;
     }
-    for (const auto& obj : Images) {
-      if (obj->Pos < p || obj->Pos >= p + nn || obj->Floating()) continue;
+    for (int k = Images.FirstAtOrAfter(p); k < Images.Count() && Images[k]->Pos < lineEnd; ++k) {
+      TFloatingObj* obj = Images[k];
+      if (obj->Floating()) continue;
       const int h = obj->ObjHeight + obj->VSpaceT + obj->VSpaceB;
       obj->YValue = y;
-      if (auto* img = dynamic_cast<TImageObj*>(obj.get()); img && img->MyFormControl)
+      if (auto* img = dynamic_cast<TImageObj*>(obj); img && img->MyFormControl)
         img->MyFormControl->YValue = y;
       switch (obj->VertAlign) {
         case ATop: sa = std::max(sa, h - lr->LineHt); break;
@@ -775,8 +790,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
         default: break;
       }
     }
-    for (TFormControlObj* c : FormControls) {
-      if (c->Pos < p || c->Pos >= p + nn) continue;
+    for (int k = FormControls.FirstAtOrAfter(p); k < FormControls.Count() && FormControls[k]->Pos < lineEnd; ++k) {
+      TFormControlObj* c = FormControls[k];
       const int h = c->Height(), t = c->VSpaceT, b = c->VSpaceB;
       switch (c->VertAlign) {
         case ATop: sa = std::max(sa, t + h + b - lr->LineHt); break;
@@ -793,10 +808,10 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
       if (!isCopy) c->YValue = y;
     }
     if (!isCopy) {
-      for (int k = 0; k < Fonts.Count(); ++k) {
+      for (int k = firstRun; k < Fonts.Count() && Fonts[k]->Pos < lineEnd; ++k) {
         TFontObj* run = Fonts[k];
         const int runEnd = k + 1 < Fonts.Count() ? Fonts[k + 1]->Pos : Len;
-        if (runEnd > p && run->Pos < p + nn) run->SetYValue(y);
+        if (runEnd > p) run->SetYValue(y);
       }
     }
     lr->Start = Buff + p;
@@ -1166,6 +1181,7 @@ int TPreFormated::Layout(platform::Canvas& canvas, int x, int y, int xRef, int y
     LayoutLfEdge = iMgr.LfEdge;
     StartCurs = curs;
     Lines.Clear();
+    placedLines_ = -1;
     SectionTop = ContentTop = DrawTop = y;
     const TFontObj* first = Fonts.Count() > 0 ? Fonts[0] : nullptr;
     SectionHeight = DrawHeight = first ? first->FontHeight : 0;

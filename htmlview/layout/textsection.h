@@ -206,6 +206,10 @@ class TSection : public TSectionBase {
                         IndentManager& iMgr, int& floatHeight,
                         std::vector<TFloatingObj*>& floatList);
 
+ protected:
+  // Lines placed by the last PlaceLines (-1: none since the last layout).
+  int placedLines_ = -1;
+
  private:
   void DeleteChar(int i);
   // The blank a finished text ends with, at the source position given.
@@ -244,8 +248,15 @@ class TSection : public TSectionBase {
   // The selection made relative to the section: whether one applies.
   bool SectionSelection(int& selB, int& selE) const;
 
+  // Sets every line's DrawX and DrawY for the section drawn at x, unless
+  // they are set for this layout and x already.
+  void PlaceLines(int x);
+
   bool finished_ = false;
   bool registeredID_ = false;   // under its ID with the document
+  int placedX_ = 0, placedTop_ = 0;
+  bool linesAscend_ = true;     // no line moves up from the one before
+  int maxLineDrawHeight_ = 0;
 };
 
 // Preformatted text: a text section that does not wrap (every source line

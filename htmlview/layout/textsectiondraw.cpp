@@ -83,29 +83,63 @@ bool TSection::SectionSelection(int& selB, int& selE) const {
 // ---------------------------------------------------------------------------
 // Drawing
 
+void TSection::PlaceLines(int x) {
+  // Where each line is: hit tests and caret positions read it even for a
+  // line that was not drawn. It changes only with the layout or the
+  // horizontal scroll, so a paint does not walk every line of a long
+  // section again.
+  if (placedLines_ == Lines.Count() && placedX_ == x && placedTop_ == DrawTop) return;
+  int y = DrawTop;
+  linesAscend_ = true;
+  maxLineDrawHeight_ = 0;
+  for (int i = 0; i < Lines.Count(); ++i) {
+    LineRec& lr = *Lines[i];
+    lr.DrawX = x + lr.LineIndent;
+    lr.DrawY = y + lr.SpaceBefore;
+    maxLineDrawHeight_ = std::max(maxLineDrawHeight_, lr.DrawHeight);
+    const int step = lr.SpaceBefore + lr.LineHt + lr.SpaceAfter;
+    if (step < 0) linesAscend_ = false;
+    y += step;
+  }
+  placedLines_ = Lines.Count();
+  placedX_ = x;
+  placedTop_ = DrawTop;
+}
+
 int TSection::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
                    int x, int xRef, int yRef) {
   (void)xRef, (void)yRef;
   const int top = DrawTop;
   const int result = top + SectionHeight;
   if (Len == 0) return result;
+  PlaceLines(x);
   const int yOff = Root ? Root->YOff : 0;
   const bool sectionShown = !(top - yOff + DrawHeight < aRect.top - kDrawMargin ||
                               top - yOff > aRect.bottom + kDrawMargin);
+  if (!sectionShown) return result;
+  // Only the lines in the window are drawn; with line tops that only grow,
+  // the first of them is found by binary search.
+  int first = 0;
+  if (linesAscend_) {
+    const int from = aRect.top - kDrawMargin + yOff - maxLineDrawHeight_;
+    int lo = 0, hi = Lines.Count();
+    while (lo < hi) {
+      const int mid = (lo + hi) / 2;
+      const LineRec& lr = *Lines[mid];
+      if (lr.DrawY - lr.SpaceBefore < from) lo = mid + 1;
+      else hi = mid;
+    }
+    first = std::max(0, lo - 1);
+  }
   const int level = canvas.Save();
   canvas.textAlign = platform::TA_BASELINE;
-  int y = top;
-  for (int i = 0; i < Lines.Count(); ++i) {
+  for (int i = first; i < Lines.Count(); ++i) {
     LineRec& lr = *Lines[i];
-    // Where the line is: hit tests and caret positions read it even for a
-    // line that was not drawn this time.
-    lr.DrawX = x + lr.LineIndent;
-    lr.DrawY = y + lr.SpaceBefore;
+    const int y = lr.DrawY - lr.SpaceBefore;
     const int wy = y - yOff;
-    if (sectionShown && lr.Ln > 0 &&
-        !(wy + lr.DrawHeight < aRect.top - kDrawMargin || wy > aRect.bottom + kDrawMargin))
+    if (linesAscend_ && wy > aRect.bottom + kDrawMargin) break;
+    if (lr.Ln > 0 && !(wy + lr.DrawHeight < aRect.top - kDrawMargin || wy > aRect.bottom + kDrawMargin))
       DrawLine(canvas, i, y, x, iMgr);
-    y += lr.SpaceBefore + lr.LineHt + lr.SpaceAfter;
   }
   canvas.SetTextJustification(0, 0);
   canvas.Restore(level);

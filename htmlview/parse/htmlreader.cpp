@@ -31,7 +31,6 @@ inline bool IsAlnumAscii(char c) {
 inline char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
 constexpr char16_t kReplacement = 0xFFFD;
-constexpr int kLinkLimit = 400;
 
 void AppendUtf8(std::string& out, char32_t cp) {
   std::u16string units;
@@ -78,9 +77,24 @@ class TextCollector {
   void Add(char c, int offset) {
     bytes_.push_back(c);
     offsets_.push_back(offset);
+    ascii_ &= U(c) < 0x80;
+  }
+  // count bytes of the document that follow each other, the first at offset.
+  void AddSpan(std::string_view bytes, int offset) {
+    bytes_ += bytes;
+    for (size_t k = 0; k < bytes.size(); ++k) offsets_.push_back(offset + static_cast<int>(k));
   }
   void FlushInto(TokenObj& token, int codePage) {
     if (bytes_.empty()) return;
+    // ASCII reads as itself in every code page of one byte and in UTF-8:
+    // the run goes into the token in one piece.
+    if (ascii_ && !IsDoubleByteCodePage(codePage)) {
+      token.AddAscii(bytes_, offsets_);
+      bytes_.clear();
+      offsets_.clear();
+      return;
+    }
+    ascii_ = true;
     std::u16string wide;
     std::vector<int> at;
     if (!AppendDecoded(bytes_, codePage, wide, &at)) AppendDecoded(bytes_, 1252, wide, &at);
@@ -88,10 +102,12 @@ class TextCollector {
     bytes_.clear();
     offsets_.clear();
   }
+  void NotAscii() { ascii_ = false; }
 
  private:
   std::string bytes_;
   std::vector<int> offsets_;
+  bool ascii_ = true;
 };
 
 void AddWide(TokenObj& token, char32_t cp, int offset) {
@@ -498,6 +514,36 @@ void ReadTag(HtmlReaderState& r) {
   if (r.Ch == '>' && r.Sy != HtmlSymbol::Script && r.Sy != HtmlSymbol::Style) GetCharSkip();
 }
 
+// Plain characters of a text run (no blank, line end, "&", "<" or control
+// character) need none of the character reader's work: they are taken
+// from the document in one span. The current character stays the last of
+// them, as if each had been read.
+inline bool IsPlainTextByte(char c) {
+  const unsigned char u = U(c);
+  return u > ' ' && c != '&' && c != '<';
+}
+
+void TakePlainSpan(HtmlReaderState& r, TextCollector* bytes) {
+  const std::string& doc = r.Doc;
+  // A span ends at the next 4096-byte mark, where progress is reported.
+  const size_t limit = std::min(doc.size(), (r.DocPos | 4095) + 1);
+  size_t end = r.DocPos;
+  while (end < limit && IsPlainTextByte(doc[end])) ++end;
+  if (end == r.DocPos) return;
+  const std::string_view span(doc.data() + r.DocPos, end - r.DocPos);
+  if (bytes) {
+    bytes->AddSpan(span, r.CharCount + 1);
+    for (char c : span)
+      if (U(c) >= 0x80) bytes->NotAscii();
+  }
+  r.DocPos = end;
+  r.CharCount += static_cast<int>(span.size());
+  r.LastCR = r.LastLF = false;
+  r.Ch = span.back();
+  r.UpCh = Upper(r.Ch);
+  if ((end & 4095) == 0) ReportProgress(r);
+}
+
 void ReadTextRun(HtmlReaderState& r) {
   r.Sy = HtmlSymbol::TextToken;
   const bool collect = !r.Prescan;
@@ -516,6 +562,7 @@ void ReadTextRun(HtmlReaderState& r) {
       continue;
     }
     if (collect) bytes.Add(r.Ch, r.CharCount);
+    if (r.Input == ReaderInput::Document) TakePlainSpan(r, collect ? &bytes : nullptr);
     GetCharSkip();
   }
   } catch (const EParseError&) {
@@ -724,7 +771,7 @@ int CountLinks() {
     for (;;) {
       NextToken();
       if (r.Sy == HtmlSymbol::EndOfText) break;
-      if (r.Sy == HtmlSymbol::A && r.Attributes->Find(HtmlSymbol::Href) && ++links > kLinkLimit)
+      if (r.Sy == HtmlSymbol::A && r.Attributes->Find(HtmlSymbol::Href) && ++links > kLinkTabStopLimit)
         break;
     }
   } catch (const EParseError&) {

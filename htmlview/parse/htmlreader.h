@@ -141,6 +141,9 @@ struct ReaderMark {
 ReaderMark MarkReader();
 void ReturnToMark(const ReaderMark& mark);
 
+// Pages with more links than this give their links no tab stops.
+inline constexpr int kLinkTabStopLimit = 400;
+
 // Pre-scan: tokenises the whole document with nothing collected and the
 // include handler set aside, counting A tags with an HREF (stopping after
 // 401), then rewinds. More than 400 means: no tab stops for links.

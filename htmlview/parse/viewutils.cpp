@@ -42,16 +42,6 @@ void TUrlTarget::Clear() {
   TutStart = TutLast = -1;
 }
 
-void TUrlTarget::SetLast(const std::vector<TUrlTarget*>& list, int last) {
-  TutLast = last;
-  // The pieces of one link are added one after another: walk back from the
-  // end while they are still this link's.
-  for (auto it = list.rbegin(); it != list.rend(); ++it) {
-    if (!*it || (*it)->ID != ID) break;
-    (*it)->TutLast = last;
-  }
-}
-
 // ---------------------------------------------------------- selected text
 
 void SelTextCount::AddText(const char16_t* text, int length) {
@@ -160,6 +150,11 @@ void TokenObj::AddUnicodeChar(char16_t ch, int index) {
   Grow(indices_);
   chars_.push_back(ch);
   indices_.push_back(index);
+}
+
+void TokenObj::AddAscii(std::string_view chars, const std::vector<int>& indices) {
+  chars_.append(chars.begin(), chars.end());
+  indices_.insert(indices_.end(), indices.begin(), indices.begin() + static_cast<std::ptrdiff_t>(chars.size()));
 }
 
 void TokenObj::AddString(const TCharCollection& collection, int codePage) {

@@ -55,7 +55,22 @@ class TUrlTarget {
   int Start() const { return TutStart; }
   int Last() const { return TutLast; }
   // Sets Last here and on every entry of the list that belongs to the same link.
-  void SetLast(const std::vector<TUrlTarget*>& list, int last);
+  void SetLast(const std::vector<TUrlTarget*>& list, int last) {
+    SetLast(list, last, [](TUrlTarget* t) { return t; });
+  }
+  // The same over any list whose entries lead to their targets (targetOf),
+  // so that a caller need not copy its list. The pieces of one link are
+  // added one after another: the walk goes back from the end while they are
+  // still this link's.
+  template <class List, class TargetOf>
+  void SetLast(const List& list, int last, TargetOf targetOf) {
+    TutLast = last;
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+      TUrlTarget* t = targetOf(*it);
+      if (!t || t->ID != ID) break;
+      t->TutLast = last;
+    }
+  }
 };
 
 // ---------------------------------------------------------- selected text
@@ -163,6 +178,8 @@ class TokenObj {
  public:
   TokenObj();
   void AddUnicodeChar(char16_t ch, int index);
+  // ASCII characters, each with its index.
+  void AddAscii(std::string_view chars, const std::vector<int>& indices);
   // The collection's bytes decoded in a code page.
   void AddString(const TCharCollection& collection, int codePage);
   void Clear();

@@ -180,6 +180,44 @@ TEST_F(ReaderTest, OffsetsPerUtf16Unit) {
   EXPECT_EQ(Reader().TagPos, 19);
 }
 
+TEST_F(ReaderTest, PlainStretchesKeepTheirCharactersAndOffsets) {
+  // Runs of plain characters are taken in one piece: every way such a
+  // stretch can end (blank, tab, line end, reference, a byte of a wider
+  // character, a tag) keeps the characters and offsets of reading one by one.
+  struct TextCase {
+    int codePage;
+    std::string input;
+    std::u16string text;
+    std::vector<int> offsets;
+  };
+  const TextCase cases[] = {
+      {1252, "ab  cd\te", u"ab cd e", {0, 1, 2, 4, 5, 6, 7}},
+      {1252, "ab\r\ncd", u"ab cd", {0, 1, 2, 4, 5}},
+      {1252, "caf\xE9s", u"caf\u00E9s", {0, 1, 2, 3, 4}},
+      {kCodePageUtf8, "x\xC3\xA9yz", u"x\u00E9yz", {0, 1, 3, 4}},
+      {1252, "a&lt;bc&#65;", u"a<bcA", {0, 1, 5, 6, 7}},
+      {932, "ab\x82\xA0" "cd", u"ab\u3042cd", {0, 1, 2, 4, 5}},
+      {932, "abc", u"abc", {0, 1, 2}},
+      {1252, "abc<b>", u"abc", {0, 1, 2}},
+  };
+  for (const TextCase& c : cases) {
+    Reader().DefaultCodePage = c.codePage;
+    BeginReading(c.input);
+    GetCharSkip();
+    NextToken();
+    ASSERT_EQ(Reader().Sy, HtmlSymbol::TextToken) << c.input;
+    EXPECT_EQ(Reader().Token->S(), c.text) << c.input;
+    EXPECT_EQ(Reader().Token->I(), c.offsets) << c.input;
+  }
+  Reader().DefaultCodePage = 1252;
+  BeginReading("abc<b>");
+  GetCharSkip();
+  NextToken();
+  NextToken();
+  EXPECT_EQ(Reader().Sy, HtmlSymbol::B);
+  EXPECT_EQ(Reader().TagPos, 3);
+}
+
 TEST_F(ReaderTest, OffsetsSkipCommentsAndCountTheUtf8Mark) {
   BeginReading("\xEF\xBB\xBF" "a<!--c-->b");
   EXPECT_TRUE(Reader().CharsetFixed);
