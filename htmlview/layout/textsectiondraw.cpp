@@ -234,7 +234,10 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int x,
         if (radio) top += 2;
         else if (check) top += 1;
         const int left = px + c->HSpaceL;
-        c->Place(left, top - yOff);
+        // The window sits where the line is drawn, also inside a block drawn moved.
+        const platform::Point org = canvas.WindowOrg();
+        const platform::Point base = Root ? Root->DrawOrigin : org;
+        c->Place(left + base.x - org.x, top - yOff + base.y - org.y);
         if (radio) {
           const platform::Colour colour =
               c->BkColor != NoColorValue ? c->BkColor : (Root ? Root->Background : platform::clWhite);
