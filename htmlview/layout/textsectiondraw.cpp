@@ -467,7 +467,7 @@ int TSection::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr,
 }
 
 bool TSection::CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) {
-  if (Len == 0 || cursor > StartCurs + Len || cursor < StartCurs) return false;
+  if (Len == 0 || cursor >= StartCurs + Len || cursor < StartCurs) return false;
   const int index = cursor - StartCurs;
   const int line = LineOfIndex(index);
   if (line < 0) return false;

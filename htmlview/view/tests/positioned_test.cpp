@@ -118,6 +118,11 @@ TEST_P(PositionedTest, WhatIsDrawnIsWhatIsHit) {
   view_->HTMLMouseDown(platform::MouseButton::Left, platform::ssLeft, s.x, s.y);
   view_->HTMLMouseUp(platform::MouseButton::Left, 0, s.x, s.y);
   const platform::Point stillLinkPoint = view_->LinkPoint();
+  // The point of a link that begins a paragraph is on its own line, not at
+  // the end of the paragraph before.
+  EXPECT_EQ(stillLinkPoint.x, stillLink.left);
+  EXPECT_LE(stillLinkPoint.y, stillLink.top);
+  EXPECT_GT(stillLinkPoint.y, stillLink.top - 30);
   clicked.clear();
 
   Load(offset);
