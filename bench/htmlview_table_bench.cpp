@@ -4,9 +4,14 @@
 // benchmarks the program prints the viewer's time over QTextDocument's at
 // 5,000 rows (goal: below 1) and the viewer's cost per row at each size
 // (goal: about the same at every size, linear growth).
+//
+// Also the paint of a whole 800 x 600 window over a page background tiled
+// from a 1-pixel and from a 100-pixel picture (goal: the 1-pixel tile about
+// as fast as the 100-pixel one).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QImage>
 
@@ -18,6 +23,7 @@
 #include "bench/textdocument_peer.h"
 #include "htmlview/view/htmlview.h"
 #include "htmlview/viewermodule.h"
+#include "platform/streams.h"
 
 namespace {
 
@@ -78,6 +84,45 @@ void BM_QTextDocument(benchmark::State& state) {
 }
 BENCHMARK(BM_QTextDocument)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
 
+// A viewer showing a page whose background is tiled from a size x size
+// picture (a soft gradient, as page backgrounds are).
+class BackgroundPage {
+ public:
+  explicit BackgroundPage(int size) {
+    QImage picture(size, size, QImage::Format_ARGB32);
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) picture.setPixel(x, y, qRgb(230 + x % 20, 235 + y % 15, 250));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    stream_.WriteBuffer(png.constData(), png.size());
+    view_.resize(kWidth, kHeight);
+    view_.SetOnImageRequest([this](QObject*, const std::string&, platform::TStream*& s) {
+      stream_.Seek(0, platform::TSeekOrigin::soBeginning);
+      s = &stream_;
+    });
+    view_.LoadFromStrings(std::vector<std::string>{"<body background=\"bg.png\">", "<h2>Ratings</h2>", "<p>Capacity and power.</p>",
+                           "</body>"});
+  }
+  // One paint of the whole window.
+  void Paint() {
+    htmlview::TPaintPanel& panel = view_.PaintPanel();
+    const QImage image = panel.PaintToImage({0, 0, panel.width(), panel.height()});
+    benchmark::DoNotOptimize(image.constBits());
+  }
+
+ private:
+  platform::TMemoryStream stream_;
+  htmlview::THtmlView view_;
+};
+
+void BM_BackgroundPaint(benchmark::State& state) {
+  BackgroundPage page(static_cast<int>(state.range(0)));
+  for (auto _ : state) page.Paint();
+}
+BENCHMARK(BM_BackgroundPaint)->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond);
+
 // The best of a few runs, in milliseconds.
 template <class F>
 double BestOf(int runs, F f) {
@@ -112,6 +157,13 @@ int main(int argc, char** argv) {
     const std::vector<std::string> p = TablePage(rows);
     const double ms = BestOf(rows >= 50000 ? 1 : 3, [&] { ViewerOnce(view, p); });
     std::printf("viewer %6d rows: %8.1f ms, %.2f us per row\n", rows, ms, ms * 1000.0 / rows);
+  }
+  {
+    BackgroundPage one(1), hundred(100);
+    const double tiny = BestOf(5, [&] { one.Paint(); });
+    const double large = BestOf(5, [&] { hundred.Paint(); });
+    std::printf("800 x 600 paint over a background tile of 1 pixel: %.2f ms, of 100 pixels: %.2f ms, ratio %.2f\n",
+                tiny, large, tiny / large);
   }
   benchmark::Shutdown();
   htmlview::DoneViewerModule();

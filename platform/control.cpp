@@ -3,6 +3,8 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -268,6 +270,42 @@ void Control::enterEvent(QEnterEvent*) {
 
 void Control::leaveEvent(QEvent*) {
   guarded([&] { MouseLeave(); });
+}
+
+void Control::dragEnterEvent(QDragEnterEvent* e) {
+  const QPoint p = e->position().toPoint();
+  dragSource_ = e->source();
+  dragPos_ = {p.x(), p.y()};
+  guarded([&] { DragOver(e->source(), e->mimeData(), p.x(), p.y(), DragState::Enter); });
+  // Taken whatever the answer: without it no move follows, and each move
+  // answers for its own point.
+  e->acceptProposedAction();
+}
+
+void Control::dragMoveEvent(QDragMoveEvent* e) {
+  const QPoint p = e->position().toPoint();
+  dragSource_ = e->source();
+  dragPos_ = {p.x(), p.y()};
+  bool accept = false;
+  guarded([&] { accept = DragOver(e->source(), e->mimeData(), p.x(), p.y(), DragState::Move); });
+  if (accept)
+    e->acceptProposedAction();
+  else
+    e->ignore();
+}
+
+void Control::dragLeaveEvent(QDragLeaveEvent*) {
+  // Qt tells neither where nor what left: the last move does.
+  QObject* source = dragSource_;
+  dragSource_ = nullptr;
+  guarded([&] { DragOver(source, nullptr, dragPos_.x, dragPos_.y, DragState::Leave); });
+}
+
+void Control::dropEvent(QDropEvent* e) {
+  const QPoint p = e->position().toPoint();
+  dragSource_ = nullptr;
+  guarded([&] { DragDrop(e->source(), e->mimeData(), p.x(), p.y()); });
+  e->acceptProposedAction();
 }
 
 void Control::SetCapture() { capture_ = true; }

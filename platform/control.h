@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include <QPointer>
 #include <QRegion>
 #include <QWidget>
 
@@ -17,11 +18,15 @@
 #include "platform/keys.h"
 #include "platform/scrollbar.h"
 
+class QMimeData;
 class QTimer;
 
 namespace platform {
 
 enum class MouseButton { Left, Right, Middle };
+
+// The phase of a drag over a control.
+enum class DragState { Enter, Leave, Move };
 
 // The focused control's kind, for dialogs' key navigation.
 enum class ControlKind { Other, Edit, Memo, List, Combo, TabControl };
@@ -135,6 +140,15 @@ class Control : public QWidget {
   virtual void Scroll(Qt::Orientation bar, int code, int position) {}
   // Keys this control handles before the window's shortcuts (ShortcutOverride).
   virtual bool WantsKey(int vk, ShiftState shift) { return false; }
+  // Drags over the control (from this program or another) while it accepts
+  // drops (setAcceptDrops): DragOver on entering, on every move and on
+  // leaving answers whether a drop here would be taken; DragDrop follows
+  // only a move that was answered true. source: the dragging object, null
+  // for another program; data: what is dragged.
+  virtual bool DragOver(QObject* source, const QMimeData* data, int x, int y, DragState state) {
+    return false;
+  }
+  virtual void DragDrop(QObject* source, const QMimeData* data, int x, int y) {}
 
   // Qt's side.
   bool event(QEvent* e) override;
@@ -151,6 +165,10 @@ class Control : public QWidget {
   void resizeEvent(QResizeEvent* e) override;
   void enterEvent(QEnterEvent* e) override;
   void leaveEvent(QEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dragMoveEvent(QDragMoveEvent* e) override;
+  void dragLeaveEvent(QDragLeaveEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
   bool focusNextPrevChild(bool next) override;
 
  private:
@@ -168,6 +186,9 @@ class Control : public QWidget {
   QRegion painting_;
   bool capture_ = false;
   Point lastMouse_;
+  // The last drag move: a leave reports it.
+  QPointer<QObject> dragSource_;
+  Point dragPos_;
   int cursorId_ = 0;
   int wheelAccum_ = 0;
   std::unique_ptr<ScrollBar> vbar_, hbar_;

@@ -469,6 +469,9 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   ContentTop = std::min(SectionTop, y);
   SectionBottom = y + SectionHeight;
   ContentBot = std::max(y + std::max(DrawHeight, BlockHeight), DrawBottom);
+  // The band is where the block is drawn: moved with a relative offset.
+  ContentTop += DrawShift().y;
+  ContentBot += DrawShift().y;
   return SectionHeight;
 }
 
@@ -550,10 +553,12 @@ int TBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentMa
   if (Visibility == 1) return result;
   switch (Positioning) {
     case PosRelative: {
-      // The content was laid out in place; the whole box is drawn moved.
+      // The content was laid out in place; the whole box is drawn moved, so
+      // everything inside keeps its laid-out coordinates and the hit tests
+      // move the point back by the same offsets.
       const platform::Point org = canvas.WindowOrg();
-      canvas.SetWindowOrg(org.x, org.y - TopP);
-      DrawTheBlock(canvas, aRect.Offset(0, -TopP), iMgr, x + LeftP, xRef, yRef);
+      canvas.SetWindowOrg(org.x - LeftP, org.y - TopP);
+      DrawTheBlock(canvas, aRect.Offset(-LeftP, -TopP), iMgr, x, xRef, yRef);
       canvas.SetWindowOrg(org.x, org.y);
       break;
     }
@@ -609,11 +614,17 @@ void TBlock::DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& bor
                 Root && Root->Printing);
 }
 
+platform::Point TBlock::DrawShift() const {
+  return Positioning == PosRelative ? platform::Point{LeftP, TopP} : platform::Point{0, 0};
+}
+
 unsigned TBlock::HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
                          TFormControlObj*& formControl, std::string& title) {
   url.reset();
   formControl = nullptr;
   if (DisplayNone) return 0;
+  x -= DrawShift().x;
+  y -= DrawShift().y;
   unsigned flags = MyCell->GetURL(canvas, x, y, url, formControl, title);
   if (!(flags & guTitle) && !BlockTitle.empty() && MyRect.Contains(x, y - YOffOf(Root))) {
     title = BlockTitle;
@@ -625,6 +636,8 @@ unsigned TBlock::HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr
 bool TBlock::HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) {
   obj = nullptr;
   if (DisplayNone) return false;
+  x -= DrawShift().x;
+  y -= DrawShift().y;
   for (auto it = DrawList.rbegin(); it != DrawList.rend(); ++it) {
     TSectionBase* s = *it;
     if (y >= s->ContentTop && y < s->ContentBot && s->HitObject(x, y, obj, ix, iy)) return true;
@@ -635,11 +648,18 @@ bool TBlock::HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) {
 int TBlock::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, int& caretHt,
                      bool& inText) {
   if (DisplayNone) return -1;
+  const platform::Point shift = DrawShift();
+  x -= shift.x;
+  y -= shift.y;
   for (auto it = DrawList.rbegin(); it != DrawList.rend(); ++it) {
     TSectionBase* s = *it;
     if (y < s->ContentTop || y >= s->ContentBot) continue;
     const int pos = s->CursorAt(canvas, x, y, xr, yr, caretHt, inText);
-    if (pos >= 0) return pos;
+    if (pos >= 0) {
+      xr += shift.x;
+      yr += shift.y;
+      return pos;
+    }
   }
   return -1;
 }
@@ -659,7 +679,10 @@ int TBlock::DocPosOf(int sourcePos, bool prev) {
 }
 
 bool TBlock::CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) {
-  return !DisplayNone && MyCell->CursorToXY(canvas, cursor, x, y);
+  if (DisplayNone || !MyCell->CursorToXY(canvas, cursor, x, y)) return false;
+  x += DrawShift().x;
+  y += DrawShift().y;
+  return true;
 }
 
 bool TBlock::CharAt(int pos, char16_t& ch, TSectionBase*& obj) {

@@ -147,6 +147,9 @@ class TBlock : public TSectionBase {
   int RightBorderPadding() const;
   // The float manager owner ID of the block's records.
   int OwnerID() const { return ownerID_; }
+  // How far the block is drawn from where it was laid out (a relative
+  // offset); hit tests move their point back by it, positions forward.
+  platform::Point DrawShift() const;
 
  protected:
   // The block's own line of the layout dump (kind: "block", "li", ...),

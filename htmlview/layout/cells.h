@@ -143,6 +143,9 @@ class TSectionListBase : public TCell {
   int PageBottom = 0;
   bool FirstLineDrawn = false;    // cleared when a text line or rule is drawn
   TDrawList DrawList;             // floating images of the current draw
+  // The canvas's window origin when the current draw began; a block drawn
+  // moved shifts it, and windowed controls are placed by the difference.
+  platform::Point DrawOrigin;
   std::vector<TSectionBase*> PositionList;   // in document order, not owned
   // While a selection is copied: the holder sections add their text to.
   SelTextCount* SelTextHolder = nullptr;

@@ -316,6 +316,7 @@ int TSectionList::Layout(platform::Canvas& canvas, int y, int width, int aHeight
 int TSectionList::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipWidth, int x,
                        int y, int xRef, int yRef) {
   const platform::Rect rect = aRect;
+  DrawOrigin = canvas.WindowOrg();
   PageBottom = YOff + rect.bottom;
   FirstLineDrawn = true;
   TableNestLevel = 0;

@@ -45,12 +45,28 @@ void IndentManager::UpdateBlock(int y, int x, int side, int height) {
 
 void TDrawList::AddImage(TImageObj* image, platform::Canvas* canvas, int x, int topY,
                          int baseline, TFontObj* fontRun) {
-  Add(std::make_unique<TImageRec>(TImageRec{image, canvas, x, topY, baseline, fontRun}));
+  const platform::Point origin = canvas ? canvas->WindowOrg() : platform::Point{};
+  Add(std::make_unique<TImageRec>(TImageRec{image, canvas, x, topY, baseline, fontRun, origin}));
 }
 
 void TDrawList::DrawImages(const std::function<void(const TImageRec&)>& draw) const {
   if (!draw) return;
-  for (int i = 0; i < Count(); ++i) draw(*(*this)[i]);
+  for (int i = 0; i < Count(); ++i) {
+    const TImageRec& r = *(*this)[i];
+    if (!r.Canvas) {
+      draw(r);
+      continue;
+    }
+    const platform::Point now = r.Canvas->WindowOrg();
+    r.Canvas->SetWindowOrg(r.Origin.x, r.Origin.y);
+    try {
+      draw(r);
+    } catch (...) {
+      r.Canvas->SetWindowOrg(now.x, now.y);
+      throw;
+    }
+    r.Canvas->SetWindowOrg(now.x, now.y);
+  }
 }
 
 // ------------------------------------------------------------- TSectionBase

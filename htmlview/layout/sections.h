@@ -71,6 +71,9 @@ struct TImageRec {
   int TopY = 0;
   int Baseline = 0;
   TFontObj* FontRun = nullptr;
+  // The canvas's window origin when queued: an image inside a block drawn
+  // moved (relative offset) is drawn moved with it.
+  platform::Point Origin;
 };
 
 class TDrawList : public TFreeList<TImageRec> {
@@ -78,7 +81,8 @@ class TDrawList : public TFreeList<TImageRec> {
   void AddImage(TImageObj* image, platform::Canvas* canvas, int x, int topY, int baseline,
                 TFontObj* fontRun);
   // Hands every queued image, in the order queued, to draw (the image's own
-  // draw: image objects know how to draw themselves, the list does not).
+  // draw: image objects know how to draw themselves, the list does not),
+  // with its canvas's window origin as it was when the image was queued.
   void DrawImages(const std::function<void(const TImageRec&)>& draw) const;
 };
 

@@ -268,7 +268,10 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int x,
         if (radio) top += 2;
         else if (check) top += 1;
         const int left = px + c->HSpaceL;
-        c->Place(left, top - yOff);
+        // The window sits where the line is drawn, also inside a block drawn moved.
+        const platform::Point org = canvas.WindowOrg();
+        const platform::Point base = Root ? Root->DrawOrigin : org;
+        c->Place(left + base.x - org.x, top - yOff + base.y - org.y);
         if (radio) {
           const platform::Colour colour =
               c->BkColor != NoColorValue ? c->BkColor : (Root ? Root->Background : platform::clWhite);
@@ -498,7 +501,7 @@ int TSection::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr,
 }
 
 bool TSection::CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) {
-  if (Len == 0 || cursor > StartCurs + Len || cursor < StartCurs) return false;
+  if (Len == 0 || cursor >= StartCurs + Len || cursor < StartCurs) return false;
   const int index = cursor - StartCurs;
   const int line = LineOfIndex(index);
   if (line < 0) return false;

@@ -230,19 +230,43 @@ void PrintTransparentBitmap(Canvas& canvas, int x, int y, int width, int height,
   canvas.Restore(level);
 }
 
-Bitmap GetTileBitmap(const Bitmap& image, int requestedWidth, int requestedHeight) {
-  if (image.IsNull()) return {};
-  const int w = image.Width() == 1 ? std::clamp(requestedWidth, 1, 100) : image.Width();
-  const int h = image.Height() == 1 ? std::clamp(requestedHeight, 1, 100) : image.Height();
+namespace {
+
+// The image repeated whole into w x h (multiples of its sides), pixel for
+// pixel, alpha included.
+Bitmap RepeatInto(const Bitmap& image, int w, int h) {
   Bitmap result(w, h, platform::clWhite);
   if (result.IsNull()) return result;
-  result.Image().fill(Qt::transparent);
-  {
-    Canvas c(&result.Image());
-    c.StretchDraw({0, 0, w, h}, image);
+  const QImage src = image.Image().convertToFormat(QImage::Format_ARGB32);
+  QImage& dst = result.Image();
+  const int iw = src.width(), ih = src.height();
+  for (int y = 0; y < h; ++y) {
+    const auto* from = reinterpret_cast<const QRgb*>(src.constScanLine(y % ih));
+    auto* to = reinterpret_cast<QRgb*>(dst.scanLine(y));
+    for (int x = 0; x < w; ++x) to[x] = from[x % iw];
   }
   result.SetBitDepth(image.BitDepth());
   return result;
+}
+
+}  // namespace
+
+Bitmap GetTileBitmap(const Bitmap& image, int requestedWidth, int requestedHeight) {
+  if (image.IsNull()) return {};
+  const int w = image.Width() == 1 ? std::clamp(requestedWidth, 1, kLargeTile) : image.Width();
+  const int h = image.Height() == 1 ? std::clamp(requestedHeight, 1, kLargeTile) : image.Height();
+  return RepeatInto(image, w, h);
+}
+
+Bitmap RepeatedTile(const Bitmap& image, int requestedWidth, int requestedHeight) {
+  if (image.IsNull()) return {};
+  auto side = [](int size, int requested) {
+    if (size >= kLargeTile) return size;
+    return size * std::max(1, std::min(requested, kLargeTile) / size);
+  };
+  const int w = side(image.Width(), requestedWidth), h = side(image.Height(), requestedHeight);
+  if (w == image.Width() && h == image.Height()) return image;
+  return RepeatInto(image, w, h);
 }
 
 Bitmap GetTileBitmap(const TGpImage& image, int requestedWidth, int requestedHeight) {

@@ -73,4 +73,13 @@ void PrintTransparentBitmap(platform::Canvas& canvas, int x, int y, int width, i
 platform::Bitmap GetTileBitmap(const platform::Bitmap& image, int requestedWidth, int requestedHeight);
 platform::Bitmap GetTileBitmap(const TGpImage& image, int requestedWidth, int requestedHeight);
 
+// The tile a small picture is tiled with: on each side shorter than
+// kLargeTile the picture is repeated whole, as often as fits in the
+// requested size (at most kLargeTile), so that a wide area takes a few
+// copies rather than one per picture. Tiling with it gives the same pixels
+// as tiling with the picture. A request not larger than the picture leaves
+// that side as it is (an axis that does not repeat).
+constexpr int kLargeTile = 100;
+platform::Bitmap RepeatedTile(const platform::Bitmap& image, int requestedWidth, int requestedHeight);
+
 }  // namespace htmlview

@@ -47,6 +47,8 @@ using TIncludeEvent = std::function<void(const std::string& command,
                                          std::string& text)>;
 // The viewer's progress report, in percent of the parse.
 using TProgressEvent = std::function<void(int percent)>;
+// The part of a load's progress the parse reports; the layout reports the rest.
+constexpr int kParseProgressShare = 75;
 
 enum class ReaderInput { Document, Include };
 
@@ -94,7 +96,7 @@ struct HtmlReaderState {
   // Installed by the parser for the real parse.
   TIncludeEvent IncludeEvent;
   TProgressEvent Progress;
-  int ProgressShare = 75;      // the section list's share of the load's progress
+  int ProgressShare = kParseProgressShare;   // the section list's share of the load's progress
   TIDNameList* IDList = nullptr;  // where ID attributes register their offsets
 
   // The code page when no element is open (the property stack is empty),

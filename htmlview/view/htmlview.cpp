@@ -126,6 +126,7 @@ THtmlView::THtmlView(QWidget* parent) : platform::Control(parent) {
   sectionList_->ExpandDocFileNameHandler = [this](const std::string& name) {
     return ExpandDocFileName(name);
   };
+  sectionList_->OnLayoutProgress = [this](int percent) { Progress(ThtProgressStage::psRunning, percent); };
   sectionList_->ShowImages = true;
   SethtOptions(options_);
   sectionList_->SetBackground(defBackground_);
@@ -402,6 +403,8 @@ void THtmlView::LoadHtmlText(const std::string& text, const std::string& referen
   const std::string oldFile = currentFile_;
   currentFile_ = ref.empty() ? "" : platform::ExpandFileName(ref);
   currentFileType_ = fileType;
+  // The parse reports the first three quarters of a load, the layout the rest.
+  sectionList_->ProgressStart = kParseProgressShare;
   Progress(ThtProgressStage::psStarting, 0);
   InitLoad();
   caretPos_ = 0;
@@ -627,6 +630,8 @@ void THtmlView::Relayout() {
     SetBusy(false);
   });
   const int64_t pos = Position();
+  // Nothing is parsed: the layout is the whole of the progress.
+  sectionList_->ProgressStart = 0;
   Progress(ThtProgressStage::psStarting, 0);
   DoLayout();
   SetPosition(pos);

@@ -29,6 +29,7 @@
 #include "platform/stringlist.h"
 
 class QFrame;
+class QMimeData;
 
 namespace htmlview {
 
@@ -99,6 +100,10 @@ using TViewObjectTagEvent = std::function<void(QObject* sender, TPanelObj& panel
                                             const std::vector<std::string>& params, bool& wantPanel)>;
 using TViewStreamRequestEvent = std::function<void(QObject* sender, const std::string& url, platform::TStream*& stream)>;
 using TMouseMoveEvent = std::function<void(QObject* sender, platform::ShiftState shift, int x, int y)>;
+// Drags over the document (platform/control.h): accept starts true.
+using TDragOverEvent = std::function<void(QObject* sender, QObject* source, const QMimeData* data, int x, int y,
+                                          platform::DragState state, bool& accept)>;
+using TDragDropEvent = std::function<void(QObject* sender, QObject* source, const QMimeData* data, int x, int y)>;
 
 class THtmlView;
 // Print header and footer, fired for every printed page once its content is
@@ -289,6 +294,10 @@ class THtmlView : public platform::Control, public TPanelEvents {
   TNotifyEvent OnParseEnd;
   TPagePrinted OnPrintHeader, OnPrintFooter;
   ThtmlPagePrinted OnPrintHTMLHeader, OnPrintHTMLFooter;
+  // Drags over the document come here with the viewer as sender; while
+  // OnDragOver is unassigned no drop is taken.
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
   // Given to the document (images, forms); set them before loading.
   void SetOnBitmapRequest(TGetBitmapEvent handler);
   void SetOnImageRequest(TGetImageEvent handler);
@@ -321,6 +330,10 @@ class THtmlView : public platform::Control, public TPanelEvents {
   void HandleHScroll(int code, int position);
   // Layout at the control's width with the scroll-bar decision.
   void DoLayout();
+  // The palette query of the platform: on a screen with a palette the
+  // viewer realises the screen palette, repaints and answers true; a
+  // true-colour screen has none, and the answer is false.
+  bool QueryNewPalette();
 
   // Timer ids of the control.
   static constexpr int kHoverTimer = 1;

@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "htmlview/images/gifimage.h"
+#include "htmlview/images/imagemodule.h"
+#include "htmlview/layout/viewdraw.h"
 #include "htmlview/view/htmlview.h"
 #include "platform/clipboard.h"
 #include "platform/guard.h"
@@ -41,6 +43,7 @@ TPaintPanel::TPaintPanel(THtmlView* viewer) : platform::Control(viewer), viewer_
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setFocusPolicy(Qt::NoFocus);
+  setAcceptDrops(true);
 }
 
 void TPaintPanel::Paint(platform::Canvas& canvas, const platform::Rect& clip) {
@@ -105,6 +108,22 @@ void TPaintPanel::MouseLeave() {
 
 bool TPaintPanel::WantsKey(int vk, platform::ShiftState) {
   return vk >= platform::VK_PRIOR && vk <= platform::VK_DOWN;
+}
+
+bool TPaintPanel::DragOver(QObject* source, const QMimeData* data, int x, int y,
+                           platform::DragState state) {
+  // Drags over the document are the viewer's: its handler hears them with
+  // the viewer as sender.
+  bool accept = false;
+  if (viewer_->OnDragOver) {
+    accept = true;
+    viewer_->OnDragOver(viewer_, source, data, x, y, state, accept);
+  }
+  return accept;
+}
+
+void TPaintPanel::DragDrop(QObject* source, const QMimeData* data, int x, int y) {
+  if (viewer_->OnDragDrop) viewer_->OnDragDrop(viewer_, source, data, x, y);
 }
 
 // ------------------------------------------------------------------ painting
@@ -183,19 +202,35 @@ void THtmlView::PaintBackground(platform::Canvas& canvas, const platform::Rect& 
   if (iw <= 0 || ih <= 0) return;
   const int fx = FirstTile(pos[0], areaW, iw, ox, true);
   const int fy = FirstTile(pos[1], areaH, ih, oy, false);
-  const std::vector<int> xs = TileStarts(fx, iw, pos[0].RepeatD, clip.left, clip.right);
-  const std::vector<int> ys = TileStarts(fy, ih, pos[1].RepeatD, clip.top, clip.bottom);
+  // A tiny picture is first repeated into a larger tile: an 800 x 600 paint
+  // with a 1-pixel picture would otherwise copy it half a million times.
+  platform::Bitmap enlarged;
+  if (!doc.BackgroundGif && (iw < kLargeTile || ih < kLargeTile))
+    enlarged = RepeatedTile(*bitmap, pos[0].RepeatD ? clip.Width() : 0, pos[1].RepeatD ? clip.Height() : 0);
+  const platform::Bitmap* tile = enlarged.IsNull() ? bitmap : &enlarged;
+  const int tw = doc.BackgroundGif ? iw : tile->Width();
+  const int th = doc.BackgroundGif ? ih : tile->Height();
+  const std::vector<int> xs = TileStarts(fx, tw, pos[0].RepeatD, clip.left, clip.right);
+  const std::vector<int> ys = TileStarts(fy, th, pos[1].RepeatD, clip.top, clip.bottom);
   try {
     for (int y : ys)
       for (int x : xs) {
         if (doc.BackgroundGif)
           doc.BackgroundGif->Draw(canvas, x, y, iw, ih);
         else
-          canvas.Draw(x, y, *bitmap);
+          canvas.Draw(x, y, *tile);
       }
   } catch (...) {
     // A tile that cannot be drawn leaves the colour showing.
   }
+}
+
+bool THtmlView::QueryNewPalette() {
+  const platform::Palette* palette = ScreenPalette();
+  if (!palette) return false;
+  Invalidate();
+  paintPanel_->Invalidate();
+  return true;
 }
 
 // ----------------------------------------------------------------- scrolling

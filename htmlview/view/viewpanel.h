@@ -39,6 +39,9 @@ class TPaintPanel : public platform::Control {
   void KeyDown(int& key, platform::ShiftState shift) override;
   void MouseLeave() override;
   bool WantsKey(int vk, platform::ShiftState shift) override;
+  bool DragOver(QObject* source, const QMimeData* data, int x, int y,
+                platform::DragState state) override;
+  void DragDrop(QObject* source, const QMimeData* data, int x, int y) override;
 
  private:
   // Background and document into canvas (panel coordinates).

@@ -679,3 +679,31 @@ TEST(PrintRoutines, TileBitmapEnlargesOnePixelSides) {
   }
   EXPECT_TRUE(GetTileBitmap(Bitmap(), 5, 5).IsNull());
 }
+
+// A small picture becomes a larger tile of whole copies of itself, as far
+// as the request and 100 pixels allow; a side that is large already, or a
+// request no larger than the picture (an axis that does not repeat), stays.
+TEST(PrintRoutines, RepeatedTileHoldsWholeCopiesOfTheSamePixels) {
+  struct Case {
+    int w, h, reqW, reqH, outW, outH;
+  } cases[] = {
+      {1, 1, 800, 600, 100, 100}, {1, 1, 40, 0, 40, 1},   {3, 2, 800, 600, 99, 100},
+      {7, 1, 30, 600, 28, 100},   {2, 9, 0, 600, 2, 99},  {150, 1, 800, 600, 150, 100},
+      {150, 120, 800, 600, 150, 120},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
+    Bitmap src(c.w, c.h, platform::clRed);
+    for (int y = 0; y < c.h; ++y)
+      for (int x = 0; x < c.w; ++x) src.SetPixel(x, y, static_cast<platform::Colour>(x * 0x010203 + y * 0x300000), 128 + (x + y) % 128);
+    const Bitmap t = RepeatedTile(src, c.reqW, c.reqH);
+    ASSERT_EQ(t.Width(), c.outW);
+    ASSERT_EQ(t.Height(), c.outH);
+    int wrong = 0;
+    for (int y = 0; y < t.Height(); ++y)
+      for (int x = 0; x < t.Width(); ++x)
+        if (t.Pixel(x, y) != src.Pixel(x % c.w, y % c.h) || t.Alpha(x, y) != src.Alpha(x % c.w, y % c.h)) ++wrong;
+    EXPECT_EQ(wrong, 0);
+  }
+  EXPECT_TRUE(RepeatedTile(Bitmap(), 5, 5).IsNull());
+}

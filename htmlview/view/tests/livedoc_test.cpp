@@ -1,10 +1,18 @@
 // Live documents in the viewer, built by the document parser: form
 // submission delivered after the click has returned, panels announced with
 // the viewer as sender (a panel that asks for no size at all included),
-// plain text, and images delivered through the image request event.
+// plain text, images delivered through the image request event, tiny page
+// background pictures, the load's progress, drags over the document and
+// the palette query.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAbstractButton>
+#include <QBuffer>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTest>
 
 #include "htmlview/images/imagemodule.h"
@@ -14,6 +22,8 @@
 #include "htmlview/viewermodule.h"
 #include "platform/fonts.h"
 #include "platform/guard.h"
+#include "platform/image.h"
+#include "platform/render.h"
 #include "platform/streams.h"
 #include "platform/timers.h"
 #include "testsupport/testenv.h"
@@ -146,6 +156,150 @@ TEST_F(LiveDocTest, EnterOnALinksFocusControlFollowsItAfterTheKey) {
   EXPECT_EQ(view_->HoverURL(), "#end");
   EXPECT_EQ(view_->VScrollBar().Position(), view_->DocumentHeight() - view_->PaintPanel().height());
   EXPECT_GT(view_->VScrollBar().Position(), 500);
+}
+
+// A page background picture a few pixels in size covers the window with
+// exactly its own pixels, repeated from the top left, on the axes it repeats
+// along and nowhere else.
+TEST_F(LiveDocTest, TinyBackgroundPicturesCoverTheWindowWithTheirOwnPixels) {
+  struct Case {
+    int w, h;
+    const char* repeat;
+  } cases[] = {{1, 1, "repeat"}, {1, 3, "repeat"}, {3, 1, "repeat"},   {2, 2, "repeat"},
+               {7, 5, "repeat"}, {1, 4, "repeat-x"}, {5, 1, "repeat-y"}, {120, 2, "repeat"}};
+  constexpr platform::Colour kPage = 0x00102030;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h) + " " + c.repeat);
+    QImage picture(c.w, c.h, QImage::Format_ARGB32);
+    for (int y = 0; y < c.h; ++y)
+      for (int x = 0; x < c.w; ++x) picture.setPixel(x, y, qRgb(40 + 25 * x % 200, 60 + 37 * y % 190, (x * 7 + y * 11) % 256));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    platform::TMemoryStream stream;
+    stream.WriteBuffer(png.constData(), png.size());
+    view_->SetOnImageRequest([&](QObject*, const std::string&, platform::TStream*& s) {
+      stream.Seek(0, platform::TSeekOrigin::soBeginning);
+      s = &stream;
+    });
+    // A name of its own: the image cache keeps the pictures of earlier loads.
+    const std::string name = "bg" + std::to_string(c.w) + "x" + std::to_string(c.h) + c.repeat + ".png";
+    Load({"<body style=\"background-color:#302010; background-image:url(" + name + "); background-repeat:" +
+          c.repeat + "\"></body>"});
+    TPaintPanel& panel = view_->PaintPanel();
+    const QImage shown = panel.PaintToImage({0, 0, panel.width(), panel.height()});
+    int wrong = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x) {
+        const bool covered = (x < c.w || std::string(c.repeat) != "repeat-y") &&
+                             (y < c.h || std::string(c.repeat) != "repeat-x");
+        const QRgb want = covered ? picture.pixel(x % c.w, y % c.h) : platform::ToQColor(kPage).rgb();
+        if (shown.pixel(x, y) != want && wrong++ == 0)
+          ADD_FAILURE() << "first difference at " << x << ", " << y << ": " << std::hex << shown.pixel(x, y)
+                        << " instead of " << want;
+      }
+    EXPECT_EQ(wrong, 0);
+  }
+}
+
+// The parse reports the first three quarters of a load and the layout the
+// last: the report climbs past 75 to 100 and never goes back.
+TEST_F(LiveDocTest, ALongPageReportsItsLoadUpToAHundredPercent) {
+  std::vector<std::string> page;
+  for (int i = 0; i < 3000; ++i) page.push_back("<p>Paragraph " + std::to_string(i) + " of a long page.</p>");
+  std::vector<int> running;
+  std::vector<ThtProgressStage> stages;
+  view_->OnProgress = [&](QObject* sender, ThtProgressStage stage, int percent) {
+    EXPECT_EQ(sender, view_.get());
+    stages.push_back(stage);
+    if (stage == ThtProgressStage::psRunning) running.push_back(percent);
+  };
+  Load(page);
+  ASSERT_FALSE(running.empty());
+  EXPECT_EQ(stages.front(), ThtProgressStage::psStarting);
+  EXPECT_EQ(stages.back(), ThtProgressStage::psEnding);
+  EXPECT_TRUE(std::is_sorted(running.begin(), running.end()));
+  EXPECT_GT(std::count_if(running.begin(), running.end(), [](int p) { return p > 75; }), 10);
+  EXPECT_EQ(running.back(), 100);
+}
+
+// Drags over the document come to the viewer's drag events with the viewer
+// as sender, at panel coordinates; what the drag-over event answers decides
+// whether a drop is taken, and without a drag-over event none is.
+TEST_F(LiveDocTest, DragsOverTheDocumentReachTheViewersDragEvents) {
+  Load({"<p>Drop something here.</p>"});
+  TPaintPanel& panel = view_->PaintPanel();
+  QMimeData data;
+  data.setText("dragged");
+  auto move = [&](QPoint at) {
+    QDragMoveEvent e(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&panel, &e);
+    return e.isAccepted();
+  };
+  auto enter = [&](QPoint at) {
+    QDragEnterEvent e(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&panel, &e);
+  };
+  enter({5, 5});
+  EXPECT_FALSE(move({20, 30})) << "no drag-over event, no drop";
+
+  struct Over {
+    QObject* sender;
+    const QMimeData* data;
+    int x, y;
+    platform::DragState state;
+  };
+  std::vector<Over> over;
+  std::vector<Over> dropped;
+  view_->OnDragOver = [&](QObject* sender, QObject*, const QMimeData* d, int x, int y, platform::DragState state,
+                          bool& accept) {
+    over.push_back({sender, d, x, y, state});
+    accept = x < 100;
+  };
+  view_->OnDragDrop = [&](QObject* sender, QObject*, const QMimeData* d, int x, int y) {
+    dropped.push_back({sender, d, x, y, platform::DragState::Move});
+  };
+  enter({5, 5});
+  EXPECT_TRUE(move({20, 30}));
+  EXPECT_FALSE(move({150, 30}));
+  EXPECT_TRUE(move({40, 35}));
+  QDropEvent drop(QPointF(40, 35), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&panel, &drop);
+  enter({7, 8});
+  QDragLeaveEvent leave;
+  QApplication::sendEvent(&panel, &leave);
+
+  ASSERT_EQ(over.size(), 6u);
+  const platform::DragState states[] = {platform::DragState::Enter, platform::DragState::Move,
+                                        platform::DragState::Move,  platform::DragState::Move,
+                                        platform::DragState::Enter, platform::DragState::Leave};
+  for (size_t i = 0; i < over.size(); ++i) {
+    EXPECT_EQ(over[i].sender, view_.get());
+    EXPECT_EQ(over[i].state, states[i]) << i;
+  }
+  EXPECT_EQ(over[1].data, &data);
+  EXPECT_EQ(over[1].x, 20);
+  EXPECT_EQ(over[1].y, 30);
+  EXPECT_EQ(over[5].x, 7) << "a leave tells the last point";
+  EXPECT_EQ(over[5].y, 8);
+  ASSERT_EQ(dropped.size(), 1u);
+  EXPECT_EQ(dropped[0].sender, view_.get());
+  EXPECT_EQ(dropped[0].data, &data);
+  EXPECT_EQ(dropped[0].x, 40);
+  EXPECT_EQ(dropped[0].y, 35);
+}
+
+// The palette query is answered with the screen palette, which only a
+// screen of 8 bits per pixel has; on a true-colour screen there is none.
+TEST_F(LiveDocTest, ThePaletteQueryAnswersOnlyOnAPaletteScreen) {
+  Load({"<p>Colours.</p>"});
+  EXPECT_FALSE(view_->QueryNewPalette());
+  platform::SetScreenDepth(8);
+  const bool answered = view_->QueryNewPalette();
+  platform::SetScreenDepth(24);
+  EXPECT_TRUE(answered);
+  EXPECT_FALSE(view_->QueryNewPalette());
 }
 
 }  // namespace
