@@ -136,22 +136,6 @@ void ReadCompany() {
   CompanyReady() = true;
 }
 
-// An integer stored as a DWORD or as decimal text; anything else is the default.
-int ReadIntEitherWay(TRegistry& reg, const char* name, int fallback) {
-  try {
-    switch (reg.GetDataType(name)) {
-      case TRegDataType::rdInteger:
-        return reg.ReadInteger(name);
-      case TRegDataType::rdString:
-        return platform::StrToIntDef(reg.ReadString(name), fallback);
-      default:
-        return fallback;
-    }
-  } catch (const platform::Exception&) {
-    return fallback;
-  }
-}
-
 // An existing text value stays text; everything else is written as a DWORD.
 void WriteIntKeepingType(TRegistry& reg, const char* name, int value) {
   if (reg.GetDataType(name) == TRegDataType::rdString) reg.WriteString(name, std::to_string(value));
@@ -196,12 +180,12 @@ std::string FormStateName(const QWidget& window) {
 void RestoreFormState(QWidget& window, bool restoreVisibility, bool restoreSize) {
   TRegistry reg;
   if (!reg.OpenKeyReadOnly(FormKey(window))) return;
-  int left = ReadIntEitherWay(reg, "Left", window.x());
-  int top = ReadIntEitherWay(reg, "Top", window.y());
+  int left = platform::ReadIntegerEitherWay(reg, "Left").value_or(window.x());
+  int top = platform::ReadIntegerEitherWay(reg, "Top").value_or(window.y());
   int width = window.width(), height = window.height();
   if (restoreSize) {
-    width = ReadIntEitherWay(reg, "Width", width);
-    height = ReadIntEitherWay(reg, "Height", height);
+    width = platform::ReadIntegerEitherWay(reg, "Width").value_or(width);
+    height = platform::ReadIntegerEitherWay(reg, "Height").value_or(height);
   }
   bool visible = false;
   if (restoreVisibility) {
@@ -221,7 +205,7 @@ void RestoreFormState(QWidget& window, bool restoreVisibility, bool restoreSize)
   if (top > size.height() - 100) top = size.height() - 200;
 
   int currentState = (window.windowState() & Qt::WindowMaximized) ? 2 : (window.windowState() & Qt::WindowMinimized) ? 1 : 0;
-  int state = ReadIntEitherWay(reg, "WinState", currentState);
+  int state = platform::ReadIntegerEitherWay(reg, "WinState").value_or(currentState);
 
   window.move(left, top);
   if (restoreSize && width > 0 && height > 0) window.resize(width, height);

@@ -33,8 +33,6 @@ class TFmtEditLabel;
 class TUnitsForm;
 
 class QbCustomEdit : public platform::LineEdit {
-  Q_OBJECT
-
  public:
   explicit QbCustomEdit(QWidget* parent = nullptr);
   ~QbCustomEdit() override;
@@ -102,8 +100,6 @@ class QbCustomEdit : public platform::LineEdit {
 };
 
 class TFmtEdit : public QbCustomEdit {
-  Q_OBJECT
-
  public:
   explicit TFmtEdit(QWidget* parent = nullptr);
   ~TFmtEdit() override;

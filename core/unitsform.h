@@ -15,8 +15,6 @@ class QListWidget;
 namespace core {
 
 class TUnitsForm : public QWidget {
-  Q_OBJECT
-
  public:
   // Created hidden; frees itself after it closed.
   TUnitsForm(TUnitsType kind, int current, QWidget* parent = nullptr);

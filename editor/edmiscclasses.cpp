@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "platform/geometry.h"
+#include "platform/sysutils.h"
 
 namespace editor {
 
@@ -199,11 +200,6 @@ Bitmap MakeWrappedGlyph() {
   return glyph;
 }
 
-std::string Upper(std::string s) {
-  for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
 struct TInternalResource {
   int refCount = 0;
   Bitmap bitmap;
@@ -214,14 +210,14 @@ std::unique_ptr<std::map<std::string, TInternalResource>> gInternalResources;
 
 const Bitmap* AcquireResource(const std::string& name) {
   if (!gInternalResources) gInternalResources = std::make_unique<std::map<std::string, TInternalResource>>();
-  auto& res = (*gInternalResources)[Upper(name)];
+  auto& res = (*gInternalResources)[platform::UpperCase(name)];
   if (res.refCount++ == 0) res.bitmap = LoadEditorResourceBitmap(name);
   return &res.bitmap;
 }
 
 void ReleaseResource(const std::string& name) {
   if (!gInternalResources) return;
-  const auto it = gInternalResources->find(Upper(name));
+  const auto it = gInternalResources->find(platform::UpperCase(name));
   if (it == gInternalResources->end()) return;
   if (--it->second.refCount <= 0) gInternalResources->erase(it);
   if (gInternalResources->empty()) gInternalResources.reset();
@@ -244,7 +240,7 @@ void VerticalPlacement(int imageHeight, int lineHeight, int& destOffset, int& sr
 }  // namespace
 
 Bitmap LoadEditorResourceBitmap(const std::string& name) {
-  const std::string upper = Upper(name);
+  const std::string upper = platform::UpperCase(name);
   if (upper == "TEXTEDITWRAPPED") return MakeWrappedGlyph();
   if (upper == "TEXTEDITINTERNALIMAGES") return MakeBookmarkImages();
   return Bitmap();

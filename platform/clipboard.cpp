@@ -6,6 +6,8 @@
 #include <QMimeData>
 #include <cctype>
 
+#include "platform/qtext.h"
+
 namespace platform {
 
 namespace {
@@ -19,8 +21,6 @@ QtClipboardBackend& QtBackend() {
   static QtClipboardBackend backend;
   return backend;
 }
-
-QString ToQString(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -46,7 +46,7 @@ bool QtClipboardBackend::SetData(const ClipboardData& data) {
     if (format == kClipboardText)
       mime->setText(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
     else
-      mime->setData(ToQString(format), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+      mime->setData(Q(format), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
   }
   clipboard->setMimeData(mime);  // the clipboard owns it now
   return true;
@@ -57,7 +57,7 @@ bool QtClipboardBackend::HasFormat(const std::string& mime) const {
   const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
   if (data == nullptr) return false;
   if (mime == kClipboardText) return data->hasText();
-  return data->hasFormat(ToQString(mime));
+  return data->hasFormat(Q(mime));
 }
 
 std::optional<std::string> QtClipboardBackend::GetData(const std::string& mime) const {
@@ -68,8 +68,8 @@ std::optional<std::string> QtClipboardBackend::GetData(const std::string& mime) 
     if (!data->hasText()) return std::nullopt;
     return data->text().toStdString();
   }
-  if (!data->hasFormat(ToQString(mime))) return std::nullopt;
-  const QByteArray bytes = data->data(ToQString(mime));
+  if (!data->hasFormat(Q(mime))) return std::nullopt;
+  const QByteArray bytes = data->data(Q(mime));
   return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 

@@ -12,6 +12,8 @@
 #include <optional>
 #include <unordered_map>
 
+#include "platform/sysutils.h"
+
 namespace platform {
 
 namespace {
@@ -26,12 +28,6 @@ struct BackendState {
 BackendState& Backend() {
   static BackendState state;
   return state;
-}
-
-std::string Lower(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return r;
 }
 
 // One measured font: built once per distinct metric identity.
@@ -164,7 +160,7 @@ std::vector<std::string> InstalledFontFamilies() {
 }
 
 bool IsFontInstalled(std::string_view family) {
-  const std::string want = Lower(family);
+  const std::string want = LowerCase(family);
   if (want.empty()) return false;
   static std::map<std::string, bool> known;
   const std::string key = want + (Backend().backend == FontBackend::FixedMetric ? "|f" : "|q");
@@ -172,7 +168,7 @@ bool IsFontInstalled(std::string_view family) {
   if (it != known.end()) return it->second;
   bool found = false;
   for (const std::string& f : InstalledFontFamilies())
-    if (Lower(f) == want) { found = true; break; }
+    if (LowerCase(f) == want) { found = true; break; }
   known[key] = found;
   return found;
 }
@@ -186,7 +182,7 @@ std::string ResolveFontFamily(std::string_view family) {
       {"segoe ui", "DejaVu Sans"},
   };
   if (IsFontInstalled(family)) return std::string(family);
-  const std::string want = Lower(family);
+  const std::string want = LowerCase(family);
   for (const auto& [from, to] : kSubstitutes)
     if (want == from && IsFontInstalled(to)) return to;
   return kFallbackFamily;

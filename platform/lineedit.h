@@ -16,8 +16,6 @@
 namespace platform {
 
 class LineEdit : public QLineEdit {
-  Q_OBJECT
-
  public:
   explicit LineEdit(QWidget* parent = nullptr);
   ~LineEdit() override;

@@ -10,6 +10,8 @@
 
 #include <csignal>
 
+#include "platform/sysutils.h"
+
 namespace platform {
 
 namespace {
@@ -27,24 +29,13 @@ enum : int {
 
 QString FindMailer() { return QStandardPaths::findExecutable(kMailer); }
 
-bool SameName(const std::string& a, const char* b) {
-  return QString::fromStdString(a).compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
-}
-
-std::string Trimmed(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // The address xdg-email gets: the entry's address without its "SMTP:"
 // transport prefix, or the name when the entry has no address.
 std::string PlainAddress(const MapiRecipDesc& recip) {
-  std::string address = Trimmed(recip.address);
-  if (address.size() >= 5 && QString::fromStdString(address.substr(0, 5)).compare(
-                                 QLatin1String("SMTP:"), Qt::CaseInsensitive) == 0)
-    address = Trimmed(address.substr(5));
-  if (address.empty()) address = Trimmed(recip.name);
+  std::string address = Trim(recip.address);
+  if (address.size() >= 5 && SameText(std::string_view(address).substr(0, 5), "SMTP:"))
+    address = Trim(address.substr(5));
+  if (address.empty()) address = Trim(recip.name);
   return address;
 }
 
@@ -112,7 +103,7 @@ unsigned long ResultOfExit(const QProcess& process) {
 }  // namespace
 
 int GetProfileInt(const std::string& section, const std::string& key, int fallback) {
-  if (SameName(section, "mail") && SameName(key, "mapi")) return FindMailer().isEmpty() ? 0 : 1;
+  if (SameText(section, "mail") && SameText(key, "mapi")) return FindMailer().isEmpty() ? 0 : 1;
   return fallback;
 }
 

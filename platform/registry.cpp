@@ -333,4 +333,22 @@ bool TRegistry::DeleteValue(const std::string& name) {
   return WritePrivateProfileString(kSection, StoredName(name), std::nullopt, ValuesFile(FolderFor(root_, current_)));
 }
 
+std::optional<int32_t> ReadIntegerEitherWay(TRegistry& reg, const std::string& name) {
+  try {
+    switch (reg.GetDataType(name)) {
+      case TRegDataType::rdInteger:
+        return reg.ReadInteger(name);
+      case TRegDataType::rdString: {
+        int32_t value = 0;
+        if (TryStrToInt(reg.ReadString(name), value)) return value;
+        return std::nullopt;
+      }
+      default:
+        return std::nullopt;
+    }
+  } catch (const Exception&) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace platform

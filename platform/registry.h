@@ -6,6 +6,7 @@
 // backslashes of the original names.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,14 @@ class TRegistry {
   std::string current_;
   bool open_ = false;
 };
+
+// The one rule for a setting read as an integer: a DWORD value, or a text
+// value that reads as an integer (StrToInt's rules: decimal or "$"/"0x"
+// hexadecimal); nothing for a missing value, a binary value or text that is
+// no number. Text is accepted because it is the same setting: older versions
+// and people editing the settings wrote numbers as text, and the form-state
+// writer keeps a text value as text.
+std::optional<int32_t> ReadIntegerEitherWay(TRegistry& reg, const std::string& name);
 
 // Where the per-user settings files are kept (the XDG config folder + "Quillbarrow").
 std::string RegistryUserFolder();

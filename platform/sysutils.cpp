@@ -703,6 +703,21 @@ std::string StringReplaceAll(std::string_view text, std::string_view from, std::
   return out;
 }
 
+std::string HtmlEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
 // ---- file names ----
 
 std::string ExtractFilePath(std::string_view path) {

@@ -79,6 +79,9 @@ std::string LowerCase(std::string_view text);
 int CompareText(std::string_view a, std::string_view b);   // ASCII case-insensitive
 bool SameText(std::string_view a, std::string_view b);
 std::string StringReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+// text with "&", "<", ">" and '"' written as entities, so that it reads as
+// itself both between tags and inside a quoted attribute value.
+std::string HtmlEscape(std::string_view text);
 
 // File-name routines on "/" paths.
 std::string ExtractFilePath(std::string_view path);   // folder with trailing "/"

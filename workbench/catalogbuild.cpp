@@ -19,7 +19,7 @@ namespace {
 constexpr int kWriterBufferSize = 1024;
 
 std::string ErrorText(const char* message) {
-  return message != nullptr && *message != '\0' ? HtmlText(message) : "Error reading/writing file";
+  return message != nullptr && *message != '\0' ? platform::HtmlEscape(message) : "Error reading/writing file";
 }
 
 // Searches the catalog folder again, through the current compressor when
@@ -94,21 +94,21 @@ void TCatalogBuilder::BuildCatalog() {
     std::filesystem::rename(temp, CatalogFile, ec);
     if (ec) {
       complete = false;
-      source_.VerifyLog.Add(HtmlText("Cannot create file \"" + CatalogFile + "\". " + ec.message()));
+      source_.VerifyLog.Add(platform::HtmlEscape("Cannot create file \"" + CatalogFile + "\". " + ec.message()));
     }
   }
   if (complete) {
-    source_.VerifyLog.Add(HtmlText(CatalogFile) + " compressor data file created...");
+    source_.VerifyLog.Add(platform::HtmlEscape(CatalogFile) + " compressor data file created...");
     return;
   }
   platform::DeleteFile(temp);
   // The user reads the last line as the outcome: it must not claim a
   // catalog that was never written, and says whether an older one remains.
   if (platform::FileExists(CatalogFile))
-    source_.VerifyLog.Add(HtmlText(CatalogFile) +
+    source_.VerifyLog.Add(platform::HtmlEscape(CatalogFile) +
                           " compressor data file not written; the earlier one is unchanged...");
   else
-    source_.VerifyLog.Add(HtmlText(CatalogFile) + " compressor data file not written...");
+    source_.VerifyLog.Add(platform::HtmlEscape(CatalogFile) + " compressor data file not written...");
 }
 
 // The frame of Build and Install: the guard, a fresh log on the Verify page,
@@ -156,7 +156,7 @@ void TCatalogBuilder::ActionInstallExecute() {
     platform::ForceDirectories(platform::ExtractFilePath(to));
     const bool copied = platform::CopyFile(from, to, false);
     RefreshInstalledCatalogs();
-    if (copied) source_.VerifyLog.Add("<h2>" + HtmlText(platform::ExtractFileName(to)) + " installed...</h2>");
+    if (copied) source_.VerifyLog.Add("<h2>" + platform::HtmlEscape(platform::ExtractFileName(to)) + " installed...</h2>");
   });
 }
 

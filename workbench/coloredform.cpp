@@ -13,6 +13,7 @@
 #include "editor/highlighter.h"
 #include "editor/inihighlighter.h"
 #include "platform/guard.h"
+#include "platform/qtext.h"
 #include "platform/sysutils.h"
 
 namespace workbench {
@@ -62,7 +63,7 @@ std::string AfterPrefix(const QString& objectName, const char* prefix) {
   return objectName.mid(p.size()).toStdString();
 }
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+using platform::Q;
 
 }  // namespace
 

@@ -54,8 +54,6 @@ class TColorShape : public QWidget {
 };
 
 class TColorEdForm : public QDialog {
-  Q_OBJECT
-
  public:
   explicit TColorEdForm(QWidget* parent = nullptr);
   ~TColorEdForm() override;

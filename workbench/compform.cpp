@@ -91,15 +91,6 @@ std::optional<double> ReadTemperature(platform::TRegistry& reg, const std::strin
   return value;
 }
 
-std::optional<int> ReadUnit(platform::TRegistry& reg, const std::string& name) {
-  if (!reg.ValueExists(name)) return std::nullopt;
-  try {
-    return reg.ReadInteger(name);
-  } catch (const platform::Exception&) {
-    return std::nullopt;   // a text or binary value: the edit keeps its own unit
-  }
-}
-
 // Restores a flag and the lists' painting when a selection restore ends,
 // however it ends.
 class RestoreScope {
@@ -325,11 +316,11 @@ void TCompForm::LoadSettings() {
   }
   platform::TRegistry common;
   if (common.OpenKeyReadOnly(CommonCompressorKey())) {
-    if (std::optional<int> unit = ReadUnit(common, "UnitsTemp")) {
+    if (std::optional<int> unit = platform::ReadIntegerEitherWay(common, "UnitsTemp")) {
       edEvapTemp_->SetUnitsValue(*unit);
       edCondTemp_->SetUnitsValue(edEvapTemp_->UnitsValue());
     }
-    if (std::optional<int> unit = ReadUnit(common, "UnitsDuty")) {
+    if (std::optional<int> unit = platform::ReadIntegerEitherWay(common, "UnitsDuty")) {
       edQe_->SetUnitsValue(*unit);
       edQc_->SetUnitsValue(edQe_->UnitsValue());
     }

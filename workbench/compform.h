@@ -48,8 +48,6 @@ enum class TCatalogSearch {
 };
 
 class TCompForm : public QDialog {
-  Q_OBJECT
-
  public:
   explicit TCompForm(QWidget* parent = nullptr);
   ~TCompForm() override;

@@ -167,7 +167,7 @@ void TCurveFit::CurveFit() {
     for (int i = 0; i < source_.ModelList.Count(); ++i) {
       source_.SelectModel(i);
       if (!model.HasTable) continue;
-      Page.Add("<h3>" + HtmlText(model.Name) + "</h3>");
+      Page.Add("<h3>" + platform::HtmlEscape(model.Name) + "</h3>");
       const TModelFit fit = FitModel(model);
       if (fit.QeResult == 0) model.QeCoef = fit.QeCoef;
       if (fit.PwResult == 0) model.PwCoef = fit.PwCoef;
@@ -210,7 +210,7 @@ void TCurveFit::RemoveCoefficients() {
   host_.DoClearPage(TActionPage::Regression);
   Page.Clear();
   for (const char* line : {"<html>", "<head>", "</head>", "<body>"}) Page.Add(line);
-  Page.Add("<h3>" + HtmlText(source_.CurrentFile) + "</h3>");
+  Page.Add("<h3>" + platform::HtmlEscape(source_.CurrentFile) + "</h3>");
 
   // Only models that can be fitted again lose their coefficients; the
   // others are listed as kept.
@@ -233,7 +233,7 @@ void TCurveFit::RemoveCoefficients() {
   if (removed > 0) {
     Page.Add("<p>Curve fit coefficients removed...</p>");
     for (const std::string& name : kept) {
-      Page.Add("<p>" + HtmlText(name) + ": no table data found (coefficients NOT removed).</p>");
+      Page.Add("<p>" + platform::HtmlEscape(name) + ": no table data found (coefficients NOT removed).</p>");
     }
   } else {
     Page.Add("<p>No table data found (coefficients NOT removed).</p>");

@@ -25,6 +25,7 @@
 #include "core/textutils.h"
 #include "platform/dialogs.h"
 #include "platform/guard.h"
+#include "platform/qtext.h"
 #include "platform/keys.h"
 #include "platform/shell.h"
 #include "platform/sysutils.h"
@@ -43,7 +44,7 @@ namespace {
 
 const char* const UserSection = "User";
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+using platform::Q;
 std::string S(const QString& text) { return text.toStdString(); }
 
 // The items of a comma list, blanks trimmed, empty items dropped.

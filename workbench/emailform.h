@@ -37,8 +37,6 @@ extern const char* const CheckingBody;      // "Please confirm validity of the a
 enum : int { ProtocolMAPI = 0, ProtocolSMTP = 1 };
 
 class TEmailForm : public QDialog {
-  Q_OBJECT
-
  public:
   // FormCreate. The settings dialog may be null (no SMTP settings: the
   // defaults are used and "Settings" does nothing).

@@ -14,8 +14,6 @@ namespace workbench {
 class TSourceFileList;
 
 class TDirectoryListBox : public QListWidget {
-  Q_OBJECT
-
  public:
   explicit TDirectoryListBox(QWidget* parent = nullptr);
 
@@ -41,8 +39,6 @@ class TDirectoryListBox : public QListWidget {
 };
 
 class TFileListBox : public QListWidget {
-  Q_OBJECT
-
  public:
   TFileListBox(TSourceFileList& files, QWidget* parent = nullptr);
 

@@ -15,6 +15,7 @@
 #include "platform/dialogs.h"
 #include "platform/fonts.h"
 #include "platform/guard.h"
+#include "platform/qtext.h"
 #include "platform/keys.h"
 #include "platform/registry.h"
 #include "platform/sysutils.h"
@@ -47,7 +48,7 @@ void RefreshInstalledFiles() {
     core::RefreshCatalogFiles();
 }
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+using platform::Q;
 
 }  // namespace
 

@@ -21,8 +21,6 @@ class QToolButton;
 namespace workbench {
 
 class TInstalledForm : public QDialog {
-  Q_OBJECT
-
  public:
   explicit TInstalledForm(QWidget* parent = nullptr);
   ~TInstalledForm() override;

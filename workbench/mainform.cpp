@@ -29,6 +29,7 @@
 #include "platform/dialogs.h"
 #include "platform/fonts.h"
 #include "platform/guard.h"
+#include "platform/qtext.h"
 #include "platform/keys.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -61,7 +62,7 @@ constexpr int kStatusPanel1Width = 280;
 constexpr platform::Colour kSectionBackground = 4097113;
 constexpr platform::Colour kKeyForeground = 12615680;
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+using platform::Q;
 
 // A picture that runs its handler when the mouse goes down on it.
 class TClickImage : public QLabel {
@@ -84,16 +85,6 @@ class TClickImage : public QLabel {
     });
   }
 };
-
-// An integer or text value of the settings key; the default for a missing
-// value or one of the wrong type.
-int ReadInt(platform::TRegistry& reg, const char* name, int fallback) {
-  try {
-    if (reg.ValueExists(name)) return reg.ReadInteger(name);
-  } catch (const platform::Exception&) {
-  }
-  return fallback;
-}
 
 std::string ReadText(platform::TRegistry& reg, const char* name, const std::string& fallback) {
   try {
@@ -449,8 +440,8 @@ void TMainForm::LoadSettings() {
     const std::string path = ReadText(reg, "LastPath", LastPath);
     if (platform::DirectoryExists(path)) LastPath = path;
     LastFile = ReadText(reg, "LastFile", LastFile);
-    LastPage = ReadInt(reg, "LastPage", LastPage);
-    panelHeight_ = ReadInt(reg, "PanelHeight", kDefaultPanelHeight);
+    LastPage = platform::ReadIntegerEitherWay(reg, "LastPage").value_or(LastPage);
+    panelHeight_ = platform::ReadIntegerEitherWay(reg, "PanelHeight").value_or(kDefaultPanelHeight);
     reg.CloseKey();
   }
   if (panelHeight_ < kMinPanelHeight) panelHeight_ = kMinPanelHeight;

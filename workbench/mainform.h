@@ -49,8 +49,6 @@ class TEmailForm;
 enum TMainPage : int { pgHeader = 0, pgModel = 1, pgRegression = 2, pgPlot = 3, pgVerify = 4, pgEdit = 5 };
 
 class TMainForm : public QMainWindow {
-  Q_OBJECT
-
  public:
   // FormCreate: settings, folder list, file list selection, model object.
   explicit TMainForm(QWidget* parent = nullptr);

@@ -1,5 +1,6 @@
 #include "workbench/pages.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <vector>
 
@@ -19,7 +20,7 @@ void AddLines(TStringList& page, std::initializer_list<const char*> lines) {
 }
 
 std::string Text(const std::string& format, const std::string& value) {
-  return Format(format, {HtmlText(value)});
+  return Format(format, {platform::HtmlEscape(value)});
 }
 std::string Int(const std::string& format, int64_t value) { return Format(format, {value}); }
 std::string Float(const std::string& format, double value) { return Format(format, {value}); }
@@ -46,23 +47,34 @@ double ValueAt(const core::TFloatMat& table, size_t row, size_t col) {
   return row < table.size() && col < table[row].size() ? table[row][col] : core::kMissingValue;
 }
 
-// The raw table, te down and tc across (transposed against the file).
+// The raw table, te down and tc across (transposed against the file). A
+// table larger than the page's bounds shows its first te values and tc
+// values and says how much is left out: a whole table of the largest size a
+// source file can hold would cost the viewer gigabytes.
 void AddRawTable(const core::TCompData& model, TStringList& page) {
+  const size_t teCount = model.TeList.size();
+  const size_t tcCount = model.TcList.size();
+  const size_t teShown = std::min(teCount, kRawTableMaxTe);
+  const size_t tcShown = std::min(tcCount, kRawTableMaxTc);
   page.Add("<table class=\"raw\">");
   std::string line = "<tr class=\"hrow\"><td width=\"45\">te</td><td width=\"40\">tc</td>";
-  for (double tc : model.TcList) line += Float("<td width=\"60\">%0.1f</td>", tc);
+  for (size_t j = 0; j < tcShown; ++j) line += Float("<td width=\"60\">%0.1f</td>", model.TcList[j]);
   page.Add(line + "</tr>");
-  for (size_t i = 0; i < model.TeList.size(); ++i) {
+  for (size_t i = 0; i < teShown; ++i) {
     line = Float("<tr><td class=\"hcol\">%0.1f</td><td>Qe</td>", model.TeList[i]);
-    for (size_t j = 0; j < model.TcList.size(); ++j)
+    for (size_t j = 0; j < tcShown; ++j)
       line += RawCell(ValueAt(model.QeTable, j, i) * 0.001, FlagAt(model.Valid, j, i));
     page.Add(line + "</tr>");
     line = "<tr><td class=\"hcol\"></td><td>Pw</td>";
-    for (size_t j = 0; j < model.TcList.size(); ++j)
+    for (size_t j = 0; j < tcShown; ++j)
       line += RawCell(ValueAt(model.PwTable, j, i), FlagAt(model.Valid, j, i));
     page.Add(line + "</tr>");
   }
   page.Add("</table>");
+  if (teShown < teCount || tcShown < tcCount)
+    page.Add(Format("<p>Table too large: %d of %d te values and %d of %d tc values shown...</p>",
+                    {static_cast<int64_t>(teShown), static_cast<int64_t>(teCount), static_cast<int64_t>(tcShown),
+                     static_cast<int64_t>(tcCount)}));
 }
 
 // The superheat row (or the suction-gas row when that is given) and the
@@ -149,7 +161,7 @@ void BuildHeaderPage(const TSourceFile& source, TStringList& page) {
 
 void BuildModelPage(const core::TCompData& model, TStringList& page) {
   AddPageHead(page, TReportView::Model);
-  page.Add("<h2>" + HtmlText(model.Name) + "</h2>");
+  page.Add("<h2>" + platform::HtmlEscape(model.Name) + "</h2>");
   AddLines(page, {"<table>", kKeyValueHead});
   page.Add(Text("<tr><td class=\"key\">Description</td><td>%s</td></tr>", model.Description));
   page.Add(Int("<tr><td class=\"key\">Freq</td><td>%d</td></tr>", model.Freq));
@@ -168,7 +180,7 @@ void BuildModelPage(const core::TCompData& model, TStringList& page) {
 
 void BuildCoefficientsPage(const std::string& currentFile, const core::TCompData& model, TStringList& page) {
   AddPageHead(page, TReportView::Regression);
-  page.Add("<h3>" + HtmlText(currentFile) + "</h3>");
+  page.Add("<h3>" + platform::HtmlEscape(currentFile) + "</h3>");
   page.Add("<br>");
   if (model.HasCurveFit) {
     AddLines(page, {"<table class=\"curve\">", "<caption>Coefficients</caption>",

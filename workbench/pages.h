@@ -9,6 +9,7 @@
 // The builders below only fill a buffer. TReportPages adds the viewer side:
 // clear the viewer, build, load the buffer and repaint, through hooks the
 // main window binds to its viewers (tests bind them to plain variables).
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -40,9 +41,19 @@ void AddPageEnd(platform::TStringList& page);
 // defaults. The refrigerant name comes from the process-wide refrigerant
 // library ("R22" for a number it lacks, or when it has not been created).
 void BuildHeaderPage(const TSourceFile& source, platform::TStringList& page);
+// The Model page's raw table shows at most this many te values (its rows,
+// two lines each) and tc values (its columns): 50,000 cells at the most,
+// which the viewer holds in some tens of megabytes, while a table of the
+// largest size a source file can hold (1024 x 1024 points) would take
+// gigabytes. Real rating tables are far smaller than either bound.
+inline constexpr size_t kRawTableMaxTe = 500;
+inline constexpr size_t kRawTableMaxTc = 50;
+
 // The Model page of model: key/value table, the raw table (te down, tc
 // across; Qe in kW, Pw in kW; points flagged 1 and 2 shaded "out1" and
-// "out2") when it has table data, and its coefficients when it has them.
+// "out2") when it has table data, and its coefficients when it has them. A
+// table beyond the bounds above shows its first te and tc values and a line
+// that tells how many of each are shown.
 void BuildModelPage(const core::TCompData& model, platform::TStringList& page);
 // The Regression page: the source file's path, then the coefficient table of
 // model or a note that it has none.

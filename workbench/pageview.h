@@ -20,8 +20,6 @@ class THtmlView;
 namespace workbench {
 
 class TPageView : public QWidget {
-  Q_OBJECT
-
  public:
   explicit TPageView(QWidget* parent = nullptr);
   ~TPageView() override;

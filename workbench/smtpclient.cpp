@@ -97,8 +97,6 @@ std::string QuotedParameter(const std::string& value) {
   return out + "\"";
 }
 
-std::string Trim(const std::string& text) { return platform::Trim(text); }
-
 // Splits a comma (or semicolon) list of addresses; commas inside a quoted
 // display name or angle brackets do not split.
 std::vector<std::string> SplitAddressList(const std::string& list) {
@@ -111,13 +109,13 @@ std::vector<std::string> SplitAddressList(const std::string& list) {
     else if (c == '<' && !quoted) angle = true;
     else if (c == '>' && !quoted) angle = false;
     if ((c == ',' || c == ';') && !quoted && !angle) {
-      if (!Trim(current).empty()) items.push_back(Trim(current));
+      if (!platform::Trim(current).empty()) items.push_back(platform::Trim(current));
       current.clear();
     } else {
       current += c;
     }
   }
-  if (!Trim(current).empty()) items.push_back(Trim(current));
+  if (!platform::Trim(current).empty()) items.push_back(platform::Trim(current));
   return items;
 }
 
@@ -125,9 +123,9 @@ std::string BareAddress(const std::string& item) {
   const std::size_t open = item.rfind('<');
   if (open != std::string::npos) {
     const std::size_t close = item.find('>', open);
-    return Trim(item.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1));
+    return platform::Trim(item.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1));
   }
-  return Trim(item);
+  return platform::Trim(item);
 }
 
 std::string ReadFileBytes(const std::string& path) {
@@ -156,7 +154,7 @@ bool StartsWithNoCase(const std::string& text, const char* prefix) {
 }
 
 std::string TextContentType(const std::string& type) {
-  std::string t = Trim(OneLine(type));
+  std::string t = platform::Trim(OneLine(type));
   if (t.empty()) t = "text/plain";
   if (platform::LowerCase(t).find("charset") == std::string::npos) t += "; charset=utf-8";
   return t;
@@ -164,7 +162,7 @@ std::string TextContentType(const std::string& type) {
 
 void WriteExtraHeaders(std::string& out, const TMessagePart& part) {
   for (int i = 0; i < part.ExtraHeaders.Count(); ++i) {
-    const std::string name = Trim(OneLine(part.ExtraHeaders.Names(i)));
+    const std::string name = platform::Trim(OneLine(part.ExtraHeaders.Names(i)));
     if (name.empty()) continue;
     out += HeaderLine(name, EncodeHeaderValue(part.ExtraHeaders.ValueFromIndex(i)));
   }
@@ -179,9 +177,9 @@ void WritePart(std::string& out, const TMessagePart& part) {
     out += EncodeQuotedPrintable(text->Body.Text());
   } else if (const auto* file = dynamic_cast<const TAttachmentPart*>(&part)) {
     const std::string name = platform::ExtractFileName(file->FileName);
-    std::string type = Trim(OneLine(file->ContentType));
+    std::string type = platform::Trim(OneLine(file->ContentType));
     if (type.empty()) type = ContentTypeForFile(file->FileName);
-    std::string disposition = Trim(OneLine(file->ContentDisposition));
+    std::string disposition = platform::Trim(OneLine(file->ContentDisposition));
     if (disposition.empty()) disposition = "attachment";
     out += HeaderLine("Content-Type", type + "; name=" + QuotedParameter(name));
     out += HeaderLine("Content-Transfer-Encoding", "base64");
@@ -319,7 +317,7 @@ std::string TMimeMessage::SenderAddress() const {
 
 std::string TMimeMessage::BuildText() const {
   std::string out;
-  out += HeaderLine("From", OneLine(Trim(From)));
+  out += HeaderLine("From", OneLine(platform::Trim(From)));
   std::string to;
   for (const std::string& item : SplitAddressList(OneLine(Recipients))) to += (to.empty() ? "" : ", ") + item;
   out += HeaderLine("To", to);
@@ -328,7 +326,7 @@ std::string TMimeMessage::BuildText() const {
   out += HeaderLine("MIME-Version", "1.0");
 
   if (MessageParts.empty()) {
-    std::string type = Trim(OneLine(ContentType));
+    std::string type = platform::Trim(OneLine(ContentType));
     if (type.empty() || StartsWithNoCase(type, "multipart/")) type = "text/plain";
     out += HeaderLine("Content-Type", TextContentType(type));
     out += HeaderLine("Content-Transfer-Encoding", "quoted-printable");
@@ -337,7 +335,7 @@ std::string TMimeMessage::BuildText() const {
     return out;
   }
 
-  std::string type = Trim(OneLine(ContentType));
+  std::string type = platform::Trim(OneLine(ContentType));
   if (!StartsWithNoCase(type, "multipart/")) type = "multipart/mixed";
   const std::string boundary = Boundary.empty() ? MakeBoundary() : OneLine(Boundary);
   out += HeaderLine("Content-Type", type + "; boundary=\"" + boundary + "\"");
@@ -425,7 +423,7 @@ bool TSMTPClient::Connected() const { return impl_->connected; }
 
 void TSMTPClient::Connect() {
   Disconnect();
-  const std::string host = Trim(Host);
+  const std::string host = platform::Trim(Host);
   CheckHost(host);
   if (Port < 1 || Port > 65535) throw ESMTPError("Invalid SMTP port " + std::to_string(Port));
 

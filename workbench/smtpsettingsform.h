@@ -26,8 +26,6 @@ void WriteCommonInteger(const std::string& section, const std::string& key, int 
 enum : int { AuthNone = 0, AuthSMTP = 1, AuthPopBeforeSMTP = 2 };
 
 class TSMTPSettingsForm : public QDialog {
-  Q_OBJECT
-
  public:
   // FormCreate: builds the controls and loads the stored settings. Settings
   // that cannot be read reset the controls and are reported through the

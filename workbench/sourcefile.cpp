@@ -21,20 +21,6 @@ std::string CutText(std::string_view text, size_t maxChars) {
   return std::string(text);
 }
 
-std::string HtmlText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 std::string BareFileName(std::string_view path) {
   return platform::ChangeFileExt(platform::ExtractFileName(path), "");
 }
@@ -193,7 +179,7 @@ void TSourceFile::ReadTableData(core::TCustomIniFile& ini, const std::string& se
 }
 
 void TSourceFile::ReportReadError(const std::string& what) {
-  VerifyLog.Add("Error in " + what + " for compressor " + HtmlText(CompData.Name));
+  VerifyLog.Add("Error in " + what + " for compressor " + platform::HtmlEscape(CompData.Name));
 }
 
 }  // namespace workbench

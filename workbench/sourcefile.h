@@ -40,8 +40,6 @@ struct THeaderDefaults {
 // The first 255 characters (UTF-8 code points) of text; never splits a
 // character.
 std::string CutText(std::string_view text, size_t maxChars = kMaxTextLength);
-// text with "&", "<" and ">" written as entities, for names put into pages.
-std::string HtmlText(std::string_view text);
 // File name without folder and extension ("/data/Acme R22.ini" -> "Acme R22").
 std::string BareFileName(std::string_view path);
 

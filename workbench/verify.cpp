@@ -227,7 +227,7 @@ int TVerifier::CheckTemperatureList(core::TCustomIniFile& ini, const std::string
 }
 
 void TVerifier::VerifyModel(core::TCustomIniFile& ini, const std::string& section) {
-  AddLine("<h3>[" + HtmlText(section) + "]</h3>");
+  AddLine("<h3>[" + platform::HtmlEscape(section) + "]</h3>");
 
   platform::TStringList keys;
   ini.ReadSection(section, keys);
@@ -310,7 +310,7 @@ int TVerifier::VerifySourceFile(bool showDetails) {
   ShowDetails = showDetails;
   if (ShowDetails) source_.VerifyLog.Clear();
   ErrorCount = 0;
-  const std::string name = HtmlText(BareFileName(source_.CurrentFile));
+  const std::string name = platform::HtmlEscape(BareFileName(source_.CurrentFile));
   AddLine("<h1>" + name + "</h1>");
   AddLine("<p>&nbsp;</p>");
 

@@ -24,6 +24,7 @@ TEST(Environment, MakerRootKeepsThePathsOwnCase) {
       {"/home/u/7qb/Tool/", "/opt/", "/home/u/7qb/"},
       {"/home/u/7QB/Tool/", "/opt/", "/home/u/7QB/"},
       {"/usr/local/bin/", "/opt/", "/opt/Quillbarrow/"},
+      {"/usr/bin/", "/opt/", "/opt/Quillbarrow/"},
       {"/usr/local/bin/", "/srv", "/srv/Quillbarrow/"},
       {"/a/QUILLBARROW/b/7QB/", "/opt/", "/a/QUILLBARROW/"},
       {"/a/7qb/Quillbarrow/", "/opt/", "/a/7qb/Quillbarrow/"},

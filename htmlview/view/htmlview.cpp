@@ -502,17 +502,8 @@ void THtmlView::LoadDocumentFile(const std::string& fileName, int fileType) {
   if (fileType == ImgType) {
     // The picture becomes a document of one image. The name is written as
     // an attribute value, so a quote or markup in it can never leave the
-    // value (the tag is built with the name escaped).
-    std::string escaped;
-    for (char c : file) {
-      switch (c) {
-        case '"': escaped += "&quot;"; break;
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        default: escaped += c;
-      }
-    }
+    // value.
+    const std::string escaped = platform::HtmlEscape(file);
     LoadHtmlText("<img src=\"" + escaped + "\">", fileName, HTMLType);
     currentFileType_ = ImgType;
   } else {

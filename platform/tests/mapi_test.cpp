@@ -129,6 +129,19 @@ TEST_F(MapiTest, UnusableAttachmentsAndRecipientsStopBeforeTheMailer) {
   EXPECT_FALSE(MailerRan());
 }
 
+// Addresses are trimmed by the platform's one rule: blanks and control
+// characters at either end go (a line break that ends a pasted address no
+// longer refuses the message), while one inside still stops it.
+TEST_F(MapiTest, AddressesAreTrimmedOfBlanksAndControlCharactersAtTheirEnds) {
+  MapiMessage message;
+  message.recips = {{MAPI_TO, "x@example.com", " SMTP:x@example.com\r\n"},
+                    {MAPI_CC, "", "\tsmtp: c@example.com \n"},
+                    {MAPI_TO, "\r\nname-only@example.com\r\n", ""}};
+  EXPECT_EQ(MAPISendMail(0, nullptr, message, 0, 0), SUCCESS_SUCCESS);
+  EXPECT_EQ(Arguments(), (std::vector<std::string>{"--utf8", "--cc", "c@example.com", "x@example.com",
+                                                   "name-only@example.com"}));
+}
+
 TEST_F(MapiTest, AnotherDisplayNameIsHandedOverAsACopyUnderThatName) {
   const std::string path = MakeFile("c", "tmp1234.dat", "payload");
   MapiMessage message;

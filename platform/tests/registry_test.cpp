@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
+#include <utility>
 
 #include "platform/profile.h"
 #include "platform/shell.h"
@@ -76,6 +78,26 @@ TEST_F(Registry, TypesAreChecked) {
   EXPECT_EQ(ErrorOf([&] { reg.ReadString("number"); }), "Invalid data type for 'number'");
   EXPECT_EQ(ErrorOf([&] { reg.ReadInteger("missing"); }), "Failed to get data for 'missing'");
   EXPECT_EQ(reg.ReadString("missing"), "");
+}
+
+// Every setting read as an integer takes a DWORD or text that reads as an
+// integer; anything else reads as nothing, so the caller keeps its default.
+TEST_F(Registry, IntegersReadEitherWay) {
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey("Software\\Quillbarrow\\RegTest", true));
+  reg.WriteInteger("dword", -7);
+  reg.WriteString("decimal", "12");
+  reg.WriteString("hex", "$1F");
+  reg.WriteString("word", "Fahrenheit");
+  reg.WriteString("empty", "");
+  reg.WriteString("huge", "99999999999");
+  const std::pair<const char*, std::optional<int32_t>> cases[] = {
+      {"dword", -7}, {"decimal", 12}, {"hex", 31}, {"word", std::nullopt},
+      {"empty", std::nullopt}, {"huge", std::nullopt}, {"missing", std::nullopt},
+  };
+  for (const auto& [name, value] : cases) EXPECT_EQ(ReadIntegerEitherWay(reg, name), value) << name;
+  reg.CloseKey();
+  EXPECT_EQ(ReadIntegerEitherWay(reg, "dword"), std::nullopt);   // no key open
 }
 
 TEST_F(Registry, KeysAndValuesAreListedAndDeleted) {

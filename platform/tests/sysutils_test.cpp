@@ -6,6 +6,7 @@
 #include <clocale>
 #include <cmath>
 #include <locale>
+#include <utility>
 
 #include "testsupport/testenv.h"
 
@@ -256,6 +257,21 @@ TEST(TextRoutines, TrimCaseAndCompare) {
   EXPECT_LT(CompareText("ab", "abc"), 0);
   EXPECT_TRUE(SameText("R22", "r22"));
   EXPECT_EQ(StringReplaceAll("a.b.c", ".", "::"), "a::b::c");
+}
+
+// The one escaper of text put into pages: the same text must be safe between
+// tags (the workbench's names and messages) and inside a quoted attribute
+// value (the viewer's picture documents), so the quote is escaped as well.
+TEST(TextRoutines, HtmlEscape) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"a<b>&c", "a&lt;b&gt;&amp;c"},
+      {"Cannot create file \"x\".", "Cannot create file &quot;x&quot;."},
+      {"x\" onload=\"y", "x&quot; onload=&quot;y"},
+      {"&amp;", "&amp;amp;"},
+      {"Ümlaut 'single'", "Ümlaut 'single'"},
+      {"", ""},
+  };
+  for (const auto& [text, escaped] : cases) EXPECT_EQ(HtmlEscape(text), escaped) << text;
 }
 
 TEST(FileNames, Routines) {

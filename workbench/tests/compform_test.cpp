@@ -426,6 +426,22 @@ TEST_F(CompFormTest, UnusableStoredValuesFallBackToTheDefaults) {
   }
 }
 
+// The display units are read by the one rule for stored integers: a unit
+// written as text is the same setting as one written as a number.
+TEST_F(CompFormTest, UnitsStoredAsTextAreTaken) {
+  {
+    platform::TRegistry common;
+    ASSERT_TRUE(common.OpenKey(std::string(core::CommonRegistryKey) + "Compressor", true));
+    common.WriteString("UnitsTemp", "1");
+    common.WriteString("UnitsDuty", " 2");
+  }
+  TCompForm& form = Make();
+  EXPECT_EQ(form.EdEvapTemp()->UnitsValue(), 1);
+  EXPECT_EQ(form.EdCondTemp()->UnitsValue(), 1);
+  EXPECT_EQ(form.EdQe()->UnitsValue(), 2);
+  EXPECT_EQ(form.EdQc()->UnitsValue(), 2);
+}
+
 // ------------------------------------------------------------- refrigerant
 
 TEST_F(CompFormTest, ArrowsStepThroughTheRefrigerants) {

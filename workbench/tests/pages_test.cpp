@@ -9,6 +9,7 @@
 #include "core/refriglib.h"
 #include "pages_helpers.h"
 #include "reflib_helpers.h"
+#include "testsupport/testenv.h"
 #include "workbench/sourcefile.h"
 
 namespace {
@@ -270,6 +271,135 @@ TEST_F(PagesTest, ShowRoutinesClearTheViewerRebuildTheBufferAndLoadIt) {
   workbench::TReportPages headless(source_);
   headless.ShowModel();
   EXPECT_EQ(LinesOf(headless.ModelPage), LinesOf(model));
+}
+
+// ---- The raw table of large models
+
+// A model with teCount x tcCount table points; Qe is 1000 x (te index +
+// tc index) W so that a cell tells where it came from, and the point in the
+// last te row and tc column is flagged 2.
+core::TCompData LargeModel(size_t teCount, size_t tcCount) {
+  core::TCompData model;
+  model.Name = "Large";
+  model.HasTable = true;
+  for (size_t i = 0; i < teCount; ++i) model.TeList.push_back(static_cast<double>(i));
+  for (size_t j = 0; j < tcCount; ++j) model.TcList.push_back(static_cast<double>(j));
+  for (size_t j = 0; j < tcCount; ++j) {
+    model.Valid.emplace_back(teCount, 0);
+    model.QeTable.emplace_back(teCount);
+    model.PwTable.emplace_back(teCount, 1.0);
+    for (size_t i = 0; i < teCount; ++i) model.QeTable[j][i] = 1000.0 * static_cast<double>(i + j);
+  }
+  model.Valid[tcCount - 1][teCount - 1] = 2;
+  return model;
+}
+
+size_t CountOf(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+  return n;
+}
+
+struct RawTableShape {
+  size_t rows = 0;          // te lines (Qe and Pw) between the header line and "</table>"
+  size_t widestLine = 0;    // data cells in the widest of them
+  std::string note;         // the line after the table when it says what is left out
+  size_t bytes = 0;         // the whole page
+};
+
+RawTableShape ShapeOf(const TStringList& page) {
+  RawTableShape shape;
+  const Lines lines = LinesOf(page);
+  const auto start = std::find(lines.begin(), lines.end(), "<table class=\"raw\">");
+  EXPECT_NE(start, lines.end());
+  if (start == lines.end()) return shape;
+  auto it = start + 2;   // past the tc header line
+  for (; it != lines.end() && *it != "</table>"; ++it) {
+    ++shape.rows;
+    shape.widestLine = std::max(shape.widestLine, CountOf(*it, "<td ") - CountOf(*it, "<td class=\"hcol\""));
+  }
+  if (it != lines.end() && it + 1 != lines.end() && (it + 1)->rfind("<p>", 0) == 0) shape.note = *(it + 1);
+  for (const std::string& line : lines) shape.bytes += line.size() + 1;
+  return shape;
+}
+
+// The Model page of a table of any size stays within the raw table's bounds
+// and says what it leaves out; a table inside the bounds is shown whole.
+TEST(ModelPageBounds, ALargeTableShowsItsFirstValuesAndSaysHowManyAreShown) {
+  using workbench::kRawTableMaxTc;
+  using workbench::kRawTableMaxTe;
+  struct Case {
+    size_t te, tc;
+    std::string note;
+  };
+  const std::vector<Case> cases = {
+      {kRawTableMaxTe, kRawTableMaxTc, ""},
+      {1024, 1024, "<p>Table too large: 500 of 1024 te values and 50 of 1024 tc values shown...</p>"},
+      {100000, 8, "<p>Table too large: 500 of 100000 te values and 8 of 8 tc values shown...</p>"},
+      {3, kRawTableMaxTc + 1, "<p>Table too large: 3 of 3 te values and 50 of 51 tc values shown...</p>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.te) + " x " + std::to_string(c.tc));
+    TStringList page;
+    workbench::BuildModelPage(LargeModel(c.te, c.tc), page);
+    const RawTableShape shape = ShapeOf(page);
+    EXPECT_EQ(shape.rows, 2 * std::min(c.te, kRawTableMaxTe));
+    EXPECT_EQ(shape.widestLine, std::min(c.tc, kRawTableMaxTc));
+    EXPECT_EQ(shape.note, c.note);
+    EXPECT_LT(shape.bytes, 4u << 20);
+    EXPECT_EQ(LinesOf(page).back(), "</html>");
+  }
+}
+
+TEST(ModelPageBounds, TheShownCellsAreTheTablesOwnFirstOnes) {
+  TStringList page;
+  workbench::BuildModelPage(LargeModel(1024, 1024), page);
+  const int head = page.IndexOf("<table class=\"raw\">");
+  ASSERT_GE(head, 0);
+  std::string tcLine = "<tr class=\"hrow\"><td width=\"45\">te</td><td width=\"40\">tc</td>";
+  for (size_t j = 0; j < workbench::kRawTableMaxTc; ++j)
+    tcLine += "<td width=\"60\">" + std::to_string(j) + ".0</td>";
+  EXPECT_EQ(page.Get(head + 1), tcLine + "</tr>");
+  // te 7: Qe (7 + j) kW in column j.
+  const std::string qe7 = page.Get(head + 2 + 2 * 7);
+  EXPECT_EQ(qe7.rfind("<tr><td class=\"hcol\">7.0</td><td>Qe</td><td >7.000</td><td >8.000</td>", 0), 0u);
+  EXPECT_NE(qe7.find("<td >56.000</td></tr>"), std::string::npos);
+  // The point flagged 2 lies outside what is shown.
+  EXPECT_EQ(page.Text().find("out2\">"), std::string::npos);
+}
+
+class ModelPageOfAFile : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { reflibfixture::Init(); }
+  static void TearDownTestSuite() { reflibfixture::Done(); }
+};
+
+// The largest table a source file can hold, read as the main window reads it.
+TEST_F(ModelPageOfAFile, TheLargestTableReadsWholeAndShowsBounded) {
+  constexpr size_t kSize = 1024;   // 1024 one-digit values fill the 2047 characters a value can hold
+  std::string list, zeros;
+  for (size_t i = 0; i < kSize; ++i) {
+    list += (i ? "," : "") + std::to_string(i % 10);
+    zeros += i ? ",0" : "0";
+  }
+  std::string text = "[Header]\nFileType=Dravlen Data File\n[Huge]\nTe=" + list + "\nTc=" + list + "\n";
+  for (const std::string key : {"Valid", "Qe", "Pw"})
+    for (size_t j = 1; j <= kSize; ++j) text += key + std::to_string(j) + "=" + (key == "Valid" ? zeros : list) + "\n";
+  TSourceFile source;
+  source.CurrentFile = testsupport::MakeTempDir("pages-huge") + "/huge.ini";
+  testsupport::WriteAll(source.CurrentFile, text);
+  source.CheckFileType();
+  ASSERT_TRUE(source.IsValidFile);
+  source.LoadModelList();
+  source.LoadHeader();
+  source.SelectModel(0);
+  ASSERT_TRUE(source.CompData.HasTable) << source.VerifyLog.Text();
+  EXPECT_EQ(source.CompData.QeTable.size(), kSize);
+  TStringList page;
+  workbench::BuildModelPage(source.CompData, page);
+  const RawTableShape shape = ShapeOf(page);
+  EXPECT_EQ(shape.rows, 2 * workbench::kRawTableMaxTe);
+  EXPECT_EQ(shape.note, "<p>Table too large: 500 of 1024 te values and 50 of 1024 tc values shown...</p>");
 }
 
 }  // namespace
