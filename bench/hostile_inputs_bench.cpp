@@ -1,22 +1,35 @@
 // Inputs that once cost far more than their size: a long run of plain text
 // (the reader's buffers grew by a fixed step), deep nesting (every element
-// copied the whole property stack) and small BMPs (run-length or with the
-// old core header) that claim a huge picture. Each family reports its fitted
-// complexity: the text and the nesting must come out O(N), the crafted BMPs
-// must cost next to nothing.
+// copied the whole property stack), small BMPs (run-length or with the old
+// core header) that claim a huge picture, pages of a great many small
+// elements (kilobytes each) and pages whose spans, nesting or text made
+// layout quadratic. Each family reports its fitted complexity: the text, the
+// nesting and the pages must come out O(N), the crafted BMPs must cost next
+// to nothing. The pages also report their peak memory per element (or per
+// MB), measured in a child process so that each case starts afresh.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "htmlview/document/docparser.h"
+#include "htmlview/layout/docroot.h"
 #include "htmlview/parse/htmlreader.h"
 #include "htmlview/parse/vocabulary.h"
 #include "htmlview/style/styleprops.h"
 #include "htmlview/style/stylesheet.h"
+#include "platform/canvas.h"
 #include "platform/fonts.h"
 #include "platform/image.h"
 #include "platform/imagefile.h"
@@ -155,11 +168,162 @@ void BM_RunLengthBmpPainted(benchmark::State& state) {
 }
 BENCHMARK(BM_RunLengthBmpPainted)->Arg(1024)->Arg(2048)->Arg(4096)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 
+// ------------------------------------------------------------ whole pages
+
+std::string Repeat(const std::string& piece, size_t n) {
+  std::string s;
+  s.reserve(piece.size() * n);
+  for (size_t i = 0; i < n; ++i) s += piece;
+  return s;
+}
+
+// Parses, lays out and paints a page as the viewer shows it; returns the
+// page height.
+int ShowPage(const std::string& html) {
+  InitDocParser();
+  int height = 0;
+  {
+    TSectionList list(nullptr, nullptr);
+    list.SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
+                     platform::clPurple, platform::clRed, platform::clWhite, false, true, 1, 5,
+                     10);
+    ParseHtmlDocument(html, list, {});
+    platform::Bitmap bitmap(800, 600);
+    platform::Canvas canvas(&bitmap.Image());
+    int maxWidth = 0, curs = 0;
+    height = list.Layout(canvas, 0, 800, 600, 600, maxWidth, curs);
+    list.Draw(canvas, platform::Rect{0, 0, 800, 600}, 800, 0, 0, 0, 0);
+  }
+  DoneDocParser();
+  return height;
+}
+
+// A line of /proc/self/status in kB ("VmRSS", "VmHWM").
+long StatusKb(const char* key) {
+  FILE* f = fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  long kb = -1;
+  const size_t n = strlen(key);
+  while (fgets(line, sizeof line, f))
+    if (strncmp(line, key, n) == 0 && line[n] == ':') kb = atol(line + n + 1);
+  fclose(f);
+  return kb;
+}
+
+// What showing the page adds to the resident memory at its peak, in bytes,
+// measured in a child process: the child builds the page text, resets its
+// high-water mark and shows the page. -1 when the child failed.
+double PeakShowBytes(const std::function<std::string()>& page) {
+  malloc_trim(0);
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    const std::string html = page();
+    if (FILE* f = fopen("/proc/self/clear_refs", "w")) {
+      fputs("5", f);   // the high-water mark starts again from here
+      fclose(f);
+    }
+    const long before = StatusKb("VmRSS");
+    ShowPage(html);
+    const double bytes = (StatusKb("VmHWM") - before) * 1024.0;
+    if (write(fds[1], &bytes, sizeof bytes) != sizeof bytes) _exit(1);
+    _exit(0);
+  }
+  close(fds[1]);
+  if (pid < 0) {
+    close(fds[0]);
+    return -1;
+  }
+  double bytes = -1;
+  if (read(fds[0], &bytes, sizeof bytes) != sizeof bytes) bytes = -1;
+  close(fds[0]);
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  return bytes;
+}
+
+struct PageCase {
+  const char* unit;   // what N counts: "element" or "MB"
+  std::function<std::string(size_t)> page;
+};
+
+void RunPage(benchmark::State& state, const PageCase& c) {
+  const size_t n = static_cast<size_t>(state.range(0));
+  // Measured first, while this process holds little.
+  const double peak = PeakShowBytes([&] { return c.page(n); });
+  if (peak < 0) state.SkipWithError("the child process failed");
+  const std::string html = c.page(n);
+  for (auto _ : state) benchmark::DoNotOptimize(ShowPage(html));
+  state.counters[std::string("peak_MB")] = peak / (1 << 20);
+  state.counters[std::string("bytes_per_") + c.unit] = peak / n;
+  state.SetComplexityN(state.range(0));
+}
+
+// Memory per element: a million small elements must fit in well under a
+// gigabyte (they once took about 2 KB each).
+const PageCase kNestedListItems{"element", [](size_t n) { return Repeat("<ul><li>x", n); }};
+const PageCase kSiblingListItems{"element",
+                                 [](size_t n) { return "<ul>" + Repeat("<li>x", n) + "</ul>"; }};
+const PageCase kNestedDefinitionItems{"element", [](size_t n) { return Repeat("<dl><dd>x", n); }};
+const PageCase kSiblingDefinitionItems{
+    "element", [](size_t n) { return "<dl>" + Repeat("<dt>x<dd>y", n / 2) + "</dl>"; }};
+const PageCase kNestedForms{"element", [](size_t n) { return Repeat("<form>x", n); }};
+const PageCase kTableCells{"element", [](size_t n) {
+                             return "<table>" + Repeat("<tr>" + Repeat("<td>x", 100), n / 100) +
+                                    "</table>";
+                           }};
+const PageCase kParagraphsInListItems{
+    "element", [](size_t n) { return "<ul>" + Repeat("<li><p>x", n / 2) + "</ul>"; }};
+
+// Time: each once took more than 20 s at its full size.
+const PageCase kNestedTableHeads{"element",
+                                 [](size_t n) { return "<table>" + Repeat("<thead><th>", n); }};
+const PageCase kNestedHeadings{"element", [](size_t n) {
+                                 return Repeat("<h1><h2><h3><h4><h5><h6>", n / 6);
+                               }};
+// n cells of COLSPAN 1000 in one row: a thousand grid positions each.
+const PageCase kWideColSpans{"element", [](size_t n) {
+                               return "<table><tr>" + Repeat("<td colspan=1000>x", n) + "</table>";
+                             }};
+// One cell spanning the n rows that follow.
+const PageCase kTallRowSpan{"element", [](size_t n) {
+                              return "<table><tr><td rowspan=" + std::to_string(n) + ">x" +
+                                     Repeat("<tr><td>y", n) + "</table>";
+                            }};
+const PageCase kParagraphOfWords{"MB", [](size_t mb) {
+                                   return "<p>" + Repeat("word ", (mb << 20) / 5);
+                                 }};
+const PageCase kParagraphOneWord{"MB", [](size_t mb) {
+                                   return "<p>" + std::string(mb << 20, 'w');
+                                 }};
+
+#define PAGE_BENCHMARK(name, c, small, large)                                                 \
+  void BM_Page##name(benchmark::State& state) { RunPage(state, c); }                         \
+  BENCHMARK(BM_Page##name)->Arg(small)->Arg(large)->Unit(benchmark::kMillisecond)->Iterations(1) \
+      ->Complexity(benchmark::oN)
+
+PAGE_BENCHMARK(NestedListItems, kNestedListItems, 100000, 1000000);
+PAGE_BENCHMARK(SiblingListItems, kSiblingListItems, 100000, 1000000);
+PAGE_BENCHMARK(NestedDefinitionItems, kNestedDefinitionItems, 100000, 1000000);
+PAGE_BENCHMARK(SiblingDefinitionItems, kSiblingDefinitionItems, 100000, 1000000);
+PAGE_BENCHMARK(NestedForms, kNestedForms, 100000, 1000000);
+PAGE_BENCHMARK(TableCells, kTableCells, 100000, 1000000);
+PAGE_BENCHMARK(ParagraphsInListItems, kParagraphsInListItems, 100000, 1000000);
+PAGE_BENCHMARK(NestedTableHeads, kNestedTableHeads, 100000, 1000000);
+PAGE_BENCHMARK(NestedHeadings, kNestedHeadings, 100000, 1000000);
+PAGE_BENCHMARK(WideColSpans, kWideColSpans, 300, 1000);
+PAGE_BENCHMARK(TallRowSpan, kTallRowSpan, 16383, 65534);
+PAGE_BENCHMARK(ParagraphOfWords, kParagraphOfWords, 10, 50);
+PAGE_BENCHMARK(ParagraphOneWord, kParagraphOneWord, 10, 50);
+
 }  // namespace
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication app(argc, argv);
+  QApplication app(argc, argv);
   platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Times New Roman", "Courier New", "Verdana"});
   platform::SetScreenDepth(24);
   benchmark::Initialize(&argc, argv);

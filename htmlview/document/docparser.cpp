@@ -39,11 +39,6 @@ std::string Utf8(const std::u16string& s) { return EncodeCodePage(s, kCodePageUt
 
 constexpr uintmax_t kMaxLinkedSheetSize = uintmax_t(16) << 20;
 
-int SaturatedAdd(int a, int b) {
-  const long long sum = static_cast<long long>(a) + b;
-  return static_cast<int>(std::clamp<long long>(sum, INT_MIN, INT_MAX));
-}
-
 }  // namespace
 
 const SymbolSet& InlineSymbols() {

@@ -78,7 +78,7 @@ int TileStart(const PositionRec& p, int size, int image) {
     case bpRight:
       return size - image;
     case bpPercent:
-      return (size - image) * p.Value / 100;
+      return SaturatedInt(static_cast<long long>(size - image) * p.Value / 100);
     default:
       return p.Value;
   }
@@ -117,6 +117,38 @@ std::unique_ptr<platform::Bitmap> ComposeBackground(const platform::Bitmap& pict
   return out;
 }
 
+// ------------------------------------------------------------- TBlockBoxValues
+
+namespace {
+
+// The values the last block was made with: the next block of the same
+// style shares them.
+std::weak_ptr<TVMarginArray>& LastBoxValues() {
+  static std::weak_ptr<TVMarginArray> last;
+  return last;
+}
+
+}  // namespace
+
+TBlockBoxValues::TBlockBoxValues() : values_(std::make_shared<TVMarginArray>()) {}
+
+TBlockBoxValues& TBlockBoxValues::operator=(const TVMarginArray& values) {
+  std::shared_ptr<TVMarginArray> last = LastBoxValues().lock();
+  if (last && last->items == values.items) {
+    values_ = std::move(last);
+  } else {
+    values_ = std::make_shared<TVMarginArray>(values);
+    LastBoxValues() = values_;
+  }
+  return *this;
+}
+
+void TBlockBoxValues::Set(int i, PropValue value) {
+  if ((*values_)[i] == value) return;
+  if (values_.use_count() > 1) values_ = std::make_shared<TVMarginArray>(*values_);
+  (*values_)[i] = std::move(value);
+}
+
 // ---------------------------------------------------------------------- TBlock
 
 TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
@@ -133,7 +165,7 @@ TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCel
   MyCell->OwnerBlock = this;
   MargArrayO = prop.GetVMarginArray();
   platform::Colour bg;
-  if (!prop.GetBackgroundColor(bg)) MargArrayO[PropBackgroundColor] = PropValue();
+  if (!prop.GetBackgroundColor(bg)) MargArrayO.Set(PropBackgroundColor, PropValue());
   EmSize = prop.EmSize;
   ExSize = prop.ExSize;
   if (prop.Props[PropColor].IsInt()) FGColor = prop.Props[PropColor].Colour();
@@ -155,7 +187,7 @@ TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCel
   Positioning = prop.GetPosition();
   if (Positioning == PosAbsolute) FloatLR = ANone;
   if (Positioning != PosStatic) {
-    ZIndex = prop.GetZIndex() * 10;
+    ZIndex = SaturatedMul(prop.GetZIndex(), 10);
     if (Positioning == PosAbsolute) ZIndex = std::max(ZIndex, 1);
   }
   if (Floats() && ZIndex == 0) ZIndex = 1;
@@ -181,7 +213,7 @@ void TBlock::CollapseMargins() {
   int top, bottom;
   bool topDefault, bottomDefault;
   VertMargins(MargArrayO, EmSize, ExSize, top, topDefault, bottom, bottomDefault);
-  auto setTop = [this](int v) { MargArrayO[PropMarginTop] = PropValue(v); };
+  auto setTop = [this](int v) { MargArrayO.Set(PropMarginTop, PropValue(v)); };
   if (Positioning == PosAbsolute) {
     if (topDefault) setTop(0);
     return;
@@ -202,7 +234,7 @@ void TBlock::CollapseMargins() {
     int pTop, p;
     bool d1, d2;
     VertMargins(block->MargArrayO, block->EmSize, block->ExSize, pTop, d1, p, d2);
-    block->MargArrayO[PropMarginBottom] = PropValue(0);
+    block->MargArrayO.Set(PropMarginBottom, PropValue(0));
     int t = top;
     if (t >= 0 && p >= 0)
       t = std::max(t, p);
@@ -425,12 +457,12 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   else
     maxWidth = contentWidth + RightExtra() + Indent;
 
-  ContentBottom = std::max(contentTop, contentTop + contentHeight);
+  ContentBottom = std::max(contentTop, LayoutAdd(contentTop, contentHeight));
   const int h = MargArray[PropHeight];
   if (HideOverflow && h > 0)
-    ContentBottom = contentTop + h;
+    ContentBottom = LayoutAdd(contentTop, h);
   else if (h >= 4)
-    ContentBottom = std::max(ContentBottom, contentTop + h);
+    ContentBottom = std::max(ContentBottom, LayoutAdd(contentTop, h));
   if (Positioning == PosAbsolute) ContentBottom = std::max(ContentBottom, mgr->ImageBottom());
   const int pbb = MargArray[PropPaddingBottom] + MargArray[PropBorderBottomWidth];
   MarginBottomY = ContentBottom + pbb + MargArray[PropMarginBottom];
@@ -467,11 +499,11 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   }
   if (!drawListBuilt_) BuildDrawList();
   ContentTop = std::min(SectionTop, y);
-  SectionBottom = y + SectionHeight;
-  ContentBot = std::max(y + std::max(DrawHeight, BlockHeight), DrawBottom);
+  SectionBottom = LayoutAdd(y, SectionHeight);
+  ContentBot = std::max(LayoutAdd(y, std::max(DrawHeight, BlockHeight)), DrawBottom);
   // The band is where the block is drawn: moved with a relative offset.
-  ContentTop += DrawShift().y;
-  ContentBot += DrawShift().y;
+  ContentTop = LayoutAdd(ContentTop, DrawShift().y);
+  ContentBot = LayoutAdd(ContentBot, DrawShift().y);
   return SectionHeight;
 }
 
@@ -703,7 +735,7 @@ void TBlock::AddToPositionList() {
 bool TBlock::DropDefaultBottomMargin() {
   const PropValue& v = MargArrayO[PropMarginBottom];
   if (v.IsInt() && v.Int() == DefaultMargin) {
-    MargArrayO[PropMarginBottom] = PropValue(0);
+    MargArrayO.Set(PropMarginBottom, PropValue(0));
     return true;
   }
   return false;
@@ -804,9 +836,9 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
           break;
         case HtmlSymbol::Height:
           if (!Given(MargArrayO[PropHeight]) && a.Value > 0)
-            MargArrayO[PropHeight] = a.Name.find('%') != std::string::npos
+            MargArrayO.Set(PropHeight, a.Name.find('%') != std::string::npos
                                          ? PropValue(std::to_string(a.Value) + "%")
-                                         : PropValue(a.Value);
+                                         : PropValue(a.Value));
           break;
         case HtmlSymbol::HSpace:
           HSpace = std::min(std::abs(a.Value), 40);
@@ -828,8 +860,8 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
     }
     if (!styled) {
       for (int side = 0; side < 4; ++side) {
-        MargArrayO[PropBorderTopWidth + side] = PropValue(Table->BorderWidth);
-        MargArrayO[PropBorderTopStyle + side] = PropValue(static_cast<int>(BorderStyle::Outset));
+        MargArrayO.Set(PropBorderTopWidth + side, PropValue(Table->BorderWidth));
+        MargArrayO.Set(PropBorderTopStyle + side, PropValue(static_cast<int>(BorderStyle::Outset)));
       }
       BlockBorderStyle = BorderStyle::Outset;
       TableBorder = true;
@@ -839,7 +871,7 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
   if (width.IsText() && width.Text().find('%') != std::string::npos) {
     const double pc = std::strtod(width.Text().c_str(), nullptr);
     if (pc > 0) {
-      WidthAttr = std::min(1000, static_cast<int>(pc * 10));
+      WidthAttr = std::min(1000, ClampToInt(pc * 10));
       AsPercent = true;
     }
   } else if (Given(width)) {
@@ -852,14 +884,14 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
   }
   // The table block finds its width itself; a width in pixels is also the
   // block's own width, so that a table around it makes room for it.
-  MargArrayO[PropWidth] = PropValue();
+  MargArrayO.Set(PropWidth, PropValue());
   if (WidthAttr > 0 && !AsPercent) {
     TMarginArray m{};
     int count = 0;
     ConvMargArray(MargArrayO, 0, kBlockBaseHeight, EmSize, ExSize, m, count);
     const int bp = m[PropBorderLeftWidth] + m[PropPaddingLeft] + m[PropBorderRightWidth] +
                    m[PropPaddingRight];
-    MargArrayO[PropWidth] = PropValue(std::max(1, WidthAttr - bp));
+    MargArrayO.Set(PropWidth, PropValue(std::max(1, WidthAttr - bp)));
   }
   CollapseMargins();
   if (Table) Table->Float = Floats();
@@ -985,10 +1017,10 @@ TTableAndCaptionBlock::TTableAndCaptionBlock(TSectionListBase* master, TProperti
     }
   }
   if (Floats() && ZIndex == 0) ZIndex = 1;
-  for (int i = PropPaddingTop; i <= PropBorderLeftWidth; ++i) MargArrayO[i] = PropValue(0);
-  for (int i = PropBorderTopStyle; i <= PropBorderLeftStyle; ++i) MargArrayO[i] = PropValue(0);
-  MargArrayO[PropBackgroundColor] = PropValue();
-  MargArrayO[PropWidth] = PropValue();
+  for (int i = PropPaddingTop; i <= PropBorderLeftWidth; ++i) MargArrayO.Set(i, PropValue(0));
+  for (int i = PropBorderTopStyle; i <= PropBorderLeftStyle; ++i) MargArrayO.Set(i, PropValue(0));
+  MargArrayO.Set(PropBackgroundColor, PropValue());
+  MargArrayO.Set(PropWidth, PropValue());
   BlockBorderStyle = BorderStyle::None;
 }
 
@@ -1005,10 +1037,10 @@ void TTableAndCaptionBlock::SetCaptionBlock(TBlock* caption, bool top) {
   CaptionBlock = caption;
   TopCaption = top;
   if (!TableBlock) return;
-  MargArrayO[PropMarginTop] = TableBlock->MargArrayO[PropMarginTop];
-  MargArrayO[PropMarginBottom] = TableBlock->MargArrayO[PropMarginBottom];
-  TableBlock->MargArrayO[PropMarginTop] = PropValue(0);
-  TableBlock->MargArrayO[PropMarginBottom] = PropValue(0);
+  MargArrayO.Set(PropMarginTop, TableBlock->MargArrayO[PropMarginTop]);
+  MargArrayO.Set(PropMarginBottom, TableBlock->MargArrayO[PropMarginBottom]);
+  TableBlock->MargArrayO.Set(PropMarginTop, PropValue(0));
+  TableBlock->MargArrayO.Set(PropMarginBottom, PropValue(0));
   TableBlock->HasCaption = true;
   TableBlock->FloatLR = ANone;
   TableBlock->Justification = BlockAlignCenter;
@@ -1186,7 +1218,7 @@ TBlockLI::TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* owne
       ListStyleType = lbDisc;
       const PropValue& ml = MargArrayO[PropMarginLeft];
       if (!Given(ml) || (ml.IsInt() && ml.Int() == 0) || (ml.IsText() && TrimLower(ml.Text()) == "0"))
-        MargArrayO[PropMarginLeft] = PropValue(16);
+        MargArrayO.Set(PropMarginLeft, PropValue(16));
       break;
     }
   }
@@ -1318,7 +1350,7 @@ TBodyBlock::TBodyBlock(TSectionListBase* master, TProperties& prop, TCellBasic* 
     }
   }
   BGImage.reset();
-  MargArrayO[PropBackgroundColor] = PropValue();
+  MargArrayO.Set(PropBackgroundColor, PropValue());
 }
 
 int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,

@@ -47,6 +47,24 @@ std::unique_ptr<platform::Bitmap> ComposeBackground(const platform::Bitmap& pict
 
 // ---------------------------------------------------------------------------
 
+// The box values of a block as the style gave them. A page may hold a great
+// many blocks, and blocks made one after the other from the same style (the
+// items of a list, the lists nested in them) share one copy; a block that
+// changes a value gets its own.
+class TBlockBoxValues {
+ public:
+  TBlockBoxValues();
+  TBlockBoxValues& operator=(const TVMarginArray& values);
+  const PropValue& operator[](int i) const { return (*values_)[i]; }
+  operator const TVMarginArray&() const { return *values_; }
+  void Set(int i, PropValue value);
+
+ private:
+  std::shared_ptr<TVMarginArray> values_;
+};
+
+// ---------------------------------------------------------------------------
+
 class TBlock : public TSectionBase {
  public:
   // prop: the element's properties (read here, not kept); ownerCell: the
@@ -60,7 +78,7 @@ class TBlock : public TSectionBase {
   // --- Box values (pixels, colours and codes, resolved at each layout)
   TMarginArray MargArray{};
   // The same 28 values as the style gave them (lengths, percentages, auto).
-  TVMarginArray MargArrayO{};
+  TBlockBoxValues MargArrayO;
   // The content (owned); its owner tag is the element's tag, its owner
   // block this block.
   std::unique_ptr<TBlockCell> MyCell;
@@ -133,8 +151,8 @@ class TBlock : public TSectionBase {
   // --- What the parser sets after creation
   // The bottom margin as the style would give it: 0 ("a paragraph that ends
   // at a table") or the default margin (a closed container's last block).
-  void SetBottomMargin(int pixels) { MargArrayO[PropMarginBottom] = PropValue(pixels); }
-  void SetDefaultBottomMargin() { MargArrayO[PropMarginBottom] = PropValue(DefaultMargin); }
+  void SetBottomMargin(int pixels) { MargArrayO.Set(PropMarginBottom, PropValue(pixels)); }
+  void SetDefaultBottomMargin() { MargArrayO.Set(PropMarginBottom, PropValue(DefaultMargin)); }
   bool Floats() const { return FloatLR == ALeft || FloatLR == ARight; }
 
   // Resolves MargArrayO into MargArray; autoCount as for FindWidth.

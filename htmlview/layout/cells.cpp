@@ -47,7 +47,9 @@ int TCellBasic::Layout(platform::Canvas& canvas, int y, int width, int aHeight, 
     const int cursBefore = curs;
     int sw = 0;
     try {
-      height += (*this)[i]->Layout(canvas, 0, y + height, 0, 0, width, aHeight, blHt, mgr, sw, curs);
+      // A page taller than layout reaches piles its rest at the end.
+      height = LayoutAdd(height, (*this)[i]->Layout(canvas, 0, LayoutAdd(y, height), 0, 0, width,
+                                                    aHeight, blHt, mgr, sw, curs));
     } catch (const EProcessError& e) {
       curs = cursBefore;   // the dropped section holds no positions any more
       DropFailedSection(i, e);
@@ -288,7 +290,8 @@ int TBlockCell::DoLayout(platform::Canvas& canvas, int x, int y, int xRef, int y
     const int cursBefore = curs;
     int sw = 0;
     try {
-      height += s->Layout(canvas, x, y + height, xRef, yRef, aWidth, aHeight, blHt, mgr, sw, curs);
+      height = LayoutAdd(height, s->Layout(canvas, x, LayoutAdd(y, height), xRef, yRef, aWidth,
+                                           aHeight, blHt, mgr, sw, curs));
     } catch (const EProcessError& e) {
       curs = cursBefore;
       DropFailedSection(i, e);

@@ -422,10 +422,14 @@ void TImageObj::SizeFromPicture(int availableWidth, int availableHeight) {
   const int iw = picture.cx, ih = picture.cy;
   // Proportions of a picture without one of its sides give 0, never a
   // division by zero.
-  auto scale = [](int v, int num, int den) { return den > 0 ? std::max(0, platform::MulDiv(v, num, den)) : 0; };
+  // Sizes stay within the layout extent, so that borders and spaces still
+  // add to them.
+  auto scale = [](int v, int num, int den) {
+    return den > 0 ? std::max(0, LayoutSum(platform::MulDiv(v, num, den))) : 0;
+  };
   const int border2 = 2 * BorderSize;
   auto percentOf = [&](int available, int percent) {
-    return std::max(0, platform::MulDiv(available - border2, percent, 100));
+    return std::max(0, LayoutSum(platform::MulDiv(available - border2, percent, 100)));
   };
   if (PercentWidth) {
     ImageWidth = percentOf(availableWidth, SpecWidth);

@@ -19,6 +19,14 @@
 
 namespace htmlview {
 
+// Layout's arithmetic on hostile lengths saturates (platform/geometry.h).
+using platform::ClampToInt;
+using platform::LayoutAdd;
+using platform::LayoutSum;
+using platform::SaturatedAdd;
+using platform::SaturatedInt;
+using platform::SaturatedMul;
+
 class TSectionListBase;
 class TFormControlObj;
 class TFloatingObj;

@@ -111,7 +111,11 @@ TCellObj::TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* a
   int align;
   if (prop->GetVertAlign(align) && (align == ATop || align == AMiddle || align == ABottom))
     VAlign = align;
-  MargArrayO = prop->GetVMarginArray();
+  // The style's values are read here and not kept: a page may hold a great
+  // many cells.
+  const TVMarginArray MargArrayO = prop->GetVMarginArray();
+  for (int side = 0; side < 4; ++side)
+    BorderColorGiven[side] = !MargArrayO[PropBorderTopColor + side].IsEmptyOrNull();
   const PropValue& width = MargArrayO[PropWidth];
   if (width.IsText() && HasPercent(width.Text())) {
     const double pc = LeadingValue(width.Text());
@@ -150,12 +154,10 @@ TCellObj::TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* a
   }
 }
 
-std::unique_ptr<TCellObj> TCellObj::MakeFiller(TSectionListBase* master, int rowSpan) {
-  auto filler = std::make_unique<TCellObj>(master, AMiddle, nullptr, nullptr);
-  filler->ColSpan = 0;
-  filler->RowSpan = rowSpan;
-  filler->Cell.reset();
-  return filler;
+TCellObj::TCellObj(int rowSpan) : ColSpan(0), RowSpan(rowSpan) { Padding.fill(-1); }
+
+std::unique_ptr<TCellObj> TCellObj::MakeFiller(TSectionListBase*, int rowSpan) {
+  return std::unique_ptr<TCellObj>(new TCellObj(rowSpan));
 }
 
 TCellObj::~TCellObj() = default;
@@ -229,7 +231,7 @@ void TCellObj::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x
     bool simple = true;
     for (int side = 0; side < 4; ++side) {
       platform::Colour c = MargArray[PropBorderTopColor + side];
-      if (c == NoColorValue || MargArrayO[PropBorderTopColor + side].IsEmptyOrNull()) c = FGColor;
+      if (c == NoColorValue || !BorderColorGiven[side]) c = FGColor;
       colors[side] = c;
       styles[side] = static_cast<BorderStyle>(MargArray[PropBorderTopStyle + side]);
       if (BorderWidths[side] != 1 || styles[side] != BorderStyle::Solid || c != colors[0])
@@ -316,6 +318,23 @@ void TCellList::Insert(int i, std::unique_ptr<TCellObj> cell) {
 
 void TCellList::Delete(int i) {
   if (i >= 0 && i < Count()) cells_.erase(cells_.begin() + i);
+}
+
+void TCellList::AddColSpanFillers(TSectionListBase* root) {
+  size_t total = 0;
+  for (const auto& cell : cells_)
+    total += cell && cell->IsReal() ? static_cast<size_t>(std::max(1, cell->ColSpan)) : 1;
+  if (total == cells_.size()) return;
+  std::vector<std::unique_ptr<TCellObj>> grid;
+  grid.reserve(total);
+  for (auto& cell : cells_) {
+    const bool real = cell && cell->IsReal();
+    const int span = real ? cell->ColSpan : 1;
+    const int fillerSpan = real && cell->RowSpan > 1 ? cell->RowSpan : 1;
+    grid.push_back(std::move(cell));
+    for (int k = 1; k < span; ++k) grid.push_back(TCellObj::MakeFiller(root, fillerSpan));
+  }
+  cells_ = std::move(grid);
 }
 
 void TCellList::SpreadBackground() {
@@ -411,10 +430,8 @@ void ThtmlTable::Initialize() {
       }
       cell->ColSpan = std::clamp(cell->ColSpan, 1, kMaxColSpan);
       cell->RowSpan = std::clamp(cell->RowSpan, 1, rowCount - j);
-      const int fillerSpan = cell->RowSpan > 1 ? cell->RowSpan : 1;
-      for (int k = 1; k < cell->ColSpan; ++k)
-        row.Insert(i + k, TCellObj::MakeFiller(Root, fillerSpan));
     }
+    row.AddColSpanFillers(Root);
     NumCols = std::max(NumCols, row.Count());
   }
   // Row spans: the rows below get fillers where the span covers them.
@@ -536,10 +553,10 @@ void ThtmlTable::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWid
 }
 
 int ThtmlTable::ColumnsWidth(int first, int span) const {
-  int w = 0;
+  long long w = 0;
   for (int k = first; k < first + span && k < NumCols; ++k)
     if (k >= 0 && k < static_cast<int>(Widths.size())) w += Widths[k];
-  return w;
+  return LayoutSum(w);
 }
 
 int ThtmlTable::DoRowSpan(platform::Canvas& canvas, int j, int span, int h, int& desired,
@@ -585,24 +602,31 @@ int ThtmlTable::DoRowSpan(platform::Canvas& canvas, int j, int span, int h, int&
 void ThtmlTable::FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs) {
   const int rowCount = RowCount();
   const int h = aHeight - CellSpacing;
-  std::vector<RowSpanMeasure> measures;
-  int maxSpan = 1;
-  for (const auto& row : Rows)
-    for (int i = 0; i < row->Count(); ++i)
-      if ((*row)[i] && (*row)[i]->IsReal()) maxSpan = std::max(maxSpan, (*row)[i]->RowSpan);
-  for (int span = 1; span <= maxSpan; ++span) {
-    bool more = false;
-    for (int j = 0; j + span <= rowCount; ++j) {
-      RowSpanMeasure m;
-      m.Row = j;
-      m.Span = span;
-      bool rowMore = false;
-      m.Ht = DoRowSpan(canvas, j, span, h, m.Desired, m.Specified, rowMore, curs);
-      more = more || rowMore;
-      measures.push_back(m);
-    }
-    if (!more) break;
+  // Every row is measured for its own cells; a longer span only at the rows
+  // where a cell starts with it (elsewhere it would measure nothing). Spans
+  // may be long and tables long, so the spans present are collected, not
+  // counted up to.
+  std::vector<std::pair<int, int>> spanned;   // (span, row)
+  for (int j = 0; j < rowCount; ++j) {
+    const TCellList& row = *Rows[j];
+    for (int i = 0; i < row.Count(); ++i)
+      if (row[i] && row[i]->IsReal() && row[i]->RowSpan > 1 && j + row[i]->RowSpan <= rowCount)
+        spanned.emplace_back(row[i]->RowSpan, j);
   }
+  std::sort(spanned.begin(), spanned.end());
+  spanned.erase(std::unique(spanned.begin(), spanned.end()), spanned.end());
+  std::vector<RowSpanMeasure> measures;
+  measures.reserve(static_cast<size_t>(rowCount) + spanned.size());
+  auto measure = [&](int j, int span) {
+    RowSpanMeasure m;
+    m.Row = j;
+    m.Span = span;
+    bool more = false;
+    m.Ht = DoRowSpan(canvas, j, span, h, m.Desired, m.Specified, more, curs);
+    measures.push_back(m);
+  };
+  for (int j = 0; j < rowCount; ++j) measure(j, 1);
+  for (const auto& [span, j] : spanned) measure(j, span);
   Heights = RowHeights(rowCount, aHeight, CellSpacing, measures);
 }
 
@@ -655,9 +679,9 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   Widths.resize(NumCols, 0);
   // Collapsed borders make the spacing -1; a table without columns or rows
   // is still an empty box, not a negative one.
-  TableWidth = CellSpacing;
-  for (int w : Widths) TableWidth += w;
-  TableWidth = std::max(0, TableWidth);
+  long long tableWidth = CellSpacing;
+  for (int w : Widths) tableWidth += w;
+  TableWidth = std::max(0, LayoutSum(tableWidth));
 
   // Positions of the height pass are provisional; the placing pass below
   // numbers the cells in document order.
@@ -678,10 +702,10 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
       TCellObj* cell = row[i];
       if (!cell || !cell->IsReal()) continue;
       cell->Wd = ColumnsWidth(i, cell->ColSpan);
-      int ht = 0;
+      long long ht = 0;
       for (int k = j; k < j + cell->RowSpan && k < RowCount(); ++k) ht += Heights[k];
-      cell->Ht = ht;
-      row.RowSpanHeight = std::max(row.RowSpanHeight, ht);
+      cell->Ht = LayoutSum(ht);
+      row.RowSpanHeight = std::max(row.RowSpanHeight, cell->Ht);
     }
     const bool outermost = *state.nestLevel == 1;
     if (outermost) *state.relayout = true;
@@ -690,18 +714,18 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
       placed = true;
     }
     if (outermost) *state.relayout = false;
-    rowY += row.RowHeight;
-    SectionHeight += row.RowHeight;
+    rowY = LayoutAdd(rowY, row.RowHeight);
+    SectionHeight = LayoutAdd(SectionHeight, row.RowHeight);
   }
-  SectionHeight = std::max(0, SectionHeight + CellSpacing);
+  SectionHeight = std::max(0, LayoutAdd(SectionHeight, CellSpacing));
   curs = placed ? placeCurs : std::max(heightCurs, curs);
   Len = curs - StartCurs;
   maxWidth = TableWidth;
   DrawHeight = SectionHeight;
-  SectionBottom = y + SectionHeight;
-  ContentBot = y + DrawHeight;
+  SectionBottom = LayoutAdd(y, SectionHeight);
+  ContentBot = LayoutAdd(y, DrawHeight);
   if (*state.listItemFirstLine && **state.listItemFirstLine == 0)
-    **state.listItemFirstLine = y + SectionHeight;
+    **state.listItemFirstLine = LayoutAdd(y, SectionHeight);
   --*state.nestLevel;
   --TableNestCounter();
   return SectionHeight;
@@ -722,7 +746,7 @@ int ThtmlTable::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
   for (const auto& rowPtr : Rows) {
     TCellList& row = *rowPtr;
     if (row.RowSpanHeight + (rowY - yOff) < aRect.top || rowY - yOff >= aRect.bottom) {
-      rowY += row.RowHeight;
+      rowY = LayoutAdd(rowY, row.RowHeight);
       continue;
     }
     int cx = x;
@@ -731,9 +755,9 @@ int ThtmlTable::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
       if (cell && cell->IsReal())
         cell->Draw(canvas, aRect, cx, rowY, CellSpacing, BorderWidth > 0, BorderColorLight,
                    BorderColorDark, defaults);
-      if (i < static_cast<int>(Widths.size())) cx += Widths[i];
+      if (i < static_cast<int>(Widths.size())) cx = LayoutAdd(cx, Widths[i]);
     }
-    rowY += row.RowHeight;
+    rowY = LayoutAdd(rowY, row.RowHeight);
   }
   --*state.nestLevel;
   return top + SectionHeight;
@@ -749,7 +773,7 @@ TCellObj* ThtmlTable::CellAt(int x, int y) const {
       if (cell && cell->IsReal() && x >= cx && x < cx + cell->Wd && cell->DrawY <= y &&
           y < cell->DrawY + cell->Ht)
         return cell;
-      if (i < static_cast<int>(Widths.size())) cx += Widths[i];
+      if (i < static_cast<int>(Widths.size())) cx = LayoutAdd(cx, Widths[i]);
     }
   }
   return nullptr;
@@ -869,9 +893,9 @@ void ThtmlTable::Dump(LayoutDumpWriter& writer) const {
         W::Nested inCell(writer);
         DumpCell(writer, *cell->Cell);
       }
-      if (i < static_cast<int>(Widths.size())) x += Widths[i];
+      if (i < static_cast<int>(Widths.size())) x = LayoutAdd(x, Widths[i]);
     }
-    rowY += row->RowHeight;
+    rowY = LayoutAdd(rowY, row->RowHeight);
   }
 }
 

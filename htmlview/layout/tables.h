@@ -73,7 +73,8 @@ class TCellObj {
   std::unique_ptr<platform::Bitmap> TiledImage, TiledMask, FullBG;
   bool NeedDoImageStuff = false;
   TMarginArray MargArray{};
-  TVMarginArray MargArrayO{};
+  // Which sides' border colours the style gave (the others take FGColor).
+  std::array<bool, 4> BorderColorGiven{};
   std::string BkImageName;
   platform::Colour FGColor = 0;   // the cell's colour, for style borders without one
   int DrawY = 0;                  // document y of the row top at the last draw
@@ -87,6 +88,10 @@ class TCellObj {
   // Draws the cell at (x, y) in document coordinates.
   void Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x, int y, int cellSpacing,
             bool border, platform::Colour light, platform::Colour dark, bool defaultColors);
+
+ private:
+  // A filler: no content and nothing of a style.
+  explicit TCellObj(int rowSpan);
 };
 
 // ---------------------------------------------------------------------------
@@ -114,6 +119,9 @@ class TCellList {
   void Add(std::unique_ptr<TCellObj> cell);
   void Insert(int i, std::unique_ptr<TCellObj> cell);
   void Delete(int i);
+  // Puts ColSpan - 1 fillers behind every real cell, in one pass over the
+  // row (a row of wide spans holds a great many of them).
+  void AddColSpanFillers(TSectionListBase* root);
   // The row's background colour to each cell whose content has none.
   void SpreadBackground();
 

@@ -21,10 +21,12 @@ std::vector<int> SpansOf(const std::vector<SpanCell>& cells) {
   return spans;
 }
 
+// Widths and heights of a great many columns or rows stop at the layout
+// extent instead of wrapping.
 int Sum(const std::vector<int>& v, int from, int to) {
-  int s = 0;
+  long long s = 0;
   for (int k = from; k < to; ++k) s += v[k];
-  return s;
+  return platform::LayoutSum(s);
 }
 
 int Sum(const std::vector<int>& v) { return Sum(v, 0, static_cast<int>(v.size())); }
@@ -391,7 +393,7 @@ std::vector<int> RowHeights(int rowCount, int height, int cellSpacing,
     if (!spec[j]) ++unspec;
   if (sumA >= h) return a;
   std::vector<int> heights(n);
-  auto round = [](double v) { return static_cast<int>(std::nearbyint(v)); };
+  auto round = [](double v) { return platform::ClampToInt(std::nearbyint(v)); };
   if (sumB >= h) {
     const double f = static_cast<double>(h - sumA) / (sumB - sumA);
     int used = 0;

@@ -444,6 +444,15 @@ int TSection::RunLength(int i, int limit) const {
   return std::max(1, n);
 }
 
+int TSection::NextBreakChar(int from) const {
+  if (from < breakFrom_ || from > breakAt_) {
+    const size_t at = Text.find(kBreakChar, static_cast<size_t>(std::max(0, from)));
+    breakFrom_ = from;
+    breakAt_ = at == std::u16string::npos || at > static_cast<size_t>(Len) ? Len : static_cast<int>(at);
+  }
+  return breakAt_;
+}
+
 int TSection::DashWidth(int pos) const {
   const TFontObj* run = Fonts.GetFontObjAt(pos);
   return run ? platform::TextExtent(run->TheFont, std::u16string_view(u"-")).cx : 0;
@@ -458,13 +467,13 @@ int TSection::TextWidthImpl(int start, int n, bool removeSpaces, int overhangSig
     const char16_t ch = Text[i];
     if (ch == kImageChar) {
       if (TFloatingObj* obj = Images.FindImage(i)) {
-        if (!obj->Floating()) result += obj->ObjWidth + obj->HSpaceL + obj->HSpaceR;
+        if (!obj->Floating()) result = LayoutAdd(result, obj->ObjWidth + obj->HSpaceL + obj->HSpaceR);
         ++i;
         continue;
       }
     } else if (ch == kFormControlChar) {
       if (TFormControlObj* c = FormControls.FindControl(i)) {
-        result += c->Width() + c->HSpaceL + c->HSpaceR;
+        result = LayoutAdd(result, c->Width() + c->HSpaceL + c->HSpaceR);
         ++i;
         continue;
       }
@@ -474,8 +483,9 @@ int TSection::TextWidthImpl(int start, int n, bool removeSpaces, int overhangSig
     if (IsObjectChar(ch)) count = 1;
     const TFontObj* run = Fonts.GetFontObjAt(i);
     if (run) {
-      result += platform::TextExtent(run->TheFont, std::u16string_view(Text).substr(i, count)).cx +
-                overhangSign * run->Overhang;
+      result = LayoutAdd(
+          result, platform::TextExtent(run->TheFont, std::u16string_view(Text).substr(i, count)).cx +
+                      overhangSign * run->Overhang);
     }
     i += count;
   }
@@ -491,8 +501,8 @@ int TSection::FindTextWidthA(int start, int n) const { return TextWidthImpl(star
 int TSection::PieceWidth(int start, int n, bool removeSpaces) const {
   int w = FindTextWidth(start, n, removeSpaces);
   if (start == 0) {
-    if (FirstLineIndentPct > 0) w = w * 100 / (100 - FirstLineIndentPct);
-    else w += FirstLineIndent;
+    if (FirstLineIndentPct > 0) w = LayoutSum(static_cast<long long>(w) * 100 / (100 - FirstLineIndentPct));
+    else w = LayoutAdd(w, FirstLineIndent);
   }
   return w;
 }
@@ -510,7 +520,7 @@ void TSection::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth
     obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), 0, 0);
     if (obj->PercentWidth) continue;
     if (obj->Floating()) {
-      floatW += obj->ObjWidth + obj->HSpaceL + obj->HSpaceR;
+      floatW = LayoutAdd(floatW, obj->ObjWidth + obj->HSpaceL + obj->HSpaceR);
       if (obj->Pos < static_cast<int>(Brk.size())) Brk[obj->Pos] = 'y';
     } else {
       minWidth = std::max(minWidth, obj->ObjWidth);
@@ -527,7 +537,7 @@ void TSection::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth
     maxWidth = std::max(maxWidth, PieceWidth(start, end - start, last));
     start = end + 1;
   }
-  maxWidth += floatW;
+  maxWidth = LayoutAdd(maxWidth, floatW);
 
   // Min: the widest word.
   if (BreakWord) {
@@ -585,13 +595,10 @@ int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int
   (void)x;
   floatHeight = 0;
   bool endsAtBreak = false;
-  for (int k = 0; k < nn; ++k) {
-    if (Text[start + k] == kBreakChar) {
-      if (k == 0) return 1;
-      nn = k;
-      endsAtBreak = true;
-      break;
-    }
+  if (const int k = NextBreakChar(start) - start; k < nn) {
+    if (k == 0) return 1;
+    nn = k;
+    endsAtBreak = true;
   }
   const bool firstLine = start == 0;
   int width = iMgr.RightSide(y) - iMgr.LeftIndent(y);
@@ -649,9 +656,17 @@ int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int
     if (IsObjectChar(ch)) run = 1;
     const TFontObj* font = Fonts.GetFontObjAt(i);
     if (!font) break;
+    // Measured a line's worth at a time (a character is at least a pixel
+    // wide, as a rule): a run may be a whole long paragraph.
+    const int room = std::max(0, width - xx);
+    const int whole = run;
+    if (run > 64 && run > room + 2) {
+      run = std::max(64, room + 2);
+      if (run < whole && (Text[i + run - 1] & 0xFC00) == 0xD800) ++run;   // keep a pair whole
+    }
     std::vector<int> extents;
-    int fit = platform::TextFitCount(font->TheFont, std::u16string_view(Text).substr(i, run),
-                                     std::max(0, width - xx), &extents);
+    int fit = platform::TextFitCount(font->TheFont, std::u16string_view(Text).substr(i, run), room,
+                                     &extents);
     if (fit > 0 && Brk[i + fit - 1] == 's' && xx + extents[fit - 1] + DashWidth(i + fit - 1) > width)
       --fit;
     if (fit > 0) {
@@ -661,6 +676,7 @@ int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int
     count += fit;
     i += fit;
     if (fit < run) break;
+    // The piece fitted whole: the rest of the run goes on at the next turn.
   }
   (void)canvas;
   count = std::min(count, nn);
@@ -691,6 +707,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   Lines.Clear();
   placedLines_ = -1;
   SectionHeight = 0;
+  breakFrom_ = breakAt_ = -1;
   const int top = y;
   int floatBottom = y;
   int p = 0, nn = Len;
@@ -703,8 +720,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
     lr->SpaceBefore = height;
     lr->DrawHeight = height;
     Lines.Add(std::move(lr));
-    SectionHeight += height;
-    y += height;
+    SectionHeight = LayoutAdd(SectionHeight, height);
+    y = LayoutAdd(y, height);
   };
 
   if (Len == 0) {
@@ -719,7 +736,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   }
 
   // A cell narrower than nothing must not give a negative indent.
-  if (FirstLineIndentPct > 0) FirstLineIndent = std::max(0, FirstLineIndentPct * aWidth / 100);
+  if (FirstLineIndentPct > 0)
+    FirstLineIndent = std::max(0, LayoutSum(static_cast<long long>(FirstLineIndentPct) * aWidth / 100));
 
   maxWidth = std::min(iMgr.RightSide(y) - iMgr.LeftIndent(y), aWidth);
   const int avail = maxWidth;
@@ -847,8 +865,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
     const int step = lineHt + sa + sb;
     lr->DrawHeight = std::max(step, floatHeight);
     LineRec* added = Lines.Add(std::move(lr));
-    SectionHeight += lineHt + sa + added->SpaceBefore;
-    y += step;
+    SectionHeight = LayoutAdd(SectionHeight, lineHt + sa + added->SpaceBefore);
+    y = LayoutAdd(y, step);
     for (TFloatingObj* obj : floatList) {
       PlaceFloat(obj, iMgr, y);
       obj->YValue = y;   // drawn where it was placed, below the line it stands in
@@ -960,7 +978,8 @@ void TSection::ReportProgress() {
   LastProgressCycle = list->CycleNumber;
   const int start = list->ProgressStart;
   if (list->OnLayoutProgress)
-    list->OnLayoutProgress(start + (100 - start) * SectionNumber / list->SectionCount);
+    list->OnLayoutProgress(
+        start + static_cast<int>(static_cast<long long>(100 - start) * SectionNumber / list->SectionCount));
 }
 
 // ---------------------------------------------------------------------------
@@ -973,7 +992,7 @@ int TSection::LineStartIndex(int line) const {
 int TSection::LineOffset(int line) const {
   int y = 0;
   for (int i = 0; i < line && i < Lines.Count(); ++i)
-    y += Lines[i]->SpaceBefore + Lines[i]->LineHt + Lines[i]->SpaceAfter;
+    y = LayoutAdd(y, Lines[i]->SpaceBefore + Lines[i]->LineHt + Lines[i]->SpaceAfter);
   return y;
 }
 

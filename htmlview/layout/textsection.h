@@ -223,6 +223,11 @@ class TSection : public TSectionBase {
   // Characters to the next run change, object or control (at least 1).
   int RunLength(int i, int limit) const;
   int DashWidth(int pos) const;
+  // The index of the first forced break at or after from (Len when none).
+  // Lines ask in order, so the last answer is kept: a long text without
+  // breaks is searched once, not once per line.
+  int NextBreakChar(int from) const;
+  mutable int breakFrom_ = -1, breakAt_ = -1;
   static void PlaceFloat(TFloatingObj* obj, IndentManager& iMgr, int y);
   // Makes run a piece of the link target (fonts, link list, focus control).
   void MakeLinkRun(TFontObj* run, TProperties& prop, const TUrlTarget& target, bool tabControl);

@@ -70,11 +70,10 @@ NumberAndUnit SplitNumber(std::string_view text) {
   return r;
 }
 
-int ClampToInt(double v) {
-  if (!std::isfinite(v)) return 0;
-  if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
-  if (v < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
-  return static_cast<int>(v);
+// A length in pixels within the cap, rounded as the style rounds.
+int CappedLength(double r) {
+  if (!std::isfinite(r)) return 0;
+  return RoundHalfEven(std::clamp(r, -kMaxStyleLength, kMaxStyleLength));
 }
 
 bool ParseHex(std::string_view s, uint32_t& value) {
@@ -112,7 +111,7 @@ bool RgbFunction(const std::string& s, Colour& colour) {
     if (pct != std::string::npos) {
       part.erase(pct, 1);
       const NumberAndUnit n = SplitNumber(part);
-      v = n.numberOk && n.unit.empty() ? ClampToInt(RoundHalfEven(n.number * 2.55)) : 0;
+      v = n.numberOk && n.unit.empty() ? RoundHalfEven(n.number * 2.55) : 0;
     } else {
       int32_t iv = 0;
       v = platform::TryStrToInt(part, iv) ? iv : 0;
@@ -184,10 +183,12 @@ void SetDefaultPointSize(double points) {
 }
 
 const std::string& PropValue::Text() const {
-  return IsText() ? std::get<std::string>(v_) : kEmptyText;
+  return IsText() ? std::get<SharedText>(v_).Get() : kEmptyText;
 }
 
-int RoundHalfEven(double value) { return ClampToInt(std::nearbyint(value)); }
+int RoundHalfEven(double value) {
+  return std::isfinite(value) ? platform::ClampToInt(std::nearbyint(value)) : 0;
+}
 
 // ---------------------------------------------------------------------------
 // Conversions
@@ -295,8 +296,7 @@ int LengthConv(std::string_view text, bool relative, int base, int emHeight, int
   // Layout adds margins, paddings, borders and widths in int: a length from
   // hostile text ("99999999999999px") saturated at the int limit would
   // overflow those sums. Attribute numbers are capped the same way.
-  if (!std::isfinite(r)) return 0;
-  return RoundHalfEven(std::clamp(r, -kMaxStyleLength, kMaxStyleLength));
+  return CappedLength(r);
 }
 
 std::string ReadUrl(std::string_view value) {
@@ -715,10 +715,10 @@ bool TProperties::IsOverflowHidden() const { return Trim(Props[PropOverflow].Tex
 
 int TProperties::GetLineHeight(int fontHeight) const {
   const PropValue& v = Props[PropLineHeight];
-  if (v.IsNumeric()) return RoundHalfEven(fontHeight * v.Number());
+  if (v.IsNumeric()) return CappedLength(fontHeight * v.Number());
   if (!v.IsText()) return -1;
   const NumberAndUnit n = SplitNumber(v.Text());
-  if (n.unit.empty() && n.numberOk) return RoundHalfEven(fontHeight * n.number);
+  if (n.unit.empty() && n.numberOk) return CappedLength(fontHeight * n.number);
   return LengthConv(v.Text(), true, EmSize, EmSize, ExSize, -1);
 }
 

@@ -1,0 +1,177 @@
+// Numbers from hostile pages at the edges of the int range and beyond, and
+// pages whose sizes add up past it: layout saturates instead of wrapping.
+// Run under the sanitizer build, where any overflow left aborts the test.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <memory>
+#include <string>
+
+#include "htmlview/document/docparser.h"
+#include "htmlview/layout/blocks.h"
+#include "htmlview/layout/docroot.h"
+#include "htmlview/layout/tables.h"
+#include "htmlview/layout/textsection.h"
+#include "platform/canvas.h"
+#include "platform/fonts.h"
+#include "platform/image.h"
+
+namespace htmlview {
+namespace {
+
+std::string Repeat(const std::string& piece, int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += piece;
+  return s;
+}
+
+class HostileNumbersTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    platform::SetFontBackend(platform::FontBackend::FixedMetric,
+                             {"Times New Roman", "Courier New", "Verdana", "Arial"});
+  }
+  void SetUp() override {
+    InitDocParser();
+    platform::SetScreenDepth(24);
+    list = std::make_unique<TSectionList>(nullptr, nullptr);
+  }
+  void TearDown() override {
+    list.reset();
+    DoneDocParser();
+  }
+
+  // Parses, lays out and paints at the top and far down; returns the page
+  // height.
+  int Show(const std::string& html) {
+    list->Clear();
+    list->SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
+                      platform::clPurple, platform::clRed, platform::clWhite, false, true, 1, 5,
+                      10);
+    ParseHtmlDocument(html, *list, {});
+    platform::Bitmap bitmap(300, 200);
+    platform::Canvas canvas(&bitmap.Image());
+    int maxWidth = 0, curs = 0;
+    const int height = list->Layout(canvas, 0, 300, 200, 200, maxWidth, curs);
+    list->Draw(canvas, platform::Rect{0, 0, 300, 200}, 300, 0, 0, 0, 0);
+    list->YOff = height;
+    list->Draw(canvas, platform::Rect{0, 0, 300, 200}, 300, 0, 0, 0, 0);
+    list->YOff = 0;
+    lastMaxWidth = maxWidth;
+    return height;
+  }
+
+  TBodyBlock* Body() const { return dynamic_cast<TBodyBlock*>((*list)[0]); }
+
+  template <typename T>
+  T* First() const {
+    TBodyBlock* body = Body();
+    if (!body) return nullptr;
+    for (int i = 0; i < body->MyCell->Count(); ++i)
+      if (auto* s = dynamic_cast<T*>((*body->MyCell)[i])) return s;
+    return nullptr;
+  }
+
+  std::unique_ptr<TSectionList> list;
+  int lastMaxWidth = 0;
+};
+
+TEST_F(HostileNumbersTest, ZIndexAtTheIntLimitsSaturates) {
+  const struct {
+    const char* value;
+    int z;
+  } cases[] = {{"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"214748365", INT_MAX},
+               {"-214748365", INT_MIN}, {"3", 30}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    Show(std::string("<div style=\"position: relative; z-index: ") + c.value + "\">x</div>" +
+         "<div style=\"position: absolute; z-index: " + c.value + "\">y</div>");
+    TBlock* block = First<TBlock>();
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->ZIndex, c.z);
+  }
+}
+
+// Table widths in percent from the style: whatever the number, at most 100%.
+TEST_F(HostileNumbersTest, HugeTablePercentagesAreAHundredPercent) {
+  for (const char* value : {"2147483648%", "4294967296%", "1e21%", "inf%", "1e308%",
+                            "99999999999999999999%", "100.5%"}) {
+    SCOPED_TRACE(value);
+    Show(std::string("<table style=\"width: ") + value + "\"><tr><td>x</table>");
+    auto* table = First<TTableBlock>();
+    ASSERT_NE(table, nullptr);
+    EXPECT_TRUE(table->AsPercent);
+    EXPECT_EQ(table->WidthAttr, 1000);
+  }
+  Show("<table style=\"width: nan%\"><tr><td>x</table>");
+  auto* table = First<TTableBlock>();
+  ASSERT_NE(table, nullptr);
+  EXPECT_FALSE(table->AsPercent);
+}
+
+TEST_F(HostileNumbersTest, MultiplyDivideSaturates) {
+  EXPECT_EQ(platform::MulDiv(INT_MAX, INT_MAX, 1), INT_MAX);
+  EXPECT_EQ(platform::MulDiv(INT_MIN, INT_MAX, 1), INT_MIN);
+  EXPECT_EQ(platform::MulDiv(INT_MIN, -1, 1), INT_MAX);
+  EXPECT_EQ(platform::MulDiv(1000000, 1000000, 1000), 1000000000);
+  EXPECT_EQ(platform::MulDiv(7, 3, 2), 11);
+  EXPECT_EQ(platform::ClampToInt(1e21), INT_MAX);
+  EXPECT_EQ(platform::ClampToInt(-1e308), INT_MIN);
+  EXPECT_EQ(platform::ClampToInt(-2.9), -2);
+}
+
+// Thousands of blocks of a million pixels: the page is taller than any int,
+// so its height stops at the layout extent, and the blocks stay in order.
+TEST_F(HostileNumbersTest, PageTallerThanTheIntRangeSaturates) {
+  const int height =
+      Show(Repeat("<div style=\"height: 1000000px\">x</div>", 3000) + "<p>after");
+  EXPECT_EQ(height, platform::kMaxLayoutExtent);
+  TBodyBlock* body = Body();
+  ASSERT_NE(body, nullptr);
+  int last = INT_MIN;
+  for (int i = 0; i < body->MyCell->Count(); ++i) {
+    TSectionBase* s = (*body->MyCell)[i];
+    EXPECT_GE(s->SectionTop, last) << i;
+    EXPECT_LE(s->SectionTop, platform::kMaxLayoutExtent) << i;
+    last = s->SectionTop;
+  }
+  // Far apart blocks nested inside each other add up the same way.
+  EXPECT_GT(Show(Repeat("<div style=\"margin: 1000000px; padding: 1000000px; border: solid "
+                        "1000000px\">",
+                        90) +
+                 "x"),
+            0);
+}
+
+// Columns and rows of a million pixels each, more of them than an int can
+// add up: the sums saturate.
+TEST_F(HostileNumbersTest, TableSumsSaturate) {
+  Show("<table><tr>" + Repeat("<td width=1000000>x", 3000) + "</table>");
+  auto* block = First<TTableBlock>();
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(block->Table->TableWidth, platform::kMaxLayoutExtent);
+  EXPECT_GT(lastMaxWidth, 0);
+
+  const int height = Show("<table>" + Repeat("<tr height=1000000><td>x", 3000) + "</table>");
+  EXPECT_EQ(height, platform::kMaxLayoutExtent);
+  block = First<TTableBlock>();
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(block->Table->SectionHeight, platform::kMaxLayoutExtent);
+
+  // Percentages against a saturated width, spans across saturated columns.
+  Show("<table width=100%><tr>" + Repeat("<td width=1000000 colspan=3>x<td width=50%>y", 1000) +
+       "<tr>" + Repeat("<td rowspan=2 height=1000000>z", 3000) + "<tr><td>w</table>");
+}
+
+// Lines of a million pixels, and a word far wider than an int.
+TEST_F(HostileNumbersTest, TextSumsSaturate) {
+  const int height = Show("<p style=\"line-height: 1000000px\">" + Repeat("a<br>", 3000));
+  EXPECT_EQ(height, platform::kMaxLayoutExtent);
+  EXPECT_GT(Show("<p style=\"line-height: 99999999999999999999\">a<br>b"), 0);
+  Show("<p style=\"text-indent: 90%; font-size: 2000pt\">" + std::string(300000, 'w'));
+  EXPECT_GT(lastMaxWidth, 0);
+  EXPECT_LE(lastMaxWidth, platform::kMaxLayoutExtent + 1000000);
+}
+
+}  // namespace
+}  // namespace htmlview

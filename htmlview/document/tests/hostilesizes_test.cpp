@@ -1,0 +1,178 @@
+// Pages whose shape once made showing them quadratic: deep THEAD/TH and
+// heading nesting, rows of wide column spans, one row span over a long
+// table, and one long paragraph (of words, or a single word). At sizes that
+// run quickly, each must come out as the smaller cases do.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "htmlview/document/docparser.h"
+#include "htmlview/layout/blocks.h"
+#include "htmlview/layout/docroot.h"
+#include "htmlview/layout/tables.h"
+#include "htmlview/layout/textsection.h"
+#include "platform/canvas.h"
+#include "platform/fonts.h"
+#include "platform/image.h"
+
+namespace htmlview {
+namespace {
+
+std::string Repeat(const std::string& piece, int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += piece;
+  return s;
+}
+
+class HostileSizesTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    platform::SetFontBackend(platform::FontBackend::FixedMetric,
+                             {"Times New Roman", "Courier New", "Verdana", "Arial"});
+  }
+  void SetUp() override {
+    InitDocParser();
+    platform::SetScreenDepth(24);
+    list = std::make_unique<TSectionList>(nullptr, nullptr);
+  }
+  void TearDown() override {
+    list.reset();
+    DoneDocParser();
+  }
+
+  int Show(const std::string& html) {
+    list->Clear();
+    list->SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
+                      platform::clPurple, platform::clRed, platform::clWhite, false, true, 1, 5,
+                      10);
+    ParseHtmlDocument(html, *list, {});
+    platform::Bitmap bitmap(400, 300);
+    platform::Canvas canvas(&bitmap.Image());
+    int maxWidth = 0, curs = 0;
+    const int height = list->Layout(canvas, 0, 400, 300, 300, maxWidth, curs);
+    list->Draw(canvas, platform::Rect{0, 0, 400, 300}, 400, 0, 0, 0, 0);
+    return height;
+  }
+
+  TBodyBlock* Body() const { return dynamic_cast<TBodyBlock*>((*list)[0]); }
+
+  ThtmlTable* FirstTable() const {
+    TBodyBlock* body = Body();
+    if (!body) return nullptr;
+    for (int i = 0; i < body->MyCell->Count(); ++i)
+      if (auto* b = dynamic_cast<TTableBlock*>((*body->MyCell)[i])) return b->Table;
+    return nullptr;
+  }
+
+  TSection* FirstText() const {
+    TBodyBlock* body = Body();
+    if (!body) return nullptr;
+    for (int i = 0; i < body->MyCell->Count(); ++i) {
+      TSectionBase* s = (*body->MyCell)[i];
+      if (auto* t = dynamic_cast<TSection*>(s)) return t;
+      if (auto* b = dynamic_cast<TBlock*>(s))
+        for (int k = 0; k < b->MyCell->Count(); ++k)
+          if (auto* t = dynamic_cast<TSection*>((*b->MyCell)[k])) return t;
+    }
+    return nullptr;
+  }
+
+  std::unique_ptr<TSectionList> list;
+};
+
+TEST_F(HostileSizesTest, DeepHeadAndHeadingNestingShows) {
+  EXPECT_GT(Show("<table>" + Repeat("<thead><th>", 20000) + "x"), 0);
+  EXPECT_NE(FirstTable(), nullptr);
+  const int headings = Show(Repeat("<h1><h2><h3><h4><h5><h6>", 3000) + "x");
+  // Every heading is a block of its own, one below the other.
+  EXPECT_GT(headings, 18000);
+}
+
+// Cells of COLSPAN 1000 side by side: the grid holds every position, the
+// last cell's own fillers are dropped (nothing but fillers stands in its
+// columns), and each cell is as wide as the columns it spans.
+TEST_F(HostileSizesTest, RowOfWideColumnSpans) {
+  constexpr int cells = 40;
+  Show("<table border=1><tr>" + Repeat("<td colspan=1000>x", cells) + "</table>");
+  ThtmlTable* table = FirstTable();
+  ASSERT_NE(table, nullptr);
+  ASSERT_EQ(table->RowCount(), 1);
+  const TCellList& row = *table->Rows[0];
+  EXPECT_EQ(table->NumCols, (cells - 1) * 1000 + 1);
+  ASSERT_EQ(row.Count(), table->NumCols);
+  long long sum = 0;
+  for (int w : table->Widths) sum += w;
+  int reals = 0;
+  for (int i = 0; i < row.Count(); ++i) {
+    const TCellObj* cell = row[i];
+    ASSERT_NE(cell, nullptr);
+    if (!cell->IsReal()) {
+      EXPECT_EQ(cell->ColSpan, 0);
+      continue;
+    }
+    EXPECT_EQ(i, reals * 1000);
+    const int span = reals == cells - 1 ? 1 : 1000;
+    EXPECT_EQ(cell->ColSpan, span);
+    int wd = 0;
+    for (int k = i; k < i + span; ++k) wd += table->Widths[k];
+    EXPECT_EQ(cell->Wd, wd);
+    ++reals;
+  }
+  EXPECT_EQ(reals, cells);
+  EXPECT_EQ(table->TableWidth, table->CellSpacing + sum);
+}
+
+// One cell spanning every row that follows: its height is theirs, and the
+// rows keep the heights of their own cells.
+TEST_F(HostileSizesTest, OneRowSpanOverALongTable) {
+  constexpr int rows = 3000;
+  Show("<table cellspacing=0 cellpadding=0><tr><td rowspan=" + std::to_string(rows) +
+       ">x" + Repeat("<tr><td>y", rows) + "</table>");
+  ThtmlTable* table = FirstTable();
+  ASSERT_NE(table, nullptr);
+  ASSERT_EQ(table->RowCount(), rows + 1);
+  const TCellObj* spanning = (*table->Rows[0])[0];
+  ASSERT_NE(spanning, nullptr);
+  EXPECT_EQ(spanning->RowSpan, rows);
+  int spanned = 0;
+  for (int j = 0; j < rows; ++j) spanned += table->Heights[j];
+  EXPECT_EQ(spanning->Ht, spanned);
+  for (int j = 2; j < rows; ++j) EXPECT_EQ(table->Heights[j], table->Heights[1]) << j;
+  // The rows below hold a filler where the span covers them, then their cell.
+  const TCellList& below = *table->Rows[5];
+  ASSERT_EQ(below.Count(), 2);
+  EXPECT_FALSE(below[0]->IsReal());
+  EXPECT_TRUE(below[1]->IsReal());
+}
+
+// A long paragraph breaks into as many lines as its words need, each line
+// as full as the width allows; one long word stays one line.
+TEST_F(HostileSizesTest, LongParagraphsBreakAsShortOnes) {
+  constexpr int words = 20000;
+  Show("<p>" + Repeat("word ", words));
+  TSection* text = FirstText();
+  ASSERT_NE(text, nullptr);
+  const int lines = text->Lines.Count();
+  ASSERT_GT(lines, 1);
+  int perLine = 0;
+  for (int i = 0; i < lines; ++i) {
+    const int n = text->Lines[i]->Ln;
+    if (i == 0) perLine = n;
+    if (i + 1 < lines) EXPECT_EQ(n, perLine) << i;
+  }
+  EXPECT_EQ(lines, (words * 5 + perLine - 1) / perLine);
+  // What a short paragraph puts on its first line, the long one does too.
+  Show("<p>" + Repeat("word ", 40));
+  ASSERT_NE(FirstText(), nullptr);
+  EXPECT_EQ(FirstText()->Lines[0]->Ln, perLine);
+
+  Show("<p>" + std::string(200000, 'w'));
+  text = FirstText();
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->Lines.Count(), 1);
+  EXPECT_GE(text->Lines[0]->Ln, 200000);
+}
+
+}  // namespace
+}  // namespace htmlview
