@@ -9,6 +9,7 @@
 #include <QDir>
 
 #include "htmlview/images/imagemap.h"
+#include "parsedpage_helpers.h"
 #include "htmlview/layout/blocks.h"
 #include "htmlview/layout/docroot.h"
 #include "htmlview/layout/imageobj.h"
@@ -92,29 +93,8 @@ std::string Describe(const TSectionBase* s) {
   return "?";
 }
 
-class DocParserTest : public ::testing::Test {
+class DocParserTest : public ParsedPageTest {
  protected:
-  static void SetUpTestSuite() {
-    platform::SetFontBackend(platform::FontBackend::FixedMetric,
-                             {"Times New Roman", "Courier New", "Verdana", "Arial"});
-  }
-  void SetUp() override {
-    InitDocParser();
-    platform::SetScreenDepth(24);
-    list = std::make_unique<TSectionList>(nullptr, nullptr);
-  }
-  void TearDown() override {
-    list.reset();
-    DoneDocParser();
-  }
-
-  void Parse(const std::string& html, const TParserEvents& events = {}) {
-    list->Clear();
-    list->SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
-                      platform::clPurple, platform::clRed, platform::clWhite, false, true, 1, 5,
-                      10);
-    ParseHtmlDocument(html, *list, events);
-  }
   std::string Tree(const std::string& html) {
     Parse(html);
     return DescribeCell(*list);
@@ -125,7 +105,6 @@ class DocParserTest : public ::testing::Test {
     auto* body = dynamic_cast<TBodyBlock*>((*list)[0]);
     return body ? DescribeCell(*body->MyCell) : "no body";
   }
-  TBodyBlock* Body() const { return dynamic_cast<TBodyBlock*>((*list)[0]); }
 
   // The first text section in document order.
   static TSection* FirstText(const TCellBasic& cell) {
@@ -149,8 +128,6 @@ class DocParserTest : public ::testing::Test {
       if (s.Fonts[k]->Pos <= i) found = s.Fonts[k];
     return found;
   }
-
-  std::unique_ptr<TSectionList> list;
 };
 
 struct TreeCase {

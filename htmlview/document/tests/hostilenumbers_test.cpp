@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "parsedpage_helpers.h"
 #include "htmlview/document/docparser.h"
 #include "htmlview/layout/blocks.h"
 #include "htmlview/layout/docroot.h"
@@ -19,49 +20,16 @@
 namespace htmlview {
 namespace {
 
-std::string Repeat(const std::string& piece, int n) {
-  std::string s;
-  for (int i = 0; i < n; ++i) s += piece;
-  return s;
-}
-
-class HostileNumbersTest : public ::testing::Test {
+class HostileNumbersTest : public ParsedPageTest {
  protected:
-  static void SetUpTestSuite() {
-    platform::SetFontBackend(platform::FontBackend::FixedMetric,
-                             {"Times New Roman", "Courier New", "Verdana", "Arial"});
-  }
-  void SetUp() override {
-    InitDocParser();
-    platform::SetScreenDepth(24);
-    list = std::make_unique<TSectionList>(nullptr, nullptr);
-  }
-  void TearDown() override {
-    list.reset();
-    DoneDocParser();
-  }
-
   // Parses, lays out and paints at the top and far down; returns the page
   // height.
   int Show(const std::string& html) {
-    list->Clear();
-    list->SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
-                      platform::clPurple, platform::clRed, platform::clWhite, false, true, 1, 5,
-                      10);
-    ParseHtmlDocument(html, *list, {});
-    platform::Bitmap bitmap(300, 200);
-    platform::Canvas canvas(&bitmap.Image());
-    int maxWidth = 0, curs = 0;
-    const int height = list->Layout(canvas, 0, 300, 200, 200, maxWidth, curs);
-    list->Draw(canvas, platform::Rect{0, 0, 300, 200}, 300, 0, 0, 0, 0);
-    list->YOff = height;
-    list->Draw(canvas, platform::Rect{0, 0, 300, 200}, 300, 0, 0, 0, 0);
-    list->YOff = 0;
-    lastMaxWidth = maxWidth;
+    Parse(html);
+    const int height = LayOutAndPaint(300, 200);
+    PaintAgain(height);
     return height;
   }
-
-  TBodyBlock* Body() const { return dynamic_cast<TBodyBlock*>((*list)[0]); }
 
   template <typename T>
   T* First() const {
@@ -71,9 +39,6 @@ class HostileNumbersTest : public ::testing::Test {
       if (auto* s = dynamic_cast<T*>((*body->MyCell)[i])) return s;
     return nullptr;
   }
-
-  std::unique_ptr<TSectionList> list;
-  int lastMaxWidth = 0;
 };
 
 TEST_F(HostileNumbersTest, ZIndexAtTheIntLimitsSaturates) {

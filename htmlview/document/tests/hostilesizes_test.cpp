@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "parsedpage_helpers.h"
 #include "htmlview/document/docparser.h"
 #include "htmlview/layout/blocks.h"
 #include "htmlview/layout/docroot.h"
@@ -19,43 +20,12 @@
 namespace htmlview {
 namespace {
 
-std::string Repeat(const std::string& piece, int n) {
-  std::string s;
-  for (int i = 0; i < n; ++i) s += piece;
-  return s;
-}
-
-class HostileSizesTest : public ::testing::Test {
+class HostileSizesTest : public ParsedPageTest {
  protected:
-  static void SetUpTestSuite() {
-    platform::SetFontBackend(platform::FontBackend::FixedMetric,
-                             {"Times New Roman", "Courier New", "Verdana", "Arial"});
-  }
-  void SetUp() override {
-    InitDocParser();
-    platform::SetScreenDepth(24);
-    list = std::make_unique<TSectionList>(nullptr, nullptr);
-  }
-  void TearDown() override {
-    list.reset();
-    DoneDocParser();
-  }
-
   int Show(const std::string& html) {
-    list->Clear();
-    list->SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
-                      platform::clPurple, platform::clRed, platform::clWhite, false, true, 1, 5,
-                      10);
-    ParseHtmlDocument(html, *list, {});
-    platform::Bitmap bitmap(400, 300);
-    platform::Canvas canvas(&bitmap.Image());
-    int maxWidth = 0, curs = 0;
-    const int height = list->Layout(canvas, 0, 400, 300, 300, maxWidth, curs);
-    list->Draw(canvas, platform::Rect{0, 0, 400, 300}, 400, 0, 0, 0, 0);
-    return height;
+    Parse(html);
+    return LayOutAndPaint(400, 300);
   }
-
-  TBodyBlock* Body() const { return dynamic_cast<TBodyBlock*>((*list)[0]); }
 
   ThtmlTable* FirstTable() const {
     TBodyBlock* body = Body();
@@ -77,8 +47,6 @@ class HostileSizesTest : public ::testing::Test {
     }
     return nullptr;
   }
-
-  std::unique_ptr<TSectionList> list;
 };
 
 TEST_F(HostileSizesTest, DeepHeadAndHeadingNestingShows) {
@@ -159,7 +127,9 @@ TEST_F(HostileSizesTest, LongParagraphsBreakAsShortOnes) {
   for (int i = 0; i < lines; ++i) {
     const int n = text->Lines[i]->Ln;
     if (i == 0) perLine = n;
-    if (i + 1 < lines) EXPECT_EQ(n, perLine) << i;
+    if (i + 1 < lines) {
+      EXPECT_EQ(n, perLine) << i;
+    }
   }
   EXPECT_EQ(lines, (words * 5 + perLine - 1) / perLine);
   // What a short paragraph puts on its first line, the long one does too.

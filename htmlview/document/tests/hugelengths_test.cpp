@@ -4,6 +4,8 @@
 // pixels either way, as attribute numbers are.
 #include <gtest/gtest.h>
 
+#include "parsedpage_helpers.h"
+
 #include <memory>
 #include <string>
 
@@ -36,36 +38,14 @@ TEST(StyleLengths, ConversionsSaturateAtAMillionPixels) {
   DoneStyleProps();
 }
 
-class HugeLengthsTest : public ::testing::Test {
+class HugeLengthsTest : public ParsedPageTest {
  protected:
-  static void SetUpTestSuite() {
-    platform::SetFontBackend(platform::FontBackend::FixedMetric,
-                             {"Times New Roman", "Courier New", "Verdana", "Arial"});
-  }
-  void SetUp() override {
-    InitDocParser();
-    platform::SetScreenDepth(24);
-    list = std::make_unique<TSectionList>(nullptr, nullptr);
-  }
-  void TearDown() override {
-    list.reset();
-    DoneDocParser();
-  }
-
   // Parses, lays out and paints; the undefined-behaviour checker of a
   // sanitizer build reports any overflow on the way.
   void Show(const std::string& html) {
-    list->Clear();
-    list->SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
-                      platform::clPurple, platform::clRed, platform::clWhite, false, true, 1, 5,
-                      10);
-    ParseHtmlDocument(html, *list, {});
-    platform::Bitmap bitmap(700, 300);
-    platform::Canvas canvas(&bitmap.Image());
-    int maxWidth = 0, curs = 0;
-    list->Layout(canvas, 0, 700, 300, 300, maxWidth, curs);
-    list->Draw(canvas, platform::Rect{0, 0, 700, 300}, 700, 0, 0, 0, 0);
-    list->Draw(canvas, platform::Rect{0, 0, 700, 300}, 700, 0, 1000, 0, 0);
+    Parse(html);
+    LayOutAndPaint(700, 300);
+    PaintAgain(0, 1000);
   }
 
   // The first block inside the body.
@@ -76,8 +56,6 @@ class HugeLengthsTest : public ::testing::Test {
       if (auto* b = dynamic_cast<TBlock*>((*body->MyCell)[i])) return b;
     return nullptr;
   }
-
-  std::unique_ptr<TSectionList> list;
 };
 
 // Every property that takes a length, at once, in both signs and in several
