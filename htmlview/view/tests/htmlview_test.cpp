@@ -2,6 +2,7 @@
 // scroll-bar decision, painting, scrolling by keys, wheel and bars, the
 // position encoding, mouse selection and copying, words, links with hover
 // and follow, auto-scroll and drag-scroll on their timer, and the history.
+#include "viewersuite.h"
 #include "htmlview/view/htmlview.h"
 
 #include <QImage>
@@ -30,13 +31,8 @@ using handdoc::LinesSection;
 
 std::string Utf8(const std::u16string& s) { return QString::fromStdU16String(s).toStdString(); }
 
-class ViewTest : public ::testing::Test {
+class ViewTest : public ViewerSuite<> {
  protected:
-  static void SetUpTestSuite() {
-    platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Times New Roman", "Arial", "Courier New"});
-    InitViewerModule();
-  }
-  static void TearDownTestSuite() { DoneViewerModule(); }
   void SetUp() override {
     SetDocumentBuilder(handdoc::BuildHandDoc);
     platform::SetClipboardBackend(&clipboard_);

@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QTest>
 
+#include "viewersuite.h"
 #include "htmlview/images/imagemodule.h"
 #include "htmlview/layout/formcontrols.h"
 #include "htmlview/layout/panelobj.h"
@@ -32,13 +33,8 @@ namespace {
 
 using namespace htmlview;
 
-class LiveDocTest : public ::testing::Test {
+class LiveDocTest : public ViewerSuite<> {
  protected:
-  static void SetUpTestSuite() {
-    platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Times New Roman", "Arial", "Courier New"});
-    InitViewerModule();
-  }
-  static void TearDownTestSuite() { DoneViewerModule(); }
   void SetUp() override {
     view_ = std::make_unique<THtmlView>();
     view_->resize(500, 400);

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "viewersuite.h"
 #include "htmlview/images/imagecache.h"
 #include "htmlview/images/pngcodec.h"
 #include "htmlview/layout/layoutdump.h"
@@ -39,13 +40,8 @@ std::vector<std::string> LinesOf(const std::string& file) {
   return lines;
 }
 
-class PagesTest : public ::testing::Test {
+class PagesTest : public ViewerSuite<> {
  protected:
-  static void SetUpTestSuite() {
-    platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Times New Roman", "Arial", "Courier New"});
-    InitViewerModule();
-  }
-  static void TearDownTestSuite() { DoneViewerModule(); }
   void SetUp() override {
     platform::SetClipboardBackend(&clipboard_);
     view_ = std::make_unique<THtmlView>();

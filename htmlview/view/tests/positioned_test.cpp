@@ -11,6 +11,7 @@
 
 #include <map>
 
+#include "viewersuite.h"
 #include "htmlview/view/htmlview.h"
 #include "htmlview/viewermodule.h"
 #include "platform/fonts.h"
@@ -45,13 +46,8 @@ struct Offset {
   int left, top;
 };
 
-class PositionedTest : public ::testing::TestWithParam<Offset> {
+class PositionedTest : public ViewerSuite<::testing::TestWithParam<Offset>> {
  protected:
-  static void SetUpTestSuite() {
-    platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Times New Roman", "Arial", "Courier New"});
-    InitViewerModule();
-  }
-  static void TearDownTestSuite() { DoneViewerModule(); }
   void SetUp() override {
     pictures_["inline.png"] = SolidPng(kInlineColour);
     pictures_["float.png"] = SolidPng(kFloatColour);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "viewersuite.h"
 #include "htmlview/layout/formcontrols.h"
 #include "htmlview/parse/htmlreader.h"
 #include "htmlview/view/htmlview.h"
@@ -21,13 +22,8 @@ namespace {
 
 using namespace htmlview;
 
-class TabFocusTest : public ::testing::Test {
+class TabFocusTest : public ViewerSuite<> {
  protected:
-  static void SetUpTestSuite() {
-    platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Times New Roman", "Arial", "Courier New"});
-    InitViewerModule();
-  }
-  static void TearDownTestSuite() { DoneViewerModule(); }
   void SetUp() override {
     view_ = std::make_unique<THtmlView>();
     view_->resize(500, 400);
