@@ -1273,22 +1273,17 @@ int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
       (ListStyleType == lbDecimal || ListStyleType == lbLowerAlpha || ListStyleType == lbUpperAlpha ||
        ListStyleType == lbLowerRoman || ListStyleType == lbUpperRoman)) {
     const std::u16string text = ListMarkerText(ListStyleType, ListNumber);
-    const platform::Font oldFont = canvas.font;
-    const unsigned oldAlign = canvas.textAlign;
-    const platform::BkMode oldMode = canvas.bkMode;
+    const int level = canvas.Save();
     canvas.font = ListFont;
     canvas.textAlign = platform::TA_RIGHT | platform::TA_BASELINE;
     canvas.bkMode = platform::BkMode::Transparent;
     canvas.ExtTextOut(cx - 10, y, 0, nullptr, text);
-    canvas.font = oldFont;
-    canvas.textAlign = oldAlign;
-    canvas.bkMode = oldMode;
+    canvas.Restore(level);
     return result;
   }
   if (ListStyleType != lbCircle && ListStyleType != lbDisc && ListStyleType != lbSquare)
     return result;
-  const platform::Pen oldPen = canvas.pen;
-  const platform::Brush oldBrush = canvas.brush;
+  const int level = canvas.Save();
   canvas.pen = {colour, 1, platform::PenStyle::Solid};
   canvas.brush = {colour, platform::BrushStyle::Solid};
   switch (ListStyleType) {
@@ -1303,8 +1298,7 @@ int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
       canvas.FillRect({cx - 15, y - 6, cx - 10, y - 1});
       break;
   }
-  canvas.pen = oldPen;
-  canvas.brush = oldBrush;
+  canvas.Restore(level);
   return result;
 }
 

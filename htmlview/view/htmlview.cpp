@@ -13,6 +13,7 @@
 #include "htmlview/parse/viewutils.h"
 #include "htmlview/view/docbuilder.h"
 #include "platform/guard.h"
+#include "platform/scopeguard.h"
 #include "platform/streams.h"
 #include "platform/timers.h"
 #include "platform/sysutils.h"
@@ -25,20 +26,6 @@ std::string LowerAscii(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
 }
-
-// Restores a flag (and runs an end step) whatever way a block is left.
-class ScopeExit {
- public:
-  explicit ScopeExit(std::function<void()> f) : f_(std::move(f)) {}
-  ~ScopeExit() {
-    if (f_) platform::guarded(f_);
-  }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-
- private:
-  std::function<void()> f_;
-};
 
 }  // namespace
 
@@ -231,7 +218,7 @@ void THtmlView::SetScrollBars(TScrollStyle style) {
   scrollBars_ = style;
   if (creating_) return;
   SetBusy(true);
-  ScopeExit end([this] { SetBusy(false); });
+  platform::ScopeGuard end([this] { SetBusy(false); });
   const int64_t pos = Position();
   DoLayout();
   SetPosition(pos);
@@ -259,7 +246,7 @@ void THtmlView::SetViewImages(bool on) {
   viewImages_ = on;
   platform::PushCursor(platform::crHourGlass);
   SetBusy(true);
-  ScopeExit end([this] {
+  platform::ScopeGuard end([this] {
     SetBusy(false);
     platform::PopCursor();
   });
@@ -394,7 +381,7 @@ void THtmlView::LoadHtmlText(const std::string& text, const std::string& referen
     name = reference.substr(hash + 1);
   }
   layingOut_ = true;
-  ScopeExit end([this] {
+  platform::ScopeGuard end([this] {
     paintPanel_->Invalidate();
     Progress(ThtProgressStage::psEnding, 100);
     SetBusy(false);
@@ -498,7 +485,7 @@ void THtmlView::LoadDocumentFile(const std::string& fileName, int fileType) {
   const std::string path = platform::ResolveFilePath(file);
   if (!platform::FileExists(path)) throw platform::EInOutError("Can't locate file: " + file);
   platform::PushCursor(platform::crHourGlass);
-  ScopeExit cursor([] { platform::PopCursor(); });
+  platform::ScopeGuard cursor([] { platform::PopCursor(); });
   if (fileType == ImgType) {
     // The picture becomes a document of one image. The name is written as
     // an attribute value, so a quote or markup in it can never leave the
@@ -540,7 +527,7 @@ void THtmlView::DoLayout() {
   // its own sets it for itself.
   const bool wasLayingOut = layingOut_;
   layingOut_ = true;
-  ScopeExit end([this, wasLayingOut] { layingOut_ = wasLayingOut; });
+  platform::ScopeGuard end([this, wasLayingOut] { layingOut_ = wasLayingOut; });
   platform::Canvas& canvas = MeasureCanvas();
   const int frame = borderStyle_ == THTMLBorderStyle::htNone ? 0 : 2;
   const int w = width() - frame;
@@ -616,7 +603,7 @@ void THtmlView::ArrangeScrollBars() {
 
 void THtmlView::Relayout() {
   SetBusy(true);
-  ScopeExit end([this] {
+  platform::ScopeGuard end([this] {
     Progress(ThtProgressStage::psEnding, 100);
     SetBusy(false);
   });
