@@ -22,11 +22,6 @@ namespace htmlview {
 
 namespace {
 
-std::string LowerAscii(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 }  // namespace
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -469,7 +464,7 @@ void THtmlView::HandleMeta(const std::string& httpEq, const std::string& name, c
   }
   if (delay < 0) return;
   if (delay == 0) delay = 1;
-  const std::string lower = LowerAscii(content);
+  const std::string lower = platform::LowerCase(content);
   const size_t url = lower.find("url=");
   refreshUrl_ = url == std::string::npos ? "" : content.substr(url + 4);
   refreshDelay_ = delay;
@@ -700,7 +695,7 @@ void THtmlView::ScrollToY(int y) {
 
 std::string THtmlView::ExpandDocFileName(const std::string& name) {
   const size_t scheme = name.find("://");
-  if (scheme != std::string::npos && scheme > 0 && LowerAscii(name).find("file://") == std::string::npos)
+  if (scheme != std::string::npos && scheme > 0 && platform::LowerCase(name).find("file://") == std::string::npos)
     return name;
   std::string r = UrlToDosPathWithRoot(platform::Trim(name), serverRoot_);
   if (!r.empty() && (r[0] == '\\' || r[0] == '/') && !(r.size() > 1 && (r[1] == '\\' || r[1] == '/')))
