@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "htmlview/layout/canvasutils.h"
 #include "htmlview/layout/cells.h"
 #include "htmlview/images/gdipimage.h"
 #include "htmlview/images/imageload.h"
