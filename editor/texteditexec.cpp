@@ -10,6 +10,7 @@
 #include "editor/highlightscan.h"
 #include "editor/textedit.h"
 #include "platform/image.h"
+#include "platform/scopeguard.h"
 
 namespace editor {
 
@@ -64,13 +65,9 @@ void TCustomTextEdit::DoPaintTransientEx(TTransientType type, bool lock) {
   canvas.brush.color = color_;
   const bool shown = caretShown_;
   HideEditorCaret();
-  struct Restore {
-    TCustomTextEdit* ed;
-    bool shown;
-    ~Restore() {
-      if (shown) ed->UpdateCaret();
-    }
-  } restore{this, shown};
+  platform::ScopeGuard restore([this, shown] {
+    if (shown) UpdateCaret();
+  });
   OnPaintTransient(this, canvas, type);
 }
 

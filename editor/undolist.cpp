@@ -1,5 +1,7 @@
 #include "editor/undolist.h"
 
+#include "platform/scopeguard.h"
+
 namespace editor {
 
 void TTextEditUndoList::AddChange(TUndoReason reason, const TBufferCoord& start, const TBufferCoord& end,
@@ -170,10 +172,7 @@ void TEdUndoHistory::RedoOne() {
   if (!item) return;
   // The records this adds to the undo list must not empty the redo list.
   undoList_.SetInsideRedo(true);
-  struct Reset {
-    TTextEditUndoList& list;
-    ~Reset() { list.SetInsideRedo(false); }
-  } reset{undoList_};
+  platform::ScopeGuard reset([this] { undoList_.SetInsideRedo(false); });
   if (RedoItem) RedoItem(*item);
 }
 

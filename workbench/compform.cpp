@@ -29,6 +29,7 @@
 #include "platform/dialogs.h"
 #include "platform/guard.h"
 #include "platform/registry.h"
+#include "platform/scopeguard.h"
 #include "platform/sysutils.h"
 #include "workbench/compselection.h"
 #include "workbench/keypreview.h"
@@ -90,29 +91,6 @@ std::optional<double> ReadTemperature(platform::TRegistry& reg, const std::strin
   if (!std::isfinite(value) || value < lo || value > hi) return std::nullopt;
   return value;
 }
-
-// Restores a flag and the lists' painting when a selection restore ends,
-// however it ends.
-class RestoreScope {
- public:
-  RestoreScope(bool& autoSelect, QWidget* a, QWidget* b) : autoSelect_(autoSelect), a_(a), b_(b) {
-    autoSelect_ = false;
-  }
-  ~RestoreScope() {
-    a_->setUpdatesEnabled(true);
-    b_->setUpdatesEnabled(true);
-    autoSelect_ = true;
-  }
-  void SuspendUpdates() {
-    a_->setUpdatesEnabled(false);
-    b_->setUpdatesEnabled(false);
-  }
-
- private:
-  bool& autoSelect_;
-  QWidget* a_;
-  QWidget* b_;
-};
 
 constexpr double kTeLo = -40.0, kTeHi = 30.0;
 constexpr double kTcLo = 20.0, kTcHi = 90.0;
@@ -386,10 +364,7 @@ void TCompForm::FormActivate() {
   // The catalog question and its boxes make the dialog active again.
   if (inActivate_) return;
   inActivate_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{inActivate_};
+  platform::ScopeGuard reset([this] { inActivate_ = false; });
 
   const bool modal = isModal() || windowModality() != Qt::NonModal;
   // Once per modal showing: the boxes and dialogs the work opens hand the
@@ -637,10 +612,17 @@ void TCompForm::RestoreSelection() {
     return;
 
   SetRefrigLabel(designation);
-  RestoreScope scope(autoSelect_, fileNames_, compNames_);
+  // The flag and the lists' painting come back however the restore ends.
+  autoSelect_ = false;
+  platform::ScopeGuard restore([this] {
+    fileNames_->setUpdatesEnabled(true);
+    compNames_->setUpdatesEnabled(true);
+    autoSelect_ = true;
+  });
   dataMemo_->clear();
   FillFileList();
-  scope.SuspendUpdates();
+  fileNames_->setUpdatesEnabled(false);
+  compNames_->setUpdatesEnabled(false);
 
   int fileRow = -1;
   for (size_t i = 0; i < filePaths_.size() && fileRow < 0; ++i)

@@ -5,6 +5,7 @@
 #include "core/refriglib.h"
 #include "core/textutils.h"
 #include "platform/sysutils.h"
+#include "platform/scopeguard.h"
 
 namespace workbench {
 
@@ -339,15 +340,10 @@ int TVerifier::VerifySourceFile(bool showDetails) {
 
 void TVerifier::VerifyAll(const std::vector<std::string>& files, const std::function<void(size_t)>& onSelect) {
   source_.VerifyLog.Clear();
-  struct Restore {
-    TSourceFile& source;
-    std::string currentFile;
-    bool isValidFile;
-    ~Restore() {
-      source.CurrentFile = currentFile;
-      source.IsValidFile = isValidFile;
-    }
-  } restore{source_, source_.CurrentFile, source_.IsValidFile};
+  platform::ScopeGuard restore([this, currentFile = source_.CurrentFile, isValidFile = source_.IsValidFile] {
+    source_.CurrentFile = currentFile;
+    source_.IsValidFile = isValidFile;
+  });
 
   for (size_t i = 0; i < files.size(); ++i) {
     if (onSelect) onSelect(i);

@@ -35,8 +35,6 @@ DocumentInfo& Info() {
   return info;
 }
 
-std::string Utf8(const std::u16string& s) { return EncodeCodePage(s, kCodePageUtf8); }
-
 constexpr uintmax_t kMaxLinkedSheetSize = uintmax_t(16) << 20;
 
 }  // namespace

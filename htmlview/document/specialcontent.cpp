@@ -22,8 +22,6 @@ namespace htmlview {
 
 namespace {
 
-std::string Utf8(std::u16string_view s) { return EncodeCodePage(s, kCodePageUtf8); }
-
 bool IsPreFontStyle(HtmlSymbol s) {
   using S = HtmlSymbol;
   switch (s) {
@@ -294,7 +292,7 @@ void HtmlParser::DoFormControl(bool readNext) {
     TAttributeList* optionAttributes = nullptr;
     auto closeOption = [&] {
       if (inOption && options) {
-        std::string value = platform::Trim(Utf8(text));
+        std::string value = platform::Trim(EncodeUtf8(text));
         options->AddStr(value, selected, optionAttributes, CurrentCodePage());
       }
       inOption = false;
@@ -324,13 +322,13 @@ void HtmlParser::DoFormControl(bool readNext) {
       NextTextAreaToken();
       if (Sy() == S::EndOfText || Sy() == S::TextAreaContentEnd) break;
       if (Sy() == S::LineBreak) {
-        if (area) area->AddStr(Utf8(line) + "\r\n");
+        if (area) area->AddStr(EncodeUtf8(line) + "\r\n");
         line.clear();
       } else {
         line += r.Token->S();
       }
     }
-    if (area && !line.empty()) area->AddStr(Utf8(line));
+    if (area && !line.empty()) area->AddStr(EncodeUtf8(line));
     if (control) control->ResetToValue();
   }
   if (control) control->ProcessProperties(*prop);
@@ -387,7 +385,7 @@ void HtmlParser::DoScript(bool readNext) {
       else script += r.Token->S();
     }
     r.NoSkip = false;
-    events_.Script(name, language, Utf8(script));
+    events_.Script(name, language, EncodeUtf8(script));
   }
   if (readNext && Sy() != S::EndOfText) Next();
 }

@@ -11,28 +11,13 @@
 #include "htmlview/layout/tablewidths.h"
 #include "htmlview/layout/viewdraw.h"
 #include "htmlview/parse/attributes.h"
+#include "platform/sysutils.h"
 
 namespace htmlview {
 
 namespace {
 
-// The platform's 3-D frame on a copy of the rectangle.
-void Frame3D(platform::Canvas& canvas, platform::Rect r, int width, platform::Colour topLeft,
-             platform::Colour bottomRight) {
-  canvas.Frame3D(r, topLeft, bottomRight, width);
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-std::string TrimLower(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return {};
-  const size_t e = s.find_last_not_of(" \t\r\n");
-  return Lower(s.substr(b, e - b + 1));
-}
+std::string TrimLower(std::string_view s) { return platform::LowerCase(platform::Trim(s)); }
 
 bool IsTableKind(const TSectionBase* s) {
   return dynamic_cast<const TTableBlock*>(s) || dynamic_cast<const TTableAndCaptionBlock*>(s);
@@ -63,7 +48,6 @@ void PopRecord(std::vector<IndentRec>& list, int owner, int x, int y) {
     }
 }
 
-int YOffOf(const TSectionListBase* root) { return root ? root->YOff : 0; }
 
 
 // Where the first tile of an axis starts and whether tiles repeat along it.
@@ -1177,8 +1161,7 @@ std::u16string ListMarkerText(int style, int number) {
           s += row.text;
           n -= row.value;
         }
-      if (style == lbUpperRoman)
-        for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (style == lbUpperRoman) s = platform::UpperCase(s);
       return ascii(s + ".");
     }
     default:
@@ -1273,22 +1256,17 @@ int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
       (ListStyleType == lbDecimal || ListStyleType == lbLowerAlpha || ListStyleType == lbUpperAlpha ||
        ListStyleType == lbLowerRoman || ListStyleType == lbUpperRoman)) {
     const std::u16string text = ListMarkerText(ListStyleType, ListNumber);
-    const platform::Font oldFont = canvas.font;
-    const unsigned oldAlign = canvas.textAlign;
-    const platform::BkMode oldMode = canvas.bkMode;
+    const int level = canvas.Save();
     canvas.font = ListFont;
     canvas.textAlign = platform::TA_RIGHT | platform::TA_BASELINE;
     canvas.bkMode = platform::BkMode::Transparent;
     canvas.ExtTextOut(cx - 10, y, 0, nullptr, text);
-    canvas.font = oldFont;
-    canvas.textAlign = oldAlign;
-    canvas.bkMode = oldMode;
+    canvas.Restore(level);
     return result;
   }
   if (ListStyleType != lbCircle && ListStyleType != lbDisc && ListStyleType != lbSquare)
     return result;
-  const platform::Pen oldPen = canvas.pen;
-  const platform::Brush oldBrush = canvas.brush;
+  const int level = canvas.Save();
   canvas.pen = {colour, 1, platform::PenStyle::Solid};
   canvas.brush = {colour, platform::BrushStyle::Solid};
   switch (ListStyleType) {
@@ -1303,8 +1281,7 @@ int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
       canvas.FillRect({cx - 15, y - 6, cx - 10, y - 1});
       break;
   }
-  canvas.pen = oldPen;
-  canvas.brush = oldBrush;
+  canvas.Restore(level);
   return result;
 }
 

@@ -151,4 +151,7 @@ class TSectionListBase : public TCell {
   SelTextCount* SelTextHolder = nullptr;
 };
 
+// The root's scroll offset; a section not (yet) in a document has none.
+inline int YOffOf(const TSectionListBase* root) { return root ? root->YOff : 0; }
+
 }  // namespace htmlview

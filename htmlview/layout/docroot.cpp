@@ -22,11 +22,6 @@ constexpr int kPreFontNameMax = 32;
 // Base of the inline border conversion (percentages of nothing in particular).
 constexpr int kInlineBase = 200;
 
-std::string UpperAscii(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
 // A name of the ID list that leads to an object the list does not own (a
 // section, an image, a control): the owner tells the root before it goes.
 class TIDRef : public TIDObject {
@@ -543,16 +538,16 @@ bool TSectionList::FindDocPosY(int chPos, int& y) const {
 
 void TSectionList::AddChPosObject(const std::string& name, int position) {
   if (name.empty()) return;
-  IDNameList.AddChPosObject(UpperAscii(name), position);
+  IDNameList.AddChPosObject(platform::UpperCase(name), position);
 }
 
 void TSectionList::AddIDObject(const std::string& name, TIDObject* object) {
   if (name.empty() || !object) return;
-  IDNameList.AddObject(UpperAscii(name), std::make_unique<TIDRef>(object));
+  IDNameList.AddObject(platform::UpperCase(name), std::make_unique<TIDRef>(object));
 }
 
 TIDObject* TSectionList::FindID(const std::string& name) const {
-  TIDObject* found = IDNameList.Find(UpperAscii(name));
+  TIDObject* found = IDNameList.Find(platform::UpperCase(name));
   if (auto* ref = dynamic_cast<TIDRef*>(found)) return ref->Target;
   return found;
 }
@@ -579,9 +574,8 @@ bool TSectionList::ExpandName(std::string& name) {
 }
 
 bool TSectionList::IsMissingImage(const std::string& source) const {
-  const std::string key = UpperAscii(source);
   return std::any_of(MissingImages.begin(), MissingImages.end(),
-                     [&](const MissingImage& m) { return UpperAscii(m.Name) == key; });
+                     [&](const MissingImage& m) { return platform::SameText(m.Name, source); });
 }
 
 void TSectionList::AddMissingImage(const std::string& source, TImageObj* waiting) {
@@ -596,9 +590,8 @@ void TSectionList::AddAnimated(TGIFImage* image) {
 void TSectionList::RemoveAnimated(TGIFImage* image) { std::erase(AnimatedList, image); }
 
 const TMapItem* TSectionList::FindMap(const std::string& name) const {
-  const std::string key = UpperAscii(name);
   for (int i = 0; i < MapList.Count(); ++i)
-    if (UpperAscii(MapList[i]->MapName) == key) return MapList[i];
+    if (platform::SameText(MapList[i]->MapName, name)) return MapList[i];
   return nullptr;
 }
 

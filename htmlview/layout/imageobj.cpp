@@ -1,30 +1,18 @@
 #include "htmlview/layout/imageobj.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 
+#include "htmlview/layout/canvasutils.h"
 #include "htmlview/layout/cells.h"
 #include "htmlview/images/gdipimage.h"
 #include "htmlview/images/imageload.h"
 #include "htmlview/images/imagemodule.h"
+#include "platform/sysutils.h"
 
 namespace htmlview {
 
 namespace {
-
-std::string TrimBlanks(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return std::string(s.substr(b, e - b));
-}
-
-std::string AsciiUpper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
 
 // The leading integer of an attribute value ("50%", " 12px"); false when the
 // value holds no number. Huge values are clamped rather than overflow.
@@ -91,7 +79,7 @@ platform::Size MeasureAltText(const std::u16string& text) {
 
 }  // namespace
 
-std::string ImageCacheKey(std::string_view url) { return AsciiUpper(TrimBlanks(url)); }
+std::string ImageCacheKey(std::string_view url) { return platform::UpperCase(platform::Trim(url)); }
 
 // ----------------------------------------------------------------- TImageObj
 
@@ -163,7 +151,7 @@ void TImageObj::ReadAttributes(const TAttributeList& attributes) {
     const TAttribute& a = attributes[i];
     switch (a.Which) {
       case HtmlSymbol::Src:
-        Source = TrimBlanks(a.Name);
+        Source = platform::Trim(a.Name);
         break;
       case HtmlSymbol::Alt: {
         std::string alt = a.Name;
@@ -178,7 +166,7 @@ void TImageObj::ReadAttributes(const TAttributeList& attributes) {
         titleGiven = true;
         break;
       case HtmlSymbol::Align: {
-        const std::string s = AsciiUpper(TrimBlanks(a.Name));
+        const std::string s = platform::UpperCase(platform::Trim(a.Name));
         if (s == "TOP") VertAlign = ATop;
         else if (s == "MIDDLE" || s == "ABSMIDDLE") VertAlign = AMiddle;
         else if (s == "LEFT") VertAlign = ALeft;
@@ -212,7 +200,7 @@ void TImageObj::ReadAttributes(const TAttributeList& attributes) {
         break;
       case HtmlSymbol::UseMap: {
         UseMap = true;
-        std::string s = AsciiUpper(TrimBlanks(a.Name));
+        std::string s = platform::UpperCase(platform::Trim(a.Name));
         if (s.size() > 1 && s[0] == '#') s.erase(0, 1);
         MapName = s;
         break;
@@ -273,7 +261,7 @@ void TImageObj::ProcessProperties(TProperties& prop) {
       }
       return;
     }
-    const std::string s = TrimBlanks(v.Text());
+    const std::string s = platform::Trim(v.Text());
     if (s == "auto") {
       spec = -1;
       percent = false;

@@ -38,14 +38,6 @@ TableDocState DocState(TSectionListBase* root) {
   return {&nest, &relayout, &firstLine};
 }
 
-int YOffOf(const TSectionListBase* root) { return root ? root->YOff : 0; }
-
-// The platform's 3-D frame on a copy of the rectangle.
-void Frame3D(platform::Canvas& canvas, platform::Rect r, int width, platform::Colour topLeft,
-             platform::Colour bottomRight) {
-  canvas.Frame3D(r, topLeft, bottomRight, width);
-}
-
 }  // namespace
 
 // ------------------------------------------------------------------ TCellObj

@@ -273,4 +273,9 @@ Bitmap GetTileBitmap(const TGpImage& image, int requestedWidth, int requestedHei
   return GetTileBitmap(image.Native(), requestedWidth, requestedHeight);
 }
 
+void Frame3D(platform::Canvas& canvas, platform::Rect r, int width, platform::Colour topLeft,
+             platform::Colour bottomRight) {
+  canvas.Frame3D(r, topLeft, bottomRight, width);
+}
+
 }  // namespace htmlview

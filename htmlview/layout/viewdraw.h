@@ -39,6 +39,10 @@ platform::Colour RaisedLightColor(platform::Colour documentBackground);
 void RaisedRect(platform::Canvas& canvas, const platform::Rect& outer, int width, bool raised,
                 platform::Colour documentBackground, bool printMono);
 
+// The platform's 3-D frame drawn inside r, which the caller keeps.
+void Frame3D(platform::Canvas& canvas, platform::Rect r, int width, platform::Colour topLeft,
+             platform::Colour bottomRight);
+
 // A rectangle filled with a solid brush; the canvas's brush is kept.
 void FillRectColor(platform::Canvas& canvas, const platform::Rect& r, platform::Colour colour);
 

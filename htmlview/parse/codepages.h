@@ -47,6 +47,9 @@ std::string CodePageToUtf8(std::string_view bytes, int codePage);
 // False, with nothing appended, for an unknown page.
 bool AppendEncoded(std::u16string_view text, int codePage, std::string& out);
 std::string EncodeCodePage(std::u16string_view text, int codePage);
+// Wide text as UTF-8 by the same encoder, so text the parser hands on reads
+// as the pages it wrote.
+inline std::string EncodeUtf8(std::u16string_view text) { return EncodeCodePage(text, kCodePageUtf8); }
 
 // The character a single byte stands for in a single-byte page; U+FFFD for
 // a byte the page leaves undefined. Double-byte pages and UTF-8 answer with

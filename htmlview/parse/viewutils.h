@@ -1,17 +1,13 @@
 #pragma once
 // Small shared pieces of the viewer: link targets, selected-text counting
 // and copying, named positions, the parser's character and token buffers,
-// wide-string and code-page routines, link-to-path conversion and the
-// device-independent copy of a bitmap.
+// wide-string and code-page routines and link-to-path conversion.
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/canvas.h"
-#include "platform/image.h"
 
 namespace htmlview {
 
@@ -218,12 +214,6 @@ std::u16string StrToWideCP(std::string_view bytes, int codePage, std::vector<int
 // Wide text to bytes in a code page ("?" for what it cannot hold).
 std::string WideToStrCP(std::u16string_view text, int codePage);
 
-// How many characters of text fit in width pixels; extent gets their width.
-int FitText(platform::Canvas& canvas, std::u16string_view text, int width, int& extent);
-platform::Size GetTextExtent(platform::Canvas& canvas, std::u16string_view text);
-// Word-wrapped text in a rectangle, the text alignment reset for the call.
-void WrapTextW(platform::Canvas& canvas, const platform::Rect& rect, std::u16string_view text);
-
 inline int IntMin(int a, int b) { return a < b ? a : b; }
 inline int IntMax(int a, int b) { return a > b ? a : b; }
 
@@ -235,30 +225,5 @@ std::string UrlToDosPath(std::string_view url);
 // The same, trimmed; a path from the server root ("/x", not "//x" and not
 // a drive) gets serverRoot in front.
 std::string UrlToDosPathWithRoot(std::string_view url, std::string_view serverRoot);
-
-// ------------------------------------------------------------ TDib
-
-// A device-independent copy of a bitmap: the sizes its header and bits take
-// in the old bitmap layout (kept for the printing code that reads them) and
-// the pixels.
-class TDib {
- public:
-  // "Out of Resources" (platform::EOutOfResources) when the copy cannot be made.
-  TDib(const platform::Bitmap& bitmap);
-  int InfoSize() const { return infoSize_; }
-  int64_t ImageSize() const { return imageSize_; }
-  int BitsPerPixel() const { return bits_; }
-  // Copies of 65,280 bytes or more used global memory on the old platform.
-  bool LargeBlock() const { return imageSize_ >= 65280; }
-  // A bitmap for the screen made from the copy.
-  platform::Bitmap CreateDIBmp() const;
-  const platform::Bitmap& Bits() const { return copy_; }
-
- private:
-  platform::Bitmap copy_;
-  int bits_ = 24;
-  int infoSize_ = 40;
-  int64_t imageSize_ = 0;
-};
 
 }  // namespace htmlview

@@ -13,6 +13,7 @@
 #include "htmlview/parse/viewutils.h"
 #include "htmlview/view/docbuilder.h"
 #include "platform/guard.h"
+#include "platform/scopeguard.h"
 #include "platform/streams.h"
 #include "platform/timers.h"
 #include "platform/sysutils.h"
@@ -20,25 +21,6 @@
 namespace htmlview {
 
 namespace {
-
-std::string LowerAscii(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-// Restores a flag (and runs an end step) whatever way a block is left.
-class ScopeExit {
- public:
-  explicit ScopeExit(std::function<void()> f) : f_(std::move(f)) {}
-  ~ScopeExit() {
-    if (f_) platform::guarded(f_);
-  }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-
- private:
-  std::function<void()> f_;
-};
 
 }  // namespace
 
@@ -231,7 +213,7 @@ void THtmlView::SetScrollBars(TScrollStyle style) {
   scrollBars_ = style;
   if (creating_) return;
   SetBusy(true);
-  ScopeExit end([this] { SetBusy(false); });
+  platform::ScopeGuard end([this] { SetBusy(false); });
   const int64_t pos = Position();
   DoLayout();
   SetPosition(pos);
@@ -259,7 +241,7 @@ void THtmlView::SetViewImages(bool on) {
   viewImages_ = on;
   platform::PushCursor(platform::crHourGlass);
   SetBusy(true);
-  ScopeExit end([this] {
+  platform::ScopeGuard end([this] {
     SetBusy(false);
     platform::PopCursor();
   });
@@ -394,7 +376,7 @@ void THtmlView::LoadHtmlText(const std::string& text, const std::string& referen
     name = reference.substr(hash + 1);
   }
   layingOut_ = true;
-  ScopeExit end([this] {
+  platform::ScopeGuard end([this] {
     paintPanel_->Invalidate();
     Progress(ThtProgressStage::psEnding, 100);
     SetBusy(false);
@@ -482,7 +464,7 @@ void THtmlView::HandleMeta(const std::string& httpEq, const std::string& name, c
   }
   if (delay < 0) return;
   if (delay == 0) delay = 1;
-  const std::string lower = LowerAscii(content);
+  const std::string lower = platform::LowerCase(content);
   const size_t url = lower.find("url=");
   refreshUrl_ = url == std::string::npos ? "" : content.substr(url + 4);
   refreshDelay_ = delay;
@@ -498,7 +480,7 @@ void THtmlView::LoadDocumentFile(const std::string& fileName, int fileType) {
   const std::string path = platform::ResolveFilePath(file);
   if (!platform::FileExists(path)) throw platform::EInOutError("Can't locate file: " + file);
   platform::PushCursor(platform::crHourGlass);
-  ScopeExit cursor([] { platform::PopCursor(); });
+  platform::ScopeGuard cursor([] { platform::PopCursor(); });
   if (fileType == ImgType) {
     // The picture becomes a document of one image. The name is written as
     // an attribute value, so a quote or markup in it can never leave the
@@ -540,7 +522,7 @@ void THtmlView::DoLayout() {
   // its own sets it for itself.
   const bool wasLayingOut = layingOut_;
   layingOut_ = true;
-  ScopeExit end([this, wasLayingOut] { layingOut_ = wasLayingOut; });
+  platform::ScopeGuard end([this, wasLayingOut] { layingOut_ = wasLayingOut; });
   platform::Canvas& canvas = MeasureCanvas();
   const int frame = borderStyle_ == THTMLBorderStyle::htNone ? 0 : 2;
   const int w = width() - frame;
@@ -616,7 +598,7 @@ void THtmlView::ArrangeScrollBars() {
 
 void THtmlView::Relayout() {
   SetBusy(true);
-  ScopeExit end([this] {
+  platform::ScopeGuard end([this] {
     Progress(ThtProgressStage::psEnding, 100);
     SetBusy(false);
   });
@@ -713,7 +695,7 @@ void THtmlView::ScrollToY(int y) {
 
 std::string THtmlView::ExpandDocFileName(const std::string& name) {
   const size_t scheme = name.find("://");
-  if (scheme != std::string::npos && scheme > 0 && LowerAscii(name).find("file://") == std::string::npos)
+  if (scheme != std::string::npos && scheme > 0 && platform::LowerCase(name).find("file://") == std::string::npos)
     return name;
   std::string r = UrlToDosPathWithRoot(platform::Trim(name), serverRoot_);
   if (!r.empty() && (r[0] == '\\' || r[0] == '/') && !(r.size() > 1 && (r[1] == '\\' || r[1] == '/')))

@@ -20,6 +20,7 @@
 #include "htmlview/view/htmlview.h"
 #include "htmlview/view/printer.h"
 #include "platform/guard.h"
+#include "platform/scopeguard.h"
 
 namespace htmlview {
 
@@ -132,13 +133,10 @@ void THtmlView::PrintHtmlMargin(const ThtmlPagePrinted& handler, platform::Canva
   const int width = xr - xl;
   doc.Printing = true;
   doc.PrintMonochrome = sectionList_->PrintMonochrome;
-  struct Restore {
-    TSectionList& doc;
-    ~Restore() {
-      doc.Printing = false;
-      doc.PrintMonochrome = false;
-    }
-  } restore{doc};
+  platform::ScopeGuard restore([&doc] {
+    doc.Printing = false;
+    doc.PrintMonochrome = false;
+  });
   int maxWidth = 0, curs = 0;
   doc.Layout(hf.MeasureCanvas(), 0, width, h, 0, maxWidth, curs);
   DrawScaled(canvas, area, {-xl, 0, w - xl, h}, {0, 0, width, h}, [&] {
@@ -170,23 +168,16 @@ int THtmlView::Print(int fromPage, int toPage, const std::string& title) {
   layingOut_ = true;   // the screen does not paint the print layout
   doc.Printing = true;
   doc.PrintMonochrome = (options_ & htPrintMonochromeBlack) && printer.Monochrome();
-  struct Restore {
-    THtmlView* v;
-    int64_t position;
-    int hScroll;
-    ~Restore() {
-      platform::guarded([&] {
-        v->sectionList_->Printing = false;
-        v->sectionList_->PrintMonochrome = false;
-        v->layingOut_ = false;
-        v->DoLayout();
-        v->hScroll_->SetPosition(hScroll);
-        v->SetPosition(position);
-        v->paintPanel_->Invalidate();
-        v->SetBusy(false);
-      });
-    }
-  } restore{this, position, oldHScroll};
+  platform::ScopeGuard restore([this, position, oldHScroll] {
+    sectionList_->Printing = false;
+    sectionList_->PrintMonochrome = false;
+    layingOut_ = false;
+    DoLayout();
+    hScroll_->SetPosition(oldHScroll);
+    SetPosition(position);
+    paintPanel_->Invalidate();
+    SetBusy(false);
+  });
 
   // The page's width in screen pixels, widened to the document's own width
   // when that is more; the page then shows the layout shrunk.

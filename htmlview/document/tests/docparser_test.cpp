@@ -24,8 +24,6 @@
 namespace htmlview {
 namespace {
 
-std::string Utf8(std::u16string_view s) { return EncodeCodePage(s, kCodePageUtf8); }
-
 // The text of a section with its special characters named, without the
 // space every finished text ends in.
 std::string TextOf(const TSection& s) {
@@ -38,7 +36,7 @@ std::string TextOf(const TSection& s) {
       case kNoBreakSpace: out += "<nbsp>"; break;
       case kImageChar: out += "<img>"; break;
       case kFormControlChar: out += "<ctl>"; break;
-      default: out += Utf8(std::u16string_view(&c, 1)); break;
+      default: out += EncodeUtf8(std::u16string_view(&c, 1)); break;
     }
   }
   return out;
@@ -380,7 +378,7 @@ TEST_F(DocParserTest, HeadElementsAndEvents) {
         "<meta http-equiv=refresh content='5'><link rel=next href=n.htm>"
         "<script language=js>a<b\nc</script></head><body>t</body></html>",
         events);
-  EXPECT_EQ(Utf8(DocumentTitle()), "The & title");
+  EXPECT_EQ(EncodeUtf8(DocumentTitle()), "The & title");
   EXPECT_EQ(DocumentBase(), "http://x/");
   EXPECT_EQ(DocumentBaseTarget(), "main");
   EXPECT_EQ(metas, std::vector<std::string>{"refresh||5"});

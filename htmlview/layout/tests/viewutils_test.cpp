@@ -375,21 +375,6 @@ TEST(WideText, Routines) {
   EXPECT_EQ(IntMax(3, -2), 3);
 }
 
-TEST(WideText, FitTextMatchesTheMeasuredWidths) {
-  Bitmap b(100, 20);
-  platform::Canvas canvas(&b.Image());
-  const std::u16string text = u"abcdefghij";
-  const int full = GetTextExtent(canvas, text).cx;
-  int extent = -1;
-  EXPECT_EQ(FitText(canvas, text, full, extent), 10);
-  EXPECT_EQ(extent, full);
-  const int two = GetTextExtent(canvas, u"ab").cx;
-  EXPECT_EQ(FitText(canvas, text, two, extent), 2);
-  EXPECT_EQ(extent, two);
-  EXPECT_EQ(FitText(canvas, text, 0, extent), 0);
-  EXPECT_EQ(extent, 0);
-}
-
 TEST(UrlToDosPath, Conversions) {
   struct Case {
     const char* url;
@@ -417,33 +402,6 @@ TEST(UrlToDosPath, ServerRoot) {
   EXPECT_EQ(UrlToDosPathWithRoot("//host/a.png", "/srv"), "//host/a.png");
   EXPECT_EQ(UrlToDosPathWithRoot("file:///C|/a.png", "/srv"), "C:/a.png");
   EXPECT_EQ(UrlToDosPathWithRoot("rel/a.png", "/srv"), "rel/a.png");
-}
-
-// ------------------------------------------------------------ TDib
-
-TEST(Dib, HeaderAndBitsSizes) {
-  struct Case {
-    int depth, width, height, info;
-    int64_t image;
-  } cases[] = {
-      {32, 10, 3, 40, 32 * 3},        // stored as 24 bits: 30 bytes padded to 32
-      {24, 4, 2, 40, 12 * 2},
-      {8, 5, 2, 40 + 1024, 8 * 2},
-      {4, 3, 1, 40 + 64, 4},
-      {1, 33, 2, 40 + 8, 8 * 2},
-  };
-  for (const Case& c : cases) {
-    Bitmap b(c.width, c.height, platform::clRed);
-    b.SetBitDepth(c.depth);
-    TDib dib(b);
-    EXPECT_EQ(dib.InfoSize(), c.info) << c.depth;
-    EXPECT_EQ(dib.ImageSize(), c.image) << c.depth;
-    const Bitmap back = dib.CreateDIBmp();
-    EXPECT_EQ(back.Pixel(c.width - 1, c.height - 1), platform::clRed);
-  }
-  EXPECT_FALSE(TDib(Bitmap(200, 100)).LargeBlock()) << "60,000 bytes";
-  EXPECT_TRUE(TDib(Bitmap(200, 109)).LargeBlock()) << "65,400 bytes";
-  EXPECT_THROW(TDib{Bitmap()}, platform::EOutOfResources);
 }
 
 // ------------------------------------------------------------ border drawing
