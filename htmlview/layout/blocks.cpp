@@ -1,6 +1,7 @@
 #include "htmlview/layout/blocks.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 #include "htmlview/layout/docroot.h"
@@ -105,32 +106,48 @@ std::unique_ptr<platform::Bitmap> ComposeBackground(const platform::Bitmap& pict
 
 namespace {
 
-// The values the last block was made with: the next block of the same
-// style shares them.
-std::weak_ptr<TVMarginArray>& LastBoxValues() {
-  static std::weak_ptr<TVMarginArray> last;
-  return last;
+// The values of the last few blocks: a block of the same style shares
+// them. A block changes some values after it is made (the collapsed top
+// margin, the bottom margin its container decides), so the values of the
+// same kind of block pass through several states, each kept here.
+constexpr int kRecentBoxValues = 8;
+std::array<std::weak_ptr<TVMarginArray>, kRecentBoxValues>& RecentBoxValues() {
+  static std::array<std::weak_ptr<TVMarginArray>, kRecentBoxValues> recent;
+  return recent;
+}
+
+// One shared copy of values equal to the given ones.
+std::shared_ptr<TVMarginArray> SharedBoxValues(const TVMarginArray& values) {
+  auto& recent = RecentBoxValues();
+  for (auto& slot : recent)
+    if (std::shared_ptr<TVMarginArray> kept = slot.lock(); kept && kept->items == values.items)
+      return kept;
+  // Values no block holds any more make room first, so that the values
+  // blocks still hold stay found while a block passes through its states.
+  auto made = std::make_shared<TVMarginArray>(values);
+  auto slot = std::find_if(recent.begin(), recent.end(), [](const auto& s) { return s.expired(); });
+  if (slot == recent.end()) {
+    std::rotate(recent.rbegin(), recent.rbegin() + 1, recent.rend());
+    slot = recent.begin();
+  }
+  *slot = made;
+  return made;
 }
 
 }  // namespace
 
-TBlockBoxValues::TBlockBoxValues() : values_(std::make_shared<TVMarginArray>()) {}
+TBlockBoxValues::TBlockBoxValues() : values_(SharedBoxValues(TVMarginArray{})) {}
 
 TBlockBoxValues& TBlockBoxValues::operator=(const TVMarginArray& values) {
-  std::shared_ptr<TVMarginArray> last = LastBoxValues().lock();
-  if (last && last->items == values.items) {
-    values_ = std::move(last);
-  } else {
-    values_ = std::make_shared<TVMarginArray>(values);
-    LastBoxValues() = values_;
-  }
+  values_ = SharedBoxValues(values);
   return *this;
 }
 
 void TBlockBoxValues::Set(int i, PropValue value) {
   if ((*values_)[i] == value) return;
-  if (values_.use_count() > 1) values_ = std::make_shared<TVMarginArray>(*values_);
-  (*values_)[i] = std::move(value);
+  TVMarginArray changed = *values_;
+  changed[i] = std::move(value);
+  values_ = SharedBoxValues(changed);
 }
 
 // ---------------------------------------------------------------------- TBlock
@@ -280,15 +297,28 @@ void TBlock::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) 
   if (overflowHidden_ && width > 20)
     mn = mx = width;
   else
-    MyCell->MinMaxWidth(canvas, mn, mx);
+    ContentWidthRange(canvas, mn, mx);
   const int left = LeftExtra(), right = RightExtra();
   minWidth = std::max(mn, width) + left + right;
   maxWidth = width > 0 ? minWidth : left + right + std::max(mx, width);
 }
 
+void TBlock::ContentWidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
+  if (Root && contentWidthCycle_ == Root->CycleNumber) {
+    minWidth = contentMinWidth_;
+    maxWidth = contentMaxWidth_;
+    return;
+  }
+  MyCell->MinMaxWidth(canvas, minWidth, maxWidth);
+  if (!Root) return;
+  contentWidthCycle_ = Root->CycleNumber;
+  contentMinWidth_ = minWidth;
+  contentMaxWidth_ = maxWidth;
+}
+
 int TBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) {
   int mn = 0, mx = 0;
-  MyCell->MinMaxWidth(canvas, mn, mx);
+  ContentWidthRange(canvas, mn, mx);
   const int lr = LeftBorderPadding() + RightBorderPadding();
   int& ml = MargArray[PropMarginLeft];
   int& mr = MargArray[PropMarginRight];

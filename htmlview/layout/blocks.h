@@ -49,8 +49,9 @@ std::unique_ptr<platform::Bitmap> ComposeBackground(const platform::Bitmap& pict
 
 // The box values of a block as the style gave them. A page may hold a great
 // many blocks, and blocks made one after the other from the same style (the
-// items of a list, the lists nested in them) share one copy; a block that
-// changes a value gets its own.
+// items of a list, the lists nested in them) share one copy, also after the
+// changes the parser makes to each of them alike (collapsed margins); a
+// block whose values differ from its neighbours' gets its own.
 class TBlockBoxValues {
  public:
   TBlockBoxValues();
@@ -193,11 +194,17 @@ class TBlock : public TSectionBase {
   bool WidthGiven() const;
   // The height the content is laid out against.
   virtual int ContentHeightLimit(int aHeight, int blHt) const;
+  // The content's width range, worked out once per layout of the document:
+  // every block asks for the range of all it holds, so nested blocks would
+  // otherwise walk their content once for each block around them.
+  void ContentWidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth);
 
   std::unique_ptr<IndentManager> ownIMgr_;   // absolute blocks lay out in their own
   bool drawListBuilt_ = false;
   bool overflowHidden_ = false;              // as the style says; HideOverflow as it applies
   int ownerID_ = 0;
+  int contentWidthCycle_ = -1;               // the layout the range below is of
+  int contentMinWidth_ = 0, contentMaxWidth_ = 0;
 };
 
 // ---------------------------------------------------------------------------

@@ -134,6 +134,9 @@ class TSectionListBase : public TCell {
   // While printing: block and table-cell backgrounds are printed.
   bool PrintTableBackground = true;
   bool IsCopy = false;
+  // Counts the layouts of the document: what a section works out from its
+  // content alone holds for the rest of the layout it was worked out in.
+  int CycleNumber = 0;
   int YOff = 0;                   // top of the visible area in document pixels
   int SelB = 0, SelE = 0;         // selection, SelE > SelB when not empty
   platform::Colour Background = platform::clWhite;

@@ -177,7 +177,6 @@ class TSectionList : public TSectionListBase,
   TIDNameList IDNameList;
   TStringBitmapList* Cache = nullptr;               // BitmapList, not owned
   int SectionCount = 0;
-  int CycleNumber = 0;
   int ProgressStart = 0;
   TInlineList InlineList;
   int TableNestLevel = 0;

@@ -57,7 +57,7 @@ bool ThtTabcontrol::WantsKey(int vk, platform::ShiftState) {
 // ------------------------------------------------------------------ TFontObj
 
 TFontObj::TFontObj(TSectionBase* section, const TMyFont& font, int start)
-    : Section(section), Pos(start), TheFont(font), UrlTarget(std::make_unique<TUrlTarget>()) {
+    : Section(section), Pos(start), TheFont(font) {
   FontChanged();
 }
 
@@ -66,7 +66,7 @@ TFontObj::TFontObj(TSectionBase* section, const TFontObj& run)
       Pos(run.Pos),
       TheFont(run.TheFont),
       SScript(run.SScript),
-      UrlTarget(std::make_unique<TUrlTarget>(*run.UrlTarget)) {
+      UrlTarget(run.UrlTarget) {
   Title = run.Title;
   if (run.FIArray) FIArray = std::make_unique<TFontInfoArray>(*run.FIArray);
   FontChanged();

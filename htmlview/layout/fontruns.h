@@ -123,6 +123,38 @@ class ThtTabcontrol : public platform::Control {
 };
 
 // ---------------------------------------------------------------------------
+// The link target of a font run. Most runs belong to no link, and a page of
+// a great many small sections has a run for each, so the target is made when
+// it is first written; reading a run without one sees an empty target.
+class TRunUrlTarget {
+ public:
+  TRunUrlTarget() = default;
+  TRunUrlTarget(const TRunUrlTarget& other)
+      : target_(other.target_ ? std::make_unique<TUrlTarget>(*other.target_) : nullptr) {}
+  TRunUrlTarget& operator=(const TRunUrlTarget&) = delete;
+
+  TUrlTarget* operator->() { return &Made(); }
+  const TUrlTarget* operator->() const { return &Read(); }
+  TUrlTarget& operator*() { return Made(); }
+  const TUrlTarget& operator*() const { return Read(); }
+  // The target when one was made, else null.
+  TUrlTarget* get() const { return target_.get(); }
+  explicit operator bool() const { return target_ != nullptr; }
+
+ private:
+  TUrlTarget& Made() {
+    if (!target_) target_ = std::make_unique<TUrlTarget>();
+    return *target_;
+  }
+  const TUrlTarget& Read() const {
+    static const TUrlTarget none;
+    return target_ ? *target_ : none;
+  }
+
+  std::unique_ptr<TUrlTarget> target_;
+};
+
+// ---------------------------------------------------------------------------
 // One font run
 
 class TFontObj {
@@ -151,7 +183,7 @@ class TFontObj {
   int Overhang = 0;      // font height / 10 for italic fonts
   int Descent = 0;
   int SScript = 0;       // ASub, ASuper or 0 (set by the text section)
-  std::unique_ptr<TUrlTarget> UrlTarget;
+  TRunUrlTarget UrlTarget;
 
   ThtTabcontrol* TabControl() const { return tabControl_.data(); }
   const std::string& URL() const { return UrlTarget->URL; }

@@ -137,10 +137,11 @@ void TSection::AddChar(char16_t ch, int sourcePos) {
 void TSection::AddText(std::u16string_view token, const std::vector<int>& positions) {
   if (token.empty() || finished_) return;
   const int n = static_cast<int>(token.size());
-  if (Len + n + 3 > BuffSize) {
-    BuffSize = Len + n + 500;
-    SourcePositions.reserve(BuffSize);
-  }
+  // Grown in proportion, not by a fixed step: a long text would otherwise
+  // be copied over and over, and a short one would hold a large reserve.
+  const size_t needed = SourcePositions.size() + static_cast<size_t>(n);
+  if (needed > SourcePositions.capacity())
+    SourcePositions.reserve(std::max(needed, 2 * SourcePositions.capacity()));
   int last = positions.empty() ? (SourcePositions.empty() ? 0 : SourcePositions.back() + 1)
                                : positions.front();
   for (int i = 0; i < n; ++i) {
@@ -249,7 +250,7 @@ TFontObj* TSection::SetLink(bool startsLink, TProperties& prop, const TUrlTarget
     // The run no longer belongs to a link.
     if (TSectionListObjects* objects = ObjectsOf(Root))
       if (std::vector<TFontObj*>* links = objects->LinkList()) ForgetLinkRun(*links, run);
-    run->UrlTarget->Clear();
+    if (run->UrlTarget) run->UrlTarget->Clear();
     run->FIArray.reset();
   }
   return run;
@@ -392,7 +393,6 @@ void TSection::Finish(int endSourcePos) {
   }
   SourcePositions.clear();
   SourcePositions.shrink_to_fit();
-  BuffSize = 0;
 }
 
 void TSection::AppendFinalSpace(int sourcePos) {

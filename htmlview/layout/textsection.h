@@ -98,7 +98,6 @@ class TSection : public TSectionBase {
   const char16_t* Buff = nullptr;
   std::string Brk;                   // 'y', 'n', 'a', 's' per character (+1 when finished)
   std::vector<int> SourcePositions;  // while filling
-  int BuffSize = 0;
   TFontList Fonts;
   TImageObjList Images;
   TFormControlList FormControls;     // the controls stay the document's

@@ -96,6 +96,32 @@ TEST_F(BlockTest, SiblingMarginsCollapse) {
   }
 }
 
+// Every block asks for the width range of all it holds; nested blocks must
+// not walk their content once for each block around them, and what they
+// worked out holds only for the layout it was worked out in.
+TEST_F(BlockTest, NestedBlocksAskForTheirContentsWidthOncePerLayout) {
+  constexpr int depth = 40;
+  TCellBasic* cell = &doc;
+  TBlock* innermost = nullptr;
+  for (int i = 0; i < depth; ++i) {
+    innermost = Block(*cell, "div", {{PropFloat, "left"}}, 0, 0, i + 1 == depth ? 20 : 0);
+    cell = innermost->MyCell.get();
+  }
+  FixedSection* leaf = Content(innermost);
+  leaf->MinW = leaf->MaxW = 120;
+  Layout();
+  EXPECT_LE(leaf->WidthRanges, 2);
+  EXPECT_EQ(leaf->LaidWidth, 120);   // the floats shrink to their content
+
+  // A later layout asks again and sees what changed.
+  leaf->WidthRanges = 0;
+  leaf->MinW = leaf->MaxW = 200;
+  Layout();
+  EXPECT_GE(leaf->WidthRanges, 1);
+  EXPECT_LE(leaf->WidthRanges, 2);
+  EXPECT_EQ(leaf->LaidWidth, 200);
+}
+
 TEST_F(BlockTest, DefaultMarginsFirstChildAndEmptyBlocks) {
   // A default margin at the top of a cell is dropped; the default margin
   // between two blocks is 14.

@@ -24,8 +24,10 @@ class FixedSection : public TSectionBase {
   int LaidX = 0, LaidY = 0, LaidWidth = 0, LaidLeft = 0, LaidRight = 0;
   int DrawnX = -1;
   int Layouts = 0;
+  int WidthRanges = 0;   // how often its width range was asked for
 
   void WidthRange(platform::Canvas&, int& minWidth, int& maxWidth) override {
+    ++WidthRanges;
     minWidth = MinW;
     maxWidth = MaxW;
   }

@@ -119,6 +119,26 @@ TEST_F(TextSectionTest, FinishKeepsSourcePositionsAndRuns) {
   EXPECT_TRUE(s.SourcePositions.empty());
 }
 
+// The source positions kept while a section fills grow in proportion to its
+// text: a short section holds no large reserve, a long one is not copied
+// over and over.
+TEST_F(TextSectionTest, SourcePositionsGrowInProportion) {
+  TSection shortOne(&root_, TestFont(), 1);
+  shortOne.AddText(u"x", {0});
+  EXPECT_LE(shortOne.SourcePositions.capacity(), 16u);
+
+  TSection longOne(&root_, TestFont(), 1);
+  int growths = 0;
+  size_t capacity = 0;
+  for (int i = 0; i < 100000; ++i) {
+    longOne.AddText(u"w", {i});
+    if (longOne.SourcePositions.capacity() != capacity) ++growths;
+    capacity = longOne.SourcePositions.capacity();
+  }
+  EXPECT_EQ(longOne.SourcePositions.size(), 100000u);
+  EXPECT_LE(growths, 40);
+}
+
 TEST_F(TextSectionTest, LineBreaksForWidths) {
   auto s = Make(u"aaa bbb cc dddd");
   s->Finish(pos_);
