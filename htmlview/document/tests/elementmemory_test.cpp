@@ -12,12 +12,7 @@
 #include <new>
 #include <string>
 
-#include "htmlview/document/docparser.h"
-#include "htmlview/layout/blocks.h"
-#include "htmlview/layout/docroot.h"
-#include "platform/canvas.h"
-#include "platform/fonts.h"
-#include "platform/image.h"
+#include "parsedpage_helpers.h"
 
 namespace {
 
@@ -48,42 +43,15 @@ void operator delete[](void* p, size_t) noexcept { Release(p); }
 namespace htmlview {
 namespace {
 
-std::string Repeat(const std::string& piece, int n) {
-  std::string s;
-  for (int i = 0; i < n; ++i) s += piece;
-  return s;
-}
-
-class ElementMemoryTest : public ::testing::Test {
+class ElementMemoryTest : public ParsedPageTest {
  protected:
-  static void SetUpTestSuite() {
-    platform::SetFontBackend(platform::FontBackend::FixedMetric,
-                             {"Times New Roman", "Courier New", "Verdana", "Arial"});
-  }
-  void SetUp() override {
-    InitDocParser();
-    platform::SetScreenDepth(24);
-  }
-  void TearDown() override { DoneDocParser(); }
-
   // The heap a shown page holds (the page text not counted), per element.
   double BytesPerElement(const std::string& html, int elements) {
+    list->Clear();
     const long long before = gLiveBytes;
-    double perElement = 0;
-    {
-      auto list = std::make_unique<TSectionList>(nullptr, nullptr);
-      list->SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
-                        platform::clPurple, platform::clRed, platform::clWhite, false, true, 1,
-                        5, 10);
-      ParseHtmlDocument(html, *list, {});
-      platform::Bitmap bitmap(400, 300);
-      platform::Canvas canvas(&bitmap.Image());
-      int maxWidth = 0, curs = 0;
-      shownHeight = list->Layout(canvas, 0, 400, 300, 300, maxWidth, curs);
-      list->Draw(canvas, platform::Rect{0, 0, 400, 300}, 400, 0, 0, 0, 0);
-      perElement = static_cast<double>(gLiveBytes - before) / elements;
-    }
-    return perElement;
+    Parse(html);
+    shownHeight = LayOutAndPaint(400, 300);
+    return static_cast<double>(gLiveBytes - before) / elements;
   }
 
   int shownHeight = 0;
