@@ -140,6 +140,7 @@ class TBlock : public TSectionBase {
   bool HidesOverflow() const override { return HideOverflow; }
   bool DropDefaultBottomMargin() override;
   void Dump(LayoutDumpWriter& writer) const override;
+  void DrawnBand(int& top, int& bottom) override;
 
   // --- Added operations
   virtual void DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
@@ -194,7 +195,12 @@ class TBlock : public TSectionBase {
   // The height the content is laid out against.
   virtual int ContentHeightLimit(int aHeight, int blHt) const;
 
+  // Draws the content sections a paint of aRect reaches.
+  void DrawContent(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& mgr,
+                   int x, int xRef, int yRef);
+
   std::unique_ptr<IndentManager> ownIMgr_;   // absolute blocks lay out in their own
+  DrawReach drawReach_;                      // over DrawList, built again after a layout
   bool drawListBuilt_ = false;
   bool overflowHidden_ = false;              // as the style says; HideOverflow as it applies
   int ownerID_ = 0;
