@@ -580,6 +580,7 @@ void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
                                   right - MargArray[PropBorderRightWidth],
                                   bottom - MargArray[PropBorderBottomWidth]};
   MyRect = borderBox;
+  myRectYOff_ = yOff;
 
   const int level = canvas.Save();
   auto* list = dynamic_cast<TSectionList*>(Root);
@@ -687,7 +688,7 @@ unsigned TBlock::HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr
   x -= DrawShift().x;
   y -= DrawShift().y;
   unsigned flags = MyCell->GetURL(canvas, x, y, url, formControl, title);
-  if (!(flags & guTitle) && !BlockTitle.empty() && MyRect.Contains(x, y - YOffOf(Root))) {
+  if (!(flags & guTitle) && !BlockTitle.empty() && MyRect.Contains(x, y - myRectYOff_)) {
     title = BlockTitle;
     flags |= guTitle;
   }

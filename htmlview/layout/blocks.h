@@ -201,6 +201,10 @@ class TBlock : public TSectionBase {
 
   std::unique_ptr<IndentManager> ownIMgr_;   // absolute blocks lay out in their own
   DrawReach drawReach_;                      // over DrawList, built again after a layout
+  // The scroll offset MyRect was drawn at: a paint that skips the block
+  // (a scroll step paints a strip) leaves MyRect as it was, still true in
+  // document rows.
+  int myRectYOff_ = 0;
   bool drawListBuilt_ = false;
   bool overflowHidden_ = false;              // as the style says; HideOverflow as it applies
   int ownerID_ = 0;

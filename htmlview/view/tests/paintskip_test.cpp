@@ -217,4 +217,35 @@ TEST_F(PaintSkipTest, ContentDrawnAwayFromItsParentIsDrawnWhereItShows) {
   EXPECT_EQ(strips, positioned);
 }
 
+// A scroll step moves what is drawn and paints only the strip it uncovers:
+// a block with a title keeps answering with it where it now is.
+TEST_F(PaintSkipTest, ABlockTitleIsFoundAfterAScrollStepThatDidNotPaintIt) {
+  std::string html = "<body>";
+  for (int i = 0; i < 30; ++i) html += "<p>Filler paragraph " + std::to_string(i) + ".</p>";
+  html += "<div title=\"tip\" style=\"height:80px; background-color:#ff00ff\"></div>";
+  for (int i = 0; i < 30; ++i) html += "<p>Filler paragraph " + std::to_string(i) + ".</p>";
+  html += "</body>";
+  auto view = Viewer(html);
+  Render(*view);
+  const auto titleAt = [&view](platform::Point p) {
+    std::unique_ptr<TUrlTarget> url;
+    TFormControlObj* control = nullptr;
+    std::string title;
+    return (view->GetURLAtPoint(p.x, p.y, url, control, title) & guTitle) ? title : std::string();
+  };
+  for (int y = 0; y < 2000; y += 10) {
+    view->ScrollTo(y);
+    const platform::Rect box = platform::BoundsOfColour(Render(*view), kBoxColour);
+    if (box.IsEmpty() || box.top < 100 || box.bottom > 300) continue;
+    // A step of 60 pixels; the strip painted is at the window's foot.
+    view->ScrollTo(y + 60);
+    TPaintPanel& p = view->PaintPanel();
+    Render(*view, {0, p.height() - 60, p.width(), p.height()});
+    EXPECT_EQ(titleAt({box.left + 10, box.top - 60 + 5}), "tip");
+    EXPECT_EQ(titleAt({box.left + 10, box.bottom - 60 + 5}), "") << "below the block";
+    return;
+  }
+  FAIL() << "the block was never in the window";
+}
+
 }  // namespace
