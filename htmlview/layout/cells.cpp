@@ -1,6 +1,7 @@
 #include "htmlview/layout/cells.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/dialogs.h"
 
@@ -290,7 +291,9 @@ int TBlockCell::DoLayout(platform::Canvas& canvas, int x, int y, int xRef, int y
   maxWidth = 0;
   TextBot = 0;
   drawReach_.Reset();
-  ContentTop = 990000;
+  // An empty cell reports the old sentinel top; one with content the top of
+  // its content however far down a long page it is.
+  int contentTop = std::numeric_limits<int>::max();
   ContentBot = 0;
   IndentManager& mgr = Manager(aWidth);
   const bool clips = OwnerBlock && OwnerBlock->HidesOverflow();
@@ -310,10 +313,11 @@ int TBlockCell::DoLayout(platform::Canvas& canvas, int x, int y, int xRef, int y
     }
     maxWidth = clips ? aWidth : std::max(maxWidth, sw);
     if (!s->IsAbsolutePositioned()) TextBot = std::max(TextBot, s->SectionBottom);
-    ContentTop = std::min(ContentTop, s->ContentTop);
+    contentTop = std::min(contentTop, s->ContentTop);
     ContentBot = std::max(ContentBot, s->ContentBot);
     ++i;
   }
+  ContentTop = Count() > 0 ? contentTop : 990000;
   Len = curs - StartCurs;
   CellHeight = height;
   return height;
