@@ -4,8 +4,11 @@
 //    links, one per line, like a cross-referenced listing;
 //  - a long page of paragraphs, lists, tables and PRE listings of 1, 4 and
 //    16 MB;
-// then, on the largest of each, a scroll to the middle with its paint and a
-// select-all with the length of the selection. It prints the ratio to
+// then, on the 100,000-link page and each mixed page, the time of a scroll
+// step (a line down and the paint of the whole window) in the middle and at
+// the end of the page, which should not grow with the page; and on the
+// largest of each, a scroll to the middle with its paint and a select-all
+// with the length of the selection. It prints the ratio to
 // QTextDocument and the cost per link and per MB at each size (goal: flat
 // cost, ratio at most 1 on the 100,000-link page). Two more lines: the load
 // of 5,000 links with and without HREF (the too-many-links rule), and the
@@ -162,6 +165,30 @@ void ScrollAndSelect(htmlview::THtmlView& view, const char* what) {
               select, length);
 }
 
+// A scroll step: one line down and a paint of the window, as the viewer
+// does when the wheel turns; the median of 21 steps from where the page is
+// scrolled to (a fraction of the document's height, 1: its end).
+double ScrollStep(htmlview::THtmlView& view, double fraction) {
+  const int from = static_cast<int>(std::max(0.0, (view.DocumentHeight() - kHeight) * fraction - 21 * 20));
+  view.ScrollTo(from);
+  PaintFirstScreen(view);
+  std::vector<double> steps;
+  for (int i = 1; i <= 21; ++i)
+    steps.push_back(Ms([&] {
+      view.ScrollTo(from + 20 * i);
+      PaintFirstScreen(view);
+    }));
+  std::nth_element(steps.begin(), steps.begin() + 10, steps.end());
+  return steps[10];
+}
+
+void ScrollSteps(htmlview::THtmlView& view, const char* what) {
+  const double middle = ScrollStep(view, 0.5);
+  const double end = ScrollStep(view, 1.0);
+  std::printf("  %-34s scroll step + paint: middle %7.2f ms   end %7.2f ms\n", what, middle, end);
+  std::fflush(stdout);
+}
+
 int EnvInt(const char* name, int fallback) {
   const char* v = std::getenv(name);
   return v && *v ? std::atoi(v) : fallback;
@@ -227,6 +254,7 @@ int main(int argc, char** argv) {
     std::printf("listing %6d links %5.1f MB: viewer %9.1f ms  QTextDocument %8.1f ms  ratio %5.2f  %6.2f us/link\n",
                 links, page.size() / 1e6, ours, qt, ours / qt, ours * 1000 / links);
     std::fflush(stdout);
+    if (links == 100000) ScrollSteps(view, "(listing)");
     if (links == std::min(maxLinks, 100000)) ScrollAndSelect(view, "(listing)");
   }
   for (int mb : {1, 4, 16}) {
@@ -239,6 +267,7 @@ int main(int argc, char** argv) {
     std::printf("mixed page %2d MB:                 viewer %9.1f ms  QTextDocument %8.1f ms  ratio %5.2f  %6.1f ms/MB\n",
                 mb, ours, qt, ours / qt, ours / (page.size() / 1048576.0));
     std::fflush(stdout);
+    ScrollSteps(view, "(mixed page)");
     if (mb == std::min(maxMB, 16)) ScrollAndSelect(view, "(mixed page)");
   }
   {

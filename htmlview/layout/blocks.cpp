@@ -380,6 +380,31 @@ void TBlock::BuildDrawList() {
   std::stable_sort(DrawList.begin(), DrawList.end(),
                    [](const TSectionBase* a, const TSectionBase* b) { return ZOf(a) < ZOf(b); });
   drawListBuilt_ = true;
+  drawReach_.Reset();
+}
+
+void TBlock::DrawnBand(int& top, int& bottom) {
+  TSectionBase::DrawnBand(top, bottom);
+  if (SectionTop == kNotLaidOut) return;
+  // The content may reach beyond the block's own box: floats, absolutely
+  // positioned blocks, overflow. It moves with the block's relative offset.
+  if (!drawReach_.Built())
+    drawReach_.Build(static_cast<int>(DrawList.size()),
+                     [this](int i, int& t, int& b) { DrawList[i]->DrawnBand(t, b); });
+  if (drawReach_.Top() <= drawReach_.Bottom()) {
+    const int shift = DrawShift().y;
+    top = std::min(top, LayoutAdd(drawReach_.Top(), shift));
+    bottom = std::max(bottom, LayoutAdd(drawReach_.Bottom(), shift));
+  }
+  top = std::min(top, DrawTop);
+  bottom = std::max(bottom, DrawBottom);
+}
+
+void TBlock::DrawContent(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& mgr,
+                         int x, int xRef, int yRef) {
+  drawReach_.ForShown(
+      static_cast<int>(DrawList.size()), [this](int i) { return DrawList[i]; }, aRect,
+      YOffOf(Root), [&](TSectionBase* s) { s->Draw(canvas, aRect, mgr, x, xRef, yRef); });
 }
 
 int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
@@ -512,7 +537,11 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
     DrawHeight = std::max(SectionHeight, iMgr.ImageBottom() - y);
   }
   if (!drawListBuilt_) BuildDrawList();
+  drawReach_.Reset();
+  // The band holds what the content draws above the block too (moved or
+  // positioned up), so that hit tests look there.
   ContentTop = std::min(SectionTop, y);
+  if (MyCell->Count() > 0) ContentTop = std::min(ContentTop, MyCell->ContentTop);
   SectionBottom = LayoutAdd(y, SectionHeight);
   ContentBot = std::max(LayoutAdd(y, std::max(DrawHeight, BlockHeight)), DrawBottom);
   // The band is where the block is drawn: moved with a relative offset.
@@ -565,6 +594,7 @@ void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
                                   right - MargArray[PropBorderRightWidth],
                                   bottom - MargArray[PropBorderBottomWidth]};
   MyRect = borderBox;
+  myRectYOff_ = yOff;
 
   const int level = canvas.Save();
   auto* list = dynamic_cast<TSectionList*>(Root);
@@ -583,7 +613,7 @@ void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
     refX = x + ml + MargArray[PropBorderLeftWidth];
     refY = DrawTop + ClearAddon + MargArray[PropMarginTop] + MargArray[PropBorderTopWidth];
   }
-  for (TSectionBase* s : DrawList) s->Draw(canvas, aRect, mgr, contentX, refX, refY);
+  DrawContent(canvas, aRect, mgr, contentX, refX, refY);
   mgr.CurrentID = savedID;
   canvas.Restore(clipLevel);
 
@@ -672,7 +702,7 @@ unsigned TBlock::HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr
   x -= DrawShift().x;
   y -= DrawShift().y;
   unsigned flags = MyCell->GetURL(canvas, x, y, url, formControl, title);
-  if (!(flags & guTitle) && !BlockTitle.empty() && MyRect.Contains(x, y - YOffOf(Root))) {
+  if (!(flags & guTitle) && !BlockTitle.empty() && MyRect.Contains(x, y - myRectYOff_)) {
     title = BlockTitle;
     flags |= guTitle;
   }
@@ -1397,9 +1427,10 @@ int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   DrawHeight = std::max(SectionHeight, iMgr.ImageBottom() - y);
   maxWidth = std::max(iMgr.Width, std::max(contentWidth, NewWidth) + ml + mr);
   if (!drawListBuilt_) BuildDrawList();
-  ContentTop = y;
+  drawReach_.Reset();
+  ContentTop = MyCell->Count() > 0 ? std::min(y, MyCell->ContentTop) : y;
   SectionBottom = y + SectionHeight;
-  ContentBot = y + DrawHeight;
+  ContentBot = std::max(y + DrawHeight, MyCell->Count() > 0 ? MyCell->ContentBot : 0);
   return SectionHeight;
 }
 
@@ -1409,7 +1440,7 @@ int TBodyBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
   const int savedID = mgr.CurrentID;
   mgr.CurrentID = ownerID_;
   const int contentX = mgr.LfEdge + Indent;
-  for (TSectionBase* s : DrawList) s->Draw(canvas, aRect, mgr, contentX, xRef, yRef);
+  DrawContent(canvas, aRect, mgr, contentX, xRef, yRef);
   mgr.CurrentID = savedID;
   return DrawTop + SectionHeight;
 }

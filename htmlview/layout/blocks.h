@@ -141,6 +141,7 @@ class TBlock : public TSectionBase {
   bool HidesOverflow() const override { return HideOverflow; }
   bool DropDefaultBottomMargin() override;
   void Dump(LayoutDumpWriter& writer) const override;
+  void DrawnBand(int& top, int& bottom) override;
 
   // --- Added operations
   virtual void DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
@@ -199,7 +200,16 @@ class TBlock : public TSectionBase {
   // otherwise walk their content once for each block around them.
   void ContentWidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth);
 
+  // Draws the content sections a paint of aRect reaches.
+  void DrawContent(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& mgr,
+                   int x, int xRef, int yRef);
+
   std::unique_ptr<IndentManager> ownIMgr_;   // absolute blocks lay out in their own
+  DrawReach drawReach_;                      // over DrawList, built again after a layout
+  // The scroll offset MyRect was drawn at: a paint that skips the block
+  // (a scroll step paints a strip) leaves MyRect as it was, still true in
+  // document rows.
+  int myRectYOff_ = 0;
   bool drawListBuilt_ = false;
   bool overflowHidden_ = false;              // as the style says; HideOverflow as it applies
   int ownerID_ = 0;

@@ -1,6 +1,7 @@
 #include "htmlview/layout/cells.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/dialogs.h"
 
@@ -40,6 +41,7 @@ int TCellBasic::Layout(platform::Canvas& canvas, int y, int width, int aHeight, 
   YValue = y;
   StartCurs = curs;
   scrollWidth = 0;
+  drawReach_.Reset();
   IndentManager& mgr = Manager(width);
   int height = 0;
   int i = 0;
@@ -76,8 +78,16 @@ void TCellBasic::MinMaxWidth(platform::Canvas& canvas, int& minWidth, int& maxWi
 int TCellBasic::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int, int x, int y,
                      int xRef, int yRef) {
   IndentManager& mgr = Manager(0);
-  int bottom = y;
-  for (int i = 0; i < Count(); ++i) bottom = (*this)[i]->Draw(canvas, aRect, mgr, x, xRef, yRef);
+  if (Count() == 0) return y;
+  TSectionBase* last = (*this)[Count() - 1];
+  int bottom = last->DrawTop + last->SectionHeight;
+  const int yOff = MasterList ? MasterList->YOff : 0;
+  drawReach_.ForShown(
+      Count(), [this](int i) { return (*this)[i]; }, aRect, yOff,
+      [&](TSectionBase* s) {
+        const int b = s->Draw(canvas, aRect, mgr, x, xRef, yRef);
+        if (s == last) bottom = b;
+      });
   return bottom;
 }
 
@@ -100,6 +110,7 @@ void TCellBasic::Add(std::unique_ptr<TSectionBase> section, int tagIndex) {
   if (!section->CloseForCell(tagIndex)) return;   // an empty text section: freed here
   section->Root = MasterList;
   TFreeList<TSectionBase>::Add(std::move(section));
+  drawReach_.Reset();
 }
 
 bool TCellBasic::PtInObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) {
@@ -279,7 +290,10 @@ int TBlockCell::DoLayout(platform::Canvas& canvas, int x, int y, int xRef, int y
   StartCurs = curs;
   maxWidth = 0;
   TextBot = 0;
-  ContentTop = 990000;
+  drawReach_.Reset();
+  // An empty cell reports the old sentinel top; one with content the top of
+  // its content however far down a long page it is.
+  int contentTop = std::numeric_limits<int>::max();
   ContentBot = 0;
   IndentManager& mgr = Manager(aWidth);
   const bool clips = OwnerBlock && OwnerBlock->HidesOverflow();
@@ -299,10 +313,11 @@ int TBlockCell::DoLayout(platform::Canvas& canvas, int x, int y, int xRef, int y
     }
     maxWidth = clips ? aWidth : std::max(maxWidth, sw);
     if (!s->IsAbsolutePositioned()) TextBot = std::max(TextBot, s->SectionBottom);
-    ContentTop = std::min(ContentTop, s->ContentTop);
+    contentTop = std::min(contentTop, s->ContentTop);
     ContentBot = std::max(ContentBot, s->ContentBot);
     ++i;
   }
+  ContentTop = Count() > 0 ? contentTop : 990000;
   Len = curs - StartCurs;
   CellHeight = height;
   return height;

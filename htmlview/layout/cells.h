@@ -71,6 +71,9 @@ class TCellBasic : public TFreeList<TSectionBase> {
   // A section whose layout failed: the error is shown, the section freed.
   void DropFailedSection(int index, const EProcessError& error);
 
+  // Which sections a paint visits; built again after a layout.
+  DrawReach drawReach_;
+
  private:
   std::unique_ptr<IndentManager> spare_;
 };
@@ -138,6 +141,9 @@ class TSectionListBase : public TCell {
   // content alone holds for the rest of the layout it was worked out in.
   int CycleNumber = 0;
   int YOff = 0;                   // top of the visible area in document pixels
+  // The x the page was last drawn at: minus the horizontal scroll. Lines a
+  // paint skipped are placed by it when a hit test or the caret asks.
+  int XOff = 0;
   int SelB = 0, SelE = 0;         // selection, SelE > SelB when not empty
   platform::Colour Background = platform::clWhite;
   // While printing: where the page being drawn ends. Drawing starts it at

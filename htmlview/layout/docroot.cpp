@@ -312,6 +312,7 @@ int TSectionList::Draw(platform::Canvas& canvas, const platform::Rect& aRect, in
                        int y, int xRef, int yRef) {
   const platform::Rect rect = aRect;
   DrawOrigin = canvas.WindowOrg();
+  XOff = x;
   PageBottom = YOff + rect.bottom;
   FirstLineDrawn = true;
   TableNestLevel = 0;

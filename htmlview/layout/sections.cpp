@@ -1,6 +1,7 @@
 #include "htmlview/layout/sections.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "htmlview/layout/cells.h"
 #include "htmlview/layout/layoutdump.h"
@@ -136,6 +137,53 @@ bool TSectionBase::IsAbsolutePositioned() const { return false; }
 bool TSectionBase::HidesOverflow() const { return false; }
 
 bool TSectionBase::DropDefaultBottomMargin() { return false; }
+
+void TSectionBase::DrawnBand(int& top, int& bottom) {
+  if (SectionTop == kNotLaidOut) {   // nothing known: never skipped
+    top = std::numeric_limits<int>::min();
+    bottom = std::numeric_limits<int>::max();
+    return;
+  }
+  top = std::min(ContentTop, DrawTop);
+  bottom = std::max(ContentBot, LayoutAdd(DrawTop, std::max(SectionHeight, DrawHeight)));
+}
+
+// ---------------------------------------------------------------- DrawReach
+
+void DrawReach::Build(int count, const std::function<void(int, int&, int&)>& bandOf) {
+  constexpr int kShortList = 8;
+  reachDown_.clear();
+  reachUp_.clear();
+  top_ = std::numeric_limits<int>::max();
+  bottom_ = std::numeric_limits<int>::min();
+  const bool indexed = count > kShortList;
+  if (indexed) {
+    reachDown_.resize(count);
+    reachUp_.resize(count);
+  }
+  for (int i = 0; i < count; ++i) {
+    int t = 0, b = 0;
+    bandOf(i, t, b);
+    top_ = std::min(top_, t);
+    bottom_ = std::max(bottom_, b);
+    if (indexed) {
+      reachDown_[i] = bottom_;
+      reachUp_[i] = t;
+    }
+  }
+  if (indexed)
+    for (int i = count - 2; i >= 0; --i) reachUp_[i] = std::min(reachUp_[i], reachUp_[i + 1]);
+  built_ = true;
+}
+
+std::pair<int, int> DrawReach::Span(int count, int top, int bottom) const {
+  if (reachDown_.size() != static_cast<size_t>(count)) return {0, count};
+  const int first = static_cast<int>(
+      std::lower_bound(reachDown_.begin(), reachDown_.end(), top) - reachDown_.begin());
+  const int last = static_cast<int>(
+      std::upper_bound(reachUp_.begin(), reachUp_.end(), bottom) - reachUp_.begin());
+  return {first, std::max(first, last)};
+}
 
 bool TSectionBase::MeetsClip(const platform::Rect& aRect) const {
   const int yOff = Root ? Root->YOff : 0;

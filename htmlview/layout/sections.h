@@ -8,9 +8,13 @@
 // blocks and table cells hold cells of their own. Every section keeps a
 // pointer to the document root (TSectionListBase, cells.h) and reads the
 // shared state of the document from it.
+#include <algorithm>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "htmlview/layout/indentmanager.h"
 #include "htmlview/parse/viewutils.h"
@@ -95,6 +99,41 @@ class TDrawList : public TFreeList<TImageRec> {
 };
 
 // ---------------------------------------------------------------------------
+// Which sections of a list a paint visits. Each section has a band of rows
+// it may draw on; the walk starts at the first section that has, or follows
+// one that has, a band reaching down into the window, and ends where no
+// section from there on has a band starting above the window's bottom. A
+// list in any order is drawn right; one in document order costs a search
+// plus the sections shown. Short lists keep no index and are walked whole.
+class DrawReach {
+ public:
+  // How far beyond its band a section may still put pixels (glyph
+  // overhangs, focus frames): the window is widened by it.
+  static constexpr int kMargin = 40;
+  // Visits, in order, those of the count sections (sectionAt(i) gives one)
+  // a paint of aRect may reach, the index built on first use; yOff turns
+  // window rows into document rows.
+  template <class At, class Fn>
+  void ForShown(int count, At&& sectionAt, const platform::Rect& aRect, int yOff, Fn&& draw);
+  void Reset() { built_ = false; }
+  bool Built() const { return built_; }
+  // bandOf(i, top, bottom) gives the band of section i.
+  void Build(int count, const std::function<void(int, int&, int&)>& bandOf);
+  // The union of the bands (empty: top > bottom).
+  int Top() const { return top_; }
+  int Bottom() const { return bottom_; }
+  // The index range [first, last) a paint of document rows [top, bottom)
+  // visits.
+  std::pair<int, int> Span(int count, int top, int bottom) const;
+
+ private:
+  std::vector<int> reachDown_;   // the lowest band bottom of sections 0..i
+  std::vector<int> reachUp_;     // the highest band top of sections i..end
+  int top_ = 0, bottom_ = -1;
+  bool built_ = false;
+};
+
+// ---------------------------------------------------------------------------
 // The section base
 
 class TSectionBase : public TIDObject {
@@ -165,11 +204,34 @@ class TSectionBase : public TIDObject {
   // A block whose bottom margin is the default margin sets it to 0 and
   // answers true; a list item asks its content the same.
   virtual bool DropDefaultBottomMargin();
+  // The document rows the section may draw on, with whatever it holds
+  // (floating, positioned and moved content included): a paint whose window
+  // misses them skips the section whole.
+  virtual void DrawnBand(int& top, int& bottom);
 
  protected:
   // Whether the section's band, moved into window terms by the root's scroll
   // offset, meets the rectangle vertically.
   bool MeetsClip(const platform::Rect& aRect) const;
 };
+
+template <class At, class Fn>
+void DrawReach::ForShown(int count, At&& sectionAt, const platform::Rect& aRect, int yOff,
+                         Fn&& draw) {
+  if (!built_) Build(count, [&sectionAt](int i, int& t, int& b) { sectionAt(i)->DrawnBand(t, b); });
+  const long long from = static_cast<long long>(aRect.top) + yOff - kMargin;
+  const long long to = static_cast<long long>(aRect.bottom) + yOff + kMargin;
+  const auto clampInt = [](long long v) {
+    return static_cast<int>(std::clamp<long long>(v, std::numeric_limits<int>::min(),
+                                                  std::numeric_limits<int>::max()));
+  };
+  const auto [first, last] = Span(count, clampInt(from), clampInt(to));
+  for (int i = first; i < last; ++i) {
+    TSectionBase* s = sectionAt(i);
+    int t = 0, b = 0;
+    s->DrawnBand(t, b);
+    if (t <= to && b >= from) draw(s);
+  }
+}
 
 }  // namespace htmlview

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 #include "htmlview/layout/blocks.h"
 #include "htmlview/layout/docroot.h"
@@ -648,6 +649,7 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   SectionTop = ContentTop = DrawTop = y;
   LayoutX = x;
   StartCurs = curs;
+  rowTops_.clear();
 
   const int avail = iMgr.RightSide(y) - iMgr.LeftIndent(y);
   const int newWidth = (SpecWidth >= 1 ? SpecWidth : avail) - CellSpacing;
@@ -734,13 +736,14 @@ int ThtmlTable::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
   TableDocState state = DocState(Root);
   ++*state.nestLevel;
   const bool defaults = DefaultBorderColors();
-  int rowY = top;
-  for (const auto& rowPtr : Rows) {
-    TCellList& row = *rowPtr;
-    if (row.RowSpanHeight + (rowY - yOff) < aRect.top || rowY - yOff >= aRect.bottom) {
-      rowY = LayoutAdd(rowY, row.RowHeight);
-      continue;
-    }
+  if (rowTops_.size() != Rows.size()) IndexRows();
+  const int first = static_cast<int>(
+      std::lower_bound(rowReach_.begin(), rowReach_.end(), aRect.top + yOff) - rowReach_.begin());
+  for (size_t r = first; r < Rows.size(); ++r) {
+    TCellList& row = *Rows[r];
+    const int rowY = rowTops_[r];
+    if (rowY - yOff >= aRect.bottom) break;
+    if (row.RowSpanHeight + (rowY - yOff) < aRect.top) continue;
     int cx = x;
     for (int i = 0; i < row.Count(); ++i) {
       TCellObj* cell = row[i];
@@ -749,21 +752,35 @@ int ThtmlTable::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
                    BorderColorDark, defaults);
       if (i < static_cast<int>(Widths.size())) cx = LayoutAdd(cx, Widths[i]);
     }
-    rowY = LayoutAdd(rowY, row.RowHeight);
   }
   --*state.nestLevel;
   return top + SectionHeight;
 }
 
-TCellObj* ThtmlTable::CellAt(int x, int y) const {
-  if (y < DrawY || y >= DrawY + SectionHeight || x < DrawX || x >= DrawX + TableWidth)
+void ThtmlTable::IndexRows() {
+  rowTops_.resize(Rows.size());
+  rowReach_.resize(Rows.size());
+  int rowY = DrawTop, reach = std::numeric_limits<int>::min();
+  for (size_t r = 0; r < Rows.size(); ++r) {
+    rowTops_[r] = rowY;
+    reach = std::max(reach, LayoutAdd(rowY, Rows[r]->RowSpanHeight));
+    rowReach_[r] = reach;
+    rowY = LayoutAdd(rowY, Rows[r]->RowHeight);
+  }
+}
+
+TCellObj* ThtmlTable::CellAt(int x, int y) {
+  if (y < DrawTop || y >= DrawTop + SectionHeight || x < DrawX || x >= DrawX + TableWidth)
     return nullptr;
-  for (const auto& row : Rows) {
+  if (rowTops_.size() != Rows.size()) IndexRows();
+  for (size_t r = 0; r < Rows.size(); ++r) {
+    const auto& row = Rows[r];
+    const int rowY = rowTops_[r];
     int cx = DrawX;
     for (int i = 0; i < row->Count(); ++i) {
       TCellObj* cell = (*row)[i];
-      if (cell && cell->IsReal() && x >= cx && x < cx + cell->Wd && cell->DrawY <= y &&
-          y < cell->DrawY + cell->Ht)
+      if (cell && cell->IsReal() && x >= cx && x < cx + cell->Wd && rowY <= y &&
+          y < rowY + cell->Ht)
         return cell;
       if (i < static_cast<int>(Widths.size())) cx = LayoutAdd(cx, Widths[i]);
     }

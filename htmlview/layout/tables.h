@@ -199,10 +199,16 @@ class ThtmlTable : public TSectionBase {
   void FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs);
   // Lays the row's cells out again with their vertical alignment at y.
   void DoVertAlign(platform::Canvas& canvas, TCellList& row, int y, int& curs);
-  // The real cell under a point of the last draw, or null.
-  TCellObj* CellAt(int x, int y) const;
+  // The real cell under a point, or null.
+  TCellObj* CellAt(int x, int y);
   // The width of span columns from first.
   int ColumnsWidth(int first, int span) const;
+  // Where the rows are since the last layout: a paint finds its first row
+  // by search, and hit tests do not depend on which rows a paint visited.
+  void IndexRows();
+
+  std::vector<int> rowTops_;    // document y of each row's top
+  std::vector<int> rowReach_;   // the lowest bottom of the rows up to each, spans included
 };
 
 }  // namespace htmlview

@@ -706,6 +706,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   StartCurs = curs;
   Lines.Clear();
   placedLines_ = -1;
+  drawShiftX_ = 0;
   SectionHeight = 0;
   breakFrom_ = breakAt_ = -1;
   const int top = y;
@@ -1201,6 +1202,7 @@ int TPreFormated::Layout(platform::Canvas& canvas, int x, int y, int xRef, int y
     StartCurs = curs;
     Lines.Clear();
     placedLines_ = -1;
+    drawShiftX_ = 0;
     SectionTop = ContentTop = DrawTop = y;
     const TFontObj* first = Fonts.Count() > 0 ? Fonts[0] : nullptr;
     SectionHeight = DrawHeight = first ? first->FontHeight : 0;

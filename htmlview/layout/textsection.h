@@ -208,6 +208,9 @@ class TSection : public TSectionBase {
  protected:
   // Lines placed by the last PlaceLines (-1: none since the last layout).
   int placedLines_ = -1;
+  // How far from its layout x the section was last drawn, apart from the
+  // page's horizontal scroll (0 until drawn).
+  int drawShiftX_ = 0;
 
  private:
   void DeleteChar(int i);
@@ -255,6 +258,10 @@ class TSection : public TSectionBase {
   // Sets every line's DrawX and DrawY for the section drawn at x, unless
   // they are set for this layout and x already.
   void PlaceLines(int x);
+  // Places the lines for a lookup: where the section was last drawn, or for
+  // one no paint reached since its layout, where a paint would put it. Hit
+  // tests and the caret so never depend on which parts a paint visited.
+  void PlaceLinesForLookup();
 
   bool finished_ = false;
   bool registeredID_ = false;   // under its ID with the document

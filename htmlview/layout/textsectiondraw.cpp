@@ -106,12 +106,17 @@ void TSection::PlaceLines(int x) {
   placedTop_ = DrawTop;
 }
 
+void TSection::PlaceLinesForLookup() {
+  PlaceLines(LayoutX + (Root ? Root->XOff : 0) + drawShiftX_);
+}
+
 int TSection::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
                    int x, int xRef, int yRef) {
   (void)xRef, (void)yRef;
   const int top = DrawTop;
   const int result = top + SectionHeight;
   if (Len == 0) return result;
+  drawShiftX_ = x - LayoutX - (Root ? Root->XOff : 0);
   PlaceLines(x);
   const int yOff = Root ? Root->YOff : 0;
   const bool sectionShown = !(top - yOff + DrawHeight < aRect.top - kDrawMargin ||
@@ -432,6 +437,7 @@ unsigned TSection::HitLink(platform::Canvas& canvas, int x, int y, std::unique_p
     return flags;
   }
 
+  PlaceLinesForLookup();
   for (int i = 0; i < Lines.Count(); ++i) {
     const LineRec& lr = *Lines[i];
     if (!(lr.DrawY < y && y <= lr.DrawY + lr.LineHt)) continue;
@@ -464,6 +470,7 @@ bool TSection::HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) {
 int TSection::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, int& caretHt,
                        bool& inText) {
   (void)canvas;
+  PlaceLinesForLookup();
   int top = DrawTop;
   for (int i = 0; i < Lines.Count(); ++i) {
     const LineRec& lr = *Lines[i];
@@ -505,6 +512,7 @@ bool TSection::CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) 
   const int index = cursor - StartCurs;
   const int line = LineOfIndex(index);
   if (line < 0) return false;
+  PlaceLinesForLookup();
   const LineRec& lr = *Lines[line];
   y = DrawTop + LineOffset(line);
   x = lr.DrawX;

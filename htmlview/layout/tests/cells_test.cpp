@@ -595,6 +595,9 @@ TEST_F(CellTest, BlockCellLayoutTracksBottomsAndWidths) {
   cell.DoLayout(canvas, 30, 50, 0, 0, 400, 0, 0, maxWidth, curs);
   EXPECT_EQ(maxWidth, 400) << "a clipping block's content reports the full width";
 
+  cell.DoLayout(canvas, 30, 2000000, 0, 0, 400, 0, 0, maxWidth, curs);
+  EXPECT_EQ(cell.ContentTop, 2000000) << "far down a long page, the content's own top";
+
   TBlockCell empty(&root);
   EXPECT_EQ(empty.DoLayout(canvas, 0, 50, 0, 0, 400, 0, 0, maxWidth, curs), 0);
   EXPECT_EQ(empty.ContentTop, 990000);
