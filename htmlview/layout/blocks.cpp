@@ -434,7 +434,6 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
     if (!ownIMgr_) ownIMgr_ = std::make_unique<IndentManager>();
     ownIMgr_->Clear();
     ownIMgr_->Reset(0, NewWidth);
-    SavedIMgr = &iMgr;
     mgr = ownIMgr_.get();
   }
   MyCell->IMgr = mgr;
@@ -537,7 +536,6 @@ void TBlock::DrawBackground(platform::Canvas& canvas, const platform::Rect& aRec
       if (const platform::Bitmap* picture = BGImage->Bitmap())
         TiledImage = ComposeBackground(*picture, BGImage->Mask(), BkPos, paddingBox.Width(),
                                        paddingBox.Height());
-      NoMask = false;
       NeedDoImageStuff = false;
     }
   }
@@ -802,9 +800,8 @@ void TBlock::Dump(LayoutDumpWriter& writer) const {
 // ----------------------------------------------------------------- TTableBlock
 
 TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
-                         std::unique_ptr<ThtmlTable> table, const TAttributeList* tableAttributes,
-                         int tableLevel)
-    : TBlock(master, prop, ownerCell, tableAttributes, false), TableLevel(tableLevel) {
+                         std::unique_ptr<ThtmlTable> table, const TAttributeList* tableAttributes)
+    : TBlock(master, prop, ownerCell, tableAttributes, false) {
   Table = table.get();
   if (Table) {
     Table->TableBlock = this;

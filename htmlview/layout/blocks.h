@@ -98,7 +98,6 @@ class TBlock : public TSectionBase {
   int ZIndex = 0;                        // drawing order among the owner's sections
   TCellBasic* OwnerCell = nullptr;
   std::string TagClass;                  // tag "." class, "p." for a P without class
-  bool IsListBlock = false;              // OL, UL, DIR, MENU (set by the parser)
   int NewWidth = 0;                      // content width found by the width rules
   int ClearAddon = 0;                    // room above the block to clear floats
   int Indent = 0;                        // from the layout x to the content's left edge
@@ -106,12 +105,10 @@ class TBlock : public TSectionBase {
   std::unique_ptr<TImageObj> BGImage;    // none when absent or failed
   std::unique_ptr<platform::Bitmap> TiledImage, TiledMask, FullBG;
   int TopP = 0, LeftP = 0;               // offsets of positioned blocks
-  bool NoMask = false;
   int ContentBottom = 0;                 // bottom of the content box
   std::string BlockTitle;
   platform::Rect MyRect;                 // border box as last drawn, window coordinates
   std::vector<TSectionBase*> DrawList;   // content sections in drawing order
-  IndentManager* SavedIMgr = nullptr;    // the caller's manager while an absolute block uses its own
   // Layout results beyond the base's.
   int ContentLeft = 0;                   // content x of the last layout
   int BlockHeight = 0;                   // height with margins (before floats give it up)
@@ -214,8 +211,7 @@ class TTableBlock : public TBlock {
   // table: the table this block holds; it becomes the content's first
   // section. tableAttributes: the TABLE tag's attributes.
   TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
-              std::unique_ptr<ThtmlTable> table, const TAttributeList* tableAttributes,
-              int tableLevel);
+              std::unique_ptr<ThtmlTable> table, const TAttributeList* tableAttributes);
   ~TTableBlock() override;
 
   ThtmlTable* Table = nullptr;   // the content's first section
@@ -226,7 +222,6 @@ class TTableBlock : public TBlock {
   int HSpace = 0, VSpace = 0;    // at most 40 and 200
   bool HasCaption = false;
   bool TableBorder = false;      // the border comes from the BORDER attribute
-  int TableLevel = 0;
   int TableIndent = 0;           // x shift caused by floats
 
   int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,

@@ -479,7 +479,7 @@ TEST_F(BlockTest, TableBlockWidths) {
     auto attrs = Attrs(c.attrs);
     auto prop = Props("table");
     auto tb = std::make_unique<TTableBlock>(&doc, *prop, &doc, FixedTable(&doc, attrs.get(), {{50, 300}}),
-                                            attrs.get(), 1);
+                                            attrs.get());
     TTableBlock* block = tb.get();
     doc.Add(std::move(tb), 0);
     int maxWidth = 0, curs = 0;
@@ -493,7 +493,7 @@ TEST_F(BlockTest, TableBlockAlignmentBorderAndFloat) {
                       {HtmlSymbol::CellSpacing, 0, "0"}});
   auto prop = Props("table");
   auto tb = std::make_unique<TTableBlock>(&doc, *prop, &doc, FixedTable(&doc, attrs.get(), {{96, 96}}),
-                                          attrs.get(), 1);
+                                          attrs.get());
   TTableBlock* block = tb.get();
   doc.Add(std::move(tb), 0);
   EXPECT_TRUE(block->TableBorder);
@@ -516,7 +516,7 @@ TEST_F(BlockTest, TableBlockAlignmentBorderAndFloat) {
   // A style border wins over BORDER.
   doc.Clear();
   auto styled = Props("table", {{PropBorderTopStyle, PropValue("solid")}});
-  TTableBlock sb(&doc, *styled, &doc, FixedTable(&doc, attrs.get(), {{10, 10}}), attrs.get(), 1);
+  TTableBlock sb(&doc, *styled, &doc, FixedTable(&doc, attrs.get(), {{10, 10}}), attrs.get());
   EXPECT_FALSE(sb.TableBorder);
 
   // ALIGN=right floats; text flows left of it.
@@ -524,7 +524,7 @@ TEST_F(BlockTest, TableBlockAlignmentBorderAndFloat) {
   auto right = Attrs({{HtmlSymbol::Align, 0, "right"}, {HtmlSymbol::HSpace, 8, "8"}});
   auto fprop = Props("table");
   auto ft = std::make_unique<TTableBlock>(&doc, *fprop, &doc, FixedTable(&doc, right.get(), {{50, 50}}),
-                                          right.get(), 1);
+                                          right.get());
   TTableBlock* floating = ft.get();
   doc.Add(std::move(ft), 0);
   FixedSection* text = AddFixed(doc, 10, 100, 20);
@@ -538,7 +538,7 @@ TEST_F(BlockTest, CaptionAboveTheTable) {
   auto attrs = Attrs({{HtmlSymbol::Align, 0, "center"}});
   auto tprop = Props("table");
   auto tb = std::make_unique<TTableBlock>(&doc, *tprop, &doc, FixedTable(&doc, attrs.get(), {{40, 40}}),
-                                          attrs.get(), 1);
+                                          attrs.get());
   TTableBlock* table = tb.get();
   auto pprop = Props("table");
   auto pair = std::make_unique<TTableAndCaptionBlock>(&doc, *pprop, &doc, attrs.get(), table);
@@ -724,7 +724,7 @@ TEST_F(BlockTest, RowBackgroundPictureIsTiledInEachCell) {
     row->Add(std::move(cell));
   }
   auto prop = Props("table");
-  doc.Add(std::make_unique<TTableBlock>(&doc, *prop, &doc, std::move(table), attrs.get(), 1), 0);
+  doc.Add(std::make_unique<TTableBlock>(&doc, *prop, &doc, std::move(table), attrs.get()), 0);
   Layout(400);
   for (TCellObj* c : cells) ASSERT_TRUE(c->BGImage);
   const Bitmap image = Draw(200, 100);
