@@ -625,6 +625,16 @@ TEST(ComposeBackgroundTest, TilesFollowPositionAndRepeat) {
   EXPECT_FALSE(ComposeBackground(Bitmap(), nullptr, {topLeft, topLeft}, 10, 10));
 }
 
+TEST_F(BlockTest, OnlyABlockWithABackgroundPictureHoldsOne) {
+  // Pages of many blocks keep nothing for the pictures they do not have.
+  TBlock* plain = Block(doc, "div", {{PropBackgroundColor, PropValue::FromColour(platform::clYellow)}},
+                        10, 10, 20);
+  TBlock* pictured = Block(doc, "div", {{PropBackgroundImage, PropValue("url(no-such-picture.png)")}},
+                           10, 10, 20);
+  EXPECT_FALSE(plain->Background);
+  EXPECT_TRUE(pictured->Background);
+}
+
 TEST_F(BlockTest, BackgroundImageIsTiledOverThePaddingBox) {
   // A 32 x 32 picture repeated across a 100 x 40 block with 10 pixels of
   // padding; a failed picture leaves the colour alone.
@@ -641,12 +651,13 @@ TEST_F(BlockTest, BackgroundImageIsTiledOverThePaddingBox) {
                                       {PropBackgroundColor, PropValue::FromColour(platform::clYellow)}},
                          10, 10, 20);
   Layout();
-  ASSERT_TRUE(b->BGImage);
-  EXPECT_FALSE(broken->BGImage);
+  ASSERT_TRUE(b->Background && b->Background->Image);
+  ASSERT_TRUE(broken->Background);
+  EXPECT_FALSE(broken->Background->Image);
   const Bitmap image = Draw(200, 100);
-  ASSERT_TRUE(b->TiledImage);
-  EXPECT_EQ(b->TiledImage->Width(), 100);
-  EXPECT_EQ(b->TiledImage->Height(), 40);
+  ASSERT_TRUE(b->Background->Tiled);
+  EXPECT_EQ(b->Background->Tiled->Width(), 100);
+  EXPECT_EQ(b->Background->Tiled->Height(), 40);
   // The picture, not the colour, in the padding and under the content; the
   // same pixel one tile further on.
   EXPECT_NE(image.Pixel(1, 1), platform::clYellow);
@@ -726,11 +737,11 @@ TEST_F(BlockTest, RowBackgroundPictureIsTiledInEachCell) {
   auto prop = Props("table");
   doc.Add(std::make_unique<TTableBlock>(&doc, *prop, &doc, std::move(table), attrs.get()), 0);
   Layout(400);
-  for (TCellObj* c : cells) ASSERT_TRUE(c->BGImage);
+  for (TCellObj* c : cells) ASSERT_TRUE(c->Background && c->Background->Image);
   const Bitmap image = Draw(200, 100);
   // Each cell starts its tiles at its own corner.
-  ASSERT_TRUE(cells[0]->TiledImage);
-  EXPECT_EQ(cells[0]->TiledImage->Width(), 40);
+  ASSERT_TRUE(cells[0]->Background->Tiled);
+  EXPECT_EQ(cells[0]->Background->Tiled->Width(), 40);
   EXPECT_EQ(image.Pixel(45, 5), image.Pixel(5, 5));
   EXPECT_NE(image.Pixel(5, 5), platform::clWhite);
 }
