@@ -645,7 +645,6 @@ void HtmlParser::DoLists(HtmlSymbol sym, const SymbolSet& term) {
   Push(name, attributes);
   TCellBasic* saved = currentCell_;
   TBlock* block = OpenBlock(*Top(), attributes);
-  block->IsListBlock = isList;
   Next();
   switch (Sy()) {
     case S::EndOL: case S::EndUL: case S::EndDir: case S::EndMenu: case S::EndDL:

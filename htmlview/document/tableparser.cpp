@@ -122,7 +122,7 @@ bool HtmlParser::ParseTable() {
   auto tableObj = std::make_unique<ThtmlTable>(list_, tableAttrs, tableProp);
   ThtmlTable* const table = tableObj.get();
   auto tableBlock = std::make_unique<TTableBlock>(list_, *tableProp, enclosing, std::move(tableObj),
-                                                  tableAttrs, tableLevel_);
+                                                  tableAttrs);
   bool ownAlignCentre = false;
   if (const TAttribute* a = tableAttrs->Find(S::Align))
     ownAlignCentre = platform::SameText(platform::Trim(a->Name), "center");

@@ -182,8 +182,9 @@ TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCel
   overflowHidden_ = prop.IsOverflowHidden();
   std::string image;
   if (prop.GetBackgroundImage(image) && !image.empty()) {
-    BGImage = std::make_unique<TImageObj>(master, image);
-    prop.GetBackgroundPos(EmSize, ExSize, BkPos);
+    PositionRecArray pos{};
+    prop.GetBackgroundPos(EmSize, ExSize, pos);
+    Background = std::make_unique<TBackground>(std::make_unique<TImageObj>(master, image), pos);
   }
   Positioning = prop.GetPosition();
   if (Positioning == PosAbsolute) FloatLR = ANone;
@@ -459,7 +460,6 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
     if (!ownIMgr_) ownIMgr_ = std::make_unique<IndentManager>();
     ownIMgr_->Clear();
     ownIMgr_->Reset(0, NewWidth);
-    SavedIMgr = &iMgr;
     mgr = ownIMgr_.get();
   }
   MyCell->IMgr = mgr;
@@ -510,13 +510,14 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   SectionHeight = MarginBottomY - y;
   BlockHeight = SectionHeight;
 
-  if (BGImage && Root && Root->ShowImages) {
-    if (BGImage->Kind() == TImageObj::PictureKind::None)
-      BGImage->Layout(Root, canvas, nullptr, 100, 100);
-    if (BGImage->Kind() == TImageObj::PictureKind::Error)
-      BGImage.reset();
+  if (Background && Background->Image && Root && Root->ShowImages) {
+    TImageObj& picture = *Background->Image;
+    if (picture.Kind() == TImageObj::PictureKind::None)
+      picture.Layout(Root, canvas, nullptr, 100, 100);
+    if (picture.Kind() == TImageObj::PictureKind::Error)
+      Background->Image.reset();
     else
-      NeedDoImageStuff = true;
+      Background->NeedCompose = true;
   }
 
   PopRecord(mgr->L, ownerID_, ContentLeft, contentTop);
@@ -556,27 +557,15 @@ int TBlock::ContentHeightLimit(int aHeight, int blHt) const {
 
 void TBlock::DrawBackground(platform::Canvas& canvas, const platform::Rect& aRect,
                             const platform::Rect& paddingBox) {
-  if (BGImage && NeedDoImageStuff) {
-    const TImageObj::PictureKind kind = BGImage->Kind();
-    if (kind == TImageObj::PictureKind::Error) {
-      BGImage.reset();
-      TiledImage.reset();
-      NeedDoImageStuff = false;
-    } else if (kind == TImageObj::PictureKind::Picture) {
-      if (const platform::Bitmap* picture = BGImage->Bitmap())
-        TiledImage = ComposeBackground(*picture, BGImage->Mask(), BkPos, paddingBox.Width(),
-                                       paddingBox.Height());
-      NoMask = false;
-      NeedDoImageStuff = false;
-    }
-  }
+  if (Background) Background->Compose(paddingBox.Width(), paddingBox.Height());
   const platform::Colour bg = MargArray[PropBackgroundColor];
   const bool printed = !Root || !Root->Printing || Root->PrintTableBackground;
   if (bg != NoColorValue && printed) {
     const platform::Rect fill = paddingBox.Intersect(aRect);
     if (!fill.IsEmpty()) FillRectColor(canvas, fill, bg);
   }
-  if (TiledImage) canvas.Draw(paddingBox.left, paddingBox.top, *TiledImage);
+  if (Background && Background->Tiled)
+    canvas.Draw(paddingBox.left, paddingBox.top, *Background->Tiled);
 }
 
 void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
@@ -832,9 +821,8 @@ void TBlock::Dump(LayoutDumpWriter& writer) const {
 // ----------------------------------------------------------------- TTableBlock
 
 TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
-                         std::unique_ptr<ThtmlTable> table, const TAttributeList* tableAttributes,
-                         int tableLevel)
-    : TBlock(master, prop, ownerCell, tableAttributes, false), TableLevel(tableLevel) {
+                         std::unique_ptr<ThtmlTable> table, const TAttributeList* tableAttributes)
+    : TBlock(master, prop, ownerCell, tableAttributes, false) {
   Table = table.get();
   if (Table) {
     Table->TableBlock = this;
@@ -874,8 +862,10 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
         }
         case HtmlSymbol::Background:
           if (!a.Name.empty()) {
-            BGImage = std::make_unique<TImageObj>(master, a.Name);
-            BkPos = {PositionRec{bpDim, 0, true, false}, PositionRec{bpDim, 0, true, false}};
+            Background = std::make_unique<TBackground>(
+                std::make_unique<TImageObj>(master, a.Name),
+                PositionRecArray{PositionRec{bpDim, 0, true, false},
+                                 PositionRec{bpDim, 0, true, false}});
           }
           break;
         case HtmlSymbol::Height:
@@ -1047,7 +1037,7 @@ TTableAndCaptionBlock::TTableAndCaptionBlock(TSectionListBase* master, TProperti
                                              const TAttributeList* tableAttributes,
                                              TTableBlock* tableBlock)
     : TBlock(master, prop, ownerCell, nullptr, false), TableBlock(tableBlock) {
-  BGImage.reset();
+  Background.reset();
   if (tableAttributes) {
     TableID = tableAttributes->GetID();
     if (const TAttribute* a = tableAttributes->Find(HtmlSymbol::Align)) {
@@ -1386,7 +1376,7 @@ TBodyBlock::TBodyBlock(TSectionListBase* master, TProperties& prop, TCellBasic* 
       list->SetBackgroundImage(image, pos);
     }
   }
-  BGImage.reset();
+  Background.reset();
   MargArrayO.Set(PropBackgroundColor, PropValue());
 }
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "htmlview/layout/background.h"
 #include "htmlview/layout/cells.h"
 #include "htmlview/parse/vocabulary.h"
 #include "htmlview/style/styleprops.h"
@@ -35,15 +36,6 @@ enum : int { BlockAlignLeft = 1, BlockAlignCenter = 2, BlockAlignRight = 3 };
 
 // Vertical margins of blocks resolve against this height.
 constexpr int kBlockBaseHeight = 400;
-
-// A background picture tiled over a box of width x height as pos places
-// it (relative to the box, repeating as it says); transparent where no tile
-// or a transparent part of the picture lies, so the box's colour shows.
-// Null when the box is empty or the picture has no pixels.
-std::unique_ptr<platform::Bitmap> ComposeBackground(const platform::Bitmap& picture,
-                                                    const platform::Bitmap* mask,
-                                                    const PositionRecArray& pos, int width,
-                                                    int height);
 
 // ---------------------------------------------------------------------------
 
@@ -88,7 +80,6 @@ class TBlock : public TSectionBase {
   BorderStyle BlockBorderStyle = BorderStyle::None;
   int FloatLR = ANone;                   // ANone, ALeft or ARight
   int ClearAttr = ClearNone;
-  PositionRecArray BkPos{};              // background position
   int Positioning = PosStatic;
   int Visibility = 0;                    // 1 hidden
   bool PageBreakBefore = false, PageBreakAfter = false, KeepIntact = false;
@@ -98,20 +89,15 @@ class TBlock : public TSectionBase {
   int ZIndex = 0;                        // drawing order among the owner's sections
   TCellBasic* OwnerCell = nullptr;
   std::string TagClass;                  // tag "." class, "p." for a P without class
-  bool IsListBlock = false;              // OL, UL, DIR, MENU (set by the parser)
   int NewWidth = 0;                      // content width found by the width rules
   int ClearAddon = 0;                    // room above the block to clear floats
   int Indent = 0;                        // from the layout x to the content's left edge
-  bool NeedDoImageStuff = false;         // the background image still has to be composed
-  std::unique_ptr<TImageObj> BGImage;    // none when absent or failed
-  std::unique_ptr<platform::Bitmap> TiledImage, TiledMask, FullBG;
+  std::unique_ptr<TBackground> Background;   // only with a background picture
   int TopP = 0, LeftP = 0;               // offsets of positioned blocks
-  bool NoMask = false;
   int ContentBottom = 0;                 // bottom of the content box
   std::string BlockTitle;
   platform::Rect MyRect;                 // border box as last drawn, window coordinates
   std::vector<TSectionBase*> DrawList;   // content sections in drawing order
-  IndentManager* SavedIMgr = nullptr;    // the caller's manager while an absolute block uses its own
   // Layout results beyond the base's.
   int ContentLeft = 0;                   // content x of the last layout
   int BlockHeight = 0;                   // height with margins (before floats give it up)
@@ -224,8 +210,7 @@ class TTableBlock : public TBlock {
   // table: the table this block holds; it becomes the content's first
   // section. tableAttributes: the TABLE tag's attributes.
   TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
-              std::unique_ptr<ThtmlTable> table, const TAttributeList* tableAttributes,
-              int tableLevel);
+              std::unique_ptr<ThtmlTable> table, const TAttributeList* tableAttributes);
   ~TTableBlock() override;
 
   ThtmlTable* Table = nullptr;   // the content's first section
@@ -236,7 +221,6 @@ class TTableBlock : public TBlock {
   int HSpace = 0, VSpace = 0;    // at most 40 and 200
   bool HasCaption = false;
   bool TableBorder = false;      // the border comes from the BORDER attribute
-  int TableLevel = 0;
   int TableIndent = 0;           // x shift caused by floats
 
   int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,

@@ -135,8 +135,9 @@ TCellObj::TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* a
   std::string image;
   if (prop->GetBackgroundImage(image) && !image.empty()) BkImageName = image;
   if (!BkImageName.empty()) {
-    prop->GetBackgroundPos(EmSize, ExSize, BkPos);
-    BGImage = std::make_unique<TImageObj>(master, BkImageName);
+    PositionRecArray pos{};
+    prop->GetBackgroundPos(EmSize, ExSize, pos);
+    Background = std::make_unique<TBackground>(std::make_unique<TImageObj>(master, BkImageName), pos);
   }
   TMarginArray paddings{};
   ConvCellPaddings(MargArrayO, EmSize, ExSize, paddings);
@@ -165,19 +166,21 @@ void TCellObj::Initialize(int tablePadding, int tableBorder) {
 }
 
 void TCellObj::PrepareBackground() {
-  NeedDoImageStuff = false;
-  TiledImage.reset();
-  if (!BGImage || !Cell || !Cell->MasterList || !Cell->MasterList->ShowImages) return;
-  if (BGImage->Kind() == TImageObj::PictureKind::None) {
+  if (!Background) return;
+  Background->NeedCompose = false;
+  Background->Tiled.reset();
+  if (!Background->Image || !Cell || !Cell->MasterList || !Cell->MasterList->ShowImages) return;
+  TImageObj& picture = *Background->Image;
+  if (picture.Kind() == TImageObj::PictureKind::None) {
     platform::Bitmap scratch(1, 1);
     platform::Canvas canvas(&scratch.Image());
-    BGImage->Layout(Cell->MasterList, canvas, nullptr, 100, 100);
+    picture.Layout(Cell->MasterList, canvas, nullptr, 100, 100);
   }
-  if (BGImage->Kind() == TImageObj::PictureKind::Error) {
-    BGImage.reset();
+  if (picture.Kind() == TImageObj::PictureKind::Error) {
+    Background->Image.reset();
     return;
   }
-  NeedDoImageStuff = true;
+  Background->NeedCompose = true;
 }
 
 void TCellObj::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x, int y,
@@ -194,20 +197,10 @@ void TCellObj::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x
       r.top >= aRect.bottom)
     return;
 
-  if (BGImage && NeedDoImageStuff) {
-    const TImageObj::PictureKind kind = BGImage->Kind();
-    if (kind == TImageObj::PictureKind::Error) {
-      BGImage.reset();
-      NeedDoImageStuff = false;
-    } else if (kind == TImageObj::PictureKind::Picture) {
-      if (const platform::Bitmap* picture = BGImage->Bitmap())
-        TiledImage = ComposeBackground(*picture, BGImage->Mask(), BkPos, r.Width(), r.Height());
-      NeedDoImageStuff = false;
-    }
-  }
+  if (Background) Background->Compose(r.Width(), r.Height());
   const bool printed = !root || !root->Printing || root->PrintTableBackground;
   if (Cell->BkGnd && Cell->BkColor != NoColorValue && printed) FillRectColor(canvas, r, Cell->BkColor);
-  if (TiledImage) canvas.Draw(r.left, r.top, *TiledImage);
+  if (Background && Background->Tiled) canvas.Draw(r.left, r.top, *Background->Tiled);
 
   if (!HasBorderStyle) {
     if (border && Cell->Count() > 0) {
@@ -412,10 +405,9 @@ void ThtmlTable::Initialize() {
       TCellObj* cell = row[i];
       if (!cell || !cell->Cell) continue;
       cell->Initialize(CellPadding, BorderWidth);
-      if (!row.BkImageName.empty() && !cell->BGImage) {
-        cell->BGImage = std::make_unique<TImageObj>(Root, row.BkImageName);
-        cell->BkPos = row.BkPos;
-      }
+      if (!row.BkImageName.empty() && !(cell->Background && cell->Background->Image))
+        cell->Background =
+            std::make_unique<TBackground>(std::make_unique<TImageObj>(Root, row.BkImageName), row.BkPos);
       if (cell->SpecWd >= 1 && !cell->SpecWdIsPercent) HasPixelWidths = true;
       if (BkGnd && !cell->Cell->BkGnd) {
         cell->Cell->BkGnd = true;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "htmlview/layout/background.h"
 #include "htmlview/layout/cells.h"
 #include "htmlview/style/styleprops.h"
 #include "platform/canvas.h"
@@ -63,15 +64,12 @@ class TCellObj {
   int SpecWd = 0;
   bool SpecWdIsPercent = false;
   int EmSize = 0, ExSize = 0;
-  PositionRecArray BkPos{};
   std::array<int, 4> Padding{};        // top, right, bottom, left
   std::array<int, 4> BorderWidths{};   // top, right, bottom, left
   int HzSpace = 0, VrSpace = 0;
   bool HasBorderStyle = false;
   std::unique_ptr<TCellObjCell> Cell;   // null for fillers
-  std::unique_ptr<TImageObj> BGImage;
-  std::unique_ptr<platform::Bitmap> TiledImage, TiledMask, FullBG;
-  bool NeedDoImageStuff = false;
+  std::unique_ptr<TBackground> Background;   // only with a background picture
   TMarginArray MargArray{};
   // Which sides' border colours the style gave (the others take FGColor).
   std::array<bool, 4> BorderColorGiven{};

@@ -479,7 +479,7 @@ TEST_F(BlockTest, TableBlockWidths) {
     auto attrs = Attrs(c.attrs);
     auto prop = Props("table");
     auto tb = std::make_unique<TTableBlock>(&doc, *prop, &doc, FixedTable(&doc, attrs.get(), {{50, 300}}),
-                                            attrs.get(), 1);
+                                            attrs.get());
     TTableBlock* block = tb.get();
     doc.Add(std::move(tb), 0);
     int maxWidth = 0, curs = 0;
@@ -493,7 +493,7 @@ TEST_F(BlockTest, TableBlockAlignmentBorderAndFloat) {
                       {HtmlSymbol::CellSpacing, 0, "0"}});
   auto prop = Props("table");
   auto tb = std::make_unique<TTableBlock>(&doc, *prop, &doc, FixedTable(&doc, attrs.get(), {{96, 96}}),
-                                          attrs.get(), 1);
+                                          attrs.get());
   TTableBlock* block = tb.get();
   doc.Add(std::move(tb), 0);
   EXPECT_TRUE(block->TableBorder);
@@ -516,7 +516,7 @@ TEST_F(BlockTest, TableBlockAlignmentBorderAndFloat) {
   // A style border wins over BORDER.
   doc.Clear();
   auto styled = Props("table", {{PropBorderTopStyle, PropValue("solid")}});
-  TTableBlock sb(&doc, *styled, &doc, FixedTable(&doc, attrs.get(), {{10, 10}}), attrs.get(), 1);
+  TTableBlock sb(&doc, *styled, &doc, FixedTable(&doc, attrs.get(), {{10, 10}}), attrs.get());
   EXPECT_FALSE(sb.TableBorder);
 
   // ALIGN=right floats; text flows left of it.
@@ -524,7 +524,7 @@ TEST_F(BlockTest, TableBlockAlignmentBorderAndFloat) {
   auto right = Attrs({{HtmlSymbol::Align, 0, "right"}, {HtmlSymbol::HSpace, 8, "8"}});
   auto fprop = Props("table");
   auto ft = std::make_unique<TTableBlock>(&doc, *fprop, &doc, FixedTable(&doc, right.get(), {{50, 50}}),
-                                          right.get(), 1);
+                                          right.get());
   TTableBlock* floating = ft.get();
   doc.Add(std::move(ft), 0);
   FixedSection* text = AddFixed(doc, 10, 100, 20);
@@ -538,7 +538,7 @@ TEST_F(BlockTest, CaptionAboveTheTable) {
   auto attrs = Attrs({{HtmlSymbol::Align, 0, "center"}});
   auto tprop = Props("table");
   auto tb = std::make_unique<TTableBlock>(&doc, *tprop, &doc, FixedTable(&doc, attrs.get(), {{40, 40}}),
-                                          attrs.get(), 1);
+                                          attrs.get());
   TTableBlock* table = tb.get();
   auto pprop = Props("table");
   auto pair = std::make_unique<TTableAndCaptionBlock>(&doc, *pprop, &doc, attrs.get(), table);
@@ -625,6 +625,16 @@ TEST(ComposeBackgroundTest, TilesFollowPositionAndRepeat) {
   EXPECT_FALSE(ComposeBackground(Bitmap(), nullptr, {topLeft, topLeft}, 10, 10));
 }
 
+TEST_F(BlockTest, OnlyABlockWithABackgroundPictureHoldsOne) {
+  // Pages of many blocks keep nothing for the pictures they do not have.
+  TBlock* plain = Block(doc, "div", {{PropBackgroundColor, PropValue::FromColour(platform::clYellow)}},
+                        10, 10, 20);
+  TBlock* pictured = Block(doc, "div", {{PropBackgroundImage, PropValue("url(no-such-picture.png)")}},
+                           10, 10, 20);
+  EXPECT_FALSE(plain->Background);
+  EXPECT_TRUE(pictured->Background);
+}
+
 TEST_F(BlockTest, BackgroundImageIsTiledOverThePaddingBox) {
   // A 32 x 32 picture repeated across a 100 x 40 block with 10 pixels of
   // padding; a failed picture leaves the colour alone.
@@ -641,12 +651,13 @@ TEST_F(BlockTest, BackgroundImageIsTiledOverThePaddingBox) {
                                       {PropBackgroundColor, PropValue::FromColour(platform::clYellow)}},
                          10, 10, 20);
   Layout();
-  ASSERT_TRUE(b->BGImage);
-  EXPECT_FALSE(broken->BGImage);
+  ASSERT_TRUE(b->Background && b->Background->Image);
+  ASSERT_TRUE(broken->Background);
+  EXPECT_FALSE(broken->Background->Image);
   const Bitmap image = Draw(200, 100);
-  ASSERT_TRUE(b->TiledImage);
-  EXPECT_EQ(b->TiledImage->Width(), 100);
-  EXPECT_EQ(b->TiledImage->Height(), 40);
+  ASSERT_TRUE(b->Background->Tiled);
+  EXPECT_EQ(b->Background->Tiled->Width(), 100);
+  EXPECT_EQ(b->Background->Tiled->Height(), 40);
   // The picture, not the colour, in the padding and under the content; the
   // same pixel one tile further on.
   EXPECT_NE(image.Pixel(1, 1), platform::clYellow);
@@ -724,13 +735,13 @@ TEST_F(BlockTest, RowBackgroundPictureIsTiledInEachCell) {
     row->Add(std::move(cell));
   }
   auto prop = Props("table");
-  doc.Add(std::make_unique<TTableBlock>(&doc, *prop, &doc, std::move(table), attrs.get(), 1), 0);
+  doc.Add(std::make_unique<TTableBlock>(&doc, *prop, &doc, std::move(table), attrs.get()), 0);
   Layout(400);
-  for (TCellObj* c : cells) ASSERT_TRUE(c->BGImage);
+  for (TCellObj* c : cells) ASSERT_TRUE(c->Background && c->Background->Image);
   const Bitmap image = Draw(200, 100);
   // Each cell starts its tiles at its own corner.
-  ASSERT_TRUE(cells[0]->TiledImage);
-  EXPECT_EQ(cells[0]->TiledImage->Width(), 40);
+  ASSERT_TRUE(cells[0]->Background->Tiled);
+  EXPECT_EQ(cells[0]->Background->Tiled->Width(), 40);
   EXPECT_EQ(image.Pixel(45, 5), image.Pixel(5, 5));
   EXPECT_NE(image.Pixel(5, 5), platform::clWhite);
 }
