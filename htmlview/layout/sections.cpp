@@ -152,36 +152,38 @@ void TSectionBase::DrawnBand(int& top, int& bottom) {
 
 void DrawReach::Build(int count, const std::function<void(int, int&, int&)>& bandOf) {
   constexpr int kShortList = 8;
-  reachDown_.clear();
-  reachUp_.clear();
   top_ = std::numeric_limits<int>::max();
   bottom_ = std::numeric_limits<int>::min();
-  const bool indexed = count > kShortList;
-  if (indexed) {
-    reachDown_.resize(count);
-    reachUp_.resize(count);
+  if (count > kShortList) {
+    if (!index_) index_ = std::make_unique<Index>();
+    index_->reachDown.resize(count);
+    index_->reachUp.resize(count);
+  } else {
+    index_.reset();
   }
   for (int i = 0; i < count; ++i) {
     int t = 0, b = 0;
     bandOf(i, t, b);
     top_ = std::min(top_, t);
     bottom_ = std::max(bottom_, b);
-    if (indexed) {
-      reachDown_[i] = bottom_;
-      reachUp_[i] = t;
+    if (index_) {
+      index_->reachDown[i] = bottom_;
+      index_->reachUp[i] = t;
     }
   }
-  if (indexed)
-    for (int i = count - 2; i >= 0; --i) reachUp_[i] = std::min(reachUp_[i], reachUp_[i + 1]);
+  if (index_) {
+    std::vector<int>& up = index_->reachUp;
+    for (int i = count - 2; i >= 0; --i) up[i] = std::min(up[i], up[i + 1]);
+  }
   built_ = true;
 }
 
 std::pair<int, int> DrawReach::Span(int count, int top, int bottom) const {
-  if (reachDown_.size() != static_cast<size_t>(count)) return {0, count};
-  const int first = static_cast<int>(
-      std::lower_bound(reachDown_.begin(), reachDown_.end(), top) - reachDown_.begin());
-  const int last = static_cast<int>(
-      std::upper_bound(reachUp_.begin(), reachUp_.end(), bottom) - reachUp_.begin());
+  if (!index_ || index_->reachDown.size() != static_cast<size_t>(count)) return {0, count};
+  const std::vector<int>& down = index_->reachDown;
+  const std::vector<int>& up = index_->reachUp;
+  const int first = static_cast<int>(std::lower_bound(down.begin(), down.end(), top) - down.begin());
+  const int last = static_cast<int>(std::upper_bound(up.begin(), up.end(), bottom) - up.begin());
   return {first, std::max(first, last)};
 }
 

@@ -127,8 +127,13 @@ class DrawReach {
   std::pair<int, int> Span(int count, int top, int bottom) const;
 
  private:
-  std::vector<int> reachDown_;   // the lowest band bottom of sections 0..i
-  std::vector<int> reachUp_;     // the highest band top of sections i..end
+  // Only lists long enough to be worth a search hold one: most blocks hold
+  // a few sections, and a page may hold a million blocks.
+  struct Index {
+    std::vector<int> reachDown;   // the lowest band bottom of sections 0..i
+    std::vector<int> reachUp;     // the highest band top of sections i..end
+  };
+  std::unique_ptr<Index> index_;
   int top_ = 0, bottom_ = -1;
   bool built_ = false;
 };
@@ -221,11 +226,7 @@ void DrawReach::ForShown(int count, At&& sectionAt, const platform::Rect& aRect,
   if (!built_) Build(count, [&sectionAt](int i, int& t, int& b) { sectionAt(i)->DrawnBand(t, b); });
   const long long from = static_cast<long long>(aRect.top) + yOff - kMargin;
   const long long to = static_cast<long long>(aRect.bottom) + yOff + kMargin;
-  const auto clampInt = [](long long v) {
-    return static_cast<int>(std::clamp<long long>(v, std::numeric_limits<int>::min(),
-                                                  std::numeric_limits<int>::max()));
-  };
-  const auto [first, last] = Span(count, clampInt(from), clampInt(to));
+  const auto [first, last] = Span(count, SaturatedInt(from), SaturatedInt(to));
   for (int i = first; i < last; ++i) {
     TSectionBase* s = sectionAt(i);
     int t = 0, b = 0;

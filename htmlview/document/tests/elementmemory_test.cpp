@@ -63,9 +63,9 @@ class ElementMemoryTest : public ParsedPageTest {
 
 // What a page keeps for each small element: once about 2.2 KB (a private
 // copy of the box values for every block, a link target for every font
-// run), now about 1.8 KB at most (background picture state only in boxes
-// that have a picture; the paint index of blocks costs a little).
-constexpr double kBudget = 1850;
+// run), now about 1.7 KB at most (background picture state only in boxes
+// that have a picture, the paint index only in blocks with many sections).
+constexpr double kBudget = 1775;
 
 TEST_F(ElementMemoryTest, SmallElementsKeepLittle) {
 #ifndef DRAVLEN_COUNTS_HEAP
