@@ -32,6 +32,7 @@
 #include "platform/qtext.h"
 #include "platform/keys.h"
 #include "platform/registry.h"
+#include "platform/scopeguard.h"
 #include "platform/shell.h"
 #include "platform/sysutils.h"
 #include "workbench/actionimages.h"
@@ -670,14 +671,8 @@ void TMainForm::BackToShownModel() {
 // The curve fit and the builder read every model into the model object; the
 // one the pages show is put back afterwards (also when the action failed).
 void TMainForm::RunWalkingModels(const std::function<void()>& action) {
-  auto restore = [this] { source_.CompData = modelShown_ ? shownModel_ : core::TCompData(); };
-  try {
-    action();
-  } catch (...) {
-    restore();
-    throw;
-  }
-  restore();
+  platform::ScopeGuard restore([this] { source_.CompData = modelShown_ ? shownModel_ : core::TCompData(); });
+  action();
 }
 
 void TMainForm::NextCompressor() {
