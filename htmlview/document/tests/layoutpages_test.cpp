@@ -23,6 +23,7 @@
 #include "htmlview/style/styleprops.h"
 #include "platform/fonts.h"
 #include "platform/image.h"
+#include "testsupport/testenv.h"
 
 using namespace htmlview;
 using platform::Bitmap;
@@ -30,101 +31,14 @@ using platform::Colour;
 
 namespace {
 
-// The report pages as the workbench's page builders write them for the
-// pages fixture of the workbench tests (header, model AX10 with its rating
-// table, the regression page of model "AX20 <big>"). The viewer does not
-// depend on the workbench, so the text is kept here.
-constexpr const char* kCommonHead = R"(<html>
-<head>
-<style>
-body {font-family:"Courier New"}
-table {border:none; border-collapse:collapse; text-size:10pt}
-th, td {border:1px solid #afbcda}
-th {font-weight:bold; text-align:left}
-)";
-constexpr const char* kShading = R"(.curve {font-size:8pt}
-.raw {font-size:8pt; color:#44571e}
-.out1 {background-color:#f1d6d3}
-.out2 {background-color:#e7b9b4}
-)";
-
-const std::string kHeaderPage = std::string(kCommonHead) + R"(.key {color:#557f3f}
-</style>
-</head>
-<body>
-<h2>Header</h2>
-<table>
-<tr><th width="160">Key</th><th width="460">Value</th></tr>
-<tr><td class="key">Manuf</td><td>Acme &amp; Sons</td></tr>
-<tr><td class="key">Make</td><td>AX</td></tr>
-<tr><td class="key">Description</td><td>Hermetic piston</td></tr>
-<tr><td class="key">Refrig</td><td>R404A</td></tr>
-<tr><td class="key">TeLo</td><td>-25.0</td></tr>
-<tr><td class="key">TeHi</td><td>10.0</td></tr>
-<tr><td class="key">TcLo</td><td>40.0</td></tr>
-<tr><td class="key">TcHi</td><td>60.0</td></tr>
-<tr><td class="key">Freq</td><td>50</td></tr>
-<tr><td class="key">shRef</td><td>11.0</td></tr>
-<tr><td class="key">scRef</td><td>8.3</td></tr>
-<tr><td class="key">hrf</td><td>0.97</td></tr>
-</table>
-<p>&nbsp;</p>
-</body>
-</html>
-)";
-
-const std::string kModelPage = std::string(kCommonHead) + R"(.hrow {background-color:#e3e4dc}
-.hcol {background-color:#e3e4dc}
-.key {color:#557f3f}
-)" + kShading + R"(</style>
-</head>
-<body>
-<h2>AX10</h2>
-<table>
-<tr><th width="160">Key</th><th width="460">Value</th></tr>
-<tr><td class="key">Description</td><td>Hermetic piston</td></tr>
-<tr><td class="key">Freq</td><td>50</td></tr>
-<tr><td class="key">hrf</td><td>1.0</td></tr>
-<tr><td class="key">shRef</td><td>5.0</td></tr>
-<tr><td class="key">scRef</td><td>8.3</td></tr>
-<tr><td class="key">1-Phase</td><td>False</td></tr>
-<tr><td class="key">3-Phase</td><td>True</td></tr>
-</table>
-<br>
-<table class="raw">
-<tr class="hrow"><td width="45">te</td><td width="40">tc</td><td width="60">40.0</td><td width="60">50.0</td></tr>
-<tr><td class="hcol">-20.0</td><td>Qe</td><td >1.500</td><td >1.200</td></tr>
-<tr><td class="hcol"></td><td>Pw</td><td >0.900</td><td >1.100</td></tr>
-<tr><td class="hcol">-10.0</td><td>Qe</td><td class="out1">2.500</td><td >2.100</td></tr>
-<tr><td class="hcol"></td><td>Pw</td><td class="out1">1.050</td><td >1.300</td></tr>
-<tr><td class="hcol">0.0</td><td>Qe</td><td >3.600</td><td class="out2">3.100</td></tr>
-<tr><td class="hcol"></td><td>Pw</td><td >1.200</td><td class="out2">1.500</td></tr>
-</table>
-<br>
-<table class="curve">
-</table>
-</body>
-</html>
-)";
-
-const std::string kRegressionPage = std::string(kCommonHead) +
-                                    R"(caption {font-weight:bold; text-align:left}
-.hrow {background-color:#e3e4dc}
-.hcol {background-color:#e3e4dc}
-)" + kShading + R"(</style>
-</head>
-<body>
-<h3>C:\Data\pages.ini</h3>
-<br>
-<table class="curve">
-<caption>Coefficients</caption>
-<tr class="hrow"><td>&nbsp;</td><td>0</td><td>1</td><td>2</td><td>3</td><td>4</td><td>5</td><td>6</td><td>7</td><td>8</td></tr>
-<tr><td class="hcol" width="35">e</td><td width="80">1.235E+004</td><td width="80">1235</td><td width="80">0.37</td><td width="80">-0.11</td><td width="80">0.00003</td><td width="80">9E-006</td><td width="80">1E+020</td><td width="80">0</td><td width="80">-2.5E-007</td></tr>
-<tr><td class="hcol">p</td><td>1.2</td><td>0.01</td><td>0.0001</td><td>0.015</td><td>0.0003</td><td>0.0002</td><td>1E-006</td><td>-1E-006</td><td>1E-008</td></tr>
-</table>
-</body>
-</html>
-)";
+// The report pages as the workbench's page builders write them (header,
+// model AX10 with its rating table, the regression page of model
+// "AX20 <big>"): the viewer does not depend on the workbench, so they are
+// the copies in data/pages that the workbench's tests hold against its page
+// code.
+std::string ReportPage(const std::string& name) {
+  return testsupport::ReadAll(std::string(DRAVLEN_TEST_DATA) + "/pages/" + name + ".html");
+}
 
 const Colour kFrame = platform::Rgb(0xaf, 0xbc, 0xda);
 const Colour kHeadShade = platform::Rgb(0xe3, 0xe4, 0xdc);
@@ -180,7 +94,7 @@ bool Has(const std::string& dump, const std::string& text) {
 // ----------------------------------------------------------- the workbench
 
 TEST_F(LayoutPagesTest, HeaderPageFrameLinesFollowWidthsPaddingAndCollapsedBorders) {
-  const std::string dump = Dump(kHeaderPage);
+  const std::string dump = Dump(ReportPage("header"));
   // WIDTH 160 and 460, padding 1 and a 1-pixel border on each side, and the
   // collapsed spacing of -1: columns of 163 and 463; every cell box starts
   // one pixel left of its column, so neighbouring borders fall on one line.
@@ -192,11 +106,11 @@ TEST_F(LayoutPagesTest, HeaderPageFrameLinesFollowWidthsPaddingAndCollapsedBorde
                   "        cell 0 9,57 164x16 valign middle\n"
                   "          section 0,59 160x13 doc 7..11\n"
                   "            line y=59 h=13 base=69 x=0..21\n"
-                  "              run 279..283 x=0..28 \"Key \" font \"Fixed Sans\" 13 bold color #000000\n"
+                  "              run 292..296 x=0..28 \"Key \" font \"Fixed Sans\" 13 bold color #000000\n"
                   "        cell 1 172,57 464x16 valign middle\n"
                   "          section 0,59 460x13 doc 11..17\n"
                   "            line y=59 h=13 base=69 x=0..35\n"
-                  "              run 303..309 x=0..42 \"Value \" font \"Fixed Sans\" 13 bold color #000000\n"
+                  "              run 316..322 x=0..42 \"Value \" font \"Fixed Sans\" 13 bold color #000000\n"
                   "      row y=74 h=16\n"
                   "        cell 0 9,73 164x16 valign middle\n"))
       << dump;
@@ -213,7 +127,7 @@ TEST_F(LayoutPagesTest, HeaderPageFrameLinesFollowWidthsPaddingAndCollapsedBorde
 }
 
 TEST_F(LayoutPagesTest, ModelPageRawTableShadesFlaggedPoints) {
-  const std::string boxes = Boxes(kModelPage);
+  const std::string boxes = Boxes(ReportPage("model"));
   EXPECT_TRUE(Has(boxes,
                   "  tableblock table.raw 10,198 216x97 doc 107..229\n"
                   "    table 10,198 216x97 cols=4 spacing=-1 padding=1 border=0 doc 107..229\n"
@@ -240,15 +154,15 @@ TEST_F(LayoutPagesTest, ModelPageRawTableShadesFlaggedPoints) {
 }
 
 TEST_F(LayoutPagesTest, RegressionPageCaptionStandsAboveItsTable) {
-  const std::string dump = Dump(kRegressionPage);
+  const std::string dump = Dump(ReportPage("regression"));
   EXPECT_TRUE(Has(dump,
-                  "  captionblock table.curve 10,67 784x52 doc 19..175 caption top\n"
-                  "    block caption. 10,67 784x11 doc 19..32\n"
-                  "      section 10,67 784x11 doc 19..32\n"
+                  "  captionblock table.curve 10,67 784x52 doc 17..173 caption top\n"
+                  "    block caption. 10,67 784x11 doc 17..30\n"
+                  "      section 10,67 784x11 doc 17..30\n"
                   "        line y=67 h=11 base=76 x=10..82\n"
-                  "          run 512..525 x=10..88 \"Coefficients \" font \"Fixed Sans\" 11 bold color #000000\n"
-                  "    tableblock table.curve 10,78 784x41 doc 32..175\n"
-                  "      table 10,78 784x41 cols=10 spacing=-1 padding=1 border=0 doc 32..175\n"
+                  "          run 530..543 x=10..88 \"Coefficients \" font \"Fixed Sans\" 11 bold color #000000\n"
+                  "    tableblock table.curve 10,78 784x41 doc 30..173\n"
+                  "      table 10,78 784x41 cols=10 spacing=-1 padding=1 border=0 doc 30..173\n"
                   "        widths 38,83,83,83,83,83,83,83,83,83\n"
                   "        row y=78 h=14\n"
                   "          cell 0 9,77 39x14 valign middle bg #e3e4dc\n"))
@@ -449,9 +363,9 @@ TEST_F(LayoutPagesTest, WritePictures) {
   const char* dir = std::getenv("LAYOUT_PAGES_PNG_DIR");
   if (!dir) GTEST_SKIP() << "set LAYOUT_PAGES_PNG_DIR to write the pages as pictures";
   const std::pair<const char*, std::string> pages[] = {
-      {"header", kHeaderPage},
-      {"model", kModelPage},
-      {"regression", kRegressionPage},
+      {"header", ReportPage("header")},
+      {"model", ReportPage("model")},
+      {"regression", ReportPage("regression")},
       {"features",
        "<div style=\"float:left; width:120px; background-color:#ffe0a0; border:2px solid #a06000;"
        " padding:4px\">A left float with a border</div>"

@@ -9,7 +9,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include <QImage>
@@ -23,16 +22,12 @@
 #include "platform/canvas.h"
 #include "platform/fonts.h"
 #include "platform/image.h"
+#include "testsupport/testenv.h"
 
 namespace htmlview {
 namespace {
 
 const std::string kPages = std::string(DRAVLEN_TEST_DATA) + "/pages/";
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class PageDumpTest : public ::testing::TestWithParam<const char*> {
  protected:
@@ -76,13 +71,13 @@ class PageDumpTest : public ::testing::TestWithParam<const char*> {
 TEST_P(PageDumpTest, PageLaysOutAsItsDump) {
   const std::string name = GetParam();
   name_ = name;
-  const std::string dump = LayOut(ReadFile(kPages + name + ".html"));
+  const std::string dump = LayOut(testsupport::ReadAll(kPages + name + ".html"));
   const std::string expectedPath = kPages + name + ".dump";
   if (const char* write = std::getenv("DRAVLEN_WRITE_DUMPS"); write && *write == '1') {
     std::ofstream(expectedPath, std::ios::binary) << dump;
     GTEST_SKIP() << "written " << expectedPath;
   }
-  EXPECT_EQ(dump, ReadFile(expectedPath)) << name;
+  EXPECT_EQ(dump, testsupport::ReadAll(expectedPath)) << name;
 }
 
 INSTANTIATE_TEST_SUITE_P(WorkbenchPages, PageDumpTest,
