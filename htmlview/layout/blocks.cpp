@@ -202,13 +202,13 @@ TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCel
   if (attributes) {
     const std::string id = attributes->GetID();
     if (!id.empty())
-      if (auto* list = dynamic_cast<TSectionList*>(master)) list->AddIDObject(id, this);
+      if (TSectionListObjects* objects = ObjectsOf(master)) objects->AddIDObject(id, this);
   }
   if (collapseTop) CollapseMargins();
 }
 
 TBlock::~TBlock() {
-  if (auto* list = dynamic_cast<TSectionList*>(Root)) list->RemoveIDObject(this);
+  if (TSectionListObjects* objects = ObjectsOf(Root)) objects->RemoveIDObject(this);
 }
 
 void TBlock::CollapseMargins() {
@@ -586,8 +586,8 @@ void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
   myRectYOff_ = yOff;
 
   const int level = canvas.Save();
-  auto* list = dynamic_cast<TSectionList*>(Root);
-  if (Positioning != PosStatic && list && list->TableNestLevel > 0) canvas.RemoveClip();
+  if (Positioning != PosStatic && Root && Root->LayoutContext().DrawnTableDepth > 0)
+    canvas.RemoveClip();
   if (borderBox.top < aRect.bottom && borderBox.bottom > aRect.top)
     DrawBackground(canvas, aRect, paddingBox);
   const int clipLevel = canvas.Save();
@@ -641,7 +641,7 @@ void TBlock::EndPageForBreaks(const platform::Rect& aRect) {
   // Only blocks in the flow outside tables break pages: a break inside a
   // table row would cut the row in two.
   if (Floats() || Positioning == PosAbsolute) return;
-  if (auto* list = dynamic_cast<TSectionList*>(Root); list && list->TableNestLevel > 0) return;
+  if (Root->LayoutContext().DrawnTableDepth > 0) return;
   TSectionListBase& root = *Root;
   // A break on a page that has nothing printed on it yet would leave it
   // empty.
@@ -1081,7 +1081,7 @@ void TTableAndCaptionBlock::SetCaptionBlock(TBlock* caption, bool top) {
   if (TableBlock->ZIndex == 1 && TableBlock->Positioning == PosStatic) TableBlock->ZIndex = 0;
   if (TableBlock->Table) TableBlock->Table->Float = false;
   if (!TableID.empty())
-    if (auto* list = dynamic_cast<TSectionList*>(Root)) list->AddIDObject(TableID, TableBlock);
+    if (TSectionListObjects* objects = ObjectsOf(Root)) objects->AddIDObject(TableID, TableBlock);
 }
 
 void TTableAndCaptionBlock::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
@@ -1274,15 +1274,19 @@ int TBlockLI::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
       Image->Layout(Root, canvas, nullptr, 100, 100);
     if (Image->Kind() == TImageObj::PictureKind::Error) Image.reset();
   }
-  auto* list = dynamic_cast<TSectionList*>(Root);
-  int* saved = nullptr;
   FirstLineHt = 0;
-  if (list) {
-    saved = list->ListItemFirstLine;
-    list->ListItemFirstLine = &FirstLineHt;
-  }
+  // An item inside this one waits for its own baseline; this one's waiting
+  // resumes after it.
+  TLayoutContext detached;
+  TLayoutContext& context = Root ? Root->LayoutContext() : detached;
+  const bool outerWaiting = context.ListItemWaiting;
+  const int outerBaseline = context.ListItemBaseline;
+  context.ListItemWaiting = true;
+  context.ListItemBaseline = 0;
   const int h = TBlock::Layout(canvas, x, y, xRef, yRef, aWidth, aHeight, blHt, iMgr, maxWidth, curs);
-  if (list) list->ListItemFirstLine = saved;
+  FirstLineHt = context.ListItemBaseline;
+  context.ListItemWaiting = outerWaiting;
+  context.ListItemBaseline = outerBaseline;
   return h;
 }
 
@@ -1366,7 +1370,7 @@ TBodyBlock::TBodyBlock(TSectionListBase* master, TProperties& prop, TCellBasic* 
   Positioning = PosStatic;
   FloatLR = ANone;
   ZIndex = 0;
-  if (auto* list = dynamic_cast<TSectionList*>(master)) {
+  if (TSectionListObjects* list = ObjectsOf(master)) {
     platform::Colour bg;
     if (prop.GetBackgroundColor(bg) && bg != NoColorValue) list->SetBackground(bg);
     std::string image;

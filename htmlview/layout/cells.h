@@ -127,9 +127,33 @@ class TBlockCell : public TCellBasic {
 // ---------------------------------------------------------------------------
 // The document root as its sections see it
 
+class TSectionListObjects;
+class TSectionListForms;
+
+// What a layout or draw pass carries down to the sections it reaches. Each
+// root keeps its own, so two documents (or a bare list in a test) never see
+// each other's tables or list items, and a draw made while a layout runs
+// (from a progress handler) does not upset the layout's table depth.
+struct TLayoutContext {
+  int TableDepth = 0;          // tables being laid out around the section
+  int DrawnTableDepth = 0;     // tables being drawn around the section
+  bool RelayoutCells = false;  // the outermost table is placing its rows' cells
+  // While a list item lays out: the first line or table below it gives the
+  // item its baseline (document y); 0 until one has.
+  bool ListItemWaiting = false;
+  int ListItemBaseline = 0;
+
+  void OfferFirstBaseline(int y) {
+    if (ListItemWaiting && ListItemBaseline == 0) ListItemBaseline = y;
+  }
+};
+
 class TSectionListBase : public TCell {
  public:
   TSectionListBase();
+  // The sections go while this is still a root: they ask it for its
+  // interfaces on their way out.
+  ~TSectionListBase() override { Clear(); }
 
   bool ShowImages = true;
   bool Printing = false;          // the print pass of the viewer is drawing
@@ -158,6 +182,15 @@ class TSectionListBase : public TCell {
   std::vector<TSectionBase*> PositionList;   // in document order, not owned
   // While a selection is copied: the holder sections add their text to.
   SelTextCount* SelTextHolder = nullptr;
+  bool ShowDummyCaret = false;    // an empty selection still shows the caret
+
+  TLayoutContext& LayoutContext() { return layoutContext_; }
+  // The document's interfaces for runs, images and forms; a bare list has none.
+  virtual TSectionListObjects* Objects() { return nullptr; }
+  virtual TSectionListForms* Forms() { return nullptr; }
+
+ private:
+  TLayoutContext layoutContext_;
 };
 
 // The root's scroll offset; a section not (yet) in a document has none.

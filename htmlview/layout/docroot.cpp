@@ -93,11 +93,6 @@ void TAnimationTimer::Timer(int id) {
   if (id == kAnimationTimerId && enabled_ && OnTimer) OnTimer();
 }
 
-int& TableNestCounter() {
-  static int counter = 0;
-  return counter;
-}
-
 // --------------------------------------------------------------- TSectionList
 
 TSectionList::TSectionList(QWidget* owner, platform::Control* paintPanel)
@@ -278,9 +273,8 @@ void TSectionList::ControlMouseMove(TFormControlObj& control, platform::ShiftSta
 int TSectionList::Layout(platform::Canvas& canvas, int y, int width, int aHeight, int blHt,
                          int& maxWidth, int& curs) {
   ++CycleNumber;
-  TableNestLevel = 0;
-  TableNestCounter() = 0;
-  RelayoutCells = false;
+  LayoutContext().TableDepth = 0;
+  LayoutContext().RelayoutCells = false;
   if (timer_) timer_->SetEnabled(false);
   SetFormControlSizes(canvas);
   canvas.SetTextJustification(0, 0);
@@ -315,7 +309,7 @@ int TSectionList::Draw(platform::Canvas& canvas, const platform::Rect& aRect, in
   XOff = x;
   PageBottom = YOff + rect.bottom;
   FirstLineDrawn = true;
-  TableNestLevel = 0;
+  LayoutContext().DrawnTableDepth = 0;
   if (timer_) timer_->SetEnabled(false);
   // Image objects mark their animation visible when they draw it, so after
   // the draw only the pictures on the page are visible to the timer.
@@ -734,16 +728,26 @@ void TSectionList::ConvertInlineList() {
   InlineList.NeedsConverting = false;
 }
 
-int TSectionList::InlineStart(int i) {
-  if (i < 0 || i >= InlineList.Count()) return 99999999;
+void TSectionList::SectionLaidOut(int sectionNumber) {
+  if (SectionCount <= 0 || !OnLayoutProgress) return;
+  OnLayoutProgress(ProgressStart + static_cast<int>(static_cast<long long>(100 - ProgressStart) *
+                                                    sectionNumber / SectionCount));
+}
+
+const InlineRec* TSectionList::InlineBorder(int i) {
+  if (i < 0 || i >= InlineList.Count()) return nullptr;
   if (InlineList.NeedsConverting) ConvertInlineList();
-  return InlineList[i]->StartB;
+  return InlineList[i];
+}
+
+int TSectionList::InlineStart(int i) {
+  const InlineRec* rec = InlineBorder(i);
+  return rec ? rec->StartB : 99999999;
 }
 
 int TSectionList::InlineEnd(int i) {
-  if (i < 0 || i >= InlineList.Count()) return 99999999;
-  if (InlineList.NeedsConverting) ConvertInlineList();
-  return InlineList[i]->EndB;
+  const InlineRec* rec = InlineBorder(i);
+  return rec ? rec->EndB : 99999999;
 }
 
 }  // namespace htmlview

@@ -48,7 +48,7 @@ class TDocPanel {
 // ---------------------------------------------------------------------------
 // Inline border records: one per inline element (or form control) whose
 // style gives it a border. Text drawing reads StartB / EndB through the
-// root's InlineStart / InlineEnd.
+// root's InlineBorder.
 
 struct InlineRec {
   int StartB = 0;
@@ -92,10 +92,6 @@ class TAnimationTimer : public platform::Control {
   bool enabled_ = true;
   int interval_ = 1000;
 };
-
-// The process-wide depth of tables being laid out or drawn (reset at the
-// start of every layout; tables raise and lower it with TableNestLevel).
-int& TableNestCounter();
 
 // ---------------------------------------------------------------------------
 // Viewer callbacks
@@ -173,15 +169,11 @@ class TSectionList : public TSectionListBase,
   bool LinksActive = false;
   TImageObj* ActiveImage = nullptr;
   TStyleList Styles;
-  int* ListItemFirstLine = nullptr;
   TIDNameList IDNameList;
   TStringBitmapList* Cache = nullptr;               // BitmapList, not owned
   int SectionCount = 0;
   int ProgressStart = 0;
   TInlineList InlineList;
-  int TableNestLevel = 0;
-  bool RelayoutCells = false;
-  bool ShowDummyCaret = false;
   float ScaleX = 1.0f, ScaleY = 1.0f;
   // Layout progress in percent (the viewer's OnProgress, stage running).
   std::function<void(int percent)> OnLayoutProgress;
@@ -192,8 +184,8 @@ class TSectionList : public TSectionListBase,
                    platform::Colour visitedColor, platform::Colour overColor,
                    platform::Colour background, bool linksActive, bool underlineLinks, int charSet,
                    int marginHeight, int marginWidth);
-  void SetBackground(platform::Colour colour);
-  void SetBackgroundImage(const std::string& name, const PositionRecArray& pos);
+  void SetBackground(platform::Colour colour) override;
+  void SetBackgroundImage(const std::string& name, const PositionRecArray& pos) override;
   void SetBitmapList(TStringBitmapList* cache) { Cache = cache; }
 
   // Empties the document for the next load (the destructor does it too).
@@ -241,9 +233,14 @@ class TSectionList : public TSectionListBase,
   void RemoveIDObject(const TIDObject* object) override;
 
   // --- Inline borders
-  void AddInlineBorder(int position, const TProperties& prop, bool isStart);
+  void AddInlineBorder(int position, const TProperties& prop, bool isStart) override;
   int InlineStart(int i);
   int InlineEnd(int i);
+  int InlineBorderCount() const override { return InlineList.Count(); }
+  const InlineRec* InlineBorder(int i) override;
+
+  TSectionListObjects* Objects() override { return this; }
+  TSectionListForms* Forms() override { return this; }
 
   // --- TSectionListObjects
   std::vector<TFontObj*>* LinkList() override { return &Links; }
@@ -274,6 +271,13 @@ class TSectionList : public TSectionListBase,
   bool FormControlActive(const TFormControlObj* control) const override {
     return control && control->Active;
   }
+  void SetHoverLink(TFontObj* run) override { LinkHover = run; }
+  void SetActiveImage(TImageObj* image) override { ActiveImage = image; }
+  QWidget* ViewerWindow() override { return Viewer.data(); }
+  void AddPanel(TDocPanel* panel) override { PanelList.push_back(panel); }
+  void RemovePanel(TDocPanel* panel) override { std::erase(PanelList, panel); }
+  int NumberSection() override { return ++SectionCount; }
+  void SectionLaidOut(int sectionNumber) override;
 
   // --- TSectionListForms (forms, their controls and the form events are
   // kept by that base: FormList, FormControlList, ClearForms, ...)

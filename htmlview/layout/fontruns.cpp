@@ -17,9 +17,7 @@ constexpr double kFallbackPoints = 12;
 
 }  // namespace
 
-TSectionListObjects* ObjectsOf(TSectionListBase* root) {
-  return dynamic_cast<TSectionListObjects*>(root);
-}
+TSectionListObjects* ObjectsOf(TSectionListBase* root) { return root ? root->Objects() : nullptr; }
 
 void MeasureFont(TMyFont& font) {
   const platform::TextMetrics tm = platform::GetTextMetrics(font);

@@ -32,6 +32,8 @@ class TImageObj;
 class TMapItem;
 class TFormControlObj;
 class ThtTabcontrol;
+class TDocPanel;
+struct InlineRec;
 
 // ---------------------------------------------------------------------------
 // What runs and image objects ask of the document root. Every operation has
@@ -95,10 +97,40 @@ class TSectionListObjects {
   // Registers an object under an ID or NAME value. The object stays its
   // owner's; the root must forget it before the object goes.
   virtual void AddIDObject(const std::string& name, TIDObject* object) { (void)name, (void)object; }
+  virtual void RemoveIDObject(const TIDObject* object) { (void)object; }
   // The image map of that name (compared without regard to case), or null.
   virtual const TMapItem* FindMap(const std::string& name) const { (void)name; return nullptr; }
   // Whether an image form control has the keyboard focus.
   virtual bool FormControlActive(const TFormControlObj* control) const { (void)control; return false; }
+  // What the hit test found under the mouse, for the hover the root shows.
+  virtual void SetHoverLink(TFontObj* run) { (void)run; }
+  virtual void SetActiveImage(TImageObj* image) { (void)image; }
+
+  // --- The page: the body's background and the panels embedded in it
+  virtual void SetBackground(platform::Colour colour) { (void)colour; }
+  virtual void SetBackgroundImage(const std::string& name, const PositionRecArray& pos) {
+    (void)name, (void)pos;
+  }
+  // The viewer the panels are announced to; null: none.
+  virtual QWidget* ViewerWindow() { return nullptr; }
+  virtual void AddPanel(TDocPanel* panel) { (void)panel; }
+  virtual void RemovePanel(TDocPanel* panel) { (void)panel; }
+
+  // --- Inline borders: elements whose style gives them a border of their own
+  virtual void AddInlineBorder(int position, const TProperties& prop, bool isStart) {
+    (void)position, (void)prop, (void)isStart;
+  }
+  virtual int InlineBorderCount() const { return 0; }
+  // The border i with its source positions converted to document positions;
+  // null when there is none.
+  virtual const InlineRec* InlineBorder(int i) { (void)i; return nullptr; }
+
+  // --- Layout progress
+  // The next number of a finished text section (1, 2, ...); 0: not counted.
+  virtual int NumberSection() { return 0; }
+  // The section of that number was laid out: the viewer hears how far the
+  // layout has come.
+  virtual void SectionLaidOut(int sectionNumber) { (void)sectionNumber; }
 };
 
 // The root's object services, or null when the root has none.

@@ -123,9 +123,7 @@ void TSectionListForms::SetFormSubmissionData(const std::vector<std::vector<std:
   for (int i = 0; i < n; ++i) FormList[i]->SetFormData(data[i]);
 }
 
-TSectionListForms* FormsOf(TSectionListBase* root) {
-  return dynamic_cast<TSectionListForms*>(root);
-}
+TSectionListForms* FormsOf(TSectionListBase* root) { return root ? root->Forms() : nullptr; }
 
 // ===========================================================================
 // ThtmlForm

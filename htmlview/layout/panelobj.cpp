@@ -67,12 +67,12 @@ void ThvPanel::paintEvent(QPaintEvent* event) {
 // ----------------------------------------------------------------- TPanelObj
 
 TPanelObj::TPanelObj(TSectionListBase* root, const TAttributeList& attributes, int position)
-    : Root(root), document_(dynamic_cast<TSectionList*>(root)) {
+    : Root(root) {
   Pos = position;
   VertAlign = ABottom;
-  if (document_) viewer_ = document_->Viewer.data();
-
   TSectionListObjects* objects = ObjectsOf(root);
+  if (objects) viewer_ = objects->ViewerWindow();
+
   QWidget* paintPanel = objects ? objects->PaintPanel() : nullptr;
   panel_ = new ThvPanel(paintPanel);
   panel_->setGeometry(kPanelParkPos, kPanelParkPos, kPanelDefaultWidth, kPanelDefaultHeight);
@@ -89,11 +89,11 @@ TPanelObj::TPanelObj(TSectionListBase* root, const TAttributeList& attributes, i
     InitialWidth = panel_->width();
     InitialHeight = panel_->height();
   }
-  if (document_) document_->PanelList.push_back(this);
+  if (objects) objects->AddPanel(this);
 }
 
 TPanelObj::~TPanelObj() {
-  if (document_) std::erase(document_->PanelList, static_cast<TDocPanel*>(this));
+  if (TSectionListObjects* objects = ObjectsOf(Root)) objects->RemovePanel(this);
   // The paint panel may have gone first and taken the window with it: then
   // there is nothing left to tell the host about or to free.
   if (!panel_) return;

@@ -115,7 +115,6 @@ class TPanelObj : public TFloatingObj, public TDocPanel {
   void ReadAttributes(const TAttributeList& attributes);
   TPanelEvents* Events() const;
 
-  TSectionList* document_ = nullptr;   // Root as a full document, when it is one
   QPointer<ThvPanel> panel_;
   QPointer<QObject> viewer_;   // the sender of the events
 };

@@ -21,24 +21,6 @@ bool HasPercent(const std::string& text) { return text.find('%') != std::string:
 // The number a style length starts with ("50%" -> 50).
 double LeadingValue(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
 
-// The document state tables share while they lay out: how deep they nest,
-// whether the outermost table is placing its cells, where a list item wants
-// its first baseline. A bare section list (tests) keeps it here.
-struct TableDocState {
-  int* nestLevel;
-  bool* relayout;
-  int** listItemFirstLine;
-};
-
-TableDocState DocState(TSectionListBase* root) {
-  static int nest = 0;
-  static bool relayout = false;
-  static int* firstLine = nullptr;
-  if (auto* list = dynamic_cast<TSectionList*>(root))
-    return {&list->TableNestLevel, &list->RelayoutCells, &list->ListItemFirstLine};
-  return {&nest, &relayout, &firstLine};
-}
-
 }  // namespace
 
 // ------------------------------------------------------------------ TCellObj
@@ -635,9 +617,8 @@ void ThtmlTable::DoVertAlign(platform::Canvas& canvas, TCellList& row, int y, in
 
 int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
                        int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
-  TableDocState state = DocState(Root);
-  ++*state.nestLevel;
-  ++TableNestCounter();
+  TLayoutContext& context = Root->LayoutContext();
+  ++context.TableDepth;
   SectionTop = ContentTop = DrawTop = y;
   LayoutX = x;
   StartCurs = curs;
@@ -672,7 +653,8 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   // Positions of the height pass are provisional; the placing pass below
   // numbers the cells in document order.
   int heightCurs = curs;
-  const bool measure = Heights.size() != Rows.size() || (*state.relayout && *state.nestLevel < 6);
+  const bool measure =
+      Heights.size() != Rows.size() || (context.RelayoutCells && context.TableDepth < 6);
   if (measure) FindRowHeights(canvas, aHeight, heightCurs);
   Heights.resize(Rows.size(), 0);
 
@@ -693,13 +675,13 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
       cell->Ht = LayoutSum(ht);
       row.RowSpanHeight = std::max(row.RowSpanHeight, cell->Ht);
     }
-    const bool outermost = *state.nestLevel == 1;
-    if (outermost) *state.relayout = true;
-    if (*state.relayout) {
+    const bool outermost = context.TableDepth == 1;
+    if (outermost) context.RelayoutCells = true;
+    if (context.RelayoutCells) {
       DoVertAlign(canvas, row, rowY, placeCurs);
       placed = true;
     }
-    if (outermost) *state.relayout = false;
+    if (outermost) context.RelayoutCells = false;
     rowY = LayoutAdd(rowY, row.RowHeight);
     SectionHeight = LayoutAdd(SectionHeight, row.RowHeight);
   }
@@ -710,10 +692,8 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   DrawHeight = SectionHeight;
   SectionBottom = LayoutAdd(y, SectionHeight);
   ContentBot = LayoutAdd(y, DrawHeight);
-  if (*state.listItemFirstLine && **state.listItemFirstLine == 0)
-    **state.listItemFirstLine = LayoutAdd(y, SectionHeight);
-  --*state.nestLevel;
-  --TableNestCounter();
+  context.OfferFirstBaseline(LayoutAdd(y, SectionHeight));
+  --context.TableDepth;
   return SectionHeight;
 }
 
@@ -725,8 +705,8 @@ int ThtmlTable::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
   DrawX = x;
   DrawY = top;
   // Positioned blocks inside a table escape the cells' clipping by it.
-  TableDocState state = DocState(Root);
-  ++*state.nestLevel;
+  TLayoutContext& context = Root->LayoutContext();
+  ++context.DrawnTableDepth;
   const bool defaults = DefaultBorderColors();
   if (rowTops_.size() != Rows.size()) IndexRows();
   const int first = static_cast<int>(
@@ -745,7 +725,7 @@ int ThtmlTable::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
       if (i < static_cast<int>(Widths.size())) cx = LayoutAdd(cx, Widths[i]);
     }
   }
-  --*state.nestLevel;
+  --context.DrawnTableDepth;
   return top + SectionHeight;
 }
 

@@ -291,7 +291,7 @@ TFormControlObj* TSection::AddFormControl(HtmlSymbol tag, const TAttributeList& 
   // A control whose style gives it a border is drawn inside an inline
   // border of its own placeholder.
   if (prop && prop->HasBorderStyle())
-    if (auto* document = dynamic_cast<TSectionList*>(Root)) {
+    if (TSectionListObjects* document = ObjectsOf(Root)) {
       document->AddInlineBorder(sourcePos, *prop, true);
       document->AddInlineBorder(sourcePos + 1, *prop, false);
     }
@@ -389,7 +389,7 @@ void TSection::Finish(int endSourcePos) {
     for (int i = 0; i < Len && i < static_cast<int>(SourcePositions.size()); ++i)
       if (i == 0 || SourcePositions[i] != SourcePositions[i - 1] + 1)
         SIndexList.push_back({i, SourcePositions[i]});
-    if (auto* list = dynamic_cast<TSectionList*>(Root)) SectionNumber = ++list->SectionCount;
+    if (TSectionListObjects* objects = ObjectsOf(Root)) SectionNumber = objects->NumberSection();
   }
   SourcePositions.clear();
   SourcePositions.shrink_to_fit();
@@ -712,8 +712,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   const int top = y;
   int floatBottom = y;
   int p = 0, nn = Len;
-  TSectionList* document = dynamic_cast<TSectionList*>(Root);
-  const bool bordered = document && document->InlineList.Count() > 0;
+  TSectionListObjects* document = ObjectsOf(Root);
+  const bool bordered = document && document->InlineBorderCount() > 0;
 
   auto addEmptyLine = [&](int height) {
     auto lr = std::make_unique<LineRec>();
@@ -959,11 +959,10 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   }
 
   curs = StartCurs + Len;
-  if (auto* list = dynamic_cast<TSectionList*>(Root)) {
-    if (list->ListItemFirstLine && *list->ListItemFirstLine == 0 && Lines.Count() > 0) {
-      const LineRec* first = Lines[0];
-      *list->ListItemFirstLine = top + first->LineHt - first->Descent + first->SpaceBefore;
-    }
+  if (Root && Lines.Count() > 0) {
+    const LineRec* first = Lines[0];
+    Root->LayoutContext().OfferFirstBaseline(top + first->LineHt - first->Descent +
+                                             first->SpaceBefore);
   }
   DrawHeight = std::max(SectionHeight, floatBottom - top);
   SectionBottom = top + SectionHeight;
@@ -973,14 +972,11 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
 }
 
 void TSection::ReportProgress() {
-  auto* list = dynamic_cast<TSectionList*>(Root);
-  if (!list || list->IsCopy || SectionNumber <= 0 || SectionNumber % 50 != 0) return;
-  if (list->SectionCount <= 0 || LastProgressCycle == list->CycleNumber) return;
-  LastProgressCycle = list->CycleNumber;
-  const int start = list->ProgressStart;
-  if (list->OnLayoutProgress)
-    list->OnLayoutProgress(
-        start + static_cast<int>(static_cast<long long>(100 - start) * SectionNumber / list->SectionCount));
+  TSectionListObjects* objects = ObjectsOf(Root);
+  if (!objects || Root->IsCopy || SectionNumber <= 0 || SectionNumber % 50 != 0) return;
+  if (LastProgressCycle == Root->CycleNumber) return;
+  LastProgressCycle = Root->CycleNumber;
+  objects->SectionLaidOut(SectionNumber);
 }
 
 // ---------------------------------------------------------------------------

@@ -35,8 +35,6 @@ std::u16string Lowered(std::u16string_view text) {
   return s;
 }
 
-TSectionList* DocumentOf(TSectionListBase* root) { return dynamic_cast<TSectionList*>(root); }
-
 // Running totals of the advances: cum[k] is the x of character k.
 std::vector<int> Cumulative(const std::vector<int>& advances) {
   std::vector<int> cum(advances.size() + 1, 0);
@@ -76,8 +74,7 @@ bool TSection::SectionSelection(int& selB, int& selE) const {
   selB = Root->SelB - StartCurs;
   selE = Root->SelE - StartCurs;
   if (selE > selB) return true;
-  const TSectionList* doc = DocumentOf(Root);
-  return selE == selB && doc && doc->ShowDummyCaret;
+  return selE == selB && Root->ShowDummyCaret;
 }
 
 // ---------------------------------------------------------------------------
@@ -154,19 +151,20 @@ int TSection::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
 void TSection::BuildBorders(int line) {
   LineRec& lr = *Lines[line];
   lr.BorderList.clear();
-  TSectionList* doc = DocumentOf(Root);
+  TSectionListObjects* doc = ObjectsOf(Root);
   if (!doc) return;
   const int first = LineStartIndex(line), last = first + lr.Ln - 1;
-  for (int i = 0; i < doc->InlineList.Count(); ++i) {
-    const int start = doc->InlineStart(i) - StartCurs;
-    const int end = doc->InlineEnd(i) - StartCurs - 1;   // the last bordered character
+  for (int i = 0; i < doc->InlineBorderCount(); ++i) {
+    const InlineRec& rec = *doc->InlineBorder(i);
+    const int start = rec.StartB - StartCurs;
+    const int end = rec.EndB - StartCurs - 1;   // the last bordered character
     if (end < first || start > last || end < start) continue;
     BorderRec b;
     b.BStart = std::max(start, first);
     b.OpenStart = start < first;
     b.BEnd = std::min(end, last);
     b.OpenEnd = end > last;
-    b.MargArray = doc->InlineList[i]->MargArray;
+    b.MargArray = rec.MargArray;
     // A border around a floating image alone is the image's, not the line's.
     if (b.BStart == b.BEnd && Text[b.BStart] == kImageChar)
       if (TFloatingObj* obj = Images.FindImage(b.BStart); obj && obj->Floating()) continue;
@@ -228,7 +226,6 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int x,
 
   int selB = 0, selE = 0;
   const bool selection = SectionSelection(selB, selE);
-  TSectionList* doc = DocumentOf(Root);
   const std::vector<LinePiece> pieces = LinePieces(line);
   for (size_t pi = 0; pi < pieces.size(); ++pi) {
     const LinePiece& piece = pieces[pi];
@@ -309,7 +306,7 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int x,
           DrawText(canvas, line, piece, i, to, lineX + cum[i - lineStart], baseline, lr.DrawY, bottom,
                    adv, selected, iMgr);
           // The dummy caret stands where an empty selection starts.
-          if (selection && selE == selB && doc && doc->ShowDummyCaret && piece.Run) {
+          if (selection && selE == selB && Root->ShowDummyCaret && piece.Run) {
             const bool docEnd = Root->SelB >= Root->StartCurs + Root->Len;
             const bool lastOfAll = docEnd && line == Lines.Count() - 1 && pi + 1 == pieces.size() &&
                                    to == end;
@@ -399,7 +396,7 @@ void TSection::DrawText(platform::Canvas& canvas, int line, const LinePiece& pie
 unsigned TSection::HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
                            TFormControlObj*& formControl, std::string& title) {
   (void)canvas;
-  TSectionList* doc = DocumentOf(Root);
+  TSectionListObjects* doc = ObjectsOf(Root);
   int ix = 0, iy = 0, posn = 0;
   bool isMap = false;
   const TMapItem* map = nullptr;
@@ -411,7 +408,7 @@ unsigned TSection::HitLink(platform::Canvas& canvas, int x, int y, std::unique_p
       title = t;
       flags |= guTitle;
     }
-    if (doc) doc->ActiveImage = image;
+    if (doc) doc->SetActiveImage(image);
     if (image->MyFormControl) {
       formControl = image->MyFormControl;
       if (auto* control = dynamic_cast<TImageFormControlObj*>(image->MyFormControl)) {
@@ -431,7 +428,7 @@ unsigned TSection::HitLink(platform::Canvas& canvas, int x, int y, std::unique_p
     } else if (TFontObj* run = Fonts.GetFontObjAt(posn); run && run->IsLink()) {
       url = std::make_unique<TUrlTarget>(*run->UrlTarget);
       if (isMap) url->URL += "?" + std::to_string(ix) + "," + std::to_string(iy);
-      if (doc) doc->LinkHover = run;
+      if (doc) doc->SetHoverLink(run);
       flags |= guUrl;
     }
     return flags;
@@ -451,7 +448,7 @@ unsigned TSection::HitLink(platform::Canvas& canvas, int x, int y, std::unique_p
     unsigned flags = 0;
     if (run->IsLink()) {
       url = std::make_unique<TUrlTarget>(*run->UrlTarget);
-      if (doc) doc->LinkHover = run;
+      if (doc) doc->SetHoverLink(run);
       flags |= guUrl;
     }
     if (!run->Title.empty()) {

@@ -53,11 +53,13 @@ class LayoutPagesTest : public ::testing::Test {
   }
 
   // The page parsed and laid out at width; its whole dump.
-  std::string Dump(const std::string& html, int width = 400) {
+  std::string Dump(const std::string& html, int width = 400,
+                   const std::function<void(int)>& onProgress = {}) {
     doc = std::make_unique<TSectionList>(nullptr, nullptr);
     doc->SetDefaults("Fixed Sans", "Fixed Sans", 10, platform::clBlack, platform::clBlue,
                      platform::clPurple, platform::clBlue, platform::clWhite, false, true, 1, 5, 10);
     ParseHtmlDocument(html, *doc);
+    doc->OnLayoutProgress = onProgress;
     int maxWidth = 0, curs = 0;
     doc->Layout(canvas, 0, width, 0, 0, maxWidth, curs);
     return DumpLayout(*doc);
@@ -541,6 +543,24 @@ TEST_F(LayoutPagesTest, TablesThreeDeepKeepTheTextAroundEachInnerTable) {
 
 // A preformatted line holds the source from its first character to its line
 // end: no run's range ends before it starts.
+// A host may show the page from its progress report while the layout is
+// still inside a table: the draw's own table depth must not become the
+// layout's, or the table stops placing its cells.
+TEST_F(LayoutPagesTest, ADrawFromTheProgressReportLeavesTheTableLayoutAlone) {
+  std::string html = "<table border=1><tr><td>";
+  for (int i = 0; i < 60; ++i) html += "<p>para " + std::to_string(i) + "</p>";
+  html += "</td><td valign=bottom>end <table><tr><td>inner</td></tr></table></td></tr></table>"
+          "<p>after</p>";
+  const std::string quiet = Dump(html);
+  int reports = 0;
+  const std::string drawn = Dump(html, 400, [&](int) {
+    ++reports;
+    Render(400, 300);
+  });
+  EXPECT_GT(reports, 0);
+  EXPECT_EQ(drawn, quiet);
+}
+
 TEST_F(LayoutPagesTest, PreformattedLinesDumpTheirSourceInOrder) {
   // Each line ends at its line end ("ab" at 5..7, its end at 7), the last
   // at the end tag.

@@ -462,6 +462,31 @@ std::unique_ptr<TAttributeList> Attrs(
 
 }  // namespace
 
+// A table first in a list item gives the item its baseline (the table's
+// bottom) in a bare section list as in a whole document: the item and the
+// table meet through their root's layout context, which every root has.
+TEST_F(BlockTest, ATableGivesAListItemItsBaselineInABareListToo) {
+  TSectionListBase bare;
+  std::vector<int> baselines;
+  for (TSectionListBase* root : {static_cast<TSectionListBase*>(&doc), &bare}) {
+    auto prop = Props("li", {{PropMarginLeft, PropValue(40)}});
+    auto li = std::make_unique<TBlockLI>(root, *prop, root, HtmlSymbol::UL, HtmlSymbol::LI, false,
+                                         '1', 1, 1, nullptr);
+    auto tableProp = Props("table");
+    li->MyCell->Add(std::make_unique<TTableBlock>(root, *tableProp, li->MyCell.get(),
+                                                  FixedTable(root, nullptr, {{30, 30}}), nullptr),
+                    0);
+    TBlockLI* item = li.get();
+    root->Add(std::move(li), 0);
+    int maxWidth = 0, curs = 0;
+    root->Layout(canvas, 0, 400, 0, 0, maxWidth, curs);
+    baselines.push_back(item->FirstLineHt);
+  }
+  ASSERT_EQ(baselines.size(), 2u);
+  EXPECT_GT(baselines[0], 20);
+  EXPECT_EQ(baselines[1], baselines[0]);
+}
+
 TEST_F(BlockTest, TableBlockWidths) {
   struct Case {
     std::initializer_list<std::tuple<HtmlSymbol, int, std::string>> attrs;

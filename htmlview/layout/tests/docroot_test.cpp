@@ -226,7 +226,7 @@ TEST_F(DocRootTest, LayoutStacksSectionsCountsPositionsAndFillsThePositionList) 
   DoLayout();
   EXPECT_EQ(root_->PositionList.size(), 3u);
   EXPECT_EQ(root_->CycleNumber, 2);
-  EXPECT_EQ(TableNestCounter(), 0);
+  EXPECT_EQ(root_->LayoutContext().TableDepth, 0);
 }
 
 TEST_F(DocRootTest, DrawReachesEverySectionAndSetsThePageBottom) {

@@ -46,9 +46,7 @@ class FixedSection : public TSectionBase {
     SectionTop = ContentTop = DrawTop = y;
     SectionBottom = ContentBot = y + Height;
     maxWidth = std::min(MaxW, aWidth);
-    if (auto* list = dynamic_cast<TSectionList*>(Root); list && Baseline > 0)
-      if (list->ListItemFirstLine && *list->ListItemFirstLine == 0)
-        *list->ListItemFirstLine = y + Baseline;
+    if (Root && Baseline > 0) Root->LayoutContext().OfferFirstBaseline(y + Baseline);
     return Height;
   }
   int Draw(platform::Canvas& canvas, const platform::Rect&, IndentManager&, int x, int,

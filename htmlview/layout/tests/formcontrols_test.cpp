@@ -34,6 +34,7 @@ using Sym = HtmlSymbol;
 // A document root that keeps forms and records what the controls ask of it.
 class FormDoc : public TSectionListBase, public TSectionListForms {
  public:
+  TSectionListForms* Forms() override { return this; }
   FormDoc() {
     Panel.resize(600, 400);
     OnObjectClick = [this](QObject*, TFormControlObj* c, const std::string& s) {

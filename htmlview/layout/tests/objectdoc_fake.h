@@ -32,6 +32,7 @@ inline std::string Upper(std::string s) {
 
 class FakeDocument : public TSectionListBase, public TSectionListObjects {
  public:
+  TSectionListObjects* Objects() override { return this; }
   // --- links
   std::vector<TFontObj*> Links;
   QWidget* Panel = nullptr;

@@ -480,6 +480,7 @@ TEST_F(TextSectionTest, ClearanceMovesBelowFloats) {
 // A document that keeps forms; controls live on its panel.
 class FormDoc : public TSectionListBase, public TSectionListForms {
  public:
+  TSectionListForms* Forms() override { return this; }
   QWidget Panel;
   QWidget* PaintPanel() override { return &Panel; }
 };
