@@ -27,13 +27,6 @@ class TAttributeList;
 class TImageObj;
 class ThtmlTable;
 
-// Positioning codes of a block.
-enum : int { PosStatic = 0, PosAbsolute = 1, PosRelative = 2 };
-// Clear codes (as TProperties::GetClear gives them).
-enum : int { ClearNone = 0, ClearLeft = 1, ClearRight = 2, ClearBoth = 3 };
-// Block alignment from text-align.
-enum : int { BlockAlignLeft = 1, BlockAlignCenter = 2, BlockAlignRight = 3 };
-
 // Vertical margins of blocks resolve against this height.
 constexpr int kBlockBaseHeight = 400;
 
@@ -78,14 +71,14 @@ class TBlock : public TSectionBase {
   int EmSize = 0, ExSize = 0;
   platform::Colour FGColor = 0;          // the element's colour, default of the border colours
   BorderStyle BlockBorderStyle = BorderStyle::None;
-  int FloatLR = ANone;                   // ANone, ALeft or ARight
-  int ClearAttr = ClearNone;
-  int Positioning = PosStatic;
-  int Visibility = 0;                    // 1 hidden
+  TFloatSide FloatLR = TFloatSide::None;
+  TClear ClearAttr = TClear::None;
+  TPositioning Positioning = TPositioning::Static;
+  TVisibility Visibility = TVisibility::Visible;
   bool PageBreakBefore = false, PageBreakAfter = false, KeepIntact = false;
   bool DisplayNone = false;
   bool HideOverflow = false;             // kept only with a width above 20 pixels
-  int Justification = BlockAlignLeft;
+  TTextAlign Justification = TTextAlign::Left;   // from text-align, never Justify
   int ZIndex = 0;                        // drawing order among the owner's sections
   TCellBasic* OwnerCell = nullptr;
   std::string TagClass;                  // tag "." class, "p." for a P without class
@@ -123,7 +116,7 @@ class TBlock : public TSectionBase {
   bool CharAt(int pos, char16_t& ch, TSectionBase*& obj) override;
   void WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) override;
   void AddToPositionList() override;
-  bool IsAbsolutePositioned() const override { return Positioning == PosAbsolute; }
+  bool IsAbsolutePositioned() const override { return Positioning == TPositioning::Absolute; }
   bool HidesOverflow() const override { return HideOverflow; }
   bool DropDefaultBottomMargin() override;
   void Dump(LayoutDumpWriter& writer) const override;
@@ -141,7 +134,7 @@ class TBlock : public TSectionBase {
   // at a table") or the default margin (a closed container's last block).
   void SetBottomMargin(int pixels) { MargArrayO.Set(PropMarginBottom, PropValue(pixels)); }
   void SetDefaultBottomMargin() { MargArrayO.Set(PropMarginBottom, PropValue(DefaultMargin)); }
-  bool Floats() const { return FloatLR == ALeft || FloatLR == ARight; }
+  bool Floats() const { return FloatLR != TFloatSide::None; }
 
   // Resolves MargArrayO into MargArray; autoCount as for FindWidth.
   void ConvertMargins(int baseWidth, int baseHeight, int& autoCount);
@@ -271,7 +264,7 @@ class THRBlock : public TBlock {
  public:
   using TBlock::TBlock;
 
-  int Align = BlockAlignCenter;   // the rule's alignment
+  TTextAlign Align = TTextAlign::Center;   // the rule's alignment
   // The rule in MyCell (set by the parser, or found at layout).
   THorzLine* Line() const;
 

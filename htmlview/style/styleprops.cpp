@@ -662,22 +662,22 @@ bool TProperties::GetVertAlign(int& align) const {
   return true;
 }
 
-bool TProperties::GetFloat(int& align) const {
+bool TProperties::GetFloat(TFloatSide& side) const {
   const std::string s = Trim(Props[PropFloat].Text());
-  if (s == "left") align = ALeft;
-  else if (s == "right") align = ARight;
-  else if (s == "none") align = ANone;
+  if (s == "left") side = TFloatSide::Left;
+  else if (s == "right") side = TFloatSide::Right;
+  else if (s == "none") side = TFloatSide::None;
   else return false;
   return true;
 }
 
-bool TProperties::GetClear(int& clear) {
+bool TProperties::GetClear(TClear& clear) {
   const std::string s = Trim(Props[PropClear].Text());
   bool ok = true;
-  if (s == "left") clear = 1;
-  else if (s == "right") clear = 2;
-  else if (s == "both") clear = 3;
-  else if (s == "none") clear = 0;
+  if (s == "left") clear = TClear::Left;
+  else if (s == "right") clear = TClear::Right;
+  else if (s == "both") clear = TClear::Both;
+  else if (s == "none") clear = TClear::None;
   else ok = false;
   if (ok) Props[PropClear] = PropValue();
   return ok;
@@ -692,14 +692,16 @@ std::string TProperties::GetListStyleImage() const {
   return ReadUrl(Props[PropListStyleImage].Text());
 }
 
-int TProperties::GetPosition() const {
+TPositioning TProperties::GetPosition() const {
   const std::string s = Trim(Props[PropPosition].Text());
-  return s == "absolute" ? 1 : s == "relative" ? 2 : 0;
+  return s == "absolute" ? TPositioning::Absolute
+         : s == "relative" ? TPositioning::Relative
+                           : TPositioning::Static;
 }
 
-int TProperties::GetVisibility() const {
+TVisibility TProperties::GetVisibility() const {
   const PropValue& v = Props[PropVisibility];
-  return v.IsInt() && v.Int() == 1 ? 1 : 2;
+  return v.IsInt() && v.Int() == 1 ? TVisibility::Hidden : TVisibility::Visible;
 }
 
 int TProperties::GetZIndex() const {

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "htmlview/parse/vocabulary.h"
+#include "htmlview/style/stylecodes.h"
 #include "platform/colors.h"
 #include "platform/fonts.h"
 
@@ -310,13 +311,13 @@ class TProperties {
   bool GetBackgroundImage(std::string& url) const;
   void GetBackgroundPos(int emSize, int exSize, PositionRecArray& p) const;
   bool GetVertAlign(int& align) const;
-  bool GetFloat(int& align) const;
-  // 1 left, 2 right, 3 both, 0 none; removes the value, so a clear applies once.
-  bool GetClear(int& clear);
+  bool GetFloat(TFloatSide& side) const;
+  // Removes the value, so a clear applies once.
+  bool GetClear(TClear& clear);
   int GetListStyleType() const;
   std::string GetListStyleImage() const;
-  int GetPosition() const;      // 1 absolute, 2 relative, else 0
-  int GetVisibility() const;    // 1 hidden, 2 otherwise
+  TPositioning GetPosition() const;
+  TVisibility GetVisibility() const;
   int GetZIndex() const;
   bool DisplayNone() const;
   bool Collapse() const;

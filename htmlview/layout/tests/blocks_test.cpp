@@ -567,7 +567,7 @@ TEST_F(BlockTest, RuleBlockAlignsItsRule) {
   auto prop = Props("hr", {{PropWidth, PropValue(100)}});
   auto hr = std::make_unique<THRBlock>(&doc, *prop, &doc, nullptr);
   THRBlock* block = hr.get();
-  block->Align = BlockAlignRight;
+  block->Align = TTextAlign::Right;
   block->MyCell->Add(std::make_unique<THorzLine>(&doc, nullptr, nullptr), 0);
   doc.Add(std::move(hr), 0);
   Layout(400);

@@ -368,19 +368,21 @@ TEST_F(StylePropsTest, SimpleQueries) {
   p.Props[PropVerticalAlign] = "text-bottom";
   EXPECT_FALSE(p.GetVertAlign(a));
 
+  TFloatSide side = TFloatSide::None;
   p.Props[PropFloat] = "right";
-  ASSERT_TRUE(p.GetFloat(a));
-  EXPECT_EQ(a, ARight);
+  ASSERT_TRUE(p.GetFloat(side));
+  EXPECT_EQ(side, TFloatSide::Right);
   p.Props[PropFloat] = "none";
-  ASSERT_TRUE(p.GetFloat(a));
-  EXPECT_EQ(a, ANone);
+  ASSERT_TRUE(p.GetFloat(side));
+  EXPECT_EQ(side, TFloatSide::None);
   p.Props[PropFloat] = "inherit";
-  EXPECT_FALSE(p.GetFloat(a));
+  EXPECT_FALSE(p.GetFloat(side));
 
+  TClear clear = TClear::None;
   p.Props[PropClear] = "both";
-  ASSERT_TRUE(p.GetClear(a));
-  EXPECT_EQ(a, 3);
-  EXPECT_FALSE(p.GetClear(a)) << "a clear applies once";
+  ASSERT_TRUE(p.GetClear(clear));
+  EXPECT_EQ(clear, TClear::Both);
+  EXPECT_FALSE(p.GetClear(clear)) << "a clear applies once";
 
   EXPECT_EQ(p.GetListStyleType(), 0);
   p.Props[PropListStyleType] = "disc";
@@ -388,15 +390,15 @@ TEST_F(StylePropsTest, SimpleQueries) {
   p.Props[PropListStyleImage] = "url(\"b.gif\")";
   EXPECT_EQ(p.GetListStyleImage(), "b.gif");
 
-  EXPECT_EQ(p.GetPosition(), 0);
+  EXPECT_EQ(p.GetPosition(), TPositioning::Static);
   p.Props[PropPosition] = "absolute";
-  EXPECT_EQ(p.GetPosition(), 1);
+  EXPECT_EQ(p.GetPosition(), TPositioning::Absolute);
   p.Props[PropPosition] = "relative";
-  EXPECT_EQ(p.GetPosition(), 2);
+  EXPECT_EQ(p.GetPosition(), TPositioning::Relative);
 
-  EXPECT_EQ(p.GetVisibility(), 2);
+  EXPECT_EQ(p.GetVisibility(), TVisibility::Visible);
   p.Props[PropVisibility] = 1;
-  EXPECT_EQ(p.GetVisibility(), 1);
+  EXPECT_EQ(p.GetVisibility(), TVisibility::Hidden);
 
   EXPECT_EQ(p.GetZIndex(), 0);
   p.Props[PropZIndex] = " 7";
