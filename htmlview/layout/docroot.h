@@ -182,7 +182,6 @@ class TSectionList : public TSectionListBase,
   int TableNestLevel = 0;
   bool RelayoutCells = false;
   bool ShowDummyCaret = false;
-  float ScaleX = 1.0f, ScaleY = 1.0f;
   // Layout progress in percent (the viewer's OnProgress, stage running).
   std::function<void(int percent)> OnLayoutProgress;
 

@@ -69,7 +69,6 @@ struct IndexObj {
 struct BorderRec {
   int BStart = 0, BEnd = 0;          // first and last character index in the section
   bool OpenStart = false, OpenEnd = false;
-  platform::Rect BRect;              // the outer box at the last draw (window coordinates)
   TMarginArray MargArray{};
 };
 
@@ -86,7 +85,6 @@ struct LineRec {
   int Spaces = 0, Extra = 0;         // justification
   std::vector<BorderRec> BorderList;   // built by the first draw of the line
   bool FirstDraw = false;
-  int BorderX = 0;
   bool Shy = false;                  // ends at a soft hyphen: a "-" is drawn after it
 };
 
@@ -272,7 +270,7 @@ class TSection : public TSectionBase {
   // The line's index holding a character index (the last line for the end).
   int LineOfIndex(int index) const;
   void BuildBorders(int line);
-  void DrawLine(platform::Canvas& canvas, int line, int lineTop, int x, IndentManager& iMgr);
+  void DrawLine(platform::Canvas& canvas, int line, int lineTop, IndentManager& iMgr);
   void DrawText(platform::Canvas& canvas, int line, const LinePiece& piece, int from, int to,
                 int x, int baseline, int lineTop, int bottom, const std::vector<int>& advances,
                 bool selected, IndentManager& iMgr);
