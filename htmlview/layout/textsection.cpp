@@ -157,8 +157,8 @@ void TSection::AddText(std::u16string_view token, const std::vector<int>& positi
   Brk.Append(n, flag);
   std::u16string transformed(token);
   for (char16_t& ch : transformed) {
-    if (TextTransform == 1) ch = Upper(ch);
-    else if (TextTransform == 2) ch = Lower(ch);
+    if (TextTransform == TTextTransform::Upper) ch = Upper(ch);
+    else if (TextTransform == TTextTransform::Lower) ch = Lower(ch);
   }
   if (SmallCaps) {
     AppendSmallCaps(transformed);

@@ -134,10 +134,10 @@ class TSection : public TSectionBase {
   bool BreakWord = false;
 
   // What the parser's state says while the section fills: no-break (a cell
-  // with NOWRAP) and the text transform (1 upper, 2 lower case). Small caps
-  // follow the font-variant of the style the runs are made from.
+  // with NOWRAP) and the text transform. Small caps follow the font-variant
+  // of the style the runs are made from.
   bool NoBreak = false;
-  int TextTransform = 0;
+  TTextTransform TextTransform = TTextTransform::None;
   bool SmallCaps = false;
   // A named anchor stands here: the section is kept even when empty.
   bool HoldsAnchor = false;

@@ -1,6 +1,6 @@
 #pragma once
 // The codes the style queries answer the layout with (TProperties::GetFloat,
-// GetClear, GetPosition, GetVisibility, text-align). One byte each: blocks
+// GetClear, GetPosition, GetVisibility, GetTextTransform, text-align). One byte each: blocks
 // and text sections keep them, and a page may hold a great many of those.
 // Apart from styleprops.h so the float manager can take a side without the
 // whole style model.
@@ -14,5 +14,6 @@ enum class TPositioning : uint8_t { Static, Absolute, Relative };
 enum class TVisibility : uint8_t { Visible, Hidden };
 // Where lines (and, never Justify, blocks and rules) sit across their width.
 enum class TTextAlign : uint8_t { Left, Center, Right, Justify };
+enum class TTextTransform : uint8_t { None, Upper, Lower };
 
 }  // namespace htmlview

@@ -736,9 +736,12 @@ int TProperties::GetTextIndent(bool& percent) const {
   return LengthConv(v.Text(), false, 0, EmSize, ExSize, 0);
 }
 
-int TProperties::GetTextTransform() const {
+TTextTransform TProperties::GetTextTransform() const {
   const PropValue& v = Props[PropTextTransform];
-  return v.IsInt() && (v.Int() == 1 || v.Int() == 2) ? v.Int() : 0;
+  if (!v.IsInt()) return TTextTransform::None;
+  return v.Int() == 1 ? TTextTransform::Upper
+         : v.Int() == 2 ? TTextTransform::Lower
+                        : TTextTransform::None;
 }
 
 std::string TProperties::GetFontVariant() const {

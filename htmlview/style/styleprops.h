@@ -325,7 +325,7 @@ class TProperties {
   // fontHeight: the caller's font height for unitless factors; -1 when unset.
   int GetLineHeight(int fontHeight) const;
   int GetTextIndent(bool& percent) const;
-  int GetTextTransform() const;  // 0 none, 1 upper, 2 lower
+  TTextTransform GetTextTransform() const;
   std::string GetFontVariant() const;
   void GetPageBreaks(bool& before, bool& after, bool& intact) const;
   bool GetBackgroundColor(platform::Colour& color) const;

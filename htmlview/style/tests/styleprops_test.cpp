@@ -414,9 +414,9 @@ TEST_F(StylePropsTest, SimpleQueries) {
   p.Props[PropOverflow] = "hidden";
   EXPECT_TRUE(p.IsOverflowHidden());
 
-  EXPECT_EQ(p.GetTextTransform(), 0);
+  EXPECT_EQ(p.GetTextTransform(), TTextTransform::None);
   p.Props[PropTextTransform] = 1;
-  EXPECT_EQ(p.GetTextTransform(), 1);
+  EXPECT_EQ(p.GetTextTransform(), TTextTransform::Upper);
   EXPECT_EQ(p.GetFontVariant(), "normal");
   p.Props[PropFontVariant] = "small-caps";
   EXPECT_EQ(p.GetFontVariant(), "small-caps");
