@@ -1184,22 +1184,23 @@ void THRBlock::Dump(LayoutDumpWriter& writer) const {
 
 // -------------------------------------------------------------------- TBlockLI
 
-std::u16string ListMarkerText(int style, int number) {
+std::u16string ListMarkerText(TListStyle style, int number) {
   auto ascii = [](const std::string& s) { return std::u16string(s.begin(), s.end()); };
   if (number < 1) return ascii(std::to_string(number) + ".");
   switch (style) {
-    case lbDecimal:
+    case TListStyle::Decimal:
       return ascii(std::to_string(number) + ".");
-    case lbLowerAlpha:
-    case lbUpperAlpha: {
+    case TListStyle::LowerAlpha:
+    case TListStyle::UpperAlpha: {
       // a ... z, aa ... az, ba ...: letters as spreadsheet columns count.
       std::string s;
       for (int n = number; n > 0; n = (n - 1) / 26)
-        s.insert(s.begin(), static_cast<char>((style == lbLowerAlpha ? 'a' : 'A') + (n - 1) % 26));
+        s.insert(s.begin(),
+                 static_cast<char>((style == TListStyle::LowerAlpha ? 'a' : 'A') + (n - 1) % 26));
       return ascii(s + ".");
     }
-    case lbLowerRoman:
-    case lbUpperRoman: {
+    case TListStyle::LowerRoman:
+    case TListStyle::UpperRoman: {
       // Roman numerals end at 3999; larger numbers are shown in digits.
       if (number > 3999) return ascii(std::to_string(number) + ".");
       static const struct {
@@ -1215,7 +1216,7 @@ std::u16string ListMarkerText(int style, int number) {
           s += row.text;
           n -= row.value;
         }
-      if (style == lbUpperRoman) s = platform::UpperCase(s);
+      if (style == TListStyle::UpperRoman) s = platform::UpperCase(s);
       return ascii(s + ".");
     }
     default:
@@ -1229,30 +1230,32 @@ TBlockLI::TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* owne
     : TBlock(master, prop, ownerCell, attributes), ListNumber(listNumber) {
   switch (listSym) {
     case HtmlSymbol::OL:
-      ListType = ListOrdered;
-      ListStyleType = indexType == 'A'   ? lbUpperAlpha
-                      : indexType == 'I' ? lbUpperRoman
-                      : indexType == 'a' ? lbLowerAlpha
-                      : indexType == 'i' ? lbLowerRoman
-                                         : lbDecimal;
+      ListType = TListType::Ordered;
+      ListStyleType = indexType == 'A'   ? TListStyle::UpperAlpha
+                      : indexType == 'I' ? TListStyle::UpperRoman
+                      : indexType == 'a' ? TListStyle::LowerAlpha
+                      : indexType == 'i' ? TListStyle::LowerRoman
+                                         : TListStyle::Decimal;
       break;
     case HtmlSymbol::UL:
     case HtmlSymbol::Dir:
     case HtmlSymbol::Menu:
-      ListType = ListUnordered;
+      ListType = TListType::Unordered;
       if (plain) {
-        ListStyleType = lbNone;
+        ListStyleType = TListStyle::None;
       } else {
         const int level = ((listLevel % 3) + 3) % 3;
-        ListStyleType = level == 1 ? lbDisc : level == 2 ? lbCircle : lbSquare;
+        ListStyleType = level == 1   ? TListStyle::Disc
+                        : level == 2 ? TListStyle::Circle
+                                     : TListStyle::Square;
       }
       break;
     case HtmlSymbol::DL:
-      ListType = ListDefinition;
+      ListType = TListType::Definition;
       break;
     default: {
-      ListType = ListOutside;
-      ListStyleType = lbDisc;
+      ListType = TListType::Outside;
+      ListStyleType = TListStyle::Disc;
       const PropValue& ml = MargArrayO[PropMarginLeft];
       if (!Given(ml) || (ml.IsInt() && ml.Int() == 0) || (ml.IsText() && TrimLower(ml.Text()) == "0"))
         MargArrayO.Set(PropMarginLeft, PropValue(16));
@@ -1262,8 +1265,8 @@ TBlockLI::TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* owne
   (void)itemSym;
   // "blank" is what the style gives when no list-style-type applies (the
   // default sheet sets it on the lists themselves).
-  const int styleType = prop.GetListStyleType();
-  if (styleType != lbBlank) ListStyleType = styleType;
+  const TListStyle styleType = prop.GetListStyleType();
+  if (styleType != TListStyle::Blank) ListStyleType = styleType;
   const std::string image = prop.GetListStyleImage();
   if (!image.empty()) Image = std::make_unique<TImageObj>(master, image);
   ListFont = prop.GetFont();
@@ -1306,9 +1309,10 @@ int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
     return result;
   }
   const platform::Colour colour = ListFont.color;
-  if (ListType != ListDefinition &&
-      (ListStyleType == lbDecimal || ListStyleType == lbLowerAlpha || ListStyleType == lbUpperAlpha ||
-       ListStyleType == lbLowerRoman || ListStyleType == lbUpperRoman)) {
+  if (ListType != TListType::Definition &&
+      (ListStyleType == TListStyle::Decimal || ListStyleType == TListStyle::LowerAlpha ||
+       ListStyleType == TListStyle::UpperAlpha || ListStyleType == TListStyle::LowerRoman ||
+       ListStyleType == TListStyle::UpperRoman)) {
     const std::u16string text = ListMarkerText(ListStyleType, ListNumber);
     const int level = canvas.Save();
     canvas.font = ListFont;
@@ -1318,17 +1322,18 @@ int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
     canvas.Restore(level);
     return result;
   }
-  if (ListStyleType != lbCircle && ListStyleType != lbDisc && ListStyleType != lbSquare)
+  if (ListStyleType != TListStyle::Circle && ListStyleType != TListStyle::Disc &&
+      ListStyleType != TListStyle::Square)
     return result;
   const int level = canvas.Save();
   canvas.pen = {colour, 1, platform::PenStyle::Solid};
   canvas.brush = {colour, platform::BrushStyle::Solid};
   switch (ListStyleType) {
-    case lbCircle:
+    case TListStyle::Circle:
       canvas.brush.style = platform::BrushStyle::Clear;
       canvas.Ellipse({cx - 16, y - 7, cx - 9, y});
       break;
-    case lbDisc:
+    case TListStyle::Disc:
       canvas.Ellipse({cx - 15, y - 6, cx - 10, y - 1});
       break;
     default:
@@ -1340,18 +1345,16 @@ int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
 }
 
 void TBlockLI::Dump(LayoutDumpWriter& writer) const {
-  static const char* const kStyles[] = {"blank", "circle", "decimal", "disc", "lower-alpha",
-                                        "lower-roman", "none", "square", "upper-alpha",
-                                        "upper-roman"};
   std::string line = DumpLine("li");
   if (!DisplayNone) {
-    const std::u16string text =
-        ListType == ListDefinition ? std::u16string() : ListMarkerText(ListStyleType, ListNumber);
+    const std::u16string text = ListType == TListType::Definition
+                                    ? std::u16string()
+                                    : ListMarkerText(ListStyleType, ListNumber);
     line += " marker ";
     line += Image ? "image" : !text.empty() ? LayoutDumpWriter::Quoted(text)
-            : ListType == ListDefinition    ? "none"
-            : ListStyleType >= 0 && ListStyleType <= 9 ? kStyles[ListStyleType]
-                                                     : "none";
+            : ListType == TListType::Definition
+                ? "none"
+                : std::string(ListStyleTypes[static_cast<size_t>(ListStyleType)]);
     line += " base=" + std::to_string(FirstLineHt);
   }
   writer.Line(line);

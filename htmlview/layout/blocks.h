@@ -274,17 +274,13 @@ class THRBlock : public TBlock {
 
 // ---------------------------------------------------------------------------
 
-// List types and marker styles of a list item.
-enum : int { ListOrdered = 1, ListUnordered = 2, ListDefinition = 3, ListOutside = 4 };
-enum : int {
-  lbBlank = 0, lbCircle = 1, lbDecimal = 2, lbDisc = 3, lbLowerAlpha = 4, lbLowerRoman = 5,
-  lbNone = 6, lbSquare = 7, lbUpperAlpha = 8, lbUpperRoman = 9
-};
+// The list a list item stands in (Outside: an item outside any list).
+enum class TListType : uint8_t { Ordered, Unordered, Definition, Outside };
 
 // The marker text of a numbered list item ("" for the shapes): decimal,
 // letters and roman numerals followed by ".". Numbers of any size give the
 // right numeral or letters; numbers below 1 fall back to decimal.
-std::u16string ListMarkerText(int style, int number);
+std::u16string ListMarkerText(TListStyle style, int number);
 
 class TBlockLI : public TBlock {
  public:
@@ -295,9 +291,9 @@ class TBlockLI : public TBlock {
            const TAttributeList* attributes);
   ~TBlockLI() override;
 
-  int ListType = ListOutside;
+  TListType ListType = TListType::Outside;
   int ListNumber = 1;
-  int ListStyleType = lbDisc;
+  TListStyle ListStyleType = TListStyle::Disc;
   TMyFont ListFont;
   std::unique_ptr<TImageObj> Image;   // list-style-image
   int FirstLineHt = 0;                // baseline of the first line (document y)

@@ -683,9 +683,11 @@ bool TProperties::GetClear(TClear& clear) {
   return ok;
 }
 
-int TProperties::GetListStyleType() const {
+TListStyle TProperties::GetListStyleType() const {
+  static_assert(ListStyleTypes.size() == static_cast<size_t>(TListStyle::UpperRoman) + 1);
   const PropValue& v = Props[PropListStyleType];
-  return v.IsText() ? ListStyleTypeIndex(Trim(v.Text())) : 0;
+  return v.IsText() ? static_cast<TListStyle>(ListStyleTypeIndex(Trim(v.Text())))
+                    : TListStyle::Blank;
 }
 
 std::string TProperties::GetListStyleImage() const {

@@ -314,7 +314,7 @@ class TProperties {
   bool GetFloat(TFloatSide& side) const;
   // Removes the value, so a clear applies once.
   bool GetClear(TClear& clear);
-  int GetListStyleType() const;
+  TListStyle GetListStyleType() const;
   std::string GetListStyleImage() const;
   TPositioning GetPosition() const;
   TVisibility GetVisibility() const;

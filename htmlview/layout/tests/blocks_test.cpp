@@ -343,41 +343,45 @@ TEST_F(BlockTest, BackgroundBorderAndOverflow) {
 // --------------------------------------------------------------- list items
 
 TEST_F(BlockTest, MarkerTexts) {
+  using S = TListStyle;
   struct Case {
-    int style, number;
+    S style;
+    int number;
     std::u16string text;
   };
   const Case cases[] = {
-      {lbDecimal, 1, u"1."},          {lbDecimal, 1234, u"1234."},
-      {lbLowerAlpha, 1, u"a."},       {lbLowerAlpha, 26, u"z."},
-      {lbLowerAlpha, 27, u"aa."},     {lbLowerAlpha, 52, u"az."},
-      {lbLowerAlpha, 703, u"aaa."},   {lbUpperAlpha, 28, u"AB."},
-      {lbLowerRoman, 4, u"iv."},      {lbLowerRoman, 20, u"xx."},
-      {lbLowerRoman, 21, u"xxi."},    {lbUpperRoman, 1994, u"MCMXCIV."},
-      {lbUpperRoman, 3999, u"MMMCMXCIX."}, {lbUpperRoman, 4000, u"4000."},
-      {lbLowerAlpha, 0, u"0."},       {lbLowerRoman, -3, u"-3."},
-      {lbDisc, 5, u""},               {lbNone, 5, u""},
+      {S::Decimal, 1, u"1."},          {S::Decimal, 1234, u"1234."},
+      {S::LowerAlpha, 1, u"a."},       {S::LowerAlpha, 26, u"z."},
+      {S::LowerAlpha, 27, u"aa."},     {S::LowerAlpha, 52, u"az."},
+      {S::LowerAlpha, 703, u"aaa."},   {S::UpperAlpha, 28, u"AB."},
+      {S::LowerRoman, 4, u"iv."},      {S::LowerRoman, 20, u"xx."},
+      {S::LowerRoman, 21, u"xxi."},    {S::UpperRoman, 1994, u"MCMXCIV."},
+      {S::UpperRoman, 3999, u"MMMCMXCIX."}, {S::UpperRoman, 4000, u"4000."},
+      {S::LowerAlpha, 0, u"0."},       {S::LowerRoman, -3, u"-3."},
+      {S::Disc, 5, u""},               {S::None, 5, u""},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(ListMarkerText(c.style, c.number), c.text) << c.style << " " << c.number;
+    EXPECT_EQ(ListMarkerText(c.style, c.number), c.text)
+        << static_cast<int>(c.style) << " " << c.number;
 }
 
 TEST_F(BlockTest, ListStylesFromListKindNestingAndStyle) {
+  using S = TListStyle;
   struct Case {
     HtmlSymbol list;
     bool plain;
     char type;
     int level;
     std::string styleType;
-    int expected;
+    S expected;
   };
   const Case cases[] = {
-      {HtmlSymbol::UL, false, '1', 1, "", lbDisc},     {HtmlSymbol::UL, false, '1', 2, "", lbCircle},
-      {HtmlSymbol::UL, false, '1', 3, "", lbSquare},   {HtmlSymbol::Menu, false, '1', 4, "", lbDisc},
-      {HtmlSymbol::UL, true, '1', 1, "", lbNone},      {HtmlSymbol::OL, false, '1', 1, "", lbDecimal},
-      {HtmlSymbol::OL, false, 'a', 1, "", lbLowerAlpha}, {HtmlSymbol::OL, false, 'A', 1, "", lbUpperAlpha},
-      {HtmlSymbol::OL, false, 'i', 1, "", lbLowerRoman}, {HtmlSymbol::OL, false, 'I', 1, "", lbUpperRoman},
-      {HtmlSymbol::OL, false, '1', 1, "square", lbSquare}, {HtmlSymbol::P, false, '1', 0, "", lbDisc},
+      {HtmlSymbol::UL, false, '1', 1, "", S::Disc},     {HtmlSymbol::UL, false, '1', 2, "", S::Circle},
+      {HtmlSymbol::UL, false, '1', 3, "", S::Square},   {HtmlSymbol::Menu, false, '1', 4, "", S::Disc},
+      {HtmlSymbol::UL, true, '1', 1, "", S::None},      {HtmlSymbol::OL, false, '1', 1, "", S::Decimal},
+      {HtmlSymbol::OL, false, 'a', 1, "", S::LowerAlpha}, {HtmlSymbol::OL, false, 'A', 1, "", S::UpperAlpha},
+      {HtmlSymbol::OL, false, 'i', 1, "", S::LowerRoman}, {HtmlSymbol::OL, false, 'I', 1, "", S::UpperRoman},
+      {HtmlSymbol::OL, false, '1', 1, "square", S::Square}, {HtmlSymbol::P, false, '1', 0, "", S::Disc},
   };
   for (const Case& c : cases) {
     auto prop = Props("li");
@@ -387,10 +391,10 @@ TEST_F(BlockTest, ListStylesFromListKindNestingAndStyle) {
   }
   auto prop = Props("li");
   TBlockLI outside(&doc, *prop, &doc, HtmlSymbol::P, HtmlSymbol::LI, false, '1', 1, 0, nullptr);
-  EXPECT_EQ(outside.ListType, ListOutside);
+  EXPECT_EQ(outside.ListType, TListType::Outside);
   EXPECT_EQ(outside.MargArrayO[PropMarginLeft], PropValue(16));
   TBlockLI dl(&doc, *prop, &doc, HtmlSymbol::DL, HtmlSymbol::DD, false, '1', 1, 0, nullptr);
-  EXPECT_EQ(dl.ListType, ListDefinition);
+  EXPECT_EQ(dl.ListType, TListType::Definition);
 }
 
 TEST_F(BlockTest, MarkersAreDrawnLeftOfTheFirstLine) {

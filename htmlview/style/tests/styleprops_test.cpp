@@ -384,9 +384,9 @@ TEST_F(StylePropsTest, SimpleQueries) {
   EXPECT_EQ(clear, TClear::Both);
   EXPECT_FALSE(p.GetClear(clear)) << "a clear applies once";
 
-  EXPECT_EQ(p.GetListStyleType(), 0);
+  EXPECT_EQ(p.GetListStyleType(), TListStyle::Blank);
   p.Props[PropListStyleType] = "disc";
-  EXPECT_EQ(p.GetListStyleType(), 3);
+  EXPECT_EQ(p.GetListStyleType(), TListStyle::Disc);
   p.Props[PropListStyleImage] = "url(\"b.gif\")";
   EXPECT_EQ(p.GetListStyleImage(), "b.gif");
 
