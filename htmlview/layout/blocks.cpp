@@ -54,15 +54,15 @@ void PopRecord(std::vector<IndentRec>& list, int owner, int x, int y) {
 // Where the first tile of an axis starts and whether tiles repeat along it.
 int TileStart(const PositionRec& p, int size, int image) {
   switch (p.PosType) {
-    case bpTop:
-    case bpLeft:
+    case TBgPos::Top:
+    case TBgPos::Left:
       return 0;
-    case bpCenter:
+    case TBgPos::Center:
       return (size - image) / 2;
-    case bpBottom:
-    case bpRight:
+    case TBgPos::Bottom:
+    case TBgPos::Right:
       return size - image;
-    case bpPercent:
+    case TBgPos::Percent:
       return SaturatedInt(static_cast<long long>(size - image) * p.Value / 100);
     default:
       return p.Value;
@@ -867,8 +867,8 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
           if (!a.Name.empty()) {
             Background = std::make_unique<TBackground>(
                 std::make_unique<TImageObj>(master, a.Name),
-                PositionRecArray{PositionRec{bpDim, 0, true, false},
-                                 PositionRec{bpDim, 0, true, false}});
+                PositionRecArray{PositionRec{TBgPos::Dim, 0, true, false},
+                                 PositionRec{TBgPos::Dim, 0, true, false}});
           }
           break;
         case HtmlSymbol::Height:

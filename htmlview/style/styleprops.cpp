@@ -599,7 +599,7 @@ bool TProperties::GetBackgroundImage(std::string& url) const {
 }
 
 void TProperties::GetBackgroundPos(int emSize, int exSize, PositionRecArray& p) const {
-  p[0] = PositionRec{bpDim, 0, true, false};
+  p[0] = PositionRec{TBgPos::Dim, 0, true, false};
   p[1] = p[0];
   const PropValue& v = Props[PropBackgroundPosition];
   if (v.IsText()) {
@@ -615,22 +615,22 @@ void TProperties::GetBackgroundPos(int emSize, int exSize, PositionRecArray& p) 
     for (size_t k = 0; k < words.size(); ++k) {
       const std::string& w = words[k];
       PositionRec& rec = p[std::min(turn, 1)];
-      rec.PosType = bpDim;
+      rec.PosType = TBgPos::Dim;
       rec.Value = 0;
       int nextTurn = turn + 1;
       if (w == "center") {
-        rec.PosType = bpCenter;
+        rec.PosType = TBgPos::Center;
       } else if (w.find('%') != std::string::npos) {
-        rec.PosType = bpPercent;
+        rec.PosType = TBgPos::Percent;
         rec.Value = LengthConv(w, false, 100, emSize, exSize, 0);
       } else if (w == "left" || w == "right") {
         // The first word moves down to the vertical record, unless it was
         // "top"/"bottom" and already sits there ("top left").
         if (k == 1 && turn == 1) p[1] = p[0];
-        p[0].PosType = w == "left" ? bpLeft : bpRight;
+        p[0].PosType = w == "left" ? TBgPos::Left : TBgPos::Right;
         p[0].Value = 0;
       } else if (w == "top" || w == "bottom") {
-        p[1].PosType = w == "top" ? bpTop : bpBottom;
+        p[1].PosType = w == "top" ? TBgPos::Top : TBgPos::Bottom;
         p[1].Value = 0;
         if (k == 0) nextTurn = 0;
       } else {
@@ -640,7 +640,7 @@ void TProperties::GetBackgroundPos(int emSize, int exSize, PositionRecArray& p) 
     }
     if (words.size() == 1) {
       const bool vertical = words[0] == "top" || words[0] == "bottom";
-      p[vertical ? 0 : 1] = PositionRec{bpCenter, 0, true, false};
+      p[vertical ? 0 : 1] = PositionRec{TBgPos::Center, 0, true, false};
     }
   }
   const std::string repeat = Trim(Props[PropBackgroundRepeat].Text());

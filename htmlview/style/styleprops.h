@@ -171,9 +171,11 @@ enum : int {
 // "left" 5, "right" 6, "justify" 7, anything else 0 (case ignored).
 int AlignmentFromString(std::string_view text);
 
-enum : int { bpTop = 0, bpCenter = 1, bpBottom = 2, bpLeft = 3, bpRight = 4, bpPercent = 5, bpDim = 6 };
+// Where a background picture stands on one axis: at an edge, centred, at
+// Value percent or Value pixels from the start.
+enum class TBgPos : uint8_t { Top, Center, Bottom, Left, Right, Percent, Dim };
 struct PositionRec {
-  int PosType = bpDim;
+  TBgPos PosType = TBgPos::Dim;
   int Value = 0;
   bool RepeatD = true;
   bool Fixed = false;

@@ -586,7 +586,7 @@ TEST_F(BlockTest, RuleBlockAlignsItsRule) {
 
 TEST(ComposeBackgroundTest, TilesFollowPositionAndRepeat) {
   Bitmap red(10, 10, platform::clRed);
-  const PositionRec topLeft{bpDim, 0, true, false};
+  const PositionRec topLeft{TBgPos::Dim, 0, true, false};
   // Repeated both ways from the corner: the whole box.
   auto all = ComposeBackground(red, nullptr, {topLeft, topLeft}, 25, 15);
   ASSERT_TRUE(all);
@@ -597,22 +597,22 @@ TEST(ComposeBackgroundTest, TilesFollowPositionAndRepeat) {
     EXPECT_EQ(all->Alpha(x, y), 255);
   }
   // One tile in the centre: the rest stays transparent for the box colour.
-  const PositionRec centre{bpCenter, 0, false, false};
+  const PositionRec centre{TBgPos::Center, 0, false, false};
   auto one = ComposeBackground(red, nullptr, {centre, centre}, 30, 30);
   EXPECT_EQ(one->Alpha(15, 15), 255);
   EXPECT_EQ(one->Alpha(10, 10), 255);
   EXPECT_EQ(one->Alpha(9, 15), 0);
   EXPECT_EQ(one->Alpha(20, 15), 0);
   // Right edge, repeated across only; bottom edge, one row.
-  auto row = ComposeBackground(red, nullptr, {PositionRec{bpRight, 0, true, false},
-                                              PositionRec{bpBottom, 0, false, false}},
+  auto row = ComposeBackground(red, nullptr, {PositionRec{TBgPos::Right, 0, true, false},
+                                              PositionRec{TBgPos::Bottom, 0, false, false}},
                                25, 30);
   EXPECT_EQ(row->Alpha(0, 25), 255);
   EXPECT_EQ(row->Alpha(24, 29), 255);
   EXPECT_EQ(row->Alpha(0, 19), 0);
   // 50% and a pixel offset.
-  auto pct = ComposeBackground(red, nullptr, {PositionRec{bpPercent, 50, false, false},
-                                              PositionRec{bpDim, 3, false, false}},
+  auto pct = ComposeBackground(red, nullptr, {PositionRec{TBgPos::Percent, 50, false, false},
+                                              PositionRec{TBgPos::Dim, 3, false, false}},
                                30, 20);
   EXPECT_EQ(pct->Alpha(10, 3), 255);
   EXPECT_EQ(pct->Alpha(9, 3), 0);

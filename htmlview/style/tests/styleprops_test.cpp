@@ -473,19 +473,19 @@ struct BgPosCase {
 
 TEST_F(StylePropsTest, BackgroundPositionTable) {
   const BgPosCase cases[] = {
-      {"no value", nullptr, {bpDim, 0}, {bpDim, 0}},
-      {"center", "center", {bpCenter, 0}, {bpCenter, 0}},
-      {"left alone", "left", {bpLeft, 0}, {bpCenter, 0}},
-      {"top alone", "top", {bpCenter, 0}, {bpTop, 0}},
-      {"percent alone", "25%", {bpPercent, 25}, {bpCenter, 0}},
-      {"pixels pair", "10px 2em", {bpDim, 10}, {bpDim, 32}},
-      {"left top", "left top", {bpLeft, 0}, {bpTop, 0}},
-      {"top left", "top left", {bpLeft, 0}, {bpTop, 0}},
-      {"bottom right", "bottom right", {bpRight, 0}, {bpBottom, 0}},
-      {"right then percent", "right 30%", {bpRight, 0}, {bpPercent, 30}},
-      {"percent then right moves it down", "30% right", {bpRight, 0}, {bpPercent, 30}},
-      {"center bottom", "center bottom", {bpCenter, 0}, {bpBottom, 0}},
-      {"trailing blank of the shorthand", "top left ", {bpLeft, 0}, {bpTop, 0}},
+      {"no value", nullptr, {TBgPos::Dim, 0}, {TBgPos::Dim, 0}},
+      {"center", "center", {TBgPos::Center, 0}, {TBgPos::Center, 0}},
+      {"left alone", "left", {TBgPos::Left, 0}, {TBgPos::Center, 0}},
+      {"top alone", "top", {TBgPos::Center, 0}, {TBgPos::Top, 0}},
+      {"percent alone", "25%", {TBgPos::Percent, 25}, {TBgPos::Center, 0}},
+      {"pixels pair", "10px 2em", {TBgPos::Dim, 10}, {TBgPos::Dim, 32}},
+      {"left top", "left top", {TBgPos::Left, 0}, {TBgPos::Top, 0}},
+      {"top left", "top left", {TBgPos::Left, 0}, {TBgPos::Top, 0}},
+      {"bottom right", "bottom right", {TBgPos::Right, 0}, {TBgPos::Bottom, 0}},
+      {"right then percent", "right 30%", {TBgPos::Right, 0}, {TBgPos::Percent, 30}},
+      {"percent then right moves it down", "30% right", {TBgPos::Right, 0}, {TBgPos::Percent, 30}},
+      {"center bottom", "center bottom", {TBgPos::Center, 0}, {TBgPos::Bottom, 0}},
+      {"trailing blank of the shorthand", "top left ", {TBgPos::Left, 0}, {TBgPos::Top, 0}},
   };
   for (const BgPosCase& c : cases) {
     TProperties p;
