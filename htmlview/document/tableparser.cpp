@@ -127,8 +127,8 @@ bool HtmlParser::ParseTable() {
   if (const TAttribute* a = tableAttrs->Find(S::Align))
     ownAlignCentre = platform::SameText(platform::Trim(a->Name), "center");
   if (!ownAlignCentre && !tableBlock->Floats()) {
-    if (inheritedAlign == "center") tableBlock->Justification = BlockAlignCenter;
-    else if (inheritedAlign == "right") tableBlock->Justification = BlockAlignRight;
+    if (inheritedAlign == "center") tableBlock->Justification = TTextAlign::Center;
+    else if (inheritedAlign == "right") tableBlock->Justification = TTextAlign::Right;
   }
 
   int partHeight = stack.Count();

@@ -54,15 +54,15 @@ void PopRecord(std::vector<IndentRec>& list, int owner, int x, int y) {
 // Where the first tile of an axis starts and whether tiles repeat along it.
 int TileStart(const PositionRec& p, int size, int image) {
   switch (p.PosType) {
-    case bpTop:
-    case bpLeft:
+    case TBgPos::Top:
+    case TBgPos::Left:
       return 0;
-    case bpCenter:
+    case TBgPos::Center:
       return (size - image) / 2;
-    case bpBottom:
-    case bpRight:
+    case TBgPos::Bottom:
+    case TBgPos::Right:
       return size - image;
-    case bpPercent:
+    case TBgPos::Percent:
       return SaturatedInt(static_cast<long long>(size - image) * p.Value / 100);
     default:
       return p.Value;
@@ -171,9 +171,9 @@ TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCel
   ExSize = prop.ExSize;
   if (prop.Props[PropColor].IsInt()) FGColor = prop.Props[PropColor].Colour();
   BlockBorderStyle = static_cast<BorderStyle>(prop.GetBorderStyle());
-  int f;
-  if (prop.GetFloat(f) && (f == ALeft || f == ARight)) FloatLR = f;
-  int clear;
+  TFloatSide f;
+  if (prop.GetFloat(f) && f != TFloatSide::None) FloatLR = f;
+  TClear clear;
   if (prop.GetClear(clear)) ClearAttr = clear;
   DisplayNone = prop.DisplayNone();
   BlockTitle = prop.PropTitle;
@@ -187,16 +187,17 @@ TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCel
     Background = std::make_unique<TBackground>(std::make_unique<TImageObj>(master, image), pos);
   }
   Positioning = prop.GetPosition();
-  if (Positioning == PosAbsolute) FloatLR = ANone;
-  if (Positioning != PosStatic) {
+  if (Positioning == TPositioning::Absolute) FloatLR = TFloatSide::None;
+  if (Positioning != TPositioning::Static) {
     ZIndex = SaturatedMul(prop.GetZIndex(), 10);
-    if (Positioning == PosAbsolute) ZIndex = std::max(ZIndex, 1);
+    if (Positioning == TPositioning::Absolute) ZIndex = std::max(ZIndex, 1);
   }
   if (Floats() && ZIndex == 0) ZIndex = 1;
   const std::string align =
       prop.Props[PropTextAlign].IsText() ? TrimLower(prop.Props[PropTextAlign].Text()) : "";
-  Justification = align == "right" ? BlockAlignRight : align == "center" ? BlockAlignCenter
-                                                                         : BlockAlignLeft;
+  Justification = align == "right"    ? TTextAlign::Right
+                  : align == "center" ? TTextAlign::Center
+                                      : TTextAlign::Left;
   Visibility = prop.GetVisibility();
   prop.GetPageBreaks(PageBreakBefore, PageBreakAfter, KeepIntact);
   if (attributes) {
@@ -216,7 +217,7 @@ void TBlock::CollapseMargins() {
   bool topDefault, bottomDefault;
   VertMargins(MargArrayO, EmSize, ExSize, top, topDefault, bottom, bottomDefault);
   auto setTop = [this](int v) { MargArrayO.Set(PropMarginTop, PropValue(v)); };
-  if (Positioning == PosAbsolute) {
+  if (Positioning == TPositioning::Absolute) {
     if (topDefault) setTop(0);
     return;
   }
@@ -288,7 +289,7 @@ bool TBlock::WidthGiven() const {
 
 void TBlock::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
   minWidth = maxWidth = 0;
-  if (DisplayNone || Positioning == PosAbsolute) return;
+  if (DisplayNone || Positioning == TPositioning::Absolute) return;
   int autoCount = 0;
   ConvertMargins(0, kBlockBaseHeight, autoCount);
   for (int i : {PropMarginLeft, PropMarginRight, PropWidth})
@@ -326,17 +327,17 @@ int TBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int aut
   int& w = MargArray[PropWidth];
   auto widthRule = [&] {
     const int avail = aWidth - lr - (ml == LengthAuto ? 0 : ml) - (mr == LengthAuto ? 0 : mr);
-    if (Positioning == PosAbsolute) return std::max(mn, avail - LeftP);
+    if (Positioning == TPositioning::Absolute) return std::max(mn, avail - LeftP);
     if (Floats()) return std::min(mx, avail);
     return std::max(mn, avail);
   };
   switch (autoCount) {
     case 0:
       if (!HideOverflow) w = std::max(mn, w);
-      if ((Justification == BlockAlignCenter || Justification == BlockAlignRight) &&
-          Positioning == PosStatic && !Floats() && ml == 0 && mr == 0) {
+      if ((Justification == TTextAlign::Center || Justification == TTextAlign::Right) &&
+          Positioning == TPositioning::Static && !Floats() && ml == 0 && mr == 0) {
         const int rest = std::max(0, aWidth - w - lr);
-        if (Justification == BlockAlignCenter)
+        if (Justification == TTextAlign::Center)
           ml = mr = rest / 2;
         else
           ml = rest;
@@ -420,13 +421,13 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   int clearLeft = 0, clearRight = 0;
   iMgr.GetClearY(clearLeft, clearRight);
   switch (ClearAttr) {
-    case ClearLeft:
+    case TClear::Left:
       ClearAddon = std::max(0, clearLeft - y - 1);
       break;
-    case ClearRight:
+    case TClear::Right:
       ClearAddon = std::max(0, clearRight - y - 1);
       break;
-    case ClearBoth:
+    case TClear::Both:
       ClearAddon = std::max({0, clearLeft - y - 1, clearRight - y - 1});
       break;
     default:
@@ -439,10 +440,10 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   HideOverflow = overflowHidden_ && WidthGiven() && MargArray[PropWidth] > 20;
 
   TopP = LeftP = 0;
-  if (Positioning == PosRelative) {
+  if (Positioning == TPositioning::Relative) {
     TopP = MargArray[PropTop] == LengthAuto ? 0 : MargArray[PropTop];
     LeftP = MargArray[PropLeft] == LengthAuto ? 0 : MargArray[PropLeft];
-  } else if (Positioning == PosAbsolute) {
+  } else if (Positioning == TPositioning::Absolute) {
     TopP = MargArray[PropTop] == LengthAuto ? 0 : MargArray[PropTop];
     if (MargArray[PropLeft] != LengthAuto) {
       LeftP = MargArray[PropLeft];
@@ -456,7 +457,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   NewWidth = FindWidth(canvas, aWidth, aHeight, autoCount);
 
   IndentManager* mgr = &iMgr;
-  if (Positioning == PosAbsolute) {
+  if (Positioning == TPositioning::Absolute) {
     if (!ownIMgr_) ownIMgr_ = std::make_unique<IndentManager>();
     ownIMgr_->Clear();
     ownIMgr_->Reset(0, NewWidth);
@@ -470,9 +471,9 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   const int mt = MargArray[PropMarginTop];
   DrawTop = y;
   SectionTop = mt < 0 ? topEdge + mt : topEdge;
-  if (FloatLR == ALeft)
+  if (FloatLR == TFloatSide::Left)
     Indent = std::max(x, mgr->LeftIndent(topEdge)) + LeftExtra() - x;
-  else if (FloatLR == ARight)
+  else if (FloatLR == TFloatSide::Right)
     Indent = std::min(x + aWidth, mgr->RightSide(topEdge)) - RightExtra() - NewWidth - x;
   else
     Indent = LeftExtra();
@@ -483,7 +484,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
 
   const int heightLimit = ContentHeightLimit(aHeight, blHt);
   int refX = xRef, refY = yRef;
-  if (Positioning != PosStatic) {
+  if (Positioning != TPositioning::Static) {
     refX = x + MargArray[PropMarginLeft] + MargArray[PropBorderLeftWidth];
     refY = topEdge + mt + MargArray[PropBorderTopWidth];
   }
@@ -491,7 +492,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   const int contentHeight = MyCell->DoLayout(canvas, ContentLeft, contentTop, refX, refY, NewWidth,
                                              heightLimit, blHt, contentWidth, curs);
   Len = curs - StartCurs;
-  if (Positioning != PosStatic)
+  if (Positioning != TPositioning::Static)
     maxWidth = contentWidth + LeftExtra() + RightExtra() + LeftP - x;
   else
     maxWidth = contentWidth + RightExtra() + Indent;
@@ -502,7 +503,8 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
     ContentBottom = LayoutAdd(contentTop, h);
   else if (h >= 4)
     ContentBottom = std::max(ContentBottom, LayoutAdd(contentTop, h));
-  if (Positioning == PosAbsolute) ContentBottom = std::max(ContentBottom, mgr->ImageBottom());
+  if (Positioning == TPositioning::Absolute)
+    ContentBottom = std::max(ContentBottom, mgr->ImageBottom());
   const int pbb = MargArray[PropPaddingBottom] + MargArray[PropBorderBottomWidth];
   MarginBottomY = ContentBottom + pbb + MargArray[PropMarginBottom];
   const int contentDrawBottom = MyCell->Count() > 0 ? MyCell->ContentBot : ContentBottom;
@@ -523,16 +525,16 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   PopRecord(mgr->L, ownerID_, ContentLeft, contentTop);
   PopRecord(mgr->R, ownerID_, ContentLeft + NewWidth, contentTop);
   mgr->CurrentID = savedID;
-  if (Positioning == PosAbsolute) {
+  if (Positioning == TPositioning::Absolute) {
     MyCell->IMgr = mgr;   // drawing uses the block's own manager
     DrawHeight = 0;
     SectionHeight = 0;
   } else if (Floats()) {
     DrawHeight = SectionHeight;
-    if (FloatLR == ALeft)
-      iMgr.UpdateBlock(y, ContentLeft + NewWidth + RightExtra(), ALeft, DrawBottom - y);
+    if (FloatLR == TFloatSide::Left)
+      iMgr.UpdateBlock(y, ContentLeft + NewWidth + RightExtra(), FloatLR, DrawBottom - y);
     else
-      iMgr.UpdateBlock(y, NewWidth + LeftExtra() + RightExtra(), ARight, DrawBottom - y);
+      iMgr.UpdateBlock(y, NewWidth + LeftExtra() + RightExtra(), FloatLR, DrawBottom - y);
     SectionHeight = 0;
   } else {
     DrawHeight = std::max(SectionHeight, iMgr.ImageBottom() - y);
@@ -586,7 +588,7 @@ void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
   myRectYOff_ = yOff;
 
   const int level = canvas.Save();
-  if (Positioning != PosStatic && Root && Root->LayoutContext().DrawnTableDepth > 0)
+  if (Positioning != TPositioning::Static && Root && Root->LayoutContext().DrawnTableDepth > 0)
     canvas.RemoveClip();
   if (borderBox.top < aRect.bottom && borderBox.bottom > aRect.top)
     DrawBackground(canvas, aRect, paddingBox);
@@ -598,7 +600,7 @@ void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
   mgr.CurrentID = ownerID_;
   const int contentX = x + Indent;
   int refX = xRef, refY = yRef;
-  if (Positioning != PosStatic) {
+  if (Positioning != TPositioning::Static) {
     refX = x + ml + MargArray[PropBorderLeftWidth];
     refY = DrawTop + ClearAddon + MargArray[PropMarginTop] + MargArray[PropBorderTopWidth];
   }
@@ -615,9 +617,9 @@ int TBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentMa
   if (DisplayNone) return 0;
   const int result = DrawTop + SectionHeight;
   if (Root && Root->Printing) EndPageForBreaks(aRect);
-  if (Visibility == 1) return result;
+  if (Visibility == TVisibility::Hidden) return result;
   switch (Positioning) {
-    case PosRelative: {
+    case TPositioning::Relative: {
       // The content was laid out in place; the whole box is drawn moved, so
       // everything inside keeps its laid-out coordinates and the hit tests
       // move the point back by the same offsets.
@@ -627,7 +629,7 @@ int TBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentMa
       canvas.SetWindowOrg(org.x, org.y);
       break;
     }
-    case PosAbsolute:
+    case TPositioning::Absolute:
       if (ownIMgr_) ownIMgr_->LfEdge = xRef;
       DrawTheBlock(canvas, aRect, iMgr, xRef + LeftP, xRef, yRef);
       break;
@@ -640,7 +642,7 @@ int TBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentMa
 void TBlock::EndPageForBreaks(const platform::Rect& aRect) {
   // Only blocks in the flow outside tables break pages: a break inside a
   // table row would cut the row in two.
-  if (Floats() || Positioning == PosAbsolute) return;
+  if (Floats() || Positioning == TPositioning::Absolute) return;
   if (Root->LayoutContext().DrawnTableDepth > 0) return;
   TSectionListBase& root = *Root;
   // A break on a page that has nothing printed on it yet would leave it
@@ -680,7 +682,8 @@ void TBlock::DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& bor
 }
 
 platform::Point TBlock::DrawShift() const {
-  return Positioning == PosRelative ? platform::Point{LeftP, TopP} : platform::Point{0, 0};
+  return Positioning == TPositioning::Relative ? platform::Point{LeftP, TopP}
+                                               : platform::Point{0, 0};
 }
 
 unsigned TBlock::HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
@@ -795,18 +798,18 @@ std::string TBlock::DumpLine(const std::string& kind) const {
     line += " border " + four(PropBorderTopWidth);
   if (m[PropPaddingTop] || m[PropPaddingRight] || m[PropPaddingBottom] || m[PropPaddingLeft])
     line += " padding " + four(PropPaddingTop);
-  if (FloatLR == ALeft) line += " float left";
-  if (FloatLR == ARight) line += " float right";
+  if (FloatLR == TFloatSide::Left) line += " float left";
+  if (FloatLR == TFloatSide::Right) line += " float right";
   if (ClearAddon > 0) line += " clear +" + std::to_string(ClearAddon);
-  if (Positioning == PosRelative)
+  if (Positioning == TPositioning::Relative)
     line += " relative " + std::to_string(LeftP) + "," + std::to_string(TopP);
-  if (Positioning == PosAbsolute)
+  if (Positioning == TPositioning::Absolute)
     line += " absolute " + std::to_string(LeftP) + "," + std::to_string(TopP);
   if (ZIndex != 0) line += " z " + std::to_string(ZIndex);
   if (m[PropBackgroundColor] != static_cast<int>(NoColorValue))
     line += " bg " + W::Colour(m[PropBackgroundColor]);
   if (HideOverflow) line += " overflow hidden";
-  if (Visibility == 1) line += " hidden";
+  if (Visibility == TVisibility::Hidden) line += " hidden";
   line += " doc " + W::Range(StartCurs, StartCurs + Len);
   return line;
 }
@@ -845,11 +848,11 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
         case HtmlSymbol::Align: {
           const std::string s = TrimLower(a.Name);
           if (s == "center")
-            Justification = BlockAlignCenter;
-          else if (s == "left" && !Floats() && Positioning != PosAbsolute)
-            FloatLR = ALeft;
-          else if (s == "right" && !Floats() && Positioning != PosAbsolute)
-            FloatLR = ARight;
+            Justification = TTextAlign::Center;
+          else if (s == "left" && !Floats() && Positioning != TPositioning::Absolute)
+            FloatLR = TFloatSide::Left;
+          else if (s == "right" && !Floats() && Positioning != TPositioning::Absolute)
+            FloatLR = TFloatSide::Right;
           break;
         }
         case HtmlSymbol::BgColor: {
@@ -864,8 +867,8 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
           if (!a.Name.empty()) {
             Background = std::make_unique<TBackground>(
                 std::make_unique<TImageObj>(master, a.Name),
-                PositionRecArray{PositionRec{bpDim, 0, true, false},
-                                 PositionRec{bpDim, 0, true, false}});
+                PositionRecArray{PositionRec{TBgPos::Dim, 0, true, false},
+                                 PositionRec{TBgPos::Dim, 0, true, false}});
           }
           break;
         case HtmlSymbol::Height:
@@ -953,9 +956,9 @@ int TTableBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, in
   const int w = FindWidth1(canvas, aWidth, ml + mr);
   const int room = aWidth - w - LeftExtra() - RightExtra();
   if (ml == 0 && mr == 0 && room > 0) {
-    if (Justification == BlockAlignCenter)
+    if (Justification == TTextAlign::Center)
       ml = room / 2;
-    else if (Justification == BlockAlignRight)
+    else if (Justification == TTextAlign::Right)
       ml = room;
   }
   MargArray[PropWidth] = w;
@@ -983,7 +986,7 @@ int TTableBlock::FindWidth1(platform::Canvas& canvas, int aWidth, int extMarg) {
 int TTableBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
                         int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
   TableIndent = 0;
-  if (!Floats() && Positioning != PosAbsolute) {
+  if (!Floats() && Positioning != TPositioning::Absolute) {
     const int left = iMgr.LeftIndent(y);
     const int right = iMgr.RightSide(y);
     if (left > x) TableIndent = left - x;
@@ -1043,11 +1046,11 @@ TTableAndCaptionBlock::TTableAndCaptionBlock(TSectionListBase* master, TProperti
     if (const TAttribute* a = tableAttributes->Find(HtmlSymbol::Align)) {
       const std::string s = TrimLower(a->Name);
       if (s == "center")
-        Justification = BlockAlignCenter;
-      else if (s == "left" && !Floats() && Positioning != PosAbsolute)
-        FloatLR = ALeft;
-      else if (s == "right" && !Floats() && Positioning != PosAbsolute)
-        FloatLR = ARight;
+        Justification = TTextAlign::Center;
+      else if (s == "left" && !Floats() && Positioning != TPositioning::Absolute)
+        FloatLR = TFloatSide::Left;
+      else if (s == "right" && !Floats() && Positioning != TPositioning::Absolute)
+        FloatLR = TFloatSide::Right;
     }
   }
   if (Floats() && ZIndex == 0) ZIndex = 1;
@@ -1076,9 +1079,10 @@ void TTableAndCaptionBlock::SetCaptionBlock(TBlock* caption, bool top) {
   TableBlock->MargArrayO.Set(PropMarginTop, PropValue(0));
   TableBlock->MargArrayO.Set(PropMarginBottom, PropValue(0));
   TableBlock->HasCaption = true;
-  TableBlock->FloatLR = ANone;
-  TableBlock->Justification = BlockAlignCenter;
-  if (TableBlock->ZIndex == 1 && TableBlock->Positioning == PosStatic) TableBlock->ZIndex = 0;
+  TableBlock->FloatLR = TFloatSide::None;
+  TableBlock->Justification = TTextAlign::Center;
+  if (TableBlock->ZIndex == 1 && TableBlock->Positioning == TPositioning::Static)
+    TableBlock->ZIndex = 0;
   if (TableBlock->Table) TableBlock->Table->Float = false;
   if (!TableID.empty())
     if (TSectionListObjects* objects = ObjectsOf(Root)) objects->AddIDObject(TableID, TableBlock);
@@ -1116,9 +1120,9 @@ int TTableAndCaptionBlock::FindWidth(platform::Canvas& canvas, int aWidth, int a
   }
   const int room = aWidth - w - ml - mr;
   if (ml == 0 && mr == 0 && room > 0) {
-    if (Justification == BlockAlignCenter)
+    if (Justification == TTextAlign::Center)
       ml = room / 2;
-    else if (Justification == BlockAlignRight)
+    else if (Justification == TTextAlign::Right)
       ml = room;
   }
   MargArray[PropWidth] = w;
@@ -1157,12 +1161,12 @@ int THRBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int a
     w = std::min(w, avail);
   else
     w = std::max(15, avail);
-  if (Positioning != PosAbsolute) {
+  if (Positioning != TPositioning::Absolute) {
     const int room = aWidth - w - extras;
     if (room > 0) {
-      if (Align == BlockAlignCenter)
+      if (Align == TTextAlign::Center)
         ml += room / 2;
-      else if (Align == BlockAlignRight)
+      else if (Align == TTextAlign::Right)
         ml += room;
     }
   }
@@ -1180,22 +1184,23 @@ void THRBlock::Dump(LayoutDumpWriter& writer) const {
 
 // -------------------------------------------------------------------- TBlockLI
 
-std::u16string ListMarkerText(int style, int number) {
+std::u16string ListMarkerText(TListStyle style, int number) {
   auto ascii = [](const std::string& s) { return std::u16string(s.begin(), s.end()); };
   if (number < 1) return ascii(std::to_string(number) + ".");
   switch (style) {
-    case lbDecimal:
+    case TListStyle::Decimal:
       return ascii(std::to_string(number) + ".");
-    case lbLowerAlpha:
-    case lbUpperAlpha: {
+    case TListStyle::LowerAlpha:
+    case TListStyle::UpperAlpha: {
       // a ... z, aa ... az, ba ...: letters as spreadsheet columns count.
       std::string s;
       for (int n = number; n > 0; n = (n - 1) / 26)
-        s.insert(s.begin(), static_cast<char>((style == lbLowerAlpha ? 'a' : 'A') + (n - 1) % 26));
+        s.insert(s.begin(),
+                 static_cast<char>((style == TListStyle::LowerAlpha ? 'a' : 'A') + (n - 1) % 26));
       return ascii(s + ".");
     }
-    case lbLowerRoman:
-    case lbUpperRoman: {
+    case TListStyle::LowerRoman:
+    case TListStyle::UpperRoman: {
       // Roman numerals end at 3999; larger numbers are shown in digits.
       if (number > 3999) return ascii(std::to_string(number) + ".");
       static const struct {
@@ -1211,7 +1216,7 @@ std::u16string ListMarkerText(int style, int number) {
           s += row.text;
           n -= row.value;
         }
-      if (style == lbUpperRoman) s = platform::UpperCase(s);
+      if (style == TListStyle::UpperRoman) s = platform::UpperCase(s);
       return ascii(s + ".");
     }
     default:
@@ -1225,30 +1230,32 @@ TBlockLI::TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* owne
     : TBlock(master, prop, ownerCell, attributes), ListNumber(listNumber) {
   switch (listSym) {
     case HtmlSymbol::OL:
-      ListType = ListOrdered;
-      ListStyleType = indexType == 'A'   ? lbUpperAlpha
-                      : indexType == 'I' ? lbUpperRoman
-                      : indexType == 'a' ? lbLowerAlpha
-                      : indexType == 'i' ? lbLowerRoman
-                                         : lbDecimal;
+      ListType = TListType::Ordered;
+      ListStyleType = indexType == 'A'   ? TListStyle::UpperAlpha
+                      : indexType == 'I' ? TListStyle::UpperRoman
+                      : indexType == 'a' ? TListStyle::LowerAlpha
+                      : indexType == 'i' ? TListStyle::LowerRoman
+                                         : TListStyle::Decimal;
       break;
     case HtmlSymbol::UL:
     case HtmlSymbol::Dir:
     case HtmlSymbol::Menu:
-      ListType = ListUnordered;
+      ListType = TListType::Unordered;
       if (plain) {
-        ListStyleType = lbNone;
+        ListStyleType = TListStyle::None;
       } else {
         const int level = ((listLevel % 3) + 3) % 3;
-        ListStyleType = level == 1 ? lbDisc : level == 2 ? lbCircle : lbSquare;
+        ListStyleType = level == 1   ? TListStyle::Disc
+                        : level == 2 ? TListStyle::Circle
+                                     : TListStyle::Square;
       }
       break;
     case HtmlSymbol::DL:
-      ListType = ListDefinition;
+      ListType = TListType::Definition;
       break;
     default: {
-      ListType = ListOutside;
-      ListStyleType = lbDisc;
+      ListType = TListType::Outside;
+      ListStyleType = TListStyle::Disc;
       const PropValue& ml = MargArrayO[PropMarginLeft];
       if (!Given(ml) || (ml.IsInt() && ml.Int() == 0) || (ml.IsText() && TrimLower(ml.Text()) == "0"))
         MargArrayO.Set(PropMarginLeft, PropValue(16));
@@ -1258,8 +1265,8 @@ TBlockLI::TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* owne
   (void)itemSym;
   // "blank" is what the style gives when no list-style-type applies (the
   // default sheet sets it on the lists themselves).
-  const int styleType = prop.GetListStyleType();
-  if (styleType != lbBlank) ListStyleType = styleType;
+  const TListStyle styleType = prop.GetListStyleType();
+  if (styleType != TListStyle::Blank) ListStyleType = styleType;
   const std::string image = prop.GetListStyleImage();
   if (!image.empty()) Image = std::make_unique<TImageObj>(master, image);
   ListFont = prop.GetFont();
@@ -1293,22 +1300,23 @@ int TBlockLI::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
 int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
                    int x, int xRef, int yRef) {
   const int result = TBlock::Draw(canvas, aRect, iMgr, x, xRef, yRef);
-  if (DisplayNone || Visibility == 1 || FirstLineHt <= 0) return result;
+  if (DisplayNone || Visibility == TVisibility::Hidden || FirstLineHt <= 0) return result;
   const int baseline = FirstLineHt - YOffOf(Root);
   if (baseline < aRect.top - 50 || baseline > aRect.bottom + 50) return result;
   int cx = x + Indent;
-  if (Positioning == PosRelative) cx += LeftP;
-  if (Positioning == PosAbsolute) cx = xRef + Indent;
-  const int y = Positioning == PosRelative ? baseline + TopP : baseline;
+  if (Positioning == TPositioning::Relative) cx += LeftP;
+  if (Positioning == TPositioning::Absolute) cx = xRef + Indent;
+  const int y = Positioning == TPositioning::Relative ? baseline + TopP : baseline;
   if (Image && Image->ShowsPicture()) {
     if (const platform::Bitmap* picture = Image->Bitmap())
       canvas.Draw(cx - 16, y - picture->Height(), *picture);
     return result;
   }
   const platform::Colour colour = ListFont.color;
-  if (ListType != ListDefinition &&
-      (ListStyleType == lbDecimal || ListStyleType == lbLowerAlpha || ListStyleType == lbUpperAlpha ||
-       ListStyleType == lbLowerRoman || ListStyleType == lbUpperRoman)) {
+  if (ListType != TListType::Definition &&
+      (ListStyleType == TListStyle::Decimal || ListStyleType == TListStyle::LowerAlpha ||
+       ListStyleType == TListStyle::UpperAlpha || ListStyleType == TListStyle::LowerRoman ||
+       ListStyleType == TListStyle::UpperRoman)) {
     const std::u16string text = ListMarkerText(ListStyleType, ListNumber);
     const int level = canvas.Save();
     canvas.font = ListFont;
@@ -1318,17 +1326,18 @@ int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
     canvas.Restore(level);
     return result;
   }
-  if (ListStyleType != lbCircle && ListStyleType != lbDisc && ListStyleType != lbSquare)
+  if (ListStyleType != TListStyle::Circle && ListStyleType != TListStyle::Disc &&
+      ListStyleType != TListStyle::Square)
     return result;
   const int level = canvas.Save();
   canvas.pen = {colour, 1, platform::PenStyle::Solid};
   canvas.brush = {colour, platform::BrushStyle::Solid};
   switch (ListStyleType) {
-    case lbCircle:
+    case TListStyle::Circle:
       canvas.brush.style = platform::BrushStyle::Clear;
       canvas.Ellipse({cx - 16, y - 7, cx - 9, y});
       break;
-    case lbDisc:
+    case TListStyle::Disc:
       canvas.Ellipse({cx - 15, y - 6, cx - 10, y - 1});
       break;
     default:
@@ -1340,18 +1349,16 @@ int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
 }
 
 void TBlockLI::Dump(LayoutDumpWriter& writer) const {
-  static const char* const kStyles[] = {"blank", "circle", "decimal", "disc", "lower-alpha",
-                                        "lower-roman", "none", "square", "upper-alpha",
-                                        "upper-roman"};
   std::string line = DumpLine("li");
   if (!DisplayNone) {
-    const std::u16string text =
-        ListType == ListDefinition ? std::u16string() : ListMarkerText(ListStyleType, ListNumber);
+    const std::u16string text = ListType == TListType::Definition
+                                    ? std::u16string()
+                                    : ListMarkerText(ListStyleType, ListNumber);
     line += " marker ";
     line += Image ? "image" : !text.empty() ? LayoutDumpWriter::Quoted(text)
-            : ListType == ListDefinition    ? "none"
-            : ListStyleType >= 0 && ListStyleType <= 9 ? kStyles[ListStyleType]
-                                                     : "none";
+            : ListType == TListType::Definition
+                ? "none"
+                : std::string(ListStyleTypes[static_cast<size_t>(ListStyleType)]);
     line += " base=" + std::to_string(FirstLineHt);
   }
   writer.Line(line);
@@ -1367,8 +1374,8 @@ bool TBlockLI::DropDefaultBottomMargin() { return MyCell->CheckLastBottomMargin(
 TBodyBlock::TBodyBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
                        const TAttributeList* attributes)
     : TBlock(master, prop, ownerCell, attributes, false) {
-  Positioning = PosStatic;
-  FloatLR = ANone;
+  Positioning = TPositioning::Static;
+  FloatLR = TFloatSide::None;
   ZIndex = 0;
   if (TSectionListObjects* list = ObjectsOf(master)) {
     platform::Colour bg;

@@ -27,13 +27,6 @@ class TAttributeList;
 class TImageObj;
 class ThtmlTable;
 
-// Positioning codes of a block.
-enum : int { PosStatic = 0, PosAbsolute = 1, PosRelative = 2 };
-// Clear codes (as TProperties::GetClear gives them).
-enum : int { ClearNone = 0, ClearLeft = 1, ClearRight = 2, ClearBoth = 3 };
-// Block alignment from text-align.
-enum : int { BlockAlignLeft = 1, BlockAlignCenter = 2, BlockAlignRight = 3 };
-
 // Vertical margins of blocks resolve against this height.
 constexpr int kBlockBaseHeight = 400;
 
@@ -78,14 +71,14 @@ class TBlock : public TSectionBase {
   int EmSize = 0, ExSize = 0;
   platform::Colour FGColor = 0;          // the element's colour, default of the border colours
   BorderStyle BlockBorderStyle = BorderStyle::None;
-  int FloatLR = ANone;                   // ANone, ALeft or ARight
-  int ClearAttr = ClearNone;
-  int Positioning = PosStatic;
-  int Visibility = 0;                    // 1 hidden
+  TFloatSide FloatLR = TFloatSide::None;
+  TClear ClearAttr = TClear::None;
+  TPositioning Positioning = TPositioning::Static;
+  TVisibility Visibility = TVisibility::Visible;
   bool PageBreakBefore = false, PageBreakAfter = false, KeepIntact = false;
   bool DisplayNone = false;
   bool HideOverflow = false;             // kept only with a width above 20 pixels
-  int Justification = BlockAlignLeft;
+  TTextAlign Justification = TTextAlign::Left;   // from text-align, never Justify
   int ZIndex = 0;                        // drawing order among the owner's sections
   TCellBasic* OwnerCell = nullptr;
   std::string TagClass;                  // tag "." class, "p." for a P without class
@@ -123,7 +116,7 @@ class TBlock : public TSectionBase {
   bool CharAt(int pos, char16_t& ch, TSectionBase*& obj) override;
   void WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) override;
   void AddToPositionList() override;
-  bool IsAbsolutePositioned() const override { return Positioning == PosAbsolute; }
+  bool IsAbsolutePositioned() const override { return Positioning == TPositioning::Absolute; }
   bool HidesOverflow() const override { return HideOverflow; }
   bool DropDefaultBottomMargin() override;
   void Dump(LayoutDumpWriter& writer) const override;
@@ -141,7 +134,7 @@ class TBlock : public TSectionBase {
   // at a table") or the default margin (a closed container's last block).
   void SetBottomMargin(int pixels) { MargArrayO.Set(PropMarginBottom, PropValue(pixels)); }
   void SetDefaultBottomMargin() { MargArrayO.Set(PropMarginBottom, PropValue(DefaultMargin)); }
-  bool Floats() const { return FloatLR == ALeft || FloatLR == ARight; }
+  bool Floats() const { return FloatLR != TFloatSide::None; }
 
   // Resolves MargArrayO into MargArray; autoCount as for FindWidth.
   void ConvertMargins(int baseWidth, int baseHeight, int& autoCount);
@@ -271,7 +264,7 @@ class THRBlock : public TBlock {
  public:
   using TBlock::TBlock;
 
-  int Align = BlockAlignCenter;   // the rule's alignment
+  TTextAlign Align = TTextAlign::Center;   // the rule's alignment
   // The rule in MyCell (set by the parser, or found at layout).
   THorzLine* Line() const;
 
@@ -281,17 +274,13 @@ class THRBlock : public TBlock {
 
 // ---------------------------------------------------------------------------
 
-// List types and marker styles of a list item.
-enum : int { ListOrdered = 1, ListUnordered = 2, ListDefinition = 3, ListOutside = 4 };
-enum : int {
-  lbBlank = 0, lbCircle = 1, lbDecimal = 2, lbDisc = 3, lbLowerAlpha = 4, lbLowerRoman = 5,
-  lbNone = 6, lbSquare = 7, lbUpperAlpha = 8, lbUpperRoman = 9
-};
+// The list a list item stands in (Outside: an item outside any list).
+enum class TListType : uint8_t { Ordered, Unordered, Definition, Outside };
 
 // The marker text of a numbered list item ("" for the shapes): decimal,
 // letters and roman numerals followed by ".". Numbers of any size give the
 // right numeral or letters; numbers below 1 fall back to decimal.
-std::u16string ListMarkerText(int style, int number);
+std::u16string ListMarkerText(TListStyle style, int number);
 
 class TBlockLI : public TBlock {
  public:
@@ -302,9 +291,9 @@ class TBlockLI : public TBlock {
            const TAttributeList* attributes);
   ~TBlockLI() override;
 
-  int ListType = ListOutside;
+  TListType ListType = TListType::Outside;
   int ListNumber = 1;
-  int ListStyleType = lbDisc;
+  TListStyle ListStyleType = TListStyle::Disc;
   TMyFont ListFont;
   std::unique_ptr<TImageObj> Image;   // list-style-image
   int FirstLineHt = 0;                // baseline of the first line (document y)

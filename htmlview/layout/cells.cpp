@@ -257,7 +257,6 @@ int TCell::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipW
   IMgr = ownMgr_.get();
   ownMgr_->Reset(x, ownMgr_->Width);
   ownMgr_->ClipWidth = clipWidth;
-  DrawnTop = y;
   return TCellBasic::Draw(canvas, aRect, clipWidth, x, y, xRef, yRef);
 }
 
@@ -319,7 +318,6 @@ int TBlockCell::DoLayout(platform::Canvas& canvas, int x, int y, int xRef, int y
   }
   ContentTop = Count() > 0 ? contentTop : 990000;
   Len = curs - StartCurs;
-  CellHeight = height;
   return height;
 }
 

@@ -82,8 +82,6 @@ class TCell : public TCellBasic {
  public:
   explicit TCell(TSectionListBase* master);
 
-  int DrawnTop = 0;   // Y of the last draw
-
   int Layout(platform::Canvas& canvas, int y, int width, int aHeight, int blHt, int& maxWidth,
              int& curs) override;
   int Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipWidth, int x, int y,
@@ -115,8 +113,6 @@ class TCellObjCell : public TCell {
 class TBlockCell : public TCellBasic {
  public:
   explicit TBlockCell(TSectionListBase* master) : TCellBasic(master) {}
-
-  int CellHeight = 0;   // of the last layout
 
   // The layout of a block's content at (x, y) with the manager the block
   // set in IMgr; returns the height.

@@ -174,7 +174,6 @@ class TSectionList : public TSectionListBase,
   int SectionCount = 0;
   int ProgressStart = 0;
   TInlineList InlineList;
-  float ScaleX = 1.0f, ScaleY = 1.0f;
   // Layout progress in percent (the viewer's OnProgress, stage running).
   std::function<void(int percent)> OnLayoutProgress;
 

@@ -152,7 +152,6 @@ ThtmlForm::~ThtmlForm() {
 }
 
 TFormControlObj* ThtmlForm::InsertControl(std::unique_ptr<TFormControlObj> control) {
-  if (!dynamic_cast<THiddenFormControlObj*>(control.get())) ++NonHiddenCount;
   control->MyForm = this;
   return ControlList.Add(std::move(control));
 }
@@ -262,7 +261,6 @@ TFormControlObj::TFormControlObj(TSectionListBase* master, int position,
                                  const TAttributeList& attributes, ThtmlForm* form)
     : Pos(position), MasterList(master), MyForm(form), host_(FormsOf(master)) {
   if (!MyForm && host_) MyForm = ThtmlForm::Create(master, nullptr);
-  FAttributeList = attributes.CreateStringList();
   if (attributes.Count() > 0) CodePage = attributes[0].CodePage;
   Value = AttrTextOr(attributes, HtmlSymbol::Value, "");
   FName = AttrTextOr(attributes, HtmlSymbol::Name, "");
@@ -773,7 +771,6 @@ void TOptionListControlObj::AddStr(const std::string& text, bool selected,
   option->Selected = selected;
   std::string value;
   option->Value = attributes && AttrText(*attributes, HtmlSymbol::Value, value) ? value : text;
-  if (attributes) option->Attributes = attributes->CreateStringList();
   TheOptions.AddObject(text, std::move(option));
 }
 

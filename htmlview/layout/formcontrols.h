@@ -163,7 +163,6 @@ class ThtmlForm {
   std::string Target;
   std::string EncType;
   TFreeList<TFormControlObj> ControlList;   // in document order
-  int NonHiddenCount = 0;
 
   // Takes the control (it has already registered itself with the root).
   TFormControlObj* InsertControl(std::unique_ptr<TFormControlObj> control);
@@ -207,7 +206,6 @@ class TFormControlObj : public TIDObject {
 
   int YValue = 0;           // y of the line the control stands on
   bool Active = false;      // has the keyboard focus
-  std::vector<std::string> FAttributeList;   // name=value per attribute
   std::string FTitle;
   int CodePage = 0;         // of the element's text
   int Pos = 0;              // character index in the section's text
@@ -390,7 +388,6 @@ class TRadioButtonFormControlObj : public TFormControlObj {
 struct TOptionObj {
   std::string Value;
   bool Selected = false;
-  std::vector<std::string> Attributes;   // name=value per attribute
 };
 
 // Option texts with their objects.

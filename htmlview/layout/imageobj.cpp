@@ -224,8 +224,8 @@ void TImageObj::ReadAttributes(const TAttributeList& attributes) {
 void TImageObj::ProcessProperties(TProperties& prop) {
   int align;
   if (prop.GetVertAlign(align)) VertAlign = align;
-  if (prop.GetFloat(align)) {
-    VertAlign = align;
+  if (TFloatSide side; prop.GetFloat(side)) {
+    VertAlign = side == TFloatSide::Left ? ALeft : side == TFloatSide::Right ? ARight : ANone;
     if (Floating() && HSpaceL == 0 && HSpaceR == 0) HSpaceL = HSpaceR = 3;
   }
   if (ImageTitle.empty()) ImageTitle = prop.PropTitle;

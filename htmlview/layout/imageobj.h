@@ -68,7 +68,13 @@ class TFloatingObj : public TIDObject {
   int BorderSize = 0;
 
   int YPosition() const override { return YValue; }
-  bool Floating() const { return VertAlign == ALeft || VertAlign == ARight; }
+  // Left and right alignment float the object to that side.
+  TFloatSide FloatSide() const {
+    return VertAlign == ALeft ? TFloatSide::Left
+           : VertAlign == ARight ? TFloatSide::Right
+                                 : TFloatSide::None;
+  }
+  bool Floating() const { return FloatSide() != TFloatSide::None; }
 
   // Fetch (images) and size. availableWidth / Height: what the line offers.
   virtual void Layout(TSectionListBase* master, platform::Canvas& canvas, TFontObj* fontRun,

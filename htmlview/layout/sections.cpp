@@ -18,16 +18,16 @@ int NewIndentOwnerID() {
 
 // ------------------------------------------------------------ IndentManager
 
-int IndentManager::Update(int y, int side, int width, int height, int hSpaceLeft, int hSpaceRight,
-                          int vSpaceTop, int vSpaceBottom) {
+int IndentManager::Update(int y, TFloatSide side, int width, int height, int hSpaceLeft,
+                          int hSpaceRight, int vSpaceTop, int vSpaceBottom) {
   const int fullWidth = width + hSpaceLeft + hSpaceRight;
   const int endY = y + height + vSpaceTop + vSpaceBottom;
-  if (side == ALeft) {
+  if (side == TFloatSide::Left) {
     const int left = LeftIndent(y) - LfEdge;
     L.push_back({left + fullWidth, y, endY, kNoIndentOwner});
     return left + hSpaceLeft;
   }
-  if (side == ARight) {
+  if (side == TFloatSide::Right) {
     const int x = RightSide(y) - fullWidth;
     R.push_back({x, y, endY, kNoIndentOwner});
     return x + hSpaceLeft;
@@ -35,10 +35,10 @@ int IndentManager::Update(int y, int side, int width, int height, int hSpaceLeft
   return 0;
 }
 
-void IndentManager::UpdateBlock(int y, int x, int side, int height) {
-  if (side == ALeft)
+void IndentManager::UpdateBlock(int y, int x, TFloatSide side, int height) {
+  if (side == TFloatSide::Left)
     L.push_back({x - LfEdge, y, y + height, kNoIndentOwner});
-  else if (side == ARight)
+  else if (side == TFloatSide::Right)
     R.push_back({RightSide(y) - x, y, y + height, kNoIndentOwner});
 }
 

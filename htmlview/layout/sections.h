@@ -18,6 +18,7 @@
 
 #include "htmlview/layout/indentmanager.h"
 #include "htmlview/parse/viewutils.h"
+#include "htmlview/style/stylecodes.h"
 #include "platform/canvas.h"
 #include "platform/sysutils.h"
 
@@ -60,17 +61,17 @@ int NewIndentOwnerID();
 
 class IndentManager : public IndentManagerBasic {
  public:
-  // Registers a floating image at y (side ALeft or ARight; any other side
-  // registers nothing and answers 0). width and height are the image's total
-  // size (picture and border); the spaces are its horizontal and vertical
-  // margins. The record belongs to no block, so every line beside it sees
-  // it. Returns the image's x relative to the manager's origin.
-  int Update(int y, int side, int width, int height, int hSpaceLeft, int hSpaceRight,
+  // Registers a floating image at y (side None registers nothing and
+  // answers 0). width and height are the image's total size (picture and
+  // border); the spaces are its horizontal and vertical margins. The
+  // record belongs to no block, so every line beside it sees it. Returns
+  // the image's x relative to the manager's origin.
+  int Update(int y, TFloatSide side, int width, int height, int hSpaceLeft, int hSpaceRight,
              int vSpaceTop, int vSpaceBottom);
   // Registers a floating block from y to y + height. Left: x is the block's
   // right edge in the caller's coordinates. Right: x is the block's full
-  // width. Other sides register nothing.
-  void UpdateBlock(int y, int x, int side, int height);
+  // width. None registers nothing.
+  void UpdateBlock(int y, int x, TFloatSide side, int height);
 };
 
 // ---------------------------------------------------------------------------

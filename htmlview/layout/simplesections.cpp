@@ -45,8 +45,8 @@ THorzLine::THorzLine(TSectionListBase* root, const TAttributeList* attributes, T
           break;
         case HtmlSymbol::Align: {
           const std::string s = LowerFirst(a.Name, 10);
-          if (s == "left") Align = AlignLeft;
-          else if (s == "right") Align = AlignRight;
+          if (s == "left") Align = TTextAlign::Left;
+          else if (s == "right") Align = TTextAlign::Right;
           break;
         }
         case HtmlSymbol::Width:
@@ -69,9 +69,9 @@ THorzLine::THorzLine(TSectionListBase* root, const TAttributeList* attributes, T
   const PropValue& align = prop->Props[PropTextAlign];
   if (prop->Originals[PropTextAlign] && align.IsText()) {
     const std::string s = LowerFirst(align.Text(), std::string::npos);
-    if (s == "left") Align = AlignLeft;
-    else if (s == "right") Align = AlignRight;
-    else if (s == "center") Align = AlignCenter;
+    if (s == "left") Align = TTextAlign::Left;
+    else if (s == "right") Align = TTextAlign::Right;
+    else if (s == "center") Align = TTextAlign::Center;
   }
 }
 

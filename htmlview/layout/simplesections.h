@@ -16,11 +16,9 @@ class THorzLine : public TSectionBase {
   // receives the rule's colour, width and height (may be null).
   THorzLine(TSectionListBase* root, const TAttributeList* attributes, TProperties* prop);
 
-  enum : int { AlignLeft = 1, AlignCenter = 2, AlignRight = 3 };
-
   int VSize = 2;                        // thickness in pixels
   platform::Colour Color = platform::clNone;
-  int Align = AlignCenter;
+  TTextAlign Align = TTextAlign::Center;   // never Justify
   bool NoShade = false;
   int Indent = 0;                       // x of the rule after layout
   int Width = 0;                        // width of the rule after layout

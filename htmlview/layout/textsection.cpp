@@ -52,6 +52,9 @@ int TabIndexOf(const TUrlTarget& target) {
 }
 
 // The smaller size of small caps: four fifths of the em.
+// WBR and a soft hyphen let a line end after their character whatever it is.
+bool BreaksAfter(TBreak b) { return b == TBreak::After || b == TBreak::SoftHyphen; }
+
 TMyFont SmallCapsFont(const TMyFont& normal) {
   TMyFont small = normal;
   small.height = static_cast<int>(std::lround(normal.height * 0.8));
@@ -62,10 +65,9 @@ TMyFont SmallCapsFont(const TMyFont& normal) {
 
 }  // namespace
 
-TSection::TSection(TSectionListBase* root, const TMyFont& font, int justify)
-    : TSectionBase(root) {
+TSection::TSection(TSectionListBase* root, const TMyFont& font, TTextAlign justify)
+    : TSectionBase(root), Justify(justify) {
   Fonts.Add(std::make_unique<TFontObj>(this, font, 0));
-  Justify = static_cast<uint8_t>(justify >= 1 && justify <= 4 ? justify : 1);
 }
 
 TSection::TSection(TSectionListBase* root, const TAttributeList* attributes, TProperties& prop,
@@ -85,7 +87,10 @@ TSection::TSection(TSectionListBase* root, const TAttributeList* attributes, TPr
   const PropValue& align = prop.Props[PropTextAlign];
   if (align.IsText()) {
     const std::string& a = align.Text();
-    Justify = a == "center" ? 2 : a == "right" ? 3 : a == "justify" ? 4 : 1;
+    Justify = a == "center"    ? TTextAlign::Center
+              : a == "right"   ? TTextAlign::Right
+              : a == "justify" ? TTextAlign::Justify
+                               : TTextAlign::Left;
   }
   const PropValue& wrap = prop.Props[PropWordWrap];
   BreakWord = wrap.IsText() && wrap.Text() == "break-word";
@@ -94,7 +99,7 @@ TSection::TSection(TSectionListBase* root, const TAttributeList* attributes, TPr
     if (const TAttribute* clear = attributes->Find(HtmlSymbol::Clear)) {
       std::string v = clear->Name;
       for (char& c : v) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      ClearAttr = v == "left" ? 1 : v == "right" ? 2 : 3;
+      ClearAttr = v == "left" ? TClear::Left : v == "right" ? TClear::Right : TClear::Both;
     }
   }
   if (attributes) {
@@ -105,8 +110,7 @@ TSection::TSection(TSectionListBase* root, const TAttributeList* attributes, TPr
       }
     }
   }
-  int clear = 0;
-  if (prop.GetClear(clear) && clear >= 1 && clear <= 3) ClearAttr = static_cast<uint8_t>(clear);
+  if (TClear clear; prop.GetClear(clear) && clear != TClear::None) ClearAttr = clear;
 }
 
 TSection::~TSection() = default;
@@ -149,12 +153,12 @@ void TSection::AddText(std::u16string_view token, const std::vector<int>& positi
     else ++last;
     SourcePositions.push_back(last);
   }
-  const char flag = (NoBreak || IsPreformatted()) ? 'n' : 'y';
-  Brk.append(n, flag);
+  const TBreak flag = (NoBreak || IsPreformatted()) ? TBreak::Never : TBreak::Normal;
+  Brk.Append(n, flag);
   std::u16string transformed(token);
   for (char16_t& ch : transformed) {
-    if (TextTransform == 1) ch = Upper(ch);
-    else if (TextTransform == 2) ch = Lower(ch);
+    if (TextTransform == TTextTransform::Upper) ch = Upper(ch);
+    else if (TextTransform == TTextTransform::Lower) ch = Lower(ch);
   }
   if (SmallCaps) {
     AppendSmallCaps(transformed);
@@ -302,9 +306,9 @@ TFormControlObj* TSection::AddFormControl(HtmlSymbol tag, const TAttributeList& 
     if (prop) image->ProcessProperties(*prop);
   } else if (made.Browse) {
     AddFormControlObj(control, sourcePos);
-    Brk.back() = 'n';
+    Brk.SetLast(TBreak::Never);
     AddFormControlObj(made.Browse, sourcePos);
-    Brk.back() = 'n';
+    Brk.SetLast(TBreak::Never);
   } else if (!dynamic_cast<THiddenFormControlObj*>(control)) {
     AddFormControlObj(control, sourcePos);
   }
@@ -319,12 +323,12 @@ void TSection::AddFormControlObj(TFormControlObj* control, int sourcePos) {
 }
 
 void TSection::MarkBreakAfterLast() {
-  if (!Brk.empty() && !finished_) Brk.back() = 'a';
+  if (!Brk.Empty() && !finished_) Brk.SetLast(TBreak::After);
 }
 
 void TSection::DeleteChar(int i) {
   Text.erase(i, 1);
-  Brk.erase(i, 1);
+  Brk.Erase(i);
   if (i < static_cast<int>(SourcePositions.size())) SourcePositions.erase(SourcePositions.begin() + i);
   for (TFormControlObj* c : FormControls)
     if (c->Pos > i) --c->Pos;
@@ -344,7 +348,7 @@ void TSection::Finish(int endSourcePos) {
   // Soft hyphens leave a break flag on the character before them.
   for (int i = 0; i < static_cast<int>(Text.size());) {
     if (Text[i] == kSoftHyphen) {
-      if (i > 0 && Brk[i - 1] != 'n') Brk[i - 1] = 's';
+      if (i > 0 && Brk[i - 1] != TBreak::Never) Brk.Set(i - 1, TBreak::SoftHyphen);
       DeleteChar(i);
     } else {
       ++i;
@@ -353,7 +357,7 @@ void TSection::Finish(int endSourcePos) {
   // Double spaces: keep the one that carries the break.
   for (int i = 0; !pre && i + 1 < static_cast<int>(Text.size());) {
     if (Text[i] == u' ' && Text[i + 1] == u' ') {
-      DeleteChar(Brk[i] != 'n' ? i + 1 : i);
+      DeleteChar(Brk[i] != TBreak::Never ? i + 1 : i);
     } else {
       ++i;
     }
@@ -384,7 +388,7 @@ void TSection::Finish(int endSourcePos) {
   Len = static_cast<int>(Text.size());
   Buff = Text.data();
   if (Len > 0) {
-    Brk.push_back('y');
+    Brk.Append(1, TBreak::Normal);
     SIndexList.clear();
     for (int i = 0; i < Len && i < static_cast<int>(SourcePositions.size()); ++i)
       if (i == 0 || SourcePositions[i] != SourcePositions[i - 1] + 1)
@@ -401,7 +405,7 @@ void TSection::AppendFinalSpace(int sourcePos) {
   if (!SourcePositions.empty()) sourcePos = std::max(sourcePos, SourcePositions.back() + 1);
   const int oldEnd = static_cast<int>(Text.size());
   Text.push_back(u' ');
-  Brk.push_back('y');
+  Brk.Append(1, TBreak::Normal);
   SourcePositions.push_back(sourcePos);
   TFontObj* last = Fonts.Count() > 0 ? Fonts[Fonts.Count() - 1] : nullptr;
   if (last && last->Pos == oldEnd && Fonts.Count() > 1) last->Pos = oldEnd + 1;
@@ -521,7 +525,7 @@ void TSection::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth
     if (obj->PercentWidth) continue;
     if (obj->Floating()) {
       floatW = LayoutAdd(floatW, obj->ObjWidth + obj->HSpaceL + obj->HSpaceR);
-      if (obj->Pos < static_cast<int>(Brk.size())) Brk[obj->Pos] = 'y';
+      if (obj->Pos < Brk.Size()) Brk.Set(obj->Pos, TBreak::Normal);
     } else {
       minWidth = std::max(minWidth, obj->ObjWidth);
     }
@@ -554,16 +558,16 @@ void TSection::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth
         continue;
       }
       int end = i;   // the word is [i, end]
-      if (!(IsIdeographic(ch) && Brk[i] != 'n')) {
+      if (!(IsIdeographic(ch) && Brk[i] != TBreak::Never)) {
         for (;;) {
-          if (Brk[end] == 'a' || Brk[end] == 's') break;
+          if (BreaksAfter(Brk[end])) break;
           if (end + 1 >= Len) break;
           const char16_t c = Text[end];
-          if ((c == u'-' || c == u'?') && Brk[end] == 'y') break;
+          if ((c == u'-' || c == u'?') && Brk[end] == TBreak::Normal) break;
           const char16_t next = Text[end + 1];
           if ((IsObjectChar(next) || next == kBreakChar || next == u' ' || next == u'-' ||
                next == u'?' || IsIdeographic(next)) &&
-              Brk[end + 1] == 'y') {
+              Brk[end + 1] == TBreak::Normal) {
             if (next == u'-' || next == u'?') ++end;   // the word includes it
             break;
           }
@@ -571,7 +575,7 @@ void TSection::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth
         }
       }
       int w = PieceWidth(i, end - i + 1, false);
-      if (Brk[end] == 's') w += DashWidth(end);
+      if (Brk[end] == TBreak::SoftHyphen) w += DashWidth(end);
       minWidth = std::max(minWidth, w);
       i = end + 1;
     }
@@ -585,7 +589,7 @@ void TSection::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth
 // Line breaking
 
 void TSection::PlaceFloat(TFloatingObj* obj, IndentManager& iMgr, int y) {
-  obj->Indent = iMgr.Update(y, obj->VertAlign, obj->ObjWidth, obj->ObjHeight, obj->HSpaceL,
+  obj->Indent = iMgr.Update(y, obj->FloatSide(), obj->ObjWidth, obj->ObjHeight, obj->HSpaceL,
                             obj->HSpaceR, obj->VSpaceT, obj->VSpaceB);
 }
 
@@ -667,7 +671,8 @@ int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int
     std::vector<int> extents;
     int fit = platform::TextFitCount(font->TheFont, std::u16string_view(Text).substr(i, run), room,
                                      &extents);
-    if (fit > 0 && Brk[i + fit - 1] == 's' && xx + extents[fit - 1] + DashWidth(i + fit - 1) > width)
+    if (fit > 0 && Brk[i + fit - 1] == TBreak::SoftHyphen &&
+        xx + extents[fit - 1] + DashWidth(i + fit - 1) > width)
       --fit;
     if (fit > 0) {
       xx += extents[fit - 1];
@@ -689,9 +694,9 @@ int TSection::Clearance(const IndentManager& iMgr, int y) const {
   iMgr.GetClearY(left, right);
   const int cl = std::max(0, left - y - 1), cr = std::max(0, right - y - 1);
   switch (ClearAttr) {
-    case 1: return cl;
-    case 2: return cr;
-    case 3: return std::max(cl, cr);
+    case TClear::Left: return cl;
+    case TClear::Right: return cr;
+    case TClear::Both: return std::max(cl, cr);
     default: return 0;
   }
 }
@@ -836,17 +841,17 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
     lr->Start = Buff + p;
     lr->Ln = nn;
     lr->FirstDraw = bordered;
-    lr->Shy = Brk[p + nn - 1] == 's';
+    lr->Shy = Brk[p + nn - 1] == TBreak::SoftHyphen;
     const int xr = iMgr.RightSide(y);
     const int xl = iMgr.LeftIndent(y) + (p == 0 ? FirstLineIndent : 0);
-    if (Justify <= 1) {
+    if (Justify == TTextAlign::Left) {
       lr->LineIndent = xl - x;
     } else {
       int w = FindTextWidth(p, nn, true);
       if (lr->Shy) w += DashWidth(p + nn - 1);
-      if (Justify == 2) {
+      if (Justify == TTextAlign::Center) {
         lr->LineIndent = (xl + xr - w) / 2 - x;
-      } else if (Justify == 3) {
+      } else if (Justify == TTextAlign::Right) {
         lr->LineIndent = xr - x - w;
       } else {
         lr->LineIndent = xl - x;
@@ -912,31 +917,31 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
       return e;
     };
     int end = -1;
-    if ((IsObjectChar(ch) || ch == u' ' || IsIdeographic(ch)) && Brk[c] != 'n') {
+    if ((IsObjectChar(ch) || ch == u' ' || IsIdeographic(ch)) && Brk[c] != TBreak::Never) {
       end = skipSpaces(c + 1);
     } else if (ch == kBreakChar) {
       end = skipSpaces(c + 1);
-    } else if (Text[c + 1] == u' ' && Brk[c + 1] != 'n') {
+    } else if (Text[c + 1] == u' ' && Brk[c + 1] != TBreak::Never) {
       end = skipSpaces(c + 1);
-    } else if (IsObjectChar(Text[c + 1]) && Brk[c] != 'n') {
+    } else if (IsObjectChar(Text[c + 1]) && Brk[c] != TBreak::Never) {
       end = c + 1;
     } else {
       for (int k = c; k >= p; --k) {
         const char16_t t = Text[k];
         if ((IsObjectChar(t) || t == u' ' || t == u'-' || t == u'?' || IsIdeographic(t) ||
-             Brk[k] == 'a' || Brk[k] == 's') &&
-            Brk[k] != 'n') {
+             BreaksAfter(Brk[k])) &&
+            Brk[k] != TBreak::Never) {
           end = skipSpaces(k + 1);
           break;
         }
       }
-      if (end < 0 && IsObjectChar(Text[p]) && Brk[p] != 'n') end = skipSpaces(p + 1);
+      if (end < 0 && IsObjectChar(Text[p]) && Brk[p] != TBreak::Never) end = skipSpaces(p + 1);
       if (end < 0 && !BreakWord) {
         int k = c;
         while (k < Len - 1) {
           const char16_t t = Text[k], next = Text[k + 1];
-          if (Brk[k] != 'n' &&
-              (t == u'-' || t == u'?' || Brk[k] == 'a' || Brk[k] == 's' || IsObjectChar(next) ||
+          if (Brk[k] != TBreak::Never &&
+              (t == u'-' || t == u'?' || BreaksAfter(Brk[k]) || IsObjectChar(next) ||
                next == kBreakChar || next == u' ' || IsIdeographic(next)))
             break;
           ++k;

@@ -32,6 +32,31 @@ constexpr char16_t kSoftHyphen = 0x00AD;
 constexpr char16_t kNoBreakSpace = 0x00A0;
 constexpr char16_t kFirstIdeographic = 0x3000;
 
+// Where a line may break, one byte for every character of a text section.
+// The character values are what the codes were before they had names.
+enum class TBreak : char {
+  Normal = 'y',       // at the usual places: spaces, hyphens, objects, ideographs
+  Never = 'n',        // nowhere (NOBR, NOWRAP, preformatted; a control and its button)
+  After = 'a',        // after this character in any case (WBR)
+  SoftHyphen = 's',   // after this character, with a dash drawn there
+};
+
+// The break codes of a section, one byte for each character. A string holds
+// them: its inline room keeps a short section's codes without an allocation.
+class TBreakCodes {
+ public:
+  TBreak operator[](int i) const { return static_cast<TBreak>(codes_[i]); }
+  void Set(int i, TBreak code) { codes_[i] = static_cast<char>(code); }
+  void SetLast(TBreak code) { codes_.back() = static_cast<char>(code); }
+  void Append(int count, TBreak code) { codes_.append(count, static_cast<char>(code)); }
+  void Erase(int i) { codes_.erase(i, 1); }
+  int Size() const { return static_cast<int>(codes_.size()); }
+  bool Empty() const { return codes_.empty(); }
+
+ private:
+  std::string codes_;
+};
+
 // Where the source positions stop being consecutive.
 struct IndexObj {
   int Pos = 0;     // character index
@@ -44,7 +69,6 @@ struct IndexObj {
 struct BorderRec {
   int BStart = 0, BEnd = 0;          // first and last character index in the section
   bool OpenStart = false, OpenEnd = false;
-  platform::Rect BRect;              // the outer box at the last draw (window coordinates)
   TMarginArray MargArray{};
 };
 
@@ -61,7 +85,6 @@ struct LineRec {
   int Spaces = 0, Extra = 0;         // justification
   std::vector<BorderRec> BorderList;   // built by the first draw of the line
   bool FirstDraw = false;
-  int BorderX = 0;
   bool Shy = false;                  // ends at a soft hyphen: a "-" is drawn after it
 };
 
@@ -81,9 +104,8 @@ struct LinePiece {
 
 class TSection : public TSectionBase {
  public:
-  // An empty section whose first run has font (with title); justify 1 left,
-  // 2 center, 3 right, 4 justify.
-  TSection(TSectionListBase* root, const TMyFont& font, int justify = 1);
+  // An empty section whose first run has font (with title).
+  TSection(TSectionListBase* root, const TMyFont& font, TTextAlign justify = TTextAlign::Left);
   // From an element's style: the first run from its font and title, a link
   // run when linkTarget has a URL; line height, text indent (only when
   // indentAllowed), text-align, word-wrap and clear from the style, CLEAR
@@ -96,15 +118,15 @@ class TSection : public TSectionBase {
   int LastProgressCycle = 0;
   std::u16string Text;
   const char16_t* Buff = nullptr;
-  std::string Brk;                   // 'y', 'n', 'a', 's' per character (+1 when finished)
+  TBreakCodes Brk;                   // per character (+1 when finished)
   std::vector<int> SourcePositions;  // while filling
   TFontList Fonts;
   TImageObjList Images;
   TFormControlList FormControls;     // the controls stay the document's
   std::vector<IndexObj> SIndexList;
   TFreeList<LineRec> Lines;
-  uint8_t Justify = 1;
-  uint8_t ClearAttr = 0;
+  TTextAlign Justify = TTextAlign::Left;
+  TClear ClearAttr = TClear::None;
   int LineHeight = -1;
   int FirstLineIndent = 0;
   int FirstLineIndentPct = 0;
@@ -112,10 +134,10 @@ class TSection : public TSectionBase {
   bool BreakWord = false;
 
   // What the parser's state says while the section fills: no-break (a cell
-  // with NOWRAP) and the text transform (1 upper, 2 lower case). Small caps
-  // follow the font-variant of the style the runs are made from.
+  // with NOWRAP) and the text transform. Small caps follow the font-variant
+  // of the style the runs are made from.
   bool NoBreak = false;
-  int TextTransform = 0;
+  TTextTransform TextTransform = TTextTransform::None;
   bool SmallCaps = false;
   // A named anchor stands here: the section is kept even when empty.
   bool HoldsAnchor = false;
@@ -248,7 +270,7 @@ class TSection : public TSectionBase {
   // The line's index holding a character index (the last line for the end).
   int LineOfIndex(int index) const;
   void BuildBorders(int line);
-  void DrawLine(platform::Canvas& canvas, int line, int lineTop, int x, IndentManager& iMgr);
+  void DrawLine(platform::Canvas& canvas, int line, int lineTop, IndentManager& iMgr);
   void DrawText(platform::Canvas& canvas, int line, const LinePiece& piece, int from, int to,
                 int x, int baseline, int lineTop, int bottom, const std::vector<int>& advances,
                 bool selected, IndentManager& iMgr);

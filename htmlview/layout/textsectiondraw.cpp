@@ -141,7 +141,7 @@ int TSection::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
     const int wy = y - yOff;
     if (linesAscend_ && wy > aRect.bottom + kDrawMargin) break;
     if (lr.Ln > 0 && !(wy + lr.DrawHeight < aRect.top - kDrawMargin || wy > aRect.bottom + kDrawMargin))
-      DrawLine(canvas, i, y, x, iMgr);
+      DrawLine(canvas, i, y, iMgr);
   }
   canvas.SetTextJustification(0, 0);
   canvas.Restore(level);
@@ -172,8 +172,7 @@ void TSection::BuildBorders(int line) {
   }
 }
 
-void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int x,
-                        IndentManager& iMgr) {
+void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, IndentManager& iMgr) {
   LineRec& lr = *Lines[line];
   const int yOff = Root ? Root->YOff : 0;
   const int bottom = lineTop + lr.SpaceBefore + lr.LineHt;   // the text's bottom
@@ -183,12 +182,9 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int x,
   const std::vector<int> adv = LineAdvances(line);
   const std::vector<int> cum = Cumulative(adv);
 
-  if (lr.FirstDraw) {
-    BuildBorders(line);
-    lr.BorderX = x;
-  }
+  if (lr.FirstDraw) BuildBorders(line);
   lr.FirstDraw = false;
-  for (BorderRec& b : lr.BorderList) {
+  for (const BorderRec& b : lr.BorderList) {
     int above = 0, below = 0;
     for (int k = b.BStart; k <= b.BEnd; ++k)
       if (const TFontObj* run = Fonts.GetFontObjAt(k)) {
@@ -204,10 +200,11 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int x,
                                baseline - above - std::max(0, m[PropPaddingTop]) - yOff,
                                lineX + cum[b.BEnd + 1 - lineStart] + padR,
                                baseline + below + std::max(0, m[PropPaddingBottom]) - yOff};
-    b.BRect = {inner.left - bordL, inner.top - std::max(0, m[PropBorderTopWidth]),
-               inner.right + bordR, inner.bottom + std::max(0, m[PropBorderBottomWidth])};
+    const platform::Rect outer{inner.left - bordL, inner.top - std::max(0, m[PropBorderTopWidth]),
+                               inner.right + bordR,
+                               inner.bottom + std::max(0, m[PropBorderBottomWidth])};
     const platform::Colour bg = static_cast<platform::Colour>(m[PropBackgroundColor]);
-    if (bg != NoColorValue) FillRectColor(canvas, b.BRect, bg | PaletteRelative());
+    if (bg != NoColorValue) FillRectColor(canvas, outer, bg | PaletteRelative());
     const TBorderColors colors{static_cast<platform::Colour>(m[PropBorderTopColor]),
                                static_cast<platform::Colour>(m[PropBorderRightColor]),
                                static_cast<platform::Colour>(m[PropBorderBottomColor]),
@@ -221,7 +218,7 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int x,
     const TBorderStyles styles{style(PropBorderTopStyle, false), style(PropBorderRightStyle, b.OpenEnd),
                                style(PropBorderBottomStyle, false),
                                style(PropBorderLeftStyle, b.OpenStart)};
-    DrawCssBorder(canvas, b.BRect, inner, colors, styles, NoColorValue, Root && Root->Printing);
+    DrawCssBorder(canvas, outer, inner, colors, styles, NoColorValue, Root && Root->Printing);
   }
 
   int selB = 0, selE = 0;

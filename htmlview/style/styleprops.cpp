@@ -599,7 +599,7 @@ bool TProperties::GetBackgroundImage(std::string& url) const {
 }
 
 void TProperties::GetBackgroundPos(int emSize, int exSize, PositionRecArray& p) const {
-  p[0] = PositionRec{bpDim, 0, true, false};
+  p[0] = PositionRec{TBgPos::Dim, 0, true, false};
   p[1] = p[0];
   const PropValue& v = Props[PropBackgroundPosition];
   if (v.IsText()) {
@@ -615,22 +615,22 @@ void TProperties::GetBackgroundPos(int emSize, int exSize, PositionRecArray& p) 
     for (size_t k = 0; k < words.size(); ++k) {
       const std::string& w = words[k];
       PositionRec& rec = p[std::min(turn, 1)];
-      rec.PosType = bpDim;
+      rec.PosType = TBgPos::Dim;
       rec.Value = 0;
       int nextTurn = turn + 1;
       if (w == "center") {
-        rec.PosType = bpCenter;
+        rec.PosType = TBgPos::Center;
       } else if (w.find('%') != std::string::npos) {
-        rec.PosType = bpPercent;
+        rec.PosType = TBgPos::Percent;
         rec.Value = LengthConv(w, false, 100, emSize, exSize, 0);
       } else if (w == "left" || w == "right") {
         // The first word moves down to the vertical record, unless it was
         // "top"/"bottom" and already sits there ("top left").
         if (k == 1 && turn == 1) p[1] = p[0];
-        p[0].PosType = w == "left" ? bpLeft : bpRight;
+        p[0].PosType = w == "left" ? TBgPos::Left : TBgPos::Right;
         p[0].Value = 0;
       } else if (w == "top" || w == "bottom") {
-        p[1].PosType = w == "top" ? bpTop : bpBottom;
+        p[1].PosType = w == "top" ? TBgPos::Top : TBgPos::Bottom;
         p[1].Value = 0;
         if (k == 0) nextTurn = 0;
       } else {
@@ -640,7 +640,7 @@ void TProperties::GetBackgroundPos(int emSize, int exSize, PositionRecArray& p) 
     }
     if (words.size() == 1) {
       const bool vertical = words[0] == "top" || words[0] == "bottom";
-      p[vertical ? 0 : 1] = PositionRec{bpCenter, 0, true, false};
+      p[vertical ? 0 : 1] = PositionRec{TBgPos::Center, 0, true, false};
     }
   }
   const std::string repeat = Trim(Props[PropBackgroundRepeat].Text());
@@ -662,44 +662,48 @@ bool TProperties::GetVertAlign(int& align) const {
   return true;
 }
 
-bool TProperties::GetFloat(int& align) const {
+bool TProperties::GetFloat(TFloatSide& side) const {
   const std::string s = Trim(Props[PropFloat].Text());
-  if (s == "left") align = ALeft;
-  else if (s == "right") align = ARight;
-  else if (s == "none") align = ANone;
+  if (s == "left") side = TFloatSide::Left;
+  else if (s == "right") side = TFloatSide::Right;
+  else if (s == "none") side = TFloatSide::None;
   else return false;
   return true;
 }
 
-bool TProperties::GetClear(int& clear) {
+bool TProperties::GetClear(TClear& clear) {
   const std::string s = Trim(Props[PropClear].Text());
   bool ok = true;
-  if (s == "left") clear = 1;
-  else if (s == "right") clear = 2;
-  else if (s == "both") clear = 3;
-  else if (s == "none") clear = 0;
+  if (s == "left") clear = TClear::Left;
+  else if (s == "right") clear = TClear::Right;
+  else if (s == "both") clear = TClear::Both;
+  else if (s == "none") clear = TClear::None;
   else ok = false;
   if (ok) Props[PropClear] = PropValue();
   return ok;
 }
 
-int TProperties::GetListStyleType() const {
+TListStyle TProperties::GetListStyleType() const {
+  static_assert(ListStyleTypes.size() == static_cast<size_t>(TListStyle::UpperRoman) + 1);
   const PropValue& v = Props[PropListStyleType];
-  return v.IsText() ? ListStyleTypeIndex(Trim(v.Text())) : 0;
+  return v.IsText() ? static_cast<TListStyle>(ListStyleTypeIndex(Trim(v.Text())))
+                    : TListStyle::Blank;
 }
 
 std::string TProperties::GetListStyleImage() const {
   return ReadUrl(Props[PropListStyleImage].Text());
 }
 
-int TProperties::GetPosition() const {
+TPositioning TProperties::GetPosition() const {
   const std::string s = Trim(Props[PropPosition].Text());
-  return s == "absolute" ? 1 : s == "relative" ? 2 : 0;
+  return s == "absolute" ? TPositioning::Absolute
+         : s == "relative" ? TPositioning::Relative
+                           : TPositioning::Static;
 }
 
-int TProperties::GetVisibility() const {
+TVisibility TProperties::GetVisibility() const {
   const PropValue& v = Props[PropVisibility];
-  return v.IsInt() && v.Int() == 1 ? 1 : 2;
+  return v.IsInt() && v.Int() == 1 ? TVisibility::Hidden : TVisibility::Visible;
 }
 
 int TProperties::GetZIndex() const {
@@ -734,9 +738,12 @@ int TProperties::GetTextIndent(bool& percent) const {
   return LengthConv(v.Text(), false, 0, EmSize, ExSize, 0);
 }
 
-int TProperties::GetTextTransform() const {
+TTextTransform TProperties::GetTextTransform() const {
   const PropValue& v = Props[PropTextTransform];
-  return v.IsInt() && (v.Int() == 1 || v.Int() == 2) ? v.Int() : 0;
+  if (!v.IsInt()) return TTextTransform::None;
+  return v.Int() == 1 ? TTextTransform::Upper
+         : v.Int() == 2 ? TTextTransform::Lower
+                        : TTextTransform::None;
 }
 
 std::string TProperties::GetFontVariant() const {

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "htmlview/parse/vocabulary.h"
+#include "htmlview/style/stylecodes.h"
 #include "platform/colors.h"
 #include "platform/fonts.h"
 
@@ -170,9 +171,11 @@ enum : int {
 // "left" 5, "right" 6, "justify" 7, anything else 0 (case ignored).
 int AlignmentFromString(std::string_view text);
 
-enum : int { bpTop = 0, bpCenter = 1, bpBottom = 2, bpLeft = 3, bpRight = 4, bpPercent = 5, bpDim = 6 };
+// Where a background picture stands on one axis: at an edge, centred, at
+// Value percent or Value pixels from the start.
+enum class TBgPos : uint8_t { Top, Center, Bottom, Left, Right, Percent, Dim };
 struct PositionRec {
-  int PosType = bpDim;
+  TBgPos PosType = TBgPos::Dim;
   int Value = 0;
   bool RepeatD = true;
   bool Fixed = false;
@@ -310,13 +313,13 @@ class TProperties {
   bool GetBackgroundImage(std::string& url) const;
   void GetBackgroundPos(int emSize, int exSize, PositionRecArray& p) const;
   bool GetVertAlign(int& align) const;
-  bool GetFloat(int& align) const;
-  // 1 left, 2 right, 3 both, 0 none; removes the value, so a clear applies once.
-  bool GetClear(int& clear);
-  int GetListStyleType() const;
+  bool GetFloat(TFloatSide& side) const;
+  // Removes the value, so a clear applies once.
+  bool GetClear(TClear& clear);
+  TListStyle GetListStyleType() const;
   std::string GetListStyleImage() const;
-  int GetPosition() const;      // 1 absolute, 2 relative, else 0
-  int GetVisibility() const;    // 1 hidden, 2 otherwise
+  TPositioning GetPosition() const;
+  TVisibility GetVisibility() const;
   int GetZIndex() const;
   bool DisplayNone() const;
   bool Collapse() const;
@@ -324,7 +327,7 @@ class TProperties {
   // fontHeight: the caller's font height for unitless factors; -1 when unset.
   int GetLineHeight(int fontHeight) const;
   int GetTextIndent(bool& percent) const;
-  int GetTextTransform() const;  // 0 none, 1 upper, 2 lower
+  TTextTransform GetTextTransform() const;
   std::string GetFontVariant() const;
   void GetPageBreaks(bool& before, bool& after, bool& intact) const;
   bool GetBackgroundColor(platform::Colour& color) const;

@@ -138,15 +138,15 @@ namespace {
 // The first tile's position on one axis (area size s, image size i, origin o).
 int FirstTile(const PositionRec& rec, int s, int i, int o, bool horizontal) {
   switch (rec.PosType) {
-    case bpTop:
-    case bpLeft:
+    case TBgPos::Top:
+    case TBgPos::Left:
       return -o;
-    case bpCenter:
+    case TBgPos::Center:
       return s / 2 - i / 2 - o;
-    case bpBottom:
-    case bpRight:
+    case TBgPos::Bottom:
+    case TBgPos::Right:
       return s - i - o;
-    case bpPercent:
+    case TBgPos::Percent:
       return (s - i) * rec.Value / 100 - o;
     default:
       (void)horizontal;

@@ -349,17 +349,17 @@ TEST_F(DocParserTest, TableCellAlignment) {
   ASSERT_NE(tb, nullptr);
   const TCellList& row = *tb->Table->Rows[0];
   auto justify = [&](int c) { return FirstText(*row[c]->Cell)->Justify; };
-  EXPECT_EQ(justify(0), 2);   // TH centred
-  EXPECT_EQ(justify(1), 1);   // TD left
-  EXPECT_EQ(justify(2), 3);
+  EXPECT_EQ(justify(0), TTextAlign::Center);   // TH centred
+  EXPECT_EQ(justify(1), TTextAlign::Left);   // TD left
+  EXPECT_EQ(justify(2), TTextAlign::Right);
 
   // A column's alignment wins over the cell's own.
   Parse("<table><col align=right><tr><td align=left>a<td>b<tr><td>c</table>");
   tb = dynamic_cast<TTableBlock*>(Body()->MyCell->operator[](0));
   ASSERT_NE(tb, nullptr);
-  EXPECT_EQ(FirstText(*(*tb->Table->Rows[0])[0]->Cell)->Justify, 3);
-  EXPECT_EQ(FirstText(*(*tb->Table->Rows[0])[1]->Cell)->Justify, 1);
-  EXPECT_EQ(FirstText(*(*tb->Table->Rows[1])[0]->Cell)->Justify, 3);
+  EXPECT_EQ(FirstText(*(*tb->Table->Rows[0])[0]->Cell)->Justify, TTextAlign::Right);
+  EXPECT_EQ(FirstText(*(*tb->Table->Rows[0])[1]->Cell)->Justify, TTextAlign::Left);
+  EXPECT_EQ(FirstText(*(*tb->Table->Rows[1])[0]->Cell)->Justify, TTextAlign::Right);
 }
 
 TEST_F(DocParserTest, HeadElementsAndEvents) {
@@ -469,8 +469,8 @@ TEST_F(DocParserTest, EntitiesAndClearingBreaks) {
   Parse("a<br clear=all>b<br clear=left>c");
   TCellBasic& cell = *Body()->MyCell;
   ASSERT_EQ(cell.Count(), 3);
-  EXPECT_EQ(dynamic_cast<TSection*>(cell[1])->ClearAttr, 3);
-  EXPECT_EQ(dynamic_cast<TSection*>(cell[2])->ClearAttr, 1);
+  EXPECT_EQ(dynamic_cast<TSection*>(cell[1])->ClearAttr, TClear::Both);
+  EXPECT_EQ(dynamic_cast<TSection*>(cell[2])->ClearAttr, TClear::Left);
 }
 
 TEST_F(DocParserTest, BodyAttributesAndForms) {

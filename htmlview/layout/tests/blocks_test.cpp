@@ -343,41 +343,45 @@ TEST_F(BlockTest, BackgroundBorderAndOverflow) {
 // --------------------------------------------------------------- list items
 
 TEST_F(BlockTest, MarkerTexts) {
+  using S = TListStyle;
   struct Case {
-    int style, number;
+    S style;
+    int number;
     std::u16string text;
   };
   const Case cases[] = {
-      {lbDecimal, 1, u"1."},          {lbDecimal, 1234, u"1234."},
-      {lbLowerAlpha, 1, u"a."},       {lbLowerAlpha, 26, u"z."},
-      {lbLowerAlpha, 27, u"aa."},     {lbLowerAlpha, 52, u"az."},
-      {lbLowerAlpha, 703, u"aaa."},   {lbUpperAlpha, 28, u"AB."},
-      {lbLowerRoman, 4, u"iv."},      {lbLowerRoman, 20, u"xx."},
-      {lbLowerRoman, 21, u"xxi."},    {lbUpperRoman, 1994, u"MCMXCIV."},
-      {lbUpperRoman, 3999, u"MMMCMXCIX."}, {lbUpperRoman, 4000, u"4000."},
-      {lbLowerAlpha, 0, u"0."},       {lbLowerRoman, -3, u"-3."},
-      {lbDisc, 5, u""},               {lbNone, 5, u""},
+      {S::Decimal, 1, u"1."},          {S::Decimal, 1234, u"1234."},
+      {S::LowerAlpha, 1, u"a."},       {S::LowerAlpha, 26, u"z."},
+      {S::LowerAlpha, 27, u"aa."},     {S::LowerAlpha, 52, u"az."},
+      {S::LowerAlpha, 703, u"aaa."},   {S::UpperAlpha, 28, u"AB."},
+      {S::LowerRoman, 4, u"iv."},      {S::LowerRoman, 20, u"xx."},
+      {S::LowerRoman, 21, u"xxi."},    {S::UpperRoman, 1994, u"MCMXCIV."},
+      {S::UpperRoman, 3999, u"MMMCMXCIX."}, {S::UpperRoman, 4000, u"4000."},
+      {S::LowerAlpha, 0, u"0."},       {S::LowerRoman, -3, u"-3."},
+      {S::Disc, 5, u""},               {S::None, 5, u""},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(ListMarkerText(c.style, c.number), c.text) << c.style << " " << c.number;
+    EXPECT_EQ(ListMarkerText(c.style, c.number), c.text)
+        << static_cast<int>(c.style) << " " << c.number;
 }
 
 TEST_F(BlockTest, ListStylesFromListKindNestingAndStyle) {
+  using S = TListStyle;
   struct Case {
     HtmlSymbol list;
     bool plain;
     char type;
     int level;
     std::string styleType;
-    int expected;
+    S expected;
   };
   const Case cases[] = {
-      {HtmlSymbol::UL, false, '1', 1, "", lbDisc},     {HtmlSymbol::UL, false, '1', 2, "", lbCircle},
-      {HtmlSymbol::UL, false, '1', 3, "", lbSquare},   {HtmlSymbol::Menu, false, '1', 4, "", lbDisc},
-      {HtmlSymbol::UL, true, '1', 1, "", lbNone},      {HtmlSymbol::OL, false, '1', 1, "", lbDecimal},
-      {HtmlSymbol::OL, false, 'a', 1, "", lbLowerAlpha}, {HtmlSymbol::OL, false, 'A', 1, "", lbUpperAlpha},
-      {HtmlSymbol::OL, false, 'i', 1, "", lbLowerRoman}, {HtmlSymbol::OL, false, 'I', 1, "", lbUpperRoman},
-      {HtmlSymbol::OL, false, '1', 1, "square", lbSquare}, {HtmlSymbol::P, false, '1', 0, "", lbDisc},
+      {HtmlSymbol::UL, false, '1', 1, "", S::Disc},     {HtmlSymbol::UL, false, '1', 2, "", S::Circle},
+      {HtmlSymbol::UL, false, '1', 3, "", S::Square},   {HtmlSymbol::Menu, false, '1', 4, "", S::Disc},
+      {HtmlSymbol::UL, true, '1', 1, "", S::None},      {HtmlSymbol::OL, false, '1', 1, "", S::Decimal},
+      {HtmlSymbol::OL, false, 'a', 1, "", S::LowerAlpha}, {HtmlSymbol::OL, false, 'A', 1, "", S::UpperAlpha},
+      {HtmlSymbol::OL, false, 'i', 1, "", S::LowerRoman}, {HtmlSymbol::OL, false, 'I', 1, "", S::UpperRoman},
+      {HtmlSymbol::OL, false, '1', 1, "square", S::Square}, {HtmlSymbol::P, false, '1', 0, "", S::Disc},
   };
   for (const Case& c : cases) {
     auto prop = Props("li");
@@ -387,10 +391,10 @@ TEST_F(BlockTest, ListStylesFromListKindNestingAndStyle) {
   }
   auto prop = Props("li");
   TBlockLI outside(&doc, *prop, &doc, HtmlSymbol::P, HtmlSymbol::LI, false, '1', 1, 0, nullptr);
-  EXPECT_EQ(outside.ListType, ListOutside);
+  EXPECT_EQ(outside.ListType, TListType::Outside);
   EXPECT_EQ(outside.MargArrayO[PropMarginLeft], PropValue(16));
   TBlockLI dl(&doc, *prop, &doc, HtmlSymbol::DL, HtmlSymbol::DD, false, '1', 1, 0, nullptr);
-  EXPECT_EQ(dl.ListType, ListDefinition);
+  EXPECT_EQ(dl.ListType, TListType::Definition);
 }
 
 TEST_F(BlockTest, MarkersAreDrawnLeftOfTheFirstLine) {
@@ -592,7 +596,7 @@ TEST_F(BlockTest, RuleBlockAlignsItsRule) {
   auto prop = Props("hr", {{PropWidth, PropValue(100)}});
   auto hr = std::make_unique<THRBlock>(&doc, *prop, &doc, nullptr);
   THRBlock* block = hr.get();
-  block->Align = BlockAlignRight;
+  block->Align = TTextAlign::Right;
   block->MyCell->Add(std::make_unique<THorzLine>(&doc, nullptr, nullptr), 0);
   doc.Add(std::move(hr), 0);
   Layout(400);
@@ -607,7 +611,7 @@ TEST_F(BlockTest, RuleBlockAlignsItsRule) {
 
 TEST(ComposeBackgroundTest, TilesFollowPositionAndRepeat) {
   Bitmap red(10, 10, platform::clRed);
-  const PositionRec topLeft{bpDim, 0, true, false};
+  const PositionRec topLeft{TBgPos::Dim, 0, true, false};
   // Repeated both ways from the corner: the whole box.
   auto all = ComposeBackground(red, nullptr, {topLeft, topLeft}, 25, 15);
   ASSERT_TRUE(all);
@@ -618,22 +622,22 @@ TEST(ComposeBackgroundTest, TilesFollowPositionAndRepeat) {
     EXPECT_EQ(all->Alpha(x, y), 255);
   }
   // One tile in the centre: the rest stays transparent for the box colour.
-  const PositionRec centre{bpCenter, 0, false, false};
+  const PositionRec centre{TBgPos::Center, 0, false, false};
   auto one = ComposeBackground(red, nullptr, {centre, centre}, 30, 30);
   EXPECT_EQ(one->Alpha(15, 15), 255);
   EXPECT_EQ(one->Alpha(10, 10), 255);
   EXPECT_EQ(one->Alpha(9, 15), 0);
   EXPECT_EQ(one->Alpha(20, 15), 0);
   // Right edge, repeated across only; bottom edge, one row.
-  auto row = ComposeBackground(red, nullptr, {PositionRec{bpRight, 0, true, false},
-                                              PositionRec{bpBottom, 0, false, false}},
+  auto row = ComposeBackground(red, nullptr, {PositionRec{TBgPos::Right, 0, true, false},
+                                              PositionRec{TBgPos::Bottom, 0, false, false}},
                                25, 30);
   EXPECT_EQ(row->Alpha(0, 25), 255);
   EXPECT_EQ(row->Alpha(24, 29), 255);
   EXPECT_EQ(row->Alpha(0, 19), 0);
   // 50% and a pixel offset.
-  auto pct = ComposeBackground(red, nullptr, {PositionRec{bpPercent, 50, false, false},
-                                              PositionRec{bpDim, 3, false, false}},
+  auto pct = ComposeBackground(red, nullptr, {PositionRec{TBgPos::Percent, 50, false, false},
+                                              PositionRec{TBgPos::Dim, 3, false, false}},
                                30, 20);
   EXPECT_EQ(pct->Alpha(10, 3), 255);
   EXPECT_EQ(pct->Alpha(9, 3), 0);

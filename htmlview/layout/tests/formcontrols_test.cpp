@@ -216,10 +216,8 @@ TEST_F(FormControlsTest, EachElementBecomesItsKindOfControl) {
       EXPECT_EQ(ctl->Left(), -4000);
     }
   }
-  // Every control is in the document's list and the form's, in order; the
-  // hidden input does not count as shown.
+  // Every control is in the document's list and the form's, in order.
   EXPECT_EQ(static_cast<int>(doc.FormControlList.size()), form->ControlList.Count());
-  EXPECT_EQ(form->NonHiddenCount, form->ControlList.Count() - 1);
 }
 
 TEST_F(FormControlsTest, AttributesAreRead) {

@@ -63,7 +63,7 @@ class LayoutDumpTest : public ::testing::Test {
 };
 
 TEST_F(LayoutDumpTest, SectionsLinesAndRuns) {
-  auto s = std::make_unique<TSection>(&root_, TestFont(), 1);
+  auto s = std::make_unique<TSection>(&root_, TestFont());
   Add(*s, u"aaa bbb ");
   TMyFont bold = TestFont(30);
   bold.weight = platform::FW_BOLD;
@@ -92,7 +92,7 @@ TEST_F(LayoutDumpTest, LineBreaking) {
     int width;
     std::string dump;
     bool pre = false;
-    int justify = 1;
+    TTextAlign justify = TTextAlign::Left;
   };
   auto text = [this](std::u16string t) { return [this, t](TSection& s) { Add(s, t); }; };
   const std::string font = " font \"Fixed Sans\" 20 color #000000";
@@ -123,12 +123,12 @@ TEST_F(LayoutDumpTest, LineBreaking) {
        "    run 0..6 x=0..80 \"aa bb \"" + font + "\n"
        "  line y=20 h=20 base=36 x=0..50\n"
        "    run 6..12 x=0..60 \"cc dd \"" + font + "\n",
-       false, 4},
+       false, TTextAlign::Justify},
       {"centred", text(u"abcd"), 100,
        "section 0,0 100x20 doc 0..5\n"
        "  line y=0 h=20 base=16 x=30..70\n"
        "    run 0..5 x=30..80 \"abcd \"" + font + "\n",
-       false, 2},
+       false, TTextAlign::Center},
       {"line-height splits the extra above and below",
        [this](TSection& s) {
          s.LineHeight = 31;
@@ -172,7 +172,7 @@ TEST_F(LayoutDumpTest, LineBreaking) {
 
 // Sub- and superscripts, links and inline objects show in the dump.
 TEST_F(LayoutDumpTest, ObjectsAndRunKinds) {
-  auto s = std::make_unique<TSection>(&root_, TestFont(), 1);
+  auto s = std::make_unique<TSection>(&root_, TestFont());
   Add(*s, u"x");
   s->ChangeFont(TestFont(), ASuper);
   Add(*s, u"2 ");

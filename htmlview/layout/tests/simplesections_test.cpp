@@ -57,27 +57,33 @@ const Colour kHighlight = platform::GetSysColour(platform::COLOR_BTNHIGHLIGHT);
 // ------------------------------------------------------------ HR attributes
 
 TEST_F(SimpleSectionTest, RuleAttributes) {
+  using A = TTextAlign;
   struct Case {
     std::string what;
     std::vector<std::tuple<HtmlSymbol, int, std::string>> attrs;
-    int size, align;
+    int size;
+    A align;
     bool noShade;
     PropValue width;
   } cases[] = {
-      {"defaults", {}, 2, 2, false, PropValue(UnsetLength)},
-      {"SIZE=5", {{HtmlSymbol::Size, 5, "5"}}, 5, 2, false, PropValue(UnsetLength)},
-      {"SIZE=20", {{HtmlSymbol::Size, 20, "20"}}, 20, 2, false, PropValue(UnsetLength)},
-      {"SIZE=25 keeps 2", {{HtmlSymbol::Size, 25, "25"}}, 2, 2, false, PropValue(UnsetLength)},
-      {"SIZE=0 keeps 2", {{HtmlSymbol::Size, 0, "0"}}, 2, 2, false, PropValue(UnsetLength)},
-      {"NOSHADE", {{HtmlSymbol::NoShade, 0, ""}}, 2, 2, true, PropValue(UnsetLength)},
-      {"ALIGN=LEFT", {{HtmlSymbol::Align, 0, "LEFT"}}, 2, 1, false, PropValue(UnsetLength)},
-      {"ALIGN=right", {{HtmlSymbol::Align, 0, "right"}}, 2, 3, false, PropValue(UnsetLength)},
-      {"ALIGN=center", {{HtmlSymbol::Align, 0, "center"}}, 2, 2, false, PropValue(UnsetLength)},
-      {"ALIGN=lefty", {{HtmlSymbol::Align, 0, "lefty"}}, 2, 2, false, PropValue(UnsetLength)},
-      {"WIDTH=300", {{HtmlSymbol::Width, 300, "300"}}, 2, 2, false, PropValue(300)},
-      {"WIDTH=50%", {{HtmlSymbol::Width, 50, "50%"}}, 2, 2, false, PropValue("50%")},
-      {"WIDTH=150%", {{HtmlSymbol::Width, 150, "150%"}}, 2, 2, false, PropValue("100%")},
-      {"WIDTH=0", {{HtmlSymbol::Width, 0, "0"}}, 2, 2, false, PropValue(UnsetLength)},
+      {"defaults", {}, 2, A::Center, false, PropValue(UnsetLength)},
+      {"SIZE=5", {{HtmlSymbol::Size, 5, "5"}}, 5, A::Center, false, PropValue(UnsetLength)},
+      {"SIZE=20", {{HtmlSymbol::Size, 20, "20"}}, 20, A::Center, false, PropValue(UnsetLength)},
+      {"SIZE=25 keeps 2", {{HtmlSymbol::Size, 25, "25"}}, 2, A::Center, false,
+        PropValue(UnsetLength)},
+      {"SIZE=0 keeps 2", {{HtmlSymbol::Size, 0, "0"}}, 2, A::Center, false, PropValue(UnsetLength)},
+      {"NOSHADE", {{HtmlSymbol::NoShade, 0, ""}}, 2, A::Center, true, PropValue(UnsetLength)},
+      {"ALIGN=LEFT", {{HtmlSymbol::Align, 0, "LEFT"}}, 2, A::Left, false, PropValue(UnsetLength)},
+      {"ALIGN=right", {{HtmlSymbol::Align, 0, "right"}}, 2, A::Right, false,
+        PropValue(UnsetLength)},
+      {"ALIGN=center", {{HtmlSymbol::Align, 0, "center"}}, 2, A::Center, false,
+        PropValue(UnsetLength)},
+      {"ALIGN=lefty", {{HtmlSymbol::Align, 0, "lefty"}}, 2, A::Center, false,
+        PropValue(UnsetLength)},
+      {"WIDTH=300", {{HtmlSymbol::Width, 300, "300"}}, 2, A::Center, false, PropValue(300)},
+      {"WIDTH=50%", {{HtmlSymbol::Width, 50, "50%"}}, 2, A::Center, false, PropValue("50%")},
+      {"WIDTH=150%", {{HtmlSymbol::Width, 150, "150%"}}, 2, A::Center, false, PropValue("100%")},
+      {"WIDTH=0", {{HtmlSymbol::Width, 0, "0"}}, 2, A::Center, false, PropValue(UnsetLength)},
   };
   for (const Case& c : cases) {
     TAttributeList attrs;
@@ -116,17 +122,17 @@ TEST_F(SimpleSectionTest, RuleColourAndStyle) {
     prop.Assign(PropValue("center"), PropTextAlign);
     THorzLine hr(&root, attrs.get(), &prop);
     EXPECT_EQ(hr.Color, platform::clBlue);
-    EXPECT_EQ(hr.Align, THorzLine::AlignCenter);
+    EXPECT_EQ(hr.Align, TTextAlign::Center);
   }
   {
     TProperties prop;
     prop.Props[PropTextAlign] = PropValue("right");   // inherited, not set on the element
     THorzLine hr(&root, nullptr, &prop);
-    EXPECT_EQ(hr.Align, THorzLine::AlignCenter);
+    EXPECT_EQ(hr.Align, TTextAlign::Center);
   }
   THorzLine bare(&root, nullptr, nullptr);
   EXPECT_EQ(bare.VSize, 2);
-  EXPECT_EQ(bare.Align, THorzLine::AlignCenter);
+  EXPECT_EQ(bare.Align, TTextAlign::Center);
 }
 
 // ------------------------------------------------------------- HR layout
@@ -149,8 +155,8 @@ TEST_F(SimpleSectionTest, RuleLayoutFitsBetweenTheFloats) {
   for (const Case& c : cases) {
     mgr.Clear();
     mgr.Reset(0, 200);
-    if (c.leftFloat) mgr.Update(0, ALeft, c.leftFloat, 50, 0, 0, 0, 0);
-    if (c.rightFloatWidth) mgr.Update(0, ARight, c.rightFloatWidth, 50, 0, 0, 0, 0);
+    if (c.leftFloat) mgr.Update(0, TFloatSide::Left, c.leftFloat, 50, 0, 0, 0, 0);
+    if (c.rightFloatWidth) mgr.Update(0, TFloatSide::Right, c.rightFloatWidth, 50, 0, 0, 0, 0);
     int maxWidth = 0, curs = 77;
     EXPECT_EQ(hr.Layout(canvas, 10, 20, 0, 0, 100, 0, 0, mgr, maxWidth, curs), 6);
     EXPECT_EQ(hr.Indent, c.indent) << c.leftFloat << "/" << c.rightFloatWidth;

@@ -49,10 +49,17 @@ class TextSectionTest : public ::testing::Test {
     canvas_ = std::make_unique<platform::Canvas>(&image_);
   }
 
-  std::unique_ptr<TSection> Make(const std::u16string& text, int justify = 1) {
+  std::unique_ptr<TSection> Make(const std::u16string& text,
+                                 TTextAlign justify = TTextAlign::Left) {
     auto s = std::make_unique<TSection>(&root_, TestFont(), justify);
     Add(*s, text);
     return s;
+  }
+  // The break codes by the characters they were stored as.
+  static std::string BreakCodes(const TSection& s) {
+    std::string codes;
+    for (int i = 0; i < s.Brk.Size(); ++i) codes += static_cast<char>(s.Brk[i]);
+    return codes;
   }
   void Add(TSection& s, const std::u16string& text) {
     for (char16_t ch : text) s.AddChar(ch, pos_++);
@@ -98,12 +105,12 @@ TEST_F(TextSectionTest, FinishCleansSpacesAndHyphens) {
     s->Finish(99);
     EXPECT_EQ(s->Text, c.out);
     EXPECT_EQ(s->Len, static_cast<int>(c.out.size()));
-    EXPECT_EQ(s->Brk, c.brk);
+    EXPECT_EQ(BreakCodes(*s), c.brk);
   }
 }
 
 TEST_F(TextSectionTest, FinishKeepsSourcePositionsAndRuns) {
-  TSection s(&root_, TestFont(), 1);
+  TSection s(&root_, TestFont());
   s.AddText(u"  ab", {10, 11, 12, 13});
   s.ChangeFont(TestFont(30));
   s.AddText(u"  cd", {20, 21, 22, 23});
@@ -123,11 +130,11 @@ TEST_F(TextSectionTest, FinishKeepsSourcePositionsAndRuns) {
 // text: a short section holds no large reserve, a long one is not copied
 // over and over.
 TEST_F(TextSectionTest, SourcePositionsGrowInProportion) {
-  TSection shortOne(&root_, TestFont(), 1);
+  TSection shortOne(&root_, TestFont());
   shortOne.AddText(u"x", {0});
   EXPECT_LE(shortOne.SourcePositions.capacity(), 16u);
 
-  TSection longOne(&root_, TestFont(), 1);
+  TSection longOne(&root_, TestFont());
   int growths = 0;
   size_t capacity = 0;
   for (int i = 0; i < 100000; ++i) {
@@ -259,7 +266,7 @@ TEST_F(TextSectionTest, TopAndMiddleImages) {
 }
 
 TEST_F(TextSectionTest, FloatingImageNarrowsLines) {
-  auto s = std::make_unique<TSection>(&root_, TestFont(), 1);
+  auto s = std::make_unique<TSection>(&root_, TestFont());
   auto* img = s->AddObject(std::make_unique<FixedObj>(50, 30, ALeft), pos_++);
   Add(*s, u" aaa bbb ccc");
   s->Finish(pos_);
@@ -282,7 +289,7 @@ TEST_F(TextSectionTest, FloatingImageNarrowsLines) {
 }
 
 TEST_F(TextSectionTest, FloatWiderThanLineStillPlaced) {
-  auto s = std::make_unique<TSection>(&root_, TestFont(), 1);
+  auto s = std::make_unique<TSection>(&root_, TestFont());
   auto* img = s->AddObject(std::make_unique<FixedObj>(150, 30, ARight), pos_++);
   Add(*s, u"ab");
   s->Finish(pos_);
@@ -299,7 +306,7 @@ TEST_F(TextSectionTest, FloatWiderThanLineStillPlaced) {
 TEST_F(TextSectionTest, LongWordMovesBelowFloat) {
   IndentManager mgr;
   mgr.Reset(0, 100);
-  mgr.Update(0, ALeft, 60, 50, 0, 0, 0, 0);
+  mgr.Update(0, TFloatSide::Left, 60, 50, 0, 0, 0, 0);
   auto s = Make(u"abcdefgh");
   s->Finish(pos_);
   auto lines = LinesWith(*s, 100, mgr);
@@ -310,7 +317,7 @@ TEST_F(TextSectionTest, LongWordMovesBelowFloat) {
 }
 
 TEST_F(TextSectionTest, JustificationAndAlignment) {
-  auto s = Make(u"aa bb cc\u0008dd ee", 4);
+  auto s = Make(u"aa bb cc\u0008dd ee", TTextAlign::Justify);
   s->Finish(pos_);
   EXPECT_EQ(Lines(*s, 70), (L{u"aa bb ", u"cc\u0008", u"dd ee "}));
   EXPECT_EQ(s->Lines[0]->Extra, 20);
@@ -319,11 +326,11 @@ TEST_F(TextSectionTest, JustificationAndAlignment) {
   EXPECT_EQ(s->Lines[2]->Extra, 0);    // the last line is not
   EXPECT_EQ(s->Lines[2]->Spaces, 0);
 
-  auto c = Make(u"abcd", 2);
+  auto c = Make(u"abcd", TTextAlign::Center);
   c->Finish(pos_);
   Lines(*c, 100);
   EXPECT_EQ(c->Lines[0]->LineIndent, 30);
-  auto r = Make(u"abcd", 3);
+  auto r = Make(u"abcd", TTextAlign::Right);
   r->Finish(pos_);
   Lines(*r, 100);
   EXPECT_EQ(r->Lines[0]->LineIndent, 60);
@@ -377,7 +384,7 @@ TEST_F(TextSectionTest, FromStyle) {
   prop.AddPropertyByName("text-indent", "10%");
   prop.AddPropertyByName("word-wrap", "break-word");
   TSection s(&root_, nullptr, prop, nullptr, true);
-  EXPECT_EQ(s.Justify, 4);
+  EXPECT_EQ(s.Justify, TTextAlign::Justify);
   EXPECT_TRUE(s.BreakWord);
   EXPECT_EQ(s.LineHeight, 32);
   EXPECT_EQ(s.FirstLineIndentPct, 10);
@@ -452,7 +459,7 @@ TEST_F(TextSectionTest, LinkRunsJoinTheDocumentLinks) {
 
 TEST_F(TextSectionTest, LargerLaterFontIsMeasured) {
   // 4 characters of 10 pixels would fit in 60; the 40-pixel run does not.
-  TSection s(&root_, TestFont(), 1);
+  TSection s(&root_, TestFont());
   Add(s, u"ab ");
   s.ChangeFont(TestFont(80));
   Add(s, u"cd");
@@ -464,16 +471,17 @@ TEST_F(TextSectionTest, LargerLaterFontIsMeasured) {
 TEST_F(TextSectionTest, ClearanceMovesBelowFloats) {
   IndentManager mgr;
   mgr.Reset(0, 200);
-  mgr.Update(0, ALeft, 60, 50, 0, 0, 0, 0);
-  for (int clear : {0, 1, 2, 3}) {
+  mgr.Update(0, TFloatSide::Left, 60, 50, 0, 0, 0, 0);
+  for (TClear clear : {TClear::None, TClear::Left, TClear::Right, TClear::Both}) {
     auto s = Make(u"ab");
     s->Finish(pos_);
-    s->ClearAttr = static_cast<uint8_t>(clear);
+    s->ClearAttr = clear;
     auto lines = LinesWith(*s, 200, mgr);
-    const bool cleared = clear == 1 || clear == 3;
-    EXPECT_EQ(lines.size(), cleared ? 2u : 1u) << clear;
-    EXPECT_EQ(s->SectionHeight, cleared ? 50 + 20 : 20) << clear;
-    EXPECT_EQ(s->Lines[s->Lines.Count() - 1]->LineIndent, cleared ? 0 : 60) << clear;
+    const bool cleared = clear == TClear::Left || clear == TClear::Both;
+    const int code = static_cast<int>(clear);
+    EXPECT_EQ(lines.size(), cleared ? 2u : 1u) << code;
+    EXPECT_EQ(s->SectionHeight, cleared ? 50 + 20 : 20) << code;
+    EXPECT_EQ(s->Lines[s->Lines.Count() - 1]->LineIndent, cleared ? 0 : 60) << code;
   }
 }
 
@@ -493,7 +501,7 @@ std::unique_ptr<TAttributeList> InputAttrs(const std::string& type) {
 
 TEST_F(TextSectionTest, FormControlsInLines) {
   FormDoc doc;
-  TSection s(&doc, TestFont(), 1);
+  TSection s(&doc, TestFont());
   Add(s, u"ab ");
   auto check = InputAttrs("checkbox");
   TFormControlObj* box = s.AddFormControl(HtmlSymbol::Input, *check, nullptr, pos_++, nullptr);
@@ -509,7 +517,7 @@ TEST_F(TextSectionTest, FormControlsInLines) {
   EXPECT_EQ(s.FormControls.Count(), 3);
   EXPECT_EQ(box->Pos, 3);
   EXPECT_EQ(edit->Pos, 8);
-  EXPECT_EQ(s.Brk.substr(8, 2), "nn");   // edit and browse button stay together
+  EXPECT_EQ(BreakCodes(s).substr(8, 2), "nn");   // edit and browse button stay together
   box->MyForm->SetSizes(*canvas_);
   const int boxW = box->Width() + box->HSpaceL + box->HSpaceR;
   const int editW = edit->Width() + edit->HSpaceL + edit->HSpaceR;
@@ -529,18 +537,18 @@ TEST_F(TextSectionTest, FormControlsInLines) {
 }
 
 TEST_F(TextSectionTest, PreformattedDoesNotWrap) {
-  TPreFormated s(&root_, TestFont(), 1);
+  TPreFormated s(&root_, TestFont());
   Add(s, u"aaa bbb ccc");
-  EXPECT_EQ(s.Brk, std::string(11, 'n'));
+  EXPECT_EQ(BreakCodes(s), std::string(11, 'n'));
   s.Finish(pos_);
   EXPECT_EQ(Lines(s, 40), (L{u"aaa bbb ccc "}));
   IndentManager mgr;
   mgr.Reset(0, 200);
-  mgr.Update(0, ALeft, 60, 30, 0, 0, 0, 0);
+  mgr.Update(0, TFloatSide::Left, 60, 30, 0, 0, 0, 0);
   EXPECT_EQ(LinesWith(s, 200, mgr), (L{u"", u"aaa bbb ccc "}));
   EXPECT_EQ(s.SectionHeight, 30 + 20);
 
-  TPreFormated empty(&root_, TestFont(), 1);
+  TPreFormated empty(&root_, TestFont());
   EXPECT_TRUE(empty.CloseForCell(pos_));   // kept even without characters
 }
 

@@ -58,7 +58,8 @@ class TextDrawTest : public ::testing::Test {
     DoneStyleProps();
   }
 
-  TSection* NewSection(int em = 20, int justify = 1, platform::Colour colour = platform::clBlack) {
+  TSection* NewSection(int em = 20, TTextAlign justify = TTextAlign::Left,
+                       platform::Colour colour = platform::clBlack) {
     auto s = std::make_unique<TSection>(root_.get(), TestFont(em, colour), justify);
     pending_ = s.get();
     owned_ = std::move(s);
@@ -128,12 +129,12 @@ class TextDrawTest : public ::testing::Test {
 TEST_F(TextDrawTest, SelectionDrawnAtMeasuredPositions) {
   struct Case {
     const char* name;
-    int justify;
+    TTextAlign justify;
     int width;
     int selB, selE;   // relative to the section
   } cases[] = {
-      {"two fonts on one line, selection inside both runs", 1, 300, 1, 5},
-      {"justified paragraph, selection across the line break", 4, 130, 3, 16},
+      {"two fonts on one line, selection inside both runs", TTextAlign::Left, 300, 1, 5},
+      {"justified paragraph, selection across the line break", TTextAlign::Justify, 130, 3, 16},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -178,14 +179,14 @@ TEST_F(TextDrawTest, SelectionDrawnAtMeasuredPositions) {
 // and a link: the caret position of a character, hit again, is that
 // character.
 TEST_F(TextDrawTest, CursorPositionsRoundTrip) {
-  NewSection(20, 4);
+  NewSection(20, TTextAlign::Justify);
   Add(u"Some text ");
   pending_->ChangeFont(TestFont(30));
   Add(u"in a bigger ");
   pending_->ChangeFont(TestFont(16));
   Add(u"and smaller font, justified.");
   Close();
-  NewSection(16, 1);
+  NewSection(16, TTextAlign::Left);
   Add(u"plain ");
   TFontObj* link = pending_->ChangeFont(TestFont(24, kBlue));
   link->UrlTarget->URL = "next.htm";
@@ -380,7 +381,7 @@ TEST_F(TextDrawTest, InlineBorderOpenAcrossLines) {
 }
 
 TEST_F(TextDrawTest, PreformattedKeepsSpacesAndWidths) {
-  auto pre = std::make_unique<TPreFormated>(root_.get(), TestFont(), 1);
+  auto pre = std::make_unique<TPreFormated>(root_.get(), TestFont());
   for (char16_t ch : std::u16string(u"  x\ty  z")) pre->AddChar(ch, pos_++);
   TPreFormated* p = pre.get();
   root_->Add(std::move(pre), pos_++);
@@ -390,7 +391,7 @@ TEST_F(TextDrawTest, PreformattedKeepsSpacesAndWidths) {
   EXPECT_EQ(mx, 80);
   EXPECT_EQ(mn, 80);
 
-  auto wide = std::make_unique<TPreFormated>(root_.get(), TestFont(), 1);
+  auto wide = std::make_unique<TPreFormated>(root_.get(), TestFont());
   for (int i = 0; i < 700; ++i) wide->AddChar(u'w', pos_++);
   TPreFormated* w = wide.get();
   root_->Add(std::move(wide), pos_++);
@@ -398,7 +399,7 @@ TEST_F(TextDrawTest, PreformattedKeepsSpacesAndWidths) {
   EXPECT_EQ(mx, 7000);
   EXPECT_EQ(mn, 6000);
 
-  auto empty = std::make_unique<TPreFormated>(root_.get(), TestFont(), 1);
+  auto empty = std::make_unique<TPreFormated>(root_.get(), TestFont());
   TPreFormated* e = empty.get();
   root_->Add(std::move(empty), pos_++);
   LayOut(100);

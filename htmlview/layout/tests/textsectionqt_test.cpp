@@ -49,7 +49,7 @@ class TextDrawQtTest : public ::testing::Test {
   }
   // A section of two runs in two families, laid out and drawn at x 8.
   TSection* Page(const std::u16string& first, const std::u16string& second) {
-    auto s = std::make_unique<TSection>(root_.get(), RealFont("Arial", 20, kRed), 1);
+    auto s = std::make_unique<TSection>(root_.get(), RealFont("Arial", 20, kRed));
     int pos = 0;
     for (char16_t ch : first) s->AddChar(ch, pos++);
     s->ChangeFont(RealFont("Times New Roman", 26, kRed));
@@ -121,7 +121,8 @@ TEST_F(TextDrawQtTest, GlyphsStayWithinTheirAdvances) {
 // A paragraph of everything a line holds, justified over three lines, part
 // of it selected: every line is drawn inside the width it was given.
 TEST_F(TextDrawQtTest, JustifiedParagraphStaysInItsWidth) {
-  auto s = std::make_unique<TSection>(root_.get(), RealFont("Arial", 16, platform::clBlack), 4);
+  auto s = std::make_unique<TSection>(root_.get(), RealFont("Arial", 16, platform::clBlack),
+                                      TTextAlign::Justify);
   int pos = 0;
   auto add = [&](const std::u16string& text) {
     for (char16_t ch : text) s->AddChar(ch, pos++);

@@ -368,35 +368,37 @@ TEST_F(StylePropsTest, SimpleQueries) {
   p.Props[PropVerticalAlign] = "text-bottom";
   EXPECT_FALSE(p.GetVertAlign(a));
 
+  TFloatSide side = TFloatSide::None;
   p.Props[PropFloat] = "right";
-  ASSERT_TRUE(p.GetFloat(a));
-  EXPECT_EQ(a, ARight);
+  ASSERT_TRUE(p.GetFloat(side));
+  EXPECT_EQ(side, TFloatSide::Right);
   p.Props[PropFloat] = "none";
-  ASSERT_TRUE(p.GetFloat(a));
-  EXPECT_EQ(a, ANone);
+  ASSERT_TRUE(p.GetFloat(side));
+  EXPECT_EQ(side, TFloatSide::None);
   p.Props[PropFloat] = "inherit";
-  EXPECT_FALSE(p.GetFloat(a));
+  EXPECT_FALSE(p.GetFloat(side));
 
+  TClear clear = TClear::None;
   p.Props[PropClear] = "both";
-  ASSERT_TRUE(p.GetClear(a));
-  EXPECT_EQ(a, 3);
-  EXPECT_FALSE(p.GetClear(a)) << "a clear applies once";
+  ASSERT_TRUE(p.GetClear(clear));
+  EXPECT_EQ(clear, TClear::Both);
+  EXPECT_FALSE(p.GetClear(clear)) << "a clear applies once";
 
-  EXPECT_EQ(p.GetListStyleType(), 0);
+  EXPECT_EQ(p.GetListStyleType(), TListStyle::Blank);
   p.Props[PropListStyleType] = "disc";
-  EXPECT_EQ(p.GetListStyleType(), 3);
+  EXPECT_EQ(p.GetListStyleType(), TListStyle::Disc);
   p.Props[PropListStyleImage] = "url(\"b.gif\")";
   EXPECT_EQ(p.GetListStyleImage(), "b.gif");
 
-  EXPECT_EQ(p.GetPosition(), 0);
+  EXPECT_EQ(p.GetPosition(), TPositioning::Static);
   p.Props[PropPosition] = "absolute";
-  EXPECT_EQ(p.GetPosition(), 1);
+  EXPECT_EQ(p.GetPosition(), TPositioning::Absolute);
   p.Props[PropPosition] = "relative";
-  EXPECT_EQ(p.GetPosition(), 2);
+  EXPECT_EQ(p.GetPosition(), TPositioning::Relative);
 
-  EXPECT_EQ(p.GetVisibility(), 2);
+  EXPECT_EQ(p.GetVisibility(), TVisibility::Visible);
   p.Props[PropVisibility] = 1;
-  EXPECT_EQ(p.GetVisibility(), 1);
+  EXPECT_EQ(p.GetVisibility(), TVisibility::Hidden);
 
   EXPECT_EQ(p.GetZIndex(), 0);
   p.Props[PropZIndex] = " 7";
@@ -412,9 +414,9 @@ TEST_F(StylePropsTest, SimpleQueries) {
   p.Props[PropOverflow] = "hidden";
   EXPECT_TRUE(p.IsOverflowHidden());
 
-  EXPECT_EQ(p.GetTextTransform(), 0);
+  EXPECT_EQ(p.GetTextTransform(), TTextTransform::None);
   p.Props[PropTextTransform] = 1;
-  EXPECT_EQ(p.GetTextTransform(), 1);
+  EXPECT_EQ(p.GetTextTransform(), TTextTransform::Upper);
   EXPECT_EQ(p.GetFontVariant(), "normal");
   p.Props[PropFontVariant] = "small-caps";
   EXPECT_EQ(p.GetFontVariant(), "small-caps");
@@ -471,19 +473,19 @@ struct BgPosCase {
 
 TEST_F(StylePropsTest, BackgroundPositionTable) {
   const BgPosCase cases[] = {
-      {"no value", nullptr, {bpDim, 0}, {bpDim, 0}},
-      {"center", "center", {bpCenter, 0}, {bpCenter, 0}},
-      {"left alone", "left", {bpLeft, 0}, {bpCenter, 0}},
-      {"top alone", "top", {bpCenter, 0}, {bpTop, 0}},
-      {"percent alone", "25%", {bpPercent, 25}, {bpCenter, 0}},
-      {"pixels pair", "10px 2em", {bpDim, 10}, {bpDim, 32}},
-      {"left top", "left top", {bpLeft, 0}, {bpTop, 0}},
-      {"top left", "top left", {bpLeft, 0}, {bpTop, 0}},
-      {"bottom right", "bottom right", {bpRight, 0}, {bpBottom, 0}},
-      {"right then percent", "right 30%", {bpRight, 0}, {bpPercent, 30}},
-      {"percent then right moves it down", "30% right", {bpRight, 0}, {bpPercent, 30}},
-      {"center bottom", "center bottom", {bpCenter, 0}, {bpBottom, 0}},
-      {"trailing blank of the shorthand", "top left ", {bpLeft, 0}, {bpTop, 0}},
+      {"no value", nullptr, {TBgPos::Dim, 0}, {TBgPos::Dim, 0}},
+      {"center", "center", {TBgPos::Center, 0}, {TBgPos::Center, 0}},
+      {"left alone", "left", {TBgPos::Left, 0}, {TBgPos::Center, 0}},
+      {"top alone", "top", {TBgPos::Center, 0}, {TBgPos::Top, 0}},
+      {"percent alone", "25%", {TBgPos::Percent, 25}, {TBgPos::Center, 0}},
+      {"pixels pair", "10px 2em", {TBgPos::Dim, 10}, {TBgPos::Dim, 32}},
+      {"left top", "left top", {TBgPos::Left, 0}, {TBgPos::Top, 0}},
+      {"top left", "top left", {TBgPos::Left, 0}, {TBgPos::Top, 0}},
+      {"bottom right", "bottom right", {TBgPos::Right, 0}, {TBgPos::Bottom, 0}},
+      {"right then percent", "right 30%", {TBgPos::Right, 0}, {TBgPos::Percent, 30}},
+      {"percent then right moves it down", "30% right", {TBgPos::Right, 0}, {TBgPos::Percent, 30}},
+      {"center bottom", "center bottom", {TBgPos::Center, 0}, {TBgPos::Bottom, 0}},
+      {"trailing blank of the shorthand", "top left ", {TBgPos::Left, 0}, {TBgPos::Top, 0}},
   };
   for (const BgPosCase& c : cases) {
     TProperties p;
