@@ -332,16 +332,8 @@ Bitmap AdaptBitmapToScreen(Bitmap bitmap, bool deviceDependent) {
   return std::move(reduced->bitmap);
 }
 
-void DrawMaskedStretched(platform::Canvas& canvas, const Bitmap& bitmap, const Bitmap* mask, int x,
-                         int y, int width, int height) {
-  if (bitmap.IsNull() || width <= 0 || height <= 0) return;
-  const platform::Rect target = platform::RectOfSize(x, y, width, height);
-  if (mask == nullptr || mask->IsNull()) {
-    canvas.StretchDraw(target, bitmap);
-    return;
-  }
-  // Transparency is alpha on this platform: the mask's white parts become
-  // see-through pixels of a copy, which is then stretched like any image.
+Bitmap MaskedAsAlpha(const Bitmap& bitmap, const Bitmap* mask) {
+  if (bitmap.IsNull() || mask == nullptr || mask->IsNull()) return bitmap;
   Bitmap copy = bitmap;
   const int w = std::min(copy.Width(), mask->Width()), h = std::min(copy.Height(), mask->Height());
   for (int py = 0; py < copy.Height(); ++py) {
@@ -351,7 +343,13 @@ void DrawMaskedStretched(platform::Canvas& canvas, const Bitmap& bitmap, const B
       line[px] = opaque ? (line[px] | 0xFF000000u) : qRgba(0, 0, 0, 0);
     }
   }
-  canvas.StretchDraw(target, copy);
+  return copy;
+}
+
+void DrawMaskedStretched(platform::Canvas& canvas, const Bitmap& bitmap, const Bitmap* mask, int x,
+                         int y, int width, int height) {
+  if (bitmap.IsNull() || width <= 0 || height <= 0) return;
+  canvas.StretchDraw(platform::RectOfSize(x, y, width, height), MaskedAsAlpha(bitmap, mask));
 }
 
 }  // namespace htmlview

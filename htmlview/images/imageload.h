@@ -74,6 +74,11 @@ platform::Bitmap RebuildAsScreenBitmap(platform::Bitmap bitmap);
 // the palette is empty (or absent).
 std::optional<platform::Palette> CopyScreenPalette(const platform::Palette* palette);
 
+// The bitmap with the mask's white parts made see-through: transparency is
+// alpha on this platform, so a picture with a mask is drawn as this copy.
+// Without a mask, the bitmap itself.
+platform::Bitmap MaskedAsAlpha(const platform::Bitmap& bitmap, const platform::Bitmap* mask);
+
 // Draws the bitmap stretched into the rectangle where the mask is not white
 // (all of it without a mask); nearest-pixel stretching, as image objects
 // are drawn.

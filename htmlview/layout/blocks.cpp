@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "htmlview/images/imageload.h"
 #include "htmlview/layout/docroot.h"
 #include "htmlview/layout/imageobj.h"
 #include "htmlview/layout/layoutdump.h"
@@ -80,11 +81,7 @@ std::unique_ptr<platform::Bitmap> ComposeBackground(const platform::Bitmap& pict
   auto out = std::make_unique<platform::Bitmap>(width, height);
   if (out->IsNull()) return nullptr;
   out->Image().fill(0);   // transparent: the box's own colour shows through
-  platform::Bitmap tile = picture;
-  if (mask && !mask->IsNull())
-    for (int y = 0; y < ih; ++y)
-      for (int x = 0; x < iw; ++x)
-        if (mask->Pixel(x, y) == platform::clWhite) tile.SetPixel(x, y, tile.Pixel(x, y), 0);
+  const platform::Bitmap tile = MaskedAsAlpha(picture, mask);
   int x0 = TileStart(pos[0], width, iw), y0 = TileStart(pos[1], height, ih);
   const bool repeatX = pos[0].RepeatD, repeatY = pos[1].RepeatD;
   if (repeatX) x0 -= ((x0 + iw - 1) / iw) * iw * (x0 > 0);

@@ -12,11 +12,14 @@
 #include <QBuffer>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMimeData>
 #include <QTest>
 
 #include "viewersuite.h"
 #include "htmlview/images/imagemodule.h"
+#include "htmlview/images/pngcodec.h"
 #include "htmlview/layout/formcontrols.h"
 #include "htmlview/layout/panelobj.h"
 #include "htmlview/view/htmlview.h"
@@ -191,6 +194,46 @@ TEST_F(LiveDocTest, TinyBackgroundPicturesCoverTheWindowWithTheirOwnPixels) {
         const bool covered = (x < c.w || std::string(c.repeat) != "repeat-y") &&
                              (y < c.h || std::string(c.repeat) != "repeat-x");
         const QRgb want = covered ? picture.pixel(x % c.w, y % c.h) : platform::ToQColor(kPage).rgb();
+        if (shown.pixel(x, y) != want && wrong++ == 0)
+          ADD_FAILURE() << "first difference at " << x << ", " << y << ": " << std::hex << shown.pixel(x, y)
+                        << " instead of " << want;
+      }
+    EXPECT_EQ(wrong, 0);
+  }
+}
+
+// A page background picture with transparent parts (a palette PNG whose
+// transparent entry becomes a mask, with black under it) lets the page
+// colour show through them instead of the black.
+TEST_F(LiveDocTest, TransparentPartsOfABackgroundPictureShowThePageColour) {
+  const std::string images = std::string(DRAVLEN_SOURCE_DIR) + "/htmlview/images/tests/data/images/";
+  const QJsonArray rgba =
+      QJsonDocument::fromJson(QByteArray::fromStdString(testsupport::ReadAll(images + "tbbn3p08.json"))).array();
+  ASSERT_EQ(rgba.size(), 32 * 32 * 4);
+  // The opaque pixels as the picture decodes on its own.
+  TPngPicture picture;
+  picture.LoadFromFile(images + "tbbn3p08.png");
+  const std::string png = testsupport::ReadAll(images + "tbbn3p08.png");
+  platform::TMemoryStream stream;
+  stream.WriteBuffer(png.data(), static_cast<int>(png.size()));
+  view_->SetOnImageRequest([&](QObject*, const std::string&, platform::TStream*& s) {
+    stream.Seek(0, platform::TSeekOrigin::soBeginning);
+    s = &stream;
+  });
+  for (const char* repeat : {"no-repeat", "repeat"}) {
+    SCOPED_TRACE(repeat);
+    Load({std::string("<body style=\"background-color:#3060a0; background-image:url(masked-") + repeat +
+          ".png); background-repeat:" + repeat + "\"></body>"});
+    TPaintPanel& panel = view_->PaintPanel();
+    const QImage shown = panel.PaintToImage({0, 0, panel.width(), panel.height()});
+    const QRgb page = qRgb(0x30, 0x60, 0xa0);
+    int wrong = 0;
+    for (int y = 0; y < 64; ++y)
+      for (int x = 0; x < 64; ++x) {
+        const bool inPicture = (x < 32 && y < 32) || std::string(repeat) == "repeat";
+        const int i = ((y % 32) * 32 + x % 32) * 4;
+        const bool hidden = !inPicture || rgba[i + 3].toInt() == 0;
+        const QRgb want = hidden ? page : platform::ToQColor(picture.Bitmap().Pixel(x % 32, y % 32)).rgb();
         if (shown.pixel(x, y) != want && wrong++ == 0)
           ADD_FAILURE() << "first difference at " << x << ", " << y << ": " << std::hex << shown.pixel(x, y)
                         << " instead of " << want;
