@@ -155,6 +155,41 @@ class TRunUrlTarget {
 };
 
 // ---------------------------------------------------------------------------
+// The measured font of a run. The runs made from one style share one: a page
+// of a great many small sections would otherwise keep a copy of the same
+// font (family name, metrics) for each run, and measure it again for each.
+// A shared font is never written; a run whose font changes takes another.
+class TRunFont {
+ public:
+  // The font measured (metrics from the platform, charset from the
+  // measurement), shared with the other runs lately given an equal font.
+  explicit TRunFont(const TMyFont& font);
+  TRunFont(const TRunFont& other) noexcept : rep_(other.rep_) { ++rep_->refs; }
+  TRunFont& operator=(const TRunFont& other) noexcept {
+    TRunFont copy(other);
+    std::swap(rep_, copy.rep_);
+    return *this;
+  }
+  ~TRunFont() {
+    if (--rep_->refs == 0) delete rep_;
+  }
+
+  const TMyFont& operator*() const { return rep_->font; }
+  const TMyFont* operator->() const { return &rep_->font; }
+  operator const TMyFont&() const { return rep_->font; }
+
+ private:
+  // Runs live on the user-interface thread only.
+  struct Rep {
+    int refs;
+    TMyFont font;
+  };
+  struct Recent;
+  explicit TRunFont(Rep* rep) noexcept : rep_(rep) { ++rep_->refs; }
+  Rep* rep_;
+};
+
+// ---------------------------------------------------------------------------
 // One font run
 
 class TFontObj {
@@ -168,24 +203,28 @@ class TFontObj {
   TFontObj(const TFontObj&) = delete;
   TFontObj& operator=(const TFontObj&) = delete;
 
+  // (Ordered so that a run packs without gaps: a page of a great many small
+  // sections has a run for each.)
   TSectionBase* Section = nullptr;
+  std::string Title;
+  TRunFont TheFont;
+  std::unique_ptr<TFontInfoArray> FIArray;   // present for links
+  TRunUrlTarget UrlTarget;
+  int YValue = 0;        // y of the link, for scrolling it into view
+  int Pos = 0;           // character index in the section's text
+  int SScript = 0;       // ASub, ASuper or 0 (set by the text section)
   bool Visited = false;
   bool Hover = false;
-  std::string Title;
-  int YValue = 0;        // y of the link, for scrolling it into view
   bool Active = false;   // the link has the keyboard focus
-  int Pos = 0;           // character index in the section's text
-  TMyFont TheFont;
-  std::unique_ptr<TFontInfoArray> FIArray;   // present for links
-  int FontHeight = 0;    // line height: font height + external leading
-  int tmHeight = 0;
-  int tmMaxCharWidth = 0;
-  int Overhang = 0;      // font height / 10 for italic fonts
-  int Descent = 0;
-  int SScript = 0;       // ASub, ASuper or 0 (set by the text section)
-  TRunUrlTarget UrlTarget;
 
-  ThtTabcontrol* TabControl() const { return tabControl_.data(); }
+  // The metrics of the font.
+  int FontHeight() const { return TheFont->tmHeight + TheFont->tmExternalLeading; }   // line height
+  int tmHeight() const { return TheFont->tmHeight; }
+  int tmMaxCharWidth() const { return TheFont->tmMaxCharWidth; }
+  int Overhang() const { return TheFont->italic ? TheFont->tmHeight / 10 : 0; }
+  int Descent() const { return TheFont->tmDescent; }
+
+  ThtTabcontrol* TabControl() const { return controls_ ? controls_->tab.data() : nullptr; }
   const std::string& URL() const { return UrlTarget->URL; }
   bool IsLink() const { return !UrlTarget->URL.empty(); }
   int LinkID() const { return UrlTarget->ID; }
@@ -209,7 +248,7 @@ class TFontObj {
   void SetYValue(int y);
   // The focus control of the run's link, whichever run owns it (null when
   // the link has none).
-  ThtTabcontrol* LinkControl() const { return linkControl_.data(); }
+  ThtTabcontrol* LinkControl() const { return controls_ ? controls_->link.data() : nullptr; }
   // The run continues the link of before (the piece in front of it in the
   // link list): it shares that link's focus control.
   void ContinueLink(const TFontObj& before);
@@ -221,7 +260,6 @@ class TFontObj {
 
  private:
   friend class TFontList;
-  void FontChanged();
   void ApplyLinkFont();
   TSectionListBase* Root() const;
   TSectionListObjects* Objects() const;
@@ -230,10 +268,18 @@ class TFontObj {
   void SetActiveOnLink(bool value);
   void DropTabControl();
 
-  QPointer<ThtTabcontrol> tabControl_;
-  // Every piece of a link knows the link's control, so that finding it
-  // (on every layout of every link) needs no search of the link list.
-  QPointer<ThtTabcontrol> linkControl_;
+  // The focus controls, made for link runs only.
+  struct LinkControls {
+    QPointer<ThtTabcontrol> tab;
+    // Every piece of a link knows the link's control, so that finding it
+    // (on every layout of every link) needs no search of the link list.
+    QPointer<ThtTabcontrol> link;
+  };
+  LinkControls& Controls() {
+    if (!controls_) controls_ = std::make_unique<LinkControls>();
+    return *controls_;
+  }
+  std::unique_ptr<LinkControls> controls_;
 };
 
 // Takes run out of the document's link list. The runs that leave it are

@@ -62,6 +62,16 @@ TMyFont SmallCapsFont(const TMyFont& normal) {
 
 }  // namespace
 
+void TSourceIndex::Assign(const std::vector<IndexObj>& items) {
+  first_ = items.empty() ? IndexObj{-1, 0} : items.front();
+  more_.reset();
+  if (items.size() > 1) {
+    more_ = std::make_unique<IndexObj[]>(items.size());
+    more_[0] = {static_cast<int>(items.size() - 1), 0};
+    std::copy(items.begin() + 1, items.end(), more_.get() + 1);
+  }
+}
+
 TSection::TSection(TSectionListBase* root, const TMyFont& font, int justify)
     : TSectionBase(root) {
   Fonts.Add(std::make_unique<TFontObj>(this, font, 0));
@@ -259,7 +269,7 @@ TFontObj* TSection::SetLink(bool startsLink, TProperties& prop, const TUrlTarget
 TFloatingObj* TSection::AddObject(std::unique_ptr<TFloatingObj> obj, int sourcePos) {
   if (!obj || finished_) return nullptr;
   obj->Pos = Len;
-  TFloatingObj* result = Images.Add(std::move(obj));
+  TFloatingObj* result = MadeObjects().Images.Add(std::move(obj));
   AddChar(kImageChar, sourcePos);
   return result;
 }
@@ -314,7 +324,7 @@ TFormControlObj* TSection::AddFormControl(HtmlSymbol tag, const TAttributeList& 
 void TSection::AddFormControlObj(TFormControlObj* control, int sourcePos) {
   if (!control || finished_) return;
   control->Pos = Len;
-  FormControls.Add(control);
+  MadeObjects().FormControls.Add(control);
   AddChar(kFormControlChar, sourcePos);
 }
 
@@ -326,10 +336,10 @@ void TSection::DeleteChar(int i) {
   Text.erase(i, 1);
   Brk.erase(i, 1);
   if (i < static_cast<int>(SourcePositions.size())) SourcePositions.erase(SourcePositions.begin() + i);
-  for (TFormControlObj* c : FormControls)
+  for (TFormControlObj* c : FormControls())
     if (c->Pos > i) --c->Pos;
   Fonts.Decrement(i, Root);
-  Images.Decrement(i);
+  if (objects_) objects_->Images.Decrement(i);
 }
 
 void TSection::Finish(int endSourcePos) {
@@ -361,7 +371,7 @@ void TSection::Finish(int endSourcePos) {
   // A space after a floating image.
   for (int i = pre ? -1 : static_cast<int>(Text.size()) - 2; i >= 0; --i) {
     if (Text[i] == kImageChar && Text[i + 1] == u' ') {
-      TFloatingObj* obj = Images.FindImage(i);
+      TFloatingObj* obj = Images().FindImage(i);
       if (obj && obj->Floating()) DeleteChar(i + 1);
     }
   }
@@ -385,14 +395,19 @@ void TSection::Finish(int endSourcePos) {
   Buff = Text.data();
   if (Len > 0) {
     Brk.push_back('y');
-    SIndexList.clear();
+    std::vector<IndexObj> places;
     for (int i = 0; i < Len && i < static_cast<int>(SourcePositions.size()); ++i)
       if (i == 0 || SourcePositions[i] != SourcePositions[i - 1] + 1)
-        SIndexList.push_back({i, SourcePositions[i]});
+        places.push_back({i, SourcePositions[i]});
+    SIndexList.Assign(places);
     if (auto* list = dynamic_cast<TSectionList*>(Root)) SectionNumber = ++list->SectionCount;
   }
   SourcePositions.clear();
   SourcePositions.shrink_to_fit();
+  // Grown by appending: the reserve goes now that the text is complete.
+  Text.shrink_to_fit();
+  Brk.shrink_to_fit();
+  Buff = Text.data();
 }
 
 void TSection::AppendFinalSpace(int sourcePos) {
@@ -409,7 +424,7 @@ void TSection::AppendFinalSpace(int sourcePos) {
 
 bool TSection::CloseForCell(int tagIndex) {
   Finish(tagIndex);
-  if (IsPreformatted() || Len > 0 || Images.Count() > 0 || FormControls.Count() > 0 ||
+  if (IsPreformatted() || Len > 0 || Images().Count() > 0 || FormControls().Count() > 0 ||
       HoldsAnchor)
     return true;
   // The cell frees the section: nothing of the document may point at it.
@@ -425,7 +440,8 @@ bool TSection::CloseForCell(int tagIndex) {
 int TSection::SourcePosOfIndex(int index) const {
   if (index < 0 || index >= Len || SIndexList.empty()) return -1;
   int result = -1;
-  for (const IndexObj& io : SIndexList) {
+  for (size_t k = 0; k < SIndexList.size(); ++k) {
+    const IndexObj& io = SIndexList[k];
     if (io.Pos > index) break;
     result = io.Index + (index - io.Pos);
   }
@@ -439,8 +455,8 @@ int TSection::SourcePosOf(int pos) { return SourcePosOfIndex(pos - StartCurs); }
 
 int TSection::RunLength(int i, int limit) const {
   int n = std::min(Fonts.GetFontCountAt(i, Len), limit);
-  n = std::min(n, Images.GetImageCountAt(i));
-  n = std::min(n, FormControls.GetControlCountAt(i));
+  n = std::min(n, Images().GetImageCountAt(i));
+  n = std::min(n, FormControls().GetControlCountAt(i));
   return std::max(1, n);
 }
 
@@ -466,13 +482,13 @@ int TSection::TextWidthImpl(int start, int n, bool removeSpaces, int overhangSig
   for (int i = start; i < end;) {
     const char16_t ch = Text[i];
     if (ch == kImageChar) {
-      if (TFloatingObj* obj = Images.FindImage(i)) {
+      if (TFloatingObj* obj = Images().FindImage(i)) {
         if (!obj->Floating()) result = LayoutAdd(result, obj->ObjWidth + obj->HSpaceL + obj->HSpaceR);
         ++i;
         continue;
       }
     } else if (ch == kFormControlChar) {
-      if (TFormControlObj* c = FormControls.FindControl(i)) {
+      if (TFormControlObj* c = FormControls().FindControl(i)) {
         result = LayoutAdd(result, c->Width() + c->HSpaceL + c->HSpaceR);
         ++i;
         continue;
@@ -485,7 +501,7 @@ int TSection::TextWidthImpl(int start, int n, bool removeSpaces, int overhangSig
     if (run) {
       result = LayoutAdd(
           result, platform::TextExtent(run->TheFont, std::u16string_view(Text).substr(i, count)).cx +
-                      overhangSign * run->Overhang);
+                      overhangSign * run->Overhang());
     }
     i += count;
   }
@@ -508,7 +524,7 @@ int TSection::PieceWidth(int start, int n, bool removeSpaces) const {
 }
 
 void TSection::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
-  if (MinWidthCache >= 1 && Images.Count() == 0) {
+  if (MinWidthCache >= 1 && Images().Count() == 0) {
     minWidth = MinWidthCache;
     maxWidth = MaxWidthCache;
     return;
@@ -516,7 +532,7 @@ void TSection::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth
   minWidth = maxWidth = 0;
   if (Len == 0) return;
   int floatW = 0;
-  for (const auto& obj : Images) {
+  for (const auto& obj : Images()) {
     obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), 0, 0);
     if (obj->PercentWidth) continue;
     if (obj->Floating()) {
@@ -526,7 +542,7 @@ void TSection::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth
       minWidth = std::max(minWidth, obj->ObjWidth);
     }
   }
-  for (TFormControlObj* c : FormControls)
+  for (TFormControlObj* c : FormControls())
     if (!c->PercentWidth) minWidth = std::max(minWidth, c->Width() + c->HSpaceL + c->HSpaceR);
 
   // Max: the widest piece between forced breaks.
@@ -604,11 +620,11 @@ int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int
   int width = iMgr.RightSide(y) - iMgr.LeftIndent(y);
   if (firstLine) width -= FirstLineIndent;
 
-  if (firstLine && Images.Count() == 0 && FormControls.Count() == 0 && Fonts.Count() > 0) {
+  if (firstLine && Images().Count() == 0 && FormControls().Count() == 0 && Fonts.Count() > 0) {
     // The widest character of every run, not only the first: a later,
     // larger font must not let the line overflow unmeasured.
     int maxChar = 0;
-    for (const auto& run : Fonts) maxChar = std::max(maxChar, run->tmMaxCharWidth);
+    for (const auto& run : Fonts) maxChar = std::max(maxChar, run->tmMaxCharWidth());
     if (maxChar > 0 && static_cast<long long>(nn) * maxChar <= width)
       return nn + (endsAtBreak ? 1 : 0);
   }
@@ -617,8 +633,8 @@ int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int
   bool lineStart = true;
   while (count < nn) {
     const char16_t ch = Text[i];
-    TFloatingObj* obj = ch == kImageChar ? Images.FindImage(i) : nullptr;
-    TFormControlObj* ctl = ch == kFormControlChar ? FormControls.FindControl(i) : nullptr;
+    TFloatingObj* obj = ch == kImageChar ? Images().FindImage(i) : nullptr;
+    TFormControlObj* ctl = ch == kFormControlChar ? FormControls().FindControl(i) : nullptr;
     if ((obj && !obj->Floating()) || ctl) {
       const int w = obj ? obj->ObjWidth + obj->HSpaceL + obj->HSpaceR
                         : ctl->Width() + ctl->HSpaceL + ctl->HSpaceR;
@@ -716,11 +732,12 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   const bool bordered = document && document->InlineList.Count() > 0;
 
   auto addEmptyLine = [&](int height) {
-    auto lr = std::make_unique<LineRec>();
+    LineRec line;
+    LineRec* const lr = &line;
     lr->Start = Buff + p;
     lr->SpaceBefore = height;
     lr->DrawHeight = height;
-    Lines.Add(std::move(lr));
+    Lines.Add(std::move(line));
     SectionHeight = LayoutAdd(SectionHeight, height);
     y = LayoutAdd(y, height);
   };
@@ -742,11 +759,11 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
 
   maxWidth = std::min(iMgr.RightSide(y) - iMgr.LeftIndent(y), aWidth);
   const int avail = maxWidth;
-  for (const auto& obj : Images) {
+  for (const auto& obj : Images()) {
     obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), avail, aHeight != 0 ? aHeight : blHt);
     maxWidth = std::max(maxWidth, obj->ObjWidth);
   }
-  for (TFormControlObj* c : FormControls) {
+  for (TFormControlObj* c : FormControls()) {
     if (c->PercentWidth)
       c->FWidth = std::max(10, std::min(c->FWidth * avail / 100, avail - c->HSpaceL - c->HSpaceR));
     maxWidth = std::max(maxWidth, c->Width());
@@ -757,7 +774,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
 
   // Finishes the nn characters from p as one line.
   auto finishLine = [&](int p, int nn, int floatHeight) {
-    auto lr = std::make_unique<LineRec>();
+    LineRec line;
+    LineRec* const lr = &line;
     bool objectsOnly = !(nn == 1 && Text[p] == kBreakChar);
     for (int k = p; k < p + nn && objectsOnly; ++k) {
       const char16_t ch = Text[k];
@@ -773,8 +791,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
         const TFontObj* run = Fonts[k];
         const int runEnd = k + 1 < Fonts.Count() ? Fonts[k + 1]->Pos : Len;
         if (runEnd <= p) continue;
-        lr->LineHt = std::max(lr->LineHt, run->FontHeight);
-        lr->Descent = std::max(lr->Descent, run->Descent);
+        lr->LineHt = std::max(lr->LineHt, run->FontHeight());
+        lr->Descent = std::max(lr->Descent, run->Descent());
       }
     }
     int sb = 0, sa = 0;
@@ -783,8 +801,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
       sb = extra / 2;
       sa = extra - sb;
     }
-    for (int k = Images.FirstAtOrAfter(p); k < Images.Count() && Images[k]->Pos < lineEnd; ++k) {
-      TFloatingObj* obj = Images[k];
+    for (int k = Images().FirstAtOrAfter(p); k < Images().Count() && Images()[k]->Pos < lineEnd; ++k) {
+      TFloatingObj* obj = Images()[k];
       if (obj->Floating()) continue;
       const int h = obj->ObjHeight + obj->VSpaceT + obj->VSpaceB;
       obj->YValue = y;
@@ -795,8 +813,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
         case AMiddle: {
           if (lr->LineHt == 0) {
             if (const TFontObj* run = Fonts.GetFontObjAt(p)) {
-              lr->LineHt = run->FontHeight;
-              lr->Descent = run->Descent;
+              lr->LineHt = run->FontHeight();
+              lr->Descent = run->Descent();
             }
           }
           const int half = (h - lr->LineHt) / 2;
@@ -809,8 +827,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
         default: break;
       }
     }
-    for (int k = FormControls.FirstAtOrAfter(p); k < FormControls.Count() && FormControls[k]->Pos < lineEnd; ++k) {
-      TFormControlObj* c = FormControls[k];
+    for (int k = FormControls().FirstAtOrAfter(p); k < FormControls().Count() && FormControls()[k]->Pos < lineEnd; ++k) {
+      TFormControlObj* c = FormControls()[k];
       const int h = c->Height(), t = c->VSpaceT, b = c->VSpaceB;
       switch (c->VertAlign) {
         case ATop: sa = std::max(sa, t + h + b - lr->LineHt); break;
@@ -865,7 +883,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
     const int lineHt = lr->LineHt;
     const int step = lineHt + sa + sb;
     lr->DrawHeight = std::max(step, floatHeight);
-    LineRec* added = Lines.Add(std::move(lr));
+    LineRec* added = Lines.Add(std::move(line));
     SectionHeight = LayoutAdd(SectionHeight, lineHt + sa + added->SpaceBefore);
     y = LayoutAdd(y, step);
     for (TFloatingObj* obj : floatList) {
@@ -959,6 +977,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   }
 
   curs = StartCurs + Len;
+  Lines.Finish();
   if (auto* list = dynamic_cast<TSectionList*>(Root)) {
     if (list->ListItemFirstLine && *list->ListItemFirstLine == 0 && Lines.Count() > 0) {
       const LineRec* first = Lines[0];
@@ -1010,8 +1029,8 @@ std::vector<LinePiece> TSection::LinePieces(int line) const {
     piece.X = x;
     piece.Run = Fonts.GetFontObjAt(i);
     const char16_t ch = Text[i];
-    TFloatingObj* obj = ch == kImageChar ? Images.FindImage(i) : nullptr;
-    TFormControlObj* ctl = ch == kFormControlChar ? FormControls.FindControl(i) : nullptr;
+    TFloatingObj* obj = ch == kImageChar ? Images().FindImage(i) : nullptr;
+    TFormControlObj* ctl = ch == kFormControlChar ? FormControls().FindControl(i) : nullptr;
     if (obj) {
       piece.kind = obj->Floating() ? LinePiece::FloatPiece : LinePiece::ImagePiece;
       piece.Object = obj;
@@ -1048,13 +1067,13 @@ std::vector<int> TSection::LineAdvances(int line) const {
   for (int i = start; i < end;) {
     const char16_t ch = Text[i];
     if (ch == kImageChar) {
-      if (TFloatingObj* obj = Images.FindImage(i)) {
+      if (TFloatingObj* obj = Images().FindImage(i)) {
         if (!obj->Floating()) adv[i - start] = obj->ObjWidth + obj->HSpaceL + obj->HSpaceR;
         ++i;
         continue;
       }
     } else if (ch == kFormControlChar) {
-      if (TFormControlObj* c = FormControls.FindControl(i)) {
+      if (TFormControlObj* c = FormControls().FindControl(i)) {
         adv[i - start] = c->Width() + c->HSpaceL + c->HSpaceR;
         ++i;
         continue;
@@ -1180,8 +1199,8 @@ void TPreFormated::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxW
   }
   minWidth = maxWidth = 0;
   if (Len == 0) return;
-  if (MaxWidthCache <= 0 || Images.Count() > 0) {
-    for (const auto& obj : Images) obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), 0, 0);
+  if (MaxWidthCache <= 0 || Images().Count() > 0) {
+    for (const auto& obj : Images()) obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), 0, 0);
     MaxWidthCache = FindTextWidth(0, Len, true);
     MinWidthCache = std::min(kPreMaxMinWidth, MaxWidthCache);
   }
@@ -1205,16 +1224,17 @@ int TPreFormated::Layout(platform::Canvas& canvas, int x, int y, int xRef, int y
     drawShiftX_ = 0;
     SectionTop = ContentTop = DrawTop = y;
     const TFontObj* first = Fonts.Count() > 0 ? Fonts[0] : nullptr;
-    SectionHeight = DrawHeight = first ? first->FontHeight : 0;
+    SectionHeight = DrawHeight = first ? first->FontHeight() : 0;
     if (Len > 0) {
-      auto lr = std::make_unique<LineRec>();
+      LineRec line;
+      LineRec* const lr = &line;
       lr->Start = Buff;
       lr->Ln = Len;
       lr->LineHt = lr->DrawHeight = SectionHeight;
-      lr->Descent = first ? first->Descent : 0;
+      lr->Descent = first ? first->Descent() : 0;
       lr->LineIndent = iMgr.LeftIndent(y) - x;
       lr->Width = iMgr.RightSide(y) - iMgr.LeftIndent(y);
-      Lines.Add(std::move(lr));
+      Lines.Add(std::move(line));
     }
     SectionBottom = ContentBot = y + SectionHeight;
     curs = StartCurs + Len;

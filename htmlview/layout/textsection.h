@@ -38,6 +38,24 @@ struct IndexObj {
   int Index = 0;   // source position
 };
 
+// The places where the source positions stop being consecutive, in
+// character order. Most sections are one stretch of the source: their one
+// place is kept without an allocation.
+class TSourceIndex {
+ public:
+  bool empty() const { return first_.Pos < 0; }
+  size_t size() const { return empty() ? 0 : more_ ? static_cast<size_t>(more_[0].Pos) + 1 : 1; }
+  const IndexObj& operator[](size_t i) const { return i == 0 ? first_ : more_[i]; }
+  const IndexObj& front() const { return first_; }
+  void Assign(const std::vector<IndexObj>& items);
+  void clear() { Assign({}); }
+
+ private:
+  IndexObj first_{-1, 0};   // Pos -1: no places
+  // The places after the first, behind an entry whose Pos counts them.
+  std::unique_ptr<IndexObj[]> more_;
+};
+
 // One inline border crossing one line: the bordered characters, whether the
 // element began before the line or goes on after it (that side is open: no
 // padding and no edge), and the element's converted box.
@@ -59,10 +77,37 @@ struct LineRec {
   int DrawX = 0, DrawY = 0;
   int Width = 0;
   int Spaces = 0, Extra = 0;         // justification
-  std::vector<BorderRec> BorderList;   // built by the first draw of the line
-  bool FirstDraw = false;
+  // Built by the first draw of the line when the document has inline
+  // borders (none for most lines: made only then).
+  std::unique_ptr<std::vector<BorderRec>> BorderList;
   int BorderX = 0;
+  bool FirstDraw = false;
   bool Shy = false;                  // ends at a soft hyphen: a "-" is drawn after it
+};
+
+// The laid-out lines of a section, in one array: most sections have a line
+// or two, and a page of a great many of them would pay an allocation and a
+// pointer for every line.
+class TLineList {
+ public:
+  int Count() const { return static_cast<int>(items_.size()); }
+  LineRec* operator[](int i) { return &items_[static_cast<size_t>(i)]; }
+  const LineRec* operator[](int i) const { return &items_[static_cast<size_t>(i)]; }
+  // The added line (valid until the next Add).
+  LineRec* Add(LineRec line) {
+    items_.push_back(std::move(line));
+    return &items_.back();
+  }
+  void Clear() { items_.clear(); }
+  // A layout is complete: the reserve its growth left goes.
+  void Finish() {
+    if (items_.capacity() > items_.size()) items_.shrink_to_fit();
+  }
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+
+ private:
+  std::vector<LineRec> items_;
 };
 
 // One piece of a laid-out line as drawing walks it: a stretch of text in one
@@ -99,26 +144,37 @@ class TSection : public TSectionBase {
   std::string Brk;                   // 'y', 'n', 'a', 's' per character (+1 when finished)
   std::vector<int> SourcePositions;  // while filling
   TFontList Fonts;
-  TImageObjList Images;
-  TFormControlList FormControls;     // the controls stay the document's
-  std::vector<IndexObj> SIndexList;
-  TFreeList<LineRec> Lines;
+  // The inline objects and the form controls (the controls stay the
+  // document's). Most sections hold neither: the lists are made with the
+  // first object.
+  const TImageObjList& Images() const {
+    static const TImageObjList none;
+    return objects_ ? objects_->Images : none;
+  }
+  const TFormControlList& FormControls() const {
+    static const TFormControlList none;
+    return objects_ ? objects_->FormControls : none;
+  }
+  TSourceIndex SIndexList;
+  TLineList Lines;
   uint8_t Justify = 1;
   uint8_t ClearAttr = 0;
+  // A named anchor stands here: the section is kept even when empty.
+  bool HoldsAnchor = false;
+  bool BreakWord = false;
   int LineHeight = -1;
   int FirstLineIndent = 0;
   int FirstLineIndentPct = 0;
   int MinWidthCache = 0, MaxWidthCache = 0;
-  bool BreakWord = false;
 
   // What the parser's state says while the section fills: no-break (a cell
   // with NOWRAP) and the text transform (1 upper, 2 lower case). Small caps
-  // follow the font-variant of the style the runs are made from.
+  // follow the font-variant of the style the runs are made from. (The small
+  // fields of a section stand together: a page of a great many small
+  // elements keeps a section for each.)
   bool NoBreak = false;
-  int TextTransform = 0;
+  uint8_t TextTransform = 0;
   bool SmallCaps = false;
-  // A named anchor stands here: the section is kept even when empty.
-  bool HoldsAnchor = false;
 
   // A preformatted section keeps its lines as they come.
   virtual bool IsPreformatted() const { return false; }
@@ -263,10 +319,20 @@ class TSection : public TSectionBase {
   // tests and the caret so never depend on which parts a paint visited.
   void PlaceLinesForLookup();
 
+  struct Objects {
+    TImageObjList Images;
+    TFormControlList FormControls;
+  };
+  Objects& MadeObjects() {
+    if (!objects_) objects_ = std::make_unique<Objects>();
+    return *objects_;
+  }
+  std::unique_ptr<Objects> objects_;
+
   bool finished_ = false;
   bool registeredID_ = false;   // under its ID with the document
-  int placedX_ = 0, placedTop_ = 0;
   bool linesAscend_ = true;     // no line moves up from the one before
+  int placedX_ = 0, placedTop_ = 0;
   int maxLineDrawHeight_ = 0;
 };
 

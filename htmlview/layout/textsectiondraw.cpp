@@ -153,7 +153,7 @@ int TSection::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
 
 void TSection::BuildBorders(int line) {
   LineRec& lr = *Lines[line];
-  lr.BorderList.clear();
+  lr.BorderList.reset();
   TSectionList* doc = DocumentOf(Root);
   if (!doc) return;
   const int first = LineStartIndex(line), last = first + lr.Ln - 1;
@@ -169,8 +169,9 @@ void TSection::BuildBorders(int line) {
     b.MargArray = doc->InlineList[i]->MargArray;
     // A border around a floating image alone is the image's, not the line's.
     if (b.BStart == b.BEnd && Text[b.BStart] == kImageChar)
-      if (TFloatingObj* obj = Images.FindImage(b.BStart); obj && obj->Floating()) continue;
-    lr.BorderList.push_back(b);
+      if (TFloatingObj* obj = Images().FindImage(b.BStart); obj && obj->Floating()) continue;
+    if (!lr.BorderList) lr.BorderList = std::make_unique<std::vector<BorderRec>>();
+    lr.BorderList->push_back(b);
   }
 }
 
@@ -190,12 +191,13 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int x,
     lr.BorderX = x;
   }
   lr.FirstDraw = false;
-  for (BorderRec& b : lr.BorderList) {
+  std::vector<BorderRec> noBorders;
+  for (BorderRec& b : lr.BorderList ? *lr.BorderList : noBorders) {
     int above = 0, below = 0;
     for (int k = b.BStart; k <= b.BEnd; ++k)
       if (const TFontObj* run = Fonts.GetFontObjAt(k)) {
-        above = std::max(above, run->tmHeight - run->Descent);
-        below = std::max(below, run->Descent);
+        above = std::max(above, run->tmHeight() - run->Descent());
+        below = std::max(below, run->Descent());
       }
     const TMarginArray& m = b.MargArray;
     const int padL = b.OpenStart ? 0 : std::max(0, m[PropPaddingLeft]);
@@ -247,7 +249,7 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int x,
       case LinePiece::ImagePiece: {
         TFloatingObj* obj = piece.Object;
         if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
-          const int fontHeight = piece.Run ? piece.Run->tmHeight : 0;
+          const int fontHeight = piece.Run ? piece.Run->tmHeight() : 0;
           panel->Place(px + obj->HSpaceL, panel->InlineTop(lr.DrawY, bottom, fontHeight, lr.Descent));
         } else if (auto* image = dynamic_cast<TImageObj*>(obj)) {
           canvas.SetTextJustification(0, 0);
@@ -318,8 +320,8 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int x,
             else if (lastOfAll) cx = lineX + cum[to - lineStart];
             if (cx >= 0) {
               const platform::Pen saved = canvas.pen;
-              canvas.pen = {piece.Run->TheFont.color, 1, platform::PenStyle::Solid};
-              canvas.MoveTo(cx, bottom - piece.Run->tmHeight - yOff);
+              canvas.pen = {piece.Run->TheFont->color, 1, platform::PenStyle::Solid};
+              canvas.MoveTo(cx, bottom - piece.Run->tmHeight() - yOff);
               canvas.LineTo(cx, bottom - yOff);
               canvas.pen = saved;
             }
@@ -359,23 +361,23 @@ void TSection::DrawText(platform::Canvas& canvas, int line, const LinePiece& pie
     if (IsObjectChar(ch)) ch = u' ';
 
   canvas.font = run->TheFont;
-  const platform::Colour fontColour = platform::ColourToRgb(run->TheFont.color);
-  const platform::Colour bg = run->TheFont.BgColor;
+  const platform::Colour fontColour = platform::ColourToRgb(run->TheFont->color);
+  const platform::Colour bg = run->TheFont->BgColor;
   if (selected) {
     canvas.bkMode = platform::BkMode::Opaque;
     canvas.bkColor = fontColour;
     canvas.SetTextColor(bg != NoColorValue ? bg : platform::InvertColour(fontColour));
   } else if (bg == NoColorValue) {
     canvas.bkMode = platform::BkMode::Transparent;
-    canvas.SetTextColor(run->TheFont.color);
+    canvas.SetTextColor(run->TheFont->color);
   } else {
     canvas.bkMode = platform::BkMode::Opaque;
     canvas.bkColor = bg;
-    canvas.SetTextColor(run->TheFont.color);
+    canvas.SetTextColor(run->TheFont->color);
   }
   int y = baseline - yOff;
-  if (run->SScript == ASuper) y -= run->tmHeight / 3;
-  else if (run->SScript == ASub) y += run->Descent / 2 + 1;
+  if (run->SScript == ASuper) y -= run->tmHeight() / 3;
+  else if (run->SScript == ASub) y += run->Descent() / 2 + 1;
   canvas.textAlign = platform::TA_BASELINE;
   canvas.SetTextJustification(0, 0);   // the advances carry the justification
   const bool clipped = IsPreformatted() && !(OwnerBlock && OwnerBlock->HidesOverflow());
@@ -404,7 +406,7 @@ unsigned TSection::HitLink(platform::Canvas& canvas, int x, int y, std::unique_p
   bool isMap = false;
   const TMapItem* map = nullptr;
   TImageObj* image = nullptr;
-  if (Images.PtInImage(x, y, ix, iy, posn, isMap, map, image) && image) {
+  if (Images().PtInImage(x, y, ix, iy, posn, isMap, map, image) && image) {
     unsigned flags = 0;
     const std::string& t = !image->ImageTitle.empty() ? image->ImageTitle : image->FAlt;
     if (!t.empty()) {
@@ -464,7 +466,7 @@ unsigned TSection::HitLink(platform::Canvas& canvas, int x, int y, std::unique_p
 }
 
 bool TSection::HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) {
-  return Images.PtInObject(x, y, obj, ix, iy);
+  return Images().PtInObject(x, y, obj, ix, iy);
 }
 
 int TSection::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, int& caretHt,

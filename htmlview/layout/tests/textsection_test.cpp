@@ -69,7 +69,7 @@ class TextSectionTest : public ::testing::Test {
     s.Layout(*canvas_, 0, 0, 0, 0, w, 0, 0, mgr, mw, curs);
     if (maxWidth) *maxWidth = mw;
     std::vector<std::u16string> out;
-    for (const auto& lr : s.Lines) out.emplace_back(lr->Start, lr->Ln);
+    for (const LineRec& lr : s.Lines) out.emplace_back(lr.Start, lr.Ln);
     return out;
   }
 
@@ -137,6 +137,28 @@ TEST_F(TextSectionTest, SourcePositionsGrowInProportion) {
   }
   EXPECT_EQ(longOne.SourcePositions.size(), 100000u);
   EXPECT_LE(growths, 40);
+}
+
+// A finished section keeps no reserve its filling grew (a page of a great
+// many sections would hold one for each), and its lines read the text it
+// kept.
+TEST_F(TextSectionTest, FinishedSectionKeepsNoReserve) {
+  TSection s(&root_, TestFont(), 1);
+  std::u16string text;
+  for (int i = 0; i < 1000; ++i) {
+    s.AddText(u"word ", {5 * i});
+    text += u"word ";
+  }
+  s.Finish(5000);
+  ASSERT_EQ(s.Text, text);
+  EXPECT_EQ(s.Text.capacity(), s.Text.size());
+  EXPECT_EQ(s.Brk.capacity(), s.Brk.size());
+  EXPECT_EQ(s.Buff, s.Text.data());
+  const std::vector<std::u16string> lines = Lines(s, 200);
+  EXPECT_GT(lines.size(), 100u);
+  std::u16string joined;
+  for (const std::u16string& line : lines) joined += line;
+  EXPECT_EQ(joined, text);
 }
 
 TEST_F(TextSectionTest, LineBreaksForWidths) {
@@ -382,7 +404,7 @@ TEST_F(TextSectionTest, FromStyle) {
   EXPECT_EQ(s.LineHeight, 32);
   EXPECT_EQ(s.FirstLineIndentPct, 10);
   ASSERT_EQ(s.Fonts.Count(), 1);
-  EXPECT_EQ(s.Fonts[0]->FontHeight, 16);
+  EXPECT_EQ(s.Fonts[0]->FontHeight(), 16);
   for (char16_t ch : std::u16string(u"aaaa bbbb cccc")) s.AddChar(ch, pos_++);
   s.Finish(pos_);
   EXPECT_EQ(Lines(s, 400), (L{u"aaaa bbbb cccc "}));
@@ -505,14 +527,14 @@ TEST_F(TextSectionTest, FormControlsInLines) {
   ASSERT_NE(box, nullptr);
   ASSERT_NE(edit, nullptr);
   EXPECT_EQ(s.Text, u"ab \u0002 cd \u0002\u0002 ");   // the hidden input stands nowhere
-  EXPECT_EQ(s.FormControls.Count(), 3);
+  EXPECT_EQ(s.FormControls().Count(), 3);
   EXPECT_EQ(box->Pos, 3);
   EXPECT_EQ(edit->Pos, 8);
   EXPECT_EQ(s.Brk.substr(8, 2), "nn");   // edit and browse button stay together
   box->MyForm->SetSizes(*canvas_);
   const int boxW = box->Width() + box->HSpaceL + box->HSpaceR;
   const int editW = edit->Width() + edit->HSpaceL + edit->HSpaceR;
-  TFormControlObj* browse = s.FormControls[2];
+  TFormControlObj* browse = s.FormControls()[2];
   const int browseW = browse->Width() + browse->HSpaceL + browse->HSpaceR;
   ASSERT_GT(boxW, 0);
   EXPECT_EQ(s.FindTextWidth(0, 4, false), 30 + boxW);

@@ -418,7 +418,7 @@ TEST_F(TextDrawTest, SmallCaps) {
   } runs[] = {{0, 20}, {1, 16}, {5, 20}, {6, 16}, {8, 20}};   // the digit and blank stay as they are
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(s->Fonts[i]->Pos, runs[i].pos) << i;
-    EXPECT_EQ(s->Fonts[i]->TheFont.height, -runs[i].em) << i;
+    EXPECT_EQ(s->Fonts[i]->TheFont->height, -runs[i].em) << i;
   }
 }
 
