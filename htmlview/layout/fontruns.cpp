@@ -252,6 +252,38 @@ void TFontObj::KeyOnLink(int& key, platform::ShiftState shift) {
 
 // ----------------------------------------------------------------- TFontList
 
+TFontObj* TFontList::Add(std::unique_ptr<TFontObj> run) {
+  if (count_ == capacity_) {
+    const uint32_t capacity = capacity_ * 2;
+    auto* items = new TRunHandle[capacity];
+    std::copy(Items(), Items() + count_, items);
+    if (capacity_ > 1) delete[] many_;
+    many_ = items;
+    capacity_ = capacity;
+  }
+  TRunHandle& added = Items()[count_];
+  added.run_ = run.release();
+  ++count_;
+  return added.run_;
+}
+
+void TFontList::Delete(int i) {
+  TRunHandle* items = Items();
+  TFontObj* gone = items[i].run_;
+  std::copy(items + i + 1, items + count_, items + i);
+  --count_;
+  delete gone;
+}
+
+void TFontList::Clear() {
+  TRunHandle* items = Items();
+  for (uint32_t i = 0; i < count_; ++i) delete items[i].run_;
+  if (capacity_ > 1) delete[] many_;
+  one_ = TRunHandle{};
+  count_ = 0;
+  capacity_ = 1;
+}
+
 void TFontList::CopyFrom(TSectionBase* section, const TFontList& other) {
   Clear();
   for (const auto& run : other) Add(std::make_unique<TFontObj>(section, *run));
@@ -261,7 +293,7 @@ int TFontList::FirstAfter(int pos) const {
   // Runs stand in text order: a binary search keeps a long section (a whole
   // listing in one PRE) from costing the square of its runs.
   const auto it = std::upper_bound(begin(), end(), pos,
-                                   [](int p, const std::unique_ptr<TFontObj>& run) { return p < run->Pos; });
+                                   [](int p, const TRunHandle& run) { return p < run->Pos; });
   return static_cast<int>(it - begin());
 }
 

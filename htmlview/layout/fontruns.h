@@ -190,6 +190,32 @@ class TRunFont {
 };
 
 // ---------------------------------------------------------------------------
+// The TITLE of a run's element. Few elements have one, and a page of a great
+// many small sections has a run for each: the text is kept only when given.
+class TRunTitle {
+ public:
+  TRunTitle() = default;
+  TRunTitle(const TRunTitle& other) { *this = other.Get(); }
+  TRunTitle& operator=(const TRunTitle& other) { return *this = other.Get(); }
+  TRunTitle& operator=(const std::string& text) {
+    if (text.empty()) text_.reset();
+    else if (text_) *text_ = text;
+    else text_ = std::make_unique<std::string>(text);
+    return *this;
+  }
+
+  const std::string& Get() const {
+    static const std::string none;
+    return text_ ? *text_ : none;
+  }
+  operator const std::string&() const { return Get(); }
+  bool empty() const { return !text_; }
+
+ private:
+  std::unique_ptr<std::string> text_;
+};
+
+// ---------------------------------------------------------------------------
 // One font run
 
 class TFontObj {
@@ -206,7 +232,7 @@ class TFontObj {
   // (Ordered so that a run packs without gaps: a page of a great many small
   // sections has a run for each.)
   TSectionBase* Section = nullptr;
-  std::string Title;
+  TRunTitle Title;
   TRunFont TheFont;
   std::unique_ptr<TFontInfoArray> FIArray;   // present for links
   TRunUrlTarget UrlTarget;
@@ -290,9 +316,35 @@ void ForgetLinkRun(std::vector<TFontObj*>& links, const TFontObj* run);
 // ---------------------------------------------------------------------------
 // The runs of one section, in text order
 
-class TFontList : public TFreeList<TFontObj> {
+// One run of a list, as walking the list yields it.
+class TRunHandle {
+ public:
+  TFontObj* get() const { return run_; }
+  TFontObj* operator->() const { return run_; }
+  TFontObj& operator*() const { return *run_; }
+
+ private:
+  friend class TFontList;
+  TFontObj* run_;
+};
+
+class TFontList {
  public:
   TFontList() = default;
+  ~TFontList() { Clear(); }
+  TFontList(const TFontList&) = delete;
+  TFontList& operator=(const TFontList&) = delete;
+
+  // The list owns its runs.
+  int Count() const { return static_cast<int>(count_); }
+  TFontObj* operator[](int i) const { return Items()[i].run_; }
+  // The run, added at the end.
+  TFontObj* Add(std::unique_ptr<TFontObj> run);
+  void Delete(int i);
+  void Clear();
+  const TRunHandle* begin() const { return Items(); }
+  const TRunHandle* end() const { return Items() + count_; }
+
   // Copies of every run of other for section.
   void CopyFrom(TSectionBase* section, const TFontList& other);
 
@@ -309,6 +361,19 @@ class TFontList : public TFreeList<TFontObj> {
   // A character was removed at position n: later runs move back one; a run
   // left empty is freed (see the .cpp for its link and focus control).
   void Decrement(int n, TSectionListBase* root);
+
+ private:
+  const TRunHandle* Items() const { return capacity_ > 1 ? many_ : &one_; }
+  TRunHandle* Items() { return capacity_ > 1 ? many_ : &one_; }
+
+  // Most sections have one run, and a page of a great many small sections
+  // would pay an array for each: a single run is held here.
+  union {
+    TRunHandle one_{};   // capacity_ 1
+    TRunHandle* many_;   // capacity_ above 1
+  };
+  uint32_t count_ = 0;
+  uint32_t capacity_ = 1;
 };
 
 // The platform metrics of a font into its measured fields.

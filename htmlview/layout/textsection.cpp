@@ -172,7 +172,6 @@ void TSection::AddText(std::u16string_view token, const std::vector<int>& positi
     Text += transformed;
   }
   Len = static_cast<int>(Text.size());
-  Buff = Text.data();
 }
 
 void TSection::AppendSmallCaps(std::u16string_view token) {
@@ -335,7 +334,7 @@ void TSection::MarkBreakAfterLast() {
 void TSection::DeleteChar(int i) {
   Text.erase(i, 1);
   Brk.erase(i, 1);
-  if (i < static_cast<int>(SourcePositions.size())) SourcePositions.erase(SourcePositions.begin() + i);
+  if (i < static_cast<int>(SourcePositions.size())) SourcePositions.EraseAt(static_cast<size_t>(i));
   for (TFormControlObj* c : FormControls())
     if (c->Pos > i) --c->Pos;
   Fonts.Decrement(i, Root);
@@ -392,7 +391,6 @@ void TSection::Finish(int endSourcePos) {
       AppendFinalSpace(endSourcePos);
   }
   Len = static_cast<int>(Text.size());
-  Buff = Text.data();
   if (Len > 0) {
     Brk.push_back('y');
     std::vector<IndexObj> places;
@@ -402,12 +400,10 @@ void TSection::Finish(int endSourcePos) {
     SIndexList.Assign(places);
     if (auto* list = dynamic_cast<TSectionList*>(Root)) SectionNumber = ++list->SectionCount;
   }
-  SourcePositions.clear();
-  SourcePositions.shrink_to_fit();
+  SourcePositions.Release();
   // Grown by appending: the reserve goes now that the text is complete.
   Text.shrink_to_fit();
   Brk.shrink_to_fit();
-  Buff = Text.data();
 }
 
 void TSection::AppendFinalSpace(int sourcePos) {
@@ -734,7 +730,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   auto addEmptyLine = [&](int height) {
     LineRec line;
     LineRec* const lr = &line;
-    lr->Start = Buff + p;
+    lr->Start = Buff() + p;
     lr->SpaceBefore = height;
     lr->DrawHeight = height;
     Lines.Add(std::move(line));
@@ -851,7 +847,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
         if (runEnd > p) run->SetYValue(y);
       }
     }
-    lr->Start = Buff + p;
+    lr->Start = Buff() + p;
     lr->Ln = nn;
     lr->FirstDraw = bordered;
     lr->Shy = Brk[p + nn - 1] == 's';
@@ -1006,7 +1002,7 @@ void TSection::ReportProgress() {
 // Line geometry
 
 int TSection::LineStartIndex(int line) const {
-  return static_cast<int>(Lines[line]->Start - Buff);
+  return static_cast<int>(Lines[line]->Start - Buff());
 }
 
 int TSection::LineOffset(int line) const {
@@ -1228,7 +1224,7 @@ int TPreFormated::Layout(platform::Canvas& canvas, int x, int y, int xRef, int y
     if (Len > 0) {
       LineRec line;
       LineRec* const lr = &line;
-      lr->Start = Buff;
+      lr->Start = Buff();
       lr->Ln = Len;
       lr->LineHt = lr->DrawHeight = SectionHeight;
       lr->Descent = first ? first->Descent() : 0;

@@ -38,6 +38,30 @@ struct IndexObj {
   int Index = 0;   // source position
 };
 
+// The source position of every character while a section fills. A finished
+// section has no use for them: it keeps only this pointer, not an empty
+// vector.
+class TFillPositions {
+ public:
+  bool empty() const { return !items_ || items_->empty(); }
+  size_t size() const { return items_ ? items_->size() : 0; }
+  size_t capacity() const { return items_ ? items_->capacity() : 0; }
+  int operator[](size_t i) const { return (*items_)[i]; }
+  int back() const { return items_->back(); }
+  void reserve(size_t n) { Made().reserve(n); }
+  void push_back(int pos) { Made().push_back(pos); }
+  void EraseAt(size_t i) { items_->erase(items_->begin() + static_cast<std::ptrdiff_t>(i)); }
+  // Frees them all.
+  void Release() { items_.reset(); }
+
+ private:
+  std::vector<int>& Made() {
+    if (!items_) items_ = std::make_unique<std::vector<int>>();
+    return *items_;
+  }
+  std::unique_ptr<std::vector<int>> items_;
+};
+
 // The places where the source positions stop being consecutive, in
 // character order. Most sections are one stretch of the source: their one
 // place is kept without an allocation.
@@ -140,9 +164,10 @@ class TSection : public TSectionBase {
   int SectionNumber = 0;
   int LastProgressCycle = 0;
   std::u16string Text;
-  const char16_t* Buff = nullptr;
+  // The first character of Text.
+  const char16_t* Buff() const { return Text.data(); }
   std::string Brk;                   // 'y', 'n', 'a', 's' per character (+1 when finished)
-  std::vector<int> SourcePositions;  // while filling
+  TFillPositions SourcePositions;    // while filling
   TFontList Fonts;
   // The inline objects and the form controls (the controls stay the
   // document's). Most sections hold neither: the lists are made with the

@@ -457,7 +457,7 @@ unsigned TSection::HitLink(platform::Canvas& canvas, int x, int y, std::unique_p
       flags |= guUrl;
     }
     if (!run->Title.empty()) {
-      title = run->Title;
+      title = run->Title.Get();
       flags |= guTitle;
     }
     return flags;
@@ -485,7 +485,7 @@ int TSection::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr,
     inText = true;
     caretHt = lr.LineHt;
     yr = top + lr.SpaceBefore;
-    const int lineStart = lr.Ln > 0 ? LineStartIndex(i) : static_cast<int>(lr.Start - Buff);
+    const int lineStart = lr.Ln > 0 ? LineStartIndex(i) : static_cast<int>(lr.Start - Buff());
     if (x < lr.DrawX) {
       xr = lr.DrawX;
       inText = false;
