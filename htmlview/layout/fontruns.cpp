@@ -100,7 +100,8 @@ TFontObj::TFontObj(TSectionBase* section, const TFontObj& run)
       UrlTarget(run.UrlTarget),
       Pos(run.Pos),
       SScript(run.SScript) {
-  if (run.FIArray) FIArray = std::make_unique<TFontInfoArray>(*run.FIArray);
+  if (const TFontInfoArray* fonts = run.LinkFontTable())
+    Link().fonts = std::make_unique<TFontInfoArray>(*fonts);
 }
 
 TFontObj::~TFontObj() { DropTabControl(); }
@@ -110,7 +111,7 @@ void TFontObj::DropTabControl() {
     control->Run = nullptr;   // no events reach a run that is going
     delete control;
   }
-  if (controls_) controls_->tab.clear();
+  if (link_) link_->tab.clear();
 }
 
 TSectionListBase* TFontObj::Root() const { return Section ? Section->Root : nullptr; }
@@ -134,16 +135,17 @@ void TFontObj::ConvertFont(const ThtFontInfo& info) {
 }
 
 void TFontObj::SetLinkFonts(const TFontInfoArray& fonts) {
-  FIArray = std::make_unique<TFontInfoArray>(fonts);
+  Link().fonts = std::make_unique<TFontInfoArray>(fonts);
   ApplyLinkFont();
 }
 
 void TFontObj::ApplyLinkFont() {
-  if (!FIArray) return;
+  const TFontInfoArray* fonts = LinkFontTable();
+  if (!fonts) return;
   LinkFontState state = LinkStateLink;
   if (Hover) state = Visited ? LinkStateVisitedHover : LinkStateHover;
   else if (Visited) state = LinkStateVisited;
-  ConvertFont((*FIArray)[state]);
+  ConvertFont((*fonts)[state]);
 }
 
 void TFontObj::SetVisited(bool value) {
@@ -196,11 +198,11 @@ void TFontObj::CreateTabControl(int tabIndex) {
   auto* control = new ThtTabcontrol(panel);
   control->Run = this;
   control->show();
-  Controls().tab = control;
-  Controls().link = control;
+  Link().tab = control;
+  Link().link = control;
   if (list && index >= 0)
     for (int i = index + 1; i < static_cast<int>(list->size()) && (*list)[i]->LinkID() == LinkID(); ++i)
-      (*list)[i]->Controls().link = control;
+      (*list)[i]->Link().link = control;
   if (tabIndex > 0) {
     // Explicit tab indexes sort first, in their order, ties in document order.
     char key[32];
@@ -211,8 +213,8 @@ void TFontObj::CreateTabControl(int tabIndex) {
 
 void TFontObj::ContinueLink(const TFontObj& before) {
   if (&before != this && before.IsLink() && before.LinkID() == LinkID() && !TabControl()) {
-    if (before.controls_) Controls().link = before.controls_->link;
-    else if (controls_) controls_->link.clear();
+    if (before.link_) Link().link = before.link_->link;
+    else if (link_) link_->link.clear();
   }
 }
 
@@ -341,9 +343,9 @@ void TFontList::Decrement(int n, TSectionListBase* root) {
       if (links) ForgetLinkRun(*links, empty);
       if (ThtTabcontrol* control = empty->TabControl()) {
         if (run->LinkID() == empty->LinkID() && !run->TabControl()) {
-          run->Controls().tab = control;
+          run->Link().tab = control;
           control->Run = run;
-          empty->controls_->tab.clear();
+          empty->link_->tab.clear();
         } else if (objects) {
           objects->RemoveTabOrder(control);
         }

@@ -234,7 +234,6 @@ class TFontObj {
   TSectionBase* Section = nullptr;
   TRunTitle Title;
   TRunFont TheFont;
-  std::unique_ptr<TFontInfoArray> FIArray;   // present for links
   TRunUrlTarget UrlTarget;
   int YValue = 0;        // y of the link, for scrolling it into view
   int Pos = 0;           // character index in the section's text
@@ -250,7 +249,12 @@ class TFontObj {
   int Overhang() const { return TheFont->italic ? TheFont->tmHeight / 10 : 0; }
   int Descent() const { return TheFont->tmDescent; }
 
-  ThtTabcontrol* TabControl() const { return controls_ ? controls_->tab.data() : nullptr; }
+  ThtTabcontrol* TabControl() const { return link_ ? link_->tab.data() : nullptr; }
+  // The four link fonts (given to links), or null.
+  const TFontInfoArray* LinkFontTable() const { return link_ ? link_->fonts.get() : nullptr; }
+  void DropLinkFonts() {
+    if (link_) link_->fonts.reset();
+  }
   const std::string& URL() const { return UrlTarget->URL; }
   bool IsLink() const { return !UrlTarget->URL.empty(); }
   int LinkID() const { return UrlTarget->ID; }
@@ -274,7 +278,7 @@ class TFontObj {
   void SetYValue(int y);
   // The focus control of the run's link, whichever run owns it (null when
   // the link has none).
-  ThtTabcontrol* LinkControl() const { return controls_ ? controls_->link.data() : nullptr; }
+  ThtTabcontrol* LinkControl() const { return link_ ? link_->link.data() : nullptr; }
   // The run continues the link of before (the piece in front of it in the
   // link list): it shares that link's focus control.
   void ContinueLink(const TFontObj& before);
@@ -294,18 +298,20 @@ class TFontObj {
   void SetActiveOnLink(bool value);
   void DropTabControl();
 
-  // The focus controls, made for link runs only.
-  struct LinkControls {
+  // What only the runs of links have, made when first given: the link
+  // fonts and the focus controls.
+  struct LinkPart {
+    std::unique_ptr<TFontInfoArray> fonts;
     QPointer<ThtTabcontrol> tab;
     // Every piece of a link knows the link's control, so that finding it
     // (on every layout of every link) needs no search of the link list.
     QPointer<ThtTabcontrol> link;
   };
-  LinkControls& Controls() {
-    if (!controls_) controls_ = std::make_unique<LinkControls>();
-    return *controls_;
+  LinkPart& Link() {
+    if (!link_) link_ = std::make_unique<LinkPart>();
+    return *link_;
   }
-  std::unique_ptr<LinkControls> controls_;
+  std::unique_ptr<LinkPart> link_;
 };
 
 // Takes run out of the document's link list. The runs that leave it are

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <exception>
+#include <memory>
 #include <cwctype>
 
 #include "htmlview/layout/cells.h"
@@ -62,6 +63,29 @@ TMyFont SmallCapsFont(const TMyFont& normal) {
 
 }  // namespace
 
+LineRec* TLineList::Add(LineRec line) {
+  if (count_ == capacity_) Reallocate(std::max<uint32_t>(1, 2 * capacity_));
+  return std::construct_at(items_ + count_++, std::move(line));
+}
+
+void TLineList::Clear() {
+  std::destroy(items_, items_ + count_);
+  count_ = 0;
+}
+
+void TLineList::Reallocate(uint32_t capacity) {
+  if (capacity == capacity_) return;
+  std::allocator<LineRec> allocator;
+  LineRec* items = capacity > 0 ? allocator.allocate(capacity) : nullptr;
+  const uint32_t kept = std::min(count_, capacity);
+  std::uninitialized_move(items_, items_ + kept, items);
+  std::destroy(items_, items_ + count_);
+  if (items_) allocator.deallocate(items_, capacity_);
+  items_ = items;
+  count_ = kept;
+  capacity_ = capacity;
+}
+
 void TSourceIndex::Assign(const std::vector<IndexObj>& items) {
   first_ = items.empty() ? IndexObj{-1, 0} : items.front();
   more_.reset();
@@ -89,7 +113,7 @@ TSection::TSection(TSectionListBase* root, const TAttributeList* attributes, TPr
   if (indentAllowed) {
     bool percent = false;
     const int indent = prop.GetTextIndent(percent);
-    if (percent) FirstLineIndentPct = std::clamp(indent, 0, 90);
+    if (percent) FirstLineIndentPct = static_cast<uint8_t>(std::clamp(indent, 0, 90));
     else FirstLineIndent = indent;
   }
   const PropValue& align = prop.Props[PropTextAlign];
@@ -161,6 +185,11 @@ void TSection::AddText(std::u16string_view token, const std::vector<int>& positi
   }
   const char flag = (NoBreak || IsPreformatted()) ? 'n' : 'y';
   Brk.append(n, flag);
+  if (TextTransform == 0 && !SmallCaps) {
+    Text += token;   // as it comes: a long token is not copied twice
+    Len = static_cast<int>(Text.size());
+    return;
+  }
   std::u16string transformed(token);
   for (char16_t& ch : transformed) {
     if (TextTransform == 1) ch = Upper(ch);
@@ -260,7 +289,7 @@ TFontObj* TSection::SetLink(bool startsLink, TProperties& prop, const TUrlTarget
     if (TSectionListObjects* objects = ObjectsOf(Root))
       if (std::vector<TFontObj*>* links = objects->LinkList()) ForgetLinkRun(*links, run);
     if (run->UrlTarget) run->UrlTarget->Clear();
-    run->FIArray.reset();
+    run->DropLinkFonts();
   }
   return run;
 }

@@ -114,24 +114,28 @@ struct LineRec {
 // pointer for every line.
 class TLineList {
  public:
-  int Count() const { return static_cast<int>(items_.size()); }
-  LineRec* operator[](int i) { return &items_[static_cast<size_t>(i)]; }
-  const LineRec* operator[](int i) const { return &items_[static_cast<size_t>(i)]; }
+  TLineList() = default;
+  ~TLineList() { Reallocate(0); }
+  TLineList(const TLineList&) = delete;
+  TLineList& operator=(const TLineList&) = delete;
+
+  int Count() const { return static_cast<int>(count_); }
+  LineRec* operator[](int i) { return &items_[i]; }
+  const LineRec* operator[](int i) const { return &items_[i]; }
   // The added line (valid until the next Add).
-  LineRec* Add(LineRec line) {
-    items_.push_back(std::move(line));
-    return &items_.back();
-  }
-  void Clear() { items_.clear(); }
+  LineRec* Add(LineRec line);
+  void Clear();
   // A layout is complete: the reserve its growth left goes.
-  void Finish() {
-    if (items_.capacity() > items_.size()) items_.shrink_to_fit();
-  }
-  auto begin() const { return items_.begin(); }
-  auto end() const { return items_.end(); }
+  void Finish() { Reallocate(count_); }
+  const LineRec* begin() const { return items_; }
+  const LineRec* end() const { return items_ + count_; }
 
  private:
-  std::vector<LineRec> items_;
+  // Room for capacity lines (the lines beyond it go).
+  void Reallocate(uint32_t capacity);
+  LineRec* items_ = nullptr;
+  uint32_t count_ = 0;
+  uint32_t capacity_ = 0;
 };
 
 // One piece of a laid-out line as drawing walks it: a stretch of text in one
@@ -163,6 +167,7 @@ class TSection : public TSectionBase {
 
   int SectionNumber = 0;
   int LastProgressCycle = 0;
+  int LineHeight = -1;
   std::u16string Text;
   // The first character of Text.
   const char16_t* Buff() const { return Text.data(); }
@@ -182,14 +187,18 @@ class TSection : public TSectionBase {
   }
   TSourceIndex SIndexList;
   TLineList Lines;
+
+ private:
+  struct Objects;
+  std::unique_ptr<Objects> objects_;   // made with the first object or control
+
+ public:
   uint8_t Justify = 1;
   uint8_t ClearAttr = 0;
   // A named anchor stands here: the section is kept even when empty.
   bool HoldsAnchor = false;
   bool BreakWord = false;
-  int LineHeight = -1;
   int FirstLineIndent = 0;
-  int FirstLineIndentPct = 0;
   int MinWidthCache = 0, MaxWidthCache = 0;
 
   // What the parser's state says while the section fills: no-break (a cell
@@ -200,6 +209,7 @@ class TSection : public TSectionBase {
   bool NoBreak = false;
   uint8_t TextTransform = 0;
   bool SmallCaps = false;
+  uint8_t FirstLineIndentPct = 0;   // 0 to 90
 
   // A preformatted section keeps its lines as they come.
   virtual bool IsPreformatted() const { return false; }
@@ -352,7 +362,6 @@ class TSection : public TSectionBase {
     if (!objects_) objects_ = std::make_unique<Objects>();
     return *objects_;
   }
-  std::unique_ptr<Objects> objects_;
 
   bool finished_ = false;
   bool registeredID_ = false;   // under its ID with the document

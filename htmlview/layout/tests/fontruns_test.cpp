@@ -262,8 +262,8 @@ TEST_F(FontRunsTest, CopyKeepsStartScriptFontsAndTarget) {
   EXPECT_EQ(c->URL(), "x.htm");
   EXPECT_EQ(c->LinkID(), 3);
   EXPECT_EQ(c->TheFont->color, platform::clPurple);
-  ASSERT_TRUE(c->FIArray);
-  EXPECT_EQ((*c->FIArray)[LinkStateHover].Color, platform::clRed);
+  ASSERT_TRUE(c->LinkFontTable());
+  EXPECT_EQ((*c->LinkFontTable())[LinkStateHover].Color, platform::clRed);
   EXPECT_EQ(c->TabControl(), nullptr);
   EXPECT_NE(c->UrlTarget.get(), run->UrlTarget.get());
 }
