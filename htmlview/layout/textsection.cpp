@@ -63,6 +63,59 @@ TMyFont SmallCapsFont(const TMyFont& normal) {
 
 }  // namespace
 
+size_t TFillPositions::PlaceOf(int i) const {
+  const std::vector<IndexObj>& places = fill_->places;
+  const auto it = std::upper_bound(places.begin(), places.end(), i,
+                                   [](int index, const IndexObj& place) { return index < place.Pos; });
+  return static_cast<size_t>(it - places.begin()) - 1;
+}
+
+int TFillPositions::operator[](size_t i) const {
+  const IndexObj& place = fill_->places[PlaceOf(static_cast<int>(i))];
+  return place.Index + (static_cast<int>(i) - place.Pos);
+}
+
+void TFillPositions::push_back(int pos) {
+  if (!fill_) fill_ = std::make_unique<Fill>();
+  if (fill_->size == 0 || pos != back() + 1) fill_->places.push_back({fill_->size, pos});
+  ++fill_->size;
+}
+
+void TFillPositions::EraseAt(size_t at) {
+  const int i = static_cast<int>(at);
+  // The characters either side of it become neighbours: only there may a
+  // place now begin or end.
+  const int size = fill_->size;
+  const int before = i > 0 ? (*this)[at - 1] : 0;
+  const int after = i + 1 < size ? (*this)[at + 1] : 0;
+  std::vector<IndexObj>& places = fill_->places;
+  size_t k = PlaceOf(i);
+  const int end = k + 1 < places.size() ? places[k + 1].Pos : size;
+  if (end - places[k].Pos == 1) {
+    places.erase(places.begin() + static_cast<std::ptrdiff_t>(k));
+  } else {
+    if (places[k].Pos == i) ++places[k].Index;   // the stretch starts one later
+    ++k;
+  }
+  for (size_t m = k; m < places.size(); ++m) --places[m].Pos;
+  --fill_->size;
+  if (i >= fill_->size) return;
+  const auto it = std::lower_bound(places.begin(), places.end(), i,
+                                   [](const IndexObj& place, int index) { return place.Pos < index; });
+  const bool placed = it != places.end() && it->Pos == i;
+  const bool needed = i == 0 || after != before + 1;
+  if (needed && !placed) places.insert(it, IndexObj{i, after});
+  else if (!needed && placed) places.erase(it);
+}
+
+std::vector<IndexObj> TFillPositions::Places(int count) const {
+  std::vector<IndexObj> places;
+  if (fill_)
+    for (const IndexObj& place : fill_->places)
+      if (place.Pos < count) places.push_back(place);
+  return places;
+}
+
 LineRec* TLineList::Add(LineRec line) {
   if (count_ == capacity_) Reallocate(std::max<uint32_t>(1, 2 * capacity_));
   return std::construct_at(items_ + count_++, std::move(line));
@@ -171,11 +224,6 @@ void TSection::AddChar(char16_t ch, int sourcePos) {
 void TSection::AddText(std::u16string_view token, const std::vector<int>& positions) {
   if (token.empty() || finished_) return;
   const int n = static_cast<int>(token.size());
-  // Grown in proportion, not by a fixed step: a long text would otherwise
-  // be copied over and over, and a short one would hold a large reserve.
-  const size_t needed = SourcePositions.size() + static_cast<size_t>(n);
-  if (needed > SourcePositions.capacity())
-    SourcePositions.reserve(std::max(needed, 2 * SourcePositions.capacity()));
   int last = positions.empty() ? (SourcePositions.empty() ? 0 : SourcePositions.back() + 1)
                                : positions.front();
   for (int i = 0; i < n; ++i) {
@@ -422,11 +470,7 @@ void TSection::Finish(int endSourcePos) {
   Len = static_cast<int>(Text.size());
   if (Len > 0) {
     Brk.push_back('y');
-    std::vector<IndexObj> places;
-    for (int i = 0; i < Len && i < static_cast<int>(SourcePositions.size()); ++i)
-      if (i == 0 || SourcePositions[i] != SourcePositions[i - 1] + 1)
-        places.push_back({i, SourcePositions[i]});
-    SIndexList.Assign(places);
+    SIndexList.Assign(SourcePositions.Places(Len));
     if (auto* list = dynamic_cast<TSectionList*>(Root)) SectionNumber = ++list->SectionCount;
   }
   SourcePositions.Release();

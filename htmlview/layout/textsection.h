@@ -38,28 +38,33 @@ struct IndexObj {
   int Index = 0;   // source position
 };
 
-// The source position of every character while a section fills. A finished
-// section has no use for them: it keeps only this pointer, not an empty
-// vector.
+// The source position of every character while a section fills, kept as
+// the places where they stop being consecutive: a long text is mostly one
+// stretch of the source and costs no int per character. A finished section
+// has no use for them: it keeps only this pointer.
 class TFillPositions {
  public:
-  bool empty() const { return !items_ || items_->empty(); }
-  size_t size() const { return items_ ? items_->size() : 0; }
-  size_t capacity() const { return items_ ? items_->capacity() : 0; }
-  int operator[](size_t i) const { return (*items_)[i]; }
-  int back() const { return items_->back(); }
-  void reserve(size_t n) { Made().reserve(n); }
-  void push_back(int pos) { Made().push_back(pos); }
-  void EraseAt(size_t i) { items_->erase(items_->begin() + static_cast<std::ptrdiff_t>(i)); }
+  bool empty() const { return size() == 0; }
+  size_t size() const { return fill_ ? static_cast<size_t>(fill_->size) : 0; }
+  // Room for places (not for characters).
+  size_t capacity() const { return fill_ ? fill_->places.capacity() : 0; }
+  int operator[](size_t i) const;
+  int back() const { return (*this)[size() - 1]; }
+  void push_back(int pos);
+  void EraseAt(size_t i);
+  // The places of the first count characters.
+  std::vector<IndexObj> Places(int count) const;
   // Frees them all.
-  void Release() { items_.reset(); }
+  void Release() { fill_.reset(); }
 
  private:
-  std::vector<int>& Made() {
-    if (!items_) items_ = std::make_unique<std::vector<int>>();
-    return *items_;
-  }
-  std::unique_ptr<std::vector<int>> items_;
+  struct Fill {
+    std::vector<IndexObj> places;   // the first at character 0
+    int size = 0;
+  };
+  // The place holding character i.
+  size_t PlaceOf(int i) const;
+  std::unique_ptr<Fill> fill_;
 };
 
 // The places where the source positions stop being consecutive, in

@@ -160,6 +160,49 @@ TEST_F(TextSectionTest, FinishedSectionKeepsNoReserve) {
   EXPECT_EQ(joined, text);
 }
 
+// The source positions of a filling section are kept as the places where
+// they stop being consecutive; characters taken out anywhere (as Finish
+// does) leave them as a position per character would be.
+TEST(FillPositionsTest, FollowsAPositionPerCharacter) {
+  unsigned seed = 12345;
+  auto next = [&seed](int n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int>((seed >> 16) % static_cast<unsigned>(n));
+  };
+  for (int round = 0; round < 200; ++round) {
+    TFillPositions kept;
+    std::vector<int> plain;
+    int pos = next(5);
+    const int length = 1 + next(30);
+    for (int i = 0; i < length; ++i) {
+      // Mostly consecutive, now and then a jump, a repeat or a step back.
+      const int step = next(6);
+      pos += step == 0 ? 5 : step == 1 ? 0 : step == 2 ? -2 : 1;
+      kept.push_back(pos);
+      plain.push_back(pos);
+    }
+    while (!plain.empty()) {
+      ASSERT_EQ(kept.size(), plain.size());
+      std::vector<IndexObj> places;
+      for (size_t i = 0; i < plain.size(); ++i) {
+        ASSERT_EQ(kept[i], plain[i]) << round << " " << i;
+        if (i == 0 || plain[i] != plain[i - 1] + 1) places.push_back({static_cast<int>(i), plain[i]});
+      }
+      EXPECT_EQ(kept.back(), plain.back());
+      const std::vector<IndexObj> got = kept.Places(static_cast<int>(plain.size()));
+      ASSERT_EQ(got.size(), places.size()) << round;
+      for (size_t k = 0; k < places.size(); ++k) {
+        EXPECT_EQ(got[k].Pos, places[k].Pos) << round << " " << k;
+        EXPECT_EQ(got[k].Index, places[k].Index) << round << " " << k;
+      }
+      const int at = next(static_cast<int>(plain.size()));
+      kept.EraseAt(static_cast<size_t>(at));
+      plain.erase(plain.begin() + at);
+    }
+    EXPECT_TRUE(kept.empty());
+  }
+}
+
 TEST_F(TextSectionTest, LineBreaksForWidths) {
   auto s = Make(u"aaa bbb cc dddd");
   s->Finish(pos_);
