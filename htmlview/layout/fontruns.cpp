@@ -6,6 +6,7 @@
 
 #include "htmlview/layout/cells.h"
 #include "htmlview/layout/sections.h"
+#include "platform/fonts.h"
 
 namespace htmlview {
 
@@ -26,18 +27,20 @@ bool SameFont(const TMyFont& a, const TMyFont& b) {
 }  // namespace
 
 // The fonts runs were given lately, the latest first, each with its measured
-// font: a page's runs come from few styles, and a section mostly repeats the
-// fonts of the one before.
+// font (and the engine that measured it): a page's runs come from few
+// styles, and a section mostly repeats the fonts of the one before.
 struct TRunFont::Recent {
   TMyFont given;
+  platform::FontBackend backend;
   TRunFont measured;
 };
 
 TRunFont::TRunFont(const TMyFont& font) : rep_(nullptr) {
   constexpr size_t kKept = 8;
   thread_local std::vector<Recent> recent;
+  const platform::FontBackend backend = platform::CurrentFontBackend();
   for (size_t i = 0; i < recent.size(); ++i) {
-    if (!SameFont(recent[i].given, font)) continue;
+    if (recent[i].backend != backend || !SameFont(recent[i].given, font)) continue;
     rep_ = recent[i].measured.rep_;
     ++rep_->refs;
     std::rotate(recent.begin(), recent.begin() + static_cast<std::ptrdiff_t>(i),
@@ -48,7 +51,7 @@ TRunFont::TRunFont(const TMyFont& font) : rep_(nullptr) {
   MeasureFont(rep_->font);
   rep_->font.charset = rep_->font.tmCharset;
   if (recent.size() == kKept) recent.pop_back();
-  recent.insert(recent.begin(), Recent{font, TRunFont(rep_)});
+  recent.insert(recent.begin(), Recent{font, backend, TRunFont(rep_)});
 }
 
 TSectionListObjects* ObjectsOf(TSectionListBase* root) {

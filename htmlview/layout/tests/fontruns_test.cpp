@@ -123,6 +123,22 @@ TEST_F(FontRunsTest, RunsOfOneFontShareIt) {
   EXPECT_EQ(&fontOf(*runs[1]), &fontOf(*runs[0]));
 }
 
+// A run made after the font engine changes is measured by the new engine,
+// not given the font an equal run was measured with before.
+TEST_F(FontRunsTest, RunsAfterAnEngineChangeAreMeasuredAgain) {
+  TFontObj fixed(section_.get(), Font(-16), 0);
+  platform::SetFontBackend(platform::FontBackend::Qt);
+  TFontObj qt(section_.get(), Font(-16), 0);
+  TMyFont measured = Font(-16);
+  MeasureFont(measured);
+  platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Times New Roman", "Arial"});
+  EXPECT_EQ(qt.TheFont->tmHeight, measured.tmHeight);
+  EXPECT_EQ(qt.TheFont->tmDescent, measured.tmDescent);
+  EXPECT_EQ(qt.TheFont->tmMaxCharWidth, measured.tmMaxCharWidth);
+  EXPECT_EQ(fixed.tmMaxCharWidth(), 8);
+  EXPECT_NE(measured.tmMaxCharWidth, 8);   // the engines differ, or the test shows nothing
+}
+
 TEST_F(FontRunsTest, ConvertFontRoundsThePointSizeHalfToEven) {
   struct Case {
     double points;
