@@ -6,6 +6,7 @@
 
 #include "htmlview/layout/cells.h"
 #include "htmlview/layout/sections.h"
+#include "platform/fonts.h"
 
 namespace htmlview {
 
@@ -15,7 +16,43 @@ namespace {
 constexpr double kMaxRunPoints = 2000;
 constexpr double kFallbackPoints = 12;
 
+bool SameFont(const TMyFont& a, const TMyFont& b) {
+  return static_cast<const platform::Font&>(a) == static_cast<const platform::Font&>(b) &&
+         a.BgColor == b.BgColor && a.tmHeight == b.tmHeight && a.tmDescent == b.tmDescent &&
+         a.tmExternalLeading == b.tmExternalLeading && a.tmAveCharWidth == b.tmAveCharWidth &&
+         a.tmMaxCharWidth == b.tmMaxCharWidth && a.tmCharset == b.tmCharset &&
+         a.CharExtra == b.CharExtra;
+}
+
 }  // namespace
+
+// The fonts runs were given lately, the latest first, each with its measured
+// font (and the engine that measured it): a page's runs come from few
+// styles, and a section mostly repeats the fonts of the one before.
+struct TRunFont::Recent {
+  TMyFont given;
+  platform::FontBackend backend;
+  TRunFont measured;
+};
+
+TRunFont::TRunFont(const TMyFont& font) : rep_(nullptr) {
+  constexpr size_t kKept = 8;
+  thread_local std::vector<Recent> recent;
+  const platform::FontBackend backend = platform::CurrentFontBackend();
+  for (size_t i = 0; i < recent.size(); ++i) {
+    if (recent[i].backend != backend || !SameFont(recent[i].given, font)) continue;
+    rep_ = recent[i].measured.rep_;
+    ++rep_->refs;
+    std::rotate(recent.begin(), recent.begin() + static_cast<std::ptrdiff_t>(i),
+                recent.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    return;
+  }
+  rep_ = new Rep{1, font};
+  MeasureFont(rep_->font);
+  rep_->font.charset = rep_->font.tmCharset;
+  if (recent.size() == kKept) recent.pop_back();
+  recent.insert(recent.begin(), Recent{font, backend, TRunFont(rep_)});
+}
 
 TSectionListObjects* ObjectsOf(TSectionListBase* root) { return root ? root->Objects() : nullptr; }
 
@@ -55,49 +92,34 @@ bool ThtTabcontrol::WantsKey(int vk, platform::ShiftState) {
 // ------------------------------------------------------------------ TFontObj
 
 TFontObj::TFontObj(TSectionBase* section, const TMyFont& font, int start)
-    : Section(section), Pos(start), TheFont(font) {
-  FontChanged();
-}
+    : Section(section), TheFont(font), Pos(start) {}
 
 TFontObj::TFontObj(TSectionBase* section, const TFontObj& run)
     : Section(section),
-      Pos(run.Pos),
+      Title(run.Title),
       TheFont(run.TheFont),
-      SScript(run.SScript),
-      UrlTarget(run.UrlTarget) {
-  Title = run.Title;
-  if (run.FIArray) FIArray = std::make_unique<TFontInfoArray>(*run.FIArray);
-  FontChanged();
+      UrlTarget(run.UrlTarget),
+      Pos(run.Pos),
+      SScript(run.SScript) {
+  if (const TFontInfoArray* fonts = run.LinkFontTable())
+    Link().fonts = std::make_unique<TFontInfoArray>(*fonts);
 }
 
 TFontObj::~TFontObj() { DropTabControl(); }
 
 void TFontObj::DropTabControl() {
-  if (ThtTabcontrol* control = tabControl_.data()) {
+  if (ThtTabcontrol* control = TabControl()) {
     control->Run = nullptr;   // no events reach a run that is going
     delete control;
   }
-  tabControl_.clear();
+  if (link_) link_->tab.clear();
 }
 
 TSectionListBase* TFontObj::Root() const { return Section ? Section->Root : nullptr; }
 
 TSectionListObjects* TFontObj::Objects() const { return ObjectsOf(Root()); }
 
-void TFontObj::FontChanged() {
-  MeasureFont(TheFont);
-  tmHeight = TheFont.tmHeight;
-  tmMaxCharWidth = TheFont.tmMaxCharWidth;
-  FontHeight = TheFont.tmHeight + TheFont.tmExternalLeading;
-  Descent = TheFont.tmDescent;
-  Overhang = TheFont.italic ? TheFont.tmHeight / 10 : 0;
-  TheFont.charset = TheFont.tmCharset;
-}
-
-void TFontObj::ReplaceFont(const TMyFont& font) {
-  TheFont = font;
-  FontChanged();
-}
+void TFontObj::ReplaceFont(const TMyFont& font) { TheFont = TRunFont(font); }
 
 void TFontObj::ConvertFont(const ThtFontInfo& info) {
   TMyFont f = TheFont;
@@ -110,21 +132,21 @@ void TFontObj::ConvertFont(const ThtFontInfo& info) {
   f.color = info.Color;
   f.charset = info.Charset;
   f.tmCharset = info.Charset;
-  TheFont = f;
-  FontChanged();
+  TheFont = TRunFont(f);
 }
 
 void TFontObj::SetLinkFonts(const TFontInfoArray& fonts) {
-  FIArray = std::make_unique<TFontInfoArray>(fonts);
+  Link().fonts = std::make_unique<TFontInfoArray>(fonts);
   ApplyLinkFont();
 }
 
 void TFontObj::ApplyLinkFont() {
-  if (!FIArray) return;
+  const TFontInfoArray* fonts = LinkFontTable();
+  if (!fonts) return;
   LinkFontState state = LinkStateLink;
   if (Hover) state = Visited ? LinkStateVisitedHover : LinkStateHover;
   else if (Visited) state = LinkStateVisited;
-  ConvertFont((*FIArray)[state]);
+  ConvertFont((*fonts)[state]);
 }
 
 void TFontObj::SetVisited(bool value) {
@@ -159,7 +181,7 @@ void TFontObj::SetAllHovers(bool value) {
 
 void TFontObj::CreateTabControl(int tabIndex) {
   // One control per link: this or an earlier piece of the link may hold it.
-  if (tabControl_ || linkControl_) return;
+  if (TabControl() || LinkControl()) return;
   TSectionListObjects* objects = Objects();
   if (!objects) return;
   std::vector<TFontObj*>* list = objects->LinkList();
@@ -170,18 +192,18 @@ void TFontObj::CreateTabControl(int tabIndex) {
     const auto it = std::find(list->rbegin(), list->rend(), this);
     if (it != list->rend()) index = static_cast<int>(list->rend() - it) - 1;
     for (int i = index - 1; i >= 0 && (*list)[i]->LinkID() == LinkID(); --i)
-      if ((*list)[i]->tabControl_) return;
+      if ((*list)[i]->TabControl()) return;
   }
   QWidget* panel = objects->PaintPanel();
   if (!panel) return;
   auto* control = new ThtTabcontrol(panel);
   control->Run = this;
   control->show();
-  tabControl_ = control;
-  linkControl_ = control;
+  Link().tab = control;
+  Link().link = control;
   if (list && index >= 0)
     for (int i = index + 1; i < static_cast<int>(list->size()) && (*list)[i]->LinkID() == LinkID(); ++i)
-      (*list)[i]->linkControl_ = control;
+      (*list)[i]->Link().link = control;
   if (tabIndex > 0) {
     // Explicit tab indexes sort first, in their order, ties in document order.
     char key[32];
@@ -191,13 +213,15 @@ void TFontObj::CreateTabControl(int tabIndex) {
 }
 
 void TFontObj::ContinueLink(const TFontObj& before) {
-  if (&before != this && before.IsLink() && before.LinkID() == LinkID() && !tabControl_)
-    linkControl_ = before.linkControl_;
+  if (&before != this && before.IsLink() && before.LinkID() == LinkID() && !TabControl()) {
+    if (before.link_) Link().link = before.link_->link;
+    else if (link_) link_->link.clear();
+  }
 }
 
 void TFontObj::SetYValue(int y) {
-  ThtTabcontrol* control = linkControl_.data();
-  if (!tabControl_ && control && control->Run) control->Run->YValue = y;
+  ThtTabcontrol* control = LinkControl();
+  if (!TabControl() && control && control->Run) control->Run->YValue = y;
   else YValue = y;
 }
 
@@ -231,6 +255,38 @@ void TFontObj::KeyOnLink(int& key, platform::ShiftState shift) {
 
 // ----------------------------------------------------------------- TFontList
 
+TFontObj* TFontList::Add(std::unique_ptr<TFontObj> run) {
+  if (count_ == capacity_) {
+    const uint32_t capacity = capacity_ * 2;
+    auto* items = new TRunHandle[capacity];
+    std::copy(Items(), Items() + count_, items);
+    if (capacity_ > 1) delete[] many_;
+    many_ = items;
+    capacity_ = capacity;
+  }
+  TRunHandle& added = Items()[count_];
+  added.run_ = run.release();
+  ++count_;
+  return added.run_;
+}
+
+void TFontList::Delete(int i) {
+  TRunHandle* items = Items();
+  TFontObj* gone = items[i].run_;
+  std::copy(items + i + 1, items + count_, items + i);
+  --count_;
+  delete gone;
+}
+
+void TFontList::Clear() {
+  TRunHandle* items = Items();
+  for (uint32_t i = 0; i < count_; ++i) delete items[i].run_;
+  if (capacity_ > 1) delete[] many_;
+  one_ = TRunHandle{};
+  count_ = 0;
+  capacity_ = 1;
+}
+
 void TFontList::CopyFrom(TSectionBase* section, const TFontList& other) {
   Clear();
   for (const auto& run : other) Add(std::make_unique<TFontObj>(section, *run));
@@ -240,7 +296,7 @@ int TFontList::FirstAfter(int pos) const {
   // Runs stand in text order: a binary search keeps a long section (a whole
   // listing in one PRE) from costing the square of its runs.
   const auto it = std::upper_bound(begin(), end(), pos,
-                                   [](int p, const std::unique_ptr<TFontObj>& run) { return p < run->Pos; });
+                                   [](int p, const TRunHandle& run) { return p < run->Pos; });
   return static_cast<int>(it - begin());
 }
 
@@ -260,8 +316,8 @@ const TMyFont* TFontList::GetFontAt(int pos, int& overhang) const {
   overhang = 0;
   TFontObj* run = GetFontObjAt(pos);
   if (!run) return nullptr;
-  overhang = run->Overhang;
-  return &run->TheFont;
+  overhang = run->Overhang();
+  return &*run->TheFont;
 }
 
 int TFontList::GetFontCountAt(int pos, int length) const {
@@ -286,13 +342,13 @@ void TFontList::Decrement(int n, TSectionListBase* root) {
       // The run before now covers no character.
       TFontObj* empty = (*this)[i - 1];
       if (links) ForgetLinkRun(*links, empty);
-      if (empty->tabControl_) {
-        if (run->LinkID() == empty->LinkID() && !run->tabControl_) {
-          run->tabControl_ = empty->tabControl_;
-          run->tabControl_->Run = run;
-          empty->tabControl_.clear();
+      if (ThtTabcontrol* control = empty->TabControl()) {
+        if (run->LinkID() == empty->LinkID() && !run->TabControl()) {
+          run->Link().tab = control;
+          control->Run = run;
+          empty->link_->tab.clear();
         } else if (objects) {
-          objects->RemoveTabOrder(empty->tabControl_.data());
+          objects->RemoveTabOrder(control);
         }
       }
       Delete(i - 1);

@@ -187,6 +187,67 @@ class TRunUrlTarget {
 };
 
 // ---------------------------------------------------------------------------
+// The measured font of a run. The runs made from one style share one: a page
+// of a great many small sections would otherwise keep a copy of the same
+// font (family name, metrics) for each run, and measure it again for each.
+// A shared font is never written; a run whose font changes takes another.
+class TRunFont {
+ public:
+  // The font measured (metrics from the platform, charset from the
+  // measurement), shared with the other runs lately given an equal font.
+  explicit TRunFont(const TMyFont& font);
+  TRunFont(const TRunFont& other) noexcept : rep_(other.rep_) { ++rep_->refs; }
+  TRunFont& operator=(const TRunFont& other) noexcept {
+    TRunFont copy(other);
+    std::swap(rep_, copy.rep_);
+    return *this;
+  }
+  ~TRunFont() {
+    if (--rep_->refs == 0) delete rep_;
+  }
+
+  const TMyFont& operator*() const { return rep_->font; }
+  const TMyFont* operator->() const { return &rep_->font; }
+  operator const TMyFont&() const { return rep_->font; }
+
+ private:
+  // Runs live on the user-interface thread only.
+  struct Rep {
+    int refs;
+    TMyFont font;
+  };
+  struct Recent;
+  explicit TRunFont(Rep* rep) noexcept : rep_(rep) { ++rep_->refs; }
+  Rep* rep_;
+};
+
+// ---------------------------------------------------------------------------
+// The TITLE of a run's element. Few elements have one, and a page of a great
+// many small sections has a run for each: the text is kept only when given.
+class TRunTitle {
+ public:
+  TRunTitle() = default;
+  TRunTitle(const TRunTitle& other) { *this = other.Get(); }
+  TRunTitle& operator=(const TRunTitle& other) { return *this = other.Get(); }
+  TRunTitle& operator=(const std::string& text) {
+    if (text.empty()) text_.reset();
+    else if (text_) *text_ = text;
+    else text_ = std::make_unique<std::string>(text);
+    return *this;
+  }
+
+  const std::string& Get() const {
+    static const std::string none;
+    return text_ ? *text_ : none;
+  }
+  operator const std::string&() const { return Get(); }
+  bool empty() const { return !text_; }
+
+ private:
+  std::unique_ptr<std::string> text_;
+};
+
+// ---------------------------------------------------------------------------
 // One font run
 
 class TFontObj {
@@ -200,24 +261,32 @@ class TFontObj {
   TFontObj(const TFontObj&) = delete;
   TFontObj& operator=(const TFontObj&) = delete;
 
+  // (Ordered so that a run packs without gaps: a page of a great many small
+  // sections has a run for each.)
   TSectionBase* Section = nullptr;
+  TRunTitle Title;
+  TRunFont TheFont;
+  TRunUrlTarget UrlTarget;
+  int YValue = 0;        // y of the link, for scrolling it into view
+  int Pos = 0;           // character index in the section's text
+  int SScript = 0;       // ASub, ASuper or 0 (set by the text section)
   bool Visited = false;
   bool Hover = false;
-  std::string Title;
-  int YValue = 0;        // y of the link, for scrolling it into view
   bool Active = false;   // the link has the keyboard focus
-  int Pos = 0;           // character index in the section's text
-  TMyFont TheFont;
-  std::unique_ptr<TFontInfoArray> FIArray;   // present for links
-  int FontHeight = 0;    // line height: font height + external leading
-  int tmHeight = 0;
-  int tmMaxCharWidth = 0;
-  int Overhang = 0;      // font height / 10 for italic fonts
-  int Descent = 0;
-  int SScript = 0;       // ASub, ASuper or 0 (set by the text section)
-  TRunUrlTarget UrlTarget;
 
-  ThtTabcontrol* TabControl() const { return tabControl_.data(); }
+  // The metrics of the font.
+  int FontHeight() const { return TheFont->tmHeight + TheFont->tmExternalLeading; }   // line height
+  int tmHeight() const { return TheFont->tmHeight; }
+  int tmMaxCharWidth() const { return TheFont->tmMaxCharWidth; }
+  int Overhang() const { return TheFont->italic ? TheFont->tmHeight / 10 : 0; }
+  int Descent() const { return TheFont->tmDescent; }
+
+  ThtTabcontrol* TabControl() const { return link_ ? link_->tab.data() : nullptr; }
+  // The four link fonts (given to links), or null.
+  const TFontInfoArray* LinkFontTable() const { return link_ ? link_->fonts.get() : nullptr; }
+  void DropLinkFonts() {
+    if (link_) link_->fonts.reset();
+  }
   const std::string& URL() const { return UrlTarget->URL; }
   bool IsLink() const { return !UrlTarget->URL.empty(); }
   int LinkID() const { return UrlTarget->ID; }
@@ -241,7 +310,7 @@ class TFontObj {
   void SetYValue(int y);
   // The focus control of the run's link, whichever run owns it (null when
   // the link has none).
-  ThtTabcontrol* LinkControl() const { return linkControl_.data(); }
+  ThtTabcontrol* LinkControl() const { return link_ ? link_->link.data() : nullptr; }
   // The run continues the link of before (the piece in front of it in the
   // link list): it shares that link's focus control.
   void ContinueLink(const TFontObj& before);
@@ -253,7 +322,6 @@ class TFontObj {
 
  private:
   friend class TFontList;
-  void FontChanged();
   void ApplyLinkFont();
   TSectionListBase* Root() const;
   TSectionListObjects* Objects() const;
@@ -262,10 +330,20 @@ class TFontObj {
   void SetActiveOnLink(bool value);
   void DropTabControl();
 
-  QPointer<ThtTabcontrol> tabControl_;
-  // Every piece of a link knows the link's control, so that finding it
-  // (on every layout of every link) needs no search of the link list.
-  QPointer<ThtTabcontrol> linkControl_;
+  // What only the runs of links have, made when first given: the link
+  // fonts and the focus controls.
+  struct LinkPart {
+    std::unique_ptr<TFontInfoArray> fonts;
+    QPointer<ThtTabcontrol> tab;
+    // Every piece of a link knows the link's control, so that finding it
+    // (on every layout of every link) needs no search of the link list.
+    QPointer<ThtTabcontrol> link;
+  };
+  LinkPart& Link() {
+    if (!link_) link_ = std::make_unique<LinkPart>();
+    return *link_;
+  }
+  std::unique_ptr<LinkPart> link_;
 };
 
 // Takes run out of the document's link list. The runs that leave it are
@@ -276,9 +354,35 @@ void ForgetLinkRun(std::vector<TFontObj*>& links, const TFontObj* run);
 // ---------------------------------------------------------------------------
 // The runs of one section, in text order
 
-class TFontList : public TFreeList<TFontObj> {
+// One run of a list, as walking the list yields it.
+class TRunHandle {
+ public:
+  TFontObj* get() const { return run_; }
+  TFontObj* operator->() const { return run_; }
+  TFontObj& operator*() const { return *run_; }
+
+ private:
+  friend class TFontList;
+  TFontObj* run_;
+};
+
+class TFontList {
  public:
   TFontList() = default;
+  ~TFontList() { Clear(); }
+  TFontList(const TFontList&) = delete;
+  TFontList& operator=(const TFontList&) = delete;
+
+  // The list owns its runs.
+  int Count() const { return static_cast<int>(count_); }
+  TFontObj* operator[](int i) const { return Items()[i].run_; }
+  // The run, added at the end.
+  TFontObj* Add(std::unique_ptr<TFontObj> run);
+  void Delete(int i);
+  void Clear();
+  const TRunHandle* begin() const { return Items(); }
+  const TRunHandle* end() const { return Items() + count_; }
+
   // Copies of every run of other for section.
   void CopyFrom(TSectionBase* section, const TFontList& other);
 
@@ -295,6 +399,19 @@ class TFontList : public TFreeList<TFontObj> {
   // A character was removed at position n: later runs move back one; a run
   // left empty is freed (see the .cpp for its link and focus control).
   void Decrement(int n, TSectionListBase* root);
+
+ private:
+  const TRunHandle* Items() const { return capacity_ > 1 ? many_ : &one_; }
+  TRunHandle* Items() { return capacity_ > 1 ? many_ : &one_; }
+
+  // Most sections have one run, and a page of a great many small sections
+  // would pay an array for each: a single run is held here.
+  union {
+    TRunHandle one_{};   // capacity_ 1
+    TRunHandle* many_;   // capacity_ above 1
+  };
+  uint32_t count_ = 0;
+  uint32_t capacity_ = 1;
 };
 
 // The platform metrics of a font into its measured fields.

@@ -485,7 +485,7 @@ void TImageObj::DrawAltText(platform::Canvas& canvas, const platform::Rect& box,
   if (r.IsEmpty()) return;
   const int level = canvas.Save();
   canvas.IntersectClipRect(box);
-  canvas.font = AltFont(fontRun ? fontRun->TheFont.color : platform::clBlack);
+  canvas.font = AltFont(fontRun ? fontRun->TheFont->color : platform::clBlack);
   canvas.bkMode = platform::BkMode::Transparent;
   canvas.brush.style = platform::BrushStyle::Clear;
   WrapTextW(canvas, r, FAltW);
@@ -502,8 +502,8 @@ void TImageObj::Draw(platform::Canvas& canvas, int x, int topY, int yBaseline, T
       y = topY + VSpaceT;
       break;
     case AMiddle: {
-      const int descent = fontRun ? fontRun->Descent : 0;
-      const int fontHeight = fontRun ? fontRun->tmHeight : 0;
+      const int descent = fontRun ? fontRun->Descent() : 0;
+      const int fontHeight = fontRun ? fontRun->tmHeight() : 0;
       y = yBaseline + descent - fontHeight / 2 - (ObjHeight - VSpaceT + VSpaceB) / 2;
       break;
     }
@@ -517,7 +517,7 @@ void TImageObj::Draw(platform::Canvas& canvas, int x, int topY, int yBaseline, T
   drawn_ = true;
   const int w = ObjWidth - 2 * b, h = ObjHeight - 2 * b;
   const platform::Rect box = platform::RectOfSize(x + b, y + b - yOff, w, h);
-  const platform::Colour fontColour = fontRun ? fontRun->TheFont.color : platform::clBlack;
+  const platform::Colour fontColour = fontRun ? fontRun->TheFont->color : platform::clBlack;
 
   const int level = canvas.Save();
   const bool placeholder = !ShowsPicture();

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <exception>
+#include <memory>
 #include <cwctype>
 
 #include "htmlview/layout/cells.h"
@@ -65,6 +66,92 @@ TMyFont SmallCapsFont(const TMyFont& normal) {
 
 }  // namespace
 
+size_t TFillPositions::PlaceOf(int i) const {
+  const std::vector<IndexObj>& places = fill_->places;
+  const auto it = std::upper_bound(places.begin(), places.end(), i,
+                                   [](int index, const IndexObj& place) { return index < place.Pos; });
+  return static_cast<size_t>(it - places.begin()) - 1;
+}
+
+int TFillPositions::operator[](size_t i) const {
+  const IndexObj& place = fill_->places[PlaceOf(static_cast<int>(i))];
+  return place.Index + (static_cast<int>(i) - place.Pos);
+}
+
+void TFillPositions::push_back(int pos) {
+  if (!fill_) fill_ = std::make_unique<Fill>();
+  if (fill_->size == 0 || pos != back() + 1) fill_->places.push_back({fill_->size, pos});
+  ++fill_->size;
+}
+
+void TFillPositions::EraseAt(size_t at) {
+  const int i = static_cast<int>(at);
+  // The characters either side of it become neighbours: only there may a
+  // place now begin or end.
+  const int size = fill_->size;
+  const int before = i > 0 ? (*this)[at - 1] : 0;
+  const int after = i + 1 < size ? (*this)[at + 1] : 0;
+  std::vector<IndexObj>& places = fill_->places;
+  size_t k = PlaceOf(i);
+  const int end = k + 1 < places.size() ? places[k + 1].Pos : size;
+  if (end - places[k].Pos == 1) {
+    places.erase(places.begin() + static_cast<std::ptrdiff_t>(k));
+  } else {
+    if (places[k].Pos == i) ++places[k].Index;   // the stretch starts one later
+    ++k;
+  }
+  for (size_t m = k; m < places.size(); ++m) --places[m].Pos;
+  --fill_->size;
+  if (i >= fill_->size) return;
+  const auto it = std::lower_bound(places.begin(), places.end(), i,
+                                   [](const IndexObj& place, int index) { return place.Pos < index; });
+  const bool placed = it != places.end() && it->Pos == i;
+  const bool needed = i == 0 || after != before + 1;
+  if (needed && !placed) places.insert(it, IndexObj{i, after});
+  else if (!needed && placed) places.erase(it);
+}
+
+std::vector<IndexObj> TFillPositions::Places(int count) const {
+  std::vector<IndexObj> places;
+  if (fill_)
+    for (const IndexObj& place : fill_->places)
+      if (place.Pos < count) places.push_back(place);
+  return places;
+}
+
+LineRec* TLineList::Add(LineRec line) {
+  if (count_ == capacity_) Reallocate(std::max<uint32_t>(1, 2 * capacity_));
+  return std::construct_at(items_ + count_++, std::move(line));
+}
+
+void TLineList::Clear() {
+  std::destroy(items_, items_ + count_);
+  count_ = 0;
+}
+
+void TLineList::Reallocate(uint32_t capacity) {
+  if (capacity == capacity_) return;
+  std::allocator<LineRec> allocator;
+  LineRec* items = capacity > 0 ? allocator.allocate(capacity) : nullptr;
+  const uint32_t kept = std::min(count_, capacity);
+  std::uninitialized_move(items_, items_ + kept, items);
+  std::destroy(items_, items_ + count_);
+  if (items_) allocator.deallocate(items_, capacity_);
+  items_ = items;
+  count_ = kept;
+  capacity_ = capacity;
+}
+
+void TSourceIndex::Assign(const std::vector<IndexObj>& items) {
+  first_ = items.empty() ? IndexObj{-1, 0} : items.front();
+  more_.reset();
+  if (items.size() > 1) {
+    more_ = std::make_unique<IndexObj[]>(items.size());
+    more_[0] = {static_cast<int>(items.size() - 1), 0};
+    std::copy(items.begin() + 1, items.end(), more_.get() + 1);
+  }
+}
+
 TSection::TSection(TSectionListBase* root, const TMyFont& font, TTextAlign justify)
     : TSectionBase(root), Justify(justify) {
   Fonts.Add(std::make_unique<TFontObj>(this, font, 0));
@@ -81,7 +168,7 @@ TSection::TSection(TSectionListBase* root, const TAttributeList* attributes, TPr
   if (indentAllowed) {
     bool percent = false;
     const int indent = prop.GetTextIndent(percent);
-    if (percent) FirstLineIndentPct = std::clamp(indent, 0, 90);
+    if (percent) FirstLineIndentPct = static_cast<uint8_t>(std::clamp(indent, 0, 90));
     else FirstLineIndent = indent;
   }
   const PropValue& align = prop.Props[PropTextAlign];
@@ -141,11 +228,6 @@ void TSection::AddChar(char16_t ch, int sourcePos) {
 void TSection::AddText(std::u16string_view token, const std::vector<int>& positions) {
   if (token.empty() || finished_) return;
   const int n = static_cast<int>(token.size());
-  // Grown in proportion, not by a fixed step: a long text would otherwise
-  // be copied over and over, and a short one would hold a large reserve.
-  const size_t needed = SourcePositions.size() + static_cast<size_t>(n);
-  if (needed > SourcePositions.capacity())
-    SourcePositions.reserve(std::max(needed, 2 * SourcePositions.capacity()));
   int last = positions.empty() ? (SourcePositions.empty() ? 0 : SourcePositions.back() + 1)
                                : positions.front();
   for (int i = 0; i < n; ++i) {
@@ -155,6 +237,11 @@ void TSection::AddText(std::u16string_view token, const std::vector<int>& positi
   }
   const TBreak flag = (NoBreak || IsPreformatted()) ? TBreak::Never : TBreak::Normal;
   Brk.Append(n, flag);
+  if (TextTransform == TTextTransform::None && !SmallCaps) {
+    Text += token;   // as it comes: a long token is not copied twice
+    Len = static_cast<int>(Text.size());
+    return;
+  }
   std::u16string transformed(token);
   for (char16_t& ch : transformed) {
     if (TextTransform == TTextTransform::Upper) ch = Upper(ch);
@@ -166,7 +253,6 @@ void TSection::AddText(std::u16string_view token, const std::vector<int>& positi
     Text += transformed;
   }
   Len = static_cast<int>(Text.size());
-  Buff = Text.data();
 }
 
 void TSection::AppendSmallCaps(std::u16string_view token) {
@@ -255,7 +341,7 @@ TFontObj* TSection::SetLink(bool startsLink, TProperties& prop, const TUrlTarget
     if (TSectionListObjects* objects = ObjectsOf(Root))
       if (std::vector<TFontObj*>* links = objects->LinkList()) ForgetLinkRun(*links, run);
     if (run->UrlTarget) run->UrlTarget->Clear();
-    run->FIArray.reset();
+    run->DropLinkFonts();
   }
   return run;
 }
@@ -263,7 +349,7 @@ TFontObj* TSection::SetLink(bool startsLink, TProperties& prop, const TUrlTarget
 TFloatingObj* TSection::AddObject(std::unique_ptr<TFloatingObj> obj, int sourcePos) {
   if (!obj || finished_) return nullptr;
   obj->Pos = Len;
-  TFloatingObj* result = Images.Add(std::move(obj));
+  TFloatingObj* result = MadeObjects().Images.Add(std::move(obj));
   AddChar(kImageChar, sourcePos);
   return result;
 }
@@ -318,7 +404,7 @@ TFormControlObj* TSection::AddFormControl(HtmlSymbol tag, const TAttributeList& 
 void TSection::AddFormControlObj(TFormControlObj* control, int sourcePos) {
   if (!control || finished_) return;
   control->Pos = Len;
-  FormControls.Add(control);
+  MadeObjects().FormControls.Add(control);
   AddChar(kFormControlChar, sourcePos);
 }
 
@@ -329,11 +415,11 @@ void TSection::MarkBreakAfterLast() {
 void TSection::DeleteChar(int i) {
   Text.erase(i, 1);
   Brk.Erase(i);
-  if (i < static_cast<int>(SourcePositions.size())) SourcePositions.erase(SourcePositions.begin() + i);
-  for (TFormControlObj* c : FormControls)
+  if (i < static_cast<int>(SourcePositions.size())) SourcePositions.EraseAt(static_cast<size_t>(i));
+  for (TFormControlObj* c : FormControls())
     if (c->Pos > i) --c->Pos;
   Fonts.Decrement(i, Root);
-  Images.Decrement(i);
+  if (objects_) objects_->Images.Decrement(i);
 }
 
 void TSection::Finish(int endSourcePos) {
@@ -365,7 +451,7 @@ void TSection::Finish(int endSourcePos) {
   // A space after a floating image.
   for (int i = pre ? -1 : static_cast<int>(Text.size()) - 2; i >= 0; --i) {
     if (Text[i] == kImageChar && Text[i + 1] == u' ') {
-      TFloatingObj* obj = Images.FindImage(i);
+      TFloatingObj* obj = Images().FindImage(i);
       if (obj && obj->Floating()) DeleteChar(i + 1);
     }
   }
@@ -386,17 +472,15 @@ void TSection::Finish(int endSourcePos) {
       AppendFinalSpace(endSourcePos);
   }
   Len = static_cast<int>(Text.size());
-  Buff = Text.data();
   if (Len > 0) {
     Brk.Append(1, TBreak::Normal);
-    SIndexList.clear();
-    for (int i = 0; i < Len && i < static_cast<int>(SourcePositions.size()); ++i)
-      if (i == 0 || SourcePositions[i] != SourcePositions[i - 1] + 1)
-        SIndexList.push_back({i, SourcePositions[i]});
+    SIndexList.Assign(SourcePositions.Places(Len));
     if (TSectionListObjects* objects = ObjectsOf(Root)) SectionNumber = objects->NumberSection();
   }
-  SourcePositions.clear();
-  SourcePositions.shrink_to_fit();
+  SourcePositions.Release();
+  // Grown by appending: the reserve goes now that the text is complete.
+  Text.shrink_to_fit();
+  Brk.ShrinkToFit();
 }
 
 void TSection::AppendFinalSpace(int sourcePos) {
@@ -413,7 +497,7 @@ void TSection::AppendFinalSpace(int sourcePos) {
 
 bool TSection::CloseForCell(int tagIndex) {
   Finish(tagIndex);
-  if (IsPreformatted() || Len > 0 || Images.Count() > 0 || FormControls.Count() > 0 ||
+  if (IsPreformatted() || Len > 0 || Images().Count() > 0 || FormControls().Count() > 0 ||
       HoldsAnchor)
     return true;
   // The cell frees the section: nothing of the document may point at it.
@@ -429,7 +513,8 @@ bool TSection::CloseForCell(int tagIndex) {
 int TSection::SourcePosOfIndex(int index) const {
   if (index < 0 || index >= Len || SIndexList.empty()) return -1;
   int result = -1;
-  for (const IndexObj& io : SIndexList) {
+  for (size_t k = 0; k < SIndexList.size(); ++k) {
+    const IndexObj& io = SIndexList[k];
     if (io.Pos > index) break;
     result = io.Index + (index - io.Pos);
   }
@@ -443,8 +528,8 @@ int TSection::SourcePosOf(int pos) { return SourcePosOfIndex(pos - StartCurs); }
 
 int TSection::RunLength(int i, int limit) const {
   int n = std::min(Fonts.GetFontCountAt(i, Len), limit);
-  n = std::min(n, Images.GetImageCountAt(i));
-  n = std::min(n, FormControls.GetControlCountAt(i));
+  n = std::min(n, Images().GetImageCountAt(i));
+  n = std::min(n, FormControls().GetControlCountAt(i));
   return std::max(1, n);
 }
 
@@ -470,13 +555,13 @@ int TSection::TextWidthImpl(int start, int n, bool removeSpaces, int overhangSig
   for (int i = start; i < end;) {
     const char16_t ch = Text[i];
     if (ch == kImageChar) {
-      if (TFloatingObj* obj = Images.FindImage(i)) {
+      if (TFloatingObj* obj = Images().FindImage(i)) {
         if (!obj->Floating()) result = LayoutAdd(result, obj->ObjWidth + obj->HSpaceL + obj->HSpaceR);
         ++i;
         continue;
       }
     } else if (ch == kFormControlChar) {
-      if (TFormControlObj* c = FormControls.FindControl(i)) {
+      if (TFormControlObj* c = FormControls().FindControl(i)) {
         result = LayoutAdd(result, c->Width() + c->HSpaceL + c->HSpaceR);
         ++i;
         continue;
@@ -489,7 +574,7 @@ int TSection::TextWidthImpl(int start, int n, bool removeSpaces, int overhangSig
     if (run) {
       result = LayoutAdd(
           result, platform::TextExtent(run->TheFont, std::u16string_view(Text).substr(i, count)).cx +
-                      overhangSign * run->Overhang);
+                      overhangSign * run->Overhang());
     }
     i += count;
   }
@@ -512,7 +597,7 @@ int TSection::PieceWidth(int start, int n, bool removeSpaces) const {
 }
 
 void TSection::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
-  if (MinWidthCache >= 1 && Images.Count() == 0) {
+  if (MinWidthCache >= 1 && Images().Count() == 0) {
     minWidth = MinWidthCache;
     maxWidth = MaxWidthCache;
     return;
@@ -520,7 +605,7 @@ void TSection::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth
   minWidth = maxWidth = 0;
   if (Len == 0) return;
   int floatW = 0;
-  for (const auto& obj : Images) {
+  for (const auto& obj : Images()) {
     obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), 0, 0);
     if (obj->PercentWidth) continue;
     if (obj->Floating()) {
@@ -530,7 +615,7 @@ void TSection::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth
       minWidth = std::max(minWidth, obj->ObjWidth);
     }
   }
-  for (TFormControlObj* c : FormControls)
+  for (TFormControlObj* c : FormControls())
     if (!c->PercentWidth) minWidth = std::max(minWidth, c->Width() + c->HSpaceL + c->HSpaceR);
 
   // Max: the widest piece between forced breaks.
@@ -608,11 +693,11 @@ int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int
   int width = iMgr.RightSide(y) - iMgr.LeftIndent(y);
   if (firstLine) width -= FirstLineIndent;
 
-  if (firstLine && Images.Count() == 0 && FormControls.Count() == 0 && Fonts.Count() > 0) {
+  if (firstLine && Images().Count() == 0 && FormControls().Count() == 0 && Fonts.Count() > 0) {
     // The widest character of every run, not only the first: a later,
     // larger font must not let the line overflow unmeasured.
     int maxChar = 0;
-    for (const auto& run : Fonts) maxChar = std::max(maxChar, run->tmMaxCharWidth);
+    for (const auto& run : Fonts) maxChar = std::max(maxChar, run->tmMaxCharWidth());
     if (maxChar > 0 && static_cast<long long>(nn) * maxChar <= width)
       return nn + (endsAtBreak ? 1 : 0);
   }
@@ -621,8 +706,8 @@ int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int
   bool lineStart = true;
   while (count < nn) {
     const char16_t ch = Text[i];
-    TFloatingObj* obj = ch == kImageChar ? Images.FindImage(i) : nullptr;
-    TFormControlObj* ctl = ch == kFormControlChar ? FormControls.FindControl(i) : nullptr;
+    TFloatingObj* obj = ch == kImageChar ? Images().FindImage(i) : nullptr;
+    TFormControlObj* ctl = ch == kFormControlChar ? FormControls().FindControl(i) : nullptr;
     if ((obj && !obj->Floating()) || ctl) {
       const int w = obj ? obj->ObjWidth + obj->HSpaceL + obj->HSpaceR
                         : ctl->Width() + ctl->HSpaceL + ctl->HSpaceR;
@@ -721,11 +806,12 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   const bool bordered = document && document->InlineBorderCount() > 0;
 
   auto addEmptyLine = [&](int height) {
-    auto lr = std::make_unique<LineRec>();
-    lr->Start = Buff + p;
+    LineRec line;
+    LineRec* const lr = &line;
+    lr->Start = Buff() + p;
     lr->SpaceBefore = height;
     lr->DrawHeight = height;
-    Lines.Add(std::move(lr));
+    Lines.Add(std::move(line));
     SectionHeight = LayoutAdd(SectionHeight, height);
     y = LayoutAdd(y, height);
   };
@@ -747,11 +833,11 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
 
   maxWidth = std::min(iMgr.RightSide(y) - iMgr.LeftIndent(y), aWidth);
   const int avail = maxWidth;
-  for (const auto& obj : Images) {
+  for (const auto& obj : Images()) {
     obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), avail, aHeight != 0 ? aHeight : blHt);
     maxWidth = std::max(maxWidth, obj->ObjWidth);
   }
-  for (TFormControlObj* c : FormControls) {
+  for (TFormControlObj* c : FormControls()) {
     if (c->PercentWidth)
       c->FWidth = std::max(10, std::min(c->FWidth * avail / 100, avail - c->HSpaceL - c->HSpaceR));
     maxWidth = std::max(maxWidth, c->Width());
@@ -762,7 +848,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
 
   // Finishes the nn characters from p as one line.
   auto finishLine = [&](int p, int nn, int floatHeight) {
-    auto lr = std::make_unique<LineRec>();
+    LineRec line;
+    LineRec* const lr = &line;
     bool objectsOnly = !(nn == 1 && Text[p] == kBreakChar);
     for (int k = p; k < p + nn && objectsOnly; ++k) {
       const char16_t ch = Text[k];
@@ -778,8 +865,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
         const TFontObj* run = Fonts[k];
         const int runEnd = k + 1 < Fonts.Count() ? Fonts[k + 1]->Pos : Len;
         if (runEnd <= p) continue;
-        lr->LineHt = std::max(lr->LineHt, run->FontHeight);
-        lr->Descent = std::max(lr->Descent, run->Descent);
+        lr->LineHt = std::max(lr->LineHt, run->FontHeight());
+        lr->Descent = std::max(lr->Descent, run->Descent());
       }
     }
     int sb = 0, sa = 0;
@@ -788,8 +875,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
       sb = extra / 2;
       sa = extra - sb;
     }
-    for (int k = Images.FirstAtOrAfter(p); k < Images.Count() && Images[k]->Pos < lineEnd; ++k) {
-      TFloatingObj* obj = Images[k];
+    for (int k = Images().FirstAtOrAfter(p); k < Images().Count() && Images()[k]->Pos < lineEnd; ++k) {
+      TFloatingObj* obj = Images()[k];
       if (obj->Floating()) continue;
       const int h = obj->ObjHeight + obj->VSpaceT + obj->VSpaceB;
       obj->YValue = y;
@@ -800,8 +887,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
         case AMiddle: {
           if (lr->LineHt == 0) {
             if (const TFontObj* run = Fonts.GetFontObjAt(p)) {
-              lr->LineHt = run->FontHeight;
-              lr->Descent = run->Descent;
+              lr->LineHt = run->FontHeight();
+              lr->Descent = run->Descent();
             }
           }
           const int half = (h - lr->LineHt) / 2;
@@ -814,8 +901,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
         default: break;
       }
     }
-    for (int k = FormControls.FirstAtOrAfter(p); k < FormControls.Count() && FormControls[k]->Pos < lineEnd; ++k) {
-      TFormControlObj* c = FormControls[k];
+    for (int k = FormControls().FirstAtOrAfter(p); k < FormControls().Count() && FormControls()[k]->Pos < lineEnd; ++k) {
+      TFormControlObj* c = FormControls()[k];
       const int h = c->Height(), t = c->VSpaceT, b = c->VSpaceB;
       switch (c->VertAlign) {
         case ATop: sa = std::max(sa, t + h + b - lr->LineHt); break;
@@ -838,7 +925,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
         if (runEnd > p) run->SetYValue(y);
       }
     }
-    lr->Start = Buff + p;
+    lr->Start = Buff() + p;
     lr->Ln = nn;
     lr->FirstDraw = bordered;
     lr->Shy = Brk[p + nn - 1] == TBreak::SoftHyphen;
@@ -870,7 +957,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
     const int lineHt = lr->LineHt;
     const int step = lineHt + sa + sb;
     lr->DrawHeight = std::max(step, floatHeight);
-    LineRec* added = Lines.Add(std::move(lr));
+    LineRec* added = Lines.Add(std::move(line));
     SectionHeight = LayoutAdd(SectionHeight, lineHt + sa + added->SpaceBefore);
     y = LayoutAdd(y, step);
     for (TFloatingObj* obj : floatList) {
@@ -964,6 +1051,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   }
 
   curs = StartCurs + Len;
+  Lines.Finish();
   if (Root && Lines.Count() > 0) {
     const LineRec* first = Lines[0];
     Root->LayoutContext().OfferFirstBaseline(top + first->LineHt - first->Descent +
@@ -988,7 +1076,7 @@ void TSection::ReportProgress() {
 // Line geometry
 
 int TSection::LineStartIndex(int line) const {
-  return static_cast<int>(Lines[line]->Start - Buff);
+  return static_cast<int>(Lines[line]->Start - Buff());
 }
 
 int TSection::LineOffset(int line) const {
@@ -1011,8 +1099,8 @@ std::vector<LinePiece> TSection::LinePieces(int line) const {
     piece.X = x;
     piece.Run = Fonts.GetFontObjAt(i);
     const char16_t ch = Text[i];
-    TFloatingObj* obj = ch == kImageChar ? Images.FindImage(i) : nullptr;
-    TFormControlObj* ctl = ch == kFormControlChar ? FormControls.FindControl(i) : nullptr;
+    TFloatingObj* obj = ch == kImageChar ? Images().FindImage(i) : nullptr;
+    TFormControlObj* ctl = ch == kFormControlChar ? FormControls().FindControl(i) : nullptr;
     if (obj) {
       piece.kind = obj->Floating() ? LinePiece::FloatPiece : LinePiece::ImagePiece;
       piece.Object = obj;
@@ -1049,13 +1137,13 @@ std::vector<int> TSection::LineAdvances(int line) const {
   for (int i = start; i < end;) {
     const char16_t ch = Text[i];
     if (ch == kImageChar) {
-      if (TFloatingObj* obj = Images.FindImage(i)) {
+      if (TFloatingObj* obj = Images().FindImage(i)) {
         if (!obj->Floating()) adv[i - start] = obj->ObjWidth + obj->HSpaceL + obj->HSpaceR;
         ++i;
         continue;
       }
     } else if (ch == kFormControlChar) {
-      if (TFormControlObj* c = FormControls.FindControl(i)) {
+      if (TFormControlObj* c = FormControls().FindControl(i)) {
         adv[i - start] = c->Width() + c->HSpaceL + c->HSpaceR;
         ++i;
         continue;
@@ -1181,8 +1269,8 @@ void TPreFormated::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxW
   }
   minWidth = maxWidth = 0;
   if (Len == 0) return;
-  if (MaxWidthCache <= 0 || Images.Count() > 0) {
-    for (const auto& obj : Images) obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), 0, 0);
+  if (MaxWidthCache <= 0 || Images().Count() > 0) {
+    for (const auto& obj : Images()) obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), 0, 0);
     MaxWidthCache = FindTextWidth(0, Len, true);
     MinWidthCache = std::min(kPreMaxMinWidth, MaxWidthCache);
   }
@@ -1206,16 +1294,17 @@ int TPreFormated::Layout(platform::Canvas& canvas, int x, int y, int xRef, int y
     drawShiftX_ = 0;
     SectionTop = ContentTop = DrawTop = y;
     const TFontObj* first = Fonts.Count() > 0 ? Fonts[0] : nullptr;
-    SectionHeight = DrawHeight = first ? first->FontHeight : 0;
+    SectionHeight = DrawHeight = first ? first->FontHeight() : 0;
     if (Len > 0) {
-      auto lr = std::make_unique<LineRec>();
-      lr->Start = Buff;
+      LineRec line;
+      LineRec* const lr = &line;
+      lr->Start = Buff();
       lr->Ln = Len;
       lr->LineHt = lr->DrawHeight = SectionHeight;
-      lr->Descent = first ? first->Descent : 0;
+      lr->Descent = first ? first->Descent() : 0;
       lr->LineIndent = iMgr.LeftIndent(y) - x;
       lr->Width = iMgr.RightSide(y) - iMgr.LeftIndent(y);
-      Lines.Add(std::move(lr));
+      Lines.Add(std::move(line));
     }
     SectionBottom = ContentBot = y + SectionHeight;
     curs = StartCurs + Len;

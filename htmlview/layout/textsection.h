@@ -52,6 +52,9 @@ class TBreakCodes {
   void Erase(int i) { codes_.erase(i, 1); }
   int Size() const { return static_cast<int>(codes_.size()); }
   bool Empty() const { return codes_.empty(); }
+  // A finished section appends no more: its codes need no room to grow.
+  void ShrinkToFit() { codes_.shrink_to_fit(); }
+  size_t Capacity() const { return codes_.capacity(); }
 
  private:
   std::string codes_;
@@ -61,6 +64,53 @@ class TBreakCodes {
 struct IndexObj {
   int Pos = 0;     // character index
   int Index = 0;   // source position
+};
+
+// The source position of every character while a section fills, kept as
+// the places where they stop being consecutive: a long text is mostly one
+// stretch of the source and costs no int per character. A finished section
+// has no use for them: it keeps only this pointer.
+class TFillPositions {
+ public:
+  bool empty() const { return size() == 0; }
+  size_t size() const { return fill_ ? static_cast<size_t>(fill_->size) : 0; }
+  // Room for places (not for characters).
+  size_t capacity() const { return fill_ ? fill_->places.capacity() : 0; }
+  int operator[](size_t i) const;
+  int back() const { return (*this)[size() - 1]; }
+  void push_back(int pos);
+  void EraseAt(size_t i);
+  // The places of the first count characters.
+  std::vector<IndexObj> Places(int count) const;
+  // Frees them all.
+  void Release() { fill_.reset(); }
+
+ private:
+  struct Fill {
+    std::vector<IndexObj> places;   // the first at character 0
+    int size = 0;
+  };
+  // The place holding character i.
+  size_t PlaceOf(int i) const;
+  std::unique_ptr<Fill> fill_;
+};
+
+// The places where the source positions stop being consecutive, in
+// character order. Most sections are one stretch of the source: their one
+// place is kept without an allocation.
+class TSourceIndex {
+ public:
+  bool empty() const { return first_.Pos < 0; }
+  size_t size() const { return empty() ? 0 : more_ ? static_cast<size_t>(more_[0].Pos) + 1 : 1; }
+  const IndexObj& operator[](size_t i) const { return i == 0 ? first_ : more_[i]; }
+  const IndexObj& front() const { return first_; }
+  void Assign(const std::vector<IndexObj>& items);
+  void clear() { Assign({}); }
+
+ private:
+  IndexObj first_{-1, 0};   // Pos -1: no places
+  // The places after the first, behind an entry whose Pos counts them.
+  std::unique_ptr<IndexObj[]> more_;
 };
 
 // One inline border crossing one line: the bordered characters, whether the
@@ -83,9 +133,40 @@ struct LineRec {
   int DrawX = 0, DrawY = 0;
   int Width = 0;
   int Spaces = 0, Extra = 0;         // justification
-  std::vector<BorderRec> BorderList;   // built by the first draw of the line
+  // Built by the first draw of the line when the document has inline
+  // borders (none for most lines: made only then).
+  std::unique_ptr<std::vector<BorderRec>> BorderList;
   bool FirstDraw = false;
   bool Shy = false;                  // ends at a soft hyphen: a "-" is drawn after it
+};
+
+// The laid-out lines of a section, in one array: most sections have a line
+// or two, and a page of a great many of them would pay an allocation and a
+// pointer for every line.
+class TLineList {
+ public:
+  TLineList() = default;
+  ~TLineList() { Reallocate(0); }
+  TLineList(const TLineList&) = delete;
+  TLineList& operator=(const TLineList&) = delete;
+
+  int Count() const { return static_cast<int>(count_); }
+  LineRec* operator[](int i) { return &items_[i]; }
+  const LineRec* operator[](int i) const { return &items_[i]; }
+  // The added line (valid until the next Add).
+  LineRec* Add(LineRec line);
+  void Clear();
+  // A layout is complete: the reserve its growth left goes.
+  void Finish() { Reallocate(count_); }
+  const LineRec* begin() const { return items_; }
+  const LineRec* end() const { return items_ + count_; }
+
+ private:
+  // Room for capacity lines (the lines beyond it go).
+  void Reallocate(uint32_t capacity);
+  LineRec* items_ = nullptr;
+  uint32_t count_ = 0;
+  uint32_t capacity_ = 0;
 };
 
 // One piece of a laid-out line as drawing walks it: a stretch of text in one
@@ -116,31 +197,49 @@ class TSection : public TSectionBase {
 
   int SectionNumber = 0;
   int LastProgressCycle = 0;
+  int LineHeight = -1;
   std::u16string Text;
-  const char16_t* Buff = nullptr;
+  // The first character of Text.
+  const char16_t* Buff() const { return Text.data(); }
   TBreakCodes Brk;                   // per character (+1 when finished)
-  std::vector<int> SourcePositions;  // while filling
+  TFillPositions SourcePositions;    // while filling
   TFontList Fonts;
-  TImageObjList Images;
-  TFormControlList FormControls;     // the controls stay the document's
-  std::vector<IndexObj> SIndexList;
-  TFreeList<LineRec> Lines;
+  // The inline objects and the form controls (the controls stay the
+  // document's). Most sections hold neither: the lists are made with the
+  // first object.
+  const TImageObjList& Images() const {
+    static const TImageObjList none;
+    return objects_ ? objects_->Images : none;
+  }
+  const TFormControlList& FormControls() const {
+    static const TFormControlList none;
+    return objects_ ? objects_->FormControls : none;
+  }
+  TSourceIndex SIndexList;
+  TLineList Lines;
+
+ private:
+  struct Objects;
+  std::unique_ptr<Objects> objects_;   // made with the first object or control
+
+ public:
   TTextAlign Justify = TTextAlign::Left;
   TClear ClearAttr = TClear::None;
-  int LineHeight = -1;
-  int FirstLineIndent = 0;
-  int FirstLineIndentPct = 0;
-  int MinWidthCache = 0, MaxWidthCache = 0;
+  // A named anchor stands here: the section is kept even when empty.
+  bool HoldsAnchor = false;
   bool BreakWord = false;
+  int FirstLineIndent = 0;
+  int MinWidthCache = 0, MaxWidthCache = 0;
 
   // What the parser's state says while the section fills: no-break (a cell
-  // with NOWRAP) and the text transform. Small caps follow the font-variant
-  // of the style the runs are made from.
+  // with NOWRAP) and the text transform. Small caps
+  // follow the font-variant of the style the runs are made from. (The small
+  // fields of a section stand together: a page of a great many small
+  // elements keeps a section for each.)
   bool NoBreak = false;
   TTextTransform TextTransform = TTextTransform::None;
   bool SmallCaps = false;
-  // A named anchor stands here: the section is kept even when empty.
-  bool HoldsAnchor = false;
+  uint8_t FirstLineIndentPct = 0;   // 0 to 90
 
   // A preformatted section keeps its lines as they come.
   virtual bool IsPreformatted() const { return false; }
@@ -285,10 +384,19 @@ class TSection : public TSectionBase {
   // tests and the caret so never depend on which parts a paint visited.
   void PlaceLinesForLookup();
 
+  struct Objects {
+    TImageObjList Images;
+    TFormControlList FormControls;
+  };
+  Objects& MadeObjects() {
+    if (!objects_) objects_ = std::make_unique<Objects>();
+    return *objects_;
+  }
+
   bool finished_ = false;
   bool registeredID_ = false;   // under its ID with the document
-  int placedX_ = 0, placedTop_ = 0;
   bool linesAscend_ = true;     // no line moves up from the one before
+  int placedX_ = 0, placedTop_ = 0;
   int maxLineDrawHeight_ = 0;
 };
 

@@ -150,7 +150,7 @@ int TSection::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
 
 void TSection::BuildBorders(int line) {
   LineRec& lr = *Lines[line];
-  lr.BorderList.clear();
+  lr.BorderList.reset();
   TSectionListObjects* doc = ObjectsOf(Root);
   if (!doc) return;
   const int first = LineStartIndex(line), last = first + lr.Ln - 1;
@@ -167,8 +167,9 @@ void TSection::BuildBorders(int line) {
     b.MargArray = rec.MargArray;
     // A border around a floating image alone is the image's, not the line's.
     if (b.BStart == b.BEnd && Text[b.BStart] == kImageChar)
-      if (TFloatingObj* obj = Images.FindImage(b.BStart); obj && obj->Floating()) continue;
-    lr.BorderList.push_back(b);
+      if (TFloatingObj* obj = Images().FindImage(b.BStart); obj && obj->Floating()) continue;
+    if (!lr.BorderList) lr.BorderList = std::make_unique<std::vector<BorderRec>>();
+    lr.BorderList->push_back(b);
   }
 }
 
@@ -184,12 +185,13 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, IndentM
 
   if (lr.FirstDraw) BuildBorders(line);
   lr.FirstDraw = false;
-  for (const BorderRec& b : lr.BorderList) {
+  const std::vector<BorderRec> noBorders;
+  for (const BorderRec& b : lr.BorderList ? *lr.BorderList : noBorders) {
     int above = 0, below = 0;
     for (int k = b.BStart; k <= b.BEnd; ++k)
       if (const TFontObj* run = Fonts.GetFontObjAt(k)) {
-        above = std::max(above, run->tmHeight - run->Descent);
-        below = std::max(below, run->Descent);
+        above = std::max(above, run->tmHeight() - run->Descent());
+        below = std::max(below, run->Descent());
       }
     const TMarginArray& m = b.MargArray;
     const int padL = b.OpenStart ? 0 : std::max(0, m[PropPaddingLeft]);
@@ -241,7 +243,7 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, IndentM
       case LinePiece::ImagePiece: {
         TFloatingObj* obj = piece.Object;
         if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
-          const int fontHeight = piece.Run ? piece.Run->tmHeight : 0;
+          const int fontHeight = piece.Run ? piece.Run->tmHeight() : 0;
           panel->Place(px + obj->HSpaceL, panel->InlineTop(lr.DrawY, bottom, fontHeight, lr.Descent));
         } else if (auto* image = dynamic_cast<TImageObj*>(obj)) {
           canvas.SetTextJustification(0, 0);
@@ -312,8 +314,8 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, IndentM
             else if (lastOfAll) cx = lineX + cum[to - lineStart];
             if (cx >= 0) {
               const platform::Pen saved = canvas.pen;
-              canvas.pen = {piece.Run->TheFont.color, 1, platform::PenStyle::Solid};
-              canvas.MoveTo(cx, bottom - piece.Run->tmHeight - yOff);
+              canvas.pen = {piece.Run->TheFont->color, 1, platform::PenStyle::Solid};
+              canvas.MoveTo(cx, bottom - piece.Run->tmHeight() - yOff);
               canvas.LineTo(cx, bottom - yOff);
               canvas.pen = saved;
             }
@@ -353,23 +355,23 @@ void TSection::DrawText(platform::Canvas& canvas, int line, const LinePiece& pie
     if (IsObjectChar(ch)) ch = u' ';
 
   canvas.font = run->TheFont;
-  const platform::Colour fontColour = platform::ColourToRgb(run->TheFont.color);
-  const platform::Colour bg = run->TheFont.BgColor;
+  const platform::Colour fontColour = platform::ColourToRgb(run->TheFont->color);
+  const platform::Colour bg = run->TheFont->BgColor;
   if (selected) {
     canvas.bkMode = platform::BkMode::Opaque;
     canvas.bkColor = fontColour;
     canvas.SetTextColor(bg != NoColorValue ? bg : platform::InvertColour(fontColour));
   } else if (bg == NoColorValue) {
     canvas.bkMode = platform::BkMode::Transparent;
-    canvas.SetTextColor(run->TheFont.color);
+    canvas.SetTextColor(run->TheFont->color);
   } else {
     canvas.bkMode = platform::BkMode::Opaque;
     canvas.bkColor = bg;
-    canvas.SetTextColor(run->TheFont.color);
+    canvas.SetTextColor(run->TheFont->color);
   }
   int y = baseline - yOff;
-  if (run->SScript == ASuper) y -= run->tmHeight / 3;
-  else if (run->SScript == ASub) y += run->Descent / 2 + 1;
+  if (run->SScript == ASuper) y -= run->tmHeight() / 3;
+  else if (run->SScript == ASub) y += run->Descent() / 2 + 1;
   canvas.textAlign = platform::TA_BASELINE;
   canvas.SetTextJustification(0, 0);   // the advances carry the justification
   const bool clipped = IsPreformatted() && !(OwnerBlock && OwnerBlock->HidesOverflow());
@@ -398,7 +400,7 @@ unsigned TSection::HitLink(platform::Canvas& canvas, int x, int y, std::unique_p
   bool isMap = false;
   const TMapItem* map = nullptr;
   TImageObj* image = nullptr;
-  if (Images.PtInImage(x, y, ix, iy, posn, isMap, map, image) && image) {
+  if (Images().PtInImage(x, y, ix, iy, posn, isMap, map, image) && image) {
     unsigned flags = 0;
     const std::string& t = !image->ImageTitle.empty() ? image->ImageTitle : image->FAlt;
     if (!t.empty()) {
@@ -449,7 +451,7 @@ unsigned TSection::HitLink(platform::Canvas& canvas, int x, int y, std::unique_p
       flags |= guUrl;
     }
     if (!run->Title.empty()) {
-      title = run->Title;
+      title = run->Title.Get();
       flags |= guTitle;
     }
     return flags;
@@ -458,7 +460,7 @@ unsigned TSection::HitLink(platform::Canvas& canvas, int x, int y, std::unique_p
 }
 
 bool TSection::HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) {
-  return Images.PtInObject(x, y, obj, ix, iy);
+  return Images().PtInObject(x, y, obj, ix, iy);
 }
 
 int TSection::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, int& caretHt,
@@ -477,7 +479,7 @@ int TSection::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr,
     inText = true;
     caretHt = lr.LineHt;
     yr = top + lr.SpaceBefore;
-    const int lineStart = lr.Ln > 0 ? LineStartIndex(i) : static_cast<int>(lr.Start - Buff);
+    const int lineStart = lr.Ln > 0 ? LineStartIndex(i) : static_cast<int>(lr.Start - Buff());
     if (x < lr.DrawX) {
       xr = lr.DrawX;
       inText = false;

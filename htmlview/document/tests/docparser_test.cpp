@@ -311,12 +311,12 @@ TEST_F(DocParserTest, MisnestedEndTagsRederiveTheProperties) {
   const std::string text = TextOf(*s);
   const int b = static_cast<int>(text.find("bold")), i = static_cast<int>(text.find("italic"));
   const int both = static_cast<int>(text.find("both"));
-  EXPECT_TRUE(RunAt(*s, b)->TheFont.weight >= platform::FW_BOLD);
-  EXPECT_FALSE(RunAt(*s, b)->TheFont.italic);
-  EXPECT_TRUE(RunAt(*s, both)->TheFont.italic);
-  EXPECT_TRUE(RunAt(*s, both)->TheFont.weight >= platform::FW_BOLD);
-  EXPECT_TRUE(RunAt(*s, i)->TheFont.italic);
-  EXPECT_LT(RunAt(*s, i)->TheFont.weight, platform::FW_BOLD);
+  EXPECT_TRUE(RunAt(*s, b)->TheFont->weight >= platform::FW_BOLD);
+  EXPECT_FALSE(RunAt(*s, b)->TheFont->italic);
+  EXPECT_TRUE(RunAt(*s, both)->TheFont->italic);
+  EXPECT_TRUE(RunAt(*s, both)->TheFont->weight >= platform::FW_BOLD);
+  EXPECT_TRUE(RunAt(*s, i)->TheFont->italic);
+  EXPECT_LT(RunAt(*s, i)->TheFont->weight, platform::FW_BOLD);
 }
 
 TEST_F(DocParserTest, FontSizesColoursAndFaces) {
@@ -335,12 +335,12 @@ TEST_F(DocParserTest, FontSizesColoursAndFaces) {
     Parse(c.html);
     TSection* s = FirstText(*Body()->MyCell);
     ASSERT_NE(s, nullptr) << c.html;
-    EXPECT_EQ(RunAt(*s, 0)->TheFont.Size(), c.points) << c.html;
+    EXPECT_EQ(RunAt(*s, 0)->TheFont->Size(), c.points) << c.html;
   }
   Parse("<font color=ff0000 face='NoSuchFont, Arial'>x</font>");
   const TFontObj* run = RunAt(*FirstText(*Body()->MyCell), 0);
-  EXPECT_EQ(run->TheFont.color & 0xFFFFFF, platform::Rgb(255, 0, 0));
-  EXPECT_EQ(run->TheFont.name, "Arial");
+  EXPECT_EQ(run->TheFont->color & 0xFFFFFF, platform::Rgb(255, 0, 0));
+  EXPECT_EQ(run->TheFont->name, "Arial");
 }
 
 TEST_F(DocParserTest, TableCellAlignment) {
@@ -424,7 +424,7 @@ TEST_F(DocParserTest, LinkedStyleSheetsByRel) {
   std::ofstream(css) << "p { color: #ff0000 }\n";
   auto colourOfP = [&](const std::string& rel) {
     Parse("<link rel=\"" + rel + "\" href=\"" + css + "\"><p>x");
-    return RunAt(*FirstText(*Body()->MyCell), 0)->TheFont.color & 0xFFFFFF;
+    return RunAt(*FirstText(*Body()->MyCell), 0)->TheFont->color & 0xFFFFFF;
   };
   EXPECT_EQ(colourOfP("StyleSheet"), platform::Rgb(255, 0, 0));
   EXPECT_EQ(colourOfP("alternate stylesheet"), platform::Rgb(0, 0, 0));
@@ -480,7 +480,7 @@ TEST_F(DocParserTest, BodyAttributesAndForms) {
   EXPECT_EQ(list->Count(), 1);
   EXPECT_EQ(body->MargArrayO[PropMarginLeft], PropValue(200));
   EXPECT_EQ(body->MargArrayO[PropMarginTop], PropValue(7));
-  EXPECT_EQ(RunAt(*FirstText(*body->MyCell), 0)->TheFont.color & 0xFFFFFF,
+  EXPECT_EQ(RunAt(*FirstText(*body->MyCell), 0)->TheFont->color & 0xFFFFFF,
             platform::Rgb(0, 0, 255));
   // Text before BODY is dropped with it; a BODY after content is ignored.
   EXPECT_EQ(Content("a<body bgcolor=red>b"), "\"b\"");
@@ -527,8 +527,8 @@ TEST_F(DocParserTest, LinksAnchorsAndImages) {
   EXPECT_FALSE(RunAt(*s, static_cast<int>(TextOf(*s).find(" b ")) + 1)->IsLink());
   EXPECT_NE(list->FindID("TOP"), nullptr);
   EXPECT_NE(list->FindID("SECOND"), nullptr);
-  ASSERT_EQ(s->Images.Count(), 1);
-  auto* image = dynamic_cast<TImageObj*>(s->Images[0]);
+  ASSERT_EQ(s->Images().Count(), 1);
+  auto* image = dynamic_cast<TImageObj*>(s->Images()[0]);
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->Source, "pic.png");
   EXPECT_EQ(image->MapName, "NAV");

@@ -79,21 +79,64 @@ TFontInfoArray LinkFonts() {
 TEST_F(FontRunsTest, MetricsAreTakenFromTheFont) {
   // FixedMetric: ascent round(0.8 x 16) = 13, descent 3, no leading.
   TFontObj plain(section_.get(), Font(-16), 0);
-  EXPECT_EQ(plain.tmHeight, 16);
-  EXPECT_EQ(plain.FontHeight, 16);
-  EXPECT_EQ(plain.Descent, 3);
-  EXPECT_EQ(plain.tmMaxCharWidth, 8);
-  EXPECT_EQ(plain.Overhang, 0);
+  EXPECT_EQ(plain.tmHeight(), 16);
+  EXPECT_EQ(plain.FontHeight(), 16);
+  EXPECT_EQ(plain.Descent(), 3);
+  EXPECT_EQ(plain.tmMaxCharWidth(), 8);
+  EXPECT_EQ(plain.Overhang(), 0);
   EXPECT_FALSE(plain.IsLink());
   EXPECT_EQ(plain.Pos, 0);
 
   TFontObj italic(section_.get(), Font(-30, true), 7);
-  EXPECT_EQ(italic.Overhang, 3);   // height / 10
+  EXPECT_EQ(italic.Overhang(), 3);   // height / 10
   EXPECT_EQ(italic.Pos, 7);
 
   plain.ReplaceFont(Font(-20, true));
-  EXPECT_EQ(plain.tmHeight, 20);
-  EXPECT_EQ(plain.Overhang, 2);
+  EXPECT_EQ(plain.tmHeight(), 20);
+  EXPECT_EQ(plain.Overhang(), 2);
+}
+
+// The runs made from one font share it: a page of a great many small
+// sections has a run for each. A run whose font changes takes its own and
+// leaves the others as they were.
+TEST_F(FontRunsTest, RunsOfOneFontShareIt) {
+  auto fontOf = [](const TFontObj& run) -> const TMyFont& { return run.TheFont; };
+  std::vector<std::unique_ptr<TFontObj>> runs;
+  for (int i = 0; i < 100; ++i) runs.push_back(std::make_unique<TFontObj>(section_.get(), Font(-16), i));
+  runs.push_back(std::make_unique<TFontObj>(section_.get(), *runs[0]));
+  for (const auto& run : runs) EXPECT_EQ(&fontOf(*run), &fontOf(*runs[0]));
+
+  runs[1]->ReplaceFont(Font(-20, true));
+  EXPECT_NE(&fontOf(*runs[1]), &fontOf(*runs[0]));
+  EXPECT_EQ(fontOf(*runs[1]).tmHeight, 20);
+  EXPECT_TRUE(fontOf(*runs[1]).italic);
+  for (int i : {0, 2, 100}) {
+    EXPECT_EQ(&fontOf(*runs[i]), &fontOf(*runs[0]));
+    EXPECT_EQ(fontOf(*runs[i]).tmHeight, 16);
+    EXPECT_FALSE(fontOf(*runs[i]).italic);
+  }
+  // A link state switching the font of one run changes that run alone.
+  runs[2]->SetLinkFonts(LinkFonts());
+  EXPECT_EQ(fontOf(*runs[2]).color, platform::clBlue);
+  EXPECT_NE(fontOf(*runs[0]).color, platform::clBlue);
+  runs[1]->ReplaceFont(Font(-16));
+  EXPECT_EQ(&fontOf(*runs[1]), &fontOf(*runs[0]));
+}
+
+// A run made after the font engine changes is measured by the new engine,
+// not given the font an equal run was measured with before.
+TEST_F(FontRunsTest, RunsAfterAnEngineChangeAreMeasuredAgain) {
+  TFontObj fixed(section_.get(), Font(-16), 0);
+  platform::SetFontBackend(platform::FontBackend::Qt);
+  TFontObj qt(section_.get(), Font(-16), 0);
+  TMyFont measured = Font(-16);
+  MeasureFont(measured);
+  platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Times New Roman", "Arial"});
+  EXPECT_EQ(qt.TheFont->tmHeight, measured.tmHeight);
+  EXPECT_EQ(qt.TheFont->tmDescent, measured.tmDescent);
+  EXPECT_EQ(qt.TheFont->tmMaxCharWidth, measured.tmMaxCharWidth);
+  EXPECT_EQ(fixed.tmMaxCharWidth(), 8);
+  EXPECT_NE(measured.tmMaxCharWidth, 8);   // the engines differ, or the test shows nothing
 }
 
 TEST_F(FontRunsTest, ConvertFontRoundsThePointSizeHalfToEven) {
@@ -113,13 +156,13 @@ TEST_F(FontRunsTest, ConvertFontRoundsThePointSizeHalfToEven) {
     info.BgColor = platform::clYellow;
     info.Charset = 2;
     run.ConvertFont(info);
-    EXPECT_EQ(run.TheFont.height, c.height) << c.points;
-    EXPECT_EQ(run.TheFont.name, "Arial");
-    EXPECT_EQ(run.TheFont.weight, platform::FW_BOLD);
-    EXPECT_TRUE(run.TheFont.italic);
-    EXPECT_EQ(run.TheFont.color, platform::clGreen);
-    EXPECT_EQ(run.TheFont.BgColor, platform::clYellow);
-    EXPECT_EQ(run.TheFont.charset, 2);
+    EXPECT_EQ(run.TheFont->height, c.height) << c.points;
+    EXPECT_EQ(run.TheFont->name, "Arial");
+    EXPECT_EQ(run.TheFont->weight, platform::FW_BOLD);
+    EXPECT_TRUE(run.TheFont->italic);
+    EXPECT_EQ(run.TheFont->color, platform::clGreen);
+    EXPECT_EQ(run.TheFont->BgColor, platform::clYellow);
+    EXPECT_EQ(run.TheFont->charset, 2);
   }
 }
 
@@ -129,16 +172,16 @@ TEST_F(FontRunsTest, ConvertFontGuardsHostileSizes) {
   info.Name = "Arial";
   info.Size = -5;
   run.ConvertFont(info);
-  EXPECT_EQ(run.TheFont.height, -16);   // the default 12 points
+  EXPECT_EQ(run.TheFont->height, -16);   // the default 12 points
   info.Size = 1e12;
   run.ConvertFont(info);
-  EXPECT_GE(run.TheFont.height, -2667);
+  EXPECT_GE(run.TheFont->height, -2667);
 }
 
 TEST_F(FontRunsTest, LinkStatesSelectTheirFont) {
   TFontObj run(section_.get(), Font(-16), 0);
   run.SetLinkFonts(LinkFonts());
-  EXPECT_EQ(run.TheFont.color, platform::clBlue);
+  EXPECT_EQ(run.TheFont->color, platform::clBlue);
   struct Case {
     bool visited, hover;
     platform::Colour colour;
@@ -152,9 +195,9 @@ TEST_F(FontRunsTest, LinkStatesSelectTheirFont) {
   for (const Case& c : cases) {
     run.SetVisited(c.visited);
     run.SetHover(c.hover);
-    EXPECT_EQ(run.TheFont.color, c.colour) << c.visited << c.hover;
-    EXPECT_EQ(run.TheFont.underline, c.underline);
-    EXPECT_EQ(run.tmHeight, 16);   // metrics follow the 12-point font
+    EXPECT_EQ(run.TheFont->color, c.colour) << c.visited << c.hover;
+    EXPECT_EQ(run.TheFont->underline, c.underline);
+    EXPECT_EQ(run.tmHeight(), 16);   // metrics follow the 12-point font
   }
 }
 
@@ -164,7 +207,7 @@ TEST_F(FontRunsTest, StateChangeWithoutLinkFontsKeepsTheFont) {
   run.SetVisited(true);
   EXPECT_TRUE(run.Hover);
   EXPECT_TRUE(run.Visited);
-  EXPECT_EQ(run.TheFont.height, -16);
+  EXPECT_EQ(run.TheFont->height, -16);
 }
 
 TEST_F(FontRunsTest, HoverReachesEveryRunOfTheSameLinkOnly) {
@@ -179,7 +222,7 @@ TEST_F(FontRunsTest, HoverReachesEveryRunOfTheSameLinkOnly) {
   EXPECT_TRUE(a2->Hover);
   EXPECT_FALSE(b->Hover);
   EXPECT_FALSE(a3->Hover);
-  EXPECT_EQ(a1->TheFont.color, platform::clRed);
+  EXPECT_EQ(a1->TheFont->color, platform::clRed);
 
   a1->SetAllHovers(false);
   EXPECT_FALSE(a1->Hover);
@@ -207,7 +250,7 @@ TEST_F(FontRunsTest, RunLookupsByPosition) {
     EXPECT_EQ(runs_.GetFontCountAt(c.pos, 14), c.count) << c.pos;
     int overhang = -1;
     const TMyFont* font = runs_.GetFontAt(c.pos, overhang);
-    EXPECT_EQ(font, &runs_[c.index]->TheFont);
+    EXPECT_EQ(font, &*runs_[c.index]->TheFont);
     EXPECT_EQ(overhang, c.index == 1 ? 2 : 0);
   }
   TFontList empty;
@@ -234,9 +277,9 @@ TEST_F(FontRunsTest, CopyKeepsStartScriptFontsAndTarget) {
   EXPECT_EQ(c->SScript, ASuper);
   EXPECT_EQ(c->URL(), "x.htm");
   EXPECT_EQ(c->LinkID(), 3);
-  EXPECT_EQ(c->TheFont.color, platform::clPurple);
-  ASSERT_TRUE(c->FIArray);
-  EXPECT_EQ((*c->FIArray)[LinkStateHover].Color, platform::clRed);
+  EXPECT_EQ(c->TheFont->color, platform::clPurple);
+  ASSERT_TRUE(c->LinkFontTable());
+  EXPECT_EQ((*c->LinkFontTable())[LinkStateHover].Color, platform::clRed);
   EXPECT_EQ(c->TabControl(), nullptr);
   EXPECT_NE(c->UrlTarget.get(), run->UrlTarget.get());
 }

@@ -84,7 +84,9 @@ class ImageObjTest : public ::testing::Test {
     plain_ = std::make_unique<TFontObj>(section_.get(), Font(), 0);
     link_ = std::make_unique<TFontObj>(section_.get(), Font(), 0);
     link_->UrlTarget->URL = "next.htm";
-    link_->TheFont.color = kGreen;
+    TMyFont green = Font();
+    green.color = kGreen;
+    link_->ReplaceFont(green);
   }
   void TearDown() override {
     images_.Clear();
@@ -551,8 +553,9 @@ TEST_F(ImageObjTest, MissingImageDrawsTheErrorPlaceholderAltTextAndASunkenFrame)
   ASSERT_EQ(img->Kind(), TImageObj::PictureKind::Error);
   ASSERT_EQ(img->ObjWidth, 38);
   ASSERT_EQ(img->ObjHeight, 24);
-  TFontObj blueRun(section_.get(), Font(), 0);
-  blueRun.TheFont.color = kBlue;
+  TMyFont blue = Font();
+  blue.color = kBlue;
+  TFontObj blueRun(section_.get(), blue, 0);
   const platform::Bitmap b = DrawOnWhite(img, 10, 10, &blueRun);
   // The error picture 4 pixels in, as its own 16 x 16 bitmap shows it.
   const platform::Bitmap& error = ErrorImage();

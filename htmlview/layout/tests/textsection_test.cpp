@@ -76,7 +76,7 @@ class TextSectionTest : public ::testing::Test {
     s.Layout(*canvas_, 0, 0, 0, 0, w, 0, 0, mgr, mw, curs);
     if (maxWidth) *maxWidth = mw;
     std::vector<std::u16string> out;
-    for (const auto& lr : s.Lines) out.emplace_back(lr->Start, lr->Ln);
+    for (const LineRec& lr : s.Lines) out.emplace_back(lr.Start, lr.Ln);
     return out;
   }
 
@@ -144,6 +144,70 @@ TEST_F(TextSectionTest, SourcePositionsGrowInProportion) {
   }
   EXPECT_EQ(longOne.SourcePositions.size(), 100000u);
   EXPECT_LE(growths, 40);
+}
+
+// A finished section keeps no reserve its filling grew (a page of a great
+// many sections would hold one for each), and its lines read the text it
+// kept.
+TEST_F(TextSectionTest, FinishedSectionKeepsNoReserve) {
+  TSection s(&root_, TestFont(), TTextAlign::Left);
+  std::u16string text;
+  for (int i = 0; i < 1000; ++i) {
+    s.AddText(u"word ", {5 * i});
+    text += u"word ";
+  }
+  s.Finish(5000);
+  ASSERT_EQ(s.Text, text);
+  EXPECT_EQ(s.Text.capacity(), s.Text.size());
+  EXPECT_EQ(s.Brk.Capacity(), static_cast<size_t>(s.Brk.Size()));
+  const std::vector<std::u16string> lines = Lines(s, 200);
+  EXPECT_GT(lines.size(), 100u);
+  std::u16string joined;
+  for (const std::u16string& line : lines) joined += line;
+  EXPECT_EQ(joined, text);
+}
+
+// The source positions of a filling section are kept as the places where
+// they stop being consecutive; characters taken out anywhere (as Finish
+// does) leave them as a position per character would be.
+TEST(FillPositionsTest, FollowsAPositionPerCharacter) {
+  unsigned seed = 12345;
+  auto next = [&seed](int n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int>((seed >> 16) % static_cast<unsigned>(n));
+  };
+  for (int round = 0; round < 200; ++round) {
+    TFillPositions kept;
+    std::vector<int> plain;
+    int pos = next(5);
+    const int length = 1 + next(30);
+    for (int i = 0; i < length; ++i) {
+      // Mostly consecutive, now and then a jump, a repeat or a step back.
+      const int step = next(6);
+      pos += step == 0 ? 5 : step == 1 ? 0 : step == 2 ? -2 : 1;
+      kept.push_back(pos);
+      plain.push_back(pos);
+    }
+    while (!plain.empty()) {
+      ASSERT_EQ(kept.size(), plain.size());
+      std::vector<IndexObj> places;
+      for (size_t i = 0; i < plain.size(); ++i) {
+        ASSERT_EQ(kept[i], plain[i]) << round << " " << i;
+        if (i == 0 || plain[i] != plain[i - 1] + 1) places.push_back({static_cast<int>(i), plain[i]});
+      }
+      EXPECT_EQ(kept.back(), plain.back());
+      const std::vector<IndexObj> got = kept.Places(static_cast<int>(plain.size()));
+      ASSERT_EQ(got.size(), places.size()) << round;
+      for (size_t k = 0; k < places.size(); ++k) {
+        EXPECT_EQ(got[k].Pos, places[k].Pos) << round << " " << k;
+        EXPECT_EQ(got[k].Index, places[k].Index) << round << " " << k;
+      }
+      const int at = next(static_cast<int>(plain.size()));
+      kept.EraseAt(static_cast<size_t>(at));
+      plain.erase(plain.begin() + at);
+    }
+    EXPECT_TRUE(kept.empty());
+  }
 }
 
 TEST_F(TextSectionTest, LineBreaksForWidths) {
@@ -389,7 +453,7 @@ TEST_F(TextSectionTest, FromStyle) {
   EXPECT_EQ(s.LineHeight, 32);
   EXPECT_EQ(s.FirstLineIndentPct, 10);
   ASSERT_EQ(s.Fonts.Count(), 1);
-  EXPECT_EQ(s.Fonts[0]->FontHeight, 16);
+  EXPECT_EQ(s.Fonts[0]->FontHeight(), 16);
   for (char16_t ch : std::u16string(u"aaaa bbbb cccc")) s.AddChar(ch, pos_++);
   s.Finish(pos_);
   EXPECT_EQ(Lines(s, 400), (L{u"aaaa bbbb cccc "}));
@@ -514,14 +578,14 @@ TEST_F(TextSectionTest, FormControlsInLines) {
   ASSERT_NE(box, nullptr);
   ASSERT_NE(edit, nullptr);
   EXPECT_EQ(s.Text, u"ab \u0002 cd \u0002\u0002 ");   // the hidden input stands nowhere
-  EXPECT_EQ(s.FormControls.Count(), 3);
+  EXPECT_EQ(s.FormControls().Count(), 3);
   EXPECT_EQ(box->Pos, 3);
   EXPECT_EQ(edit->Pos, 8);
   EXPECT_EQ(BreakCodes(s).substr(8, 2), "nn");   // edit and browse button stay together
   box->MyForm->SetSizes(*canvas_);
   const int boxW = box->Width() + box->HSpaceL + box->HSpaceR;
   const int editW = edit->Width() + edit->HSpaceL + edit->HSpaceR;
-  TFormControlObj* browse = s.FormControls[2];
+  TFormControlObj* browse = s.FormControls()[2];
   const int browseW = browse->Width() + browse->HSpaceL + browse->HSpaceR;
   ASSERT_GT(boxW, 0);
   EXPECT_EQ(s.FindTextWidth(0, 4, false), 30 + boxW);

@@ -95,7 +95,7 @@ class TextDrawTest : public ::testing::Test {
   // justification spread as drawing promises (remainder to the first gaps).
   static std::vector<int> Measured(const TSection& s, int line) {
     const LineRec& lr = *s.Lines[line];
-    const int start = static_cast<int>(lr.Start - s.Buff);
+    const int start = static_cast<int>(lr.Start - s.Buff());
     std::vector<int> adv;
     for (int k = start; k < start + lr.Ln; ++k) {
       const TFontObj* run = s.Fonts.GetFontObjAt(k);
@@ -150,7 +150,7 @@ TEST_F(TextDrawTest, SelectionDrawnAtMeasuredPositions) {
     Draw();
     for (int line = 0; line < s->Lines.Count(); ++line) {
       const LineRec& lr = *s->Lines[line];
-      const int start = static_cast<int>(lr.Start - s->Buff);
+      const int start = static_cast<int>(lr.Start - s->Buff());
       const int row = lr.DrawY + lr.LineHt - lr.Descent - 1;   // inside every cell
       const std::vector<int> adv = Measured(*s, line);
       int x = lr.DrawX;
@@ -419,7 +419,7 @@ TEST_F(TextDrawTest, SmallCaps) {
   } runs[] = {{0, 20}, {1, 16}, {5, 20}, {6, 16}, {8, 20}};   // the digit and blank stay as they are
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(s->Fonts[i]->Pos, runs[i].pos) << i;
-    EXPECT_EQ(s->Fonts[i]->TheFont.height, -runs[i].em) << i;
+    EXPECT_EQ(s->Fonts[i]->TheFont->height, -runs[i].em) << i;
   }
 }
 
