@@ -109,22 +109,19 @@ namespace {
 // The values of the last few blocks: a block of the same style shares
 // them. A block changes some values after it is made (the collapsed top
 // margin, the bottom margin its container decides), so the values of the
-// same kind of block pass through several states, each kept here.
-constexpr int kRecentBoxValues = 8;
-std::array<std::weak_ptr<TVMarginArray>, kRecentBoxValues>& RecentBoxValues() {
-  static std::array<std::weak_ptr<TVMarginArray>, kRecentBoxValues> recent;
-  return recent;
-}
+// same kind of block pass through several states, each kept here. List
+// items share their fonts the same way.
+constexpr int kRecentShared = 8;
 
-// One shared copy of values equal to the given ones.
-std::shared_ptr<TVMarginArray> SharedBoxValues(const TVMarginArray& values) {
-  auto& recent = RecentBoxValues();
+// One shared copy of a value equal to the given one.
+template <class T>
+std::shared_ptr<const T> SharedRecent(const T& value) {
+  static std::array<std::weak_ptr<const T>, kRecentShared> recent;
   for (auto& slot : recent)
-    if (std::shared_ptr<TVMarginArray> kept = slot.lock(); kept && kept->items == values.items)
-      return kept;
+    if (std::shared_ptr<const T> kept = slot.lock(); kept && *kept == value) return kept;
   // Values no block holds any more make room first, so that the values
   // blocks still hold stay found while a block passes through its states.
-  auto made = std::make_shared<TVMarginArray>(values);
+  std::shared_ptr<const T> made = std::make_shared<const T>(value);
   auto slot = std::find_if(recent.begin(), recent.end(), [](const auto& s) { return s.expired(); });
   if (slot == recent.end()) {
     std::rotate(recent.rbegin(), recent.rbegin() + 1, recent.rend());
@@ -136,10 +133,10 @@ std::shared_ptr<TVMarginArray> SharedBoxValues(const TVMarginArray& values) {
 
 }  // namespace
 
-TBlockBoxValues::TBlockBoxValues() : values_(SharedBoxValues(TVMarginArray{})) {}
+TBlockBoxValues::TBlockBoxValues() : values_(SharedRecent(TVMarginArray{})) {}
 
 TBlockBoxValues& TBlockBoxValues::operator=(const TVMarginArray& values) {
-  values_ = SharedBoxValues(values);
+  values_ = SharedRecent(values);
   return *this;
 }
 
@@ -147,7 +144,7 @@ void TBlockBoxValues::Set(int i, PropValue value) {
   if ((*values_)[i] == value) return;
   TVMarginArray changed = *values_;
   changed[i] = std::move(value);
-  values_ = SharedBoxValues(changed);
+  values_ = SharedRecent(changed);
 }
 
 // ---------------------------------------------------------------------- TBlock
@@ -176,9 +173,10 @@ TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCel
   int clear;
   if (prop.GetClear(clear)) ClearAttr = clear;
   DisplayNone = prop.DisplayNone();
-  BlockTitle = prop.PropTitle;
-  if (BlockTitle.empty() && attributes) BlockTitle = attributes->GetTitle();
-  TagClass = prop.PropTag + "." + prop.PropClass;
+  std::string title = prop.PropTitle;
+  if (title.empty() && attributes) title = attributes->GetTitle();
+  if (!title.empty()) MakeRare().Title = std::move(title);
+  if (!prop.PropClass.empty()) MakeRare().Class = prop.PropClass;
   overflowHidden_ = prop.IsOverflowHidden();
   std::string image;
   if (prop.GetBackgroundImage(image) && !image.empty()) {
@@ -209,6 +207,21 @@ TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCel
 
 TBlock::~TBlock() {
   if (auto* list = dynamic_cast<TSectionList*>(Root)) list->RemoveIDObject(this);
+}
+
+TBlock::Rare& TBlock::MakeRare() {
+  if (!rare_) rare_ = std::make_unique<Rare>();
+  return *rare_;
+}
+
+std::string TBlock::TagClass() const {
+  const std::string& tag = MyCell->OwnerTag;
+  return rare_ ? tag + "." + rare_->Class : tag + ".";
+}
+
+const std::string& TBlock::BlockTitle() const {
+  static const std::string kNone;
+  return rare_ ? rare_->Title : kNone;
 }
 
 void TBlock::CollapseMargins() {
@@ -246,7 +259,7 @@ void TBlock::CollapseMargins() {
       t = t + p;
     setTop(t);
   } else if (prev) {
-    const bool isList = TagClass.starts_with("ul.") || TagClass.starts_with("ol.");
+    const bool isList = MyCell->OwnerTag == "ul" || MyCell->OwnerTag == "ol";
     if (isList && OwnerCell->OwnerTag == "li" && topDefault) setTop(0);
   } else {
     if (topDefault) {
@@ -372,16 +385,34 @@ int TBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int aut
 }
 
 void TBlock::BuildDrawList() {
-  DrawList.clear();
-  for (int i = 0; i < MyCell->Count(); ++i) {
-    TSectionBase* s = (*MyCell)[i];
-    s->OwnerBlock = this;
-    DrawList.push_back(s);
+  if (rare_) rare_->DrawList.clear();
+  const int count = MyCell->Count();
+  for (int i = 0; i < count; ++i) (*MyCell)[i]->OwnerBlock = this;
+  auto byZ = [](const TSectionBase* a, const TSectionBase* b) { return ZOf(a) < ZOf(b); };
+  if (!std::is_sorted(MyCell->begin(), MyCell->end(),
+                      [&byZ](const auto& a, const auto& b) { return byZ(a.get(), b.get()); })) {
+    std::vector<TSectionBase*>& order = MakeRare().DrawList;
+    order.reserve(count);
+    for (int i = 0; i < count; ++i) order.push_back((*MyCell)[i]);
+    std::stable_sort(order.begin(), order.end(), byZ);
   }
-  std::stable_sort(DrawList.begin(), DrawList.end(),
-                   [](const TSectionBase* a, const TSectionBase* b) { return ZOf(a) < ZOf(b); });
   drawListBuilt_ = true;
   drawReach_.Reset();
+}
+
+int TBlock::DrawCount() const {
+  return rare_ && !rare_->DrawList.empty() ? static_cast<int>(rare_->DrawList.size())
+                                           : MyCell->Count();
+}
+
+TSectionBase* TBlock::DrawnSection(int i) const {
+  return rare_ && !rare_->DrawList.empty() ? rare_->DrawList[i] : (*MyCell)[i];
+}
+
+std::vector<TSectionBase*> TBlock::DrawOrder() const {
+  std::vector<TSectionBase*> order;
+  for (int i = 0; i < DrawCount(); ++i) order.push_back(DrawnSection(i));
+  return order;
 }
 
 void TBlock::DrawnBand(int& top, int& bottom) {
@@ -390,8 +421,7 @@ void TBlock::DrawnBand(int& top, int& bottom) {
   // The content may reach beyond the block's own box: floats, absolutely
   // positioned blocks, overflow. It moves with the block's relative offset.
   if (!drawReach_.Built())
-    drawReach_.Build(static_cast<int>(DrawList.size()),
-                     [this](int i, int& t, int& b) { DrawList[i]->DrawnBand(t, b); });
+    drawReach_.Build(DrawCount(), [this](int i, int& t, int& b) { DrawnSection(i)->DrawnBand(t, b); });
   if (drawReach_.Top() <= drawReach_.Bottom()) {
     const int shift = DrawShift().y;
     top = std::min(top, LayoutAdd(drawReach_.Top(), shift));
@@ -404,7 +434,7 @@ void TBlock::DrawnBand(int& top, int& bottom) {
 void TBlock::DrawContent(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& mgr,
                          int x, int xRef, int yRef) {
   drawReach_.ForShown(
-      static_cast<int>(DrawList.size()), [this](int i) { return DrawList[i]; }, aRect,
+      DrawCount(), [this](int i) { return DrawnSection(i); }, aRect,
       YOffOf(Root), [&](TSectionBase* s) { s->Draw(canvas, aRect, mgr, x, xRef, yRef); });
 }
 
@@ -457,10 +487,11 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
 
   IndentManager* mgr = &iMgr;
   if (Positioning == PosAbsolute) {
-    if (!ownIMgr_) ownIMgr_ = std::make_unique<IndentManager>();
-    ownIMgr_->Clear();
-    ownIMgr_->Reset(0, NewWidth);
-    mgr = ownIMgr_.get();
+    std::unique_ptr<IndentManager>& own = MakeRare().OwnIMgr;
+    if (!own) own = std::make_unique<IndentManager>();
+    own->Clear();
+    own->Reset(0, NewWidth);
+    mgr = own.get();
   }
   MyCell->IMgr = mgr;
   const int savedID = mgr->CurrentID;
@@ -628,7 +659,7 @@ int TBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentMa
       break;
     }
     case PosAbsolute:
-      if (ownIMgr_) ownIMgr_->LfEdge = xRef;
+      if (rare_ && rare_->OwnIMgr) rare_->OwnIMgr->LfEdge = xRef;
       DrawTheBlock(canvas, aRect, iMgr, xRef + LeftP, xRef, yRef);
       break;
     default:
@@ -691,8 +722,8 @@ unsigned TBlock::HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr
   x -= DrawShift().x;
   y -= DrawShift().y;
   unsigned flags = MyCell->GetURL(canvas, x, y, url, formControl, title);
-  if (!(flags & guTitle) && !BlockTitle.empty() && MyRect.Contains(x, y - myRectYOff_)) {
-    title = BlockTitle;
+  if (!(flags & guTitle) && !BlockTitle().empty() && MyRect.Contains(x, y - myRectYOff_)) {
+    title = BlockTitle();
     flags |= guTitle;
   }
   return flags;
@@ -703,8 +734,8 @@ bool TBlock::HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) {
   if (DisplayNone) return false;
   x -= DrawShift().x;
   y -= DrawShift().y;
-  for (auto it = DrawList.rbegin(); it != DrawList.rend(); ++it) {
-    TSectionBase* s = *it;
+  for (int i = DrawCount() - 1; i >= 0; --i) {
+    TSectionBase* s = DrawnSection(i);
     if (y >= s->ContentTop && y < s->ContentBot && s->HitObject(x, y, obj, ix, iy)) return true;
   }
   return false;
@@ -716,8 +747,8 @@ int TBlock::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, i
   const platform::Point shift = DrawShift();
   x -= shift.x;
   y -= shift.y;
-  for (auto it = DrawList.rbegin(); it != DrawList.rend(); ++it) {
-    TSectionBase* s = *it;
+  for (int i = DrawCount() - 1; i >= 0; --i) {
+    TSectionBase* s = DrawnSection(i);
     if (y < s->ContentTop || y >= s->ContentBot) continue;
     const int pos = s->CursorAt(canvas, x, y, xr, yr, caretHt, inText);
     if (pos >= 0) {
@@ -757,7 +788,7 @@ bool TBlock::CharAt(int pos, char16_t& ch, TSectionBase*& obj) {
 void TBlock::CopyText() {
   if (DisplayNone) return;
   MyCell->CopyToClipboard();
-  if (!Root || !Root->SelTextHolder || !TagClass.starts_with("p.")) return;
+  if (!Root || !Root->SelTextHolder || MyCell->OwnerTag != "p") return;
   if (MyCell->StartCurs + MyCell->Len < Root->SelE) Root->SelTextHolder->AddTextCR(u"");
 }
 
@@ -776,7 +807,7 @@ bool TBlock::DropDefaultBottomMargin() {
 
 std::string TBlock::DumpLine(const std::string& kind) const {
   using W = LayoutDumpWriter;
-  std::string line = kind + " " + TagClass;
+  std::string line = kind + " " + TagClass();
   if (DisplayNone) return line + " display none";
   const TMarginArray& m = MargArray;
   auto four = [&m](int first) {
@@ -1262,7 +1293,7 @@ TBlockLI::TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* owne
   if (styleType != lbBlank) ListStyleType = styleType;
   const std::string image = prop.GetListStyleImage();
   if (!image.empty()) Image = std::make_unique<TImageObj>(master, image);
-  ListFont = prop.GetFont();
+  listFont_ = SharedRecent(prop.GetFont());
 }
 
 TBlockLI::~TBlockLI() = default;
@@ -1301,13 +1332,13 @@ int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
       canvas.Draw(cx - 16, y - picture->Height(), *picture);
     return result;
   }
-  const platform::Colour colour = ListFont.color;
+  const platform::Colour colour = ListFont().color;
   if (ListType != ListDefinition &&
       (ListStyleType == lbDecimal || ListStyleType == lbLowerAlpha || ListStyleType == lbUpperAlpha ||
        ListStyleType == lbLowerRoman || ListStyleType == lbUpperRoman)) {
     const std::u16string text = ListMarkerText(ListStyleType, ListNumber);
     const int level = canvas.Save();
-    canvas.font = ListFont;
+    canvas.font = ListFont();
     canvas.textAlign = platform::TA_RIGHT | platform::TA_BASELINE;
     canvas.bkMode = platform::BkMode::Transparent;
     canvas.ExtTextOut(cx - 10, y, 0, nullptr, text);
@@ -1447,8 +1478,8 @@ unsigned TBodyBlock::HitLink(platform::Canvas& canvas, int x, int y,
   url.reset();
   formControl = nullptr;
   unsigned flags = MyCell->GetURL(canvas, x, y, url, formControl, title);
-  if (!(flags & guTitle) && !BlockTitle.empty()) {
-    title = BlockTitle;
+  if (!(flags & guTitle) && !BlockTitle().empty()) {
+    title = BlockTitle();
     flags |= guTitle;
   }
   return flags;

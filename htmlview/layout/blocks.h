@@ -53,7 +53,7 @@ class TBlockBoxValues {
   void Set(int i, PropValue value);
 
  private:
-  std::shared_ptr<TVMarginArray> values_;
+  std::shared_ptr<const TVMarginArray> values_;
 };
 
 // ---------------------------------------------------------------------------
@@ -88,21 +88,25 @@ class TBlock : public TSectionBase {
   int Justification = BlockAlignLeft;
   int ZIndex = 0;                        // drawing order among the owner's sections
   TCellBasic* OwnerCell = nullptr;
-  std::string TagClass;                  // tag "." class, "p." for a P without class
   int NewWidth = 0;                      // content width found by the width rules
   int ClearAddon = 0;                    // room above the block to clear floats
   int Indent = 0;                        // from the layout x to the content's left edge
   std::unique_ptr<TBackground> Background;   // only with a background picture
   int TopP = 0, LeftP = 0;               // offsets of positioned blocks
   int ContentBottom = 0;                 // bottom of the content box
-  std::string BlockTitle;
   platform::Rect MyRect;                 // border box as last drawn, window coordinates
-  std::vector<TSectionBase*> DrawList;   // content sections in drawing order
   // Layout results beyond the base's.
   int ContentLeft = 0;                   // content x of the last layout
   int BlockHeight = 0;                   // height with margins (before floats give it up)
   int MarginBottomY = 0;                 // bottom of the margin box
   int DrawBottom = 0;                    // bottom of what is drawn (border box)
+
+  // tag "." class, "p." for a P without class.
+  std::string TagClass() const;
+  // The element's title (style or TITLE attribute), "" when it has none.
+  const std::string& BlockTitle() const;
+  // The content sections in drawing order.
+  std::vector<TSectionBase*> DrawOrder() const;
 
   // --- Section operations
   void CopyText() override;
@@ -190,8 +194,24 @@ class TBlock : public TSectionBase {
   void DrawContent(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& mgr,
                    int x, int xRef, int yRef);
 
-  std::unique_ptr<IndentManager> ownIMgr_;   // absolute blocks lay out in their own
-  DrawReach drawReach_;                      // over DrawList, built again after a layout
+  // The content sections in drawing order: the content's own, or the
+  // rare one z-indexes gave.
+  int DrawCount() const;
+  TSectionBase* DrawnSection(int i) const;
+
+  // What few blocks have, out of line: a page of a great many plain blocks
+  // pays a pointer for it.
+  struct Rare {
+    std::string Class;                         // the element's class
+    std::string Title;
+    std::unique_ptr<IndentManager> OwnIMgr;    // absolute blocks lay out in their own
+    // The content in drawing order when z-indexes change it; empty when
+    // the content's own order is the drawing order.
+    std::vector<TSectionBase*> DrawList;
+  };
+  Rare& MakeRare();
+  std::unique_ptr<Rare> rare_;
+  DrawReach drawReach_;                      // over the drawing order, built again after a layout
   // The scroll offset MyRect was drawn at: a paint that skips the block
   // (a scroll step paints a strip) leaves MyRect as it was, still true in
   // document rows.
@@ -305,7 +325,8 @@ class TBlockLI : public TBlock {
   int ListType = ListOutside;
   int ListNumber = 1;
   int ListStyleType = lbDisc;
-  TMyFont ListFont;
+  // The item's font (the marker's): items of the same style share it.
+  const TMyFont& ListFont() const { return *listFont_; }
   std::unique_ptr<TImageObj> Image;   // list-style-image
   int FirstLineHt = 0;                // baseline of the first line (document y)
 
@@ -315,6 +336,9 @@ class TBlockLI : public TBlock {
            int xRef, int yRef) override;
   bool DropDefaultBottomMargin() override;
   void Dump(LayoutDumpWriter& writer) const override;
+
+ private:
+  std::shared_ptr<const TMyFont> listFont_;
 };
 
 // ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
 
 #include "platform/dialogs.h"
 
@@ -14,6 +15,17 @@ namespace {
 bool InBand(const TSectionBase& s, int y) { return y >= s.ContentTop && y < s.ContentBot; }
 
 }  // namespace
+
+// ----------------------------------------------------------------- TTagName
+
+const std::string& TTagName::Intern(std::string_view name) {
+  // Never freed: cells of any document may still point into it. Node-based,
+  // so that the names stay where they are as others are added.
+  static auto* names = new std::set<std::string, std::less<>>();
+  auto it = names->find(name);
+  if (it == names->end()) it = names->emplace(name).first;
+  return *it;
+}
 
 // --------------------------------------------------------------- TCellBasic
 
@@ -263,19 +275,24 @@ int TCell::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipW
 
 // ------------------------------------------------------------- TCellObjCell
 
+TCellObjCell::Links& TCellObjCell::MakeLinks() {
+  if (!links_) links_ = std::make_unique<Links>();
+  return *links_;
+}
+
 unsigned TCellObjCell::GetURL(platform::Canvas& canvas, int x, int y,
                               std::unique_ptr<TUrlTarget>& urlTarget,
                               TFormControlObj*& formControl, std::string& title) {
   unsigned flags = TCell::GetURL(canvas, x, y, urlTarget, formControl, title);
   const int yOff = MasterList ? MasterList->YOff : 0;
-  if (CellRect.Contains(x, y - yOff)) {
-    if (!(flags & guTitle) && !Title.empty()) {
-      title = Title;
+  if (links_ && CellRect.Contains(x, y - yOff)) {
+    if (!(flags & guTitle) && !links_->Title.empty()) {
+      title = links_->Title;
       flags |= guTitle;
     }
-    if (!(flags & guUrl) && !Url.empty()) {
+    if (!(flags & guUrl) && !links_->Url.empty()) {
       urlTarget = std::make_unique<TUrlTarget>();
-      urlTarget->Assign(Url, Target, nullptr, -1);
+      urlTarget->Assign(links_->Url, links_->Target, nullptr, -1);
       flags |= guUrl;
     }
   }

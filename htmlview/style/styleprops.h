@@ -157,6 +157,7 @@ struct TMyFont : platform::Font {
   int CharExtra = 0;          // pixels after every character (Canvas::charExtra)
 
   void Assign(const TMyFont& source) { *this = source; }
+  friend bool operator==(const TMyFont&, const TMyFont&) = default;
 };
 
 // ---------------------------------------------------------------------------
@@ -191,6 +192,7 @@ struct TBoxArray {
   std::array<T, kBoxCount> items{};
   T& operator[](int propIndex) { return items[propIndex - kBoxFirst]; }
   const T& operator[](int propIndex) const { return items[propIndex - kBoxFirst]; }
+  friend bool operator==(const TBoxArray&, const TBoxArray&) = default;
 };
 using TVMarginArray = TBoxArray<PropValue>;   // the values as stored
 using TMarginArray = TBoxArray<int>;          // converted to pixels, colours and codes

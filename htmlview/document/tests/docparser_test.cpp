@@ -81,7 +81,7 @@ std::string Describe(const TSectionBase* s) {
   if (auto* li = dynamic_cast<const TBlockLI*>(s))
     return "li" + std::to_string(li->ListNumber) + "(" + DescribeCell(*li->MyCell) + ")";
   if (auto* block = dynamic_cast<const TBlock*>(s)) {
-    std::string tag = block->TagClass.substr(0, block->TagClass.find('.'));
+    std::string tag = block->TagClass().substr(0, block->TagClass().find('.'));
     return tag + "(" + DescribeCell(*block->MyCell) + ")";
   }
   if (auto* table = dynamic_cast<const ThtmlTable*>(s)) return DescribeTable(*table);

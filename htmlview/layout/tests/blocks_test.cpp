@@ -290,8 +290,21 @@ TEST_F(BlockTest, DrawListPutsNegativeZFirstAndPositiveLast) {
   TBlock* plain = Block(*o->MyCell, "div", {});
   TBlock* down = Block(*o->MyCell, "div", {{PropPosition, PropValue("relative")}, {PropZIndex, PropValue(-1)}});
   Layout();
-  EXPECT_EQ(o->DrawList, (std::vector<TSectionBase*>{down, plain, up}));
+  EXPECT_EQ(o->DrawOrder(), (std::vector<TSectionBase*>{down, plain, up}));
   EXPECT_EQ(up->OwnerBlock, o);
+}
+
+TEST_F(BlockTest, DrawOrderWithoutZIndexIsTheContentsOwn) {
+  auto prop = Props("div");
+  auto outer = std::make_unique<TBlock>(&doc, *prop, &doc, nullptr);
+  TBlock* o = outer.get();
+  doc.Add(std::move(outer), 0);
+  TBlock* first = Block(*o->MyCell, "div", {});
+  TBlock* second = Block(*o->MyCell, "div", {{PropPosition, PropValue("relative")}});
+  TBlock* third = Block(*o->MyCell, "div", {});
+  Layout();
+  EXPECT_EQ(o->DrawOrder(), (std::vector<TSectionBase*>{first, second, third}));
+  EXPECT_EQ(third->OwnerBlock, o);
 }
 
 // ------------------------------------------------------- display, overflow
