@@ -271,6 +271,10 @@ class TProperties {
   ~TProperties();
   TProperties(const TProperties&) = delete;
   TProperties& operator=(const TProperties&) = delete;
+  // The parser makes and frees a set for every element it opens and
+  // closes: a few freed sets' storage is kept for the next ones.
+  static void* operator new(size_t size);
+  static void operator delete(void* p, size_t size) noexcept;
 
   // --- Identity and state (public: the parser and layout read them).
   std::string PropTag;      // "p", "a", "default" for the root
