@@ -156,11 +156,11 @@ TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCel
 TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
                const TAttributeList* attributes, bool collapseTop)
     : TSectionBase(master),
-      MyCell(std::make_unique<TBlockCell>(master)),
+      MyCell(master),
       OwnerCell(ownerCell),
       ownerID_(NewIndentOwnerID()) {
-  MyCell->OwnerTag = prop.PropTag;
-  MyCell->OwnerBlock = this;
+  MyCell.OwnerTag = prop.PropTag;
+  MyCell.OwnerBlock = this;
   MargArrayO = prop.GetVMarginArray();
   platform::Colour bg;
   if (!prop.GetBackgroundColor(bg)) MargArrayO.Set(PropBackgroundColor, PropValue());
@@ -215,7 +215,7 @@ TBlock::Rare& TBlock::MakeRare() {
 }
 
 std::string TBlock::TagClass() const {
-  const std::string& tag = MyCell->OwnerTag;
+  const std::string& tag = MyCell.OwnerTag;
   return rare_ ? tag + "." + rare_->Class : tag + ".";
 }
 
@@ -259,7 +259,7 @@ void TBlock::CollapseMargins() {
       t = t + p;
     setTop(t);
   } else if (prev) {
-    const bool isList = MyCell->OwnerTag == "ul" || MyCell->OwnerTag == "ol";
+    const bool isList = MyCell.OwnerTag == "ul" || MyCell.OwnerTag == "ol";
     if (isList && OwnerCell->OwnerTag == "li" && topDefault) setTop(0);
   } else {
     if (topDefault) {
@@ -323,7 +323,7 @@ void TBlock::ContentWidthRange(platform::Canvas& canvas, int& minWidth, int& max
     maxWidth = contentMaxWidth_;
     return;
   }
-  MyCell->MinMaxWidth(canvas, minWidth, maxWidth);
+  MyCell.MinMaxWidth(canvas, minWidth, maxWidth);
   if (!Root) return;
   contentWidthCycle_ = Root->CycleNumber;
   contentMinWidth_ = minWidth;
@@ -386,14 +386,14 @@ int TBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int aut
 
 void TBlock::BuildDrawList() {
   if (rare_) rare_->DrawList.clear();
-  const int count = MyCell->Count();
-  for (int i = 0; i < count; ++i) (*MyCell)[i]->OwnerBlock = this;
+  const int count = MyCell.Count();
+  for (int i = 0; i < count; ++i) MyCell[i]->OwnerBlock = this;
   auto byZ = [](const TSectionBase* a, const TSectionBase* b) { return ZOf(a) < ZOf(b); };
-  if (!std::is_sorted(MyCell->begin(), MyCell->end(),
+  if (!std::is_sorted(MyCell.begin(), MyCell.end(),
                       [&byZ](const auto& a, const auto& b) { return byZ(a.get(), b.get()); })) {
     std::vector<TSectionBase*>& order = MakeRare().DrawList;
     order.reserve(count);
-    for (int i = 0; i < count; ++i) order.push_back((*MyCell)[i]);
+    for (int i = 0; i < count; ++i) order.push_back(MyCell[i]);
     std::stable_sort(order.begin(), order.end(), byZ);
   }
   drawListBuilt_ = true;
@@ -402,12 +402,14 @@ void TBlock::BuildDrawList() {
 
 int TBlock::DrawCount() const {
   return rare_ && !rare_->DrawList.empty() ? static_cast<int>(rare_->DrawList.size())
-                                           : MyCell->Count();
+                                           : MyCell.Count();
 }
 
 TSectionBase* TBlock::DrawnSection(int i) const {
-  return rare_ && !rare_->DrawList.empty() ? rare_->DrawList[i] : (*MyCell)[i];
+  return rare_ && !rare_->DrawList.empty() ? rare_->DrawList[i] : MyCell[i];
 }
+
+platform::Rect TBlock::MyRect() const { return rare_ ? rare_->TitleRect : platform::Rect{}; }
 
 std::vector<TSectionBase*> TBlock::DrawOrder() const {
   std::vector<TSectionBase*> order;
@@ -493,7 +495,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
     own->Reset(0, NewWidth);
     mgr = own.get();
   }
-  MyCell->IMgr = mgr;
+  MyCell.IMgr = mgr;
   const int savedID = mgr->CurrentID;
   mgr->CurrentID = ownerID_;
 
@@ -519,7 +521,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
     refY = topEdge + mt + MargArray[PropBorderTopWidth];
   }
   int contentWidth = 0;
-  const int contentHeight = MyCell->DoLayout(canvas, ContentLeft, contentTop, refX, refY, NewWidth,
+  const int contentHeight = MyCell.DoLayout(canvas, ContentLeft, contentTop, refX, refY, NewWidth,
                                              heightLimit, blHt, contentWidth, curs);
   Len = curs - StartCurs;
   if (Positioning != PosStatic)
@@ -536,7 +538,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   if (Positioning == PosAbsolute) ContentBottom = std::max(ContentBottom, mgr->ImageBottom());
   const int pbb = MargArray[PropPaddingBottom] + MargArray[PropBorderBottomWidth];
   MarginBottomY = ContentBottom + pbb + MargArray[PropMarginBottom];
-  const int contentDrawBottom = MyCell->Count() > 0 ? MyCell->ContentBot : ContentBottom;
+  const int contentDrawBottom = MyCell.Count() > 0 ? MyCell.ContentBot : ContentBottom;
   DrawBottom = std::max(ContentBottom, contentDrawBottom) + pbb;
   SectionHeight = MarginBottomY - y;
   BlockHeight = SectionHeight;
@@ -555,7 +557,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   PopRecord(mgr->R, ownerID_, ContentLeft + NewWidth, contentTop);
   mgr->CurrentID = savedID;
   if (Positioning == PosAbsolute) {
-    MyCell->IMgr = mgr;   // drawing uses the block's own manager
+    MyCell.IMgr = mgr;   // drawing uses the block's own manager
     DrawHeight = 0;
     SectionHeight = 0;
   } else if (Floats()) {
@@ -573,7 +575,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   // The band holds what the content draws above the block too (moved or
   // positioned up), so that hit tests look there.
   ContentTop = std::min(SectionTop, y);
-  if (MyCell->Count() > 0) ContentTop = std::min(ContentTop, MyCell->ContentTop);
+  if (MyCell.Count() > 0) ContentTop = std::min(ContentTop, MyCell.ContentTop);
   SectionBottom = LayoutAdd(y, SectionHeight);
   ContentBot = std::max(LayoutAdd(y, std::max(DrawHeight, BlockHeight)), DrawBottom);
   // The band is where the block is drawn: moved with a relative offset.
@@ -613,8 +615,10 @@ void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
                                   top + MargArray[PropBorderTopWidth],
                                   right - MargArray[PropBorderRightWidth],
                                   bottom - MargArray[PropBorderBottomWidth]};
-  MyRect = borderBox;
-  myRectYOff_ = yOff;
+  if (rare_ && !rare_->Title.empty()) {
+    rare_->TitleRect = borderBox;
+    rare_->TitleRectYOff = yOff;
+  }
 
   const int level = canvas.Save();
   auto* list = dynamic_cast<TSectionList*>(Root);
@@ -624,7 +628,7 @@ void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
   const int clipLevel = canvas.Save();
   if (HideOverflow) canvas.IntersectClipRect(paddingBox);
 
-  IndentManager& mgr = MyCell->IMgr ? *MyCell->IMgr : iMgr;
+  IndentManager& mgr = MyCell.IMgr ? *MyCell.IMgr : iMgr;
   const int savedID = mgr.CurrentID;
   mgr.CurrentID = ownerID_;
   const int contentX = x + Indent;
@@ -721,9 +725,10 @@ unsigned TBlock::HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr
   if (DisplayNone) return 0;
   x -= DrawShift().x;
   y -= DrawShift().y;
-  unsigned flags = MyCell->GetURL(canvas, x, y, url, formControl, title);
-  if (!(flags & guTitle) && !BlockTitle().empty() && MyRect.Contains(x, y - myRectYOff_)) {
-    title = BlockTitle();
+  unsigned flags = MyCell.GetURL(canvas, x, y, url, formControl, title);
+  if (!(flags & guTitle) && rare_ && !rare_->Title.empty() &&
+      rare_->TitleRect.Contains(x, y - rare_->TitleRectYOff)) {
+    title = rare_->Title;
     flags |= guTitle;
   }
   return flags;
@@ -761,39 +766,39 @@ int TBlock::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, i
 }
 
 int TBlock::FindForward(int from, const std::u16string& text, bool matchCase) {
-  return DisplayNone ? -1 : MyCell->FindString(from, text, matchCase);
+  return DisplayNone ? -1 : MyCell.FindString(from, text, matchCase);
 }
 
 int TBlock::FindBackward(int from, const std::u16string& text, bool matchCase) {
-  return DisplayNone ? -1 : MyCell->FindStringR(from, text, matchCase);
+  return DisplayNone ? -1 : MyCell.FindStringR(from, text, matchCase);
 }
 
-int TBlock::SourcePosOf(int pos) { return DisplayNone ? -1 : MyCell->FindSourcePos(pos); }
+int TBlock::SourcePosOf(int pos) { return DisplayNone ? -1 : MyCell.FindSourcePos(pos); }
 
 int TBlock::DocPosOf(int sourcePos, bool prev) {
-  return DisplayNone ? -1 : MyCell->FindDocPos(sourcePos, prev);
+  return DisplayNone ? -1 : MyCell.FindDocPos(sourcePos, prev);
 }
 
 bool TBlock::CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) {
-  if (DisplayNone || !MyCell->CursorToXY(canvas, cursor, x, y)) return false;
+  if (DisplayNone || !MyCell.CursorToXY(canvas, cursor, x, y)) return false;
   x += DrawShift().x;
   y += DrawShift().y;
   return true;
 }
 
 bool TBlock::CharAt(int pos, char16_t& ch, TSectionBase*& obj) {
-  return !DisplayNone && MyCell->GetChAtPos(pos, ch, obj);
+  return !DisplayNone && MyCell.GetChAtPos(pos, ch, obj);
 }
 
 void TBlock::CopyText() {
   if (DisplayNone) return;
-  MyCell->CopyToClipboard();
-  if (!Root || !Root->SelTextHolder || MyCell->OwnerTag != "p") return;
-  if (MyCell->StartCurs + MyCell->Len < Root->SelE) Root->SelTextHolder->AddTextCR(u"");
+  MyCell.CopyToClipboard();
+  if (!Root || !Root->SelTextHolder || MyCell.OwnerTag != "p") return;
+  if (MyCell.StartCurs + MyCell.Len < Root->SelE) Root->SelTextHolder->AddTextCR(u"");
 }
 
 void TBlock::AddToPositionList() {
-  if (!DisplayNone) MyCell->AddSectionsToList();
+  if (!DisplayNone) MyCell.AddSectionsToList();
 }
 
 bool TBlock::DropDefaultBottomMargin() {
@@ -846,7 +851,7 @@ void TBlock::Dump(LayoutDumpWriter& writer) const {
   writer.Line(DumpLine("block"));
   if (DisplayNone) return;
   LayoutDumpWriter::Nested nested(writer);
-  DumpCell(writer, *MyCell);
+  DumpCell(writer, MyCell);
 }
 
 // ----------------------------------------------------------------- TTableBlock
@@ -857,7 +862,7 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
   Table = table.get();
   if (Table) {
     Table->TableBlock = this;
-    MyCell->Add(std::move(table), 0);
+    MyCell.Add(std::move(table), 0);
   }
   if (tableAttributes) {
     for (int i = 0; i < tableAttributes->Count(); ++i) {
@@ -1045,7 +1050,7 @@ void TTableBlock::Dump(LayoutDumpWriter& writer) const {
   writer.Line(line);
   if (DisplayNone) return;
   LayoutDumpWriter::Nested nested(writer);
-  DumpCell(writer, *MyCell);
+  DumpCell(writer, MyCell);
 }
 
 void TTableBlock::DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
@@ -1095,7 +1100,7 @@ void TTableAndCaptionBlock::Dump(LayoutDumpWriter& writer) const {
   writer.Line(DumpLine("captionblock") + (TopCaption ? " caption top" : " caption bottom"));
   if (DisplayNone) return;
   LayoutDumpWriter::Nested nested(writer);
-  DumpCell(writer, *MyCell);
+  DumpCell(writer, MyCell);
 }
 
 void TTableAndCaptionBlock::SetCaptionBlock(TBlock* caption, bool top) {
@@ -1171,8 +1176,8 @@ int TTableAndCaptionBlock::DocPosOf(int sourcePos, bool prev) {
 // ------------------------------------------------------------------- THRBlock
 
 THorzLine* THRBlock::Line() const {
-  for (int i = 0; i < MyCell->Count(); ++i)
-    if (auto* line = dynamic_cast<THorzLine*>((*MyCell)[i])) return line;
+  for (int i = 0; i < MyCell.Count(); ++i)
+    if (auto* line = dynamic_cast<THorzLine*>(MyCell[i])) return line;
   return nullptr;
 }
 
@@ -1206,7 +1211,7 @@ void THRBlock::Dump(LayoutDumpWriter& writer) const {
   writer.Line(DumpLine("hrblock"));
   if (DisplayNone) return;
   LayoutDumpWriter::Nested nested(writer);
-  DumpCell(writer, *MyCell);
+  DumpCell(writer, MyCell);
 }
 
 // -------------------------------------------------------------------- TBlockLI
@@ -1384,10 +1389,10 @@ void TBlockLI::Dump(LayoutDumpWriter& writer) const {
   writer.Line(line);
   if (DisplayNone) return;
   LayoutDumpWriter::Nested nested(writer);
-  DumpCell(writer, *MyCell);
+  DumpCell(writer, MyCell);
 }
 
-bool TBlockLI::DropDefaultBottomMargin() { return MyCell->CheckLastBottomMargin(); }
+bool TBlockLI::DropDefaultBottomMargin() { return MyCell.CheckLastBottomMargin(); }
 
 // ------------------------------------------------------------------ TBodyBlock
 
@@ -1425,14 +1430,14 @@ int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   Indent = ml + LeftBorderPadding();
   ContentLeft = Indent;
   const int contentTop = y + mt + MargArray[PropPaddingTop] + MargArray[PropBorderTopWidth];
-  MyCell->IMgr = &iMgr;
+  MyCell.IMgr = &iMgr;
   const int savedID = iMgr.CurrentID;
   iMgr.CurrentID = ownerID_;
   iMgr.AddLeft(ContentLeft, contentTop);
   iMgr.AddRight(ContentLeft + NewWidth, contentTop);
   int contentWidth = 0;
   const int contentHeight =
-      MyCell->DoLayout(canvas, ContentLeft, contentTop, xRef, yRef, NewWidth,
+      MyCell.DoLayout(canvas, ContentLeft, contentTop, xRef, yRef, NewWidth,
                        aHeight - mt - mb, blHt, contentWidth, curs);
   PopRecord(iMgr.L, ownerID_, ContentLeft, contentTop);
   PopRecord(iMgr.R, ownerID_, ContentLeft + NewWidth, contentTop);
@@ -1441,7 +1446,7 @@ int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   ContentBottom = contentTop + std::max(0, contentHeight);
   const int pbb = MargArray[PropPaddingBottom] + MargArray[PropBorderBottomWidth];
   MarginBottomY = ContentBottom + pbb + mb;
-  const int contentDrawBottom = MyCell->Count() > 0 ? MyCell->ContentBot : ContentBottom;
+  const int contentDrawBottom = MyCell.Count() > 0 ? MyCell.ContentBot : ContentBottom;
   DrawBottom = std::max(ContentBottom, contentDrawBottom) + pbb;
   SectionHeight = DrawBottom + mb - y;
   BlockHeight = SectionHeight;
@@ -1449,15 +1454,15 @@ int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   maxWidth = std::max(iMgr.Width, std::max(contentWidth, NewWidth) + ml + mr);
   if (!drawListBuilt_) BuildDrawList();
   drawReach_.Reset();
-  ContentTop = MyCell->Count() > 0 ? std::min(y, MyCell->ContentTop) : y;
+  ContentTop = MyCell.Count() > 0 ? std::min(y, MyCell.ContentTop) : y;
   SectionBottom = y + SectionHeight;
-  ContentBot = std::max(y + DrawHeight, MyCell->Count() > 0 ? MyCell->ContentBot : 0);
+  ContentBot = std::max(y + DrawHeight, MyCell.Count() > 0 ? MyCell.ContentBot : 0);
   return SectionHeight;
 }
 
 int TBodyBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
                      int x, int xRef, int yRef) {
-  IndentManager& mgr = MyCell->IMgr ? *MyCell->IMgr : iMgr;
+  IndentManager& mgr = MyCell.IMgr ? *MyCell.IMgr : iMgr;
   const int savedID = mgr.CurrentID;
   mgr.CurrentID = ownerID_;
   const int contentX = mgr.LfEdge + Indent;
@@ -1469,7 +1474,7 @@ int TBodyBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
 void TBodyBlock::Dump(LayoutDumpWriter& writer) const {
   writer.Line(DumpLine("body"));
   LayoutDumpWriter::Nested nested(writer);
-  DumpCell(writer, *MyCell);
+  DumpCell(writer, MyCell);
 }
 
 unsigned TBodyBlock::HitLink(platform::Canvas& canvas, int x, int y,
@@ -1477,7 +1482,7 @@ unsigned TBodyBlock::HitLink(platform::Canvas& canvas, int x, int y,
                              std::string& title) {
   url.reset();
   formControl = nullptr;
-  unsigned flags = MyCell->GetURL(canvas, x, y, url, formControl, title);
+  unsigned flags = MyCell.GetURL(canvas, x, y, url, formControl, title);
   if (!(flags & guTitle) && !BlockTitle().empty()) {
     title = BlockTitle();
     flags |= guTitle;

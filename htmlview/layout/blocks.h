@@ -74,7 +74,7 @@ class TBlock : public TSectionBase {
   TBlockBoxValues MargArrayO;
   // The content (owned); its owner tag is the element's tag, its owner
   // block this block.
-  std::unique_ptr<TBlockCell> MyCell;
+  TBlockCell MyCell;
   int EmSize = 0, ExSize = 0;
   platform::Colour FGColor = 0;          // the element's colour, default of the border colours
   BorderStyle BlockBorderStyle = BorderStyle::None;
@@ -94,7 +94,6 @@ class TBlock : public TSectionBase {
   std::unique_ptr<TBackground> Background;   // only with a background picture
   int TopP = 0, LeftP = 0;               // offsets of positioned blocks
   int ContentBottom = 0;                 // bottom of the content box
-  platform::Rect MyRect;                 // border box as last drawn, window coordinates
   // Layout results beyond the base's.
   int ContentLeft = 0;                   // content x of the last layout
   int BlockHeight = 0;                   // height with margins (before floats give it up)
@@ -107,6 +106,9 @@ class TBlock : public TSectionBase {
   const std::string& BlockTitle() const;
   // The content sections in drawing order.
   std::vector<TSectionBase*> DrawOrder() const;
+  // The border box as last drawn, in window coordinates, of a block with a
+  // title (the title is shown over it); empty for the others.
+  platform::Rect MyRect() const;
 
   // --- Section operations
   void CopyText() override;
@@ -204,6 +206,11 @@ class TBlock : public TSectionBase {
   struct Rare {
     std::string Class;                         // the element's class
     std::string Title;
+    platform::Rect TitleRect;                  // MyRect
+    // The scroll offset TitleRect was drawn at: a paint that skips the
+    // block (a scroll step paints a strip) leaves it as it was, still true
+    // in document rows.
+    int TitleRectYOff = 0;
     std::unique_ptr<IndentManager> OwnIMgr;    // absolute blocks lay out in their own
     // The content in drawing order when z-indexes change it; empty when
     // the content's own order is the drawing order.
@@ -211,11 +218,9 @@ class TBlock : public TSectionBase {
   };
   Rare& MakeRare();
   std::unique_ptr<Rare> rare_;
-  DrawReach drawReach_;                      // over the drawing order, built again after a layout
-  // The scroll offset MyRect was drawn at: a paint that skips the block
-  // (a scroll step paints a strip) leaves MyRect as it was, still true in
-  // document rows.
-  int myRectYOff_ = 0;
+  // Over the drawing order, built again after a layout. The small fields
+  // after it take the room its end leaves.
+  [[no_unique_address]] DrawReach drawReach_;
   bool drawListBuilt_ = false;
   bool overflowHidden_ = false;              // as the style says; HideOverflow as it applies
   int ownerID_ = 0;

@@ -44,8 +44,8 @@ class TCellBasic : public TFreeList<TSectionBase> {
   TCellBasic& operator=(const TCellBasic&) = delete;
 
   TSectionListBase* MasterList = nullptr;
-  int YValue = 0;                  // Y of the last layout
   IndentManager* IMgr = nullptr;   // the float manager in use (not owned)
+  int YValue = 0;                  // Y of the last layout
   int StartCurs = 0;
   int Len = 0;
   int TextBot = 0;                 // filled by the derived layouts
