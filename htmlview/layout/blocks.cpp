@@ -110,33 +110,76 @@ namespace {
 // them. A block changes some values after it is made (the collapsed top
 // margin, the bottom margin its container decides), so the values of the
 // same kind of block pass through several states, each kept here. List
-// items share their fonts the same way.
+// items share their fonts, and blocks their resolved box values, the same
+// way.
 constexpr int kRecentShared = 8;
 
-// One shared copy of a value equal to the given one.
 template <class T>
-std::shared_ptr<const T> SharedRecent(const T& value) {
-  static std::array<std::weak_ptr<const T>, kRecentShared> recent;
-  for (auto& slot : recent)
-    if (std::shared_ptr<const T> kept = slot.lock(); kept && *kept == value) return kept;
+std::array<std::weak_ptr<T>, kRecentShared>& Recent() {
+  static std::array<std::weak_ptr<T>, kRecentShared> recent;
+  return recent;
+}
+
+// A kept copy equal to value, or null.
+template <class T>
+std::shared_ptr<T> FindRecent(const std::remove_const_t<T>& value) {
+  for (auto& slot : Recent<T>())
+    if (std::shared_ptr<T> kept = slot.lock(); kept && *kept == value) return kept;
+  return nullptr;
+}
+
+template <class T>
+void KeepRecent(const std::shared_ptr<T>& made) {
   // Values no block holds any more make room first, so that the values
   // blocks still hold stay found while a block passes through its states.
-  std::shared_ptr<const T> made = std::make_shared<const T>(value);
+  auto& recent = Recent<T>();
   auto slot = std::find_if(recent.begin(), recent.end(), [](const auto& s) { return s.expired(); });
   if (slot == recent.end()) {
     std::rotate(recent.rbegin(), recent.rbegin() + 1, recent.rend());
     slot = recent.begin();
   }
   *slot = made;
+}
+
+// One shared copy of a value equal to the given one.
+template <class T>
+std::shared_ptr<T> SharedRecent(const std::remove_const_t<T>& value) {
+  if (std::shared_ptr<T> kept = FindRecent<T>(value)) return kept;
+  std::shared_ptr<T> made = std::make_shared<T>(value);
+  KeepRecent(made);
   return made;
 }
 
 }  // namespace
 
-TBlockBoxValues::TBlockBoxValues() : values_(SharedRecent(TVMarginArray{})) {}
+// ------------------------------------------------------------- TResolvedBox
+
+TResolvedBox::TResolvedBox() : values_(SharedRecent<TMarginArray>(TMarginArray{})) {}
+
+TMarginArray& TResolvedBox::Own() {
+  // Never one the recent copies include, not even held by this block
+  // alone: the blocks inside, laid out while this one is, could find it
+  // there half written and share it.
+  if (!own_) {
+    values_ = std::make_shared<TMarginArray>(*values_);
+    own_ = true;
+  }
+  return *values_;
+}
+
+void TResolvedBox::Share() {
+  if (!own_) return;
+  own_ = false;
+  if (std::shared_ptr<TMarginArray> kept = FindRecent<TMarginArray>(*values_))
+    values_ = std::move(kept);
+  else
+    KeepRecent(values_);
+}
+
+TBlockBoxValues::TBlockBoxValues() : values_(SharedRecent<const TVMarginArray>(TVMarginArray{})) {}
 
 TBlockBoxValues& TBlockBoxValues::operator=(const TVMarginArray& values) {
-  values_ = SharedRecent(values);
+  values_ = SharedRecent<const TVMarginArray>(values);
   return *this;
 }
 
@@ -144,7 +187,7 @@ void TBlockBoxValues::Set(int i, PropValue value) {
   if ((*values_)[i] == value) return;
   TVMarginArray changed = *values_;
   changed[i] = std::move(value);
-  values_ = SharedRecent(changed);
+  values_ = SharedRecent<const TVMarginArray>(changed);
 }
 
 // ---------------------------------------------------------------------- TBlock
@@ -277,7 +320,7 @@ void TBlock::CollapseMargins() {
 }
 
 void TBlock::ConvertMargins(int baseWidth, int baseHeight, int& autoCount) {
-  ConvMargArray(MargArrayO, baseWidth, baseHeight, EmSize, ExSize, MargArray, autoCount);
+  ConvMargArray(MargArrayO, baseWidth, baseHeight, EmSize, ExSize, MargArray.Own(), autoCount);
 }
 
 int TBlock::LeftBorderPadding() const {
@@ -304,8 +347,9 @@ void TBlock::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) 
   if (DisplayNone || Positioning == PosAbsolute) return;
   int autoCount = 0;
   ConvertMargins(0, kBlockBaseHeight, autoCount);
+  TMarginArray& m = MargArray.Own();
   for (int i : {PropMarginLeft, PropMarginRight, PropWidth})
-    if (MargArray[i] == LengthAuto) MargArray[i] = 0;
+    if (m[i] == LengthAuto) m[i] = 0;
   const int width = std::max(0, MargArray[PropWidth]);
   int mn = 0, mx = 0;
   if (overflowHidden_ && width > 20)
@@ -315,6 +359,7 @@ void TBlock::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) 
   const int left = LeftExtra(), right = RightExtra();
   minWidth = std::max(mn, width) + left + right;
   maxWidth = width > 0 ? minWidth : left + right + std::max(mx, width);
+  MargArray.Share();
 }
 
 void TBlock::ContentWidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
@@ -334,9 +379,10 @@ int TBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int aut
   int mn = 0, mx = 0;
   ContentWidthRange(canvas, mn, mx);
   const int lr = LeftBorderPadding() + RightBorderPadding();
-  int& ml = MargArray[PropMarginLeft];
-  int& mr = MargArray[PropMarginRight];
-  int& w = MargArray[PropWidth];
+  TMarginArray& m = MargArray.Own();
+  int& ml = m[PropMarginLeft];
+  int& mr = m[PropMarginRight];
+  int& w = m[PropWidth];
   auto widthRule = [&] {
     const int avail = aWidth - lr - (ml == LengthAuto ? 0 : ml) - (mr == LengthAuto ? 0 : mr);
     if (Positioning == PosAbsolute) return std::max(mn, avail - LeftP);
@@ -581,6 +627,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   // The band is where the block is drawn: moved with a relative offset.
   ContentTop = LayoutAdd(ContentTop, DrawShift().y);
   ContentBot = LayoutAdd(ContentBot, DrawShift().y);
+  MargArray.Share();
   return SectionHeight;
 }
 
@@ -970,8 +1017,9 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
 TTableBlock::~TTableBlock() = default;
 
 int TTableBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) {
-  int& ml = MargArray[PropMarginLeft];
-  int& mr = MargArray[PropMarginRight];
+  TMarginArray& m = MargArray.Own();
+  int& ml = m[PropMarginLeft];
+  int& mr = m[PropMarginRight];
   if (HasCaption) {
     ml = mr = 0;
   } else {
@@ -980,12 +1028,12 @@ int TTableBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, in
     if (Floats()) {
       if (ml == 0) ml = HSpace;
       if (mr == 0) mr = HSpace;
-      if (MargArray[PropMarginTop] == 0) MargArray[PropMarginTop] = VSpace;
-      if (MargArray[PropMarginBottom] == 0) MargArray[PropMarginBottom] = VSpace;
+      if (m[PropMarginTop] == 0) m[PropMarginTop] = VSpace;
+      if (m[PropMarginBottom] == 0) m[PropMarginBottom] = VSpace;
     }
   }
-  if (BkGnd && MargArray[PropBackgroundColor] == static_cast<int>(NoColorValue))
-    MargArray[PropBackgroundColor] = BkColor;
+  if (BkGnd && m[PropBackgroundColor] == static_cast<int>(NoColorValue))
+    m[PropBackgroundColor] = BkColor;
   const int w = FindWidth1(canvas, aWidth, ml + mr);
   const int room = aWidth - w - LeftExtra() - RightExtra();
   if (ml == 0 && mr == 0 && room > 0) {
@@ -994,7 +1042,7 @@ int TTableBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, in
     else if (Justification == BlockAlignRight)
       ml = room;
   }
-  MargArray[PropWidth] = w;
+  m[PropWidth] = w;
   return w;
 }
 
@@ -1134,8 +1182,9 @@ void TTableAndCaptionBlock::WidthRange(platform::Canvas& canvas, int& minWidth, 
 
 int TTableAndCaptionBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight,
                                      int autoCount) {
-  int& ml = MargArray[PropMarginLeft];
-  int& mr = MargArray[PropMarginRight];
+  TMarginArray& m = MargArray.Own();
+  int& ml = m[PropMarginLeft];
+  int& mr = m[PropMarginRight];
   if (ml == LengthAuto) ml = 0;
   if (mr == LengthAuto) mr = 0;
   int w = 0;
@@ -1157,7 +1206,7 @@ int TTableAndCaptionBlock::FindWidth(platform::Canvas& canvas, int aWidth, int a
     else if (Justification == BlockAlignRight)
       ml = room;
   }
-  MargArray[PropWidth] = w;
+  m[PropWidth] = w;
   return w;
 }
 
@@ -1182,8 +1231,9 @@ THorzLine* THRBlock::Line() const {
 }
 
 int THRBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) {
-  int& ml = MargArray[PropMarginLeft];
-  int& mr = MargArray[PropMarginRight];
+  TMarginArray& m = MargArray.Own();
+  int& ml = m[PropMarginLeft];
+  int& mr = m[PropMarginRight];
   if (ml == LengthAuto) ml = 0;
   if (mr == LengthAuto) mr = 0;
   const int extras = ml + mr + LeftBorderPadding() + RightBorderPadding();
@@ -1203,7 +1253,7 @@ int THRBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int a
     }
   }
   if (THorzLine* line = Line(); line && MargArray[PropHeight] > 0) line->VSize = MargArray[PropHeight];
-  MargArray[PropWidth] = w;
+  m[PropWidth] = w;
   return w;
 }
 
@@ -1298,7 +1348,7 @@ TBlockLI::TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* owne
   if (styleType != lbBlank) ListStyleType = styleType;
   const std::string image = prop.GetListStyleImage();
   if (!image.empty()) Image = std::make_unique<TImageObj>(master, image);
-  listFont_ = SharedRecent(prop.GetFont());
+  listFont_ = SharedRecent<const TMyFont>(prop.GetFont());
 }
 
 TBlockLI::~TBlockLI() = default;
@@ -1422,8 +1472,9 @@ int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   DrawTop = SectionTop = y;
   int autoCount = 0;
   ConvertMargins(aWidth, aHeight, autoCount);
+  TMarginArray& m = MargArray.Own();
   for (int i : {PropMarginLeft, PropMarginRight, PropWidth})
-    if (MargArray[i] == LengthAuto) MargArray[i] = 0;
+    if (m[i] == LengthAuto) m[i] = 0;
   const int ml = MargArray[PropMarginLeft], mr = MargArray[PropMarginRight];
   const int mt = MargArray[PropMarginTop], mb = MargArray[PropMarginBottom];
   NewWidth = iMgr.Width - ml - mr - LeftBorderPadding() - RightBorderPadding();
@@ -1457,6 +1508,7 @@ int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   ContentTop = MyCell.Count() > 0 ? std::min(y, MyCell.ContentTop) : y;
   SectionBottom = y + SectionHeight;
   ContentBot = std::max(y + DrawHeight, MyCell.Count() > 0 ? MyCell.ContentBot : 0);
+  MargArray.Share();
   return SectionHeight;
 }
 

@@ -56,6 +56,25 @@ class TBlockBoxValues {
   std::shared_ptr<const TVMarginArray> values_;
 };
 
+// The box values of a block resolved to pixels, colours and codes at each
+// layout. Blocks of one style laid out at one width resolve alike: after a
+// layout a block shares an equal copy with the blocks laid out before it.
+// Layout writes through Own(), which gives the block a copy of its own
+// that no other block can find until Share().
+class TResolvedBox {
+ public:
+  TResolvedBox();
+  int operator[](int i) const { return (*values_)[i]; }
+  operator const TMarginArray&() const { return *values_; }
+  TMarginArray& Own();
+  // Done with writing: an equal copy other blocks hold replaces the own.
+  void Share();
+
+ private:
+  std::shared_ptr<TMarginArray> values_;
+  bool own_ = false;
+};
+
 // ---------------------------------------------------------------------------
 
 class TBlock : public TSectionBase {
@@ -69,7 +88,7 @@ class TBlock : public TSectionBase {
   ~TBlock() override;
 
   // --- Box values (pixels, colours and codes, resolved at each layout)
-  TMarginArray MargArray{};
+  TResolvedBox MargArray;
   // The same 28 values as the style gave them (lengths, percentages, auto).
   TBlockBoxValues MargArrayO;
   // The content (owned); its owner tag is the element's tag, its owner

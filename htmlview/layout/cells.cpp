@@ -225,7 +225,7 @@ bool TCellBasic::CheckLastBottomMargin() {
 // -------------------------------------------------------------------- TCell
 
 TCell::TCell(TSectionListBase* master)
-    : TCellBasic(master), ownMgr_(std::make_unique<IndentManager>()), ownerID_(NewIndentOwnerID()) {
+    : TCellBasic(master), ownerID_(NewIndentOwnerID()), ownMgr_(std::make_unique<IndentManager>()) {
   IMgr = ownMgr_.get();
 }
 

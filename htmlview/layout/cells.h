@@ -113,8 +113,8 @@ class TCell : public TCellBasic {
   int OwnerID() const { return ownerID_; }
 
  private:
+  int ownerID_;   // beside DrawnTop: no padding between
   std::unique_ptr<IndentManager> ownMgr_;
-  int ownerID_;
 };
 
 class TCellObjCell : public TCell {
