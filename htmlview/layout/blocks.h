@@ -87,16 +87,18 @@ class TBlock : public TSectionBase {
          const TAttributeList* attributes);
   ~TBlock() override;
 
+  // A page may hold a great many blocks: the small fields after the box
+  // values and the content take the room their ends leave.
   // --- Box values (pixels, colours and codes, resolved at each layout)
-  TResolvedBox MargArray;
+  [[no_unique_address]] TResolvedBox MargArray;
+  platform::Colour FGColor = 0;          // the element's colour, default of the border colours
   // The same 28 values as the style gave them (lengths, percentages, auto).
   TBlockBoxValues MargArrayO;
   // The content (owned); its owner tag is the element's tag, its owner
   // block this block.
-  TBlockCell MyCell;
-  int EmSize = 0, ExSize = 0;
-  platform::Colour FGColor = 0;          // the element's colour, default of the border colours
+  [[no_unique_address]] TBlockCell MyCell;
   BorderStyle BlockBorderStyle = BorderStyle::None;
+  int EmSize = 0, ExSize = 0;
   int FloatLR = ANone;                   // ANone, ALeft or ARight
   int ClearAttr = ClearNone;
   int Positioning = PosStatic;
