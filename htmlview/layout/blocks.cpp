@@ -1345,9 +1345,9 @@ TBlockLI::TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* owne
   // "blank" is what the style gives when no list-style-type applies (the
   // default sheet sets it on the lists themselves).
   const int styleType = prop.GetListStyleType();
-  if (styleType != lbBlank) ListStyleType = styleType;
+  if (styleType != lbBlank) ListStyleType = static_cast<std::int8_t>(styleType);
   const std::string image = prop.GetListStyleImage();
-  if (!image.empty()) Image = std::make_unique<TImageObj>(master, image);
+  if (!image.empty()) MakeRare().ListImage = std::make_unique<TImageObj>(master, image);
   listFont_ = SharedRecent<const TMyFont>(prop.GetFont());
 }
 
@@ -1355,10 +1355,10 @@ TBlockLI::~TBlockLI() = default;
 
 int TBlockLI::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
                      int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
-  if (Image && Root && Root->ShowImages) {
-    if (Image->Kind() == TImageObj::PictureKind::None)
-      Image->Layout(Root, canvas, nullptr, 100, 100);
-    if (Image->Kind() == TImageObj::PictureKind::Error) Image.reset();
+  if (TImageObj* image = Image(); image && Root && Root->ShowImages) {
+    if (image->Kind() == TImageObj::PictureKind::None)
+      image->Layout(Root, canvas, nullptr, 100, 100);
+    if (image->Kind() == TImageObj::PictureKind::Error) rare_->ListImage.reset();
   }
   auto* list = dynamic_cast<TSectionList*>(Root);
   int* saved = nullptr;
@@ -1382,8 +1382,8 @@ int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
   if (Positioning == PosRelative) cx += LeftP;
   if (Positioning == PosAbsolute) cx = xRef + Indent;
   const int y = Positioning == PosRelative ? baseline + TopP : baseline;
-  if (Image && Image->ShowsPicture()) {
-    if (const platform::Bitmap* picture = Image->Bitmap())
+  if (TImageObj* image = Image(); image && image->ShowsPicture()) {
+    if (const platform::Bitmap* picture = image->Bitmap())
       canvas.Draw(cx - 16, y - picture->Height(), *picture);
     return result;
   }
@@ -1430,7 +1430,7 @@ void TBlockLI::Dump(LayoutDumpWriter& writer) const {
     const std::u16string text =
         ListType == ListDefinition ? std::u16string() : ListMarkerText(ListStyleType, ListNumber);
     line += " marker ";
-    line += Image ? "image" : !text.empty() ? LayoutDumpWriter::Quoted(text)
+    line += Image() ? "image" : !text.empty() ? LayoutDumpWriter::Quoted(text)
             : ListType == ListDefinition    ? "none"
             : ListStyleType >= 0 && ListStyleType <= 9 ? kStyles[ListStyleType]
                                                      : "none";

@@ -10,6 +10,7 @@
 // The kinds: TTableBlock (around one table), TTableAndCaptionBlock (a table
 // block with its caption block), THRBlock (around a rule), TBlockLI (a list
 // item with its marker) and TBodyBlock (the document body).
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -236,6 +237,7 @@ class TBlock : public TSectionBase {
     // The content in drawing order when z-indexes change it; empty when
     // the content's own order is the drawing order.
     std::vector<TSectionBase*> DrawList;
+    std::unique_ptr<TImageObj> ListImage;      // a list item's list-style-image
   };
   Rare& MakeRare();
   std::unique_ptr<Rare> rare_;
@@ -348,13 +350,14 @@ class TBlockLI : public TBlock {
            const TAttributeList* attributes);
   ~TBlockLI() override;
 
-  int ListType = ListOutside;
   int ListNumber = 1;
-  int ListStyleType = lbDisc;
+  int FirstLineHt = 0;                // baseline of the first line (document y)
+  std::int8_t ListType = ListOutside;
+  std::int8_t ListStyleType = lbDisc;
   // The item's font (the marker's): items of the same style share it.
   const TMyFont& ListFont() const { return *listFont_; }
-  std::unique_ptr<TImageObj> Image;   // list-style-image
-  int FirstLineHt = 0;                // baseline of the first line (document y)
+  // The list-style-image, if any (kept with the block's rare values).
+  TImageObj* Image() const { return rare_ ? rare_->ListImage.get() : nullptr; }
 
   int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
              int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;

@@ -725,7 +725,7 @@ TEST_F(BlockTest, MarkerImageStandsOnTheFirstBaseline) {
   TBlockLI* item = li.get();
   doc.Add(std::move(li), 0);
   Layout();
-  ASSERT_TRUE(item->Image);
+  ASSERT_TRUE(item->Image());
   EXPECT_EQ(item->FirstLineHt, 45);
   const Bitmap image = Draw(200, 100);
   for (auto [x, y] : {std::pair{24, 30}, {40, 13}, {55, 30}, {40, 44}})
