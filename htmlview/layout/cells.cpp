@@ -225,8 +225,8 @@ bool TCellBasic::CheckLastBottomMargin() {
 // -------------------------------------------------------------------- TCell
 
 TCell::TCell(TSectionListBase* master)
-    : TCellBasic(master), ownerID_(NewIndentOwnerID()), ownMgr_(std::make_unique<IndentManager>()) {
-  IMgr = ownMgr_.get();
+    : TCellBasic(master), ownerID_(NewIndentOwnerID()) {
+  IMgr = &ownMgr_;
 }
 
 namespace {
@@ -245,8 +245,8 @@ void PopEdge(std::vector<IndentRec>& list, int owner, int x, int y) {
 
 int TCell::Layout(platform::Canvas& canvas, int y, int width, int aHeight, int blHt, int& maxWidth,
                   int& curs) {
-  IMgr = ownMgr_.get();
-  IndentManager& mgr = *ownMgr_;
+  IMgr = &ownMgr_;
+  IndentManager& mgr = ownMgr_;
   const int previousOwner = mgr.CurrentID;
   mgr.Clear();
   mgr.Reset(0, width);
@@ -259,6 +259,10 @@ int TCell::Layout(platform::Canvas& canvas, int y, int width, int aHeight, int b
 
   PopEdge(mgr.L, ownerID_, 0, y);
   PopEdge(mgr.R, ownerID_, width, y);
+  // A table may hold a great many cells, nearly all without floats: what
+  // no float holds is not kept until the next layout.
+  if (mgr.L.empty()) mgr.L.shrink_to_fit();
+  if (mgr.R.empty()) mgr.R.shrink_to_fit();
   mgr.CurrentID = previousOwner;
   // Floats that reach below the text make the cell taller.
   return std::max(height, mgr.ImageBottom() - y);
@@ -266,9 +270,9 @@ int TCell::Layout(platform::Canvas& canvas, int y, int width, int aHeight, int b
 
 int TCell::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipWidth, int x, int y,
                 int xRef, int yRef) {
-  IMgr = ownMgr_.get();
-  ownMgr_->Reset(x, ownMgr_->Width);
-  ownMgr_->ClipWidth = clipWidth;
+  IMgr = &ownMgr_;
+  ownMgr_.Reset(x, ownMgr_.Width);
+  ownMgr_.ClipWidth = clipWidth;
   DrawnTop = y;
   return TCellBasic::Draw(canvas, aRect, clipWidth, x, y, xRef, yRef);
 }

@@ -109,12 +109,12 @@ class TCell : public TCellBasic {
   int Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipWidth, int x, int y,
            int xRef, int yRef) override;
 
-  IndentManager& OwnManager() { return *ownMgr_; }
+  IndentManager& OwnManager() { return ownMgr_; }
   int OwnerID() const { return ownerID_; }
 
  private:
   int ownerID_;   // beside DrawnTop: no padding between
-  std::unique_ptr<IndentManager> ownMgr_;
+  IndentManager ownMgr_;
 };
 
 class TCellObjCell : public TCell {
