@@ -294,6 +294,27 @@ TEST_F(BlockTest, DrawListPutsNegativeZFirstAndPositiveLast) {
   EXPECT_EQ(up->OwnerBlock, o);
 }
 
+// Blocks of one style share their resolved values once laid out; each still
+// resolves its own, however they nest and at whatever width the page is
+// laid out again.
+TEST_F(BlockTest, BlocksOfOneStyleResolveTheirOwnWidths) {
+  const Style style = {{PropMarginLeft, PropValue(10)}};
+  TBlock* outer = Block(doc, "div", style, 10, 10, 0);
+  TBlock* middle = Block(outer->MyCell, "div", style, 10, 10, 0);
+  TBlock* inner = Block(middle->MyCell, "div", style);
+  TBlock* sibling = Block(doc, "div", style);
+  for (int width : {600, 400, 600}) {
+    SCOPED_TRACE(width);
+    Layout(width);
+    EXPECT_EQ(outer->MargArray[PropWidth], width - 10);
+    EXPECT_EQ(middle->MargArray[PropWidth], width - 20);
+    EXPECT_EQ(inner->MargArray[PropWidth], width - 30);
+    EXPECT_EQ(sibling->MargArray[PropWidth], width - 10);
+    for (TBlock* b : {outer, middle, inner, sibling}) EXPECT_EQ(b->MargArray[PropMarginLeft], 10);
+    EXPECT_EQ(Content(inner)->SectionTop, 0);
+  }
+}
+
 TEST_F(BlockTest, DrawOrderWithoutZIndexIsTheContentsOwn) {
   auto prop = Props("div");
   auto outer = std::make_unique<TBlock>(&doc, *prop, &doc, nullptr);
