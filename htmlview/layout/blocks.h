@@ -112,7 +112,6 @@ class TBlock : public TSectionBase {
   TCellBasic* OwnerCell = nullptr;
   int NewWidth = 0;                      // content width found by the width rules
   int ClearAddon = 0;                    // room above the block to clear floats
-  int Indent = 0;                        // from the layout x to the content's left edge
   std::unique_ptr<TBackground> Background;   // only with a background picture
   int TopP = 0, LeftP = 0;               // offsets of positioned blocks
   int ContentBottom = 0;                 // bottom of the content box
@@ -121,6 +120,7 @@ class TBlock : public TSectionBase {
   int BlockHeight = 0;                   // height with margins (before floats give it up)
   int MarginBottomY = 0;                 // bottom of the margin box
   int DrawBottom = 0;                    // bottom of what is drawn (border box)
+  int Indent = 0;                        // from the layout x to the content's left edge
 
   // tag "." class, "p." for a P without class.
   std::string TagClass() const;
