@@ -218,7 +218,7 @@ TBlock* HtmlParser::OpenBlock(TProperties& prop, const TAttributeList* attribute
   auto block = std::make_unique<TBlock>(list_, prop, currentCell_, attributes);
   TBlock* raw = block.get();
   AppendToCell(std::move(block));
-  currentCell_ = raw->MyCell.get();
+  currentCell_ = &raw->MyCell;
   return raw;
 }
 
@@ -457,7 +457,7 @@ void HtmlParser::DoHorzLine() {
     block->Align = line->Align;
     THRBlock* raw = block.get();
     AppendToCell(std::move(block));
-    raw->MyCell->Add(std::move(line), R().TagPos);
+    raw->MyCell.Add(std::move(line), R().TagPos);
   }
   CloseElementProps("hr");
 }
@@ -710,7 +710,7 @@ void HtmlParser::DoListItem(HtmlSymbol listSym, HtmlSymbol itemSym, int number, 
                                          type, number, listLevel_, attributes);
   TBlockLI* raw = item.get();
   AppendToCell(std::move(item));
-  currentCell_ = raw->MyCell.get();
+  currentCell_ = &raw->MyCell;
   section_ = NewSection(nullptr);
   TSection* opened = section_.get();
   SkipWhiteSpace();
@@ -845,8 +845,8 @@ void HtmlParser::DoBody() {
   using S = HtmlSymbol;
   // Only a BODY before any content, outside tables and open blocks, starts
   // the body again; the rest are ignored.
-  if (!body_ || body_->MyCell->Count() > 0 || tableLevel_ > 0 || depth_ > 0 || preDepth_ > 0 ||
-      currentCell_ != body_->MyCell.get()) {
+  if (!body_ || body_->MyCell.Count() > 0 || tableLevel_ > 0 || depth_ > 0 || preDepth_ > 0 ||
+      currentCell_ != &body_->MyCell) {
     Next();
     return;
   }
@@ -897,7 +897,7 @@ void HtmlParser::DoBody() {
   auto body = std::make_unique<TBodyBlock>(list_, *Top(), list_, attributes);
   body_ = body.get();
   list_->Add(std::move(body), R().TagPos);
-  currentCell_ = body_->MyCell.get();
+  currentCell_ = &body_->MyCell;
   section_ = NewSection(nullptr);
   Next();
 }
@@ -1016,7 +1016,7 @@ void HtmlParser::ParseDocument(std::string text) {
   auto body = std::make_unique<TBodyBlock>(list_, *stack[0], list_, nullptr);
   body_ = body.get();
   list_->Add(std::move(body), 0);
-  currentCell_ = body_->MyCell.get();
+  currentCell_ = &body_->MyCell;
   section_ = NewSection(nullptr);
   try {
     GetCharSkip();

@@ -461,7 +461,7 @@ void HtmlParser::ParsePlainText() {
   flush();
   AppendLine();
   CloseElementProps("pre");
-  currentCell_ = body_ ? body_->MyCell.get() : currentCell_;
+  currentCell_ = body_ ? &body_->MyCell : currentCell_;
 }
 
 void HtmlParser::ParsePlain(std::string text) {
@@ -479,7 +479,7 @@ void HtmlParser::ParsePlain(std::string text) {
   auto body = std::make_unique<TBodyBlock>(list_, *stack[0], list_, nullptr);
   body_ = body.get();
   list_->Add(std::move(body), 0);
-  currentCell_ = body_->MyCell.get();
+  currentCell_ = &body_->MyCell;
   try {
     ParsePlainText();
   } catch (const std::exception&) {

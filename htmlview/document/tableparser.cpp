@@ -190,13 +190,13 @@ bool HtmlParser::ParseTable() {
       TBlock* cb = caption.get();
       const int at = R().TagPos;
       if (captionTop) {
-        pair->MyCell->Add(std::move(caption), at);
-        pair->MyCell->Add(std::move(tableBlock), at);
+        pair->MyCell.Add(std::move(caption), at);
+        pair->MyCell.Add(std::move(tableBlock), at);
       } else {
-        pair->MyCell->Add(std::move(tableBlock), at);
-        pair->MyCell->Add(std::move(caption), at);
+        pair->MyCell.Add(std::move(tableBlock), at);
+        pair->MyCell.Add(std::move(caption), at);
       }
-      tb->OwnerCell = pair->MyCell.get();
+      tb->OwnerCell = &pair->MyCell;
       pair->SetCaptionBlock(cb, captionTop);
       AppendToCell(std::move(pair));
     }
@@ -239,7 +239,7 @@ bool HtmlParser::ParseTable() {
           captionTop = !(align && platform::LowerCase(platform::Trim(align->Name)) == "bottom");
           Push("caption", attributes);
           if (!caption) caption = std::make_unique<TBlock>(list_, *Top(), enclosing, attributes);
-          currentCell_ = caption->MyCell.get();
+          currentCell_ = &caption->MyCell;
           Next();
           ParseBody(cellTerms);
           AppendSection();

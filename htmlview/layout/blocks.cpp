@@ -106,37 +106,77 @@ namespace {
 // The values of the last few blocks: a block of the same style shares
 // them. A block changes some values after it is made (the collapsed top
 // margin, the bottom margin its container decides), so the values of the
-// same kind of block pass through several states, each kept here.
-constexpr int kRecentBoxValues = 8;
-std::array<std::weak_ptr<TVMarginArray>, kRecentBoxValues>& RecentBoxValues() {
-  static std::array<std::weak_ptr<TVMarginArray>, kRecentBoxValues> recent;
+// same kind of block pass through several states, each kept here. List
+// items share their fonts, and blocks their resolved box values, the same
+// way.
+constexpr int kRecentShared = 8;
+
+template <class T>
+std::array<std::weak_ptr<T>, kRecentShared>& Recent() {
+  static std::array<std::weak_ptr<T>, kRecentShared> recent;
   return recent;
 }
 
-// One shared copy of values equal to the given ones.
-std::shared_ptr<TVMarginArray> SharedBoxValues(const TVMarginArray& values) {
-  auto& recent = RecentBoxValues();
-  for (auto& slot : recent)
-    if (std::shared_ptr<TVMarginArray> kept = slot.lock(); kept && kept->items == values.items)
-      return kept;
+// A kept copy equal to value, or null.
+template <class T>
+std::shared_ptr<T> FindRecent(const std::remove_const_t<T>& value) {
+  for (auto& slot : Recent<T>())
+    if (std::shared_ptr<T> kept = slot.lock(); kept && *kept == value) return kept;
+  return nullptr;
+}
+
+template <class T>
+void KeepRecent(const std::shared_ptr<T>& made) {
   // Values no block holds any more make room first, so that the values
   // blocks still hold stay found while a block passes through its states.
-  auto made = std::make_shared<TVMarginArray>(values);
+  auto& recent = Recent<T>();
   auto slot = std::find_if(recent.begin(), recent.end(), [](const auto& s) { return s.expired(); });
   if (slot == recent.end()) {
     std::rotate(recent.rbegin(), recent.rbegin() + 1, recent.rend());
     slot = recent.begin();
   }
   *slot = made;
+}
+
+// One shared copy of a value equal to the given one.
+template <class T>
+std::shared_ptr<T> SharedRecent(const std::remove_const_t<T>& value) {
+  if (std::shared_ptr<T> kept = FindRecent<T>(value)) return kept;
+  std::shared_ptr<T> made = std::make_shared<T>(value);
+  KeepRecent(made);
   return made;
 }
 
 }  // namespace
 
-TBlockBoxValues::TBlockBoxValues() : values_(SharedBoxValues(TVMarginArray{})) {}
+// ------------------------------------------------------------- TResolvedBox
+
+TResolvedBox::TResolvedBox() : values_(SharedRecent<TMarginArray>(TMarginArray{})) {}
+
+TMarginArray& TResolvedBox::Own() {
+  // Never one the recent copies include, not even held by this block
+  // alone: the blocks inside, laid out while this one is, could find it
+  // there half written and share it.
+  if (!own_) {
+    values_ = std::make_shared<TMarginArray>(*values_);
+    own_ = true;
+  }
+  return *values_;
+}
+
+void TResolvedBox::Share() {
+  if (!own_) return;
+  own_ = false;
+  if (std::shared_ptr<TMarginArray> kept = FindRecent<TMarginArray>(*values_))
+    values_ = std::move(kept);
+  else
+    KeepRecent(values_);
+}
+
+TBlockBoxValues::TBlockBoxValues() : values_(SharedRecent<const TVMarginArray>(TVMarginArray{})) {}
 
 TBlockBoxValues& TBlockBoxValues::operator=(const TVMarginArray& values) {
-  values_ = SharedBoxValues(values);
+  values_ = SharedRecent<const TVMarginArray>(values);
   return *this;
 }
 
@@ -144,7 +184,7 @@ void TBlockBoxValues::Set(int i, PropValue value) {
   if ((*values_)[i] == value) return;
   TVMarginArray changed = *values_;
   changed[i] = std::move(value);
-  values_ = SharedBoxValues(changed);
+  values_ = SharedRecent<const TVMarginArray>(changed);
 }
 
 // ---------------------------------------------------------------------- TBlock
@@ -156,11 +196,11 @@ TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCel
 TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
                const TAttributeList* attributes, bool collapseTop)
     : TSectionBase(master),
-      MyCell(std::make_unique<TBlockCell>(master)),
+      MyCell(master),
       OwnerCell(ownerCell),
       ownerID_(NewIndentOwnerID()) {
-  MyCell->OwnerTag = prop.PropTag;
-  MyCell->OwnerBlock = this;
+  MyCell.OwnerTag = prop.PropTag;
+  MyCell.OwnerBlock = this;
   MargArrayO = prop.GetVMarginArray();
   platform::Colour bg;
   if (!prop.GetBackgroundColor(bg)) MargArrayO.Set(PropBackgroundColor, PropValue());
@@ -173,9 +213,10 @@ TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCel
   TClear clear;
   if (prop.GetClear(clear)) ClearAttr = clear;
   DisplayNone = prop.DisplayNone();
-  BlockTitle = prop.PropTitle;
-  if (BlockTitle.empty() && attributes) BlockTitle = attributes->GetTitle();
-  TagClass = prop.PropTag + "." + prop.PropClass;
+  std::string title = prop.PropTitle;
+  if (title.empty() && attributes) title = attributes->GetTitle();
+  if (!title.empty()) MakeRare().Title = std::move(title);
+  if (!prop.PropClass.empty()) MakeRare().Class = prop.PropClass;
   overflowHidden_ = prop.IsOverflowHidden();
   std::string image;
   if (prop.GetBackgroundImage(image) && !image.empty()) {
@@ -207,6 +248,21 @@ TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCel
 
 TBlock::~TBlock() {
   if (TSectionListObjects* objects = ObjectsOf(Root)) objects->RemoveIDObject(this);
+}
+
+TBlock::Rare& TBlock::MakeRare() {
+  if (!rare_) rare_ = std::make_unique<Rare>();
+  return *rare_;
+}
+
+std::string TBlock::TagClass() const {
+  const std::string& tag = MyCell.OwnerTag;
+  return rare_ ? tag + "." + rare_->Class : tag + ".";
+}
+
+const std::string& TBlock::BlockTitle() const {
+  static const std::string kNone;
+  return rare_ ? rare_->Title : kNone;
 }
 
 void TBlock::CollapseMargins() {
@@ -244,7 +300,7 @@ void TBlock::CollapseMargins() {
       t = t + p;
     setTop(t);
   } else if (prev) {
-    const bool isList = TagClass.starts_with("ul.") || TagClass.starts_with("ol.");
+    const bool isList = MyCell.OwnerTag == "ul" || MyCell.OwnerTag == "ol";
     if (isList && OwnerCell->OwnerTag == "li" && topDefault) setTop(0);
   } else {
     if (topDefault) {
@@ -262,7 +318,7 @@ void TBlock::CollapseMargins() {
 }
 
 void TBlock::ConvertMargins(int baseWidth, int baseHeight, int& autoCount) {
-  ConvMargArray(MargArrayO, baseWidth, baseHeight, EmSize, ExSize, MargArray, autoCount);
+  ConvMargArray(MargArrayO, baseWidth, baseHeight, EmSize, ExSize, MargArray.Own(), autoCount);
 }
 
 int TBlock::LeftBorderPadding() const {
@@ -289,8 +345,9 @@ void TBlock::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) 
   if (DisplayNone || Positioning == TPositioning::Absolute) return;
   int autoCount = 0;
   ConvertMargins(0, kBlockBaseHeight, autoCount);
+  TMarginArray& m = MargArray.Own();
   for (int i : {PropMarginLeft, PropMarginRight, PropWidth})
-    if (MargArray[i] == LengthAuto) MargArray[i] = 0;
+    if (m[i] == LengthAuto) m[i] = 0;
   const int width = std::max(0, MargArray[PropWidth]);
   int mn = 0, mx = 0;
   if (overflowHidden_ && width > 20)
@@ -300,6 +357,7 @@ void TBlock::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) 
   const int left = LeftExtra(), right = RightExtra();
   minWidth = std::max(mn, width) + left + right;
   maxWidth = width > 0 ? minWidth : left + right + std::max(mx, width);
+  MargArray.Share();
 }
 
 void TBlock::ContentWidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
@@ -308,7 +366,7 @@ void TBlock::ContentWidthRange(platform::Canvas& canvas, int& minWidth, int& max
     maxWidth = contentMaxWidth_;
     return;
   }
-  MyCell->MinMaxWidth(canvas, minWidth, maxWidth);
+  MyCell.MinMaxWidth(canvas, minWidth, maxWidth);
   if (!Root) return;
   contentWidthCycle_ = Root->CycleNumber;
   contentMinWidth_ = minWidth;
@@ -319,9 +377,10 @@ int TBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int aut
   int mn = 0, mx = 0;
   ContentWidthRange(canvas, mn, mx);
   const int lr = LeftBorderPadding() + RightBorderPadding();
-  int& ml = MargArray[PropMarginLeft];
-  int& mr = MargArray[PropMarginRight];
-  int& w = MargArray[PropWidth];
+  TMarginArray& m = MargArray.Own();
+  int& ml = m[PropMarginLeft];
+  int& mr = m[PropMarginRight];
+  int& w = m[PropWidth];
   auto widthRule = [&] {
     const int avail = aWidth - lr - (ml == LengthAuto ? 0 : ml) - (mr == LengthAuto ? 0 : mr);
     if (Positioning == TPositioning::Absolute) return std::max(mn, avail - LeftP);
@@ -370,16 +429,36 @@ int TBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int aut
 }
 
 void TBlock::BuildDrawList() {
-  DrawList.clear();
-  for (int i = 0; i < MyCell->Count(); ++i) {
-    TSectionBase* s = (*MyCell)[i];
-    s->OwnerBlock = this;
-    DrawList.push_back(s);
+  if (rare_) rare_->DrawList.clear();
+  const int count = MyCell.Count();
+  for (int i = 0; i < count; ++i) MyCell[i]->OwnerBlock = this;
+  auto byZ = [](const TSectionBase* a, const TSectionBase* b) { return ZOf(a) < ZOf(b); };
+  if (!std::is_sorted(MyCell.begin(), MyCell.end(),
+                      [&byZ](const auto& a, const auto& b) { return byZ(a.get(), b.get()); })) {
+    std::vector<TSectionBase*>& order = MakeRare().DrawList;
+    order.reserve(count);
+    for (int i = 0; i < count; ++i) order.push_back(MyCell[i]);
+    std::stable_sort(order.begin(), order.end(), byZ);
   }
-  std::stable_sort(DrawList.begin(), DrawList.end(),
-                   [](const TSectionBase* a, const TSectionBase* b) { return ZOf(a) < ZOf(b); });
   drawListBuilt_ = true;
   drawReach_.Reset();
+}
+
+int TBlock::DrawCount() const {
+  return rare_ && !rare_->DrawList.empty() ? static_cast<int>(rare_->DrawList.size())
+                                           : MyCell.Count();
+}
+
+TSectionBase* TBlock::DrawnSection(int i) const {
+  return rare_ && !rare_->DrawList.empty() ? rare_->DrawList[i] : MyCell[i];
+}
+
+platform::Rect TBlock::MyRect() const { return rare_ ? rare_->TitleRect : platform::Rect{}; }
+
+std::vector<TSectionBase*> TBlock::DrawOrder() const {
+  std::vector<TSectionBase*> order;
+  for (int i = 0; i < DrawCount(); ++i) order.push_back(DrawnSection(i));
+  return order;
 }
 
 void TBlock::DrawnBand(int& top, int& bottom) {
@@ -388,8 +467,7 @@ void TBlock::DrawnBand(int& top, int& bottom) {
   // The content may reach beyond the block's own box: floats, absolutely
   // positioned blocks, overflow. It moves with the block's relative offset.
   if (!drawReach_.Built())
-    drawReach_.Build(static_cast<int>(DrawList.size()),
-                     [this](int i, int& t, int& b) { DrawList[i]->DrawnBand(t, b); });
+    drawReach_.Build(DrawCount(), [this](int i, int& t, int& b) { DrawnSection(i)->DrawnBand(t, b); });
   if (drawReach_.Top() <= drawReach_.Bottom()) {
     const int shift = DrawShift().y;
     top = std::min(top, LayoutAdd(drawReach_.Top(), shift));
@@ -402,7 +480,7 @@ void TBlock::DrawnBand(int& top, int& bottom) {
 void TBlock::DrawContent(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& mgr,
                          int x, int xRef, int yRef) {
   drawReach_.ForShown(
-      static_cast<int>(DrawList.size()), [this](int i) { return DrawList[i]; }, aRect,
+      DrawCount(), [this](int i) { return DrawnSection(i); }, aRect,
       YOffOf(Root), [&](TSectionBase* s) { s->Draw(canvas, aRect, mgr, x, xRef, yRef); });
 }
 
@@ -455,12 +533,13 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
 
   IndentManager* mgr = &iMgr;
   if (Positioning == TPositioning::Absolute) {
-    if (!ownIMgr_) ownIMgr_ = std::make_unique<IndentManager>();
-    ownIMgr_->Clear();
-    ownIMgr_->Reset(0, NewWidth);
-    mgr = ownIMgr_.get();
+    std::unique_ptr<IndentManager>& own = MakeRare().OwnIMgr;
+    if (!own) own = std::make_unique<IndentManager>();
+    own->Clear();
+    own->Reset(0, NewWidth);
+    mgr = own.get();
   }
-  MyCell->IMgr = mgr;
+  MyCell.IMgr = mgr;
   const int savedID = mgr->CurrentID;
   mgr->CurrentID = ownerID_;
 
@@ -486,7 +565,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
     refY = topEdge + mt + MargArray[PropBorderTopWidth];
   }
   int contentWidth = 0;
-  const int contentHeight = MyCell->DoLayout(canvas, ContentLeft, contentTop, refX, refY, NewWidth,
+  const int contentHeight = MyCell.DoLayout(canvas, ContentLeft, contentTop, refX, refY, NewWidth,
                                              heightLimit, blHt, contentWidth, curs);
   Len = curs - StartCurs;
   if (Positioning != TPositioning::Static)
@@ -504,7 +583,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
     ContentBottom = std::max(ContentBottom, mgr->ImageBottom());
   const int pbb = MargArray[PropPaddingBottom] + MargArray[PropBorderBottomWidth];
   MarginBottomY = ContentBottom + pbb + MargArray[PropMarginBottom];
-  const int contentDrawBottom = MyCell->Count() > 0 ? MyCell->ContentBot : ContentBottom;
+  const int contentDrawBottom = MyCell.Count() > 0 ? MyCell.ContentBot : ContentBottom;
   DrawBottom = std::max(ContentBottom, contentDrawBottom) + pbb;
   SectionHeight = MarginBottomY - y;
   BlockHeight = SectionHeight;
@@ -523,7 +602,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   PopRecord(mgr->R, ownerID_, ContentLeft + NewWidth, contentTop);
   mgr->CurrentID = savedID;
   if (Positioning == TPositioning::Absolute) {
-    MyCell->IMgr = mgr;   // drawing uses the block's own manager
+    MyCell.IMgr = mgr;   // drawing uses the block's own manager
     DrawHeight = 0;
     SectionHeight = 0;
   } else if (Floats()) {
@@ -541,12 +620,13 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   // The band holds what the content draws above the block too (moved or
   // positioned up), so that hit tests look there.
   ContentTop = std::min(SectionTop, y);
-  if (MyCell->Count() > 0) ContentTop = std::min(ContentTop, MyCell->ContentTop);
+  if (MyCell.Count() > 0) ContentTop = std::min(ContentTop, MyCell.ContentTop);
   SectionBottom = LayoutAdd(y, SectionHeight);
   ContentBot = std::max(LayoutAdd(y, std::max(DrawHeight, BlockHeight)), DrawBottom);
   // The band is where the block is drawn: moved with a relative offset.
   ContentTop = LayoutAdd(ContentTop, DrawShift().y);
   ContentBot = LayoutAdd(ContentBot, DrawShift().y);
+  MargArray.Share();
   return SectionHeight;
 }
 
@@ -581,8 +661,10 @@ void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
                                   top + MargArray[PropBorderTopWidth],
                                   right - MargArray[PropBorderRightWidth],
                                   bottom - MargArray[PropBorderBottomWidth]};
-  MyRect = borderBox;
-  myRectYOff_ = yOff;
+  if (rare_ && !rare_->Title.empty()) {
+    rare_->TitleRect = borderBox;
+    rare_->TitleRectYOff = yOff;
+  }
 
   const int level = canvas.Save();
   if (Positioning != TPositioning::Static && Root && Root->LayoutContext().DrawnTableDepth > 0)
@@ -592,7 +674,7 @@ void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
   const int clipLevel = canvas.Save();
   if (HideOverflow) canvas.IntersectClipRect(paddingBox);
 
-  IndentManager& mgr = MyCell->IMgr ? *MyCell->IMgr : iMgr;
+  IndentManager& mgr = MyCell.IMgr ? *MyCell.IMgr : iMgr;
   const int savedID = mgr.CurrentID;
   mgr.CurrentID = ownerID_;
   const int contentX = x + Indent;
@@ -627,7 +709,7 @@ int TBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentMa
       break;
     }
     case TPositioning::Absolute:
-      if (ownIMgr_) ownIMgr_->LfEdge = xRef;
+      if (rare_ && rare_->OwnIMgr) rare_->OwnIMgr->LfEdge = xRef;
       DrawTheBlock(canvas, aRect, iMgr, xRef + LeftP, xRef, yRef);
       break;
     default:
@@ -690,9 +772,10 @@ unsigned TBlock::HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr
   if (DisplayNone) return 0;
   x -= DrawShift().x;
   y -= DrawShift().y;
-  unsigned flags = MyCell->GetURL(canvas, x, y, url, formControl, title);
-  if (!(flags & guTitle) && !BlockTitle.empty() && MyRect.Contains(x, y - myRectYOff_)) {
-    title = BlockTitle;
+  unsigned flags = MyCell.GetURL(canvas, x, y, url, formControl, title);
+  if (!(flags & guTitle) && rare_ && !rare_->Title.empty() &&
+      rare_->TitleRect.Contains(x, y - rare_->TitleRectYOff)) {
+    title = rare_->Title;
     flags |= guTitle;
   }
   return flags;
@@ -703,8 +786,8 @@ bool TBlock::HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) {
   if (DisplayNone) return false;
   x -= DrawShift().x;
   y -= DrawShift().y;
-  for (auto it = DrawList.rbegin(); it != DrawList.rend(); ++it) {
-    TSectionBase* s = *it;
+  for (int i = DrawCount() - 1; i >= 0; --i) {
+    TSectionBase* s = DrawnSection(i);
     if (y >= s->ContentTop && y < s->ContentBot && s->HitObject(x, y, obj, ix, iy)) return true;
   }
   return false;
@@ -716,8 +799,8 @@ int TBlock::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, i
   const platform::Point shift = DrawShift();
   x -= shift.x;
   y -= shift.y;
-  for (auto it = DrawList.rbegin(); it != DrawList.rend(); ++it) {
-    TSectionBase* s = *it;
+  for (int i = DrawCount() - 1; i >= 0; --i) {
+    TSectionBase* s = DrawnSection(i);
     if (y < s->ContentTop || y >= s->ContentBot) continue;
     const int pos = s->CursorAt(canvas, x, y, xr, yr, caretHt, inText);
     if (pos >= 0) {
@@ -730,39 +813,39 @@ int TBlock::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr, i
 }
 
 int TBlock::FindForward(int from, const std::u16string& text, bool matchCase) {
-  return DisplayNone ? -1 : MyCell->FindString(from, text, matchCase);
+  return DisplayNone ? -1 : MyCell.FindString(from, text, matchCase);
 }
 
 int TBlock::FindBackward(int from, const std::u16string& text, bool matchCase) {
-  return DisplayNone ? -1 : MyCell->FindStringR(from, text, matchCase);
+  return DisplayNone ? -1 : MyCell.FindStringR(from, text, matchCase);
 }
 
-int TBlock::SourcePosOf(int pos) { return DisplayNone ? -1 : MyCell->FindSourcePos(pos); }
+int TBlock::SourcePosOf(int pos) { return DisplayNone ? -1 : MyCell.FindSourcePos(pos); }
 
 int TBlock::DocPosOf(int sourcePos, bool prev) {
-  return DisplayNone ? -1 : MyCell->FindDocPos(sourcePos, prev);
+  return DisplayNone ? -1 : MyCell.FindDocPos(sourcePos, prev);
 }
 
 bool TBlock::CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) {
-  if (DisplayNone || !MyCell->CursorToXY(canvas, cursor, x, y)) return false;
+  if (DisplayNone || !MyCell.CursorToXY(canvas, cursor, x, y)) return false;
   x += DrawShift().x;
   y += DrawShift().y;
   return true;
 }
 
 bool TBlock::CharAt(int pos, char16_t& ch, TSectionBase*& obj) {
-  return !DisplayNone && MyCell->GetChAtPos(pos, ch, obj);
+  return !DisplayNone && MyCell.GetChAtPos(pos, ch, obj);
 }
 
 void TBlock::CopyText() {
   if (DisplayNone) return;
-  MyCell->CopyToClipboard();
-  if (!Root || !Root->SelTextHolder || !TagClass.starts_with("p.")) return;
-  if (MyCell->StartCurs + MyCell->Len < Root->SelE) Root->SelTextHolder->AddTextCR(u"");
+  MyCell.CopyToClipboard();
+  if (!Root || !Root->SelTextHolder || MyCell.OwnerTag != "p") return;
+  if (MyCell.StartCurs + MyCell.Len < Root->SelE) Root->SelTextHolder->AddTextCR(u"");
 }
 
 void TBlock::AddToPositionList() {
-  if (!DisplayNone) MyCell->AddSectionsToList();
+  if (!DisplayNone) MyCell.AddSectionsToList();
 }
 
 bool TBlock::DropDefaultBottomMargin() {
@@ -776,7 +859,7 @@ bool TBlock::DropDefaultBottomMargin() {
 
 std::string TBlock::DumpLine(const std::string& kind) const {
   using W = LayoutDumpWriter;
-  std::string line = kind + " " + TagClass;
+  std::string line = kind + " " + TagClass();
   if (DisplayNone) return line + " display none";
   const TMarginArray& m = MargArray;
   auto four = [&m](int first) {
@@ -815,7 +898,7 @@ void TBlock::Dump(LayoutDumpWriter& writer) const {
   writer.Line(DumpLine("block"));
   if (DisplayNone) return;
   LayoutDumpWriter::Nested nested(writer);
-  DumpCell(writer, *MyCell);
+  DumpCell(writer, MyCell);
 }
 
 // ----------------------------------------------------------------- TTableBlock
@@ -826,7 +909,7 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
   Table = table.get();
   if (Table) {
     Table->TableBlock = this;
-    MyCell->Add(std::move(table), 0);
+    MyCell.Add(std::move(table), 0);
   }
   if (tableAttributes) {
     for (int i = 0; i < tableAttributes->Count(); ++i) {
@@ -934,8 +1017,9 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
 TTableBlock::~TTableBlock() = default;
 
 int TTableBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) {
-  int& ml = MargArray[PropMarginLeft];
-  int& mr = MargArray[PropMarginRight];
+  TMarginArray& m = MargArray.Own();
+  int& ml = m[PropMarginLeft];
+  int& mr = m[PropMarginRight];
   if (HasCaption) {
     ml = mr = 0;
   } else {
@@ -944,12 +1028,12 @@ int TTableBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, in
     if (Floats()) {
       if (ml == 0) ml = HSpace;
       if (mr == 0) mr = HSpace;
-      if (MargArray[PropMarginTop] == 0) MargArray[PropMarginTop] = VSpace;
-      if (MargArray[PropMarginBottom] == 0) MargArray[PropMarginBottom] = VSpace;
+      if (m[PropMarginTop] == 0) m[PropMarginTop] = VSpace;
+      if (m[PropMarginBottom] == 0) m[PropMarginBottom] = VSpace;
     }
   }
-  if (BkGnd && MargArray[PropBackgroundColor] == static_cast<int>(NoColorValue))
-    MargArray[PropBackgroundColor] = BkColor;
+  if (BkGnd && m[PropBackgroundColor] == static_cast<int>(NoColorValue))
+    m[PropBackgroundColor] = BkColor;
   const int w = FindWidth1(canvas, aWidth, ml + mr);
   const int room = aWidth - w - LeftExtra() - RightExtra();
   if (ml == 0 && mr == 0 && room > 0) {
@@ -958,7 +1042,7 @@ int TTableBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, in
     else if (Justification == TTextAlign::Right)
       ml = room;
   }
-  MargArray[PropWidth] = w;
+  m[PropWidth] = w;
   return w;
 }
 
@@ -1014,7 +1098,7 @@ void TTableBlock::Dump(LayoutDumpWriter& writer) const {
   writer.Line(line);
   if (DisplayNone) return;
   LayoutDumpWriter::Nested nested(writer);
-  DumpCell(writer, *MyCell);
+  DumpCell(writer, MyCell);
 }
 
 void TTableBlock::DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
@@ -1064,7 +1148,7 @@ void TTableAndCaptionBlock::Dump(LayoutDumpWriter& writer) const {
   writer.Line(DumpLine("captionblock") + (TopCaption ? " caption top" : " caption bottom"));
   if (DisplayNone) return;
   LayoutDumpWriter::Nested nested(writer);
-  DumpCell(writer, *MyCell);
+  DumpCell(writer, MyCell);
 }
 
 void TTableAndCaptionBlock::SetCaptionBlock(TBlock* caption, bool top) {
@@ -1099,8 +1183,9 @@ void TTableAndCaptionBlock::WidthRange(platform::Canvas& canvas, int& minWidth, 
 
 int TTableAndCaptionBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight,
                                      int autoCount) {
-  int& ml = MargArray[PropMarginLeft];
-  int& mr = MargArray[PropMarginRight];
+  TMarginArray& m = MargArray.Own();
+  int& ml = m[PropMarginLeft];
+  int& mr = m[PropMarginRight];
   if (ml == LengthAuto) ml = 0;
   if (mr == LengthAuto) mr = 0;
   int w = 0;
@@ -1122,7 +1207,7 @@ int TTableAndCaptionBlock::FindWidth(platform::Canvas& canvas, int aWidth, int a
     else if (Justification == TTextAlign::Right)
       ml = room;
   }
-  MargArray[PropWidth] = w;
+  m[PropWidth] = w;
   return w;
 }
 
@@ -1141,14 +1226,15 @@ int TTableAndCaptionBlock::DocPosOf(int sourcePos, bool prev) {
 // ------------------------------------------------------------------- THRBlock
 
 THorzLine* THRBlock::Line() const {
-  for (int i = 0; i < MyCell->Count(); ++i)
-    if (auto* line = dynamic_cast<THorzLine*>((*MyCell)[i])) return line;
+  for (int i = 0; i < MyCell.Count(); ++i)
+    if (auto* line = dynamic_cast<THorzLine*>(MyCell[i])) return line;
   return nullptr;
 }
 
 int THRBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) {
-  int& ml = MargArray[PropMarginLeft];
-  int& mr = MargArray[PropMarginRight];
+  TMarginArray& m = MargArray.Own();
+  int& ml = m[PropMarginLeft];
+  int& mr = m[PropMarginRight];
   if (ml == LengthAuto) ml = 0;
   if (mr == LengthAuto) mr = 0;
   const int extras = ml + mr + LeftBorderPadding() + RightBorderPadding();
@@ -1168,7 +1254,7 @@ int THRBlock::FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int a
     }
   }
   if (THorzLine* line = Line(); line && MargArray[PropHeight] > 0) line->VSize = MargArray[PropHeight];
-  MargArray[PropWidth] = w;
+  m[PropWidth] = w;
   return w;
 }
 
@@ -1176,7 +1262,7 @@ void THRBlock::Dump(LayoutDumpWriter& writer) const {
   writer.Line(DumpLine("hrblock"));
   if (DisplayNone) return;
   LayoutDumpWriter::Nested nested(writer);
-  DumpCell(writer, *MyCell);
+  DumpCell(writer, MyCell);
 }
 
 // -------------------------------------------------------------------- TBlockLI
@@ -1265,18 +1351,18 @@ TBlockLI::TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* owne
   const TListStyle styleType = prop.GetListStyleType();
   if (styleType != TListStyle::Blank) ListStyleType = styleType;
   const std::string image = prop.GetListStyleImage();
-  if (!image.empty()) Image = std::make_unique<TImageObj>(master, image);
-  ListFont = prop.GetFont();
+  if (!image.empty()) MakeRare().ListImage = std::make_unique<TImageObj>(master, image);
+  listFont_ = SharedRecent<const TMyFont>(prop.GetFont());
 }
 
 TBlockLI::~TBlockLI() = default;
 
 int TBlockLI::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
                      int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
-  if (Image && Root && Root->ShowImages) {
-    if (Image->Kind() == TImageObj::PictureKind::None)
-      Image->Layout(Root, canvas, nullptr, 100, 100);
-    if (Image->Kind() == TImageObj::PictureKind::Error) Image.reset();
+  if (TImageObj* image = Image(); image && Root && Root->ShowImages) {
+    if (image->Kind() == TImageObj::PictureKind::None)
+      image->Layout(Root, canvas, nullptr, 100, 100);
+    if (image->Kind() == TImageObj::PictureKind::Error) rare_->ListImage.reset();
   }
   FirstLineHt = 0;
   // An item inside this one waits for its own baseline; this one's waiting
@@ -1304,19 +1390,19 @@ int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
   if (Positioning == TPositioning::Relative) cx += LeftP;
   if (Positioning == TPositioning::Absolute) cx = xRef + Indent;
   const int y = Positioning == TPositioning::Relative ? baseline + TopP : baseline;
-  if (Image && Image->ShowsPicture()) {
-    if (const platform::Bitmap* picture = Image->Bitmap())
+  if (TImageObj* image = Image(); image && image->ShowsPicture()) {
+    if (const platform::Bitmap* picture = image->Bitmap())
       canvas.Draw(cx - 16, y - picture->Height(), *picture);
     return result;
   }
-  const platform::Colour colour = ListFont.color;
+  const platform::Colour colour = ListFont().color;
   if (ListType != TListType::Definition &&
       (ListStyleType == TListStyle::Decimal || ListStyleType == TListStyle::LowerAlpha ||
        ListStyleType == TListStyle::UpperAlpha || ListStyleType == TListStyle::LowerRoman ||
        ListStyleType == TListStyle::UpperRoman)) {
     const std::u16string text = ListMarkerText(ListStyleType, ListNumber);
     const int level = canvas.Save();
-    canvas.font = ListFont;
+    canvas.font = ListFont();
     canvas.textAlign = platform::TA_RIGHT | platform::TA_BASELINE;
     canvas.bkMode = platform::BkMode::Transparent;
     canvas.ExtTextOut(cx - 10, y, 0, nullptr, text);
@@ -1352,7 +1438,7 @@ void TBlockLI::Dump(LayoutDumpWriter& writer) const {
                                     ? std::u16string()
                                     : ListMarkerText(ListStyleType, ListNumber);
     line += " marker ";
-    line += Image ? "image" : !text.empty() ? LayoutDumpWriter::Quoted(text)
+    line += Image() ? "image" : !text.empty() ? LayoutDumpWriter::Quoted(text)
             : ListType == TListType::Definition
                 ? "none"
                 : std::string(ListStyleTypes[static_cast<size_t>(ListStyleType)]);
@@ -1361,10 +1447,10 @@ void TBlockLI::Dump(LayoutDumpWriter& writer) const {
   writer.Line(line);
   if (DisplayNone) return;
   LayoutDumpWriter::Nested nested(writer);
-  DumpCell(writer, *MyCell);
+  DumpCell(writer, MyCell);
 }
 
-bool TBlockLI::DropDefaultBottomMargin() { return MyCell->CheckLastBottomMargin(); }
+bool TBlockLI::DropDefaultBottomMargin() { return MyCell.CheckLastBottomMargin(); }
 
 // ------------------------------------------------------------------ TBodyBlock
 
@@ -1394,22 +1480,23 @@ int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   DrawTop = SectionTop = y;
   int autoCount = 0;
   ConvertMargins(aWidth, aHeight, autoCount);
+  TMarginArray& m = MargArray.Own();
   for (int i : {PropMarginLeft, PropMarginRight, PropWidth})
-    if (MargArray[i] == LengthAuto) MargArray[i] = 0;
+    if (m[i] == LengthAuto) m[i] = 0;
   const int ml = MargArray[PropMarginLeft], mr = MargArray[PropMarginRight];
   const int mt = MargArray[PropMarginTop], mb = MargArray[PropMarginBottom];
   NewWidth = iMgr.Width - ml - mr - LeftBorderPadding() - RightBorderPadding();
   Indent = ml + LeftBorderPadding();
   ContentLeft = Indent;
   const int contentTop = y + mt + MargArray[PropPaddingTop] + MargArray[PropBorderTopWidth];
-  MyCell->IMgr = &iMgr;
+  MyCell.IMgr = &iMgr;
   const int savedID = iMgr.CurrentID;
   iMgr.CurrentID = ownerID_;
   iMgr.AddLeft(ContentLeft, contentTop);
   iMgr.AddRight(ContentLeft + NewWidth, contentTop);
   int contentWidth = 0;
   const int contentHeight =
-      MyCell->DoLayout(canvas, ContentLeft, contentTop, xRef, yRef, NewWidth,
+      MyCell.DoLayout(canvas, ContentLeft, contentTop, xRef, yRef, NewWidth,
                        aHeight - mt - mb, blHt, contentWidth, curs);
   PopRecord(iMgr.L, ownerID_, ContentLeft, contentTop);
   PopRecord(iMgr.R, ownerID_, ContentLeft + NewWidth, contentTop);
@@ -1418,7 +1505,7 @@ int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   ContentBottom = contentTop + std::max(0, contentHeight);
   const int pbb = MargArray[PropPaddingBottom] + MargArray[PropBorderBottomWidth];
   MarginBottomY = ContentBottom + pbb + mb;
-  const int contentDrawBottom = MyCell->Count() > 0 ? MyCell->ContentBot : ContentBottom;
+  const int contentDrawBottom = MyCell.Count() > 0 ? MyCell.ContentBot : ContentBottom;
   DrawBottom = std::max(ContentBottom, contentDrawBottom) + pbb;
   SectionHeight = DrawBottom + mb - y;
   BlockHeight = SectionHeight;
@@ -1426,15 +1513,16 @@ int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   maxWidth = std::max(iMgr.Width, std::max(contentWidth, NewWidth) + ml + mr);
   if (!drawListBuilt_) BuildDrawList();
   drawReach_.Reset();
-  ContentTop = MyCell->Count() > 0 ? std::min(y, MyCell->ContentTop) : y;
+  ContentTop = MyCell.Count() > 0 ? std::min(y, MyCell.ContentTop) : y;
   SectionBottom = y + SectionHeight;
-  ContentBot = std::max(y + DrawHeight, MyCell->Count() > 0 ? MyCell->ContentBot : 0);
+  ContentBot = std::max(y + DrawHeight, MyCell.Count() > 0 ? MyCell.ContentBot : 0);
+  MargArray.Share();
   return SectionHeight;
 }
 
 int TBodyBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
                      int x, int xRef, int yRef) {
-  IndentManager& mgr = MyCell->IMgr ? *MyCell->IMgr : iMgr;
+  IndentManager& mgr = MyCell.IMgr ? *MyCell.IMgr : iMgr;
   const int savedID = mgr.CurrentID;
   mgr.CurrentID = ownerID_;
   const int contentX = mgr.LfEdge + Indent;
@@ -1446,7 +1534,7 @@ int TBodyBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
 void TBodyBlock::Dump(LayoutDumpWriter& writer) const {
   writer.Line(DumpLine("body"));
   LayoutDumpWriter::Nested nested(writer);
-  DumpCell(writer, *MyCell);
+  DumpCell(writer, MyCell);
 }
 
 unsigned TBodyBlock::HitLink(platform::Canvas& canvas, int x, int y,
@@ -1454,9 +1542,9 @@ unsigned TBodyBlock::HitLink(platform::Canvas& canvas, int x, int y,
                              std::string& title) {
   url.reset();
   formControl = nullptr;
-  unsigned flags = MyCell->GetURL(canvas, x, y, url, formControl, title);
-  if (!(flags & guTitle) && !BlockTitle.empty()) {
-    title = BlockTitle;
+  unsigned flags = MyCell.GetURL(canvas, x, y, url, formControl, title);
+  if (!(flags & guTitle) && !BlockTitle().empty()) {
+    title = BlockTitle();
     flags |= guTitle;
   }
   return flags;

@@ -10,6 +10,7 @@
 // The kinds: TTableBlock (around one table), TTableAndCaptionBlock (a table
 // block with its caption block), THRBlock (around a rule), TBlockLI (a list
 // item with its marker) and TBodyBlock (the document body).
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,7 +47,26 @@ class TBlockBoxValues {
   void Set(int i, PropValue value);
 
  private:
-  std::shared_ptr<TVMarginArray> values_;
+  std::shared_ptr<const TVMarginArray> values_;
+};
+
+// The box values of a block resolved to pixels, colours and codes at each
+// layout. Blocks of one style laid out at one width resolve alike: after a
+// layout a block shares an equal copy with the blocks laid out before it.
+// Layout writes through Own(), which gives the block a copy of its own
+// that no other block can find until Share().
+class TResolvedBox {
+ public:
+  TResolvedBox();
+  int operator[](int i) const { return (*values_)[i]; }
+  operator const TMarginArray&() const { return *values_; }
+  TMarginArray& Own();
+  // Done with writing: an equal copy other blocks hold replaces the own.
+  void Share();
+
+ private:
+  std::shared_ptr<TMarginArray> values_;
+  bool own_ = false;
 };
 
 // ---------------------------------------------------------------------------
@@ -61,41 +81,49 @@ class TBlock : public TSectionBase {
          const TAttributeList* attributes);
   ~TBlock() override;
 
+  // A page may hold a great many blocks: the small fields after the box
+  // values and the content take the room their ends leave.
   // --- Box values (pixels, colours and codes, resolved at each layout)
-  TMarginArray MargArray{};
+  [[no_unique_address]] TResolvedBox MargArray;
+  platform::Colour FGColor = 0;          // the element's colour, default of the border colours
   // The same 28 values as the style gave them (lengths, percentages, auto).
   TBlockBoxValues MargArrayO;
   // The content (owned); its owner tag is the element's tag, its owner
   // block this block.
-  std::unique_ptr<TBlockCell> MyCell;
-  int EmSize = 0, ExSize = 0;
-  platform::Colour FGColor = 0;          // the element's colour, default of the border colours
+  [[no_unique_address]] TBlockCell MyCell;
   BorderStyle BlockBorderStyle = BorderStyle::None;
   TFloatSide FloatLR = TFloatSide::None;
   TClear ClearAttr = TClear::None;
   TPositioning Positioning = TPositioning::Static;
   TVisibility Visibility = TVisibility::Visible;
+  int EmSize = 0, ExSize = 0;
   bool PageBreakBefore = false, PageBreakAfter = false, KeepIntact = false;
   bool DisplayNone = false;
   bool HideOverflow = false;             // kept only with a width above 20 pixels
   TTextAlign Justification = TTextAlign::Left;   // from text-align, never Justify
   int ZIndex = 0;                        // drawing order among the owner's sections
   TCellBasic* OwnerCell = nullptr;
-  std::string TagClass;                  // tag "." class, "p." for a P without class
   int NewWidth = 0;                      // content width found by the width rules
   int ClearAddon = 0;                    // room above the block to clear floats
-  int Indent = 0;                        // from the layout x to the content's left edge
   std::unique_ptr<TBackground> Background;   // only with a background picture
   int TopP = 0, LeftP = 0;               // offsets of positioned blocks
   int ContentBottom = 0;                 // bottom of the content box
-  std::string BlockTitle;
-  platform::Rect MyRect;                 // border box as last drawn, window coordinates
-  std::vector<TSectionBase*> DrawList;   // content sections in drawing order
   // Layout results beyond the base's.
   int ContentLeft = 0;                   // content x of the last layout
   int BlockHeight = 0;                   // height with margins (before floats give it up)
   int MarginBottomY = 0;                 // bottom of the margin box
   int DrawBottom = 0;                    // bottom of what is drawn (border box)
+  int Indent = 0;                        // from the layout x to the content's left edge
+
+  // tag "." class, "p." for a P without class.
+  std::string TagClass() const;
+  // The element's title (style or TITLE attribute), "" when it has none.
+  const std::string& BlockTitle() const;
+  // The content sections in drawing order.
+  std::vector<TSectionBase*> DrawOrder() const;
+  // The border box as last drawn, in window coordinates, of a block with a
+  // title (the title is shown over it); empty for the others.
+  platform::Rect MyRect() const;
 
   // --- Section operations
   void CopyText() override;
@@ -183,12 +211,32 @@ class TBlock : public TSectionBase {
   void DrawContent(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& mgr,
                    int x, int xRef, int yRef);
 
-  std::unique_ptr<IndentManager> ownIMgr_;   // absolute blocks lay out in their own
-  DrawReach drawReach_;                      // over DrawList, built again after a layout
-  // The scroll offset MyRect was drawn at: a paint that skips the block
-  // (a scroll step paints a strip) leaves MyRect as it was, still true in
-  // document rows.
-  int myRectYOff_ = 0;
+  // The content sections in drawing order: the content's own, or the
+  // rare one z-indexes gave.
+  int DrawCount() const;
+  TSectionBase* DrawnSection(int i) const;
+
+  // What few blocks have, out of line: a page of a great many plain blocks
+  // pays a pointer for it.
+  struct Rare {
+    std::string Class;                         // the element's class
+    std::string Title;
+    platform::Rect TitleRect;                  // MyRect
+    // The scroll offset TitleRect was drawn at: a paint that skips the
+    // block (a scroll step paints a strip) leaves it as it was, still true
+    // in document rows.
+    int TitleRectYOff = 0;
+    std::unique_ptr<IndentManager> OwnIMgr;    // absolute blocks lay out in their own
+    // The content in drawing order when z-indexes change it; empty when
+    // the content's own order is the drawing order.
+    std::vector<TSectionBase*> DrawList;
+    std::unique_ptr<TImageObj> ListImage;      // a list item's list-style-image
+  };
+  Rare& MakeRare();
+  std::unique_ptr<Rare> rare_;
+  // Over the drawing order, built again after a layout. The small fields
+  // after it take the room its end leaves.
+  [[no_unique_address]] DrawReach drawReach_;
   bool drawListBuilt_ = false;
   bool overflowHidden_ = false;              // as the style says; HideOverflow as it applies
   int ownerID_ = 0;
@@ -291,12 +339,14 @@ class TBlockLI : public TBlock {
            const TAttributeList* attributes);
   ~TBlockLI() override;
 
-  TListType ListType = TListType::Outside;
   int ListNumber = 1;
-  TListStyle ListStyleType = TListStyle::Disc;
-  TMyFont ListFont;
-  std::unique_ptr<TImageObj> Image;   // list-style-image
   int FirstLineHt = 0;                // baseline of the first line (document y)
+  TListType ListType = TListType::Outside;
+  TListStyle ListStyleType = TListStyle::Disc;
+  // The item's font (the marker's): items of the same style share it.
+  const TMyFont& ListFont() const { return *listFont_; }
+  // The list-style-image, if any (kept with the block's rare values).
+  TImageObj* Image() const { return rare_ ? rare_->ListImage.get() : nullptr; }
 
   int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
              int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
@@ -304,6 +354,9 @@ class TBlockLI : public TBlock {
            int xRef, int yRef) override;
   bool DropDefaultBottomMargin() override;
   void Dump(LayoutDumpWriter& writer) const override;
+
+ private:
+  std::shared_ptr<const TMyFont> listFont_;
 };
 
 // ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
 
 #include "platform/dialogs.h"
 
@@ -14,6 +15,17 @@ namespace {
 bool InBand(const TSectionBase& s, int y) { return y >= s.ContentTop && y < s.ContentBot; }
 
 }  // namespace
+
+// ----------------------------------------------------------------- TTagName
+
+const std::string& TTagName::Intern(std::string_view name) {
+  // Never freed: cells of any document may still point into it. Node-based,
+  // so that the names stay where they are as others are added.
+  static auto* names = new std::set<std::string, std::less<>>();
+  auto it = names->find(name);
+  if (it == names->end()) it = names->emplace(name).first;
+  return *it;
+}
 
 // --------------------------------------------------------------- TCellBasic
 
@@ -213,8 +225,8 @@ bool TCellBasic::CheckLastBottomMargin() {
 // -------------------------------------------------------------------- TCell
 
 TCell::TCell(TSectionListBase* master)
-    : TCellBasic(master), ownMgr_(std::make_unique<IndentManager>()), ownerID_(NewIndentOwnerID()) {
-  IMgr = ownMgr_.get();
+    : TCellBasic(master), ownerID_(NewIndentOwnerID()) {
+  IMgr = &ownMgr_;
 }
 
 namespace {
@@ -233,8 +245,8 @@ void PopEdge(std::vector<IndentRec>& list, int owner, int x, int y) {
 
 int TCell::Layout(platform::Canvas& canvas, int y, int width, int aHeight, int blHt, int& maxWidth,
                   int& curs) {
-  IMgr = ownMgr_.get();
-  IndentManager& mgr = *ownMgr_;
+  IMgr = &ownMgr_;
+  IndentManager& mgr = ownMgr_;
   const int previousOwner = mgr.CurrentID;
   mgr.Clear();
   mgr.Reset(0, width);
@@ -247,6 +259,10 @@ int TCell::Layout(platform::Canvas& canvas, int y, int width, int aHeight, int b
 
   PopEdge(mgr.L, ownerID_, 0, y);
   PopEdge(mgr.R, ownerID_, width, y);
+  // A table may hold a great many cells, nearly all without floats: what
+  // no float holds is not kept until the next layout.
+  if (mgr.L.empty()) mgr.L.shrink_to_fit();
+  if (mgr.R.empty()) mgr.R.shrink_to_fit();
   mgr.CurrentID = previousOwner;
   // Floats that reach below the text make the cell taller.
   return std::max(height, mgr.ImageBottom() - y);
@@ -254,27 +270,32 @@ int TCell::Layout(platform::Canvas& canvas, int y, int width, int aHeight, int b
 
 int TCell::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipWidth, int x, int y,
                 int xRef, int yRef) {
-  IMgr = ownMgr_.get();
-  ownMgr_->Reset(x, ownMgr_->Width);
-  ownMgr_->ClipWidth = clipWidth;
+  IMgr = &ownMgr_;
+  ownMgr_.Reset(x, ownMgr_.Width);
+  ownMgr_.ClipWidth = clipWidth;
   return TCellBasic::Draw(canvas, aRect, clipWidth, x, y, xRef, yRef);
 }
 
 // ------------------------------------------------------------- TCellObjCell
+
+TCellObjCell::Links& TCellObjCell::MakeLinks() {
+  if (!links_) links_ = std::make_unique<Links>();
+  return *links_;
+}
 
 unsigned TCellObjCell::GetURL(platform::Canvas& canvas, int x, int y,
                               std::unique_ptr<TUrlTarget>& urlTarget,
                               TFormControlObj*& formControl, std::string& title) {
   unsigned flags = TCell::GetURL(canvas, x, y, urlTarget, formControl, title);
   const int yOff = MasterList ? MasterList->YOff : 0;
-  if (CellRect.Contains(x, y - yOff)) {
-    if (!(flags & guTitle) && !Title.empty()) {
-      title = Title;
+  if (links_ && CellRect.Contains(x, y - yOff)) {
+    if (!(flags & guTitle) && !links_->Title.empty()) {
+      title = links_->Title;
       flags |= guTitle;
     }
-    if (!(flags & guUrl) && !Url.empty()) {
+    if (!(flags & guUrl) && !links_->Url.empty()) {
       urlTarget = std::make_unique<TUrlTarget>();
-      urlTarget->Assign(Url, Target, nullptr, -1);
+      urlTarget->Assign(links_->Url, links_->Target, nullptr, -1);
       flags |= guUrl;
     }
   }

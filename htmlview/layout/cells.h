@@ -10,11 +10,31 @@
 // derives from it.
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "htmlview/layout/sections.h"
 
 namespace htmlview {
+
+// The tag that owns a cell. Every cell names one, a page may hold a million
+// cells, and the names are those of the few tags that make blocks and table
+// cells: each name is kept once for the process, a cell points to it.
+class TTagName {
+ public:
+  TTagName() : name_(&Intern({})) {}
+  TTagName& operator=(std::string_view name) {
+    name_ = &Intern(name);
+    return *this;
+  }
+  operator const std::string&() const { return *name_; }
+  const std::string& Str() const { return *name_; }
+  friend bool operator==(const TTagName& a, std::string_view b) { return *a.name_ == b; }
+
+ private:
+  static const std::string& Intern(std::string_view name);
+  const std::string* name_;
+};
 
 class TCellBasic : public TFreeList<TSectionBase> {
  public:
@@ -24,14 +44,14 @@ class TCellBasic : public TFreeList<TSectionBase> {
   TCellBasic& operator=(const TCellBasic&) = delete;
 
   TSectionListBase* MasterList = nullptr;
-  int YValue = 0;                  // Y of the last layout
   IndentManager* IMgr = nullptr;   // the float manager in use (not owned)
+  int YValue = 0;                  // Y of the last layout
   int StartCurs = 0;
   int Len = 0;
   int TextBot = 0;                 // filled by the derived layouts
   int ContentTop = 0;
   int ContentBot = 0;
-  std::string OwnerTag;            // "default" for the root
+  TTagName OwnerTag;               // "default" for the root
   TSectionBase* OwnerBlock = nullptr;
 
   // Lays the sections out one below the other at x 0; scrollWidth gets the
@@ -87,12 +107,12 @@ class TCell : public TCellBasic {
   int Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipWidth, int x, int y,
            int xRef, int yRef) override;
 
-  IndentManager& OwnManager() { return *ownMgr_; }
+  IndentManager& OwnManager() { return ownMgr_; }
   int OwnerID() const { return ownerID_; }
 
  private:
-  std::unique_ptr<IndentManager> ownMgr_;
-  int ownerID_;
+  int ownerID_;   // beside DrawnTop: no padding between
+  IndentManager ownMgr_;
 };
 
 class TCellObjCell : public TCell {
@@ -102,12 +122,21 @@ class TCellObjCell : public TCell {
   platform::Rect CellRect;   // window coordinates at the last draw
   bool BkGnd = false;        // the table cell's background colour
   platform::Colour BkColor = 0x1FFFFFFF;
-  std::string Title;
-  std::string Url;
-  std::string Target;
+  // The table cell's TITLE, HREF and TARGET. Few cells have any, and a
+  // table may hold a great many cells: they are kept out of line.
+  struct Links {
+    std::string Title;
+    std::string Url;
+    std::string Target;
+  };
+  Links& MakeLinks();
+  const Links* CellLinks() const { return links_.get(); }
 
   unsigned GetURL(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& urlTarget,
                   TFormControlObj*& formControl, std::string& title) override;
+
+ private:
+  std::unique_ptr<Links> links_;
 };
 
 class TBlockCell : public TCellBasic {

@@ -67,16 +67,17 @@ TCellObj::TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* a
           BkImageName = a.Name;
           break;
         case HtmlSymbol::Href:
-          Cell->Url = a.Name;
+          Cell->MakeLinks().Url = a.Name;
           break;
         case HtmlSymbol::Target:
-          Cell->Target = a.Name;
+          Cell->MakeLinks().Target = a.Name;
           break;
         default:
           break;
       }
     }
-    Cell->Title = attributes->GetTitle();
+    if (std::string title = attributes->GetTitle(); !title.empty())
+      Cell->MakeLinks().Title = std::move(title);
   }
   if (!prop) return;
   Cell->OwnerTag = prop->PropTag;

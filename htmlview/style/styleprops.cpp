@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "platform/image.h"
 #include "platform/sysutils.h"
@@ -464,6 +465,48 @@ void ConvInlineMargArray(const TVMarginArray& vm, int baseWidth, int baseHeight,
 
 // ---------------------------------------------------------------------------
 // TProperties
+
+namespace {
+
+// Storage of freed property sets. Sets are larger than the allocator keeps
+// at hand for quick reuse, and a page of a million elements made and freed
+// a million of them through its slow path. Never destroyed: sets held by
+// other statics are freed after the end of main.
+constexpr size_t kKeptPropertySets = 64;
+
+std::vector<void*>& FreePropertySets() {
+  static auto* kept = new std::vector<void*>();
+  return *kept;
+}
+
+}  // namespace
+
+void* TProperties::operator new(size_t size) {
+  std::vector<void*>& kept = FreePropertySets();
+  if (size == sizeof(TProperties) && !kept.empty()) {
+    void* p = kept.back();
+    kept.pop_back();
+    return p;
+  }
+  return ::operator new(size);
+}
+
+void TProperties::operator delete(void* p, size_t size) noexcept {
+  std::vector<void*>& kept = FreePropertySets();
+  if (p && size == sizeof(TProperties) && kept.size() < kKeptPropertySets) {
+    if (kept.capacity() == 0) {
+      try {
+        kept.reserve(kKeptPropertySets);
+      } catch (...) {
+        ::operator delete(p);
+        return;
+      }
+    }
+    kept.push_back(p);
+    return;
+  }
+  ::operator delete(p);
+}
 
 TProperties::TProperties() : ID(++gSerial) {
   for (int i = PropMarginTop; i <= PropLeft; ++i) Props[i] = UnsetLength;

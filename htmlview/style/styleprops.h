@@ -158,6 +158,7 @@ struct TMyFont : platform::Font {
   int CharExtra = 0;          // pixels after every character (Canvas::charExtra)
 
   void Assign(const TMyFont& source) { *this = source; }
+  friend bool operator==(const TMyFont&, const TMyFont&) = default;
 };
 
 // ---------------------------------------------------------------------------
@@ -194,6 +195,7 @@ struct TBoxArray {
   std::array<T, kBoxCount> items{};
   T& operator[](int propIndex) { return items[propIndex - kBoxFirst]; }
   const T& operator[](int propIndex) const { return items[propIndex - kBoxFirst]; }
+  friend bool operator==(const TBoxArray&, const TBoxArray&) = default;
 };
 using TVMarginArray = TBoxArray<PropValue>;   // the values as stored
 using TMarginArray = TBoxArray<int>;          // converted to pixels, colours and codes
@@ -272,6 +274,10 @@ class TProperties {
   ~TProperties();
   TProperties(const TProperties&) = delete;
   TProperties& operator=(const TProperties&) = delete;
+  // The parser makes and frees a set for every element it opens and
+  // closes: a few freed sets' storage is kept for the next ones.
+  static void* operator new(size_t size);
+  static void operator delete(void* p, size_t size) noexcept;
 
   // --- Identity and state (public: the parser and layout read them).
   std::string PropTag;      // "p", "a", "default" for the root

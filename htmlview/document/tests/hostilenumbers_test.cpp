@@ -35,8 +35,8 @@ class HostileNumbersTest : public ParsedPageTest {
   T* First() const {
     TBodyBlock* body = Body();
     if (!body) return nullptr;
-    for (int i = 0; i < body->MyCell->Count(); ++i)
-      if (auto* s = dynamic_cast<T*>((*body->MyCell)[i])) return s;
+    for (int i = 0; i < body->MyCell.Count(); ++i)
+      if (auto* s = dynamic_cast<T*>((body->MyCell)[i])) return s;
     return nullptr;
   }
 };
@@ -94,8 +94,8 @@ TEST_F(HostileNumbersTest, PageTallerThanTheIntRangeSaturates) {
   TBodyBlock* body = Body();
   ASSERT_NE(body, nullptr);
   int last = INT_MIN;
-  for (int i = 0; i < body->MyCell->Count(); ++i) {
-    TSectionBase* s = (*body->MyCell)[i];
+  for (int i = 0; i < body->MyCell.Count(); ++i) {
+    TSectionBase* s = (body->MyCell)[i];
     EXPECT_GE(s->SectionTop, last) << i;
     EXPECT_LE(s->SectionTop, platform::kMaxLayoutExtent) << i;
     last = s->SectionTop;

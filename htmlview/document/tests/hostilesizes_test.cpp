@@ -30,20 +30,20 @@ class HostileSizesTest : public ParsedPageTest {
   ThtmlTable* FirstTable() const {
     TBodyBlock* body = Body();
     if (!body) return nullptr;
-    for (int i = 0; i < body->MyCell->Count(); ++i)
-      if (auto* b = dynamic_cast<TTableBlock*>((*body->MyCell)[i])) return b->Table;
+    for (int i = 0; i < body->MyCell.Count(); ++i)
+      if (auto* b = dynamic_cast<TTableBlock*>((body->MyCell)[i])) return b->Table;
     return nullptr;
   }
 
   TSection* FirstText() const {
     TBodyBlock* body = Body();
     if (!body) return nullptr;
-    for (int i = 0; i < body->MyCell->Count(); ++i) {
-      TSectionBase* s = (*body->MyCell)[i];
+    for (int i = 0; i < body->MyCell.Count(); ++i) {
+      TSectionBase* s = (body->MyCell)[i];
       if (auto* t = dynamic_cast<TSection*>(s)) return t;
       if (auto* b = dynamic_cast<TBlock*>(s))
-        for (int k = 0; k < b->MyCell->Count(); ++k)
-          if (auto* t = dynamic_cast<TSection*>((*b->MyCell)[k])) return t;
+        for (int k = 0; k < b->MyCell.Count(); ++k)
+          if (auto* t = dynamic_cast<TSection*>((b->MyCell)[k])) return t;
     }
     return nullptr;
   }

@@ -52,8 +52,8 @@ class HugeLengthsTest : public ParsedPageTest {
   TBlock* FirstBlock() const {
     auto* body = dynamic_cast<TBodyBlock*>((*list)[0]);
     if (!body) return nullptr;
-    for (int i = 0; i < body->MyCell->Count(); ++i)
-      if (auto* b = dynamic_cast<TBlock*>((*body->MyCell)[i])) return b;
+    for (int i = 0; i < body->MyCell.Count(); ++i)
+      if (auto* b = dynamic_cast<TBlock*>((body->MyCell)[i])) return b;
     return nullptr;
   }
 };

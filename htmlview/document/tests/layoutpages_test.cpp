@@ -450,8 +450,8 @@ TEST_F(LayoutPagesTest, RandomTablesLayOutWithinTheirGrid) {
     ASSERT_EQ(doc->Count(), 1) << html;
     auto* body = dynamic_cast<TBodyBlock*>((*doc)[0]);
     ASSERT_NE(body, nullptr);
-    for (int k = 0; k < body->MyCell->Count(); ++k) {
-      auto* tb = dynamic_cast<TTableBlock*>((*body->MyCell)[k]);
+    for (int k = 0; k < body->MyCell.Count(); ++k) {
+      auto* tb = dynamic_cast<TTableBlock*>((body->MyCell)[k]);
       if (!tb) continue;
       const ThtmlTable& t = *tb->Table;
       int sum = 0;

@@ -53,13 +53,13 @@ class BlockTest : public ::testing::Test {
                 int maxW = 10, int height = 20) {
     auto prop = Props(tag, style);
     auto block = std::make_unique<TBlock>(&doc, *prop, &cell, nullptr);
-    if (height > 0) AddFixed(*block->MyCell, minW, maxW, height);
+    if (height > 0) AddFixed(block->MyCell, minW, maxW, height);
     TBlock* raw = block.get();
     cell.Add(std::move(block), 0);
     return raw;
   }
   static FixedSection* Content(TBlock* b, int i = 0) {
-    return static_cast<FixedSection*>((*b->MyCell)[i]);
+    return static_cast<FixedSection*>((b->MyCell)[i]);
   }
   int Layout(int width = 600) {
     int maxWidth = 0, curs = 0;
@@ -105,7 +105,7 @@ TEST_F(BlockTest, NestedBlocksAskForTheirContentsWidthOncePerLayout) {
   TBlock* innermost = nullptr;
   for (int i = 0; i < depth; ++i) {
     innermost = Block(*cell, "div", {{PropFloat, "left"}}, 0, 0, i + 1 == depth ? 20 : 0);
-    cell = innermost->MyCell.get();
+    cell = &innermost->MyCell;
   }
   FixedSection* leaf = Content(innermost);
   leaf->MinW = leaf->MaxW = 120;
@@ -146,7 +146,7 @@ TEST_F(BlockTest, DefaultMarginsFirstChildAndEmptyBlocks) {
   auto body = std::make_unique<TBodyBlock>(&doc, *bodyProp, &doc, nullptr);
   TBodyBlock* b = body.get();
   doc.Add(std::move(body), 0);
-  TBlock* child = Block(*b->MyCell, "h1", {{PropMarginTop, PropValue(20)}});
+  TBlock* child = Block(b->MyCell, "h1", {{PropMarginTop, PropValue(20)}});
   Layout();
   EXPECT_EQ(Content(child)->LaidY, 8 + 12);
 }
@@ -286,12 +286,46 @@ TEST_F(BlockTest, DrawListPutsNegativeZFirstAndPositiveLast) {
   auto outer = std::make_unique<TBlock>(&doc, *prop, &doc, nullptr);
   TBlock* o = outer.get();
   doc.Add(std::move(outer), 0);
-  TBlock* up = Block(*o->MyCell, "div", {{PropPosition, PropValue("relative")}, {PropZIndex, PropValue(2)}});
-  TBlock* plain = Block(*o->MyCell, "div", {});
-  TBlock* down = Block(*o->MyCell, "div", {{PropPosition, PropValue("relative")}, {PropZIndex, PropValue(-1)}});
+  TBlock* up = Block(o->MyCell, "div", {{PropPosition, PropValue("relative")}, {PropZIndex, PropValue(2)}});
+  TBlock* plain = Block(o->MyCell, "div", {});
+  TBlock* down = Block(o->MyCell, "div", {{PropPosition, PropValue("relative")}, {PropZIndex, PropValue(-1)}});
   Layout();
-  EXPECT_EQ(o->DrawList, (std::vector<TSectionBase*>{down, plain, up}));
+  EXPECT_EQ(o->DrawOrder(), (std::vector<TSectionBase*>{down, plain, up}));
   EXPECT_EQ(up->OwnerBlock, o);
+}
+
+// Blocks of one style share their resolved values once laid out; each still
+// resolves its own, however they nest and at whatever width the page is
+// laid out again.
+TEST_F(BlockTest, BlocksOfOneStyleResolveTheirOwnWidths) {
+  const Style style = {{PropMarginLeft, PropValue(10)}};
+  TBlock* outer = Block(doc, "div", style, 10, 10, 0);
+  TBlock* middle = Block(outer->MyCell, "div", style, 10, 10, 0);
+  TBlock* inner = Block(middle->MyCell, "div", style);
+  TBlock* sibling = Block(doc, "div", style);
+  for (int width : {600, 400, 600}) {
+    SCOPED_TRACE(width);
+    Layout(width);
+    EXPECT_EQ(outer->MargArray[PropWidth], width - 10);
+    EXPECT_EQ(middle->MargArray[PropWidth], width - 20);
+    EXPECT_EQ(inner->MargArray[PropWidth], width - 30);
+    EXPECT_EQ(sibling->MargArray[PropWidth], width - 10);
+    for (TBlock* b : {outer, middle, inner, sibling}) EXPECT_EQ(b->MargArray[PropMarginLeft], 10);
+    EXPECT_EQ(Content(inner)->SectionTop, 0);
+  }
+}
+
+TEST_F(BlockTest, DrawOrderWithoutZIndexIsTheContentsOwn) {
+  auto prop = Props("div");
+  auto outer = std::make_unique<TBlock>(&doc, *prop, &doc, nullptr);
+  TBlock* o = outer.get();
+  doc.Add(std::move(outer), 0);
+  TBlock* first = Block(o->MyCell, "div", {});
+  TBlock* second = Block(o->MyCell, "div", {{PropPosition, PropValue("relative")}});
+  TBlock* third = Block(o->MyCell, "div", {});
+  Layout();
+  EXPECT_EQ(o->DrawOrder(), (std::vector<TSectionBase*>{first, second, third}));
+  EXPECT_EQ(third->OwnerBlock, o);
 }
 
 // ------------------------------------------------------- display, overflow
@@ -407,7 +441,7 @@ TEST_F(BlockTest, MarkersAreDrawnLeftOfTheFirstLine) {
     prop->Props[PropFontSize] = PropValue(12.0);
     auto li = std::make_unique<TBlockLI>(&doc, *prop, &doc, kinds[i].first, HtmlSymbol::LI, false,
                                          kinds[i].second, 21, i + 1, nullptr);
-    AddFixed(*li->MyCell, 10, 10, 20)->Baseline = 15;
+    AddFixed(li->MyCell, 10, 10, 20)->Baseline = 15;
     items.push_back(li.get());
     doc.Add(std::move(li), 0);
   }
@@ -477,9 +511,9 @@ TEST_F(BlockTest, ATableGivesAListItemItsBaselineInABareListToo) {
     auto li = std::make_unique<TBlockLI>(root, *prop, root, HtmlSymbol::UL, HtmlSymbol::LI, false,
                                          '1', 1, 1, nullptr);
     auto tableProp = Props("table");
-    li->MyCell->Add(std::make_unique<TTableBlock>(root, *tableProp, li->MyCell.get(),
-                                                  FixedTable(root, nullptr, {{30, 30}}), nullptr),
-                    0);
+    li->MyCell.Add(std::make_unique<TTableBlock>(root, *tableProp, &li->MyCell,
+                                                 FixedTable(root, nullptr, {{30, 30}}), nullptr),
+                   0);
     TBlockLI* item = li.get();
     root->Add(std::move(li), 0);
     int maxWidth = 0, curs = 0;
@@ -574,10 +608,10 @@ TEST_F(BlockTest, CaptionAboveTheTable) {
   TTableAndCaptionBlock* p = pair.get();
   auto cprop = Props("caption");
   auto cap = std::make_unique<TBlock>(&doc, *cprop, &doc, nullptr);
-  AddFixed(*cap->MyCell, 120, 200, 16);
+  AddFixed(cap->MyCell, 120, 200, 16);
   TBlock* caption = cap.get();
-  p->MyCell->Add(std::move(cap), 0);
-  p->MyCell->Add(std::move(tb), 0);
+  p->MyCell.Add(std::move(cap), 0);
+  p->MyCell.Add(std::move(tb), 0);
   p->SetCaptionBlock(caption, true);
   doc.Add(std::move(pair), 0);
   Layout(400);
@@ -597,7 +631,7 @@ TEST_F(BlockTest, RuleBlockAlignsItsRule) {
   auto hr = std::make_unique<THRBlock>(&doc, *prop, &doc, nullptr);
   THRBlock* block = hr.get();
   block->Align = TTextAlign::Right;
-  block->MyCell->Add(std::make_unique<THorzLine>(&doc, nullptr, nullptr), 0);
+  block->MyCell.Add(std::make_unique<THorzLine>(&doc, nullptr, nullptr), 0);
   doc.Add(std::move(hr), 0);
   Layout(400);
   EXPECT_EQ(block->NewWidth, 100);
@@ -699,12 +733,12 @@ TEST_F(BlockTest, TitleIsReportedInsideTheBox) {
   auto prop = Props("div", {{PropMarginLeft, PropValue(20)}, {PropWidth, PropValue(100)}});
   prop->PropTitle = "tip";
   auto block = std::make_unique<TBlock>(&doc, *prop, &doc, nullptr);
-  AddFixed(*block->MyCell, 10, 10, 30);
+  AddFixed(block->MyCell, 10, 10, 30);
   TBlock* b = block.get();
   doc.Add(std::move(block), 0);
   Layout();
   Draw();
-  EXPECT_EQ(b->MyRect, (Rect{20, 0, 120, 30}));
+  EXPECT_EQ(b->MyRect(), (Rect{20, 0, 120, 30}));
   for (auto [x, y, hit] : {std::tuple{25, 10, true}, {119, 29, true}, {10, 10, false}, {25, 31, false}}) {
     std::unique_ptr<TUrlTarget> url;
     TFormControlObj* control = nullptr;
@@ -737,11 +771,11 @@ TEST_F(BlockTest, MarkerImageStandsOnTheFirstBaseline) {
                            {PropListStyleImage, PropValue("url(" + picture + ")")}});
   auto li = std::make_unique<TBlockLI>(&doc, *prop, &doc, HtmlSymbol::UL, HtmlSymbol::LI, false, '1',
                                        1, 1, nullptr);
-  AddFixed(*li->MyCell, 10, 10, 40)->Baseline = 35;
+  AddFixed(li->MyCell, 10, 10, 40)->Baseline = 35;
   TBlockLI* item = li.get();
   doc.Add(std::move(li), 0);
   Layout();
-  ASSERT_TRUE(item->Image);
+  ASSERT_TRUE(item->Image());
   EXPECT_EQ(item->FirstLineHt, 45);
   const Bitmap image = Draw(200, 100);
   for (auto [x, y] : {std::pair{24, 30}, {40, 13}, {55, 30}, {40, 44}})

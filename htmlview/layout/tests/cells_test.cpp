@@ -528,9 +528,9 @@ TEST_F(CellTest, TableCellAddsItsTitleAndLink) {
   int maxWidth = 0, curs = 0;
   cell.Layout(canvas, 100, 200, 0, 0, maxWidth, curs);   // s covers 100-140 in the document
   cell.CellRect = {10, 10, 60, 50};
-  cell.Title = "cell title";
-  cell.Url = "cell.htm";
-  cell.Target = "_blank";
+  cell.MakeLinks().Title = "cell title";
+  cell.MakeLinks().Url = "cell.htm";
+  cell.MakeLinks().Target = "_blank";
   root.YOff = 90;   // document y 100..140 shows at window 10..50
 
   std::unique_ptr<TUrlTarget> url;
@@ -552,7 +552,7 @@ TEST_F(CellTest, TableCellAddsItsTitleAndLink) {
   title.clear();
   EXPECT_EQ(cell.GetURL(canvas, 60, 120, url, control, title), 0u) << "right edge is outside";
   EXPECT_EQ(cell.GetURL(canvas, 20, 145, url, control, title), 0u) << "window y 55 is below";
-  cell.Url.clear();
+  cell.MakeLinks().Url.clear();
   EXPECT_EQ(cell.GetURL(canvas, 20, 120, url, control, title), guTitle);
   EXPECT_FALSE(url);
 }
