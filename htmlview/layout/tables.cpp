@@ -29,6 +29,8 @@ TCellObj::TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* a
                    TProperties* prop)
     : VAlign(vAlign), Cell(std::make_unique<TCellObjCell>(master)) {
   Padding.fill(-1);
+  // What is read only here is not kept: a page may hold a great many cells.
+  std::string bkImageName;
   if (attributes) {
     for (int i = 0; i < attributes->Count(); ++i) {
       const TAttribute& a = (*attributes)[i];
@@ -64,7 +66,7 @@ TCellObj::TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* a
           break;
         }
         case HtmlSymbol::Background:
-          BkImageName = a.Name;
+          bkImageName = a.Name;
           break;
         case HtmlSymbol::Href:
           Cell->MakeLinks().Url = a.Name;
@@ -81,8 +83,7 @@ TCellObj::TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* a
   }
   if (!prop) return;
   Cell->OwnerTag = prop->PropTag;
-  EmSize = prop->EmSize;
-  ExSize = prop->ExSize;
+  const int emSize = prop->EmSize, exSize = prop->ExSize;
   if (prop->Props[PropColor].IsInt()) FGColor = prop->Props[PropColor].Colour();
   int align;
   if (prop->GetVertAlign(align) && (align == ATop || align == AMiddle || align == ABottom))
@@ -100,7 +101,7 @@ TCellObj::TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* a
       SpecWdIsPercent = true;
     }
   } else if (width.IsText() || (width.IsInt() && width.Int() != UnsetLength)) {
-    const int px = width.IsText() ? LengthConv(width.Text(), false, 100, EmSize, ExSize, 0)
+    const int px = width.IsText() ? LengthConv(width.Text(), false, 100, emSize, exSize, 0)
                                   : width.Int();
     if (px > 0) {
       SpecWd = px;
@@ -108,26 +109,30 @@ TCellObj::TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* a
     }
   }
   int autoCount = 0;
-  ConvMargArray(MargArrayO, 100, 0, EmSize, ExSize, MargArray, autoCount);
-  if (MargArray[PropHeight] > 0 && MargArray[PropHeight] != LengthAuto) SpecHt = MargArray[PropHeight];
+  TMarginArray margins{};
+  ConvMargArray(MargArrayO, 100, 0, emSize, exSize, margins, autoCount);
+  if (margins[PropHeight] > 0 && margins[PropHeight] != LengthAuto)
+    SpecHt = margins[PropHeight];
   platform::Colour bg;
   if (prop->GetBackgroundColor(bg) && bg != NoColorValue) {
     Cell->BkGnd = true;
     Cell->BkColor = bg;
   }
   std::string image;
-  if (prop->GetBackgroundImage(image) && !image.empty()) BkImageName = image;
-  if (!BkImageName.empty()) {
+  if (prop->GetBackgroundImage(image) && !image.empty()) bkImageName = image;
+  if (!bkImageName.empty()) {
     PositionRecArray pos{};
-    prop->GetBackgroundPos(EmSize, ExSize, pos);
-    Background = std::make_unique<TBackground>(std::make_unique<TImageObj>(master, BkImageName), pos);
+    prop->GetBackgroundPos(emSize, exSize, pos);
+    Background = std::make_unique<TBackground>(std::make_unique<TImageObj>(master, bkImageName), pos);
   }
   TMarginArray paddings{};
-  ConvCellPaddings(MargArrayO, EmSize, ExSize, paddings);
+  ConvCellPaddings(MargArrayO, emSize, exSize, paddings);
   for (int side = 0; side < 4; ++side) {
     Padding[side] = paddings[PropPaddingTop + side];
-    BorderWidths[side] = MargArray[PropBorderTopWidth + side];
-    if (MargArray[PropBorderTopStyle + side] != 0) HasBorderStyle = true;
+    BorderWidths[side] = margins[PropBorderTopWidth + side];
+    BorderColors[side] = static_cast<platform::Colour>(margins[PropBorderTopColor + side]);
+    BorderStyles[side] = static_cast<BorderStyle>(margins[PropBorderTopStyle + side]);
+    if (margins[PropBorderTopStyle + side] != 0) HasBorderStyle = true;
   }
 }
 
@@ -199,10 +204,10 @@ void TCellObj::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x
     TBorderStyles styles;
     bool simple = true;
     for (int side = 0; side < 4; ++side) {
-      platform::Colour c = MargArray[PropBorderTopColor + side];
+      platform::Colour c = BorderColors[side];
       if (c == NoColorValue || !BorderColorGiven[side]) c = FGColor;
       colors[side] = c;
-      styles[side] = static_cast<BorderStyle>(MargArray[PropBorderTopStyle + side]);
+      styles[side] = BorderStyles[side];
       if (BorderWidths[side] != 1 || styles[side] != BorderStyle::Solid || c != colors[0])
         simple = false;
     }

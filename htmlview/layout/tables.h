@@ -63,17 +63,17 @@ class TCellObj {
   int VAlign = AMiddle;
   int SpecWd = 0;
   bool SpecWdIsPercent = false;
-  int EmSize = 0, ExSize = 0;
   std::array<int, 4> Padding{};        // top, right, bottom, left
   std::array<int, 4> BorderWidths{};   // top, right, bottom, left
   int HzSpace = 0, VrSpace = 0;
   bool HasBorderStyle = false;
   std::unique_ptr<TCellObjCell> Cell;   // null for fillers
   std::unique_ptr<TBackground> Background;   // only with a background picture
-  TMarginArray MargArray{};
-  // Which sides' border colours the style gave (the others take FGColor).
+  // The style's border colours and styles, top, right, bottom, left; a side
+  // whose colour the style did not give takes FGColor.
+  std::array<platform::Colour, 4> BorderColors{};
+  std::array<BorderStyle, 4> BorderStyles{};
   std::array<bool, 4> BorderColorGiven{};
-  std::string BkImageName;
   platform::Colour FGColor = 0;   // the cell's colour, for style borders without one
   int DrawY = 0;                  // document y of the row top at the last draw
 
