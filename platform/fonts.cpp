@@ -75,10 +75,26 @@ int EmForCellHeight(const Font& f, int cell) {
   return px;
 }
 
+Engine& MakeEngine(const Font& f, std::unique_ptr<Engine>& slot);
+
 Engine& EngineFor(const Font& f) {
+  // Engines are never freed, so the last one found stays valid. Text is
+  // measured a word at a time, nearly always in the font of the word before:
+  // comparing with it spares building the key for every word.
+  static Font lastFont;
+  static FontBackend lastBackend = FontBackend::Qt;
+  static Engine* last = nullptr;
+  if (last && lastBackend == Backend().backend && lastFont == f) return *last;
   static std::unordered_map<std::string, std::unique_ptr<Engine>> cache;
   auto& slot = cache[MetricKey(f)];
-  if (slot) return *slot;
+  Engine& e = slot ? *slot : MakeEngine(f, slot);
+  last = &e;
+  lastFont = f;
+  lastBackend = Backend().backend;
+  return e;
+}
+
+Engine& MakeEngine(const Font& f, std::unique_ptr<Engine>& slot) {
   slot = std::make_unique<Engine>();
   Engine& e = *slot;
   const int height = f.height == 0 ? kDefaultHeight : f.height;
