@@ -117,9 +117,6 @@ void TSectionList::SetDefaults(const std::string& fontName, const std::string& p
                            marginWidth);
   RecomputeFontSizes(defFontSize);
   PreFontName = preFontName.substr(0, kPreFontNameMax);
-  HotSpotColor = hotSpotColor;
-  VisitedLinkColor = visitedColor;
-  OverLinkColor = overColor;
   LinksActive = linksActive;
   SetBackground(background);
 }

@@ -125,9 +125,6 @@ class TSectionList : public TSectionListBase,
   // --- Fields beyond the base's (declaration order of the document model).
   bool YOffChange = false;
   std::string PreFontName;          // at most 32 characters
-  platform::Colour VisitedLinkColor = platform::clPurple;
-  platform::Colour OverLinkColor = platform::clBlue;
-  platform::Colour HotSpotColor = platform::clBlue;
   QPointer<QWidget> Viewer;   // the owner (TSectionListForms::Owner too)
   QPointer<platform::Control> PaintPanelControl;
   TGetBitmapEvent GetBitmap;

@@ -167,17 +167,14 @@ void THtmlView::SetDefPreFontName(const std::string& name) {
 
 void THtmlView::SetDefHotSpotColor(platform::Colour colour) {
   hotSpotColor_ = colour;
-  sectionList_->HotSpotColor = colour;
 }
 
 void THtmlView::SetDefVisitedLinkColor(platform::Colour colour) {
   visitedColor_ = colour;
-  sectionList_->VisitedLinkColor = colour;
 }
 
 void THtmlView::SetDefOverLinkColor(platform::Colour colour) {
   overColor_ = colour;
-  sectionList_->OverLinkColor = colour;
 }
 
 void THtmlView::SetVisitedMaxCount(int count) {
