@@ -214,26 +214,51 @@ double FontHorizontalScale(const Font& font) { return EngineFor(font).xScale; }
 
 int CharAdvance(const Font& font, char32_t ch) { return EngineAdvance(EngineFor(font), ch); }
 
-std::vector<int> CharAdvances(const Font& font, std::u16string_view text) {
-  Engine& e = EngineFor(font);
-  std::vector<int> out(text.size(), 0);
+namespace {
+
+// Walks the advances of text without keeping them: calls visit(i, advance,
+// units) for every code point, units 2 for a surrogate pair, and stops when
+// visit answers false. Measuring a long text so needs no array as long as it.
+template <typename Visit>
+void ForEachAdvance(Engine& e, std::u16string_view text, Visit visit) {
   for (size_t i = 0; i < text.size(); ++i) {
-    char32_t ch = text[i];
     if (IsHigh(text[i]) && i + 1 < text.size() && IsLow(text[i + 1])) {
-      ch = 0x10000 + ((char32_t(text[i]) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
-      out[i] = EngineAdvance(e, ch);
-      ++i;  // the low unit keeps 0
+      const char32_t ch = 0x10000 + ((char32_t(text[i]) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
+      if (!visit(i, EngineAdvance(e, ch), 2)) return;
+      ++i;
       continue;
     }
-    out[i] = EngineAdvance(e, ch);
+    if (!visit(i, EngineAdvance(e, text[i]), 1)) return;
   }
+}
+
+}  // namespace
+
+std::vector<int> CharAdvances(const Font& font, std::u16string_view text) {
+  std::vector<int> out(text.size(), 0);
+  ForEachAdvance(EngineFor(font), text, [&](size_t i, int a, int) {
+    out[i] = a;   // the low unit of a pair keeps 0
+    return true;
+  });
   return out;
 }
 
 Size TextExtent(const Font& font, std::u16string_view text) {
+  Engine& e = EngineFor(font);
   int w = 0;
-  for (int a : CharAdvances(font, text)) w += a;
-  return {w, GetTextMetrics(font).height};
+  if (Backend().backend == FontBackend::FixedMetric) {
+    // Every code point the same: count them.
+    size_t points = text.size();
+    for (size_t i = 0; i + 1 < text.size(); ++i)
+      if (IsHigh(text[i]) && IsLow(text[i + 1])) --points, ++i;
+    w = static_cast<int>(points) * e.fixedAdvance;
+  } else {
+    ForEachAdvance(e, text, [&](size_t, int a, int) {
+      w += a;
+      return true;
+    });
+  }
+  return {w, e.metrics.height};
 }
 
 Size TextExtent(const Font& font, std::string_view utf8) { return TextExtent(font, Utf8ToUtf16(utf8)); }
@@ -241,22 +266,16 @@ Size TextExtent(const Font& font, std::string_view utf8) { return TextExtent(fon
 int TextWidth(const Font& font, std::string_view utf8) { return TextExtent(font, utf8).cx; }
 
 int TextFitCount(const Font& font, std::u16string_view text, int maxExtent, std::vector<int>* extents) {
-  const std::vector<int> adv = CharAdvances(font, text);
-  if (extents) extents->assign(text.size(), 0);
+  if (extents) extents->clear();
   int total = 0, fit = 0;
-  for (size_t i = 0; i < adv.size(); ++i) {
-    const bool pair = IsHigh(text[i]) && i + 1 < text.size() && IsLow(text[i + 1]);
-    const int next = total + adv[i];
-    if (next > maxExtent) break;
+  ForEachAdvance(EngineFor(font), text, [&](size_t i, int a, int units) {
+    const int next = total + a;
+    if (next > maxExtent) return false;
     total = next;
-    if (extents) {
-      (*extents)[i] = total;
-      if (pair) (*extents)[i + 1] = total;
-    }
-    fit = static_cast<int>(i) + (pair ? 2 : 1);
-    if (pair) ++i;
-  }
-  if (extents) extents->resize(fit);
+    if (extents) extents->insert(extents->end(), static_cast<size_t>(units), total);
+    fit = static_cast<int>(i) + units;
+    return true;
+  });
   return fit;
 }
 
