@@ -786,14 +786,16 @@ int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int
       run = std::max(64, room + 2);
       if (run < whole && (Text[i + run - 1] & 0xFC00) == 0xD800) ++run;   // keep a pair whole
     }
-    std::vector<int> extents;
-    int fit = platform::TextFitCount(font->TheFont, std::u16string_view(Text).substr(i, run), room,
-                                     &extents);
+    // Only the extent of what fits is needed: an offered width may be far
+    // wider than the window, and an array of extents as long.
+    const std::u16string_view text = std::u16string_view(Text).substr(i, run);
+    int fit = platform::TextFitCount(font->TheFont, text, room);
+    auto extent = [&](int n) { return platform::TextExtent(font->TheFont, text.substr(0, n)).cx; };
     if (fit > 0 && Brk[i + fit - 1] == TBreak::SoftHyphen &&
-        xx + extents[fit - 1] + DashWidth(i + fit - 1) > width)
+        xx + extent(fit) + DashWidth(i + fit - 1) > width)
       --fit;
     if (fit > 0) {
-      xx += extents[fit - 1];
+      xx += extent(fit);
       lineStart = false;
     }
     count += fit;

@@ -102,6 +102,12 @@ class TextCollector {
     Clear();
   }
   void NotAscii() { ascii_ = false; }
+  // A long run of ASCII goes into the token as it comes: its bytes need not
+  // be held twice.
+  bool LongAscii() const { return ascii_ && bytes_.size() >= (1 << 16); }
+  void FlushAscii(TokenObj& token, int codePage) {
+    if (ascii_ && !IsDoubleByteCodePage(codePage)) FlushInto(token, codePage);
+  }
 
  private:
   void AddStretch(int first, int n) {
@@ -579,6 +585,7 @@ void ReadTextRun(HtmlReaderState& r) {
     }
     if (collect) bytes.Add(r.Ch, r.CharCount);
     if (r.Input == ReaderInput::Document) TakePlainSpan(r, collect ? &bytes : nullptr);
+    if (collect && bytes.LongAscii()) bytes.FlushAscii(*r.Token, CurrentCodePage());
     GetCharSkip();
   }
   } catch (const EParseError&) {
