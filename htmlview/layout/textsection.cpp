@@ -461,6 +461,10 @@ void TSection::Finish(int endSourcePos) {
   // Preformatted text keeps its spaces as they come: it only gets the blank
   // every line ends with.
   const bool pre = IsPreformatted();
+  // Room for the final blank and the closing code, made at the size they
+  // end at: a long text is not copied into a doubled buffer and then again
+  // into a fitting one.
+  Brk.Reserve(Brk.Size() + 2);
   if (pre) AppendFinalSpace(endSourcePos);
   // Leading spaces.
   while (!pre && !Text.empty() && Text[0] == u' ') DeleteChar(0);

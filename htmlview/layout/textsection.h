@@ -56,6 +56,7 @@ class TBreakCodes {
   bool Empty() const { return codes_.empty(); }
   // A finished section appends no more: its codes need no room to grow.
   void ShrinkToFit() { codes_.shrink_to_fit(); }
+  void Reserve(int n) { codes_.reserve(static_cast<size_t>(n)); }
   size_t Capacity() const { return codes_.capacity(); }
 
  private:

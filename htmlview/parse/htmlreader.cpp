@@ -105,8 +105,13 @@ class TextCollector {
   // A long run of ASCII goes into the token as it comes: its bytes need not
   // be held twice.
   bool LongAscii() const { return ascii_ && bytes_.size() >= (1 << 16); }
-  void FlushAscii(TokenObj& token, int codePage) {
-    if (ascii_ && !IsDoubleByteCodePage(codePage)) FlushInto(token, codePage);
+  // room: what the run may still grow by at most, as a rule (the rest of
+  // the document). Room made at once spares copying a long token as it
+  // grows; what is never written is never touched.
+  void FlushAscii(TokenObj& token, int codePage, size_t room) {
+    if (!ascii_ || IsDoubleByteCodePage(codePage)) return;
+    token.Reserve(static_cast<size_t>(token.Leng()) + bytes_.size() + room);
+    FlushInto(token, codePage);
   }
 
  private:
@@ -585,7 +590,8 @@ void ReadTextRun(HtmlReaderState& r) {
     }
     if (collect) bytes.Add(r.Ch, r.CharCount);
     if (r.Input == ReaderInput::Document) TakePlainSpan(r, collect ? &bytes : nullptr);
-    if (collect && bytes.LongAscii()) bytes.FlushAscii(*r.Token, CurrentCodePage());
+    if (collect && bytes.LongAscii())
+      bytes.FlushAscii(*r.Token, CurrentCodePage(), r.Doc.size() - std::min(r.DocPos, r.Doc.size()));
     GetCharSkip();
   }
   } catch (const EParseError&) {

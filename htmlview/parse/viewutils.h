@@ -187,6 +187,8 @@ class TokenObj {
   // The collection's bytes decoded in a code page.
   void AddString(const TCharCollection& collection, int codePage);
   void Clear();
+  // Room for n characters in all.
+  void Reserve(size_t n) { chars_.reserve(n); }
   int Leng() const { return static_cast<int>(chars_.size()); }
   const std::u16string& S() const { return chars_; }
   // The characters, handed over: the token holds none after it (the
