@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -39,6 +40,15 @@ struct Engine {
   int fixedAdvance = 0;  // fixed-metric backend
   double xScale = 1.0;   // a given average width draws glyphs scaled across
   std::unordered_map<char32_t, int> advances;
+  // The advances of ASCII looked up without hashing (-1: not measured yet):
+  // most text is mostly ASCII, and a long paragraph is measured a
+  // character at a time.
+  std::array<int, 128> ascii = MakeUnmeasured();
+  static std::array<int, 128> MakeUnmeasured() {
+    std::array<int, 128> a;
+    a.fill(-1);
+    return a;
+  }
 };
 
 std::string MetricKey(const Font& f) {
@@ -127,11 +137,13 @@ Engine& MakeEngine(const Font& f, std::unique_ptr<Engine>& slot) {
 
 int EngineAdvance(Engine& e, char32_t ch) {
   if (Backend().backend == FontBackend::FixedMetric) return e.fixedAdvance;
+  if (ch < 128 && e.ascii[ch] >= 0) return e.ascii[ch];
   auto it = e.advances.find(ch);
   if (it != e.advances.end()) return it->second;
   const char32_t one[1] = {ch};
   const int a = static_cast<int>(std::lround(e.fm->horizontalAdvance(QString::fromUcs4(one, 1)) * e.xScale));
   e.advances.emplace(ch, a);
+  if (ch < 128 && a >= 0) e.ascii[ch] = a;
   return a;
 }
 
