@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -39,6 +40,15 @@ struct Engine {
   int fixedAdvance = 0;  // fixed-metric backend
   double xScale = 1.0;   // a given average width draws glyphs scaled across
   std::unordered_map<char32_t, int> advances;
+  // The advances of ASCII looked up without hashing (-1: not measured yet):
+  // most text is mostly ASCII, and a long paragraph is measured a
+  // character at a time.
+  std::array<int, 128> ascii = MakeUnmeasured();
+  static std::array<int, 128> MakeUnmeasured() {
+    std::array<int, 128> a;
+    a.fill(-1);
+    return a;
+  }
 };
 
 std::string MetricKey(const Font& f) {
@@ -127,11 +137,13 @@ Engine& MakeEngine(const Font& f, std::unique_ptr<Engine>& slot) {
 
 int EngineAdvance(Engine& e, char32_t ch) {
   if (Backend().backend == FontBackend::FixedMetric) return e.fixedAdvance;
+  if (ch < 128 && e.ascii[ch] >= 0) return e.ascii[ch];
   auto it = e.advances.find(ch);
   if (it != e.advances.end()) return it->second;
   const char32_t one[1] = {ch};
   const int a = static_cast<int>(std::lround(e.fm->horizontalAdvance(QString::fromUcs4(one, 1)) * e.xScale));
   e.advances.emplace(ch, a);
+  if (ch < 128 && a >= 0) e.ascii[ch] = a;
   return a;
 }
 
@@ -214,26 +226,51 @@ double FontHorizontalScale(const Font& font) { return EngineFor(font).xScale; }
 
 int CharAdvance(const Font& font, char32_t ch) { return EngineAdvance(EngineFor(font), ch); }
 
-std::vector<int> CharAdvances(const Font& font, std::u16string_view text) {
-  Engine& e = EngineFor(font);
-  std::vector<int> out(text.size(), 0);
+namespace {
+
+// Walks the advances of text without keeping them: calls visit(i, advance,
+// units) for every code point, units 2 for a surrogate pair, and stops when
+// visit answers false. Measuring a long text so needs no array as long as it.
+template <typename Visit>
+void ForEachAdvance(Engine& e, std::u16string_view text, Visit visit) {
   for (size_t i = 0; i < text.size(); ++i) {
-    char32_t ch = text[i];
     if (IsHigh(text[i]) && i + 1 < text.size() && IsLow(text[i + 1])) {
-      ch = 0x10000 + ((char32_t(text[i]) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
-      out[i] = EngineAdvance(e, ch);
-      ++i;  // the low unit keeps 0
+      const char32_t ch = 0x10000 + ((char32_t(text[i]) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
+      if (!visit(i, EngineAdvance(e, ch), 2)) return;
+      ++i;
       continue;
     }
-    out[i] = EngineAdvance(e, ch);
+    if (!visit(i, EngineAdvance(e, text[i]), 1)) return;
   }
+}
+
+}  // namespace
+
+std::vector<int> CharAdvances(const Font& font, std::u16string_view text) {
+  std::vector<int> out(text.size(), 0);
+  ForEachAdvance(EngineFor(font), text, [&](size_t i, int a, int) {
+    out[i] = a;   // the low unit of a pair keeps 0
+    return true;
+  });
   return out;
 }
 
 Size TextExtent(const Font& font, std::u16string_view text) {
+  Engine& e = EngineFor(font);
   int w = 0;
-  for (int a : CharAdvances(font, text)) w += a;
-  return {w, GetTextMetrics(font).height};
+  if (Backend().backend == FontBackend::FixedMetric) {
+    // Every code point the same: count them.
+    size_t points = text.size();
+    for (size_t i = 0; i + 1 < text.size(); ++i)
+      if (IsHigh(text[i]) && IsLow(text[i + 1])) --points, ++i;
+    w = static_cast<int>(points) * e.fixedAdvance;
+  } else {
+    ForEachAdvance(e, text, [&](size_t, int a, int) {
+      w += a;
+      return true;
+    });
+  }
+  return {w, e.metrics.height};
 }
 
 Size TextExtent(const Font& font, std::string_view utf8) { return TextExtent(font, Utf8ToUtf16(utf8)); }
@@ -241,22 +278,16 @@ Size TextExtent(const Font& font, std::string_view utf8) { return TextExtent(fon
 int TextWidth(const Font& font, std::string_view utf8) { return TextExtent(font, utf8).cx; }
 
 int TextFitCount(const Font& font, std::u16string_view text, int maxExtent, std::vector<int>* extents) {
-  const std::vector<int> adv = CharAdvances(font, text);
-  if (extents) extents->assign(text.size(), 0);
+  if (extents) extents->clear();
   int total = 0, fit = 0;
-  for (size_t i = 0; i < adv.size(); ++i) {
-    const bool pair = IsHigh(text[i]) && i + 1 < text.size() && IsLow(text[i + 1]);
-    const int next = total + adv[i];
-    if (next > maxExtent) break;
+  ForEachAdvance(EngineFor(font), text, [&](size_t i, int a, int units) {
+    const int next = total + a;
+    if (next > maxExtent) return false;
     total = next;
-    if (extents) {
-      (*extents)[i] = total;
-      if (pair) (*extents)[i + 1] = total;
-    }
-    fit = static_cast<int>(i) + (pair ? 2 : 1);
-    if (pair) ++i;
-  }
-  if (extents) extents->resize(fit);
+    if (extents) extents->insert(extents->end(), static_cast<size_t>(units), total);
+    fit = static_cast<int>(i) + units;
+    return true;
+  });
   return fit;
 }
 

@@ -287,7 +287,7 @@ void HtmlParser::ParseInline(const SymbolSet& term) {
       return;
     }
     EnsureSection();
-    section_->AddText(text, r.Token->I());
+    section_->TakeText(r.Token->TakeS(), r.Token->Places());
     Next();
     return;
   }

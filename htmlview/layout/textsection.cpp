@@ -78,10 +78,14 @@ int TFillPositions::operator[](size_t i) const {
   return place.Index + (static_cast<int>(i) - place.Pos);
 }
 
-void TFillPositions::push_back(int pos) {
+void TFillPositions::push_back(int pos) { AppendStretch(pos, 1); }
+
+void TFillPositions::AppendStretch(int first, int n) {
+  if (n <= 0) return;
   if (!fill_) fill_ = std::make_unique<Fill>();
-  if (fill_->size == 0 || pos != back() + 1) fill_->places.push_back({fill_->size, pos});
-  ++fill_->size;
+  if (fill_->size == 0 || first != fill_->last + 1) fill_->places.push_back({fill_->size, first});
+  fill_->size += n;
+  fill_->last = first + n - 1;
 }
 
 void TFillPositions::EraseAt(size_t at) {
@@ -102,13 +106,17 @@ void TFillPositions::EraseAt(size_t at) {
   }
   for (size_t m = k; m < places.size(); ++m) --places[m].Pos;
   --fill_->size;
-  if (i >= fill_->size) return;
+  if (i >= fill_->size) {
+    if (fill_->size > 0) fill_->last = back();
+    return;
+  }
   const auto it = std::lower_bound(places.begin(), places.end(), i,
                                    [](const IndexObj& place, int index) { return place.Pos < index; });
   const bool placed = it != places.end() && it->Pos == i;
   const bool needed = i == 0 || after != before + 1;
   if (needed && !placed) places.insert(it, IndexObj{i, after});
   else if (!needed && placed) places.erase(it);
+  fill_->last = back();
 }
 
 std::vector<IndexObj> TFillPositions::Places(int count) const {
@@ -222,21 +230,46 @@ void TSection::MakeLinkRun(TFontObj* run, TProperties& prop, const TUrlTarget& t
 // Filling
 
 void TSection::AddChar(char16_t ch, int sourcePos) {
-  AddText(std::u16string_view(&ch, 1), {sourcePos});
+  AppendText(std::u16string_view(&ch, 1), {{0, sourcePos}});
 }
 
-void TSection::AddText(std::u16string_view token, const std::vector<int>& positions) {
-  if (token.empty() || finished_) return;
-  const int n = static_cast<int>(token.size());
-  int last = positions.empty() ? (SourcePositions.empty() ? 0 : SourcePositions.back() + 1)
-                               : positions.front();
-  for (int i = 0; i < n; ++i) {
-    if (i < static_cast<int>(positions.size())) last = positions[i];
-    else ++last;
-    SourcePositions.push_back(last);
+void TSection::AddPositions(int n, const std::vector<IndexObj>& places) {
+  // Characters given no position at all follow the last one with a gap of
+  // one position, as the parser has always numbered them.
+  if (places.empty() || places.front().Pos > 0)
+    SourcePositions.AppendStretch(SourcePositions.empty() ? 1 : SourcePositions.back() + 2,
+                                  places.empty() ? n : std::min(n, places.front().Pos));
+  for (size_t k = 0; k < places.size() && places[k].Pos < n; ++k) {
+    const int end = k + 1 < places.size() ? std::min(places[k + 1].Pos, n) : n;
+    SourcePositions.AppendStretch(places[k].Index, end - places[k].Pos);
   }
   const TBreak flag = (NoBreak || IsPreformatted()) ? TBreak::Never : TBreak::Normal;
   Brk.Append(n, flag);
+}
+
+void TSection::AddText(std::u16string_view token, const std::vector<int>& positions) {
+  std::vector<IndexObj> places;
+  for (size_t i = 0; i < positions.size() && i < token.size(); ++i)
+    if (i == 0 || positions[i] != positions[i - 1] + 1)
+      places.push_back({static_cast<int>(i), positions[i]});
+  AppendText(token, places);
+}
+
+void TSection::TakeText(std::u16string&& token, const std::vector<IndexObj>& places) {
+  if (!Text.empty() || TextTransform != TTextTransform::None || SmallCaps) {
+    AppendText(token, places);
+    return;
+  }
+  if (token.empty() || finished_) return;
+  AddPositions(static_cast<int>(token.size()), places);
+  Text = std::move(token);   // a long paragraph is not copied
+  Len = static_cast<int>(Text.size());
+}
+
+void TSection::AppendText(std::u16string_view token, const std::vector<IndexObj>& places) {
+  if (token.empty() || finished_) return;
+  const int n = static_cast<int>(token.size());
+  AddPositions(n, places);
   if (TextTransform == TTextTransform::None && !SmallCaps) {
     Text += token;   // as it comes: a long token is not copied twice
     Len = static_cast<int>(Text.size());
@@ -428,6 +461,10 @@ void TSection::Finish(int endSourcePos) {
   // Preformatted text keeps its spaces as they come: it only gets the blank
   // every line ends with.
   const bool pre = IsPreformatted();
+  // Room for the final blank and the closing code, made at the size they
+  // end at: a long text is not copied into a doubled buffer and then again
+  // into a fitting one.
+  Brk.Reserve(Brk.Size() + 2);
   if (pre) AppendFinalSpace(endSourcePos);
   // Leading spaces.
   while (!pre && !Text.empty() && Text[0] == u' ') DeleteChar(0);
@@ -753,14 +790,16 @@ int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int
       run = std::max(64, room + 2);
       if (run < whole && (Text[i + run - 1] & 0xFC00) == 0xD800) ++run;   // keep a pair whole
     }
-    std::vector<int> extents;
-    int fit = platform::TextFitCount(font->TheFont, std::u16string_view(Text).substr(i, run), room,
-                                     &extents);
+    // Only the extent of what fits is needed: an offered width may be far
+    // wider than the window, and an array of extents as long.
+    const std::u16string_view text = std::u16string_view(Text).substr(i, run);
+    int fit = platform::TextFitCount(font->TheFont, text, room);
+    auto extent = [&](int n) { return platform::TextExtent(font->TheFont, text.substr(0, n)).cx; };
     if (fit > 0 && Brk[i + fit - 1] == TBreak::SoftHyphen &&
-        xx + extents[fit - 1] + DashWidth(i + fit - 1) > width)
+        xx + extent(fit) + DashWidth(i + fit - 1) > width)
       --fit;
     if (fit > 0) {
-      xx += extents[fit - 1];
+      xx += extent(fit);
       lineStart = false;
     }
     count += fit;
@@ -1091,12 +1130,11 @@ std::vector<LinePiece> TSection::LinePieces(int line) const {
   const LineRec& lr = *Lines[line];
   const int start = LineStartIndex(line);
   const int end = std::min(start + lr.Ln, Len);
-  const std::vector<int> adv = LineAdvances(line);
-  int x = 0;
+  LineWalk walk = StartWalk(line);
   for (int i = start; i < end;) {
     LinePiece piece;
     piece.Start = i;
-    piece.X = x;
+    piece.X = walk.X;
     piece.Run = Fonts.GetFontObjAt(i);
     const char16_t ch = Text[i];
     TFloatingObj* obj = ch == kImageChar ? Images().FindImage(i) : nullptr;
@@ -1121,64 +1159,99 @@ std::vector<LinePiece> TSection::LinePieces(int line) const {
           }
       piece.Count = n;
     }
-    for (int k = 0; k < piece.Count; ++k) piece.Width += adv[i - start + k];
-    x += piece.Width;
+    Walk(line, walk, i + piece.Count, nullptr);
+    piece.Width = walk.X - piece.X;
     i += piece.Count;
     pieces.push_back(piece);
   }
   return pieces;
 }
 
-std::vector<int> TSection::LineAdvances(int line) const {
+TSection::LineWalk TSection::StartWalk(int line) const {
   const LineRec& lr = *Lines[line];
-  const int start = LineStartIndex(line);
-  const int end = std::min(start + lr.Ln, Len);
-  std::vector<int> adv(static_cast<size_t>(std::max(0, end - start)), 0);
-  for (int i = start; i < end;) {
+  LineWalk walk;
+  walk.Index = LineStartIndex(line);
+  if (lr.Spaces > 0 && lr.Extra > 0) {
+    walk.GapsLeft = lr.Spaces;
+    walk.ExtraLeft = lr.Extra;
+  }
+  return walk;
+}
+
+void TSection::Walk(int line, LineWalk& walk, int to, std::vector<int>* out,
+                    const WalkStop& stop) const {
+  const LineRec& lr = *Lines[line];
+  const int end = std::min(LineStartIndex(line) + lr.Ln, Len);
+  to = std::min(to, end);
+  // One character's advance. Justification puts the extra pixels on the
+  // gaps of all but the last character, the remainder on the first gaps
+  // (as the canvas spreads it).
+  auto step = [&](int i, int advance) {
+    const bool gap = walk.GapsLeft > 0 && i + 1 < end && (Text[i] == u' ' || Text[i] == kNoBreakSpace);
+    const int add = gap ? (walk.ExtraLeft + walk.GapsLeft - 1) / walk.GapsLeft : 0;
+    if (stop && stop(walk.X, advance + add)) return false;
+    if (gap) {
+      walk.ExtraLeft -= add;
+      --walk.GapsLeft;
+    }
+    if (out) out->push_back(advance + add);
+    walk.X += advance + add;
+    walk.Index = i + 1;
+    return true;
+  };
+  // Text is measured a piece at a time: a run may be a whole long paragraph.
+  constexpr int kPiece = 4096;
+  std::vector<int> advances;
+  while (walk.Index < to) {
+    const int i = walk.Index;
     const char16_t ch = Text[i];
     if (ch == kImageChar) {
       if (TFloatingObj* obj = Images().FindImage(i)) {
-        if (!obj->Floating()) adv[i - start] = obj->ObjWidth + obj->HSpaceL + obj->HSpaceR;
-        ++i;
+        if (!step(i, obj->Floating() ? 0 : obj->ObjWidth + obj->HSpaceL + obj->HSpaceR)) return;
         continue;
       }
     } else if (ch == kFormControlChar) {
       if (TFormControlObj* c = FormControls().FindControl(i)) {
-        adv[i - start] = c->Width() + c->HSpaceL + c->HSpaceR;
-        ++i;
+        if (!step(i, c->Width() + c->HSpaceL + c->HSpaceR)) return;
         continue;
       }
     }
     const int n = IsObjectChar(ch) ? 1 : RunLength(i, end - i);
-    if (const TFontObj* run = Fonts.GetFontObjAt(i)) {
-      const std::vector<int> a =
-          platform::CharAdvances(run->TheFont, std::u16string_view(Text).substr(i, n));
-      for (int k = 0; k < n && k < static_cast<int>(a.size()); ++k) adv[i - start + k] = a[k];
+    const TFontObj* run = Fonts.GetFontObjAt(i);
+    const bool whole = !out && !stop && walk.GapsLeft == 0;
+    int m = std::min(n, to - i);
+    if (!whole) m = std::min(m, kPiece);
+    // A pair the piece would split is measured whole (its advance sits on
+    // its first unit).
+    const int measured = m < n && (Text[i + m - 1] & 0xFC00) == 0xD800 ? m + 1 : m;
+    const std::u16string_view text = std::u16string_view(Text).substr(i, measured);
+    if (whole) {
+      if (run) walk.X += platform::TextExtent(run->TheFont, text).cx;
+      walk.Index = i + m;
+      continue;
     }
-    i += n;
+    if (run) advances = platform::CharAdvances(run->TheFont, text);
+    else advances.assign(text.size(), 0);
+    for (int k = 0; k < m; ++k)
+      if (!step(i + k, k < static_cast<int>(advances.size()) ? advances[k] : 0)) return;
   }
-  // Justification: the extra pixels over the gaps of all but the last
-  // character, the remainder to the first gaps (as the canvas spreads it).
-  if (lr.Spaces > 0 && lr.Extra > 0) {
-    int gapsLeft = lr.Spaces, extraLeft = lr.Extra;
-    for (int i = start; i + 1 < end && gapsLeft > 0; ++i) {
-      if (Text[i] != u' ' && Text[i] != kNoBreakSpace) continue;
-      const int add = (extraLeft + gapsLeft - 1) / gapsLeft;
-      adv[i - start] += add;
-      extraLeft -= add;
-      --gapsLeft;
-    }
-  }
+}
+
+std::vector<int> TSection::LineAdvances(int line) const {
+  std::vector<int> adv;
+  LineWalk walk = StartWalk(line);
+  Walk(line, walk, walk.Index + Lines[line]->Ln, &adv);
   return adv;
 }
 
-int TSection::LineTextWidth(int line, const std::vector<int>& advances) const {
+int TSection::LineTextWidth(int line) const {
   const LineRec& lr = *Lines[line];
   const int start = LineStartIndex(line);
-  int n = static_cast<int>(advances.size());
+  int n = std::max(0, std::min(lr.Ln, Len - start));
   while (n > 0 && (Text[start + n - 1] == u' ' || Text[start + n - 1] == kBreakChar)) --n;
-  int w = 0;
-  for (int k = 0; k < n; ++k) w += advances[k];
+  LineWalk walk = StartWalk(line);
+  Walk(line, walk, start + n, nullptr);
+  int w = walk.X;
   if (lr.Shy && lr.Ln > 0) w += DashWidth(start + lr.Ln - 1);
   return w;
 }
@@ -1201,11 +1274,10 @@ void TSection::Dump(LayoutDumpWriter& writer) const {
       writer.Line("gap y=" + std::to_string(top) + " h=" + std::to_string(height));
       continue;
     }
-    const std::vector<int> adv = LineAdvances(li);
     const int left = LayoutX + lr.LineIndent;
     std::string line = "line y=" + std::to_string(top) + " h=" + std::to_string(height) +
                        " base=" + std::to_string(top + lr.SpaceBefore + lr.LineHt - lr.Descent) +
-                       " x=" + W::Range(left, left + LineTextWidth(li, adv));
+                       " x=" + W::Range(left, left + LineTextWidth(li));
     if (lr.SpaceBefore != 0 || lr.SpaceAfter != 0)
       line += " before=" + std::to_string(lr.SpaceBefore) + " after=" + std::to_string(lr.SpaceAfter);
     if (lr.Spaces > 0 && lr.Extra != 0)

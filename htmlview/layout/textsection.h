@@ -7,6 +7,7 @@
 // cell's float manager. Every laid-out line is a LineRec holding what drawing
 // needs.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,6 +18,7 @@
 #include "htmlview/layout/imageobj.h"
 #include "htmlview/layout/sections.h"
 #include "htmlview/style/styleprops.h"
+#include "htmlview/parse/viewutils.h"
 #include "htmlview/parse/vocabulary.h"
 
 namespace htmlview {
@@ -54,16 +56,11 @@ class TBreakCodes {
   bool Empty() const { return codes_.empty(); }
   // A finished section appends no more: its codes need no room to grow.
   void ShrinkToFit() { codes_.shrink_to_fit(); }
+  void Reserve(int n) { codes_.reserve(static_cast<size_t>(n)); }
   size_t Capacity() const { return codes_.capacity(); }
 
  private:
   std::string codes_;
-};
-
-// Where the source positions stop being consecutive.
-struct IndexObj {
-  int Pos = 0;     // character index
-  int Index = 0;   // source position
 };
 
 // The source position of every character while a section fills, kept as
@@ -79,6 +76,8 @@ class TFillPositions {
   int operator[](size_t i) const;
   int back() const { return (*this)[size() - 1]; }
   void push_back(int pos);
+  // n characters from source position first on.
+  void AppendStretch(int first, int n);
   void EraseAt(size_t i);
   // The places of the first count characters.
   std::vector<IndexObj> Places(int count) const;
@@ -89,6 +88,7 @@ class TFillPositions {
   struct Fill {
     std::vector<IndexObj> places;   // the first at character 0
     int size = 0;
+    int last = 0;                     // the last character's position
   };
   // The place holding character i.
   size_t PlaceOf(int i) const;
@@ -249,6 +249,9 @@ class TSection : public TSectionBase {
   // positions: the source position of every character (missing ones follow
   // the last one given).
   void AddText(std::u16string_view token, const std::vector<int>& positions);
+  // The same with the positions as the places where they stop being
+  // consecutive, taking the token over when it is the section's first text.
+  void TakeText(std::u16string&& token, const std::vector<IndexObj>& places);
   // A new run from the current length (the last run changes when it starts
   // there); sscript ASub, ASuper or 0.
   TFontObj* ChangeFont(const TMyFont& font, int sscript = 0);
@@ -309,6 +312,23 @@ class TSection : public TSectionBase {
   // justification of the line spread over its gaps.
   std::vector<int> LineAdvances(int line) const;
   std::vector<LinePiece> LinePieces(int line) const;
+  // A walk along that geometry, so that a reader of a long line measures
+  // only as far as it needs and keeps only the advances it asks for: the
+  // character the walk has come to, its x from the line's start, and the
+  // justification still to spread over the gaps ahead.
+  struct LineWalk {
+    int Index = 0;   // character index in the section
+    int X = 0;
+    int GapsLeft = 0, ExtraLeft = 0;
+  };
+  LineWalk StartWalk(int line) const;
+  // stop(x, advance) halts a walk before the first character it answers
+  // true for.
+  using WalkStop = std::function<bool(int x, int advance)>;
+  // Moves the walk on to index to (at most the line's end), appending the
+  // advances it passes to out when given.
+  void Walk(int line, LineWalk& walk, int to, std::vector<int>* out,
+            const WalkStop& stop = {}) const;
   // Top of a line (its SpaceBefore included) relative to the section top.
   int LineOffset(int line) const;
   // Index of the line's first character.
@@ -335,6 +355,9 @@ class TSection : public TSectionBase {
 
  private:
   void DeleteChar(int i);
+  void AppendText(std::u16string_view token, const std::vector<IndexObj>& places);
+  // The source positions and break codes of n characters added.
+  void AddPositions(int n, const std::vector<IndexObj>& places);
   // The blank a finished text ends with, at the source position given.
   void AppendFinalSpace(int sourcePos);
   // Every 50th section tells the document how far layout has come, once per
@@ -363,16 +386,21 @@ class TSection : public TSectionBase {
 
   // The width of the drawn text of a line: trailing spaces and break left
   // out, the soft hyphen's dash added.
-  int LineTextWidth(int line, const std::vector<int>& advances) const;
-  // How many characters of the line fit in width pixels from its start.
-  static int FitCount(const std::vector<int>& advances, int width);
+  int LineTextWidth(int line) const;
+  // The walk from the line's start over the characters that fit whole in
+  // width pixels.
+  LineWalk FitWalk(int line, int width) const;
   // The line's index holding a character index (the last line for the end).
   int LineOfIndex(int index) const;
   void BuildBorders(int line);
-  void DrawLine(platform::Canvas& canvas, int line, int lineTop, IndentManager& iMgr);
+  // Draws what of the line can show between shownLeft and shownRight (x in
+  // the canvas's terms).
+  void DrawLine(platform::Canvas& canvas, int line, int lineTop, int shownLeft, int shownRight,
+                IndentManager& iMgr);
+  // advances: those of the characters from from to to.
   void DrawText(platform::Canvas& canvas, int line, const LinePiece& piece, int from, int to,
-                int x, int baseline, int lineTop, int bottom, const std::vector<int>& advances,
-                bool selected, IndentManager& iMgr);
+                int x, int baseline, int lineTop, int bottom, const int* advances, bool selected,
+                IndentManager& iMgr);
   // The selection made relative to the section: whether one applies.
   bool SectionSelection(int& selB, int& selE) const;
 

@@ -35,26 +35,16 @@ std::u16string Lowered(std::u16string_view text) {
   return s;
 }
 
-// Running totals of the advances: cum[k] is the x of character k.
-std::vector<int> Cumulative(const std::vector<int>& advances) {
-  std::vector<int> cum(advances.size() + 1, 0);
-  for (size_t k = 0; k < advances.size(); ++k) cum[k + 1] = cum[k] + advances[k];
-  return cum;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // Geometry helpers
 
-int TSection::FitCount(const std::vector<int>& advances, int width) {
-  int x = 0, count = 0;
-  for (int a : advances) {
-    if (x + a > width) break;
-    x += a;
-    ++count;
-  }
-  return count;
+TSection::LineWalk TSection::FitWalk(int line, int width) const {
+  LineWalk walk = StartWalk(line);
+  Walk(line, walk, walk.Index + Lines[line]->Ln, nullptr,
+       [width](int x, int advance) { return x + advance > width; });
+  return walk;
 }
 
 int TSection::LineOfIndex(int index) const {
@@ -141,7 +131,8 @@ int TSection::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
     const int wy = y - yOff;
     if (linesAscend_ && wy > aRect.bottom + kDrawMargin) break;
     if (lr.Ln > 0 && !(wy + lr.DrawHeight < aRect.top - kDrawMargin || wy > aRect.bottom + kDrawMargin))
-      DrawLine(canvas, i, y, iMgr);
+      DrawLine(canvas, i, y, aRect.left - kDrawMargin - lr.LineHt, aRect.right + kDrawMargin + lr.LineHt,
+               iMgr);
   }
   canvas.SetTextJustification(0, 0);
   canvas.Restore(level);
@@ -173,15 +164,19 @@ void TSection::BuildBorders(int line) {
   }
 }
 
-void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, IndentManager& iMgr) {
+void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int shownLeft,
+                        int shownRight, IndentManager& iMgr) {
   LineRec& lr = *Lines[line];
   const int yOff = Root ? Root->YOff : 0;
   const int bottom = lineTop + lr.SpaceBefore + lr.LineHt;   // the text's bottom
   const int baseline = bottom - lr.Descent;
   const int lineX = lr.DrawX;
-  const int lineStart = LineStartIndex(line);
-  const std::vector<int> adv = LineAdvances(line);
-  const std::vector<int> cum = Cumulative(adv);
+  // The x of a character from the line's start.
+  auto xOf = [&](int index) {
+    LineWalk walk = StartWalk(line);
+    Walk(line, walk, index, nullptr);
+    return walk.X;
+  };
 
   if (lr.FirstDraw) BuildBorders(line);
   lr.FirstDraw = false;
@@ -198,9 +193,9 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, IndentM
     const int padR = b.OpenEnd ? 0 : std::max(0, m[PropPaddingRight]);
     const int bordL = b.OpenStart ? 0 : std::max(0, m[PropBorderLeftWidth]);
     const int bordR = b.OpenEnd ? 0 : std::max(0, m[PropBorderRightWidth]);
-    const platform::Rect inner{lineX + cum[b.BStart - lineStart] - padL,
+    const platform::Rect inner{lineX + xOf(b.BStart) - padL,
                                baseline - above - std::max(0, m[PropPaddingTop]) - yOff,
-                               lineX + cum[b.BEnd + 1 - lineStart] + padR,
+                               lineX + xOf(b.BEnd + 1) + padR,
                                baseline + below + std::max(0, m[PropPaddingBottom]) - yOff};
     const platform::Rect outer{inner.left - bordL, inner.top - std::max(0, m[PropBorderTopWidth]),
                                inner.right + bordR,
@@ -226,6 +221,10 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, IndentM
   int selB = 0, selE = 0;
   const bool selection = SectionSelection(selB, selE);
   const std::vector<LinePiece> pieces = LinePieces(line);
+  // Only the characters that can show are measured one by one and drawn: a
+  // line may be a whole long paragraph without a break.
+  LineWalk walk = StartWalk(line);
+  std::vector<int> adv;
   for (size_t pi = 0; pi < pieces.size(); ++pi) {
     const LinePiece& piece = pieces[pi];
     const int px = lineX + piece.X;
@@ -291,27 +290,36 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, IndentM
       }
       case LinePiece::TextPiece: {
         const int end = piece.Start + piece.Count;
-        for (int i = piece.Start; i < end;) {
+        Walk(line, walk, end, nullptr, [&](int x, int a) { return lineX + x + a > shownLeft; });
+        const int from = walk.Index, fromX = walk.X;
+        adv.clear();
+        Walk(line, walk, end, &adv, [&](int x, int) { return lineX + x >= shownRight; });
+        const int to = walk.Index;
+        // The x of a character of the span drawn.
+        std::vector<int> cum(adv.size() + 1, fromX);
+        for (size_t k = 0; k < adv.size(); ++k) cum[k + 1] = cum[k] + adv[k];
+        Walk(line, walk, end, nullptr);
+        for (int i = from; i < to;) {
           bool selected = false;
-          int to = end;
+          int until = to;
           if (selection) {
             if (i < selB) {
-              to = std::min(end, selB);
+              until = std::min(to, selB);
             } else if (i < selE) {
               selected = true;
-              to = std::min(end, selE);
+              until = std::min(to, selE);
             }
           }
-          DrawText(canvas, line, piece, i, to, lineX + cum[i - lineStart], baseline, lr.DrawY, bottom,
-                   adv, selected, iMgr);
+          DrawText(canvas, line, piece, i, until, lineX + cum[i - from], baseline, lr.DrawY, bottom,
+                   adv.data() + (i - from), selected, iMgr);
           // The dummy caret stands where an empty selection starts.
           if (selection && selE == selB && Root->ShowDummyCaret && piece.Run) {
             const bool docEnd = Root->SelB >= Root->StartCurs + Root->Len;
             const bool lastOfAll = docEnd && line == Lines.Count() - 1 && pi + 1 == pieces.size() &&
-                                   to == end;
+                                   until == end;
             int cx = -1;
-            if (i == selB) cx = lineX + cum[i - lineStart];
-            else if (lastOfAll) cx = lineX + cum[to - lineStart];
+            if (i == selB) cx = lineX + cum[i - from];
+            else if (lastOfAll) cx = lineX + cum[until - from];
             if (cx >= 0) {
               const platform::Pen saved = canvas.pen;
               canvas.pen = {piece.Run->TheFont->color, 1, platform::PenStyle::Solid};
@@ -320,7 +328,7 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, IndentM
               canvas.pen = saved;
             }
           }
-          i = to;
+          i = until;
         }
         break;
       }
@@ -332,7 +340,7 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, IndentM
 
 void TSection::DrawText(platform::Canvas& canvas, int line, const LinePiece& piece, int from,
                         int to, int x, int baseline, int lineTop, int bottom,
-                        const std::vector<int>& advances, bool selected, IndentManager& iMgr) {
+                        const int* advances, bool selected, IndentManager& iMgr) {
   const LineRec& lr = *Lines[line];
   TFontObj* run = piece.Run;
   if (!run || to <= from) return;
@@ -342,7 +350,7 @@ void TSection::DrawText(platform::Canvas& canvas, int line, const LinePiece& pie
   // The break or space that ends a line is a position, not a glyph.
   if (to == lineEnd && (Text[to - 1] == u' ' || Text[to - 1] == kBreakChar)) --n;
   std::u16string text = Text.substr(from, n);
-  std::vector<int> dx(advances.begin() + (from - lineStart), advances.begin() + (from - lineStart + n));
+  std::vector<int> dx(advances, advances + n);
   int width = 0;
   for (int a : dx) width += a;
   if (lr.Shy && to == lineEnd) {
@@ -438,9 +446,8 @@ unsigned TSection::HitLink(platform::Canvas& canvas, int x, int y, std::unique_p
     const LineRec& lr = *Lines[i];
     if (!(lr.DrawY < y && y <= lr.DrawY + lr.LineHt)) continue;
     if (x < lr.DrawX) return 0;
-    const int count = FitCount(LineAdvances(i), x - lr.DrawX);
-    if (count >= lr.Ln) return 0;
-    const int index = LineStartIndex(i) + count;
+    const int index = FitWalk(i, x - lr.DrawX).Index;
+    if (index >= LineStartIndex(i) + lr.Ln) return 0;
     if (Text[index] == kImageChar) return 0;
     TFontObj* run = Fonts.GetFontObjAt(index);
     if (!run) return 0;
@@ -485,19 +492,20 @@ int TSection::CursorAt(platform::Canvas& canvas, int x, int y, int& xr, int& yr,
       inText = false;
       return StartCurs + lineStart;
     }
-    const std::vector<int> adv = LineAdvances(i);
-    int count = FitCount(adv, x - lr.DrawX);
-    int left = 0;
-    for (int k = 0; k < count; ++k) left += adv[k];
-    xr = lr.DrawX + left;
-    if (count < static_cast<int>(adv.size())) {
-      const int w = adv[count];
+    LineWalk walk = FitWalk(i, x - lr.DrawX);
+    int count = walk.Index - lineStart;
+    xr = lr.DrawX + walk.X;
+    // The character the point is in: past its middle, the caret goes after it.
+    std::vector<int> next;
+    Walk(i, walk, walk.Index + 1, &next);
+    if (!next.empty()) {
+      const int w = next[0];
       if (w > 0 && 2 * (x - xr) >= w) {
         xr += w;
         ++count;
       }
     }
-    if (x - lr.DrawX >= LineTextWidth(i, adv)) inText = false;
+    if (x - lr.DrawX >= LineTextWidth(i)) inText = false;
     return StartCurs + lineStart + count;
   }
   return -1;
@@ -513,9 +521,9 @@ bool TSection::CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) 
   y = DrawTop + LineOffset(line);
   x = lr.DrawX;
   if (canvas) {
-    const std::vector<int> adv = LineAdvances(line);
-    const int n = std::min(index - LineStartIndex(line), static_cast<int>(adv.size()));
-    for (int k = 0; k < n; ++k) x += adv[k];
+    LineWalk walk = StartWalk(line);
+    Walk(line, walk, index, nullptr);
+    x += walk.X;
   }
   return true;
 }

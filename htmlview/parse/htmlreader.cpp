@@ -71,42 +71,69 @@ class Utf8Builder {
 };
 
 // Bytes of a text run with their document offsets, decoded into the token
-// in batches.
+// in batches. The offsets are kept as the places where they stop being
+// consecutive: a long run of text costs no int per byte.
 class TextCollector {
  public:
   void Add(char c, int offset) {
+    AddStretch(offset, 1);
     bytes_.push_back(c);
-    offsets_.push_back(offset);
     ascii_ &= U(c) < 0x80;
   }
-  // count bytes of the document that follow each other, the first at offset.
+  // Bytes of the document that follow each other, the first at offset.
   void AddSpan(std::string_view bytes, int offset) {
+    AddStretch(offset, static_cast<int>(bytes.size()));
     bytes_ += bytes;
-    for (size_t k = 0; k < bytes.size(); ++k) offsets_.push_back(offset + static_cast<int>(k));
   }
   void FlushInto(TokenObj& token, int codePage) {
     if (bytes_.empty()) return;
     // ASCII reads as itself in every code page of one byte and in UTF-8:
     // the run goes into the token in one piece.
     if (ascii_ && !IsDoubleByteCodePage(codePage)) {
-      token.AddAscii(bytes_, offsets_);
-      bytes_.clear();
-      offsets_.clear();
+      token.AddAscii(bytes_, places_);
+      Clear();
       return;
     }
     ascii_ = true;
     std::u16string wide;
     std::vector<int> at;
     if (!AppendDecoded(bytes_, codePage, wide, &at)) AppendDecoded(bytes_, 1252, wide, &at);
-    for (size_t k = 0; k < wide.size(); ++k) token.AddUnicodeChar(wide[k], offsets_[at[k]]);
-    bytes_.clear();
-    offsets_.clear();
+    for (size_t k = 0; k < wide.size(); ++k) token.AddUnicodeChar(wide[k], OffsetOf(at[k]));
+    Clear();
   }
   void NotAscii() { ascii_ = false; }
+  // A long run of ASCII goes into the token as it comes: its bytes need not
+  // be held twice.
+  bool LongAscii() const { return ascii_ && bytes_.size() >= (1 << 16); }
+  // room: what the run may still grow by at most, as a rule (the rest of
+  // the document). Room made at once spares copying a long token as it
+  // grows; what is never written is never touched.
+  void FlushAscii(TokenObj& token, int codePage, size_t room) {
+    if (!ascii_ || IsDoubleByteCodePage(codePage)) return;
+    token.Reserve(static_cast<size_t>(token.Leng()) + bytes_.size() + room);
+    FlushInto(token, codePage);
+  }
 
  private:
+  void AddStretch(int first, int n) {
+    if (n <= 0) return;
+    if (bytes_.empty() || first != last_ + 1) places_.push_back({static_cast<int>(bytes_.size()), first});
+    last_ = first + n - 1;
+  }
+  // The offset of byte i.
+  int OffsetOf(int i) const {
+    const auto it = std::upper_bound(places_.begin(), places_.end(), i,
+                                     [](int index, const IndexObj& place) { return index < place.Pos; });
+    const IndexObj& place = *(it - 1);
+    return place.Index + (i - place.Pos);
+  }
+  void Clear() {
+    bytes_.clear();
+    places_.clear();
+  }
   std::string bytes_;
-  std::vector<int> offsets_;
+  std::vector<IndexObj> places_;
+  int last_ = 0;
   bool ascii_ = true;
 };
 
@@ -563,6 +590,8 @@ void ReadTextRun(HtmlReaderState& r) {
     }
     if (collect) bytes.Add(r.Ch, r.CharCount);
     if (r.Input == ReaderInput::Document) TakePlainSpan(r, collect ? &bytes : nullptr);
+    if (collect && bytes.LongAscii())
+      bytes.FlushAscii(*r.Token, CurrentCodePage(), r.Doc.size() - std::min(r.DocPos, r.Doc.size()));
     GetCharSkip();
   }
   } catch (const EParseError&) {

@@ -142,19 +142,30 @@ void TCharCollection::Clear() {
 
 TokenObj::TokenObj() {
   chars_.reserve(kBufferRoom);
-  indices_.reserve(kBufferRoom);
+  places_.reserve(4);
+}
+
+void TokenObj::AddStretch(int first, int n) {
+  if (n <= 0) return;
+  spelt_ = false;
+  if (count_ == 0 || first != last_ + 1) places_.push_back({count_, first});
+  count_ += n;
+  last_ = first + n - 1;
 }
 
 void TokenObj::AddUnicodeChar(char16_t ch, int index) {
   Grow(chars_);
-  Grow(indices_);
   chars_.push_back(ch);
-  indices_.push_back(index);
+  AddStretch(index, 1);
 }
 
-void TokenObj::AddAscii(std::string_view chars, const std::vector<int>& indices) {
+void TokenObj::AddAscii(std::string_view chars, const std::vector<IndexObj>& places) {
   chars_.append(chars.begin(), chars.end());
-  indices_.insert(indices_.end(), indices.begin(), indices.begin() + static_cast<std::ptrdiff_t>(chars.size()));
+  const int n = static_cast<int>(chars.size());
+  for (size_t k = 0; k < places.size() && places[k].Pos < n; ++k) {
+    const int end = k + 1 < places.size() ? std::min(places[k + 1].Pos, n) : n;
+    AddStretch(places[k].Index, end - places[k].Pos);
+  }
 }
 
 void TokenObj::AddString(const TCharCollection& collection, int codePage) {
@@ -167,9 +178,25 @@ void TokenObj::AddString(const TCharCollection& collection, int codePage) {
   }
 }
 
+const std::vector<int>& TokenObj::I() const {
+  if (spelt_) return indices_;
+  indices_.clear();
+  indices_.reserve(static_cast<size_t>(count_));
+  for (size_t k = 0; k < places_.size(); ++k) {
+    const int end = k + 1 < places_.size() ? places_[k + 1].Pos : count_;
+    for (int i = places_[k].Pos; i < end; ++i) indices_.push_back(places_[k].Index + (i - places_[k].Pos));
+  }
+  spelt_ = true;
+  return indices_;
+}
+
 void TokenObj::Clear() {
   chars_.clear();
+  places_.clear();
+  count_ = 0;
+  last_ = 0;
   indices_.clear();
+  spelt_ = false;
 }
 
 // --------------------------------------------------------- text routines

@@ -151,6 +151,12 @@ class TIDNameList {
 
 // -------------------------------------------------------- parser buffers
 
+// Where the source positions of a run of characters stop being consecutive.
+struct IndexObj {
+  int Pos = 0;     // character index
+  int Index = 0;   // source position
+};
+
 // The bytes of a text run being read, with the source position of each.
 class TCharCollection {
  public:
@@ -169,23 +175,42 @@ class TCharCollection {
 };
 
 // The parser's current token: wide characters, each with the source index of
-// its first byte.
+// its first byte. The indices are kept as the places where they stop being
+// consecutive: a long run of text costs no int per character.
 class TokenObj {
  public:
   TokenObj();
   void AddUnicodeChar(char16_t ch, int index);
-  // ASCII characters, each with its index.
-  void AddAscii(std::string_view chars, const std::vector<int>& indices);
+  // ASCII characters with the places of their indices (Pos counted from
+  // the first of them).
+  void AddAscii(std::string_view chars, const std::vector<IndexObj>& places);
   // The collection's bytes decoded in a code page.
   void AddString(const TCharCollection& collection, int codePage);
   void Clear();
+  // Room for n characters in all.
+  void Reserve(size_t n) { chars_.reserve(n); }
   int Leng() const { return static_cast<int>(chars_.size()); }
   const std::u16string& S() const { return chars_; }
-  const std::vector<int>& I() const { return indices_; }
+  // The characters, handed over: the token holds none after it (the
+  // indices stay until Clear).
+  std::u16string TakeS() {
+    std::u16string chars = std::move(chars_);
+    chars_.clear();
+    return chars;
+  }
+  // The index of every character (spelt out when asked for).
+  const std::vector<int>& I() const;
+  const std::vector<IndexObj>& Places() const { return places_; }
 
  private:
+  // n characters from index first on.
+  void AddStretch(int first, int n);
   std::u16string chars_;
-  std::vector<int> indices_;
+  std::vector<IndexObj> places_;
+  int count_ = 0;   // characters indexed (TakeS leaves them)
+  int last_ = 0;    // the last one's index
+  mutable std::vector<int> indices_;   // I(), while spelt out is true
+  mutable bool spelt_ = false;
 };
 
 // --------------------------------------------------------- text routines

@@ -112,6 +112,33 @@ class TextDrawTest : public ::testing::Test {
     return adv;
   }
 
+  // Every pixel column of the image in a line's row shows the character
+  // the advances put there: the font colour over the cell but its right
+  // column, nothing for a blank or the line's last blank, inverted where
+  // selected.
+  void ExpectLineRow(const TSection& s, int line, int selB, int selE, platform::Colour colour) {
+    const LineRec& lr = *s.Lines[line];
+    const int start = static_cast<int>(lr.Start - s.Buff());
+    const int row = lr.DrawY + lr.LineHt - lr.Descent - 1;   // inside every cell
+    const std::vector<int> adv = Measured(s, line);
+    int x = lr.DrawX;
+    for (int k = 0; k < lr.Ln && x < kWidth; ++k) {
+      const int index = start + k;
+      const char16_t ch = s.Text[index];
+      const bool selected = index >= selB && index < selE;
+      const bool drawn = !(k == lr.Ln - 1 && ch == u' ');
+      for (int px = std::max(x, 0); px < x + adv[k] && px < kWidth; ++px) {
+        QRgb want = Q(platform::clWhite);
+        if (drawn && selected)
+          want = ch == u' ' || px == x + adv[k] - 1 ? Q(colour) : Q(platform::InvertColour(colour));
+        else if (drawn && ch != u' ' && px < x + adv[k] - 1)
+          want = Q(colour);
+        ASSERT_EQ(Pixel(px, row), want) << "line " << line << " char " << index << " x " << px;
+      }
+      x += adv[k];
+    }
+  }
+
   static constexpr int kWidth = 300, kHeight = 120;
   std::unique_ptr<TSectionList> root_;
   QImage image_;
@@ -574,6 +601,71 @@ TEST_F(TextDrawTest, ScrolledDrawingAndPositions) {
   int xr = 0, yr = 0, caretHt = 0;
   bool inText = false;
   EXPECT_EQ(root_->FindCursor(*canvas_, x, y, xr, yr, caretHt, inText), s->StartCurs + 46);
+}
+
+// A line as long as a whole paragraph is measured and drawn only where it
+// can show: scrolled far along it, the window still shows exactly the
+// characters (and the selection) the line's advances put there, and the
+// caret and hit tests find them. The blanks in a line that may not break
+// tell the characters apart.
+TEST_F(TextDrawTest, LongLineDrawnWhereItShows) {
+  constexpr int kEndInWindow = -1;   // the line's end at x 200
+  struct Case {
+    const char* name;
+    TTextAlign justify;
+    bool noBreak;
+    int layoutWidth;
+    int left;         // the cell's left edge in the window
+    int selB, selE;   // relative to the section
+  } cases[] = {
+      {"start of the line", TTextAlign::Left, true, 300, 0, -1, -1},
+      {"far along, a selection from before the window into it", TTextAlign::Left, true, 300,
+       -512345, 3, 51240},
+      {"far along, a selection inside the window", TTextAlign::Left, true, 300, -777777, 77790,
+       77800},
+      {"the end in the window", TTextAlign::Left, true, 300, kEndInWindow, 99000, 100010},
+      {"justified lines scrolled into the middle", TTextAlign::Justify, false, 2000, -1203, 150,
+       180},
+  };
+  std::u16string text;
+  for (int i = 0; i < 100000; ++i) text += (i % 7 == 3 || i % 11 == 5) ? u' ' : u'x';
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    root_->Clear();
+    NewSection(20, c.justify, kRed);
+    pending_->NoBreak = c.noBreak;
+    pending_->AddText(std::u16string_view(text), std::vector<int>{0});
+    TSection* s = Close();
+    LayOut(c.layoutWidth);
+    if (c.noBreak) ASSERT_EQ(s->Lines.Count(), 1);
+    root_->SelB = c.selB < 0 ? -1 : s->StartCurs + c.selB;
+    root_->SelE = c.selE < 0 ? -1 : s->StartCurs + c.selE;
+    int left = c.left;
+    if (left == kEndInWindow) {
+      left = 200;
+      for (int a : Measured(*s, 0)) left -= a;
+    }
+    Draw(left);
+    for (int line = 0; line < s->Lines.Count() && s->Lines[line]->DrawY < kHeight; ++line)
+      ExpectLineRow(*s, line, c.selB, c.selE, kRed);
+    if (HasFatalFailure()) return;
+    // The caret of a character in the window is where it is drawn, and
+    // hit again (where the line's width reaches), it is that character.
+    const LineRec& first = *s->Lines[0];
+    const int start = static_cast<int>(first.Start - s->Buff());
+    const std::vector<int> adv = Measured(*s, 0);
+    int index = start, x = first.DrawX;
+    while (index + 1 < start + first.Ln && x + adv[index - start] <= 150) x += adv[index++ - start];
+    int cx = 0, cy = 0;
+    ASSERT_TRUE(root_->CursorToXY(canvas_.get(), s->StartCurs + index, cx, cy));
+    EXPECT_EQ(cx, x);
+    if (cx > first.DrawX + first.Width) continue;
+    int xr = 0, yr = 0, caretHt = 0;
+    bool inText = false;
+    EXPECT_EQ(root_->FindCursor(*canvas_, cx + 1, cy + 1, xr, yr, caretHt, inText),
+              s->StartCurs + index);
+    EXPECT_EQ(xr, x);
+  }
 }
 
 }  // namespace
