@@ -32,26 +32,27 @@ bool SameFont(const TMyFont& a, const TMyFont& b) {
 struct TRunFont::Recent {
   TMyFont given;
   platform::FontBackend backend;
-  TRunFont measured;
+  TSharedValue<TMyFont> measured;
 };
 
-TRunFont::TRunFont(const TMyFont& font) : rep_(nullptr) {
+TRunFont::TRunFont(const TMyFont& font) : font_(Measured(font)) {}
+
+TSharedValue<TMyFont> TRunFont::Measured(const TMyFont& font) {
   constexpr size_t kKept = 8;
   thread_local std::vector<Recent> recent;
   const platform::FontBackend backend = platform::CurrentFontBackend();
   for (size_t i = 0; i < recent.size(); ++i) {
     if (recent[i].backend != backend || !SameFont(recent[i].given, font)) continue;
-    rep_ = recent[i].measured.rep_;
-    ++rep_->refs;
     std::rotate(recent.begin(), recent.begin() + static_cast<std::ptrdiff_t>(i),
                 recent.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-    return;
+    return recent.front().measured;
   }
-  rep_ = new Rep{1, font};
-  MeasureFont(rep_->font);
-  rep_->font.charset = rep_->font.tmCharset;
+  TMyFont measured = font;
+  MeasureFont(measured);
+  measured.charset = measured.tmCharset;
   if (recent.size() == kKept) recent.pop_back();
-  recent.insert(recent.begin(), Recent{font, backend, TRunFont(rep_)});
+  recent.insert(recent.begin(), Recent{font, backend, TSharedValue<TMyFont>(std::move(measured))});
+  return recent.front().measured;
 }
 
 TSectionListObjects* ObjectsOf(TSectionListBase* root) { return root ? root->Objects() : nullptr; }

@@ -19,6 +19,7 @@
 
 #include "htmlview/images/imagecache.h"
 #include "htmlview/style/styleprops.h"
+#include "htmlview/parse/sharedvalue.h"
 #include "htmlview/parse/viewutils.h"
 #include "platform/control.h"
 #include "platform/keys.h"
@@ -196,29 +197,15 @@ class TRunFont {
   // The font measured (metrics from the platform, charset from the
   // measurement), shared with the other runs lately given an equal font.
   explicit TRunFont(const TMyFont& font);
-  TRunFont(const TRunFont& other) noexcept : rep_(other.rep_) { ++rep_->refs; }
-  TRunFont& operator=(const TRunFont& other) noexcept {
-    TRunFont copy(other);
-    std::swap(rep_, copy.rep_);
-    return *this;
-  }
-  ~TRunFont() {
-    if (--rep_->refs == 0) delete rep_;
-  }
 
-  const TMyFont& operator*() const { return rep_->font; }
-  const TMyFont* operator->() const { return &rep_->font; }
-  operator const TMyFont&() const { return rep_->font; }
+  const TMyFont& operator*() const { return *font_; }
+  const TMyFont* operator->() const { return font_.operator->(); }
+  operator const TMyFont&() const { return *font_; }
 
  private:
-  // Runs live on the user-interface thread only.
-  struct Rep {
-    int refs;
-    TMyFont font;
-  };
   struct Recent;
-  explicit TRunFont(Rep* rep) noexcept : rep_(rep) { ++rep_->refs; }
-  Rep* rep_;
+  static TSharedValue<TMyFont> Measured(const TMyFont& font);
+  TSharedValue<TMyFont> font_;
 };
 
 // ---------------------------------------------------------------------------

@@ -22,6 +22,7 @@
 #include <variant>
 #include <vector>
 
+#include "htmlview/parse/sharedvalue.h"
 #include "htmlview/parse/vocabulary.h"
 #include "htmlview/style/stylecodes.h"
 #include "platform/colors.h"
@@ -100,28 +101,14 @@ class PropValue {
   // value takes 16 bytes where an inline string took 40.
   class SharedText {
    public:
-    explicit SharedText(std::string text) : rep_(new Rep{1, std::move(text)}) {}
-    SharedText(const SharedText& o) noexcept : rep_(o.rep_) { ++rep_->refs; }
-    SharedText& operator=(const SharedText& o) noexcept {
-      SharedText copy(o);
-      std::swap(rep_, copy.rep_);
-      return *this;
-    }
-    ~SharedText() {
-      if (--rep_->refs == 0) delete rep_;
-    }
-    const std::string& Get() const { return rep_->text; }
+    explicit SharedText(std::string text) : text_(std::move(text)) {}
+    const std::string& Get() const { return *text_; }
     friend bool operator==(const SharedText& a, const SharedText& b) {
-      return a.rep_ == b.rep_ || a.rep_->text == b.rep_->text;
+      return a.text_.SameAs(b.text_) || *a.text_ == *b.text_;
     }
 
    private:
-    // Property values live on the user-interface thread only.
-    struct Rep {
-      int refs;
-      std::string text;
-    };
-    Rep* rep_;
+    TSharedValue<std::string> text_;
   };
   std::variant<std::monostate, NullTag, int, double, SharedText> v_;
 };
