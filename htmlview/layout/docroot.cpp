@@ -134,7 +134,7 @@ void TSectionList::SetBackgroundImage(const std::string& name, const PositionRec
   BackgroundPos = pos;
   BackgroundImage = nullptr;
   BackgroundBitmap = nullptr;
-  BackgroundMask = nullptr;
+  BackgroundMasked = {};
   if (BackgroundGif) RemoveAnimated(BackgroundGif);
   BackgroundGif = nullptr;
   BackgroundLoaded = false;
@@ -143,7 +143,7 @@ void TSectionList::SetBackgroundImage(const std::string& name, const PositionRec
 void TSectionList::ClearBackground() {
   BackgroundImage = nullptr;
   BackgroundBitmap = nullptr;
-  BackgroundMask = nullptr;
+  BackgroundMasked = {};
   BackgroundGif = nullptr;
   // Only a fetch that took a use gives one back; releasing under the cache
   // key (the name as written would miss an entry filed in upper case).
@@ -376,7 +376,7 @@ void TSectionList::LoadBackground() {
     backgroundKey_ = ImageCacheKey(name);
     if (TGIFImage* gif = image->Gif()) {
       BackgroundBitmap = &gif->GetBitmap();
-      BackgroundMask = gif->GetMaskImage();
+      mask = gif->GetMaskImage();
       if (gif->IsAnimated() && !IsCopy) {
         BackgroundGif = gif;
         AddAnimated(gif);
@@ -385,7 +385,10 @@ void TSectionList::LoadBackground() {
     } else {
       BackgroundImage = image;
       BackgroundBitmap = image->Bitmap();
-      BackgroundMask = mask;
+    }
+    if (BackgroundBitmap && mask && !BackgroundGif) {
+      BackgroundMasked = MaskedAsAlpha(*BackgroundBitmap, mask);
+      BackgroundBitmap = &BackgroundMasked;
     }
   } else if (delayed) {
     AddMissingImage(BackgroundName, nullptr);

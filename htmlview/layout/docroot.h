@@ -143,10 +143,13 @@ class TSectionList : public TSectionListBase,
   std::function<void(TFormControlObj&, int&, platform::ShiftState)> OnControlKeyDown;
   std::function<void(TFormControlObj&, platform::ShiftState, int, int)> OnControlMouseMove;
 
-  // The page background (the picture and mask belong to the image cache).
+  // The page background (the picture belongs to the image cache).
   TViewImage* BackgroundImage = nullptr;            // bitmap or graphics-library image
   const platform::Bitmap* BackgroundBitmap = nullptr;   // the bitmap to draw, if plain
-  const platform::Bitmap* BackgroundMask = nullptr;
+  // A picture with a transparency mask is drawn as this copy, its masked
+  // parts see-through, made once at loading, not at every paint;
+  // BackgroundBitmap points at it then.
+  platform::Bitmap BackgroundMasked;
   TGIFImage* BackgroundGif = nullptr;               // an animated background
   PositionRecArray BackgroundPos{};
   std::string BackgroundName;

@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "htmlview/images/gifimage.h"
-#include "htmlview/images/imageload.h"
 #include "htmlview/images/imagemodule.h"
 #include "htmlview/layout/viewdraw.h"
 #include "htmlview/view/htmlview.h"
@@ -205,13 +204,6 @@ void THtmlView::PaintBackground(platform::Canvas& canvas, const platform::Rect& 
   const int fy = FirstTile(pos[1], areaH, ih, oy, false);
   // A tiny picture is first repeated into a larger tile: an 800 x 600 paint
   // with a 1-pixel picture would otherwise copy it half a million times.
-  // A picture with a transparency mask lets the page colour show where the
-  // mask is white.
-  platform::Bitmap masked;
-  if (!doc.BackgroundGif && doc.BackgroundMask) {
-    masked = MaskedAsAlpha(*bitmap, doc.BackgroundMask);
-    bitmap = &masked;
-  }
   platform::Bitmap enlarged;
   if (!doc.BackgroundGif && (iw < kLargeTile || ih < kLargeTile))
     enlarged = RepeatedTile(*bitmap, pos[0].RepeatD ? clip.Width() : 0, pos[1].RepeatD ? clip.Height() : 0);
