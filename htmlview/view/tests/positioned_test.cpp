@@ -204,7 +204,8 @@ INSTANTIATE_TEST_SUITE_P(Offsets, PositionedTest,
 // panel on its line, with no space between them: the panel window must sit
 // against the marker as drawn (inline: their bottoms on the baseline, floats:
 // their tops level), however the blocks around it are moved or the view is
-// scrolled, and a mouse press there must reach the panel window.
+// scrolled, and a mouse press there must reach the panel window. A form
+// control later on the line moves with it.
 
 constexpr platform::Colour kMarkColour = 0x00FF8000;   // azure
 
@@ -261,7 +262,8 @@ class PanelPlacementTest : public ViewerSuite<::testing::TestWithParam<PanelCase
                                   ? "<panel name=\"plot\" width=\"60\" height=\"40\" hspace=\"0\"" + align + ">"
                                   : "<object name=\"plot\" type=\"graph\" width=\"60\" height=\"40\" hspace=\"0\"" +
                                         align + "></object>";
-    std::string line = "<p>Panel <img src=\"mark.png\" hspace=\"0\"" + align + ">" + panel + " after it.</p>";
+    std::string line = "<p>Panel <img src=\"mark.png\" hspace=\"0\"" + align + ">" + panel +
+                       " after it <input type=\"text\" size=\"4\" value=\"x\"></p>";
     if (c.table) line = "<table border=\"1\"><tr><td>cell</td><td>" + line + "</td></tr></table>";
     view_->LoadFromStrings(std::vector<std::string>{
         "<p>Before the blocks.</p>", "<div style=\"height:120px\"></div>", open + line + close,
@@ -270,6 +272,11 @@ class PanelPlacementTest : public ViewerSuite<::testing::TestWithParam<PanelCase
     EXPECT_EQ(view_->VScrollBar().Position(), c.scroll);
     TPaintPanel& p = view_->PaintPanel();
     return p.PaintToImage({0, 0, p.width(), p.height()});
+  }
+  // The window of the form control that follows the panel on its line.
+  QWidget* Control() {
+    const std::vector<TFormControlObj*>& controls = view_->SectionList().FormControlList;
+    return controls.size() == 1 ? controls[0]->TheControl() : nullptr;
   }
   std::string mark_;
   std::unique_ptr<platform::TMemoryStream> stream_;
@@ -285,6 +292,8 @@ TEST_P(PanelPlacementTest, ThePanelWindowStandsWhereItsLineIsDrawnAndTakesTheMou
   const QImage still = Show(c, false);
   ASSERT_NE(panel_, nullptr);
   const QRect stillPlace = panel_->geometry();
+  ASSERT_NE(Control(), nullptr);
+  const QRect stillControl = Control()->geometry();
   const platform::Rect stillMark = platform::BoundsOfColour(still, kMarkColour);
   ASSERT_FALSE(stillMark.IsEmpty());
 
@@ -325,6 +334,12 @@ TEST_P(PanelPlacementTest, ThePanelWindowStandsWhereItsLineIsDrawnAndTakesTheMou
   QTest::mouseRelease(view_->window()->windowHandle(), Qt::LeftButton, {}, inWindow);
   EXPECT_EQ(pressed, 1);
   panel_->removeEventFilter(&counter);
+
+  // The form control on the same line is placed by the same shift.
+  QWidget* control = Control();
+  ASSERT_NE(control, nullptr);
+  EXPECT_EQ(control->geometry().topLeft() - stillControl.topLeft(), QPoint(shift.left, shift.top));
+  EXPECT_EQ(paint.childAt(control->geometry().center()), control);
 }
 
 INSTANTIATE_TEST_SUITE_P(
