@@ -204,6 +204,13 @@ class TSectionListBase : public TCell {
   // The canvas's window origin when the current draw began; a block drawn
   // moved shifts it, and windowed controls are placed by the difference.
   platform::Point DrawOrigin;
+  // How far a window placed while drawing on canvas now stands from the
+  // canvas's coordinates: form controls and panels inside a block drawn
+  // moved go where their line is drawn, not where it was laid out.
+  platform::Point WindowShift(const platform::Canvas& canvas) const {
+    const platform::Point org = canvas.WindowOrg();
+    return {DrawOrigin.x - org.x, DrawOrigin.y - org.y};
+  }
   std::vector<TSectionBase*> PositionList;   // in document order, not owned
   // While a selection is copied: the holder sections add their text to.
   SelTextCount* SelTextHolder = nullptr;

@@ -107,8 +107,9 @@ class TPanelObj : public TFloatingObj, public TDocPanel {
   // font's.
   int InlineTop(int lineTop, int y, int fontHeight, int descent) const;
   // The panel was drawn at (left, top), document coordinates of the box
-  // inside the spaces: marks it shown, moves the window there (less the
-  // document's scroll offset) and shows or hides it by its visibility flag.
+  // inside the spaces as drawn (moved with a block drawn moved): marks it
+  // shown, moves the window there (less the document's scroll offset) and
+  // shows or hides it by its visibility flag.
   void Place(int left, int top);
 
  private:

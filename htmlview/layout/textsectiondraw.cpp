@@ -221,6 +221,9 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int sho
   int selB = 0, selE = 0;
   const bool selection = SectionSelection(selB, selE);
   const std::vector<LinePiece> pieces = LinePieces(line);
+  // Windows (panels, form controls) sit where the line is drawn, also inside
+  // a block drawn moved.
+  const platform::Point shift = Root ? Root->WindowShift(canvas) : platform::Point{};
   // Only the characters that can show are measured one by one and drawn: a
   // line may be a whole long paragraph without a break.
   LineWalk walk = StartWalk(line);
@@ -233,7 +236,7 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int sho
         TFloatingObj* obj = piece.Object;
         const int left = iMgr.LfEdge + obj->Indent;
         if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
-          panel->Place(left, obj->YValue + obj->VSpaceT);
+          panel->Place(left + shift.x, obj->YValue + obj->VSpaceT + shift.y);
         } else if (auto* image = dynamic_cast<TImageObj*>(obj); image && Root) {
           Root->DrawList.AddImage(image, &canvas, left, obj->YValue, baseline, piece.Run);
         }
@@ -243,7 +246,8 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int sho
         TFloatingObj* obj = piece.Object;
         if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
           const int fontHeight = piece.Run ? piece.Run->tmHeight() : 0;
-          panel->Place(px + obj->HSpaceL, panel->InlineTop(lr.DrawY, bottom, fontHeight, lr.Descent));
+          panel->Place(px + obj->HSpaceL + shift.x,
+                       panel->InlineTop(lr.DrawY, bottom, fontHeight, lr.Descent) + shift.y);
         } else if (auto* image = dynamic_cast<TImageObj*>(obj)) {
           canvas.SetTextJustification(0, 0);
           image->Draw(canvas, px + obj->HSpaceL, lr.DrawY, baseline, piece.Run);
@@ -268,10 +272,7 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int sho
         if (radio) top += 2;
         else if (check) top += 1;
         const int left = px + c->HSpaceL;
-        // The window sits where the line is drawn, also inside a block drawn moved.
-        const platform::Point org = canvas.WindowOrg();
-        const platform::Point base = Root ? Root->DrawOrigin : org;
-        c->Place(left + base.x - org.x, top - yOff + base.y - org.y);
+        c->Place(left + shift.x, top - yOff + shift.y);
         if (radio) {
           const platform::Colour colour =
               c->BkColor != NoColorValue ? c->BkColor : (Root ? Root->Background : platform::clWhite);
