@@ -9,6 +9,7 @@
 // MB), measured in a child process so that each case starts afresh.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +21,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -318,6 +320,137 @@ PAGE_BENCHMARK(WideColSpans, kWideColSpans, 300, 1000);
 PAGE_BENCHMARK(TallRowSpan, kTallRowSpan, 16383, 65534);
 PAGE_BENCHMARK(ParagraphOfWords, kParagraphOfWords, 10, 50);
 PAGE_BENCHMARK(ParagraphOneWord, kParagraphOneWord, 10, 50);
+
+// ------------------------------------------------------------ span pages
+
+// Tables whose spans cover far more grid positions than the page has
+// bytes. Each is shown (parsed, laid out, painted at its top and at its
+// bottom) once in a child process under an address-space limit, so that a
+// page that would take the machine's memory stops at the limit instead
+// (reported as an error naming the limit). The child's own processor time
+// and peak resident memory come from getrusage (the peak counts what the
+// child shares with this process, start_rss_MB). The limit is 3 GiB, or
+// DRAVLEN_BENCH_LIMIT_MB.
+
+struct SpanPageResult {
+  int status = 0;   // 0 shown, 1 out of memory at the limit
+  double cpuSeconds = 0;
+  double peakMb = 0;
+  double startMb = 0;   // resident before the page, what the child shares with this process
+  int height = 0;
+};
+
+double CpuSeconds(const rusage& u) {
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Parses and lays out the page in an 800 x 600 window, then paints the
+// window at the top of the page and scrolled to its bottom.
+int ShowPageTopAndBottom(const std::string& html) {
+  InitDocParser();
+  int height = 0;
+  {
+    TSectionList list(nullptr, nullptr);
+    list.SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
+                     platform::clPurple, platform::clRed, platform::clWhite, false, true, 1, 5,
+                     10);
+    ParseHtmlDocument(html, list, {});
+    platform::Bitmap bitmap(800, 600);
+    platform::Canvas canvas(&bitmap.Image());
+    int maxWidth = 0, curs = 0;
+    height = list.Layout(canvas, 0, 800, 600, 600, maxWidth, curs);
+    const platform::Rect window{0, 0, 800, 600};
+    list.Draw(canvas, window, 800, 0, 0, 0, 0);
+    list.SetYOffset(std::max(0, height - 600));
+    list.Draw(canvas, window, 800, 0, 0, 0, 0);
+  }
+  DoneDocParser();
+  return height;
+}
+
+long SpanPageLimitMb() {
+  if (const char* env = getenv("DRAVLEN_BENCH_LIMIT_MB"); env && atol(env) > 0) return atol(env);
+  return 3072;
+}
+
+SpanPageResult ShowSpanPageInChild(const std::string& html) {
+  SpanPageResult result;
+  result.status = -1;
+  malloc_trim(0);
+  int fds[2];
+  if (pipe(fds) != 0) return result;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    rlimit limit{};
+    limit.rlim_cur = limit.rlim_max = static_cast<rlim_t>(SpanPageLimitMb()) << 20;
+    setrlimit(RLIMIT_AS, &limit);
+    SpanPageResult r;
+    r.startMb = static_cast<double>(StatusKb("VmRSS")) / 1024.0;
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    try {
+      r.height = ShowPageTopAndBottom(html);
+    } catch (const std::bad_alloc&) {
+      r.status = 1;
+    }
+    getrusage(RUSAGE_SELF, &after);
+    r.cpuSeconds = CpuSeconds(after) - CpuSeconds(before);
+    r.peakMb = static_cast<double>(after.ru_maxrss) / 1024.0;
+    if (write(fds[1], &r, sizeof r) != sizeof r) _exit(1);
+    _exit(0);
+  }
+  close(fds[1]);
+  if (pid < 0) {
+    close(fds[0]);
+    return result;
+  }
+  if (read(fds[0], &result, sizeof result) != sizeof result) result.status = -1;
+  close(fds[0]);
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    result.status = result.status == 1 ? 1 : -1;
+  return result;
+}
+
+void RunSpanPage(benchmark::State& state, const std::string& html) {
+  SpanPageResult r;
+  for (auto _ : state) r = ShowSpanPageInChild(html);
+  state.counters["cpu_s"] = r.cpuSeconds;
+  state.counters["peak_rss_MB"] = r.peakMb;
+  state.counters["start_rss_MB"] = r.startMb;
+  state.counters["page_KB"] = static_cast<double>(html.size()) / 1024.0;
+  if (r.status == 1)
+    state.SkipWithError(("out of memory at the " + std::to_string(SpanPageLimitMb()) +
+                         " MB limit after cpu_s=" + std::to_string(r.cpuSeconds) +
+                         " peak_rss_MB=" + std::to_string(r.peakMb))
+                            .c_str());
+  else if (r.status != 0)
+    state.SkipWithError("the child process failed");
+}
+
+// The cell spanning 1000 columns and 65534 rows, then 65534 rows of one
+// cell: about 300 KB covering 65.5 million grid positions.
+void BM_SpanPageWideAndTallSpan(benchmark::State& state) {
+  RunSpanPage(state, "<table border=1><tr><td colspan=1000 rowspan=65534>x" +
+                         Repeat("<tr><td>y", 65534) + "</table>");
+}
+BENCHMARK(BM_SpanPageWideAndTallSpan)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// 1000 cells of COLSPAN 1000 in one row.
+void BM_SpanPageWideColSpans(benchmark::State& state) {
+  RunSpanPage(state, "<table border=1><tr>" + Repeat("<td colspan=1000>x", 1000) + "</table>");
+}
+BENCHMARK(BM_SpanPageWideColSpans)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// 1000 cells of ROWSPAN 65534 in the first of 1000 rows, the other rows of
+// one cell each.
+void BM_SpanPageTallRowSpans(benchmark::State& state) {
+  RunSpanPage(state, "<table border=1><tr>" + Repeat("<td rowspan=65534>x", 1000) +
+                         Repeat("<tr><td>y", 999) + "</table>");
+}
+BENCHMARK(BM_SpanPageTallRowSpans)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 }  // namespace
 
