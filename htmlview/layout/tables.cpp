@@ -138,7 +138,7 @@ TCellObj::TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* a
 
 TCellObj::TCellObj(int rowSpan) : ColSpan(0), RowSpan(rowSpan) { Padding.fill(-1); }
 
-std::unique_ptr<TCellObj> TCellObj::MakeFiller(TSectionListBase*, int rowSpan) {
+std::unique_ptr<TCellObj> TCellObj::MakeFiller(int rowSpan) {
   return std::unique_ptr<TCellObj>(new TCellObj(rowSpan));
 }
 
@@ -273,7 +273,13 @@ TCellList::TCellList(const TAttributeList* attributes, TProperties* prop) {
   if (!BkImageName.empty()) prop->GetBackgroundPos(prop->EmSize, prop->ExSize, BkPos);
 }
 
-TCellList::~TCellList() = default;
+static_assert(alignof(TCellObj) > 1, "a grid position marks a shared filler by its low bit");
+
+// The shared fillers belong to the table, which may free them first: the
+// row frees only its own cells and never looks at a filler here.
+TCellList::~TCellList() {
+  for (int i = 0; i < Count(); ++i) delete Own(i);
+}
 
 void TCellList::Add(std::unique_ptr<TCellObj> cell) {
   if (cell) {
@@ -282,42 +288,55 @@ void TCellList::Add(std::unique_ptr<TCellObj> cell) {
     else if (SpecRowHeightPct > 0)
       cell->SpecHtPct = std::max(cell->SpecHtPct, SpecRowHeightPct);
   }
-  cells_.push_back(std::move(cell));
+  slots_.push_back(0);   // room first, so that a failing push leaks nothing
+  slots_.back() = reinterpret_cast<std::uintptr_t>(cell.release());
 }
 
-void TCellList::Insert(int i, std::unique_ptr<TCellObj> cell) {
+void TCellList::AddFiller(const TCellObj& filler) { slots_.push_back(SharedSlot(filler)); }
+
+void TCellList::InsertFiller(int i, const TCellObj& filler) {
   i = std::clamp(i, 0, Count());
-  cells_.insert(cells_.begin() + i, std::move(cell));
+  slots_.insert(slots_.begin() + i, SharedSlot(filler));
 }
 
 void TCellList::Delete(int i) {
-  if (i >= 0 && i < Count()) cells_.erase(cells_.begin() + i);
+  if (i < 0 || i >= Count()) return;
+  delete Own(i);
+  slots_.erase(slots_.begin() + i);
 }
 
-void TCellList::AddColSpanFillers(TSectionListBase* root) {
+void TCellList::AddColSpanFillers(TCellFillers& fillers) {
   size_t total = 0;
-  for (const auto& cell : cells_)
-    total += cell && cell->IsReal() ? static_cast<size_t>(std::max(1, cell->ColSpan)) : 1;
-  if (total == cells_.size()) return;
-  std::vector<std::unique_ptr<TCellObj>> grid;
-  grid.reserve(total);
-  for (auto& cell : cells_) {
-    const bool real = cell && cell->IsReal();
-    const int span = real ? cell->ColSpan : 1;
-    const int fillerSpan = real && cell->RowSpan > 1 ? cell->RowSpan : 1;
-    grid.push_back(std::move(cell));
-    for (int k = 1; k < span; ++k) grid.push_back(TCellObj::MakeFiller(root, fillerSpan));
+  for (int i = 0; i < Count(); ++i) {
+    const TCellObj* cell = Real(i);
+    total += cell ? static_cast<size_t>(std::max(1, cell->ColSpan)) : 1;
   }
-  cells_ = std::move(grid);
+  if (total == slots_.size()) return;
+  std::vector<std::uintptr_t> grid;
+  grid.reserve(total);
+  for (int i = 0; i < Count(); ++i) {
+    grid.push_back(slots_[i]);
+    const TCellObj* cell = Real(i);
+    if (!cell || cell->ColSpan <= 1) continue;
+    const std::uintptr_t filler = SharedSlot(fillers.Get(cell->RowSpan > 1 ? cell->RowSpan : 1));
+    grid.insert(grid.end(), static_cast<size_t>(cell->ColSpan - 1), filler);
+  }
+  slots_ = std::move(grid);
 }
 
 void TCellList::SpreadBackground() {
   if (!BkGnd) return;
-  for (auto& cell : cells_)
-    if (cell && cell->Cell && !cell->Cell->BkGnd) {
+  for (int i = 0; i < Count(); ++i)
+    if (TCellObj* cell = Own(i); cell && cell->Cell && !cell->Cell->BkGnd) {
       cell->Cell->BkGnd = true;
       cell->Cell->BkColor = BkColor;
     }
+}
+
+const TCellObj& TCellFillers::Get(int rowSpan) {
+  std::unique_ptr<TCellObj>& filler = fillers_[rowSpan];
+  if (!filler) filler = TCellObj::MakeFiller(rowSpan);
+  return *filler;
 }
 
 // ---------------------------------------------------------------- ThtmlTable
@@ -390,7 +409,7 @@ void ThtmlTable::Initialize() {
     TCellList& row = *Rows[j];
     row.SpreadBackground();
     for (int i = row.Count() - 1; i >= 0; --i) {
-      TCellObj* cell = row[i];
+      TCellObj* cell = row.Own(i);
       if (!cell || !cell->Cell) continue;
       cell->Initialize(CellPadding, BorderWidth);
       if (!row.BkImageName.empty() && !(cell->Background && cell->Background->Image))
@@ -404,7 +423,7 @@ void ThtmlTable::Initialize() {
       cell->ColSpan = std::clamp(cell->ColSpan, 1, kMaxColSpan);
       cell->RowSpan = std::clamp(cell->RowSpan, 1, rowCount - j);
     }
-    row.AddColSpanFillers(Root);
+    row.AddColSpanFillers(fillers_);
     NumCols = std::max(NumCols, row.Count());
   }
   // Row spans: the rows below get fillers where the span covers them.
@@ -413,16 +432,18 @@ void ThtmlTable::Initialize() {
     for (const auto& row : Rows) n = std::max(n, row->Count());
     return n;
   };
+  const TCellObj& covered = fillers_.Get(0);
   for (int i = 0; i < longest(); ++i) {
     for (int j = 0; j < rowCount; ++j) {
       TCellList& row = *Rows[j];
       if (i >= row.Count() || !row[i]) continue;
-      TCellObj* cell = row[i];
-      cell->RowSpan = std::min(cell->RowSpan, rowCount - j);
-      for (int k = j + 1; k < j + cell->RowSpan; ++k) {
+      // A filler's span is its cell's, which ends within the table already.
+      const int span = std::min(row[i]->RowSpan, rowCount - j);
+      if (TCellObj* own = row.Own(i)) own->RowSpan = span;
+      for (int k = j + 1; k < j + span; ++k) {
         TCellList& below = *Rows[k];
-        while (below.Count() < i) below.Add(TCellObj::MakeFiller(Root, 0));
-        below.Insert(i, TCellObj::MakeFiller(Root, 0));
+        while (below.Count() < i) below.AddFiller(covered);
+        below.InsertFiller(i, covered);
       }
     }
   }
@@ -438,7 +459,7 @@ void ThtmlTable::Initialize() {
       if (row->Count() != NumCols) continue;
       row->Delete(NumCols - 1);
       for (int k = NumCols - 2; k >= 0; --k) {
-        TCellObj* c = (*row)[k];
+        TCellObj* c = row->Own(k);
         if (c && c->ColSpan > 1) {
           --c->ColSpan;
           break;
@@ -453,11 +474,13 @@ void ThtmlTable::Initialize() {
     for (const auto& row : Rows) {
       const int n = std::min(row->Count(), NumCols);
       for (int i = 0; i < n && i < static_cast<int>(ColInfo->size()); ++i) {
-        TCellObj* cell = (*row)[i];
         const TColObj& col = (*ColInfo)[i];
-        if (!cell || col.ColWidth <= 0) continue;
-        cell->SpecWd = col.ColWidth;
-        cell->SpecWdIsPercent = col.ColAsPercent;
+        if (!(*row)[i] || col.ColWidth <= 0) continue;
+        // A filler counts, but it is shared and its width never read.
+        if (TCellObj* cell = row->Own(i)) {
+          cell->SpecWd = col.ColWidth;
+          cell->SpecWdIsPercent = col.ColAsPercent;
+        }
         applied = true;
         if (!col.ColAsPercent) pixels = true;
       }
@@ -478,8 +501,8 @@ std::vector<SpanCell> GatherSpanCells(platform::Canvas& canvas, ThtmlTable& tabl
   std::vector<SpanCell> cells;
   for (const auto& row : table.Rows) {
     for (int i = 0; i < row->Count() && i < table.NumCols; ++i) {
-      TCellObj* cell = (*row)[i];
-      if (!cell || !cell->IsReal()) continue;
+      TCellObj* cell = row->Real(i);
+      if (!cell) continue;
       SpanCell s;
       s.Col = i;
       s.ColSpan = cell->ColSpan;
@@ -541,8 +564,8 @@ int ThtmlTable::DoRowSpan(platform::Canvas& canvas, int j, int span, int h, int&
   specified = false;
   more = false;
   for (int i = 0; i < row.Count(); ++i) {
-    TCellObj* cell = row[i];
-    if (!cell || !cell->IsReal()) continue;
+    TCellObj* cell = row.Real(i);
+    if (!cell) continue;
     cell->Wd = ColumnsWidth(i, cell->ColSpan);
     if (cell->RowSpan > span) {
       more = true;
@@ -582,9 +605,11 @@ void ThtmlTable::FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs
   std::vector<std::pair<int, int>> spanned;   // (span, row)
   for (int j = 0; j < rowCount; ++j) {
     const TCellList& row = *Rows[j];
-    for (int i = 0; i < row.Count(); ++i)
-      if (row[i] && row[i]->IsReal() && row[i]->RowSpan > 1 && j + row[i]->RowSpan <= rowCount)
-        spanned.emplace_back(row[i]->RowSpan, j);
+    for (int i = 0; i < row.Count(); ++i) {
+      const TCellObj* cell = row.Real(i);
+      if (cell && cell->RowSpan > 1 && j + cell->RowSpan <= rowCount)
+        spanned.emplace_back(cell->RowSpan, j);
+    }
   }
   std::sort(spanned.begin(), spanned.end());
   spanned.erase(std::unique(spanned.begin(), spanned.end()), spanned.end());
@@ -605,8 +630,8 @@ void ThtmlTable::FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs
 
 void ThtmlTable::DoVertAlign(platform::Canvas& canvas, TCellList& row, int y, int& curs) {
   for (int i = 0; i < row.Count(); ++i) {
-    TCellObj* cell = row[i];
-    if (!cell || !cell->IsReal()) continue;
+    TCellObj* cell = row.Real(i);
+    if (!cell) continue;
     cell->YIndent = VerticalIndent(cell->VAlign, cell->Ht, cell->ContentHt, cell->VrSpace,
                                    CellSpacing);
     if (cell->Cell->Count() > 0) {
@@ -673,8 +698,8 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
     row.RowHeight = Heights[j];
     row.RowSpanHeight = 0;
     for (int i = 0; i < row.Count(); ++i) {
-      TCellObj* cell = row[i];
-      if (!cell || !cell->IsReal()) continue;
+      TCellObj* cell = row.Real(i);
+      if (!cell) continue;
       cell->Wd = ColumnsWidth(i, cell->ColSpan);
       long long ht = 0;
       for (int k = j; k < j + cell->RowSpan && k < RowCount(); ++k) ht += Heights[k];
@@ -724,8 +749,7 @@ int ThtmlTable::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
     if (row.RowSpanHeight + (rowY - yOff) < aRect.top) continue;
     int cx = x;
     for (int i = 0; i < row.Count(); ++i) {
-      TCellObj* cell = row[i];
-      if (cell && cell->IsReal())
+      if (TCellObj* cell = row.Real(i))
         cell->Draw(canvas, aRect, cx, rowY, CellSpacing, BorderWidth > 0, BorderColorLight,
                    BorderColorDark, defaults);
       if (i < static_cast<int>(Widths.size())) cx = LayoutAdd(cx, Widths[i]);
@@ -756,8 +780,8 @@ TCellObj* ThtmlTable::CellAt(int x, int y) {
     const int rowY = rowTops_[r];
     int cx = DrawX;
     for (int i = 0; i < row->Count(); ++i) {
-      TCellObj* cell = (*row)[i];
-      if (cell && cell->IsReal() && x >= cx && x < cx + cell->Wd && rowY <= y &&
+      TCellObj* cell = row->Real(i);
+      if (cell && x >= cx && x < cx + cell->Wd && rowY <= y &&
           y < rowY + cell->Ht)
         return cell;
       if (i < static_cast<int>(Widths.size())) cx = LayoutAdd(cx, Widths[i]);
@@ -794,8 +818,8 @@ static int FirstAnswer(const ThtmlTable& t, bool backward, F ask) {
   for (int jj = 0; jj < rows; ++jj) {
     const TCellList& row = *t.Rows[backward ? rows - 1 - jj : jj];
     for (int ii = 0; ii < row.Count(); ++ii) {
-      TCellObj* cell = row[backward ? row.Count() - 1 - ii : ii];
-      if (!cell || !cell->IsReal()) continue;
+      TCellObj* cell = row.Real(backward ? row.Count() - 1 - ii : ii);
+      if (!cell) continue;
       const int r = ask(*cell->Cell);
       if (r >= 0) return r;
     }
@@ -834,7 +858,7 @@ bool ThtmlTable::CharAt(int pos, char16_t& ch, TSectionBase*& obj) {
 void ThtmlTable::CopyText() {
   for (const auto& row : Rows)
     for (int i = 0; i < row->Count(); ++i)
-      if (TCellObj* cell = (*row)[i]; cell && cell->IsReal()) cell->Cell->CopyToClipboard();
+      if (TCellObj* cell = row->Real(i)) cell->Cell->CopyToClipboard();
 }
 
 void ThtmlTable::AddToPositionList() { TSectionBase::AddToPositionList(); }
@@ -866,8 +890,7 @@ void ThtmlTable::Dump(LayoutDumpWriter& writer) const {
     W::Nested inRow(writer);
     int x = LayoutX;
     for (int i = 0; i < row->Count(); ++i) {
-      const TCellObj* cell = (*row)[i];
-      if (cell && cell->IsReal()) {
+      if (const TCellObj* cell = row->Real(i)) {
         const int left = x + CellSpacing, top = rowY + CellSpacing;
         const int height = CellSpacing == -1 ? cell->Ht : cell->Ht - CellSpacing;
         std::string c = "cell " + std::to_string(i) + " " + W::Rect(left, top, cell->Wd - CellSpacing, height);
