@@ -292,34 +292,62 @@ void TCellList::Add(std::unique_ptr<TCellObj> cell) {
   slots_.back() = reinterpret_cast<std::uintptr_t>(cell.release());
 }
 
-void TCellList::AddFiller(const TCellObj& filler) { slots_.push_back(SharedSlot(filler)); }
-
-void TCellList::InsertFiller(int i, const TCellObj& filler) {
-  i = std::clamp(i, 0, Count());
-  slots_.insert(slots_.begin() + i, SharedSlot(filler));
-}
-
 void TCellList::Delete(int i) {
   if (i < 0 || i >= Count()) return;
   delete Own(i);
   slots_.erase(slots_.begin() + i);
 }
 
-void TCellList::AddColSpanFillers(TCellFillers& fillers) {
-  size_t total = 0;
+void TCellList::PlaceInGrid(std::vector<int>& spansBelow, int rowsLeft, TCellFillers& fillers) {
+  // The row's length: its own positions and the covered ones, or up to the
+  // last covered position when its own end before that.
+  size_t own = 0;
   for (int i = 0; i < Count(); ++i) {
     const TCellObj* cell = Real(i);
-    total += cell ? static_cast<size_t>(std::max(1, cell->ColSpan)) : 1;
+    own += cell ? static_cast<size_t>(std::max(1, cell->ColSpan)) : 1;
   }
-  if (total == slots_.size()) return;
+  size_t coveredCount = 0, coveredEnd = 0;
+  for (size_t c = 0; c < spansBelow.size(); ++c)
+    if (spansBelow[c] > 0) {
+      ++coveredCount;
+      coveredEnd = c + 1;
+    }
+  const size_t length = std::max(own + coveredCount, coveredEnd);
+  const std::uintptr_t covered = SharedSlot(fillers.Get(0));
   std::vector<std::uintptr_t> grid;
-  grid.reserve(total);
-  for (int i = 0; i < Count(); ++i) {
-    grid.push_back(slots_[i]);
-    const TCellObj* cell = Real(i);
-    if (!cell || cell->ColSpan <= 1) continue;
-    const std::uintptr_t filler = SharedSlot(fillers.Get(cell->RowSpan > 1 ? cell->RowSpan : 1));
-    grid.insert(grid.end(), static_cast<size_t>(cell->ColSpan - 1), filler);
+  grid.reserve(length);
+  size_t next = 0;                 // the next of the row's own entries
+  std::uintptr_t spanFiller = 0;   // behind a real cell: its column span's filler
+  int spanFillersLeft = 0;
+  while (grid.size() < length) {
+    const size_t at = grid.size();
+    if (at < spansBelow.size() && spansBelow[at] > 0) {
+      --spansBelow[at];
+      grid.push_back(covered);
+      continue;
+    }
+    std::uintptr_t slot = covered;   // a row too short is filled
+    if (spanFillersLeft > 0) {
+      slot = spanFiller;
+      --spanFillersLeft;
+    } else if (next < slots_.size()) {
+      slot = slots_[next];
+      if (const TCellObj* cell = Real(static_cast<int>(next)); cell && cell->ColSpan > 1) {
+        spanFiller = SharedSlot(fillers.Get(cell->RowSpan > 1 ? cell->RowSpan : 1));
+        spanFillersLeft = cell->ColSpan - 1;
+      }
+      ++next;
+    }
+    grid.push_back(slot);
+    // What stands here covers the rows below as far as its row span reaches.
+    const TCellObj* cell = reinterpret_cast<const TCellObj*>(slot & ~kShared);
+    if (!cell) continue;
+    const int span = std::min(cell->RowSpan, rowsLeft);
+    if (!(slot & kShared)) reinterpret_cast<TCellObj*>(slot)->RowSpan = span;
+    if (span > 1) {
+      if (spansBelow.size() <= at) spansBelow.resize(at + 1, 0);
+      spansBelow[at] = span - 1;
+    }
   }
   slots_ = std::move(grid);
 }
@@ -405,6 +433,9 @@ void ThtmlTable::Initialize() {
   NumCols = 0;
   HasPixelWidths = false;
   const int rowCount = RowCount();
+  // The rows are put into the grid from the top, each in one pass, so that
+  // spans covering millions of positions cost a pass over them and no more.
+  std::vector<int> spansBelow;
   for (int j = 0; j < rowCount; ++j) {
     TCellList& row = *Rows[j];
     row.SpreadBackground();
@@ -423,30 +454,13 @@ void ThtmlTable::Initialize() {
       cell->ColSpan = std::clamp(cell->ColSpan, 1, kMaxColSpan);
       cell->RowSpan = std::clamp(cell->RowSpan, 1, rowCount - j);
     }
-    row.AddColSpanFillers(fillers_);
-    NumCols = std::max(NumCols, row.Count());
+    row.PlaceInGrid(spansBelow, rowCount - j, fillers_);
   }
-  // Row spans: the rows below get fillers where the span covers them.
   auto longest = [this] {
     int n = 0;
     for (const auto& row : Rows) n = std::max(n, row->Count());
     return n;
   };
-  const TCellObj& covered = fillers_.Get(0);
-  for (int i = 0; i < longest(); ++i) {
-    for (int j = 0; j < rowCount; ++j) {
-      TCellList& row = *Rows[j];
-      if (i >= row.Count() || !row[i]) continue;
-      // A filler's span is its cell's, which ends within the table already.
-      const int span = std::min(row[i]->RowSpan, rowCount - j);
-      if (TCellObj* own = row.Own(i)) own->RowSpan = span;
-      for (int k = j + 1; k < j + span; ++k) {
-        TCellList& below = *Rows[k];
-        while (below.Count() < i) below.AddFiller(covered);
-        below.InsertFiller(i, covered);
-      }
-    }
-  }
   // Columns made only of fillers go; the spans that reached into them shrink.
   NumCols = longest();
   while (!Rows.empty() && NumCols > 0) {

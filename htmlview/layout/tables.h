@@ -143,13 +143,15 @@ class TCellList {
   }
   // Appends (null allowed) and hands the row's height on to the cell.
   void Add(std::unique_ptr<TCellObj> cell);
-  // A shared filler (the row does not own it) at the end, or at i.
-  void AddFiller(const TCellObj& filler);
-  void InsertFiller(int i, const TCellObj& filler);
   void Delete(int i);
-  // Puts ColSpan - 1 fillers behind every real cell, in one pass over the
-  // row (a row of wide spans holds a great many of them).
-  void AddColSpanFillers(TCellFillers& fillers);
+  // Puts the row into the grid below the rows placed before it, in one
+  // pass: ColSpan - 1 fillers behind every real cell, and a filler wherever
+  // a row span from above covers the position (the row's own cells move
+  // right; a row too short is filled up to the last covered position).
+  // spansBelow: for each column, the rows a span still covers below those
+  // placed; the row counts its own spans in. rowsLeft: the rows from this
+  // one to the table's end, which a span does not pass.
+  void PlaceInGrid(std::vector<int>& spansBelow, int rowsLeft, TCellFillers& fillers);
   // The row's background colour to each cell whose content has none.
   void SpreadBackground();
 
