@@ -462,18 +462,24 @@ void ThtmlTable::Initialize() {
     return n;
   };
   // Columns made only of fillers go; the spans that reached into them shrink.
+  // Where each row's search for a span to shorten resumes: spans only shrink
+  // and the positions left of the end stay, so those it passed hold none
+  // (a row of a thousand fillers loses them in one pass, not one each).
   NumCols = longest();
+  std::vector<int> searchFrom(Rows.size(), std::numeric_limits<int>::max());
   while (!Rows.empty() && NumCols > 0) {
     bool realLast = false;
     for (const auto& row : Rows)
       if (row->Count() == NumCols && (*row)[NumCols - 1] && (*row)[NumCols - 1]->IsReal())
         realLast = true;
     if (realLast) break;
-    for (const auto& row : Rows) {
-      if (row->Count() != NumCols) continue;
-      row->Delete(NumCols - 1);
-      for (int k = NumCols - 2; k >= 0; --k) {
-        TCellObj* c = row->Own(k);
+    for (size_t r = 0; r < Rows.size(); ++r) {
+      TCellList& row = *Rows[r];
+      if (row.Count() != NumCols) continue;
+      row.Delete(NumCols - 1);
+      int& k = searchFrom[r];
+      for (k = std::min(k, NumCols - 2); k >= 0; --k) {
+        TCellObj* c = row.Own(k);
         if (c && c->ColSpan > 1) {
           --c->ColSpan;
           break;
