@@ -340,10 +340,10 @@ void TCellList::PlaceInGrid(std::vector<int>& spansBelow, int rowsLeft, TCellFil
     }
     grid.push_back(slot);
     // What stands here covers the rows below as far as its row span reaches.
-    const TCellObj* cell = reinterpret_cast<const TCellObj*>(slot & ~kShared);
+    const TCellObj* cell = CellOf(slot);
     if (!cell) continue;
     const int span = std::min(cell->RowSpan, rowsLeft);
-    if (!(slot & kShared)) reinterpret_cast<TCellObj*>(slot)->RowSpan = span;
+    if (TCellObj* mine = OwnOf(slot)) mine->RowSpan = span;
     if (span > 1) {
       if (spansBelow.size() <= at) spansBelow.resize(at + 1, 0);
       spansBelow[at] = span - 1;

@@ -129,13 +129,9 @@ class TCellList {
 
   int Count() const { return static_cast<int>(slots_.size()); }
   // The grid position i: a cell of the row's own, a shared filler, or null.
-  const TCellObj* operator[](int i) const {
-    return reinterpret_cast<const TCellObj*>(slots_[i] & ~kShared);
-  }
+  const TCellObj* operator[](int i) const { return CellOf(slots_[i]); }
   // The row's own cell at i; null for a filler or an empty entry.
-  TCellObj* Own(int i) const {
-    return slots_[i] & kShared ? nullptr : reinterpret_cast<TCellObj*>(slots_[i]);
-  }
+  TCellObj* Own(int i) const { return OwnOf(slots_[i]); }
   // The row's own cell at i when it is a real one.
   TCellObj* Real(int i) const {
     TCellObj* cell = Own(i);
@@ -161,6 +157,12 @@ class TCellList {
   static constexpr std::uintptr_t kShared = 1;
   static std::uintptr_t SharedSlot(const TCellObj& filler) {
     return reinterpret_cast<std::uintptr_t>(&filler) | kShared;
+  }
+  static const TCellObj* CellOf(std::uintptr_t slot) {
+    return reinterpret_cast<const TCellObj*>(slot & ~kShared);
+  }
+  static TCellObj* OwnOf(std::uintptr_t slot) {
+    return slot & kShared ? nullptr : reinterpret_cast<TCellObj*>(slot);
   }
   std::vector<std::uintptr_t> slots_;
 };
