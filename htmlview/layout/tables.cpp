@@ -292,10 +292,27 @@ void TCellList::Add(std::unique_ptr<TCellObj> cell) {
   slots_.back() = reinterpret_cast<std::uintptr_t>(cell.release());
 }
 
-void TCellList::Delete(int i) {
-  if (i < 0 || i >= Count()) return;
-  delete Own(i);
-  slots_.erase(slots_.begin() + i);
+int TCellList::RealEnd() const {
+  for (int i = Count() - 1; i >= 0; --i)
+    if (Real(i)) return i + 1;
+  return 0;
+}
+
+void TCellList::DropFrom(int n) {
+  // Where the search for a span to shorten resumes: spans only shrink and
+  // the positions left of the end stay, so those it passed hold none (a
+  // row of a thousand fillers loses them in one pass, not one each).
+  int from = Count() - 2;
+  for (int end = Count(); end > n; --end) {
+    for (from = std::min(from, end - 2); from >= 0; --from) {
+      if (TCellObj* cell = Own(from); cell && cell->ColSpan > 1) {
+        --cell->ColSpan;
+        break;
+      }
+    }
+    delete Own(end - 1);
+  }
+  if (n < Count()) slots_.resize(std::max(n, 0));
 }
 
 void TCellList::PlaceInGrid(std::vector<int>& spansBelow, int rowsLeft, TCellFillers& fillers) {
@@ -456,39 +473,15 @@ void ThtmlTable::Initialize() {
     }
     row.PlaceInGrid(spansBelow, rowCount - j, fillers_);
   }
-  auto longest = [this] {
-    int n = 0;
-    for (const auto& row : Rows) n = std::max(n, row->Count());
-    return n;
-  };
-  // Columns made only of fillers go; the spans that reached into them shrink.
-  // Where each row's search for a span to shorten resumes: spans only shrink
-  // and the positions left of the end stay, so those it passed hold none
-  // (a row of a thousand fillers loses them in one pass, not one each).
-  NumCols = longest();
-  std::vector<int> searchFrom(Rows.size(), std::numeric_limits<int>::max());
-  while (!Rows.empty() && NumCols > 0) {
-    bool realLast = false;
-    for (const auto& row : Rows)
-      if (row->Count() == NumCols && (*row)[NumCols - 1] && (*row)[NumCols - 1]->IsReal())
-        realLast = true;
-    if (realLast) break;
-    for (size_t r = 0; r < Rows.size(); ++r) {
-      TCellList& row = *Rows[r];
-      if (row.Count() != NumCols) continue;
-      row.Delete(NumCols - 1);
-      int& k = searchFrom[r];
-      for (k = std::min(k, NumCols - 2); k >= 0; --k) {
-        TCellObj* c = row.Own(k);
-        if (c && c->ColSpan > 1) {
-          --c->ColSpan;
-          break;
-        }
-      }
-    }
-    --NumCols;
+  // Columns made only of fillers go, from the right up to the last column
+  // in which some row has a real cell; the spans that reached into them
+  // shrink.
+  int keep = 0;
+  for (const auto& row : Rows) keep = std::max(keep, row->RealEnd());
+  for (const auto& row : Rows) {
+    row->DropFrom(keep);
+    NumCols = std::max(NumCols, row->Count());
   }
-  NumCols = longest();
   if (ColInfo) {
     bool applied = false, pixels = false;
     for (const auto& row : Rows) {

@@ -139,7 +139,11 @@ class TCellList {
   }
   // Appends (null allowed) and hands the row's height on to the cell.
   void Add(std::unique_ptr<TCellObj> cell);
-  void Delete(int i);
+  // One past the last real cell; 0 without any.
+  int RealEnd() const;
+  // Drops the positions from n on, from the end: for each, the nearest
+  // cell to its left that spans more than one column loses one.
+  void DropFrom(int n);
   // Puts the row into the grid below the rows placed before it, in one
   // pass: ColSpan - 1 fillers behind every real cell, and a filler wherever
   // a row span from above covers the position (the row's own cells move
