@@ -179,9 +179,10 @@ std::string Repeat(const std::string& piece, size_t n) {
   return s;
 }
 
-// Parses, lays out and paints a page as the viewer shows it; returns the
-// page height.
-int ShowPage(const std::string& html) {
+// Parses, lays out and paints a page as the viewer shows it in an 800 x 600
+// window (at its top, and when asked scrolled to its bottom too); returns
+// the page height.
+int ShowPage(const std::string& html, bool paintBottom = false) {
   InitDocParser();
   int height = 0;
   {
@@ -194,7 +195,12 @@ int ShowPage(const std::string& html) {
     platform::Canvas canvas(&bitmap.Image());
     int maxWidth = 0, curs = 0;
     height = list.Layout(canvas, 0, 800, 600, 600, maxWidth, curs);
-    list.Draw(canvas, platform::Rect{0, 0, 800, 600}, 800, 0, 0, 0, 0);
+    const platform::Rect window{0, 0, 800, 600};
+    list.Draw(canvas, window, 800, 0, 0, 0, 0);
+    if (paintBottom) {
+      list.SetYOffset(std::max(0, height - 600));
+      list.Draw(canvas, window, 800, 0, 0, 0, 0);
+    }
   }
   DoneDocParser();
   return height;
@@ -213,16 +219,45 @@ long StatusKb(const char* key) {
   return kb;
 }
 
+// Runs body in a child process, under an address-space limit of limitMb
+// when that is above 0, so that each case starts afresh and a runaway stops
+// at the limit; result is what the child's body wrote into it. False when
+// the child failed.
+template <typename Result>
+bool InChild(long limitMb, const std::function<void(Result&)>& body, Result& result) {
+  malloc_trim(0);
+  int fds[2];
+  if (pipe(fds) != 0) return false;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    if (limitMb > 0) {
+      rlimit limit{};
+      limit.rlim_cur = limit.rlim_max = static_cast<rlim_t>(limitMb) << 20;
+      setrlimit(RLIMIT_AS, &limit);
+    }
+    Result r{};
+    body(r);
+    if (write(fds[1], &r, sizeof r) != sizeof r) _exit(1);
+    _exit(0);
+  }
+  close(fds[1]);
+  if (pid < 0) {
+    close(fds[0]);
+    return false;
+  }
+  const bool got = read(fds[0], &result, sizeof result) == sizeof result;
+  close(fds[0]);
+  int status = 0;
+  return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 && got;
+}
+
 // What showing the page adds to the resident memory at its peak, in bytes,
 // measured in a child process: the child builds the page text, resets its
 // high-water mark and shows the page. -1 when the child failed.
 double PeakShowBytes(const std::function<std::string()>& page) {
-  malloc_trim(0);
-  int fds[2];
-  if (pipe(fds) != 0) return -1;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
+  double bytes = -1;
+  const bool shown = InChild<double>(0, [&](double& out) {
     const std::string html = page();
     if (FILE* f = fopen("/proc/self/clear_refs", "w")) {
       fputs("5", f);   // the high-water mark starts again from here
@@ -230,21 +265,9 @@ double PeakShowBytes(const std::function<std::string()>& page) {
     }
     const long before = StatusKb("VmRSS");
     ShowPage(html);
-    const double bytes = (StatusKb("VmHWM") - before) * 1024.0;
-    if (write(fds[1], &bytes, sizeof bytes) != sizeof bytes) _exit(1);
-    _exit(0);
-  }
-  close(fds[1]);
-  if (pid < 0) {
-    close(fds[0]);
-    return -1;
-  }
-  double bytes = -1;
-  if (read(fds[0], &bytes, sizeof bytes) != sizeof bytes) bytes = -1;
-  close(fds[0]);
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-  return bytes;
+    out = (StatusKb("VmHWM") - before) * 1024.0;
+  }, bytes);
+  return shown ? bytes : -1;
 }
 
 struct PageCase {
@@ -337,36 +360,11 @@ struct SpanPageResult {
   double cpuSeconds = 0;
   double peakMb = 0;
   double startMb = 0;   // resident before the page, what the child shares with this process
-  int height = 0;
 };
 
 double CpuSeconds(const rusage& u) {
   return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
          static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// Parses and lays out the page in an 800 x 600 window, then paints the
-// window at the top of the page and scrolled to its bottom.
-int ShowPageTopAndBottom(const std::string& html) {
-  InitDocParser();
-  int height = 0;
-  {
-    TSectionList list(nullptr, nullptr);
-    list.SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
-                     platform::clPurple, platform::clRed, platform::clWhite, false, true, 1, 5,
-                     10);
-    ParseHtmlDocument(html, list, {});
-    platform::Bitmap bitmap(800, 600);
-    platform::Canvas canvas(&bitmap.Image());
-    int maxWidth = 0, curs = 0;
-    height = list.Layout(canvas, 0, 800, 600, 600, maxWidth, curs);
-    const platform::Rect window{0, 0, 800, 600};
-    list.Draw(canvas, window, 800, 0, 0, 0, 0);
-    list.SetYOffset(std::max(0, height - 600));
-    list.Draw(canvas, window, 800, 0, 0, 0, 0);
-  }
-  DoneDocParser();
-  return height;
 }
 
 long SpanPageLimitMb() {
@@ -376,41 +374,20 @@ long SpanPageLimitMb() {
 
 SpanPageResult ShowSpanPageInChild(const std::string& html) {
   SpanPageResult result;
-  result.status = -1;
-  malloc_trim(0);
-  int fds[2];
-  if (pipe(fds) != 0) return result;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    rlimit limit{};
-    limit.rlim_cur = limit.rlim_max = static_cast<rlim_t>(SpanPageLimitMb()) << 20;
-    setrlimit(RLIMIT_AS, &limit);
-    SpanPageResult r;
+  const bool shown = InChild<SpanPageResult>(SpanPageLimitMb(), [&](SpanPageResult& r) {
     r.startMb = static_cast<double>(StatusKb("VmRSS")) / 1024.0;
     rusage before{}, after{};
     getrusage(RUSAGE_SELF, &before);
     try {
-      r.height = ShowPageTopAndBottom(html);
+      ShowPage(html, true);
     } catch (const std::bad_alloc&) {
       r.status = 1;
     }
     getrusage(RUSAGE_SELF, &after);
     r.cpuSeconds = CpuSeconds(after) - CpuSeconds(before);
     r.peakMb = static_cast<double>(after.ru_maxrss) / 1024.0;
-    if (write(fds[1], &r, sizeof r) != sizeof r) _exit(1);
-    _exit(0);
-  }
-  close(fds[1]);
-  if (pid < 0) {
-    close(fds[0]);
-    return result;
-  }
-  if (read(fds[0], &result, sizeof result) != sizeof result) result.status = -1;
-  close(fds[0]);
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    result.status = result.status == 1 ? 1 : -1;
+  }, result);
+  if (!shown) result.status = -1;
   return result;
 }
 
@@ -431,7 +408,7 @@ void RunSpanPage(benchmark::State& state, const std::string& html) {
 }
 
 // The cell spanning 1000 columns and 65534 rows, then 65534 rows of one
-// cell: about 300 KB covering 65.5 million grid positions.
+// cell: about 580 KB covering 65.5 million grid positions.
 void BM_SpanPageWideAndTallSpan(benchmark::State& state) {
   RunSpanPage(state, "<table border=1><tr><td colspan=1000 rowspan=65534>x" +
                          Repeat("<tr><td>y", 65534) + "</table>");

@@ -55,11 +55,7 @@ class ElementMemoryTest : public ParsedPageTest {
  protected:
   // The heap a shown page holds (the page text not counted), per element.
   double BytesPerElement(const std::string& html, int elements) {
-    list->Clear();
-    const long long before = gLiveBytes;
-    Parse(html);
-    shownHeight = LayOutAndPaint(400, 300);
-    return static_cast<double>(gLiveBytes - before) / elements;
+    return static_cast<double>(Held(html).first) / elements;
   }
   // The heap bytes and blocks a shown page holds.
   std::pair<long long, long long> Held(const std::string& html) {
@@ -110,7 +106,7 @@ TEST_F(ElementMemoryTest, SmallElementsKeepLittle) {
 }
 
 // A grid position that a span covers is a word in its row, no object of its
-// own: each once held a whole cell on the heap, so that a 300 KB page of
+// own: each once held a whole cell on the heap, so that a 600 KB page of
 // one cell spanning 1000 columns and 65534 rows took more than 6 GiB. Each
 // table is measured against the same cells without their spans.
 TEST_F(ElementMemoryTest, SpanCoveredPositionsHoldNoHeapObject) {
