@@ -121,8 +121,8 @@ TEST_F(HostileSizesTest, OneRowSpanOverALongTable) {
 // anywhere in it finds it.
 TEST_F(HostileSizesTest, ColumnAndRowSpanOverALongTable) {
   constexpr int rows = 300;
-  const int height = Show("<table border=1 cellspacing=0 cellpadding=0><tr><td colspan=1000 rowspan=" +
-                          std::to_string(rows) + " title=wide>x" +
+  const int height = Show("<table border=1 cellspacing=0 cellpadding=0><tr><td colspan=1000" +
+                          (" rowspan=" + std::to_string(rows)) + " title=wide>x" +
                           Repeat("<tr><td title=own>y", rows) + "</table>");
   ThtmlTable* table = FirstTable();
   ASSERT_NE(table, nullptr);
