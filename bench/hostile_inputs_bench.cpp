@@ -9,6 +9,7 @@
 // MB), measured in a child process so that each case starts afresh.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +21,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -177,9 +179,10 @@ std::string Repeat(const std::string& piece, size_t n) {
   return s;
 }
 
-// Parses, lays out and paints a page as the viewer shows it; returns the
-// page height.
-int ShowPage(const std::string& html) {
+// Parses, lays out and paints a page as the viewer shows it in an 800 x 600
+// window (at its top, and when asked scrolled to its bottom too); returns
+// the page height.
+int ShowPage(const std::string& html, bool paintBottom = false) {
   InitDocParser();
   int height = 0;
   {
@@ -192,7 +195,12 @@ int ShowPage(const std::string& html) {
     platform::Canvas canvas(&bitmap.Image());
     int maxWidth = 0, curs = 0;
     height = list.Layout(canvas, 0, 800, 600, 600, maxWidth, curs);
-    list.Draw(canvas, platform::Rect{0, 0, 800, 600}, 800, 0, 0, 0, 0);
+    const platform::Rect window{0, 0, 800, 600};
+    list.Draw(canvas, window, 800, 0, 0, 0, 0);
+    if (paintBottom) {
+      list.SetYOffset(std::max(0, height - 600));
+      list.Draw(canvas, window, 800, 0, 0, 0, 0);
+    }
   }
   DoneDocParser();
   return height;
@@ -211,16 +219,45 @@ long StatusKb(const char* key) {
   return kb;
 }
 
+// Runs body in a child process, under an address-space limit of limitMb
+// when that is above 0, so that each case starts afresh and a runaway stops
+// at the limit; result is what the child's body wrote into it. False when
+// the child failed.
+template <typename Result>
+bool InChild(long limitMb, const std::function<void(Result&)>& body, Result& result) {
+  malloc_trim(0);
+  int fds[2];
+  if (pipe(fds) != 0) return false;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    if (limitMb > 0) {
+      rlimit limit{};
+      limit.rlim_cur = limit.rlim_max = static_cast<rlim_t>(limitMb) << 20;
+      setrlimit(RLIMIT_AS, &limit);
+    }
+    Result r{};
+    body(r);
+    if (write(fds[1], &r, sizeof r) != sizeof r) _exit(1);
+    _exit(0);
+  }
+  close(fds[1]);
+  if (pid < 0) {
+    close(fds[0]);
+    return false;
+  }
+  const bool got = read(fds[0], &result, sizeof result) == sizeof result;
+  close(fds[0]);
+  int status = 0;
+  return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 && got;
+}
+
 // What showing the page adds to the resident memory at its peak, in bytes,
 // measured in a child process: the child builds the page text, resets its
 // high-water mark and shows the page. -1 when the child failed.
 double PeakShowBytes(const std::function<std::string()>& page) {
-  malloc_trim(0);
-  int fds[2];
-  if (pipe(fds) != 0) return -1;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
+  double bytes = -1;
+  const bool shown = InChild<double>(0, [&](double& out) {
     const std::string html = page();
     if (FILE* f = fopen("/proc/self/clear_refs", "w")) {
       fputs("5", f);   // the high-water mark starts again from here
@@ -228,21 +265,9 @@ double PeakShowBytes(const std::function<std::string()>& page) {
     }
     const long before = StatusKb("VmRSS");
     ShowPage(html);
-    const double bytes = (StatusKb("VmHWM") - before) * 1024.0;
-    if (write(fds[1], &bytes, sizeof bytes) != sizeof bytes) _exit(1);
-    _exit(0);
-  }
-  close(fds[1]);
-  if (pid < 0) {
-    close(fds[0]);
-    return -1;
-  }
-  double bytes = -1;
-  if (read(fds[0], &bytes, sizeof bytes) != sizeof bytes) bytes = -1;
-  close(fds[0]);
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-  return bytes;
+    out = (StatusKb("VmHWM") - before) * 1024.0;
+  }, bytes);
+  return shown ? bytes : -1;
 }
 
 struct PageCase {
@@ -318,6 +343,99 @@ PAGE_BENCHMARK(WideColSpans, kWideColSpans, 300, 1000);
 PAGE_BENCHMARK(TallRowSpan, kTallRowSpan, 16383, 65534);
 PAGE_BENCHMARK(ParagraphOfWords, kParagraphOfWords, 10, 50);
 PAGE_BENCHMARK(ParagraphOneWord, kParagraphOneWord, 10, 50);
+
+// ------------------------------------------------------------ span pages
+
+// Tables whose spans cover far more grid positions than the page has
+// bytes. Each is shown (parsed, laid out, painted at its top and at its
+// bottom) once in a child process under an address-space limit, so that a
+// page that would take the machine's memory stops at the limit instead
+// (reported as an error naming the limit). The child's own processor time
+// and peak resident memory come from getrusage (the peak counts what the
+// child shares with this process, start_rss_MB). The limit is 3 GiB, or
+// DRAVLEN_BENCH_LIMIT_MB.
+
+struct SpanPageResult {
+  int status = 0;   // 0 shown, 1 out of memory at the limit
+  double cpuSeconds = 0;
+  double peakMb = 0;
+  double startMb = 0;   // resident before the page, what the child shares with this process
+};
+
+double CpuSeconds(const rusage& u) {
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+long SpanPageLimitMb() {
+  if (const char* env = getenv("DRAVLEN_BENCH_LIMIT_MB"); env && atol(env) > 0) return atol(env);
+  return 3072;
+}
+
+SpanPageResult ShowSpanPageInChild(const std::string& html) {
+  SpanPageResult result;
+  const bool shown = InChild<SpanPageResult>(SpanPageLimitMb(), [&](SpanPageResult& r) {
+    r.startMb = static_cast<double>(StatusKb("VmRSS")) / 1024.0;
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    try {
+      ShowPage(html, true);
+    } catch (const std::bad_alloc&) {
+      r.status = 1;
+    }
+    getrusage(RUSAGE_SELF, &after);
+    r.cpuSeconds = CpuSeconds(after) - CpuSeconds(before);
+    r.peakMb = static_cast<double>(after.ru_maxrss) / 1024.0;
+  }, result);
+  if (!shown) result.status = -1;
+  return result;
+}
+
+void RunSpanPage(benchmark::State& state, const std::string& html) {
+  SpanPageResult r;
+  for (auto _ : state) r = ShowSpanPageInChild(html);
+  state.counters["cpu_s"] = r.cpuSeconds;
+  state.counters["peak_rss_MB"] = r.peakMb;
+  state.counters["start_rss_MB"] = r.startMb;
+  state.counters["page_KB"] = static_cast<double>(html.size()) / 1024.0;
+  if (r.status == 1)
+    state.SkipWithError(("out of memory at the " + std::to_string(SpanPageLimitMb()) +
+                         " MB limit after cpu_s=" + std::to_string(r.cpuSeconds) +
+                         " peak_rss_MB=" + std::to_string(r.peakMb))
+                            .c_str());
+  else if (r.status != 0)
+    state.SkipWithError("the child process failed");
+}
+
+// The cell spanning 1000 columns and 65534 rows, then 65534 rows of one
+// cell: about 580 KB covering 65.5 million grid positions.
+void BM_SpanPageWideAndTallSpan(benchmark::State& state) {
+  RunSpanPage(state, "<table border=1><tr><td colspan=1000 rowspan=65534>x" +
+                         Repeat("<tr><td>y", 65534) + "</table>");
+}
+BENCHMARK(BM_SpanPageWideAndTallSpan)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// The same cell over 65534 rows without cells: about 260 KB, the same
+// positions, all of the rows below made of fillers whose columns go again.
+void BM_SpanPageSpanOverEmptyRows(benchmark::State& state) {
+  RunSpanPage(state, "<table border=1><tr><td colspan=1000 rowspan=65534>x" +
+                         Repeat("<tr>", 65534) + "</table>");
+}
+BENCHMARK(BM_SpanPageSpanOverEmptyRows)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// 1000 cells of COLSPAN 1000 in one row.
+void BM_SpanPageWideColSpans(benchmark::State& state) {
+  RunSpanPage(state, "<table border=1><tr>" + Repeat("<td colspan=1000>x", 1000) + "</table>");
+}
+BENCHMARK(BM_SpanPageWideColSpans)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// 1000 cells of ROWSPAN 65534 in the first of 1000 rows, the other rows of
+// one cell each.
+void BM_SpanPageTallRowSpans(benchmark::State& state) {
+  RunSpanPage(state, "<table border=1><tr>" + Repeat("<td rowspan=65534>x", 1000) +
+                         Repeat("<tr><td>y", 999) + "</table>");
+}
+BENCHMARK(BM_SpanPageTallRowSpans)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 }  // namespace
 

@@ -138,7 +138,7 @@ TCellObj::TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* a
 
 TCellObj::TCellObj(int rowSpan) : ColSpan(0), RowSpan(rowSpan) { Padding.fill(-1); }
 
-std::unique_ptr<TCellObj> TCellObj::MakeFiller(TSectionListBase*, int rowSpan) {
+std::unique_ptr<TCellObj> TCellObj::MakeFiller(int rowSpan) {
   return std::unique_ptr<TCellObj>(new TCellObj(rowSpan));
 }
 
@@ -273,7 +273,13 @@ TCellList::TCellList(const TAttributeList* attributes, TProperties* prop) {
   if (!BkImageName.empty()) prop->GetBackgroundPos(prop->EmSize, prop->ExSize, BkPos);
 }
 
-TCellList::~TCellList() = default;
+static_assert(alignof(TCellObj) > 1, "a grid position marks a shared filler by its low bit");
+
+// The shared fillers belong to the table, which may free them first: the
+// row frees only its own cells and never looks at a filler here.
+TCellList::~TCellList() {
+  for (int i = 0; i < Count(); ++i) delete Own(i);
+}
 
 void TCellList::Add(std::unique_ptr<TCellObj> cell) {
   if (cell) {
@@ -282,42 +288,100 @@ void TCellList::Add(std::unique_ptr<TCellObj> cell) {
     else if (SpecRowHeightPct > 0)
       cell->SpecHtPct = std::max(cell->SpecHtPct, SpecRowHeightPct);
   }
-  cells_.push_back(std::move(cell));
+  slots_.push_back(0);   // room first, so that a failing push leaks nothing
+  slots_.back() = reinterpret_cast<std::uintptr_t>(cell.release());
 }
 
-void TCellList::Insert(int i, std::unique_ptr<TCellObj> cell) {
-  i = std::clamp(i, 0, Count());
-  cells_.insert(cells_.begin() + i, std::move(cell));
+int TCellList::RealEnd() const {
+  for (int i = Count() - 1; i >= 0; --i)
+    if (Real(i)) return i + 1;
+  return 0;
 }
 
-void TCellList::Delete(int i) {
-  if (i >= 0 && i < Count()) cells_.erase(cells_.begin() + i);
-}
-
-void TCellList::AddColSpanFillers(TSectionListBase* root) {
-  size_t total = 0;
-  for (const auto& cell : cells_)
-    total += cell && cell->IsReal() ? static_cast<size_t>(std::max(1, cell->ColSpan)) : 1;
-  if (total == cells_.size()) return;
-  std::vector<std::unique_ptr<TCellObj>> grid;
-  grid.reserve(total);
-  for (auto& cell : cells_) {
-    const bool real = cell && cell->IsReal();
-    const int span = real ? cell->ColSpan : 1;
-    const int fillerSpan = real && cell->RowSpan > 1 ? cell->RowSpan : 1;
-    grid.push_back(std::move(cell));
-    for (int k = 1; k < span; ++k) grid.push_back(TCellObj::MakeFiller(root, fillerSpan));
+void TCellList::DropFrom(int n) {
+  // Where the search for a span to shorten resumes: spans only shrink and
+  // the positions left of the end stay, so those it passed hold none (a
+  // row of a thousand fillers loses them in one pass, not one each).
+  int from = Count() - 2;
+  for (int end = Count(); end > n; --end) {
+    for (from = std::min(from, end - 2); from >= 0; --from) {
+      if (TCellObj* cell = Own(from); cell && cell->ColSpan > 1) {
+        --cell->ColSpan;
+        break;
+      }
+    }
+    delete Own(end - 1);
   }
-  cells_ = std::move(grid);
+  if (n < Count()) slots_.resize(std::max(n, 0));
+}
+
+void TCellList::PlaceInGrid(std::vector<int>& spansBelow, int rowsLeft, TCellFillers& fillers) {
+  // The row's length: its own positions and the covered ones, or up to the
+  // last covered position when its own end before that.
+  size_t own = 0;
+  for (int i = 0; i < Count(); ++i) {
+    const TCellObj* cell = Real(i);
+    own += cell ? static_cast<size_t>(std::max(1, cell->ColSpan)) : 1;
+  }
+  size_t coveredCount = 0, coveredEnd = 0;
+  for (size_t c = 0; c < spansBelow.size(); ++c)
+    if (spansBelow[c] > 0) {
+      ++coveredCount;
+      coveredEnd = c + 1;
+    }
+  const size_t length = std::max(own + coveredCount, coveredEnd);
+  const std::uintptr_t covered = SharedSlot(fillers.Get(0));
+  std::vector<std::uintptr_t> grid;
+  grid.reserve(length);
+  size_t next = 0;                 // the next of the row's own entries
+  std::uintptr_t spanFiller = 0;   // behind a real cell: its column span's filler
+  int spanFillersLeft = 0;
+  while (grid.size() < length) {
+    const size_t at = grid.size();
+    if (at < spansBelow.size() && spansBelow[at] > 0) {
+      --spansBelow[at];
+      grid.push_back(covered);
+      continue;
+    }
+    std::uintptr_t slot = covered;   // a row too short is filled
+    if (spanFillersLeft > 0) {
+      slot = spanFiller;
+      --spanFillersLeft;
+    } else if (next < slots_.size()) {
+      slot = slots_[next];
+      if (const TCellObj* cell = Real(static_cast<int>(next)); cell && cell->ColSpan > 1) {
+        spanFiller = SharedSlot(fillers.Get(cell->RowSpan > 1 ? cell->RowSpan : 1));
+        spanFillersLeft = cell->ColSpan - 1;
+      }
+      ++next;
+    }
+    grid.push_back(slot);
+    // What stands here covers the rows below as far as its row span reaches.
+    const TCellObj* cell = CellOf(slot);
+    if (!cell) continue;
+    const int span = std::min(cell->RowSpan, rowsLeft);
+    if (TCellObj* mine = OwnOf(slot)) mine->RowSpan = span;
+    if (span > 1) {
+      if (spansBelow.size() <= at) spansBelow.resize(at + 1, 0);
+      spansBelow[at] = span - 1;
+    }
+  }
+  slots_ = std::move(grid);
 }
 
 void TCellList::SpreadBackground() {
   if (!BkGnd) return;
-  for (auto& cell : cells_)
-    if (cell && cell->Cell && !cell->Cell->BkGnd) {
+  for (int i = 0; i < Count(); ++i)
+    if (TCellObj* cell = Own(i); cell && cell->Cell && !cell->Cell->BkGnd) {
       cell->Cell->BkGnd = true;
       cell->Cell->BkColor = BkColor;
     }
+}
+
+const TCellObj& TCellFillers::Get(int rowSpan) {
+  std::unique_ptr<TCellObj>& filler = fillers_[rowSpan];
+  if (!filler) filler = TCellObj::MakeFiller(rowSpan);
+  return *filler;
 }
 
 // ---------------------------------------------------------------- ThtmlTable
@@ -386,11 +450,14 @@ void ThtmlTable::Initialize() {
   NumCols = 0;
   HasPixelWidths = false;
   const int rowCount = RowCount();
+  // The rows are put into the grid from the top, each in one pass, so that
+  // spans covering millions of positions cost a pass over them and no more.
+  std::vector<int> spansBelow;
   for (int j = 0; j < rowCount; ++j) {
     TCellList& row = *Rows[j];
     row.SpreadBackground();
     for (int i = row.Count() - 1; i >= 0; --i) {
-      TCellObj* cell = row[i];
+      TCellObj* cell = row.Own(i);
       if (!cell || !cell->Cell) continue;
       cell->Initialize(CellPadding, BorderWidth);
       if (!row.BkImageName.empty() && !(cell->Background && cell->Background->Image))
@@ -404,60 +471,29 @@ void ThtmlTable::Initialize() {
       cell->ColSpan = std::clamp(cell->ColSpan, 1, kMaxColSpan);
       cell->RowSpan = std::clamp(cell->RowSpan, 1, rowCount - j);
     }
-    row.AddColSpanFillers(Root);
-    NumCols = std::max(NumCols, row.Count());
+    row.PlaceInGrid(spansBelow, rowCount - j, fillers_);
   }
-  // Row spans: the rows below get fillers where the span covers them.
-  auto longest = [this] {
-    int n = 0;
-    for (const auto& row : Rows) n = std::max(n, row->Count());
-    return n;
-  };
-  for (int i = 0; i < longest(); ++i) {
-    for (int j = 0; j < rowCount; ++j) {
-      TCellList& row = *Rows[j];
-      if (i >= row.Count() || !row[i]) continue;
-      TCellObj* cell = row[i];
-      cell->RowSpan = std::min(cell->RowSpan, rowCount - j);
-      for (int k = j + 1; k < j + cell->RowSpan; ++k) {
-        TCellList& below = *Rows[k];
-        while (below.Count() < i) below.Add(TCellObj::MakeFiller(Root, 0));
-        below.Insert(i, TCellObj::MakeFiller(Root, 0));
-      }
-    }
+  // Columns made only of fillers go, from the right up to the last column
+  // in which some row has a real cell; the spans that reached into them
+  // shrink.
+  int keep = 0;
+  for (const auto& row : Rows) keep = std::max(keep, row->RealEnd());
+  for (const auto& row : Rows) {
+    row->DropFrom(keep);
+    NumCols = std::max(NumCols, row->Count());
   }
-  // Columns made only of fillers go; the spans that reached into them shrink.
-  NumCols = longest();
-  while (!Rows.empty() && NumCols > 0) {
-    bool realLast = false;
-    for (const auto& row : Rows)
-      if (row->Count() == NumCols && (*row)[NumCols - 1] && (*row)[NumCols - 1]->IsReal())
-        realLast = true;
-    if (realLast) break;
-    for (const auto& row : Rows) {
-      if (row->Count() != NumCols) continue;
-      row->Delete(NumCols - 1);
-      for (int k = NumCols - 2; k >= 0; --k) {
-        TCellObj* c = (*row)[k];
-        if (c && c->ColSpan > 1) {
-          --c->ColSpan;
-          break;
-        }
-      }
-    }
-    --NumCols;
-  }
-  NumCols = longest();
   if (ColInfo) {
     bool applied = false, pixels = false;
     for (const auto& row : Rows) {
       const int n = std::min(row->Count(), NumCols);
       for (int i = 0; i < n && i < static_cast<int>(ColInfo->size()); ++i) {
-        TCellObj* cell = (*row)[i];
         const TColObj& col = (*ColInfo)[i];
-        if (!cell || col.ColWidth <= 0) continue;
-        cell->SpecWd = col.ColWidth;
-        cell->SpecWdIsPercent = col.ColAsPercent;
+        if (!(*row)[i] || col.ColWidth <= 0) continue;
+        // A filler counts, but it is shared and its width never read.
+        if (TCellObj* cell = row->Own(i)) {
+          cell->SpecWd = col.ColWidth;
+          cell->SpecWdIsPercent = col.ColAsPercent;
+        }
         applied = true;
         if (!col.ColAsPercent) pixels = true;
       }
@@ -478,8 +514,8 @@ std::vector<SpanCell> GatherSpanCells(platform::Canvas& canvas, ThtmlTable& tabl
   std::vector<SpanCell> cells;
   for (const auto& row : table.Rows) {
     for (int i = 0; i < row->Count() && i < table.NumCols; ++i) {
-      TCellObj* cell = (*row)[i];
-      if (!cell || !cell->IsReal()) continue;
+      TCellObj* cell = row->Real(i);
+      if (!cell) continue;
       SpanCell s;
       s.Col = i;
       s.ColSpan = cell->ColSpan;
@@ -541,8 +577,8 @@ int ThtmlTable::DoRowSpan(platform::Canvas& canvas, int j, int span, int h, int&
   specified = false;
   more = false;
   for (int i = 0; i < row.Count(); ++i) {
-    TCellObj* cell = row[i];
-    if (!cell || !cell->IsReal()) continue;
+    TCellObj* cell = row.Real(i);
+    if (!cell) continue;
     cell->Wd = ColumnsWidth(i, cell->ColSpan);
     if (cell->RowSpan > span) {
       more = true;
@@ -582,9 +618,11 @@ void ThtmlTable::FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs
   std::vector<std::pair<int, int>> spanned;   // (span, row)
   for (int j = 0; j < rowCount; ++j) {
     const TCellList& row = *Rows[j];
-    for (int i = 0; i < row.Count(); ++i)
-      if (row[i] && row[i]->IsReal() && row[i]->RowSpan > 1 && j + row[i]->RowSpan <= rowCount)
-        spanned.emplace_back(row[i]->RowSpan, j);
+    for (int i = 0; i < row.Count(); ++i) {
+      const TCellObj* cell = row.Real(i);
+      if (cell && cell->RowSpan > 1 && j + cell->RowSpan <= rowCount)
+        spanned.emplace_back(cell->RowSpan, j);
+    }
   }
   std::sort(spanned.begin(), spanned.end());
   spanned.erase(std::unique(spanned.begin(), spanned.end()), spanned.end());
@@ -605,8 +643,8 @@ void ThtmlTable::FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs
 
 void ThtmlTable::DoVertAlign(platform::Canvas& canvas, TCellList& row, int y, int& curs) {
   for (int i = 0; i < row.Count(); ++i) {
-    TCellObj* cell = row[i];
-    if (!cell || !cell->IsReal()) continue;
+    TCellObj* cell = row.Real(i);
+    if (!cell) continue;
     cell->YIndent = VerticalIndent(cell->VAlign, cell->Ht, cell->ContentHt, cell->VrSpace,
                                    CellSpacing);
     if (cell->Cell->Count() > 0) {
@@ -673,8 +711,8 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
     row.RowHeight = Heights[j];
     row.RowSpanHeight = 0;
     for (int i = 0; i < row.Count(); ++i) {
-      TCellObj* cell = row[i];
-      if (!cell || !cell->IsReal()) continue;
+      TCellObj* cell = row.Real(i);
+      if (!cell) continue;
       cell->Wd = ColumnsWidth(i, cell->ColSpan);
       long long ht = 0;
       for (int k = j; k < j + cell->RowSpan && k < RowCount(); ++k) ht += Heights[k];
@@ -724,8 +762,7 @@ int ThtmlTable::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
     if (row.RowSpanHeight + (rowY - yOff) < aRect.top) continue;
     int cx = x;
     for (int i = 0; i < row.Count(); ++i) {
-      TCellObj* cell = row[i];
-      if (cell && cell->IsReal())
+      if (TCellObj* cell = row.Real(i))
         cell->Draw(canvas, aRect, cx, rowY, CellSpacing, BorderWidth > 0, BorderColorLight,
                    BorderColorDark, defaults);
       if (i < static_cast<int>(Widths.size())) cx = LayoutAdd(cx, Widths[i]);
@@ -756,8 +793,8 @@ TCellObj* ThtmlTable::CellAt(int x, int y) {
     const int rowY = rowTops_[r];
     int cx = DrawX;
     for (int i = 0; i < row->Count(); ++i) {
-      TCellObj* cell = (*row)[i];
-      if (cell && cell->IsReal() && x >= cx && x < cx + cell->Wd && rowY <= y &&
+      TCellObj* cell = row->Real(i);
+      if (cell && x >= cx && x < cx + cell->Wd && rowY <= y &&
           y < rowY + cell->Ht)
         return cell;
       if (i < static_cast<int>(Widths.size())) cx = LayoutAdd(cx, Widths[i]);
@@ -794,8 +831,8 @@ static int FirstAnswer(const ThtmlTable& t, bool backward, F ask) {
   for (int jj = 0; jj < rows; ++jj) {
     const TCellList& row = *t.Rows[backward ? rows - 1 - jj : jj];
     for (int ii = 0; ii < row.Count(); ++ii) {
-      TCellObj* cell = row[backward ? row.Count() - 1 - ii : ii];
-      if (!cell || !cell->IsReal()) continue;
+      TCellObj* cell = row.Real(backward ? row.Count() - 1 - ii : ii);
+      if (!cell) continue;
       const int r = ask(*cell->Cell);
       if (r >= 0) return r;
     }
@@ -834,7 +871,7 @@ bool ThtmlTable::CharAt(int pos, char16_t& ch, TSectionBase*& obj) {
 void ThtmlTable::CopyText() {
   for (const auto& row : Rows)
     for (int i = 0; i < row->Count(); ++i)
-      if (TCellObj* cell = (*row)[i]; cell && cell->IsReal()) cell->Cell->CopyToClipboard();
+      if (TCellObj* cell = row->Real(i)) cell->Cell->CopyToClipboard();
 }
 
 void ThtmlTable::AddToPositionList() { TSectionBase::AddToPositionList(); }
@@ -866,8 +903,7 @@ void ThtmlTable::Dump(LayoutDumpWriter& writer) const {
     W::Nested inRow(writer);
     int x = LayoutX;
     for (int i = 0; i < row->Count(); ++i) {
-      const TCellObj* cell = (*row)[i];
-      if (cell && cell->IsReal()) {
+      if (const TCellObj* cell = row->Real(i)) {
         const int left = x + CellSpacing, top = rowY + CellSpacing;
         const int height = CellSpacing == -1 ? cell->Ht : cell->Ht - CellSpacing;
         std::string c = "cell " + std::to_string(i) + " " + W::Rect(left, top, cell->Wd - CellSpacing, height);

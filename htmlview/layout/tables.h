@@ -7,6 +7,8 @@
 // tablewidths.h; cells are aligned vertically and drawn with their
 // backgrounds and borders.
 #include <array>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,8 +50,9 @@ class TCellObj {
   // attributes and prop: the TD / TH element's (either may be null).
   TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* attributes,
            TProperties* prop);
-  // A grid position covered by a span: ColSpan 0, RowSpan as given.
-  static std::unique_ptr<TCellObj> MakeFiller(TSectionListBase* master, int rowSpan);
+  // A grid position covered by a span: ColSpan 0, RowSpan as given. A
+  // table shares one for each RowSpan among its rows (TCellFillers).
+  static std::unique_ptr<TCellObj> MakeFiller(int rowSpan);
   ~TCellObj();
   TCellObj(const TCellObj&) = delete;
   TCellObj& operator=(const TCellObj&) = delete;
@@ -94,6 +97,19 @@ class TCellObj {
 
 // ---------------------------------------------------------------------------
 
+// The fillers of one table: one immutable filler for each RowSpan a filler
+// carries, shared by every grid position it stands in, so that a span
+// covering millions of positions costs their rows a word each.
+class TCellFillers {
+ public:
+  const TCellObj& Get(int rowSpan);
+
+ private:
+  std::map<int, std::unique_ptr<TCellObj>> fillers_;
+};
+
+// ---------------------------------------------------------------------------
+
 class TCellList {
  public:
   // attributes and prop: the TR element's (either may be null).
@@ -111,20 +127,48 @@ class TCellList {
   std::string BkImageName;
   PositionRecArray BkPos{};
 
-  int Count() const { return static_cast<int>(cells_.size()); }
-  TCellObj* operator[](int i) const { return cells_[i].get(); }
+  int Count() const { return static_cast<int>(slots_.size()); }
+  // The grid position i: a cell of the row's own, a shared filler, or null.
+  const TCellObj* operator[](int i) const { return CellOf(slots_[i]); }
+  // The row's own cell at i; null for a filler or an empty entry.
+  TCellObj* Own(int i) const { return OwnOf(slots_[i]); }
+  // The row's own cell at i when it is a real one.
+  TCellObj* Real(int i) const {
+    TCellObj* cell = Own(i);
+    return cell && cell->IsReal() ? cell : nullptr;
+  }
   // Appends (null allowed) and hands the row's height on to the cell.
   void Add(std::unique_ptr<TCellObj> cell);
-  void Insert(int i, std::unique_ptr<TCellObj> cell);
-  void Delete(int i);
-  // Puts ColSpan - 1 fillers behind every real cell, in one pass over the
-  // row (a row of wide spans holds a great many of them).
-  void AddColSpanFillers(TSectionListBase* root);
+  // One past the last real cell; 0 without any.
+  int RealEnd() const;
+  // Drops the positions from n on, from the end: for each, the nearest
+  // cell to its left that spans more than one column loses one.
+  void DropFrom(int n);
+  // Puts the row into the grid below the rows placed before it, in one
+  // pass: ColSpan - 1 fillers behind every real cell, and a filler wherever
+  // a row span from above covers the position (the row's own cells move
+  // right; a row too short is filled up to the last covered position).
+  // spansBelow: for each column, the rows a span still covers below those
+  // placed; the row counts its own spans in. rowsLeft: the rows from this
+  // one to the table's end, which a span does not pass.
+  void PlaceInGrid(std::vector<int>& spansBelow, int rowsLeft, TCellFillers& fillers);
   // The row's background colour to each cell whose content has none.
   void SpreadBackground();
 
  private:
-  std::vector<std::unique_ptr<TCellObj>> cells_;
+  // A grid position is one word: a cell the row owns, a shared filler
+  // marked by the low bit, or 0 for an empty entry.
+  static constexpr std::uintptr_t kShared = 1;
+  static std::uintptr_t SharedSlot(const TCellObj& filler) {
+    return reinterpret_cast<std::uintptr_t>(&filler) | kShared;
+  }
+  static const TCellObj* CellOf(std::uintptr_t slot) {
+    return reinterpret_cast<const TCellObj*>(slot & ~kShared);
+  }
+  static TCellObj* OwnOf(std::uintptr_t slot) {
+    return slot & kShared ? nullptr : reinterpret_cast<TCellObj*>(slot);
+  }
+  std::vector<std::uintptr_t> slots_;
 };
 
 // ---------------------------------------------------------------------------
@@ -205,6 +249,7 @@ class ThtmlTable : public TSectionBase {
   // by search, and hit tests do not depend on which rows a paint visited.
   void IndexRows();
 
+  TCellFillers fillers_;        // what the grid's fillers point at
   std::vector<int> rowTops_;    // document y of each row's top
   std::vector<int> rowReach_;   // the lowest bottom of the rows up to each, spans included
 };

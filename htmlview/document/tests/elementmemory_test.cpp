@@ -11,23 +11,27 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "parsedpage_helpers.h"
 
 namespace {
 
 std::atomic<long long> gLiveBytes{0};
+std::atomic<long long> gLiveBlocks{0};
 
 [[maybe_unused]] void* Allocate(size_t size) {
   void* p = std::malloc(size ? size : 1);
   if (!p) throw std::bad_alloc();
   gLiveBytes += static_cast<long long>(malloc_usable_size(p));
+  ++gLiveBlocks;
   return p;
 }
 
 [[maybe_unused]] void Release(void* p) {
   if (!p) return;
   gLiveBytes -= static_cast<long long>(malloc_usable_size(p));
+  --gLiveBlocks;
   std::free(p);
 }
 
@@ -51,11 +55,15 @@ class ElementMemoryTest : public ParsedPageTest {
  protected:
   // The heap a shown page holds (the page text not counted), per element.
   double BytesPerElement(const std::string& html, int elements) {
+    return static_cast<double>(Held(html).first) / elements;
+  }
+  // The heap bytes and blocks a shown page holds.
+  std::pair<long long, long long> Held(const std::string& html) {
     list->Clear();
-    const long long before = gLiveBytes;
+    const long long bytes = gLiveBytes, blocks = gLiveBlocks;
     Parse(html);
     shownHeight = LayOutAndPaint(400, 300);
-    return static_cast<double>(gLiveBytes - before) / elements;
+    return {gLiveBytes - bytes, gLiveBlocks - blocks};
   }
 
   int shownHeight = 0;
@@ -94,6 +102,40 @@ TEST_F(ElementMemoryTest, SmallElementsKeepLittle) {
     EXPECT_LE(bytes, kBudget);
     // And the page still shows its elements, one below the other.
     EXPECT_GT(shownHeight, n / 100);
+  }
+}
+
+// A grid position that a span covers is a word in its row, no object of its
+// own: each once held a whole cell on the heap, so that a 600 KB page of
+// one cell spanning 1000 columns and 65534 rows took more than 6 GiB. Each
+// table is measured against the same cells without their spans.
+TEST_F(ElementMemoryTest, SpanCoveredPositionsHoldNoHeapObject) {
+#ifndef DRAVLEN_COUNTS_HEAP
+  GTEST_SKIP() << "the heap is not counted under a sanitizer";
+#endif
+  constexpr int rows = 200;
+  const struct {
+    const char* name;
+    std::string firstRow, otherRows;   // with the spans
+    std::string plainFirstRow, plainOtherRows;
+    double covered;                    // grid positions the spans cover
+  } tables[] = {
+      {"one cell spanning columns and rows", "<td colspan=1000 rowspan=200>x", "<tr><td>y",
+       "<td>x", "<tr><td>y", 1000.0 * rows - 1},
+      {"rows of column spans", "<td colspan=1000>x<td>z", "<tr><td colspan=1000>y<td>z",
+       "<td>x<td>z", "<tr><td>y<td>z", 999.0 * rows},
+      {"row spans side by side", Repeat("<td rowspan=200>x", 1000), "<tr><td>y",
+       Repeat("<td>x", 1000), "<tr><td>y", 1000.0 * (rows - 1)},
+  };
+  for (const auto& t : tables) {
+    SCOPED_TRACE(t.name);
+    const auto [bytes, blocks] =
+        Held("<table border=1><tr>" + t.firstRow + Repeat(t.otherRows, rows - 1) + "</table>");
+    EXPECT_GT(shownHeight, rows);
+    const auto [plainBytes, plainBlocks] = Held(
+        "<table border=1><tr>" + t.plainFirstRow + Repeat(t.plainOtherRows, rows - 1) + "</table>");
+    EXPECT_LE((bytes - plainBytes) / t.covered, 16.0);
+    EXPECT_LE((blocks - plainBlocks) / t.covered, 0.01);
   }
 }
 

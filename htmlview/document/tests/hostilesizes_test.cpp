@@ -1,7 +1,8 @@
-// Pages whose shape once made showing them quadratic: deep THEAD/TH and
-// heading nesting, rows of wide column spans, one row span over a long
-// table, and one long paragraph (of words, or a single word). At sizes that
-// run quickly, each must come out as the smaller cases do.
+// Pages whose shape once made showing them quadratic or costly in memory:
+// deep THEAD/TH and heading nesting, rows of wide column spans, one row span
+// (or one span of columns and rows) over a long table, and one long
+// paragraph (of words, or a single word). At sizes that run quickly, each
+// must come out as the smaller cases do.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -112,6 +113,63 @@ TEST_F(HostileSizesTest, OneRowSpanOverALongTable) {
   ASSERT_EQ(below.Count(), 2);
   EXPECT_FALSE(below[0]->IsReal());
   EXPECT_TRUE(below[1]->IsReal());
+}
+
+// One cell spanning a thousand columns and every row that follows: each row
+// below holds a filler for every column the span covers, then its own cell;
+// the spanning cell is as wide and as high as what it covers, and a point
+// anywhere in it finds it.
+TEST_F(HostileSizesTest, ColumnAndRowSpanOverALongTable) {
+  constexpr int rows = 300;
+  const int height = Show("<table border=1 cellspacing=0 cellpadding=0><tr><td colspan=1000" +
+                          (" rowspan=" + std::to_string(rows)) + " title=wide>x" +
+                          Repeat("<tr><td title=own>y", rows) + "</table>");
+  ThtmlTable* table = FirstTable();
+  ASSERT_NE(table, nullptr);
+  ASSERT_EQ(table->RowCount(), rows + 1);
+  ASSERT_EQ(table->NumCols, 1001);
+  const TCellObj* spanning = (*table->Rows[0])[0];
+  ASSERT_NE(spanning, nullptr);
+  EXPECT_EQ(spanning->ColSpan, 1000);
+  EXPECT_EQ(spanning->RowSpan, rows);
+  int wd = 0, ht = 0;
+  for (int i = 0; i < 1000; ++i) wd += table->Widths[i];
+  for (int j = 0; j < rows; ++j) ht += table->Heights[j];
+  EXPECT_EQ(spanning->Wd, wd);
+  EXPECT_EQ(spanning->Ht, ht);
+  for (int j : {1, rows / 2, rows - 1}) {
+    const TCellList& row = *table->Rows[j];
+    ASSERT_EQ(row.Count(), 1001) << j;
+    for (int i = 0; i < 1000; ++i) ASSERT_FALSE(row[i]->IsReal()) << j << " " << i;
+    EXPECT_TRUE(row[1000]->IsReal()) << j;
+  }
+  ASSERT_EQ(table->Rows[rows]->Count(), 1);   // below the span
+  EXPECT_TRUE((*table->Rows[rows])[0]->IsReal());
+
+  // A cell answers where it was last painted: the window at the top of the
+  // page, then scrolled to its bottom.
+  platform::Bitmap scratch(10, 10);
+  platform::Canvas canvas(&scratch.Image());
+  const int bottom = height - 300;
+  const struct {
+    int yOff, x, y;
+    const char* title;
+  } points[] = {
+      {0, table->DrawX + 1, table->DrawTop + 1, "wide"},
+      {bottom, table->DrawX + wd - 1, table->DrawTop + ht - 1, "wide"},
+      {bottom, table->DrawX + wd + 1, table->DrawTop + ht - 1, "own"},
+      {bottom, table->DrawX + 1, table->DrawTop + ht + 1, "own"},
+  };
+  for (const auto& p : points) {
+    PaintAgain(p.yOff);
+    list->YOff = p.yOff;
+    std::unique_ptr<TUrlTarget> url;
+    TFormControlObj* control = nullptr;
+    std::string title;
+    table->HitLink(canvas, p.x, p.y, url, control, title);
+    list->YOff = 0;
+    EXPECT_EQ(title, p.title) << p.x << "," << p.y;
+  }
 }
 
 // A long paragraph breaks into as many lines as its words need, each line

@@ -221,6 +221,63 @@ TEST_F(TableTest, HugeSpansAllocateNothingAbsurd) {
   EXPECT_GT(Layout(*both, 300), 0);
 }
 
+// Spans of several rows push the cells of the rows below to the right and
+// fill rows too short to reach them; where spans meet, the first one put
+// into the grid keeps the position. Each row reads as "<ColSpan>x<RowSpan>"
+// per position, fillers with ColSpan 0, "-" for an empty entry.
+TEST_F(TableTest, SpansAcrossRowsMakeTheGrid) {
+  struct Case {
+    const char* name;
+    std::vector<std::vector<std::pair<int, int>>> rows;   // (colspan, rowspan); (0, 0) empty
+    std::vector<std::string> grid;
+  };
+  const Case cases[] = {
+      {"a row span moves the next row's cell right", {{{1, 2}, {1, 1}}, {{1, 1}}},
+       {"1x2 1x1", "0x0 1x1"}},
+      {"a span of columns and rows", {{{2, 2}, {1, 1}}, {{1, 1}}}, {"2x2 0x2 1x1", "0x0 0x0 1x1"}},
+      {"a row without cells is filled up to the span", {{{1, 1}, {1, 1}, {1, 2}}, {}},
+       {"1x1 1x1 1x2", "0x0 0x0 0x0"}},
+      {"spans meeting: the one from above keeps its positions",
+       {{{1, 3}}, {{2, 2}}, {{1, 1}}},
+       {"1x3", "0x0 2x2 0x2", "0x0 0x0 0x0 1x1"}},
+      {"a column span pushed into columns of fillers loses them",
+       {{{1, 1}, {1, 2}}, {{3, 1}}},
+       {"1x1 1x2", "1x1 0x0"}},
+      {"an empty entry spans nothing", {{{0, 0}, {1, 2}}, {{1, 1}}}, {"- 1x2", "1x1 0x0"}},
+      {"spans reaching past the last row end there", {{{2, 9}}, {{1, 1}}, {{1, 5}}},
+       {"2x3 0x3", "0x0 0x0 1x1", "0x0 0x0 1x1"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto t = Table();
+    for (const auto& cells : c.rows) {
+      TCellList* row = Row(*t);
+      for (const auto& [colSpan, rowSpan] : cells) {
+        if (colSpan == 0) {
+          row->Add(nullptr);
+          continue;
+        }
+        Cell(*row, 10, 10, 10,
+             {{HtmlSymbol::ColSpan, colSpan, std::to_string(colSpan)},
+              {HtmlSymbol::RowSpan, rowSpan, std::to_string(rowSpan)}});
+      }
+    }
+    t->Initialize();
+    std::vector<std::string> grid;
+    for (const auto& row : t->Rows) {
+      std::string text;
+      for (int i = 0; i < row->Count(); ++i) {
+        const TCellObj* cell = (*row)[i];
+        if (i) text += " ";
+        text += cell ? std::to_string(cell->ColSpan) + "x" + std::to_string(cell->RowSpan) : "-";
+      }
+      grid.push_back(text);
+    }
+    EXPECT_EQ(grid, c.grid);
+    EXPECT_GT(Layout(*t, 300), 0);
+  }
+}
+
 TEST_F(TableTest, EmptyTablesAreEmptyBoxes) {
   for (int rows = 0; rows <= 1; ++rows) {
     auto t = Table({{HtmlSymbol::Border, 1, "1"}});
