@@ -8,9 +8,12 @@
 // The run has a private home and temporary folder (removed at exit), so an
 // input reaches neither the user's settings nor leftovers of other runs.
 // Runaways are bounded as the fuzzer bounds them: an input that keeps the
-// processor busy far beyond what any input needs ends the run, and, without
-// AddressSanitizer (which needs the address space for itself), so does one
-// whose allocations run away.
+// processor busy far beyond what any input needs ends the run (-timeout=N
+// sets how many processor seconds are too many), and so does one whose
+// allocations run away: through the address space, or, under
+// AddressSanitizer, which needs the address space for itself, through its
+// resident-memory limit. libFuzzer's other options are accepted and ignored,
+// so one command line serves both builds.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/time.h>
@@ -56,9 +59,10 @@ constexpr bool kAddressSanitizer = false;
 // stacks count against an address-space limit and not against a resident one.
 constexpr rlim_t kAddressSpaceLimit = rlim_t(4) << 30;
 
-// Processor seconds one input may take: the inputs take milliseconds, under
-// the sanitizers too; an input still running after this is a runaway.
-constexpr int kInputCpuSeconds = 25;
+// Processor seconds one input may take unless -timeout says otherwise: the
+// inputs take milliseconds, under the sanitizers too; an input still running
+// after this is a runaway.
+int inputCpuSeconds = 25;
 
 // The message the watchdog writes, made before each input: a signal handler
 // may only write what is ready.
@@ -73,9 +77,9 @@ void OnRunaway(int) {
 void ArmWatchdog(const fs::path& input) {
   std::snprintf(runawayMessage, sizeof runawayMessage,
                 "replay: %s still ran after %d seconds of processor time: a runaway\n", input.c_str(),
-                kInputCpuSeconds);
+                inputCpuSeconds);
   itimerval timer{};
-  timer.it_value.tv_sec = kInputCpuSeconds;
+  timer.it_value.tv_sec = inputCpuSeconds;
   setitimer(ITIMER_PROF, &timer, nullptr);
 }
 
@@ -112,6 +116,23 @@ bool ListInputs(const std::string& argument, std::vector<fs::path>& inputs) {
   return true;
 }
 
+// A libFuzzer option: -timeout=N is kept, the others mean nothing here.
+bool ReadOption(const std::string& option) {
+  const std::string timeout = "-timeout=";
+  if (option.compare(0, timeout.size(), timeout) != 0) {
+    std::fprintf(stderr, "replay: %s ignored\n", option.c_str());
+    return true;
+  }
+  char* end = nullptr;
+  const long seconds = std::strtol(option.c_str() + timeout.size(), &end, 10);
+  if (end == option.c_str() + timeout.size() || *end != '\0' || seconds < 1 || seconds > 86400) {
+    std::fprintf(stderr, "replay: %s is no number of seconds from 1 to 86400\n", option.c_str());
+    return false;
+  }
+  inputCpuSeconds = static_cast<int>(seconds);
+  return true;
+}
+
 bool ReadInput(const fs::path& path, std::vector<char>& bytes) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
@@ -121,14 +142,20 @@ bool ReadInput(const fs::path& path, std::vector<char>& bytes) {
 
 }  // namespace
 
+// The fuzzer's memory limit, for AddressSanitizer to keep (read only when it
+// is linked in).
+extern "C" const char* __asan_default_options() { return "hard_rss_limit_mb=2048"; }
+
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s <folder or file>...\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [-timeout=seconds] <folder or file>...\n", argv[0]);
     return 2;
   }
   std::vector<fs::path> inputs;
-  for (int i = 1; i < argc; ++i)
-    if (!ListInputs(argv[i], inputs)) return 2;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (!(!argument.empty() && argument.front() == '-' ? ReadOption(argument) : ListInputs(argument, inputs))) return 2;
+  }
   if (inputs.empty()) {
     std::fprintf(stderr, "replay: no inputs in the folders given\n");
     return 2;
