@@ -1,8 +1,9 @@
-// A whole page on arbitrary bytes: parse, lay out at 700 pixels and paint
-// into an image, as the viewer shows a page. Every input must come through
-// without a crash, a hang or runaway memory. Images are requested from the
-// page but never arrive (the wait stream), and linked style sheets are asked
-// of the stream handler, which has none: no input reaches the file system.
+// A whole page on arbitrary bytes: parse, lay out at 700 pixels, mark the
+// links visited and paint into an image, as the viewer shows a page. Every
+// input must come through without a crash, a hang or runaway memory. Images
+// are requested from the page but never arrive (the wait stream), and linked
+// style sheets are asked of the stream handler, which has none: no input
+// reaches the file system.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 
 #include "htmlview/images/imagemodule.h"
 #include "htmlview/layout/docroot.h"
+#include "htmlview/layout/fontruns.h"
 #include "htmlview/document/docparser.h"
 #include "platform/canvas.h"
 #include "platform/fonts.h"
@@ -47,6 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform::Canvas canvas(&bitmap.Image());
   int maxWidth = 0, curs = 0;
   const int height = list->Layout(canvas, 0, 700, 600, 600, maxWidth, curs);
+  // The viewer marks the links it has seen as visited, which gives their
+  // runs other fonts: every run the page lists as a link must be one of its
+  // runs still.
+  for (TFontObj* link : list->Links) {
+    if (!link->UrlTarget) continue;
+    (void)link->URL();
+    link->SetVisited(true);
+  }
   const platform::Rect rect{0, 0, 700, 600};
   list->Draw(canvas, rect, 700, 0, 0, 0, 0);
   // A second paint further down the page, as after scrolling.

@@ -6,10 +6,12 @@
 // the style model cannot hold shows up here and not in a page.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "htmlview/style/cssparser.h"
+#include "htmlview/style/stylecodes.h"
 #include "htmlview/style/styleprops.h"
 #include "htmlview/style/stylesheet.h"
 #include "platform/colors.h"
@@ -46,8 +48,12 @@ void ReadBack(TProperties& p) {
   int value = 0;
   bool flag = false, a = false, b = false;
   p.GetVertAlign(value);
-  p.GetFloat(value);
-  p.GetClear(value);
+  TFloatSide side = TFloatSide::None;
+  p.GetFloat(side);
+  // A clear is taken once: the box that reads it moves below the floats,
+  // the boxes after it do not.
+  TClear clear = TClear::None;
+  if (p.GetClear(clear) && p.GetClear(clear)) __builtin_trap();
   p.GetListStyleType();
   p.GetListStyleImage();
   p.GetPosition();

@@ -2,9 +2,8 @@
 // choose (options, lines, selection modes and a stream of editing, moving
 // and selecting commands; editor/tests/undo_session.h): undoing everything
 // must give back the first text byte for byte, redoing everything the
-// edited text. A failing input prints its session and stops the run. Run:
-//   build-fuzz/fuzz/undo_fuzz -max_len=400 -len_control=0 -rss_limit_mb=2048 \
-//       -max_total_time=600 <scratch folder>
+// edited text. A failing input prints its session and stops the run. Short
+// inputs at a steady length suit it (the README gives its options).
 #include <QApplication>
 #include <cstddef>
 #include <cstdint>

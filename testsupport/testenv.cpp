@@ -1,6 +1,7 @@
 #include "testsupport/testenv.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <atomic>
@@ -23,6 +24,19 @@ QTemporaryDir& Root() {
 const std::string& TestHome() {
   static const std::string home = Root().path().toStdString() + "/home";
   return home;
+}
+
+void UsePrivateHome() {
+  const std::string home = TestHome();
+  QDir().mkpath(QString::fromStdString(home + "/Documents"));
+  QDir().mkpath(QString::fromStdString(home + "/Desktop"));
+  QDir().mkpath(QString::fromStdString(home + "/.config"));
+  setenv("HOME", home.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+  setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
+  setenv("XDG_DOCUMENTS_DIR", (home + "/Documents").c_str(), 1);
+  setenv("XDG_DESKTOP_DIR", (home + "/Desktop").c_str(), 1);
+  QStandardPaths::setTestModeEnabled(true);
 }
 
 std::string MakeTempDir(const std::string& hint) {

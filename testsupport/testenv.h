@@ -23,4 +23,9 @@ std::string CopyToTemp(const std::string& source, const std::string& name, const
 // documents folder all point below it, so no test touches the real user's files.
 const std::string& TestHome();
 
+// Points HOME, the XDG folders and Qt's standard paths at TestHome, with its
+// documents, desktop and config folders made; called before the application
+// object exists, so that every path lookup sees them.
+void UsePrivateHome();
+
 }  // namespace testsupport
