@@ -878,7 +878,8 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   }
   for (TFormControlObj* c : FormControls()) {
     if (c->PercentWidth)
-      c->FWidth = std::max(10, std::min(c->FWidth * avail / 100, avail - c->HSpaceL - c->HSpaceR));
+      c->FWidth = std::max(10, std::min(LayoutSum(static_cast<long long>(c->FWidth) * avail / 100),
+                                        LayoutSum(static_cast<long long>(avail) - c->HSpaceL - c->HSpaceR)));
     maxWidth = std::max(maxWidth, c->Width());
   }
 

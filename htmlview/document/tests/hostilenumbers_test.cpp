@@ -11,6 +11,7 @@
 #include "htmlview/document/docparser.h"
 #include "htmlview/layout/blocks.h"
 #include "htmlview/layout/docroot.h"
+#include "htmlview/layout/formcontrols.h"
 #include "htmlview/layout/tables.h"
 #include "htmlview/layout/textsection.h"
 #include "platform/canvas.h"
@@ -136,6 +137,20 @@ TEST_F(HostileNumbersTest, TextSumsSaturate) {
   Show("<p style=\"text-indent: 90%; font-size: 2000pt\">" + std::string(300000, 'w'));
   EXPECT_GT(lastMaxWidth, 0);
   EXPECT_LE(lastMaxWidth, platform::kMaxLayoutExtent + 1000000);
+}
+
+// A control given a percentage of a line far wider than any window (a
+// table cell holding a word hundreds of millions of pixels wide): its share
+// of the line is taken without overflowing (a wrapped product gave a few
+// million), at least half the word's width.
+TEST_F(HostileNumbersTest, PercentageControlInAVeryWideCellTakesItsShare) {
+  const int word = 300000;
+  Show("<table><tr><td><p style=\"font-size: 2000pt\">" + std::string(word, 'w') +
+       "</p><input style=\"width: 50%\"></table>");
+  ASSERT_EQ(list->FormControlList.size(), 1u);
+  // Each w of a 2000-point font is over a thousand pixels wide.
+  EXPECT_GE(list->FormControlList[0]->FWidth, word * 1000 / 2);
+  EXPECT_LE(list->FormControlList[0]->FWidth, platform::kMaxLayoutExtent);
 }
 
 }  // namespace
