@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/geometry.h"
+
 namespace htmlview {
 
 void IndentManagerBasic::Reset(int leftEdge, int width) {
@@ -68,7 +70,7 @@ void IndentManagerBasic::GetClearY(int& left, int& right) const {
     int y = -1;
     for (const IndentRec& r : list)
       if (r.ID == kNoIndentOwner) y = std::max(y, r.EndY);
-    return y + 1;
+    return platform::LayoutAdd(y, 1);
   };
   left = lowest(L);
   right = lowest(R);
