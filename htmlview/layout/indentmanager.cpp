@@ -62,7 +62,8 @@ int IndentManagerBasic::ImageBottom() const {
   for (const auto* list : {&L, &R})
     for (const IndentRec& r : *list)
       if (r.ID == kNoIndentOwner) bottom = std::max(bottom, r.EndY);
-  return bottom;
+  // A record never closed reaches past every position layout reaches.
+  return platform::LayoutSum(bottom);
 }
 
 void IndentManagerBasic::GetClearY(int& left, int& right) const {

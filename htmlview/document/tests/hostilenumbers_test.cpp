@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "parsedpage_helpers.h"
@@ -12,6 +13,7 @@
 #include "htmlview/layout/blocks.h"
 #include "htmlview/layout/docroot.h"
 #include "htmlview/layout/formcontrols.h"
+#include "htmlview/layout/layoutdump.h"
 #include "htmlview/layout/tables.h"
 #include "htmlview/layout/textsection.h"
 #include "platform/canvas.h"
@@ -151,6 +153,30 @@ TEST_F(HostileNumbersTest, PercentageControlInAVeryWideCellTakesItsShare) {
   // Each w of a 2000-point font is over a thousand pixels wide.
   EXPECT_GE(list->FormControlList[0]->FWidth, word * 1000 / 2);
   EXPECT_LE(list->FormControlList[0]->FWidth, platform::kMaxLayoutExtent);
+}
+
+// A block's edges hold for its content however far down the page it
+// stands: a picture floating in a block with a left margin sits inside that
+// margin, its text beside it, near the top as past ten million pixels.
+TEST_F(HostileNumbersTest, BlockEdgesHoldAllTheWayDown) {
+  auto floatAndText = [this](int tallBlocks) {
+    Show(Repeat("<div style=\"height: 1000000px\"></div>", tallBlocks) +
+         "<div style=\"margin-left: 100px\"><img src=x.png align=left width=50 height=20>beside</div>");
+    // The float's x and the first run's x, from the lines that hold them.
+    std::string found;
+    std::istringstream dump(DumpLayout(*list));
+    for (std::string line; std::getline(dump, line);) {
+      const size_t kind = line.find_first_not_of(' ');
+      if (line.compare(kind, 6, "float ") != 0 && line.compare(kind, 4, "run ") != 0) continue;
+      const size_t x = line.find(" x=");
+      found += line.substr(kind, line.find(' ', kind) - kind) + line.substr(x, line.find_first_of(" .", x + 3) - x) + ";";
+    }
+    return found;
+  };
+  const std::string nearTheTop = floatAndText(0);
+  EXPECT_NE(nearTheTop.find("float x="), std::string::npos) << nearTheTop;
+  EXPECT_EQ(floatAndText(11), nearTheTop);
+  EXPECT_EQ(floatAndText(400), nearTheTop);
 }
 
 }  // namespace
