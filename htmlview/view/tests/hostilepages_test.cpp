@@ -39,7 +39,7 @@ const std::string kToTheEnd = Repeat("<div style=\"height: 1000000px\"></div>", 
 // A page's watch: far above what a shown page costs here (a few seconds and
 // a few hundred megabytes under the sanitizers), far below what a page that
 // runs away reaches.
-const testsupport::ChildBounds kBounds{120, 3LL << 30};
+const testsupport::ChildBounds kBounds{30, 3LL << 30};
 
 // Exit codes of the child, past those of RunBounded.
 enum : int { kShown = 0, kNothingLaidOut = 10, kNotPrinted = 11 };
