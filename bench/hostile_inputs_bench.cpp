@@ -18,7 +18,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +31,8 @@
 #include "htmlview/parse/vocabulary.h"
 #include "htmlview/style/styleprops.h"
 #include "htmlview/style/stylesheet.h"
+#include "htmlview/view/htmlview.h"
+#include "htmlview/viewermodule.h"
 #include "platform/canvas.h"
 #include "platform/fonts.h"
 #include "platform/image.h"
@@ -211,6 +215,17 @@ long StatusKb(const char* key) {
   return kb;
 }
 
+// What work adds to this process's resident memory at its peak, in bytes.
+double PeakBytesOf(const std::function<void()>& work) {
+  if (FILE* f = fopen("/proc/self/clear_refs", "w")) {
+    fputs("5", f);   // the high-water mark starts again from here
+    fclose(f);
+  }
+  const long before = StatusKb("VmRSS");
+  work();
+  return (StatusKb("VmHWM") - before) * 1024.0;
+}
+
 // What showing the page adds to the resident memory at its peak, in bytes,
 // measured in a child process: the child builds the page text, resets its
 // high-water mark and shows the page. -1 when the child failed.
@@ -222,13 +237,7 @@ double PeakShowBytes(const std::function<std::string()>& page) {
   if (pid == 0) {
     close(fds[0]);
     const std::string html = page();
-    if (FILE* f = fopen("/proc/self/clear_refs", "w")) {
-      fputs("5", f);   // the high-water mark starts again from here
-      fclose(f);
-    }
-    const long before = StatusKb("VmRSS");
-    ShowPage(html);
-    const double bytes = (StatusKb("VmHWM") - before) * 1024.0;
+    const double bytes = PeakBytesOf([&] { ShowPage(html); });
     if (write(fds[1], &bytes, sizeof bytes) != sizeof bytes) _exit(1);
     _exit(0);
   }
@@ -318,6 +327,45 @@ PAGE_BENCHMARK(WideColSpans, kWideColSpans, 300, 1000);
 PAGE_BENCHMARK(TallRowSpan, kTallRowSpan, 16383, 65534);
 PAGE_BENCHMARK(ParagraphOfWords, kParagraphOfWords, 10, 50);
 PAGE_BENCHMARK(ParagraphOneWord, kParagraphOneWord, 10, 50);
+
+// ------------------------------------------------------------ numbers at the int limit
+
+const std::string kViewerData = std::string(DRAVLEN_SOURCE_DIR) + "/htmlview/view/tests/data/";
+
+// Every number on the page as large as an int holds: pictures (one found,
+// one missing), form controls, and a block whose every length is that
+// number holding a relatively positioned float. Layout reaches its farthest
+// position; it once added empty lines there for ever, memory growing by
+// about 200 MB a second.
+std::string IntLimitPage() {
+  std::ifstream in(kViewerData + "intlimit.htm", std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Loads the page into a viewer as a user's page is loaded (its pictures
+// from the viewer tests' data) and paints the window.
+void ShowInViewer(const std::string& html) {
+  THtmlView view;
+  view.resize(800, 600);
+  view.SetBase(kViewerData);
+  view.LoadHtmlText(html);
+  TPaintPanel& panel = view.PaintPanel();
+  benchmark::DoNotOptimize(panel.PaintToImage({0, 0, panel.width(), panel.height()}));
+}
+
+// Measured in this process, not in a child: the toolkit's painting threads
+// do not survive a fork.
+void BM_PageNumbersAtTheIntLimit(benchmark::State& state) {
+  InitViewerModule();
+  const std::string html = IntLimitPage();
+  if (html.empty()) state.SkipWithError("the page was not found");
+  malloc_trim(0);
+  const double peak = PeakBytesOf([&] { ShowInViewer(html); });
+  for (auto _ : state) ShowInViewer(html);
+  DoneViewerModule();
+  state.counters["peak_MB"] = peak / (1 << 20);
+}
+BENCHMARK(BM_PageNumbersAtTheIntLimit)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
