@@ -19,7 +19,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <string>
@@ -31,10 +33,13 @@
 #include "htmlview/parse/vocabulary.h"
 #include "htmlview/style/styleprops.h"
 #include "htmlview/style/stylesheet.h"
+#include "htmlview/view/htmlview.h"
+#include "htmlview/viewermodule.h"
 #include "platform/canvas.h"
 #include "platform/fonts.h"
 #include "platform/image.h"
 #include "platform/imagefile.h"
+#include "testsupport/boundedchild.h"
 
 namespace {
 
@@ -219,37 +224,41 @@ long StatusKb(const char* key) {
   return kb;
 }
 
-// Runs body in a child process, under an address-space limit of limitMb
-// when that is above 0, so that each case starts afresh and a runaway stops
-// at the limit; result is what the child's body wrote into it. False when
-// the child failed.
+// Runs body in a child process (the test support's bounded child), under
+// a bound of limitMb on the memory it adds when that is above 0, so that
+// each case starts afresh and a runaway stops at the bound; result is what
+// the child's body wrote into it. False when the child failed.
 template <typename Result>
 bool InChild(long limitMb, const std::function<void(Result&)>& body, Result& result) {
   malloc_trim(0);
   int fds[2];
   if (pipe(fds) != 0) return false;
-  const pid_t pid = fork();
-  if (pid == 0) {
+  testsupport::ChildBounds bounds;
+  bounds.cpuSeconds = 3600;
+  bounds.memoryBytes = limitMb > 0 ? static_cast<long long>(limitMb) << 20 : 1LL << 40;
+  const testsupport::ChildEnd end = testsupport::RunBounded([&] {
     close(fds[0]);
-    if (limitMb > 0) {
-      rlimit limit{};
-      limit.rlim_cur = limit.rlim_max = static_cast<rlim_t>(limitMb) << 20;
-      setrlimit(RLIMIT_AS, &limit);
-    }
     Result r{};
     body(r);
-    if (write(fds[1], &r, sizeof r) != sizeof r) _exit(1);
-    _exit(0);
-  }
+    return write(fds[1], &r, sizeof r) == sizeof r ? 0 : 1;
+  }, bounds);
   close(fds[1]);
-  if (pid < 0) {
-    close(fds[0]);
-    return false;
-  }
+  // The result is smaller than a pipe's buffer: the child wrote it whole
+  // before it ended.
   const bool got = read(fds[0], &result, sizeof result) == sizeof result;
   close(fds[0]);
-  int status = 0;
-  return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 && got;
+  return end.Normal() && got;
+}
+
+// What work adds to this process's resident memory at its peak, in bytes.
+double PeakBytesOf(const std::function<void()>& work) {
+  if (FILE* f = fopen("/proc/self/clear_refs", "w")) {
+    fputs("5", f);   // the high-water mark starts again from here
+    fclose(f);
+  }
+  const long before = StatusKb("VmRSS");
+  work();
+  return (StatusKb("VmHWM") - before) * 1024.0;
 }
 
 // What showing the page adds to the resident memory at its peak, in bytes,
@@ -259,13 +268,7 @@ double PeakShowBytes(const std::function<std::string()>& page) {
   double bytes = -1;
   const bool shown = InChild<double>(0, [&](double& out) {
     const std::string html = page();
-    if (FILE* f = fopen("/proc/self/clear_refs", "w")) {
-      fputs("5", f);   // the high-water mark starts again from here
-      fclose(f);
-    }
-    const long before = StatusKb("VmRSS");
-    ShowPage(html);
-    out = (StatusKb("VmHWM") - before) * 1024.0;
+    out = PeakBytesOf([&] { ShowPage(html); });
   }, bytes);
   return shown ? bytes : -1;
 }
@@ -436,6 +439,45 @@ void BM_SpanPageTallRowSpans(benchmark::State& state) {
                          Repeat("<tr><td>y", 999) + "</table>");
 }
 BENCHMARK(BM_SpanPageTallRowSpans)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// ------------------------------------------------------------ numbers at the int limit
+
+const std::string kViewerData = std::string(DRAVLEN_SOURCE_DIR) + "/htmlview/view/tests/data/";
+
+// Every number on the page as large as an int holds: pictures (one found,
+// one missing), form controls, and a block whose every length is that
+// number holding a relatively positioned float. Layout reaches its farthest
+// position; it once added empty lines there for ever, memory growing by
+// about 200 MB a second.
+std::string IntLimitPage() {
+  std::ifstream in(kViewerData + "intlimit.htm", std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Loads the page into a viewer as a user's page is loaded (its pictures
+// from the viewer tests' data) and paints the window.
+void ShowInViewer(const std::string& html) {
+  THtmlView view;
+  view.resize(800, 600);
+  view.SetBase(kViewerData);
+  view.LoadHtmlText(html);
+  TPaintPanel& panel = view.PaintPanel();
+  benchmark::DoNotOptimize(panel.PaintToImage({0, 0, panel.width(), panel.height()}));
+}
+
+// Measured in this process, not in a child: the toolkit's painting threads
+// do not survive a fork.
+void BM_PageNumbersAtTheIntLimit(benchmark::State& state) {
+  InitViewerModule();
+  const std::string html = IntLimitPage();
+  if (html.empty()) state.SkipWithError("the page was not found");
+  malloc_trim(0);
+  const double peak = PeakBytesOf([&] { ShowInViewer(html); });
+  for (auto _ : state) ShowInViewer(html);
+  DoneViewerModule();
+  state.counters["peak_MB"] = peak / (1 << 20);
+}
+BENCHMARK(BM_PageNumbersAtTheIntLimit)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

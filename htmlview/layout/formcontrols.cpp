@@ -525,7 +525,7 @@ void TEditFormControlObj::SetHeightWidth(platform::Canvas& canvas) {
   const int textHeight = UseFont(canvas);
   tmAveCharWidth = platform::GetTextMetrics(Font).aveCharWidth;
   const int height = std::max(FHeight, std::max(textHeight, 10));
-  SizeControl(FWidth >= 10 ? FWidth : EditSize * tmAveCharWidth + 23, height, 10);
+  SizeControl(FWidth >= 10 ? FWidth : SaturatedAdd(SaturatedMul(EditSize, tmAveCharWidth), 23), height, 10);
 }
 
 // ===========================================================================
@@ -870,7 +870,7 @@ void TListBoxFormControlObj::SetHeightWidth(platform::Canvas& canvas) {
   if (!list) return;
   const int rows = LBSize > 0 ? LBSize : std::min(8, std::max(1, TheOptions.Count()));
   const int frame = 2 * list->frameWidth();
-  const int height = FHeight >= 10 ? FHeight : textHeight * rows + frame;
+  const int height = FHeight >= 10 ? FHeight : SaturatedAdd(SaturatedMul(textHeight, rows), frame);
   SizeControl(OptionWidth(canvas), height, 10);
 }
 
@@ -994,8 +994,9 @@ void TTextAreaFormControlObj::SetHeightWidth(platform::Canvas& canvas) {
   platform::FormMemo* memo = Memo();
   if (!memo) return;
   const int frame = 2 * memo->frameWidth();
-  const int height = FHeight >= 10 ? FHeight : textHeight * Rows + 5 + frame;
-  SizeControl(FWidth >= 10 ? FWidth : canvas.TextWidth("s") * Cols + 5 + frame, height, 50);
+  const int height = FHeight >= 10 ? FHeight : SaturatedAdd(SaturatedMul(textHeight, Rows), 5 + frame);
+  SizeControl(FWidth >= 10 ? FWidth : SaturatedAdd(SaturatedMul(canvas.TextWidth("s"), Cols), 5 + frame), height,
+              50);
 }
 
 // ===========================================================================

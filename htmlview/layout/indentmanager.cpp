@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/geometry.h"
+
 namespace htmlview {
 
 void IndentManagerBasic::Reset(int leftEdge, int width) {
@@ -60,7 +62,8 @@ int IndentManagerBasic::ImageBottom() const {
   for (const auto* list : {&L, &R})
     for (const IndentRec& r : *list)
       if (r.ID == kNoIndentOwner) bottom = std::max(bottom, r.EndY);
-  return bottom;
+  // A record never closed reaches past every position layout reaches.
+  return platform::LayoutSum(bottom);
 }
 
 void IndentManagerBasic::GetClearY(int& left, int& right) const {
@@ -68,7 +71,7 @@ void IndentManagerBasic::GetClearY(int& left, int& right) const {
     int y = -1;
     for (const IndentRec& r : list)
       if (r.ID == kNoIndentOwner) y = std::max(y, r.EndY);
-    return y + 1;
+    return platform::LayoutAdd(y, 1);
   };
   left = lowest(L);
   right = lowest(R);

@@ -5,11 +5,14 @@
 // bottom is known. Records carry the block that made them, so that a block
 // laying out its own content sees its own floats and not those of blocks
 // that are being laid out around it.
+#include <limits>
 #include <vector>
 
 namespace htmlview {
 
-constexpr int kIndentOpenEnd = 9999999;   // EndY of a record not yet closed
+// EndY of a record not yet closed: below every position layout reaches, so
+// that a block's edges hold for all of its content however far down a page.
+constexpr int kIndentOpenEnd = std::numeric_limits<int>::max();
 constexpr int kNoIndentOwner = 0;         // ID of a record no block owns
 
 struct IndentRec {

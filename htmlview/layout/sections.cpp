@@ -20,26 +20,29 @@ int NewIndentOwnerID() {
 
 int IndentManager::Update(int y, TFloatSide side, int width, int height, int hSpaceLeft,
                           int hSpaceRight, int vSpaceTop, int vSpaceBottom) {
-  const int fullWidth = width + hSpaceLeft + hSpaceRight;
-  const int endY = y + height + vSpaceTop + vSpaceBottom;
+  // Summed as layout sums positions: a float's bottom past the farthest
+  // position would stay below a line that can no longer move down to it.
+  const int fullWidth = LayoutSum(static_cast<long long>(width) + hSpaceLeft + hSpaceRight);
+  const int endY = LayoutSum(static_cast<long long>(y) + height + vSpaceTop + vSpaceBottom);
   if (side == TFloatSide::Left) {
     const int left = LeftIndent(y) - LfEdge;
-    L.push_back({left + fullWidth, y, endY, kNoIndentOwner});
-    return left + hSpaceLeft;
+    L.push_back({LayoutAdd(left, fullWidth), y, endY, kNoIndentOwner});
+    return LayoutAdd(left, hSpaceLeft);
   }
   if (side == TFloatSide::Right) {
-    const int x = RightSide(y) - fullWidth;
+    const int x = LayoutSum(static_cast<long long>(RightSide(y)) - fullWidth);
     R.push_back({x, y, endY, kNoIndentOwner});
-    return x + hSpaceLeft;
+    return LayoutAdd(x, hSpaceLeft);
   }
   return 0;
 }
 
 void IndentManager::UpdateBlock(int y, int x, TFloatSide side, int height) {
+  const int endY = LayoutAdd(y, height);
   if (side == TFloatSide::Left)
-    L.push_back({x - LfEdge, y, y + height, kNoIndentOwner});
+    L.push_back({LayoutSum(static_cast<long long>(x) - LfEdge), y, endY, kNoIndentOwner});
   else if (side == TFloatSide::Right)
-    R.push_back({RightSide(y) - x, y, y + height, kNoIndentOwner});
+    R.push_back({LayoutSum(static_cast<long long>(RightSide(y)) - x), y, endY, kNoIndentOwner});
 }
 
 // ---------------------------------------------------------------- TDrawList

@@ -710,6 +710,18 @@ void TSection::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth
 // ---------------------------------------------------------------------------
 // Line breaking
 
+namespace {
+
+// How far below y a line may be wider: down to the end of the next float,
+// 0 when none ends below y. A float that ends past the farthest position
+// layout reaches counts only down to that position: y stops moving there,
+// and a line waiting below such a float would wait for ever.
+int DropToWiderLine(const IndentManager& iMgr, int y) {
+  return LayoutSum(std::max(0LL, static_cast<long long>(LayoutSum(iMgr.GetNextWiderY(y))) - y));
+}
+
+}  // namespace
+
 void TSection::PlaceFloat(TFloatingObj* obj, IndentManager& iMgr, int y) {
   obj->Indent = iMgr.Update(y, obj->FloatSide(), obj->ObjWidth, obj->ObjHeight, obj->HSpaceL,
                             obj->HSpaceR, obj->VSpaceT, obj->VSpaceB);
@@ -764,7 +776,7 @@ int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int
         xx += obj->ObjWidth + obj->HSpaceL + obj->HSpaceR;
         const bool overflows = xx > width;
         // Nothing fits beside it and no wider place comes: it goes here anyway.
-        const bool forced = overflows && count == 0 && iMgr.GetNextWiderY(y) <= y;
+        const bool forced = overflows && count == 0 && DropToWiderLine(iMgr, y) == 0;
         if (!overflows || forced) {
           PlaceFloat(obj, iMgr, y);
           floatHeight = std::max(floatHeight, obj->ObjHeight + obj->VSpaceT + obj->VSpaceB);
@@ -878,11 +890,24 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   }
   for (TFormControlObj* c : FormControls()) {
     if (c->PercentWidth)
-      c->FWidth = std::max(10, std::min(c->FWidth * avail / 100, avail - c->HSpaceL - c->HSpaceR));
+      c->FWidth = std::max(10, std::min(LayoutSum(static_cast<long long>(c->FWidth) * avail / 100),
+                                        LayoutSum(static_cast<long long>(avail) - c->HSpaceL - c->HSpaceR)));
     maxWidth = std::max(maxWidth, c->Width());
   }
 
   std::vector<TFloatingObj*> floatList;
+  // Moves down with an empty line to where a wider line may be found;
+  // false when no wider place comes or y did not move, and the line then
+  // goes where it is: waiting for a position y no longer reaches would add
+  // empty lines for ever.
+  auto waitBelowFloats = [&] {
+    const int drop = DropToWiderLine(iMgr, y);
+    if (drop <= 0) return false;
+    const int before = y;
+    floatList.clear();
+    addEmptyLine(drop);
+    return y != before;
+  };
   const bool isCopy = Root && Root->IsCopy;
 
   // Finishes the nn characters from p as one line.
@@ -1027,11 +1052,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
       count = std::max(1, fitted);
     }
     floatBottom = std::max(floatBottom, y + floatHeight);
-    if (fitted == 0 && iMgr.GetNextWiderY(y) - y > 0) {
-      floatList.clear();
-      addEmptyLine(iMgr.GetNextWiderY(y) - y);
-      continue;
-    }
+    if (fitted == 0 && waitBelowFloats()) continue;
     if (count >= nn) {
       finishLine(p, nn, floatHeight);
       break;
@@ -1074,11 +1095,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
         }
         end = skipSpaces(k + 1);
         if (end < Len && Text[end] == kBreakChar) ++end;
-        if (iMgr.GetNextWiderY(y) - y > 0) {
-          floatList.clear();
-          addEmptyLine(iMgr.GetNextWiderY(y) - y);
-          continue;
-        }
+        if (waitBelowFloats()) continue;
         maxWidth = std::max(maxWidth, PieceWidth(p, end - p, true));
       }
       if (end < 0) end = p + count;   // BreakWord: the fitting characters

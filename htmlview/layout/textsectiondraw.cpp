@@ -82,11 +82,12 @@ void TSection::PlaceLines(int x) {
   for (int i = 0; i < Lines.Count(); ++i) {
     LineRec& lr = *Lines[i];
     lr.DrawX = x + lr.LineIndent;
-    lr.DrawY = y + lr.SpaceBefore;
+    lr.DrawY = LayoutAdd(y, lr.SpaceBefore);
     maxLineDrawHeight_ = std::max(maxLineDrawHeight_, lr.DrawHeight);
     const int step = lr.SpaceBefore + lr.LineHt + lr.SpaceAfter;
     if (step < 0) linesAscend_ = false;
-    y += step;
+    // Where layout put the line: its sums stop at the farthest position.
+    y = LayoutAdd(y, step);
   }
   placedLines_ = Lines.Count();
   placedX_ = x;

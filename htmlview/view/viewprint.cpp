@@ -218,8 +218,10 @@ int THtmlView::Print(int fromPage, int toPage, const std::string& title) {
       doc.SetYOffset(top);
       doc.Draw(MeasureCanvas(), pageRect, width, 0, 0, 0, 0);
       int bottom = doc.PageBottom;
-      if (bottom <= top) bottom = top + pageHeight;
+      if (bottom <= top) bottom = platform::SaturatedAdd(top, pageHeight);
       bottom = AboveCutLines(top, bottom, width);
+      // A page that would end where it starts would be printed for ever.
+      if (bottom <= top) break;
       bool stop = false;
       if (output && page >= fromPage && page <= toPage) {
         if (!begun) {

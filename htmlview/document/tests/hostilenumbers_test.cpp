@@ -5,12 +5,15 @@
 
 #include <climits>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "parsedpage_helpers.h"
 #include "htmlview/document/docparser.h"
 #include "htmlview/layout/blocks.h"
 #include "htmlview/layout/docroot.h"
+#include "htmlview/layout/formcontrols.h"
+#include "htmlview/layout/layoutdump.h"
 #include "htmlview/layout/tables.h"
 #include "htmlview/layout/textsection.h"
 #include "platform/canvas.h"
@@ -136,6 +139,44 @@ TEST_F(HostileNumbersTest, TextSumsSaturate) {
   Show("<p style=\"text-indent: 90%; font-size: 2000pt\">" + std::string(300000, 'w'));
   EXPECT_GT(lastMaxWidth, 0);
   EXPECT_LE(lastMaxWidth, platform::kMaxLayoutExtent + 1000000);
+}
+
+// A control given a percentage of a line far wider than any window (a
+// table cell holding a word hundreds of millions of pixels wide): its share
+// of the line is taken without overflowing (a wrapped product gave a few
+// million), at least half the word's width.
+TEST_F(HostileNumbersTest, PercentageControlInAVeryWideCellTakesItsShare) {
+  const int word = 300000;
+  Show("<table><tr><td><p style=\"font-size: 2000pt\">" + std::string(word, 'w') +
+       "</p><input style=\"width: 50%\"></table>");
+  ASSERT_EQ(list->FormControlList.size(), 1u);
+  // Each w of a 2000-point font is over a thousand pixels wide.
+  EXPECT_GE(list->FormControlList[0]->FWidth, word * 1000 / 2);
+  EXPECT_LE(list->FormControlList[0]->FWidth, platform::kMaxLayoutExtent);
+}
+
+// A block's edges hold for its content however far down the page it
+// stands: a picture floating in a block with a left margin sits inside that
+// margin, its text beside it, near the top as past ten million pixels.
+TEST_F(HostileNumbersTest, BlockEdgesHoldAllTheWayDown) {
+  auto floatAndText = [this](int tallBlocks) {
+    Show(Repeat("<div style=\"height: 1000000px\"></div>", tallBlocks) +
+         "<div style=\"margin-left: 100px\"><img src=x.png align=left width=50 height=20>beside</div>");
+    // The float's x and the first run's x, from the lines that hold them.
+    std::string found;
+    std::istringstream dump(DumpLayout(*list));
+    for (std::string line; std::getline(dump, line);) {
+      const size_t kind = line.find_first_not_of(' ');
+      if (line.compare(kind, 6, "float ") != 0 && line.compare(kind, 4, "run ") != 0) continue;
+      const size_t x = line.find(" x=");
+      found += line.substr(kind, line.find(' ', kind) - kind) + line.substr(x, line.find_first_of(" .", x + 3) - x) + ";";
+    }
+    return found;
+  };
+  const std::string nearTheTop = floatAndText(0);
+  EXPECT_NE(nearTheTop.find("float x="), std::string::npos) << nearTheTop;
+  EXPECT_EQ(floatAndText(11), nearTheTop);
+  EXPECT_EQ(floatAndText(400), nearTheTop);
 }
 
 }  // namespace

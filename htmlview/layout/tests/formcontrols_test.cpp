@@ -384,6 +384,54 @@ TEST_F(FormControlsTest, SizesFollowTheFont) {
   EXPECT_EQ(percentMemo->Width(), 50);
 }
 
+// Sizes from attribute numbers at the ends of the int range: a control
+// asked to be wider or taller than anything is as large as a control can
+// be, not wrapped round to a small or negative size (nor undefined, as an
+// overflowing product is), and one asked to be smaller than nothing is
+// empty at most.
+TEST_F(FormControlsTest, SizesFromNumbersAtTheIntLimitsSaturate) {
+  const int largest = QWIDGETSIZE_MAX;
+  const struct {
+    const char* name;
+    Sym tag;
+    Sym attribute;
+    const char* value;
+    int width, height;   // -1: not looked at; 0: empty (or below the control's least size)
+  } cases[] = {
+      {"edit of the largest size", Sym::Input, Sym::Size, "2147483647", largest, -1},
+      {"edit of the smallest size", Sym::Input, Sym::Size, "-2147483648", 0, -1},
+      {"list box of the most rows", Sym::Select, Sym::Size, "2147483647", -1, largest},
+      {"text area of the most rows", Sym::TextArea, Sym::Rows, "2147483647", -1, largest},
+      {"text area of the most columns", Sym::TextArea, Sym::Cols, "2147483647", largest, -1},
+  };
+  ThtmlForm* form = NewForm();
+  std::vector<TFormControlObj*> controls;
+  for (const auto& c : cases) controls.push_back(Make(c.tag, {{c.attribute, c.value}}, form));
+  for (TFormControlObj* c : doc.FormControlList) {
+    c->Font = TestFont();
+    c->Font.height = -1000;   // a large font makes the products larger still
+  }
+  platform::Bitmap bitmap(10, 10);
+  platform::Canvas canvas(&bitmap.Image());
+  doc.SetFormControlSizes(canvas);
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].name);
+    ASSERT_NE(controls[i], nullptr);
+    const QWidget* widget = controls[i]->TheControl();
+    ASSERT_NE(widget, nullptr);
+    if (cases[i].width > 0) {
+      EXPECT_EQ(controls[i]->Width(), cases[i].width);
+    } else if (cases[i].width == 0) {
+      EXPECT_LE(controls[i]->Width(), std::max(0, widget->minimumWidth()));
+    }
+    if (cases[i].height > 0) {
+      EXPECT_EQ(controls[i]->Height(), cases[i].height);
+    }
+    EXPECT_GE(controls[i]->Width(), 0);
+    EXPECT_GE(controls[i]->Height(), 0);
+  }
+}
+
 TEST_F(FormControlsTest, RadioButtonsAreLargerOnDenseScreens) {
   doc.Ppi = 120;
   auto* radio = MakeAs<TRadioButtonFormControlObj>(Sym::Input, {{Sym::Type, "radio"}}, NewForm());

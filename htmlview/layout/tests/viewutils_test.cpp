@@ -9,6 +9,7 @@
 #include "htmlview/images/imagemap.h"
 #include "htmlview/layout/indentmanager.h"
 #include "htmlview/layout/viewdraw.h"
+#include "platform/geometry.h"
 
 using namespace htmlview;
 using platform::Bitmap;
@@ -81,7 +82,8 @@ TEST(IndentManager, OwnedRecordsCountOnlyForTheirOwner) {
   m.CurrentID = 9;
   m.AddRight(300, 0); // owned by block 9
   m.CurrentID = 7;
-  EXPECT_EQ(m.LeftIndent(1000), 50) << "an open record reaches down to 9999999";
+  EXPECT_EQ(m.LeftIndent(1000), 50) << "an open record reaches down to every position";
+  EXPECT_EQ(m.LeftIndent(platform::kMaxLayoutExtent), 50) << "an open record reaches down to every position";
   EXPECT_EQ(m.RightSide(5), 400) << "block 9's float is not block 7's";
   m.CurrentID = 9;
   EXPECT_EQ(m.LeftIndent(5), 0);
