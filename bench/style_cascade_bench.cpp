@@ -11,6 +11,9 @@
 // Goals: tag-class as fast as class; 10,000 descendant rules over 10,000
 // paragraphs in about a second.
 //
+// The same rules given one STYLE element at a time between the paragraphs
+// (interleaved): the style sheet changes between any two elements.
+//
 // And a page of about 5,000 elements under a sheet of about 1,500 rules
 // shaped like a common page framework's (grid, spacing and text utilities,
 // buttons, navigation, cards, tables, forms, alerts; classes, tags,
@@ -87,6 +90,28 @@ BENCHMARK_CAPTURE(BM_Shape, none, kNone)->Arg(1000)->Arg(3000)->Arg(10000)->Unit
 BENCHMARK_CAPTURE(BM_Shape, class, kClass)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Shape, tag_class, kTagClass)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Shape, descendant, kDescendant)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// A page whose rules come one STYLE element at a time between its
+// paragraphs: the style sheet changes between any two elements.
+std::string InterleavedPage(int n) {
+  std::string html = "<html><body>\n";
+  for (int i = 0; i < n; ++i) {
+    const std::string c = "c" + std::to_string(i);
+    html += "<style>." + c + " td p { color: red } ." + c + " { color: blue }</style>\n";
+    html += "<p class=\"" + c + " d e\">x</p>\n";
+  }
+  html += "</body></html>\n";
+  return html;
+}
+
+void BM_Interleaved(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const std::string html = InterleavedPage(n);
+  for (auto _ : state) ParseOnce(html);
+  state.counters["rules"] = 2 * n;
+  state.counters["elements"] = n;
+}
+BENCHMARK(BM_Interleaved)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // ------------------------------------------------------------ a framework's sheet
 

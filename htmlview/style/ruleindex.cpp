@@ -120,13 +120,37 @@ bool MatchesAncestor(const TAncestorSelector& sel, const TSelectorIdentity& anc)
 
 }  // namespace
 
-// What a scan reads of each key, by position, side by side.
+// What the search for the end of a scan reads of each key, by position.
 struct TRuleIndex::Hot {
   int count = 0;
+  int tag = 0, cls = 0, pseudo = 0;
+  int nextSpecial = 0;   // the next position whose key has a pseudo-class or is empty
+  int tagRunEnd = 0;     // the end of the run of keys with this subject tag
+  int classRunEnd = 0;   // ... with this subject class
+  const TStoredKey* key = nullptr;
+};
+
+// What a scan reads of each descendant rule it looks at, bucket by bucket.
+struct TRuleIndex::Candidate {
+  int pos = 0;
   int tag = 0, cls = 0, id = 0, pseudo = 0;
   const TStoredKey* key = nullptr;
   TAncestorFilter needed;
 };
+
+namespace {
+
+// Sizes a vector that is built again and again without giving its storage
+// back, growing it geometrically: a style sheet that grows by a rule
+// between elements must not cost an allocation the size of the sheet for
+// every element.
+template <typename T>
+void SetSize(std::vector<T>& v, size_t n) {
+  if (v.capacity() < n) v.reserve(std::max(n, v.capacity() * 2));
+  v.resize(n);
+}
+
+}  // namespace
 
 TRuleIndex::TRuleIndex() { atoms_.emplace(std::string(), 0); }
 
@@ -186,40 +210,46 @@ std::unique_ptr<TStoredKey> TRuleIndex::Compile(std::string_view text) {
 
 void TRuleIndex::Rebuild(const TStyleList& styles) {
   const int n = styles.Count();
-  hot_.assign(static_cast<size_t>(n), Hot{});
-  for (int pos = 0; pos < n; ++pos) {
+  SetSize(hot_, static_cast<size_t>(n));
+  int descendants = 0;
+  for (int pos = n - 1; pos >= 0; --pos) {
     const TStoredKey& key = *styles.entries_[pos].compiled;
     Hot& h = hot_[pos];
     h.count = key.count;
     h.tag = key.tag;
     h.cls = key.cls;
-    h.id = key.id;
     h.pseudo = key.pseudo;
     h.key = &key;
-    h.needed = key.needed;
-  }
-
-  nextSpecial_.assign(static_cast<size_t>(n) + 1, n);
-  tagRunEnd_.assign(static_cast<size_t>(n), n);
-  classRunEnd_.assign(static_cast<size_t>(n), n);
-  for (int pos = n - 1; pos >= 0; --pos) {
-    const Hot& h = hot_[pos];
-    nextSpecial_[pos] = h.count == 0 || h.pseudo != 0 ? pos : nextSpecial_[pos + 1];
-    const bool lastOrBreak = pos + 1 == n || hot_[pos + 1].count == 0 || h.count == 0;
-    tagRunEnd_[pos] = lastOrBreak || hot_[pos + 1].tag != h.tag ? pos + 1 : tagRunEnd_[pos + 1];
-    classRunEnd_[pos] = lastOrBreak || hot_[pos + 1].cls != h.cls ? pos + 1 : classRunEnd_[pos + 1];
+    if (key.count >= 2) ++descendants;
+    const Hot* next = pos + 1 < n ? &hot_[pos + 1] : nullptr;
+    h.nextSpecial = key.count == 0 || key.pseudo != 0 ? pos : next ? next->nextSpecial : n;
+    const bool runEnds = !next || next->count == 0 || key.count == 0;
+    h.tagRunEnd = runEnds || next->tag != h.tag ? pos + 1 : next->tagRunEnd;
+    h.classRunEnd = runEnds || next->cls != h.cls ? pos + 1 : next->classRunEnd;
   }
 
   // Descendant rules by bucket, each bucket in list order (a counting sort).
   const size_t buckets = atoms_.size() * 4;
-  bucketStart_.assign(buckets + 1, 0);
+  SetSize(bucketStart_, buckets + 1);
+  std::fill(bucketStart_.begin(), bucketStart_.end(), 0);
   for (const Hot& h : hot_)
     if (h.count >= 2) ++bucketStart_[h.key->bucket + 1];
   for (size_t b = 0; b < buckets; ++b) bucketStart_[b + 1] += bucketStart_[b];
-  bucketItems_.assign(static_cast<size_t>(bucketStart_[buckets]), 0);
-  std::vector<int> fill(bucketStart_.begin(), bucketStart_.end() - 1);
-  for (int pos = 0; pos < n; ++pos)
-    if (hot_[pos].count >= 2) bucketItems_[fill[hot_[pos].key->bucket]++] = pos;
+  SetSize(fill_, buckets);
+  std::copy(bucketStart_.begin(), bucketStart_.end() - 1, fill_.begin());
+  SetSize(candidates_, static_cast<size_t>(descendants));
+  for (int pos = 0; pos < n; ++pos) {
+    const TStoredKey& key = *hot_[pos].key;
+    if (key.count < 2) continue;
+    Candidate& c = candidates_[fill_[key.bucket]++];
+    c.pos = pos;
+    c.tag = key.tag;
+    c.cls = key.cls;
+    c.id = key.id;
+    c.pseudo = key.pseudo;
+    c.key = &key;
+    c.needed = key.needed;
+  }
   stale_ = false;
 }
 
@@ -263,17 +293,17 @@ void TRuleIndex::Query::Prepare(const TRuleIndex& index) {
   if (idAtom_ > 0) add(kIdBucket, idAtom_);
 }
 
-bool TRuleIndex::Query::ClassMatches(const Hot& key) const {
+bool TRuleIndex::Query::ClassMatches(int cls, const TStoredKey& key) const {
   for (int a : classAtoms_)
-    if (key.cls == a) return true;
-  const std::vector<int>& wanted = key.key->classNames;
+    if (cls == a) return true;
+  const std::vector<int>& wanted = key.classNames;
   if (wanted.empty()) return false;
   for (int w : wanted)
     if (std::find(nameAtoms_.begin(), nameAtoms_.end(), w) == nameAtoms_.end()) return false;
   return true;
 }
 
-const TAncestorFilter& TRuleIndex::Query::Filter() {
+inline const TAncestorFilter& TRuleIndex::Query::Filter() {
   if (!filterKnown_) {
     filter_ = ancestors_.Filter();
     filterKnown_ = true;
@@ -281,8 +311,9 @@ const TAncestorFilter& TRuleIndex::Query::Filter() {
   return filter_;
 }
 
-bool TRuleIndex::Subject(const Hot& key, const Query& q) const {
-  return (key.tag == 0 || key.tag == q.tagAtom_) && (key.cls == 0 || q.ClassMatches(key)) &&
+inline bool TRuleIndex::Subject(const Candidate& key, const Query& q) const {
+  return (key.tag == 0 || key.tag == q.tagAtom_) &&
+         (key.cls == 0 || q.ClassMatches(key.cls, *key.key)) &&
          (key.id == 0 || key.id == q.idAtom_) &&
          (key.pseudo == q.pseudoAtom_ || (key.pseudo == 0 && q.pseudoIsLink_));
 }
@@ -294,13 +325,13 @@ int TRuleIndex::FindEnd(int from, int to, const Query& q) const {
   const bool plainElement = q.pseudoAtom_ == 0;
   int k = from;
   while (true) {
-    if (plainElement) k = nextSpecial_[std::min(k, n)];
+    if (plainElement && k < n) k = hot_[k].nextSpecial;
     if (k >= to) return k;
     const Hot& h = hot_[k];
     if (h.count == 0) return k;
     // Each step moves forward: a run ends after the key it starts at.
-    if (h.tag == q.tagAtom_) k = tagRunEnd_[k];
-    else if (q.ClassMatches(h)) k = classRunEnd_[k];
+    if (h.tag == q.tagAtom_) k = h.tagRunEnd;
+    else if (q.ClassMatches(h.cls, *h.key)) k = h.classRunEnd;
     else if (h.pseudo == q.pseudoAtom_) ++k;
     else return k;
   }
@@ -331,9 +362,10 @@ void TRuleIndex::Matches(const TStyleList& styles, std::string_view prefix, Quer
   cursors.clear();
   for (int b : q.buckets_) {
     if (static_cast<size_t>(b) + 1 >= bucketStart_.size()) continue;
-    const int* begin = bucketItems_.data() + bucketStart_[b];
-    const int* end = bucketItems_.data() + bucketStart_[b + 1];
-    const int* at = std::lower_bound(begin, end, first);
+    const Candidate* begin = candidates_.data() + bucketStart_[b];
+    const Candidate* end = candidates_.data() + bucketStart_[b + 1];
+    const Candidate* at = std::lower_bound(
+        begin, end, first, [](const Candidate& c, int pos) { return c.pos < pos; });
     if (at != end) cursors.push_back(Query::Cursor{at, end});
   }
 
@@ -343,9 +375,10 @@ void TRuleIndex::Matches(const TStyleList& styles, std::string_view prefix, Quer
     // The next candidate in list order.
     Query::Cursor* next = nullptr;
     for (Query::Cursor& c : cursors)
-      if (c.at != c.end && (!next || *c.at < *next->at)) next = &c;
+      if (c.at != c.end && (!next || c.at->pos < next->at->pos)) next = &c;
     if (!next) return;
-    const int pos = *next->at++;
+    const Candidate& candidate = *next->at++;
+    const int pos = candidate.pos;
     if (rangeEnd < 0) {
       const auto begin = styles.entries_.begin();
       rangeEnd = static_cast<int>(
@@ -359,14 +392,15 @@ void TRuleIndex::Matches(const TStyleList& styles, std::string_view prefix, Quer
     }
     if (pos >= rangeEnd) return;
     ++counts.keysExamined;
-    // The scan would stop at a key without interest before this one.
-    const int end = FindEnd(verified, pos + 1, q);
-    if (end <= pos) return;
-    verified = end;
-    const Hot& h = hot_[pos];
-    if (!Subject(h, q) || !q.Filter().MayHaveAll(h.needed)) continue;
+    if (pos >= verified) {
+      // The scan would stop at a key without interest before this one.
+      const int end = FindEnd(verified, pos + 1, q);
+      if (end <= pos) return;
+      verified = end;
+    }
+    if (!Subject(candidate, q) || !q.Filter().MayHaveAll(candidate.needed)) continue;
     ++counts.ancestorWalks;
-    if (AncestorsMatch(*h.key, q.ancestors_)) out.push_back(pos);
+    if (AncestorsMatch(*candidate.key, q.ancestors_)) out.push_back(pos);
   }
 }
 

@@ -110,6 +110,7 @@ class TRuleIndex {
  private:
   friend class Query;
   struct Hot;
+  struct Candidate;
   int Atom(const std::string& lowerText);
   int FindAtom(std::string_view lowerText) const;
   void Rebuild(const TStyleList& styles);
@@ -117,7 +118,7 @@ class TRuleIndex {
   // The first position in [from, to) whose key holds no interest for the
   // element, or a position >= to when there is none; steps may reach past to.
   int FindEnd(int from, int to, const Query& query) const;
-  bool Subject(const Hot& key, const Query& query) const;
+  bool Subject(const Candidate& key, const Query& query) const;
   bool AncestorsMatch(const TStoredKey& key, const TAncestorView& ancestors) const;
 
   struct TextHash {
@@ -126,14 +127,11 @@ class TRuleIndex {
   };
   std::unordered_map<std::string, int, TextHash, std::equal_to<>> atoms_;
   bool stale_ = true;
-  int builtFor_ = -1;   // the atom count the buckets were sized for
 
-  std::vector<Hot> hot_;             // by position: what scans read of each key
-  std::vector<int> nextSpecial_;     // the next position whose key has a pseudo-class or is empty
-  std::vector<int> tagRunEnd_;       // the end of the run of keys with this subject tag
-  std::vector<int> classRunEnd_;     // ... with this subject class
-  std::vector<int> bucketStart_;     // by bucket: where its positions start in bucketItems_
-  std::vector<int> bucketItems_;     // descendant rules' positions, bucket by bucket, in order
+  std::vector<Hot> hot_;                // by position
+  std::vector<Candidate> candidates_;   // the descendant rules, bucket by bucket, in list order
+  std::vector<int> bucketStart_;        // by bucket: where its rules start in candidates_
+  std::vector<int> fill_;               // room for the counting sort
 };
 
 // What the index needs to know of the element a cascade matches. Built once
@@ -151,7 +149,8 @@ class TRuleIndex::Query {
   // Turns the names into atoms of index (once; atoms only grow between
   // Clear calls, and an atom missing now stays missing for this cascade).
   void Prepare(const TRuleIndex& index);
-  bool ClassMatches(const Hot& key) const;
+  // The key's subject class (its atom) holds interest for the element.
+  bool ClassMatches(int cls, const TStoredKey& key) const;
   const TAncestorFilter& Filter();
 
   std::string tag_, id_, pseudo_;
@@ -160,8 +159,8 @@ class TRuleIndex::Query {
   const TAncestorView& ancestors_;
 
   struct Cursor {
-    const int* at;
-    const int* end;
+    const Candidate* at;
+    const Candidate* end;
   };
   std::vector<Cursor> cursors_;   // the candidates of each bucket, during a scan
 
