@@ -29,6 +29,7 @@
 //   pseudo-class that no ancestor has is rejected by the ancestors' filter
 //   (TAncestorFilter) without walking them.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>

@@ -2,8 +2,9 @@
 // The document's style sheet: stored selector keys (the form the style-sheet
 // parser builds) mapped to property sets, kept sorted without regard to case
 // and allowing duplicate keys, so the cascade finds a key by binary search
-// and descendant rules by prefix scans. It starts as the default style sheet
-// built from the viewer's defaults and grows with STYLE and LINK rules.
+// and descendant rules by prefix scans, which an index of the stored keys
+// answers (ruleindex.h). It starts as the default style sheet built from the
+// viewer's defaults and grows with STYLE and LINK rules.
 #include <memory>
 #include <string>
 #include <string_view>
