@@ -67,6 +67,17 @@ bool ClassesAmong(std::string_view wanted, const std::vector<std::string>& names
   return true;
 }
 
+TSelectorNames SelectorNames(std::string_view tag, std::string_view cls, std::string_view id,
+                             std::string_view pseudo) {
+  TSelectorNames names;
+  names.tag = LowerCase(tag);
+  names.cls = LowerCase(cls);
+  names.id = LowerCase(id);
+  names.pseudo = LowerCase(pseudo);
+  names.classNames = SplitClasses(names.cls);
+  return names;
+}
+
 std::vector<SimpleSelector> ParseDescendantKey(std::string_view key) {
   std::vector<std::string> parts;
   size_t start = 0;
@@ -109,7 +120,7 @@ bool AllAmong(const std::vector<std::string>& wanted, const std::vector<std::str
   return true;
 }
 
-bool MatchesAncestor(const TAncestorSelector& sel, const TSelectorIdentity& anc) {
+bool MatchesAncestor(const TSelectorNames& sel, const TSelectorNames& anc) {
   if (!sel.tag.empty() && sel.tag != anc.tag) return false;
   if (!sel.cls.empty() && sel.cls != anc.cls && !AllAmong(sel.classNames, anc.classNames))
     return false;
@@ -176,27 +187,20 @@ std::unique_ptr<TStoredKey> TRuleIndex::Compile(std::string_view text) {
   const std::vector<SimpleSelector> sels = ParseDescendantKey(text);
   key->count = static_cast<int>(sels.size());
   if (sels.empty()) return key;
-  const SimpleSelector& subject = sels[0];
-  const std::string cls = LowerCase(subject.cls);
-  key->tag = Atom(LowerCase(subject.tag));
-  key->cls = Atom(cls);
-  key->id = Atom(LowerCase(subject.id));
-  key->pseudo = Atom(LowerCase(subject.pseudo));
-  for (const std::string& name : SplitClasses(cls)) key->classNames.push_back(Atom(name));
+  const TSelectorNames subject =
+      SelectorNames(sels[0].tag, sels[0].cls, sels[0].id, sels[0].pseudo);
+  key->tag = Atom(subject.tag);
+  key->cls = Atom(subject.cls);
+  key->id = Atom(subject.id);
+  key->pseudo = Atom(subject.pseudo);
+  for (const std::string& name : subject.classNames) key->classNames.push_back(Atom(name));
   if (key->count < 2) return key;
 
   for (size_t i = 1; i < sels.size(); ++i) {
     TAncestorSelector a;
-    a.tag = LowerCase(sels[i].tag);
-    a.cls = LowerCase(sels[i].cls);
-    a.id = LowerCase(sels[i].id);
-    a.pseudo = LowerCase(sels[i].pseudo);
-    a.classNames = SplitClasses(a.cls);
+    a.names = SelectorNames(sels[i].tag, sels[i].cls, sels[i].id, sels[i].pseudo);
     a.directParent = sels[i].directParent;
-    if (!a.tag.empty()) key->needed.Add(TAncestorFilter::Hash('t', a.tag));
-    for (const std::string& name : a.classNames) key->needed.Add(TAncestorFilter::Hash('.', name));
-    if (!a.id.empty()) key->needed.Add(TAncestorFilter::Hash('#', a.id));
-    if (!a.pseudo.empty()) key->needed.Add(TAncestorFilter::Hash(':', a.pseudo));
+    key->needed.Add(a.names);
     key->ancestors.push_back(std::move(a));
   }
   // The most selective part of the subject (a class text that names no
@@ -341,7 +345,7 @@ bool TRuleIndex::AncestorsMatch(const TStoredKey& key, const TAncestorView& ance
   const std::vector<TAncestorSelector>& sels = key.ancestors;
   size_t sel = 0;
   for (size_t a = 0; a < ancestors.size(); ++a) {
-    if (MatchesAncestor(sels[sel], ancestors[a]->SelectorIdentity())) {
+    if (MatchesAncestor(sels[sel].names, ancestors[a]->SelectorIdentity().names)) {
       if (++sel == sels.size()) return true;
     } else if (sels[sel].directParent) {
       return false;

@@ -60,16 +60,20 @@ std::vector<std::string> SplitClasses(std::string_view cls);
 // when wanted names none.
 bool ClassesAmong(std::string_view wanted, const std::vector<std::string>& names);
 
+// The names of a simple selector or an element, lower-cased, the class text
+// split.
+TSelectorNames SelectorNames(std::string_view tag, std::string_view cls, std::string_view id,
+                             std::string_view pseudo);
+
 // ---------------------------------------------------------------------------
 // The index
 
 class TStyleList;
 
-// An ancestor selector of a descendant rule, its names lower-cased.
+// An ancestor selector of a descendant rule.
 struct TAncestorSelector {
-  std::string tag, cls, id, pseudo;
-  std::vector<std::string> classNames;
-  bool directParent = false;
+  TSelectorNames names;
+  bool directParent = false;  // the inner selector's parent must be this one
 };
 
 // A stored key, read once.

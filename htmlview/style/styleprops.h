@@ -236,11 +236,21 @@ int RoundHalfEven(double value);
 // is rejected without walking the ancestors; a name the filter seems to have
 // may still be missing, so a rule that passes is matched in full.
 
+// The names a simple selector or an element is matched by, lower-cased:
+// tag, class text, its class names, ID and pseudo-class.
+struct TSelectorNames {
+  std::string tag, cls, id, pseudo;
+  std::vector<std::string> classNames;
+};
+
 class TAncestorFilter {
  public:
   // The kinds of name: 't' tag, '.' class name, '#' ID, ':' pseudo-class.
   // lowerText is the name lower-cased.
   static uint64_t Hash(char kind, std::string_view lowerText);
+  // Every name of names (those of an element, or those an ancestor
+  // selector requires).
+  void Add(const TSelectorNames& names);
   void Add(uint64_t hash) {
     bits_[hash & 3] |= uint64_t{1} << ((hash >> 2) & 63);
     bits_[(hash >> 8) & 3] |= uint64_t{1} << ((hash >> 10) & 63);
@@ -258,12 +268,11 @@ class TAncestorFilter {
   std::array<uint64_t, 4> bits_{};
 };
 
-// An element as descendant rules see it: its identity lower-cased, its class
-// split into names, and filters of its own names and of those of the element
-// and every ancestor below it on the parser's stack.
+// An element as descendant rules see it: its names, and filters of its own
+// names and of those of the element and every ancestor below it on the
+// parser's stack.
 struct TSelectorIdentity {
-  std::string tag, cls, id, pseudo;
-  std::vector<std::string> classNames;
+  TSelectorNames names;
   TAncestorFilter own;
   TAncestorFilter chain;   // own and the stack entries below (the root left out)
   bool chainKnown = false;

@@ -251,19 +251,19 @@ uint64_t TAncestorFilter::Hash(char kind, std::string_view lowerText) {
   return h;
 }
 
+void TAncestorFilter::Add(const TSelectorNames& names) {
+  if (!names.tag.empty()) Add(Hash('t', names.tag));
+  for (const std::string& name : names.classNames) Add(Hash('.', name));
+  if (!names.id.empty()) Add(Hash('#', names.id));
+  if (!names.pseudo.empty()) Add(Hash(':', names.pseudo));
+}
+
 TSelectorIdentity& TProperties::SelectorIdentity() const {
   if (!identity_) {
-    auto id = std::make_unique<TSelectorIdentity>();
-    id->tag = LowerCase(PropTag);
-    id->cls = LowerCase(PropClass);
-    id->id = LowerCase(PropID);
-    id->pseudo = LowerCase(PropPseudo);
-    id->classNames = SplitClasses(id->cls);
-    if (!id->tag.empty()) id->own.Add(TAncestorFilter::Hash('t', id->tag));
-    for (const std::string& name : id->classNames) id->own.Add(TAncestorFilter::Hash('.', name));
-    if (!id->id.empty()) id->own.Add(TAncestorFilter::Hash('#', id->id));
-    if (!id->pseudo.empty()) id->own.Add(TAncestorFilter::Hash(':', id->pseudo));
-    identity_ = std::move(id);
+    auto identity = std::make_unique<TSelectorIdentity>();
+    identity->names = SelectorNames(PropTag, PropClass, PropID, PropPseudo);
+    identity->own.Add(identity->names);
+    identity_ = std::move(identity);
   }
   return *identity_;
 }
