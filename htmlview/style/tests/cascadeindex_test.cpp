@@ -80,6 +80,10 @@ std::vector<Step> Document(Random& r) {
       if (s.tag == "a" && r.Chance(60)) s.pseudo = "link";
       else if (r.Chance(10)) s.pseudo = r.Pick(v.pseudos);
       if (r.Chance(10)) s.title = "t";
+      // The cascade compares names without regard to case, whoever calls it.
+      if (r.Chance(5)) s.tag = platform::UpperCase(s.tag);
+      if (r.Chance(5)) s.cls = platform::UpperCase(s.cls);
+      if (r.Chance(5)) s.id = platform::UpperCase(s.id);
       if (r.Chance(15)) s.inlineStyle = Declarations(r);
       ++open;
     }
