@@ -230,6 +230,55 @@ std::string FirstInstalledFamily(std::string_view familyList);
 int RoundHalfEven(double value);
 
 // ---------------------------------------------------------------------------
+// The per-element filter of descendant rules: a small Bloom filter of the
+// tags, class names, IDs and pseudo-classes of an element's ancestors. A rule
+// whose ancestor selectors require a name the filter lacks cannot match, and
+// is rejected without walking the ancestors; a name the filter seems to have
+// may still be missing, so a rule that passes is matched in full.
+
+// The names a simple selector or an element is matched by, lower-cased:
+// tag, class text, its class names, ID and pseudo-class.
+struct TSelectorNames {
+  std::string tag, cls, id, pseudo;
+  std::vector<std::string> classNames;
+};
+
+class TAncestorFilter {
+ public:
+  // The kinds of name: 't' tag, '.' class name, '#' ID, ':' pseudo-class.
+  // lowerText is the name lower-cased.
+  static uint64_t Hash(char kind, std::string_view lowerText);
+  // Every name of names (those of an element, or those an ancestor
+  // selector requires).
+  void Add(const TSelectorNames& names);
+  void Add(uint64_t hash) {
+    bits_[hash & 3] |= uint64_t{1} << ((hash >> 2) & 63);
+    bits_[(hash >> 8) & 3] |= uint64_t{1} << ((hash >> 10) & 63);
+  }
+  void Add(const TAncestorFilter& other) {
+    for (size_t w = 0; w < bits_.size(); ++w) bits_[w] |= other.bits_[w];
+  }
+  // Every name added to needed may be here.
+  bool MayHaveAll(const TAncestorFilter& needed) const {
+    return ((needed.bits_[0] & ~bits_[0]) | (needed.bits_[1] & ~bits_[1]) |
+            (needed.bits_[2] & ~bits_[2]) | (needed.bits_[3] & ~bits_[3])) == 0;
+  }
+
+ private:
+  std::array<uint64_t, 4> bits_{};
+};
+
+// An element as descendant rules see it: its names, and filters of its own
+// names and of those of the element and every ancestor below it on the
+// parser's stack.
+struct TSelectorIdentity {
+  TSelectorNames names;
+  TAncestorFilter own;
+  TAncestorFilter chain;   // own and the stack entries below (the root left out)
+  bool chainKnown = false;
+};
+
+// ---------------------------------------------------------------------------
 // The ancestors a cascade matches descendant rules against, innermost first:
 // a few sets of its own (the temporary link-state sets) above a stretch of
 // the parser's stack, entries top down to 1 (the root is no ancestor). The
@@ -245,6 +294,11 @@ class TAncestorView {
   TAncestorView Above(const TProperties* p) const;
   size_t size() const { return above_.size() + (stack_ && top_ >= 1 ? static_cast<size_t>(top_) : 0); }
   const TProperties* operator[](size_t i) const;
+  // The names of all these ancestors. The stack's part is kept with its
+  // entries: an entry's ancestors can only lose members while it stays on
+  // the stack (entries are appended on top or removed), so what it keeps
+  // never misses a name.
+  TAncestorFilter Filter() const;
 
  private:
   std::vector<const TProperties*> above_;   // innermost first
@@ -301,6 +355,9 @@ class TProperties {
   void DropFont() { cachedFont_.reset(); }
   // Copies the 60 values (not the set-here flags).
   void CopyValuesFrom(const TProperties& source) { Props = source.Props; }
+  // The identity as descendant rules compare it, built at the first call
+  // after the cascade set it.
+  TSelectorIdentity& SelectorIdentity() const;
 
   // --- Queries of the layout code
   bool GetBackgroundImage(std::string& url) const;
@@ -347,6 +404,8 @@ class TProperties {
   void MergeEntry(const TProperties& entry);
   void MergeDescendants(const TStyleList& styles, const MatchContext& ctx,
                         std::string_view prefix);
+  void MergeDescendantsPlain(const TStyleList& styles, const MatchContext& ctx,
+                             std::string_view prefix);
   void BuildLinkFonts(const TStyleList& styles, const TAncestorView& ancestors);
   void CascadeWith(const TStyleList& styles, std::string_view tag, std::string_view cls,
                    std::string_view id, std::string_view pseudo, std::string_view title,
@@ -354,6 +413,7 @@ class TProperties {
   void SetLinkFontsCharset();
 
   std::unique_ptr<TMyFont> cachedFont_;
+  mutable std::unique_ptr<TSelectorIdentity> identity_;
 };
 
 // ---------------------------------------------------------------------------

@@ -1,7 +1,9 @@
 #include "htmlview/style/stylesheet.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "htmlview/style/ruleindex.h"
 #include "platform/sysutils.h"
 
 namespace htmlview {
@@ -19,88 +21,6 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
 }
 
 bool IsLengthIndex(int i) { return i >= PropMarginTop && i <= PropLeft; }
-
-std::vector<std::string> SplitClasses(std::string_view cls) {
-  std::vector<std::string> names;
-  size_t start = 0;
-  while (start <= cls.size()) {
-    size_t dot = cls.find('.', start);
-    if (dot == std::string_view::npos) dot = cls.size();
-    std::string name = Trim(cls.substr(start, dot - start));
-    if (!name.empty()) names.push_back(std::move(name));
-    start = dot + 1;
-  }
-  return names;
-}
-
-// Every "."-separated name of wanted is among names.
-bool ClassesAmong(std::string_view wanted, const std::vector<std::string>& names) {
-  const std::vector<std::string> want = SplitClasses(wanted);
-  if (want.empty()) return false;
-  for (const std::string& w : want) {
-    bool found = false;
-    for (const std::string& n : names)
-      if (SameText(w, n)) found = true;
-    if (!found) return false;
-  }
-  return true;
-}
-
-// One simple selector of a stored descendant key.
-struct SimpleSelector {
-  std::string tag, cls, id, pseudo;
-  bool directParent = false;  // the inner selector's parent must be this one
-};
-
-SimpleSelector ParseSimpleSelector(std::string s) {
-  SimpleSelector sel;
-  if (const size_t gt = s.find('>'); gt != std::string::npos) {
-    sel.directParent = true;
-    s.erase(std::remove(s.begin(), s.end(), '>'), s.end());
-  }
-  // Stored keys put an ID last ("a.x:hover#top"), so the ID is cut off
-  // first; reading the pseudo-class first would swallow it.
-  if (const size_t p = s.find('#'); p != std::string::npos) {
-    sel.id = s.substr(p + 1);
-    s.resize(p);
-  }
-  if (const size_t p = s.find(':'); p != std::string::npos) {
-    sel.pseudo = s.substr(p + 1);
-    s.resize(p);
-  }
-  if (const size_t p = s.find('.'); p != std::string::npos) {
-    sel.cls = s.substr(p + 1);
-    s.resize(p);
-  }
-  sel.tag = s;
-  return sel;
-}
-
-std::vector<SimpleSelector> ParseDescendantKey(std::string_view key) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start < key.size()) {
-    if (parts.size() == 9) {  // the tenth keeps the rest
-      std::string rest = Trim(key.substr(start));
-      if (!rest.empty()) parts.push_back(rest);
-      break;
-    }
-    size_t space = key.find(' ', start);
-    if (space == std::string_view::npos) space = key.size();
-    if (space > start) parts.emplace_back(key.substr(start, space - start));
-    start = space + 1;
-  }
-  if (parts.size() > 1) {
-    // Ancestor count and sequence number.
-    std::string& second = parts[1];
-    size_t digits = 0;
-    while (digits < second.size() && second[digits] >= '0' && second[digits] <= '9') ++digits;
-    second.erase(0, digits);
-  }
-  std::vector<SimpleSelector> sels;
-  for (std::string& p : parts) sels.push_back(ParseSimpleSelector(std::move(p)));
-  return sels;
-}
 
 bool MatchesAncestor(const SimpleSelector& sel, const TProperties& anc) {
   if (!sel.tag.empty() && !SameText(sel.tag, anc.PropTag)) return false;
@@ -306,6 +226,8 @@ struct TProperties::MatchContext {
   std::vector<std::string> classNames;   // the element's names, for descendant rules
   TProperties* inlineStyle = nullptr;
   const TAncestorView* ancestors = nullptr;
+  // The element as the rule index sees it, made at its first scan.
+  mutable std::optional<TRuleIndex::Query> query;
 };
 
 TAncestorView TAncestorView::Above(const TProperties* p) const {
@@ -317,6 +239,53 @@ TAncestorView TAncestorView::Above(const TProperties* p) const {
 const TProperties* TAncestorView::operator[](size_t i) const {
   if (i < above_.size()) return above_[i];
   return (*stack_)[top_ - static_cast<int>(i - above_.size())];
+}
+
+uint64_t TAncestorFilter::Hash(char kind, std::string_view lowerText) {
+  uint64_t h = 0xcbf29ce484222325ULL ^ static_cast<unsigned char>(kind);
+  for (char c : lowerText) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+  // The filter takes its bits from the low bytes: spread the high ones down.
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdULL;
+  h ^= h >> 33;
+  return h;
+}
+
+void TAncestorFilter::Add(const TSelectorNames& names) {
+  if (!names.tag.empty()) Add(Hash('t', names.tag));
+  for (const std::string& name : names.classNames) Add(Hash('.', name));
+  if (!names.id.empty()) Add(Hash('#', names.id));
+  if (!names.pseudo.empty()) Add(Hash(':', names.pseudo));
+}
+
+TSelectorIdentity& TProperties::SelectorIdentity() const {
+  if (!identity_) {
+    auto identity = std::make_unique<TSelectorIdentity>();
+    identity->names = SelectorNames(PropTag, PropClass, PropID, PropPseudo);
+    identity->own.Add(identity->names);
+    identity_ = std::move(identity);
+  }
+  return *identity_;
+}
+
+TAncestorFilter TAncestorView::Filter() const {
+  TAncestorFilter filter;
+  for (const TProperties* p : above_) filter.Add(p->SelectorIdentity().own);
+  if (!stack_ || top_ < 1) return filter;
+  // The nearest entry that knows its chain, then each one above it in turn.
+  const TPropStack& stack = *stack_;
+  int known = top_;
+  while (known >= 1 && !stack[known]->SelectorIdentity().chainKnown) --known;
+  TAncestorFilter chain;
+  if (known >= 1) chain = stack[known]->SelectorIdentity().chain;
+  for (int i = known + 1; i <= top_; ++i) {
+    TSelectorIdentity& id = stack[i]->SelectorIdentity();
+    chain.Add(id.own);
+    id.chain = chain;
+    id.chainKnown = true;
+  }
+  filter.Add(chain);
+  return filter;
 }
 
 void TProperties::Cascade(const TStyleList& styles, std::string_view tag, std::string_view cls,
@@ -359,6 +328,7 @@ void TProperties::CascadeWith(const TStyleList& styles, std::string_view tag,
   PropClass = classText;
   PropID = std::string(id);
   PropPseudo = std::string(pseudo);
+  identity_.reset();
   PropStyle = inlineStyle;
   if (!title.empty()) PropTitle = std::string(title);
   if (PropPseudo == "link") {
@@ -425,6 +395,22 @@ void TProperties::MatchSelector(const TStyleList& styles, const MatchContext& ct
 
 void TProperties::MergeDescendants(const TStyleList& styles, const MatchContext& ctx,
                                    std::string_view prefix) {
+  if (styles.PlainMatching()) {
+    MergeDescendantsPlain(styles, ctx, prefix);
+    return;
+  }
+  if (!ctx.query)
+    ctx.query.emplace(ctx.tag, ctx.id, ctx.pseudo, ctx.classes, ctx.classNames, *ctx.ancestors);
+  std::vector<int> matched;
+  styles.Index().Matches(styles, prefix, *ctx.query, matched);
+  for (int k : matched) MergeEntry(*styles.Entry(k));
+}
+
+// Every stored key of the scan's range read and matched in turn: the
+// reference the index is checked against.
+void TProperties::MergeDescendantsPlain(const TStyleList& styles, const MatchContext& ctx,
+                                        std::string_view prefix) {
+  TStyleList::MatchCounts& counts = styles.Counts();
   auto classMatches = [&](const std::string& cls) {
     for (const std::string& c : ctx.classes)
       if (SameText(cls, c)) return true;
@@ -432,6 +418,7 @@ void TProperties::MergeDescendants(const TStyleList& styles, const MatchContext&
   };
   for (int k = styles.LowerBound(prefix);
        k < styles.Count() && StartsWithNoCase(styles.Key(k), prefix); ++k) {
+    ++counts.keysExamined;
     const std::vector<SimpleSelector> sels = ParseDescendantKey(styles.Key(k));
     if (sels.empty()) break;
     const SimpleSelector& subject = sels[0];
@@ -445,6 +432,7 @@ void TProperties::MergeDescendants(const TStyleList& styles, const MatchContext&
         (subject.id.empty() || SameText(subject.id, ctx.id)) &&
         (SameText(subject.pseudo, ctx.pseudo) || (subject.pseudo.empty() && ctx.pseudo == "link"));
     if (!subjectMatches) continue;
+    ++counts.ancestorWalks;
     const TAncestorView& ancestors = *ctx.ancestors;
     size_t sel = 1;
     for (size_t a = 0; a < ancestors.size(); ++a) {
@@ -510,12 +498,14 @@ void TProperties::AddPropertyByIndex(int index, std::string_view value) {
 // ---------------------------------------------------------------------------
 // TStyleList
 
-TStyleList::TStyleList(bool* documentLinksActive) : documentLinksActive_(documentLinksActive) {}
+TStyleList::TStyleList(bool* documentLinksActive)
+    : documentLinksActive_(documentLinksActive), index_(std::make_unique<TRuleIndex>()) {}
 
 TStyleList::~TStyleList() = default;
 
 void TStyleList::Clear() {
   entries_.clear();
+  index_->Clear();
   defProp_ = nullptr;
   seqNo_ = 10;
 }
@@ -523,29 +513,30 @@ void TStyleList::Clear() {
 int TStyleList::LowerBound(std::string_view key) const {
   auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
                              [](const auto& e, std::string_view k) {
-                               return CompareText(e.first, k) < 0;
+                               return CompareText(e.key, k) < 0;
                              });
   return static_cast<int>(it - entries_.begin());
 }
 
 int TStyleList::Find(std::string_view key) const {
   const int i = LowerBound(key);
-  return i < Count() && CompareText(entries_[i].first, key) == 0 ? i : -1;
+  return i < Count() && CompareText(entries_[i].key, key) == 0 ? i : -1;
 }
 
 TProperties* TStyleList::FindEntry(std::string_view key) const {
   const int i = Find(key);
-  return i >= 0 ? entries_[i].second.get() : nullptr;
+  return i >= 0 ? entries_[i].props.get() : nullptr;
 }
 
 TProperties* TStyleList::Add(std::string_view key, std::unique_ptr<TProperties> props) {
   auto it = std::upper_bound(entries_.begin(), entries_.end(), key,
                              [](std::string_view k, const auto& e) {
-                               return CompareText(k, e.first) < 0;
+                               return CompareText(k, e.key) < 0;
                              });
   props->PropTag = std::string(key);
   TProperties* raw = props.get();
-  entries_.emplace(it, std::string(key), std::move(props));
+  entries_.insert(it, StoredEntry{std::string(key), std::move(props), index_->Compile(key)});
+  index_->Invalidate();
   return raw;
 }
 

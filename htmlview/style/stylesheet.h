@@ -2,8 +2,9 @@
 // The document's style sheet: stored selector keys (the form the style-sheet
 // parser builds) mapped to property sets, kept sorted without regard to case
 // and allowing duplicate keys, so the cascade finds a key by binary search
-// and descendant rules by prefix scans. It starts as the default style sheet
-// built from the viewer's defaults and grows with STYLE and LINK rules.
+// and descendant rules by prefix scans, which an index of the stored keys
+// answers (ruleindex.h). It starts as the default style sheet built from the
+// viewer's defaults and grows with STYLE and LINK rules.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,6 +14,9 @@
 #include "htmlview/style/styleprops.h"
 
 namespace htmlview {
+
+class TRuleIndex;
+struct TStoredKey;
 
 class TStyleList {
  public:
@@ -24,8 +28,8 @@ class TStyleList {
   TStyleList& operator=(const TStyleList&) = delete;
 
   int Count() const { return static_cast<int>(entries_.size()); }
-  const std::string& Key(int i) const { return entries_[i].first; }
-  TProperties* Entry(int i) const { return entries_[i].second.get(); }
+  const std::string& Key(int i) const { return entries_[i].key; }
+  TProperties* Entry(int i) const { return entries_[i].props.get(); }
 
   // Inserts after any entries of an equal key; the entry's tag becomes the key.
   TProperties* Add(std::string_view key, std::unique_ptr<TProperties> props);
@@ -58,12 +62,36 @@ class TStyleList {
   bool LinksActive() const { return linksActive_; }
   void SetLinksActive();
 
+  // Descendant and child rules are found through an index of the stored
+  // keys (ruleindex.h). The plain matching it replaces, which reads every
+  // key of a scan's range for every element, is kept as the reference the
+  // index is checked against: tests switch it on.
+  void UsePlainMatching(bool on) { plainMatching_ = on; }
+  bool PlainMatching() const { return plainMatching_; }
+  TRuleIndex& Index() const { return *index_; }
+  // What matching descendant rules has cost since the counts were reset:
+  // the stored keys looked at and the ancestor walks.
+  struct MatchCounts {
+    uint64_t keysExamined = 0;
+    uint64_t ancestorWalks = 0;
+  };
+  MatchCounts& Counts() const { return counts_; }
+
  private:
-  std::vector<std::pair<std::string, std::unique_ptr<TProperties>>> entries_;
+  friend class TRuleIndex;
+  struct StoredEntry {
+    std::string key;
+    std::unique_ptr<TProperties> props;
+    std::unique_ptr<TStoredKey> compiled;   // the key as the index reads it
+  };
+  std::vector<StoredEntry> entries_;
   int seqNo_ = 10;
   TProperties* defProp_ = nullptr;
   bool linksActive_ = false;
   bool* documentLinksActive_ = nullptr;
+  std::unique_ptr<TRuleIndex> index_;
+  bool plainMatching_ = false;
+  mutable MatchCounts counts_;
 };
 
 }  // namespace htmlview

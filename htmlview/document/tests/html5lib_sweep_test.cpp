@@ -5,8 +5,6 @@
 // its body.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,6 +12,7 @@
 #include "htmlview/layout/blocks.h"
 #include "htmlview/layout/docroot.h"
 #include "htmlview/document/docparser.h"
+#include "htmlview/document/tests/parsedpage_helpers.h"
 #include "platform/canvas.h"
 #include "platform/fonts.h"
 #include "platform/image.h"
@@ -21,45 +20,18 @@
 namespace htmlview {
 namespace {
 
-struct Input {
-  std::string Source;
-  std::string Bytes;
-};
-
-// Records of "#input <source> <byte count>", a line end, the bytes, a line end.
-std::vector<Input> ReadInputs(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<Input> inputs;
-  size_t at = 0;
-  while ((at = all.find("#input ", at)) != std::string::npos) {
-    if (at > 0 && all[at - 1] != '\n') {
-      ++at;
-      continue;
-    }
-    const size_t eol = all.find('\n', at);
-    if (eol == std::string::npos) break;
-    const std::string header = all.substr(at + 7, eol - at - 7);
-    const size_t space = header.rfind(' ');
-    const size_t count = std::stoul(header.substr(space + 1));
-    inputs.push_back({header.substr(0, space), all.substr(eol + 1, count)});
-    at = eol + 1 + count;
-  }
-  return inputs;
-}
-
 TEST(Html5libSweep, EveryInputParsesLaysOutAndPaints) {
   platform::SetFontBackend(platform::FontBackend::FixedMetric,
                            {"Times New Roman", "Courier New", "Verdana", "Arial"});
   platform::SetScreenDepth(24);
   InitImageModule();
   InitDocParser();
-  const std::vector<Input> inputs = ReadInputs(std::string(DRAVLEN_TEST_DATA) + "/html5lib/inputs.txt");
+  const std::vector<Html5libInput> inputs = ReadHtml5libInputs();
   ASSERT_GT(inputs.size(), 8000u);
 
   platform::Bitmap bitmap(700, 400);
   int withContent = 0;
-  for (const Input& input : inputs) {
+  for (const Html5libInput& input : inputs) {
     SCOPED_TRACE(input.Source + ": " + input.Bytes.substr(0, 80));
     TSectionList list(nullptr, nullptr);
     list.SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,

@@ -1,5 +1,8 @@
 #include "parsedpage_helpers.h"
 
+#include <fstream>
+#include <iterator>
+
 #include "platform/canvas.h"
 #include "platform/fonts.h"
 
@@ -51,6 +54,28 @@ std::string Repeat(const std::string& piece, int n) {
   s.reserve(piece.size() * static_cast<size_t>(n > 0 ? n : 0));
   for (int i = 0; i < n; ++i) s += piece;
   return s;
+}
+
+// Records of "#input <source> <byte count>", a line end, the bytes, a line end.
+std::vector<Html5libInput> ReadHtml5libInputs() {
+  std::ifstream in(std::string(DRAVLEN_TEST_DATA) + "/html5lib/inputs.txt", std::ios::binary);
+  const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<Html5libInput> inputs;
+  size_t at = 0;
+  while ((at = all.find("#input ", at)) != std::string::npos) {
+    if (at > 0 && all[at - 1] != '\n') {
+      ++at;
+      continue;
+    }
+    const size_t eol = all.find('\n', at);
+    if (eol == std::string::npos) break;
+    const std::string header = all.substr(at + 7, eol - at - 7);
+    const size_t space = header.rfind(' ');
+    const size_t count = std::stoul(header.substr(space + 1));
+    inputs.push_back({header.substr(0, space), all.substr(eol + 1, count)});
+    at = eol + 1 + count;
+  }
+  return inputs;
 }
 
 }  // namespace htmlview

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "htmlview/document/docparser.h"
 #include "htmlview/layout/blocks.h"
@@ -39,5 +40,13 @@ class ParsedPageTest : public ::testing::Test {
 
 // piece repeated n times: the hostile pages are built of it.
 std::string Repeat(const std::string& piece, int n);
+
+// The inputs of the html5lib tokenizer and tree-construction tests (pages
+// nobody here wrote), from the test data: where each came from and its bytes.
+struct Html5libInput {
+  std::string Source;
+  std::string Bytes;
+};
+std::vector<Html5libInput> ReadHtml5libInputs();
 
 }  // namespace htmlview
