@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "htmlview/layout/blocks.h"
+#include "htmlview/layout/listitems.h"
 #include "htmlview/layout/docroot.h"
 #include "htmlview/layout/formcontrols.h"
 #include "htmlview/layout/imageobj.h"

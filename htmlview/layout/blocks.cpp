@@ -36,10 +36,6 @@ int ZOf(const TSectionBase* s) {
   return b ? b->ZIndex : 0;
 }
 
-bool Given(const PropValue& v) {
-  return !v.IsEmptyOrNull() && !(v.IsInt() && v.Int() == UnsetLength);
-}
-
 // Removes the open record a block pushed; the content may have pushed and
 // removed records of its own meanwhile, so it is found, not indexed.
 void PopRecord(std::vector<IndentRec>& list, int owner, int x, int y) {
@@ -50,142 +46,7 @@ void PopRecord(std::vector<IndentRec>& list, int owner, int x, int y) {
     }
 }
 
-
-
-// Where the first tile of an axis starts and whether tiles repeat along it.
-int TileStart(const PositionRec& p, int size, int image) {
-  switch (p.PosType) {
-    case TBgPos::Top:
-    case TBgPos::Left:
-      return 0;
-    case TBgPos::Center:
-      return (size - image) / 2;
-    case TBgPos::Bottom:
-    case TBgPos::Right:
-      return size - image;
-    case TBgPos::Percent:
-      return SaturatedInt(static_cast<long long>(size - image) * p.Value / 100);
-    default:
-      return p.Value;
-  }
-}
-
 }  // namespace
-
-std::unique_ptr<platform::Bitmap> ComposeBackground(const platform::Bitmap& picture,
-                                                    const platform::Bitmap* mask,
-                                                    const PositionRecArray& pos, int width,
-                                                    int height) {
-  const int iw = picture.Width(), ih = picture.Height();
-  if (width <= 0 || height <= 0 || iw <= 0 || ih <= 0) return nullptr;
-  auto out = std::make_unique<platform::Bitmap>(width, height);
-  if (out->IsNull()) return nullptr;
-  out->Image().fill(0);   // transparent: the box's own colour shows through
-  const platform::Bitmap tile = MaskedAsAlpha(picture, mask);
-  int x0 = TileStart(pos[0], width, iw), y0 = TileStart(pos[1], height, ih);
-  const bool repeatX = pos[0].RepeatD, repeatY = pos[1].RepeatD;
-  if (repeatX) x0 -= ((x0 + iw - 1) / iw) * iw * (x0 > 0);
-  if (repeatY) y0 -= ((y0 + ih - 1) / ih) * ih * (y0 > 0);
-  if (repeatX && x0 < -iw) x0 = -((-x0) % iw);
-  if (repeatY && y0 < -ih) y0 = -((-y0) % ih);
-  platform::Canvas canvas(&out->Image());
-  for (int y = y0; y < height; y += ih) {
-    for (int x = x0; x < width; x += iw) {
-      canvas.Draw(x, y, tile);
-      if (!repeatX) break;
-    }
-    if (!repeatY) break;
-  }
-  return out;
-}
-
-// ------------------------------------------------------------- TBlockBoxValues
-
-namespace {
-
-// The values of the last few blocks: a block of the same style shares
-// them. A block changes some values after it is made (the collapsed top
-// margin, the bottom margin its container decides), so the values of the
-// same kind of block pass through several states, each kept here. List
-// items share their fonts, and blocks their resolved box values, the same
-// way.
-constexpr int kRecentShared = 8;
-
-template <class T>
-std::array<std::weak_ptr<T>, kRecentShared>& Recent() {
-  static std::array<std::weak_ptr<T>, kRecentShared> recent;
-  return recent;
-}
-
-// A kept copy equal to value, or null.
-template <class T>
-std::shared_ptr<T> FindRecent(const std::remove_const_t<T>& value) {
-  for (auto& slot : Recent<T>())
-    if (std::shared_ptr<T> kept = slot.lock(); kept && *kept == value) return kept;
-  return nullptr;
-}
-
-template <class T>
-void KeepRecent(const std::shared_ptr<T>& made) {
-  // Values no block holds any more make room first, so that the values
-  // blocks still hold stay found while a block passes through its states.
-  auto& recent = Recent<T>();
-  auto slot = std::find_if(recent.begin(), recent.end(), [](const auto& s) { return s.expired(); });
-  if (slot == recent.end()) {
-    std::rotate(recent.rbegin(), recent.rbegin() + 1, recent.rend());
-    slot = recent.begin();
-  }
-  *slot = made;
-}
-
-// One shared copy of a value equal to the given one.
-template <class T>
-std::shared_ptr<T> SharedRecent(const std::remove_const_t<T>& value) {
-  if (std::shared_ptr<T> kept = FindRecent<T>(value)) return kept;
-  std::shared_ptr<T> made = std::make_shared<T>(value);
-  KeepRecent(made);
-  return made;
-}
-
-}  // namespace
-
-// ------------------------------------------------------------- TResolvedBox
-
-TResolvedBox::TResolvedBox() : values_(SharedRecent<TMarginArray>(TMarginArray{})) {}
-
-TMarginArray& TResolvedBox::Own() {
-  // Never one the recent copies include, not even held by this block
-  // alone: the blocks inside, laid out while this one is, could find it
-  // there half written and share it.
-  if (!own_) {
-    values_ = std::make_shared<TMarginArray>(*values_);
-    own_ = true;
-  }
-  return *values_;
-}
-
-void TResolvedBox::Share() {
-  if (!own_) return;
-  own_ = false;
-  if (std::shared_ptr<TMarginArray> kept = FindRecent<TMarginArray>(*values_))
-    values_ = std::move(kept);
-  else
-    KeepRecent(values_);
-}
-
-TBlockBoxValues::TBlockBoxValues() : values_(SharedRecent<const TVMarginArray>(TVMarginArray{})) {}
-
-TBlockBoxValues& TBlockBoxValues::operator=(const TVMarginArray& values) {
-  values_ = SharedRecent<const TVMarginArray>(values);
-  return *this;
-}
-
-void TBlockBoxValues::Set(int i, PropValue value) {
-  if ((*values_)[i] == value) return;
-  TVMarginArray changed = *values_;
-  changed[i] = std::move(value);
-  values_ = SharedRecent<const TVMarginArray>(changed);
-}
 
 // ---------------------------------------------------------------------- TBlock
 
@@ -748,9 +609,9 @@ void TBlock::DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& bor
   for (int side = 0; side < 4; ++side) {
     styles[side] = static_cast<BorderStyle>(MargArray[PropBorderTopStyle + side]);
     if (styles[side] != BorderStyle::None && MargArray[PropBorderTopWidth + side] > 0) any = true;
-    if (Given(MargArrayO[PropBorderTopColor + side]))
+    if (LengthGiven(MargArrayO[PropBorderTopColor + side]))
       colors[side] = MargArray[PropBorderTopColor + side];
-    else if (Given(MargArrayO[PropBorderColor]) && MargArray[PropBorderColor] != NoColorValue)
+    else if (LengthGiven(MargArrayO[PropBorderColor]) && MargArray[PropBorderColor] != NoColorValue)
       colors[side] = MargArray[PropBorderColor];
     else
       colors[side] = FGColor;
@@ -952,7 +813,7 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
           }
           break;
         case HtmlSymbol::Height:
-          if (!Given(MargArrayO[PropHeight]) && a.Value > 0)
+          if (!LengthGiven(MargArrayO[PropHeight]) && a.Value > 0)
             MargArrayO.Set(PropHeight, a.Name.find('%') != std::string::npos
                                          ? PropValue(std::to_string(a.Value) + "%")
                                          : PropValue(a.Value));
@@ -991,7 +852,7 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
       WidthAttr = std::min(1000, ClampToInt(pc * 10));
       AsPercent = true;
     }
-  } else if (Given(width)) {
+  } else if (LengthGiven(width)) {
     const int px = width.IsText() ? LengthConv(width.Text(), false, 0, EmSize, ExSize, 0)
                                   : width.Int();
     if (px > 0) {
@@ -1264,193 +1125,6 @@ void THRBlock::Dump(LayoutDumpWriter& writer) const {
   LayoutDumpWriter::Nested nested(writer);
   DumpCell(writer, MyCell);
 }
-
-// -------------------------------------------------------------------- TBlockLI
-
-std::u16string ListMarkerText(TListStyle style, int number) {
-  auto ascii = [](const std::string& s) { return std::u16string(s.begin(), s.end()); };
-  if (number < 1) return ascii(std::to_string(number) + ".");
-  switch (style) {
-    case TListStyle::Decimal:
-      return ascii(std::to_string(number) + ".");
-    case TListStyle::LowerAlpha:
-    case TListStyle::UpperAlpha: {
-      // a ... z, aa ... az, ba ...: letters as spreadsheet columns count.
-      std::string s;
-      for (int n = number; n > 0; n = (n - 1) / 26)
-        s.insert(s.begin(),
-                 static_cast<char>((style == TListStyle::LowerAlpha ? 'a' : 'A') + (n - 1) % 26));
-      return ascii(s + ".");
-    }
-    case TListStyle::LowerRoman:
-    case TListStyle::UpperRoman: {
-      // Roman numerals end at 3999; larger numbers are shown in digits.
-      if (number > 3999) return ascii(std::to_string(number) + ".");
-      static const struct {
-        int value;
-        const char* text;
-      } kTable[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"},
-                    {90, "xc"},  {50, "l"},   {40, "xl"}, {10, "x"},   {9, "ix"},
-                    {5, "v"},    {4, "iv"},   {1, "i"}};
-      std::string s;
-      int n = number;
-      for (const auto& row : kTable)
-        while (n >= row.value) {
-          s += row.text;
-          n -= row.value;
-        }
-      if (style == TListStyle::UpperRoman) s = platform::UpperCase(s);
-      return ascii(s + ".");
-    }
-    default:
-      return {};
-  }
-}
-
-TBlockLI::TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell,
-                   HtmlSymbol listSym, HtmlSymbol itemSym, bool plain, char indexType,
-                   int listNumber, int listLevel, const TAttributeList* attributes)
-    : TBlock(master, prop, ownerCell, attributes), ListNumber(listNumber) {
-  switch (listSym) {
-    case HtmlSymbol::OL:
-      ListType = TListType::Ordered;
-      ListStyleType = indexType == 'A'   ? TListStyle::UpperAlpha
-                      : indexType == 'I' ? TListStyle::UpperRoman
-                      : indexType == 'a' ? TListStyle::LowerAlpha
-                      : indexType == 'i' ? TListStyle::LowerRoman
-                                         : TListStyle::Decimal;
-      break;
-    case HtmlSymbol::UL:
-    case HtmlSymbol::Dir:
-    case HtmlSymbol::Menu:
-      ListType = TListType::Unordered;
-      if (plain) {
-        ListStyleType = TListStyle::None;
-      } else {
-        const int level = ((listLevel % 3) + 3) % 3;
-        ListStyleType = level == 1   ? TListStyle::Disc
-                        : level == 2 ? TListStyle::Circle
-                                     : TListStyle::Square;
-      }
-      break;
-    case HtmlSymbol::DL:
-      ListType = TListType::Definition;
-      break;
-    default: {
-      ListType = TListType::Outside;
-      ListStyleType = TListStyle::Disc;
-      const PropValue& ml = MargArrayO[PropMarginLeft];
-      if (!Given(ml) || (ml.IsInt() && ml.Int() == 0) || (ml.IsText() && TrimLower(ml.Text()) == "0"))
-        MargArrayO.Set(PropMarginLeft, PropValue(16));
-      break;
-    }
-  }
-  (void)itemSym;
-  // "blank" is what the style gives when no list-style-type applies (the
-  // default sheet sets it on the lists themselves).
-  const TListStyle styleType = prop.GetListStyleType();
-  if (styleType != TListStyle::Blank) ListStyleType = styleType;
-  const std::string image = prop.GetListStyleImage();
-  if (!image.empty()) MakeRare().ListImage = std::make_unique<TImageObj>(master, image);
-  listFont_ = SharedRecent<const TMyFont>(prop.GetFont());
-}
-
-TBlockLI::~TBlockLI() = default;
-
-int TBlockLI::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
-                     int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
-  if (TImageObj* image = Image(); image && Root && Root->ShowImages) {
-    if (image->Kind() == TImageObj::PictureKind::None)
-      image->Layout(Root, canvas, nullptr, 100, 100);
-    if (image->Kind() == TImageObj::PictureKind::Error) rare_->ListImage.reset();
-  }
-  FirstLineHt = 0;
-  // An item inside this one waits for its own baseline; this one's waiting
-  // resumes after it.
-  TLayoutContext detached;
-  TLayoutContext& context = Root ? Root->LayoutContext() : detached;
-  const bool outerWaiting = context.ListItemWaiting;
-  const int outerBaseline = context.ListItemBaseline;
-  context.ListItemWaiting = true;
-  context.ListItemBaseline = 0;
-  const int h = TBlock::Layout(canvas, x, y, xRef, yRef, aWidth, aHeight, blHt, iMgr, maxWidth, curs);
-  FirstLineHt = context.ListItemBaseline;
-  context.ListItemWaiting = outerWaiting;
-  context.ListItemBaseline = outerBaseline;
-  return h;
-}
-
-int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
-                   int x, int xRef, int yRef) {
-  const int result = TBlock::Draw(canvas, aRect, iMgr, x, xRef, yRef);
-  if (DisplayNone || Visibility == TVisibility::Hidden || FirstLineHt <= 0) return result;
-  const int baseline = FirstLineHt - YOffOf(Root);
-  if (baseline < aRect.top - 50 || baseline > aRect.bottom + 50) return result;
-  int cx = x + Indent;
-  if (Positioning == TPositioning::Relative) cx += LeftP;
-  if (Positioning == TPositioning::Absolute) cx = xRef + Indent;
-  const int y = Positioning == TPositioning::Relative ? baseline + TopP : baseline;
-  if (TImageObj* image = Image(); image && image->ShowsPicture()) {
-    if (const platform::Bitmap* picture = image->Bitmap())
-      canvas.Draw(cx - 16, y - picture->Height(), *picture);
-    return result;
-  }
-  const platform::Colour colour = ListFont().color;
-  if (ListType != TListType::Definition &&
-      (ListStyleType == TListStyle::Decimal || ListStyleType == TListStyle::LowerAlpha ||
-       ListStyleType == TListStyle::UpperAlpha || ListStyleType == TListStyle::LowerRoman ||
-       ListStyleType == TListStyle::UpperRoman)) {
-    const std::u16string text = ListMarkerText(ListStyleType, ListNumber);
-    const int level = canvas.Save();
-    canvas.font = ListFont();
-    canvas.textAlign = platform::TA_RIGHT | platform::TA_BASELINE;
-    canvas.bkMode = platform::BkMode::Transparent;
-    canvas.ExtTextOut(cx - 10, y, 0, nullptr, text);
-    canvas.Restore(level);
-    return result;
-  }
-  if (ListStyleType != TListStyle::Circle && ListStyleType != TListStyle::Disc &&
-      ListStyleType != TListStyle::Square)
-    return result;
-  const int level = canvas.Save();
-  canvas.pen = {colour, 1, platform::PenStyle::Solid};
-  canvas.brush = {colour, platform::BrushStyle::Solid};
-  switch (ListStyleType) {
-    case TListStyle::Circle:
-      canvas.brush.style = platform::BrushStyle::Clear;
-      canvas.Ellipse({cx - 16, y - 7, cx - 9, y});
-      break;
-    case TListStyle::Disc:
-      canvas.Ellipse({cx - 15, y - 6, cx - 10, y - 1});
-      break;
-    default:
-      canvas.FillRect({cx - 15, y - 6, cx - 10, y - 1});
-      break;
-  }
-  canvas.Restore(level);
-  return result;
-}
-
-void TBlockLI::Dump(LayoutDumpWriter& writer) const {
-  std::string line = DumpLine("li");
-  if (!DisplayNone) {
-    const std::u16string text = ListType == TListType::Definition
-                                    ? std::u16string()
-                                    : ListMarkerText(ListStyleType, ListNumber);
-    line += " marker ";
-    line += Image() ? "image" : !text.empty() ? LayoutDumpWriter::Quoted(text)
-            : ListType == TListType::Definition
-                ? "none"
-                : std::string(ListStyleTypes[static_cast<size_t>(ListStyleType)]);
-    line += " base=" + std::to_string(FirstLineHt);
-  }
-  writer.Line(line);
-  if (DisplayNone) return;
-  LayoutDumpWriter::Nested nested(writer);
-  DumpCell(writer, MyCell);
-}
-
-bool TBlockLI::DropDefaultBottomMargin() { return MyCell.CheckLastBottomMargin(); }
 
 // ------------------------------------------------------------------ TBodyBlock
 

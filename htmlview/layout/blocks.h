@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "htmlview/layout/background.h"
+#include "htmlview/layout/boxvalues.h"
 #include "htmlview/layout/cells.h"
 #include "htmlview/parse/vocabulary.h"
 #include "htmlview/style/styleprops.h"
@@ -30,44 +31,6 @@ class ThtmlTable;
 
 // Vertical margins of blocks resolve against this height.
 constexpr int kBlockBaseHeight = 400;
-
-// ---------------------------------------------------------------------------
-
-// The box values of a block as the style gave them. A page may hold a great
-// many blocks, and blocks made one after the other from the same style (the
-// items of a list, the lists nested in them) share one copy, also after the
-// changes the parser makes to each of them alike (collapsed margins); a
-// block whose values differ from its neighbours' gets its own.
-class TBlockBoxValues {
- public:
-  TBlockBoxValues();
-  TBlockBoxValues& operator=(const TVMarginArray& values);
-  const PropValue& operator[](int i) const { return (*values_)[i]; }
-  operator const TVMarginArray&() const { return *values_; }
-  void Set(int i, PropValue value);
-
- private:
-  std::shared_ptr<const TVMarginArray> values_;
-};
-
-// The box values of a block resolved to pixels, colours and codes at each
-// layout. Blocks of one style laid out at one width resolve alike: after a
-// layout a block shares an equal copy with the blocks laid out before it.
-// Layout writes through Own(), which gives the block a copy of its own
-// that no other block can find until Share().
-class TResolvedBox {
- public:
-  TResolvedBox();
-  int operator[](int i) const { return (*values_)[i]; }
-  operator const TMarginArray&() const { return *values_; }
-  TMarginArray& Own();
-  // Done with writing: an equal copy other blocks hold replaces the own.
-  void Share();
-
- private:
-  std::shared_ptr<TMarginArray> values_;
-  bool own_ = false;
-};
 
 // ---------------------------------------------------------------------------
 
@@ -318,45 +281,6 @@ class THRBlock : public TBlock {
 
   int FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) override;
   void Dump(LayoutDumpWriter& writer) const override;
-};
-
-// ---------------------------------------------------------------------------
-
-// The list a list item stands in (Outside: an item outside any list).
-enum class TListType : uint8_t { Ordered, Unordered, Definition, Outside };
-
-// The marker text of a numbered list item ("" for the shapes): decimal,
-// letters and roman numerals followed by ".". Numbers of any size give the
-// right numeral or letters; numbers below 1 fall back to decimal.
-std::u16string ListMarkerText(TListStyle style, int number);
-
-class TBlockLI : public TBlock {
- public:
-  // listSym: OL, UL, DIR, MENU, DL, or anything else for an item outside a
-  // list; itemSym: LI, DD or DT; indexType: OL's TYPE character.
-  TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCell, HtmlSymbol listSym,
-           HtmlSymbol itemSym, bool plain, char indexType, int listNumber, int listLevel,
-           const TAttributeList* attributes);
-  ~TBlockLI() override;
-
-  int ListNumber = 1;
-  int FirstLineHt = 0;                // baseline of the first line (document y)
-  TListType ListType = TListType::Outside;
-  TListStyle ListStyleType = TListStyle::Disc;
-  // The item's font (the marker's): items of the same style share it.
-  const TMyFont& ListFont() const { return *listFont_; }
-  // The list-style-image, if any (kept with the block's rare values).
-  TImageObj* Image() const { return rare_ ? rare_->ListImage.get() : nullptr; }
-
-  int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
-             int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
-  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
-           int xRef, int yRef) override;
-  bool DropDefaultBottomMargin() override;
-  void Dump(LayoutDumpWriter& writer) const override;
-
- private:
-  std::shared_ptr<const TMyFont> listFont_;
 };
 
 // ---------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include "htmlview/images/imagemap.h"
 #include "parsedpage_helpers.h"
 #include "htmlview/layout/blocks.h"
+#include "htmlview/layout/listitems.h"
 #include "htmlview/layout/docroot.h"
 #include "htmlview/layout/imageobj.h"
 #include "htmlview/layout/panelobj.h"

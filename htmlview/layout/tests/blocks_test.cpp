@@ -1,4 +1,5 @@
 #include "htmlview/layout/blocks.h"
+#include "htmlview/layout/listitems.h"
 
 #include <gtest/gtest.h>
 
