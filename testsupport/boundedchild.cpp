@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,6 +41,7 @@ long long StatusBytes(pid_t pid, const char* key) {
 }  // namespace
 
 std::string ChildEnd::Describe() const {
+  if (stuck) return "ended as stuck: it waited past ten times its processor time";
   if (overMemory) return "ended by the memory bound at " + std::to_string(peakBytes >> 20) + " MB";
   if (exited && exitCode == kChildOutOfMemory) return "ran out of memory within the bound";
   if (exited && exitCode == kChildThrew) return "an exception escaped the work";
@@ -83,6 +85,7 @@ ChildEnd RunBounded(const std::function<int()>& work, const ChildBounds& bounds)
     _exit(code);
   }
   close(fds[1]);
+  const auto stuckAt = std::chrono::steady_clock::now() + std::chrono::seconds(10LL * bounds.cpuSeconds);
   int status = 0;
   for (;;) {
     const pid_t done = waitpid(pid, &status, WNOHANG);
@@ -93,8 +96,9 @@ ChildEnd RunBounded(const std::function<int()>& work, const ChildBounds& bounds)
     }
     const long long rss = StatusBytes(pid, "VmRSS");
     end.peakBytes = std::max(end.peakBytes, rss);
-    if (rss > bounds.memoryBytes) {
-      end.overMemory = true;
+    end.stuck = std::chrono::steady_clock::now() > stuckAt;
+    if (rss > bounds.memoryBytes || end.stuck) {
+      end.overMemory = !end.stuck;
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
       close(fds[0]);

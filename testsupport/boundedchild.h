@@ -4,7 +4,10 @@
 // time by RLIMIT_CPU, its memory by RLIMIT_AS where the build allows it (the
 // address sanitizer reserves terabytes of address space up front) and by the
 // parent, which watches the child's resident memory and ends it past the
-// bound. The parent only reports how the child ended; no time is asserted.
+// bound. A child stuck without using the processor (threads of the toolkit
+// do not survive a fork, and work waiting on one waits for ever) is ended
+// after ten times its processor time has passed. The parent only reports
+// how the child ended; no time is asserted.
 #include <functional>
 #include <string>
 
@@ -22,6 +25,7 @@ struct ChildEnd {
   int exitCode = -1;
   int signal = 0;           // the signal that ended it (SIGXCPU: out of time)
   bool overMemory = false;  // the parent ended it: its memory passed the bound
+  bool stuck = false;       // the parent ended it: it waited past ten times its time
   long long peakBytes = 0;  // the child's resident high-water mark as last seen
 
   bool Normal() const { return exited && exitCode == 0; }
