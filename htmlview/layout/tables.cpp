@@ -367,6 +367,10 @@ void TCellList::PlaceInGrid(std::vector<int>& spansBelow, int rowsLeft, TCellFil
     }
   }
   slots_ = std::move(grid);
+  // Columns no span covers any more at the right end are forgotten, so that
+  // the rows below look only as far as spans reach: a wide row above does
+  // not make every row after it as costly.
+  while (!spansBelow.empty() && spansBelow.back() == 0) spansBelow.pop_back();
 }
 
 void TCellList::SpreadBackground() {

@@ -149,8 +149,9 @@ class TCellList {
   // a row span from above covers the position (the row's own cells move
   // right; a row too short is filled up to the last covered position).
   // spansBelow: for each column, the rows a span still covers below those
-  // placed; the row counts its own spans in. rowsLeft: the rows from this
-  // one to the table's end, which a span does not pass.
+  // placed, up to the last column covered; the row counts its own spans in.
+  // rowsLeft: the rows from this one to the table's end, which a span does
+  // not pass.
   void PlaceInGrid(std::vector<int>& spansBelow, int rowsLeft, TCellFillers& fillers);
   // The row's background colour to each cell whose content has none.
   void SpreadBackground();

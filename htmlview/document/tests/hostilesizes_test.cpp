@@ -17,9 +17,15 @@
 #include "platform/canvas.h"
 #include "platform/fonts.h"
 #include "platform/image.h"
+#include "testsupport/boundedchild.h"
 
 namespace htmlview {
 namespace {
+
+// What a page of hostile spans may take: far below the gigabytes they once
+// asked for, and a processor time none of them comes near, also under the
+// sanitizers.
+const testsupport::ChildBounds kSpanPageBounds{120, 3LL << 29};
 
 class HostileSizesTest : public ParsedPageTest {
  protected:
@@ -170,6 +176,31 @@ TEST_F(HostileSizesTest, ColumnAndRowSpanOverALongTable) {
     list->YOff = 0;
     EXPECT_EQ(title, p.title) << p.x << "," << p.y;
   }
+}
+
+// A row a million positions wide whose last cell spans one row more: the
+// row below it is filled up to that span, and the rows after cost nothing,
+// though the span's columns stood far to the right. Its processor time is
+// bounded far above what it needs (under a second, a few seconds under the
+// sanitizers) and far below what looking across the wide row again for
+// every row below took (more than a minute).
+TEST_F(HostileSizesTest, RowsBelowAWideRowEndedSpanCostNothing) {
+  constexpr int rows = 65534;
+  testsupport::ChildBounds bounds = kSpanPageBounds;
+  bounds.cpuSeconds = 30;
+  const testsupport::ChildEnd end = testsupport::RunBounded(
+      [&] {
+        Show("<table><tr>" + Repeat("<td colspan=1000>x", 999) + "<td colspan=1000 rowspan=2>x" +
+             Repeat("<tr>", rows) + "</table>");
+        ThtmlTable* table = FirstTable();
+        if (!table || table->RowCount() != rows + 1) return 10;
+        if (table->Rows[0]->Count() != 999001 || table->Rows[1]->Count() != 999001) return 11;
+        for (int j = 2; j <= rows; ++j)
+          if (table->Rows[j]->Count() != 0) return 12;
+        return 0;
+      },
+      bounds);
+  EXPECT_TRUE(end.Normal()) << end.Describe();
 }
 
 // A long paragraph breaks into as many lines as its words need, each line
