@@ -440,6 +440,44 @@ void BM_SpanPageTallRowSpans(benchmark::State& state) {
 }
 BENCHMARK(BM_SpanPageTallRowSpans)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
+// Ten cells of COLSPAN 1000 and ROWSPAN 65534, then 65534 rows without
+// cells: about 260 KB asking for 655 million grid positions (5 GB of
+// words), which the document's bound on grid positions cuts to 2^26.
+std::string TallWideSpansPage(int cells) {
+  return "<table border=1><tr>" + Repeat("<td colspan=1000 rowspan=65534>x", cells) +
+         Repeat("<tr>", 65534) + "</table>";
+}
+
+void BM_SpanPageTenTallWideSpans(benchmark::State& state) { RunSpanPage(state, TallWideSpansPage(10)); }
+BENCHMARK(BM_SpanPageTenTallWideSpans)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// A thousand such cells: about 290 KB asking for 65 billion positions.
+void BM_SpanPageThousandTallWideSpans(benchmark::State& state) {
+  RunSpanPage(state, TallWideSpansPage(1000));
+}
+BENCHMARK(BM_SpanPageThousandTallWideSpans)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// Eight tables of 60 cells of COLSPAN 1000 over 999 rows: about 46 KB, 60
+// million positions each, within the bound one by one and 3.8 GB together.
+void BM_SpanPageEightTablesTogetherPastTheBound(benchmark::State& state) {
+  RunSpanPage(state, Repeat("<table border=1><tr>" + Repeat("<td colspan=1000 rowspan=999>x", 60) +
+                                Repeat("<tr>", 999) + "</table><p>text</p>",
+                            8));
+}
+BENCHMARK(BM_SpanPageEightTablesTogetherPastTheBound)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+// A row of a thousand cells of COLSPAN 1000, the last spanning two rows,
+// then 65534 rows without cells: about 280 KB whose rows below once each
+// looked across the million columns again.
+void BM_SpanPageWideRowThenEmptyRows(benchmark::State& state) {
+  RunSpanPage(state, "<table border=1><tr>" + Repeat("<td colspan=1000>x", 999) +
+                         "<td colspan=1000 rowspan=2>x" + Repeat("<tr>", 65534) + "</table>");
+}
+BENCHMARK(BM_SpanPageWideRowThenEmptyRows)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
 // ------------------------------------------------------------ numbers at the int limit
 
 const std::string kViewerData = std::string(DRAVLEN_SOURCE_DIR) + "/htmlview/view/tests/data/";

@@ -8,6 +8,7 @@
 // TSectionListBase is the part of the document root that sections and cells
 // read. The root itself (forms, images, styles, the selection holder, ...)
 // derives from it.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -215,6 +216,9 @@ class TSectionListBase : public TCell {
   // While a selection is copied: the holder sections add their text to.
   SelTextCount* SelTextHolder = nullptr;
   bool ShowDummyCaret = false;    // an empty selection still shows the caret
+  // The grid positions the document's tables hold together, which the
+  // tables keep within their bound (tables.h).
+  std::int64_t TableGridPositions = 0;
 
   TLayoutContext& LayoutContext() { return layoutContext_; }
   // The document's interfaces for runs, images and forms; a bare list has none.

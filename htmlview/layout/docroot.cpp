@@ -181,6 +181,7 @@ void TSectionList::Clear() {
   DrawList.Clear();
   SectionCount = 0;
   StartCurs = Len = 0;
+  TableGridPositions = 0;
 }
 
 void TSectionList::FreeTimer() {

@@ -315,21 +315,53 @@ void TCellList::DropFrom(int n) {
   if (n < Count()) slots_.resize(std::max(n, 0));
 }
 
-void TCellList::PlaceInGrid(std::vector<int>& spansBelow, int rowsLeft, TCellFillers& fillers) {
-  // The row's length: its own positions and the covered ones, or up to the
-  // last covered position when its own end before that.
-  size_t own = 0;
+TCellList::GridNeed TCellList::NeedInGrid(const std::vector<int>& spansBelow) const {
+  GridNeed need;
+  need.Entries = Count();
   for (int i = 0; i < Count(); ++i) {
     const TCellObj* cell = Real(i);
-    own += cell ? static_cast<size_t>(std::max(1, cell->ColSpan)) : 1;
+    need.Own += cell ? std::max(1, cell->ColSpan) : 1;
   }
-  size_t coveredCount = 0, coveredEnd = 0;
   for (size_t c = 0; c < spansBelow.size(); ++c)
     if (spansBelow[c] > 0) {
-      ++coveredCount;
-      coveredEnd = c + 1;
+      ++need.Covered;
+      need.CoveredEnd = static_cast<std::int64_t>(c) + 1;
     }
-  const size_t length = std::max(own + coveredCount, coveredEnd);
+  return need;
+}
+
+void TCellList::ShortenColumnSpans(std::int64_t spare) {
+  for (int i = 0; i < Count(); ++i) {
+    TCellObj* cell = Real(i);
+    if (!cell || cell->ColSpan <= 1) continue;
+    const std::int64_t extra = std::clamp<std::int64_t>(spare, 0, cell->ColSpan - 1);
+    cell->ColSpan = 1 + static_cast<int>(extra);
+    spare -= extra;
+  }
+}
+
+void TCellList::ShortenRowSpan(int at, int rowSpan, TCellFillers& fillers) {
+  TCellObj* cell = Own(at);
+  if (!cell || rowSpan >= cell->RowSpan) return;
+  cell->RowSpan = std::max(rowSpan, 1);
+  if (!cell->IsReal()) return;
+  // The fillers of its column span follow it, with only positions a span
+  // from above covers between them.
+  const std::uintptr_t covered = SharedSlot(fillers.Get(0));
+  const std::uintptr_t filler = SharedSlot(fillers.Get(cell->RowSpan));
+  int left = cell->ColSpan - 1;
+  for (int i = at + 1; left > 0 && i < Count(); ++i) {
+    if (slots_[i] == covered) continue;
+    slots_[i] = filler;
+    --left;
+  }
+}
+
+void TCellList::PlaceInGrid(std::vector<int>& spansBelow, int rowsLeft, TCellFillers& fillers,
+                            std::vector<int>& reaching) {
+  // The row's length: its own positions and the covered ones, or up to the
+  // last covered position when its own end before that.
+  const size_t length = static_cast<size_t>(NeedInGrid(spansBelow).Length());
   const std::uintptr_t covered = SharedSlot(fillers.Get(0));
   std::vector<std::uintptr_t> grid;
   grid.reserve(length);
@@ -360,13 +392,19 @@ void TCellList::PlaceInGrid(std::vector<int>& spansBelow, int rowsLeft, TCellFil
     const TCellObj* cell = CellOf(slot);
     if (!cell) continue;
     const int span = std::min(cell->RowSpan, rowsLeft);
-    if (TCellObj* mine = OwnOf(slot)) mine->RowSpan = span;
+    TCellObj* mine = OwnOf(slot);
+    if (mine) mine->RowSpan = span;
     if (span > 1) {
       if (spansBelow.size() <= at) spansBelow.resize(at + 1, 0);
       spansBelow[at] = span - 1;
+      if (mine) reaching.push_back(static_cast<int>(at));
     }
   }
   slots_ = std::move(grid);
+  // Columns no span covers any more at the right end are forgotten, so that
+  // the rows below look only as far as spans reach: a wide row above does
+  // not make every row after it as costly.
+  while (!spansBelow.empty() && spansBelow.back() == 0) spansBelow.pop_back();
 }
 
 void TCellList::SpreadBackground() {
@@ -452,7 +490,11 @@ void ThtmlTable::Initialize() {
   const int rowCount = RowCount();
   // The rows are put into the grid from the top, each in one pass, so that
   // spans covering millions of positions cost a pass over them and no more.
+  const std::int64_t held = Root ? Root->TableGridPositions : 0;
+  std::int64_t room = std::max<std::int64_t>(0, kMaxGridPositions - held);
   std::vector<int> spansBelow;
+  std::vector<std::pair<int, int>> reaching;   // (row, position)
+  std::vector<int> reachingHere;
   for (int j = 0; j < rowCount; ++j) {
     TCellList& row = *Rows[j];
     row.SpreadBackground();
@@ -471,17 +513,24 @@ void ThtmlTable::Initialize() {
       cell->ColSpan = std::clamp(cell->ColSpan, 1, kMaxColSpan);
       cell->RowSpan = std::clamp(cell->RowSpan, 1, rowCount - j);
     }
-    row.PlaceInGrid(spansBelow, rowCount - j, fillers_);
+    FitInGrid(j, room, spansBelow, reaching);
+    reachingHere.clear();
+    row.PlaceInGrid(spansBelow, rowCount - j, fillers_, reachingHere);
+    for (int at : reachingHere) reaching.emplace_back(j, at);
+    room = std::max<std::int64_t>(0, room - row.Count());
   }
   // Columns made only of fillers go, from the right up to the last column
   // in which some row has a real cell; the spans that reached into them
   // shrink.
   int keep = 0;
   for (const auto& row : Rows) keep = std::max(keep, row->RealEnd());
+  std::int64_t positions = 0;
   for (const auto& row : Rows) {
     row->DropFrom(keep);
     NumCols = std::max(NumCols, row->Count());
+    positions += row->Count();
   }
+  if (Root) Root->TableGridPositions = held + positions;
   if (ColInfo) {
     bool applied = false, pixels = false;
     for (const auto& row : Rows) {
@@ -506,6 +555,23 @@ void ThtmlTable::Initialize() {
   MinWidths.assign(NumCols, 0);
   Percents.assign(NumCols, 0);
   Initialized = true;
+}
+
+void ThtmlTable::FitInGrid(int j, std::int64_t room, std::vector<int>& spansBelow,
+                           std::vector<std::pair<int, int>>& reaching) {
+  TCellList& row = *Rows[j];
+  TCellList::GridNeed need = row.NeedInGrid(spansBelow);
+  if (need.Length() <= room) return;
+  if (std::max(need.Entries + need.Covered, need.CoveredEnd) > room) {
+    for (const auto& [r, at] : reaching)
+      if (const TCellObj* cell = Rows[r]->Own(at); cell && r + cell->RowSpan > j)
+        Rows[r]->ShortenRowSpan(at, j - r, fillers_);
+    // Every span above ends before this row now.
+    reaching.clear();
+    spansBelow.clear();
+    need = row.NeedInGrid(spansBelow);
+  }
+  row.ShortenColumnSpans(room - need.Covered - need.Entries);
 }
 
 namespace {

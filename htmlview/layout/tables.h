@@ -6,11 +6,13 @@
 // the column widths and row heights come from the plain algorithms of
 // tablewidths.h; cells are aligned vertically and drawn with their
 // backgrounds and borders.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "htmlview/layout/background.h"
@@ -29,6 +31,12 @@ class TTableBlock;
 // positions to allocate, and a page may ask for any number.
 constexpr int kMaxColSpan = 1000;
 constexpr int kMaxRowSpan = 65534;
+// The grid positions the tables of one document hold together, a word
+// each. Spans within their limits still multiply: a few hundred kilobytes
+// of them ask for more memory than a machine has. A table that would pass
+// this gets its spans shortened (ThtmlTable::Initialize); within it, every
+// table is laid out as its spans ask.
+constexpr std::int64_t kMaxGridPositions = std::int64_t{1} << 26;
 // Limits of the table attributes.
 constexpr int kMaxTableBorder = 100;
 constexpr int kMaxCellPadding = 50;
@@ -139,6 +147,24 @@ class TCellList {
   }
   // Appends (null allowed) and hands the row's height on to the cell.
   void Add(std::unique_ptr<TCellObj> cell);
+
+  // The grid positions the row takes when it is put into the grid below
+  // spans that still cover spansBelow (see PlaceInGrid).
+  struct GridNeed {
+    std::int64_t Entries = 0;      // the row's own entries, one position each
+    std::int64_t Own = 0;          // those with the fillers of their column spans
+    std::int64_t Covered = 0;      // positions spans from above cover
+    std::int64_t CoveredEnd = 0;   // one past the last of those
+    std::int64_t Length() const { return std::max(Own + Covered, CoveredEnd); }
+  };
+  GridNeed NeedInGrid(const std::vector<int>& spansBelow) const;
+  // Before the row is put into the grid: its real cells, from the left,
+  // share spare positions beyond their own for their column spans; those
+  // that find none left span one column.
+  void ShortenColumnSpans(std::int64_t spare);
+  // After: the cell of the row's own at `at` spans rowSpan rows, fewer than
+  // it did, and so do the fillers of its column span.
+  void ShortenRowSpan(int at, int rowSpan, TCellFillers& fillers);
   // One past the last real cell; 0 without any.
   int RealEnd() const;
   // Drops the positions from n on, from the end: for each, the nearest
@@ -149,9 +175,12 @@ class TCellList {
   // a row span from above covers the position (the row's own cells move
   // right; a row too short is filled up to the last covered position).
   // spansBelow: for each column, the rows a span still covers below those
-  // placed; the row counts its own spans in. rowsLeft: the rows from this
-  // one to the table's end, which a span does not pass.
-  void PlaceInGrid(std::vector<int>& spansBelow, int rowsLeft, TCellFillers& fillers);
+  // placed, up to the last column covered; the row counts its own spans in.
+  // rowsLeft: the rows from this one to the table's end, which a span does
+  // not pass. reaching receives the positions of the row's own cells whose
+  // row span reaches below it.
+  void PlaceInGrid(std::vector<int>& spansBelow, int rowsLeft, TCellFillers& fillers,
+                   std::vector<int>& reaching);
   // The row's background colour to each cell whose content has none.
   void SpreadBackground();
 
@@ -203,7 +232,13 @@ class ThtmlTable : public TSectionBase {
   // A column description of COL / COLGROUP.
   void AddColInfo(const TColObj& col);
   int RowCount() const { return static_cast<int>(Rows.size()); }
-  // The grid normalisation (once).
+  // The grid normalisation (once). The rows go into the grid from the top
+  // while their positions fit in what the document's other tables leave of
+  // kMaxGridPositions. A row that would pass it: when its own entries, one
+  // position each, still fit beside what spans from above cover, those
+  // spans stay and the row's column spans are shortened (from the left) to
+  // what is left; otherwise every row span reaching into the row ends at the
+  // row above it first. A real cell always keeps its own position.
   void Initialize();
   // Whether the table uses its own default border colours.
   bool DefaultBorderColors() const;
@@ -239,6 +274,11 @@ class ThtmlTable : public TSectionBase {
   int DoRowSpan(platform::Canvas& canvas, int j, int span, int h, int& desired, bool& specified,
                 bool& more, int& curs);
   void FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs);
+  // Shortens the spans row j meets so that it takes at most room positions
+  // (see Initialize); reaching: (row, position) of the cells above whose
+  // row span may reach row j.
+  void FitInGrid(int j, std::int64_t room, std::vector<int>& spansBelow,
+                 std::vector<std::pair<int, int>>& reaching);
   // Lays the row's cells out again with their vertical alignment at y.
   void DoVertAlign(platform::Canvas& canvas, TCellList& row, int y, int& curs);
   // The real cell under a point, or null.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 
 #include <QFrame>
 
@@ -292,14 +293,21 @@ void THtmlView::Progress(ThtProgressStage stage, int percent) {
 void THtmlView::ClearDocument() {
   if (busy_) return;
   KillTimer(kHoverTimer);
-  sectionList_->Clear();
+  storedBase_.clear();
+  EmptyDocument();
   if (cache_) cache_->Clear();
   sectionList_->SetDefaults(DefFontName, defPreFontName_, DefFontSize, DefFontColor, hotSpotColor_,
                             visitedColor_, overColor_, defBackground_,
                             (options_ & htOverLinksActive) != 0, (options_ & htNoLinkUnderline) == 0,
                             CharSet, MarginHeight, MarginWidth);
-  storedBase_.clear();
-  base_.clear();
+  if (OnSoundRequest) OnSoundRequest(this, "", 0, true);
+  Invalidate();
+  paintPanel_->Invalidate();
+}
+
+void THtmlView::EmptyDocument() {
+  sectionList_->Clear();
+  base_ = storedBase_;
   baseTarget_.clear();
   title_.clear();
   source_.clear();
@@ -312,9 +320,6 @@ void THtmlView::ClearDocument() {
   hScroll_->SetParams(0, 0, 0, 0);
   caretPos_ = 0;
   mouseDownPos_ = -1;
-  if (OnSoundRequest) OnSoundRequest(this, "", 0, true);
-  Invalidate();
-  paintPanel_->Invalidate();
 }
 
 // ----------------------------------------------------------------- load road
@@ -389,20 +394,28 @@ void THtmlView::LoadHtmlText(const std::string& text, const std::string& referen
   caretPos_ = 0;
   mouseDownPos_ = -1;
   if (OnSoundRequest) OnSoundRequest(this, "", 0, true);
-  source_ = text;
-  if (OnParseBegin) OnParseBegin(this, source_);
-  ParseText(source_, fileType);
-  if (OnParseEnd) OnParseEnd(this);
-  sectionList_->LoadBackground();
-  DoLayout();
-  MarkVisitedLinks();
-  if (!name.empty() && ScrollToName(name)) {
-    // stays at the name
-  } else if (currentFile_.empty() || currentFile_ != oldFile) {
-    ScrollTo(0);
-    hScroll_->SetPosition(0);
-  } else {
-    ScrollTo(vScroll_->Position());
+  try {
+    source_ = text;
+    if (OnParseBegin) OnParseBegin(this, source_);
+    ParseText(source_, fileType);
+    if (OnParseEnd) OnParseEnd(this);
+    sectionList_->LoadBackground();
+    DoLayout();
+    MarkVisitedLinks();
+    if (!name.empty() && ScrollToName(name)) {
+      // stays at the name
+    } else if (currentFile_.empty() || currentFile_ != oldFile) {
+      ScrollTo(0);
+      hScroll_->SetPosition(0);
+    } else {
+      ScrollTo(vScroll_->Position());
+    }
+  } catch (const std::bad_alloc&) {
+    // A page that needs more memory than there is fails as any other error
+    // of a load, after giving back what it built: a document half laid out
+    // would hold that memory and ask for it again at every relayout.
+    EmptyDocument();
+    throw;
   }
 }
 

@@ -351,6 +351,9 @@ class THtmlView : public platform::Control, public TPanelEvents {
  private:
   friend class TPaintPanel;
   void InitLoad();
+  // No document: nothing shown, no title, source or bars; the stored base
+  // and the viewer's settings stay.
+  void EmptyDocument();
   void ParseText(const std::string& text, int fileType);
   void LayoutPass(platform::Canvas& canvas, int width);
   bool VerticalBarNeeded(int width, bool narrowPass) const;

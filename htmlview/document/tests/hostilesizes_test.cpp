@@ -5,8 +5,11 @@
 // must come out as the smaller cases do.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "parsedpage_helpers.h"
 #include "htmlview/document/docparser.h"
@@ -17,9 +20,16 @@
 #include "platform/canvas.h"
 #include "platform/fonts.h"
 #include "platform/image.h"
+#include "testsupport/boundedchild.h"
 
 namespace htmlview {
 namespace {
+
+// What a page of hostile spans may take: the grid's bound (512 MiB of
+// words) and what a page of this size takes besides, far below the
+// gigabytes the pages ask for; and a processor time none of them comes near,
+// also under the sanitizers.
+const testsupport::ChildBounds kSpanPageBounds{120, 3LL << 29};
 
 class HostileSizesTest : public ParsedPageTest {
  protected:
@@ -170,6 +180,113 @@ TEST_F(HostileSizesTest, ColumnAndRowSpanOverALongTable) {
     list->YOff = 0;
     EXPECT_EQ(title, p.title) << p.x << "," << p.y;
   }
+}
+
+// Pages of a few hundred kilobytes whose spans, as asked, cover billions
+// of grid positions (gigabytes, up to hundreds of them): each is shown, at
+// its top and at its bottom, in a child process bounded in memory, far
+// below what the page asks for. The document's tables hold at most
+// kMaxGridPositions positions together (and one for each cell past them),
+// and every cell is still there.
+TEST_F(HostileSizesTest, SpansAskingForGigabytesShowInBounds) {
+  // Exit codes of the child, past those of RunBounded.
+  enum : int { kShown = 0, kNoTable = 10, kPastTheBound = 11, kCellsLost = 12, kNothingLaidOut = 13 };
+  const auto spanningRow = [](int cells, int rows) {
+    return "<table border=1><tr>" +
+           Repeat("<td colspan=1000 rowspan=" + std::to_string(rows) + ">x", cells) +
+           Repeat("<tr>", rows) + "</table>";
+  };
+  const struct {
+    const char* name;
+    std::string html;
+    int cells;   // the page's cells
+  } cases[] = {
+      // 655 million positions, about 5 GB.
+      {"ten cells of 1000 columns over 65534 empty rows", spanningRow(10, 65534), 10},
+      // 65 billion positions, about 520 GB.
+      {"a thousand such cells", spanningRow(1000, 65534), 1000},
+      // 60 million positions each, within the bound one by one; 3.8 GB
+      // together.
+      {"tables each within the bound, together past it",
+       Repeat(spanningRow(60, 999) + "<p>text</p>", 8), 8 * 60},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const testsupport::ChildEnd end = testsupport::RunBounded(
+        [&] {
+          const int height = Show(c.html);
+          if (height <= 0) return static_cast<int>(kNothingLaidOut);
+          PaintAgain(std::max(0, height - 300));
+          TBodyBlock* body = Body();
+          if (!body) return static_cast<int>(kNoTable);
+          std::int64_t positions = 0;
+          int tables = 0, cells = 0;
+          for (int i = 0; i < body->MyCell.Count(); ++i) {
+            auto* block = dynamic_cast<TTableBlock*>((body->MyCell)[i]);
+            if (!block) continue;
+            ++tables;
+            for (const auto& row : block->Table->Rows) {
+              positions += row->Count();
+              for (int k = 0; k < row->Count(); ++k) cells += row->Real(k) != nullptr;
+            }
+          }
+          if (tables == 0) return static_cast<int>(kNoTable);
+          if (cells != c.cells) return static_cast<int>(kCellsLost);
+          // A cell keeps its own position past the bound.
+          if (positions > kMaxGridPositions + cells || positions != list->TableGridPositions)
+            return static_cast<int>(kPastTheBound);
+          return static_cast<int>(kShown);
+        },
+        kSpanPageBounds);
+    EXPECT_TRUE(end.Normal()) << end.Describe();
+  }
+}
+
+// The bound on grid positions is the document's: its tables count against
+// it together, and a page parsed again starts from nothing (a page shown
+// twice is shown the same).
+TEST_F(HostileSizesTest, GridPositionsAreCountedPerDocument) {
+  const std::string page = "<table><tr><td colspan=3 rowspan=2>a<td>b<tr><td>c</table>"
+                           "<p>between</p><table><tr><td>d<td colspan=2>e<tr><td>f</table>";
+  for (int shown = 0; shown < 2; ++shown) {
+    SCOPED_TRACE(shown);
+    Show(page);
+    TBodyBlock* body = Body();
+    ASSERT_NE(body, nullptr);
+    std::vector<int> counts;
+    for (int i = 0; i < body->MyCell.Count(); ++i)
+      if (auto* block = dynamic_cast<TTableBlock*>((body->MyCell)[i]))
+        for (const auto& row : block->Table->Rows) counts.push_back(row->Count());
+    // 3 + 1 positions in both rows of the first; in the second, the column
+    // only a filler stands in goes.
+    EXPECT_EQ(counts, (std::vector<int>{4, 4, 2, 1}));
+    EXPECT_EQ(list->TableGridPositions, 11);
+  }
+}
+
+// A row a million positions wide whose last cell spans one row more: the
+// row below it is filled up to that span, and the rows after cost nothing,
+// though the span's columns stood far to the right. Its processor time is
+// bounded well above what it needs (under a second, about five seconds
+// under the sanitizers) and well below what looking across the wide row
+// again for every row below took (40 seconds and more).
+TEST_F(HostileSizesTest, RowsBelowAWideRowEndedSpanCostNothing) {
+  constexpr int rows = 65534;
+  testsupport::ChildBounds bounds = kSpanPageBounds;
+  bounds.cpuSeconds = 20;
+  const testsupport::ChildEnd end = testsupport::RunBounded(
+      [&] {
+        Show("<table><tr>" + Repeat("<td colspan=1000>x", 999) + "<td colspan=1000 rowspan=2>x" +
+             Repeat("<tr>", rows) + "</table>");
+        ThtmlTable* table = FirstTable();
+        if (!table || table->RowCount() != rows + 1) return 10;
+        if (table->Rows[0]->Count() != 999001 || table->Rows[1]->Count() != 999001) return 11;
+        for (int j = 2; j <= rows; ++j)
+          if (table->Rows[j]->Count() != 0) return 12;
+        return 0;
+      },
+      bounds);
+  EXPECT_TRUE(end.Normal()) << end.Describe();
 }
 
 // A long paragraph breaks into as many lines as its words need, each line

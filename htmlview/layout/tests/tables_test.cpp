@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -68,6 +70,39 @@ class TableTest : public ::testing::Test {
     std::vector<int> v;
     for (int i = 0; i < row.Count(); ++i) v.push_back(row[i] ? row[i]->ColSpan : -1);
     return v;
+  }
+  // Rows of cells given as (colspan, rowspan); (0, 0) is an empty entry.
+  using SpanRows = std::vector<std::vector<std::pair<int, int>>>;
+  std::unique_ptr<ThtmlTable> SpanTable(const SpanRows& rows) {
+    auto t = Table();
+    for (const auto& cells : rows) {
+      TCellList* row = Row(*t);
+      for (const auto& [colSpan, rowSpan] : cells) {
+        if (colSpan == 0) {
+          row->Add(nullptr);
+          continue;
+        }
+        Cell(*row, 10, 10, 10,
+             {{HtmlSymbol::ColSpan, colSpan, std::to_string(colSpan)},
+              {HtmlSymbol::RowSpan, rowSpan, std::to_string(rowSpan)}});
+      }
+    }
+    return t;
+  }
+  // Each row as "<ColSpan>x<RowSpan>" per position, fillers with ColSpan 0,
+  // "-" for an empty entry.
+  static std::vector<std::string> Grid(const ThtmlTable& t) {
+    std::vector<std::string> grid;
+    for (const auto& row : t.Rows) {
+      std::string text;
+      for (int i = 0; i < row->Count(); ++i) {
+        const TCellObj* cell = (*row)[i];
+        if (i) text += " ";
+        text += cell ? std::to_string(cell->ColSpan) + "x" + std::to_string(cell->RowSpan) : "-";
+      }
+      grid.push_back(text);
+    }
+    return grid;
   }
 
   TSectionListBase root;
@@ -223,12 +258,11 @@ TEST_F(TableTest, HugeSpansAllocateNothingAbsurd) {
 
 // Spans of several rows push the cells of the rows below to the right and
 // fill rows too short to reach them; where spans meet, the first one put
-// into the grid keeps the position. Each row reads as "<ColSpan>x<RowSpan>"
-// per position, fillers with ColSpan 0, "-" for an empty entry.
+// into the grid keeps the position. Each row reads as Grid writes it.
 TEST_F(TableTest, SpansAcrossRowsMakeTheGrid) {
   struct Case {
     const char* name;
-    std::vector<std::vector<std::pair<int, int>>> rows;   // (colspan, rowspan); (0, 0) empty
+    SpanRows rows;
     std::vector<std::string> grid;
   };
   const Case cases[] = {
@@ -249,33 +283,72 @@ TEST_F(TableTest, SpansAcrossRowsMakeTheGrid) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    auto t = Table();
-    for (const auto& cells : c.rows) {
-      TCellList* row = Row(*t);
-      for (const auto& [colSpan, rowSpan] : cells) {
-        if (colSpan == 0) {
-          row->Add(nullptr);
-          continue;
-        }
-        Cell(*row, 10, 10, 10,
-             {{HtmlSymbol::ColSpan, colSpan, std::to_string(colSpan)},
-              {HtmlSymbol::RowSpan, rowSpan, std::to_string(rowSpan)}});
-      }
-    }
+    auto t = SpanTable(c.rows);
     t->Initialize();
-    std::vector<std::string> grid;
-    for (const auto& row : t->Rows) {
-      std::string text;
-      for (int i = 0; i < row->Count(); ++i) {
-        const TCellObj* cell = (*row)[i];
-        if (i) text += " ";
-        text += cell ? std::to_string(cell->ColSpan) + "x" + std::to_string(cell->RowSpan) : "-";
-      }
-      grid.push_back(text);
-    }
-    EXPECT_EQ(grid, c.grid);
+    EXPECT_EQ(Grid(*t), c.grid);
     EXPECT_GT(Layout(*t, 300), 0);
   }
+}
+
+// The grid positions a document's tables hold together are bounded: a
+// table that would pass what the others left shortens spans, row by row
+// from the top. A row that would pass: while its own entries, one position
+// each, fit beside what spans from above cover, those stay and the row's
+// column spans take what is left from the left; otherwise every row span
+// reaching into the row ends at the row above first. Every cell keeps its
+// own position, even past the bound.
+TEST_F(TableTest, GridPositionsStayWithinWhatTheDocumentLeaves) {
+  struct Case {
+    const char* name;
+    SpanRows rows;
+    std::int64_t room;   // of the bound, what the document's other tables left
+    std::vector<std::string> grid;
+  };
+  const Case cases[] = {
+      {"a grid that just fits is as asked", {{{2, 2}, {1, 1}}, {{1, 1}}}, 6,
+       {"2x2 0x2 1x1", "0x0 0x0 1x1"}},
+      {"column spans share what is left, from the left",
+       {{{1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}}, {{3, 1}, {3, 1}}}, 9,
+       {"1x1 1x1 1x1 1x1 1x1 1x1", "2x1 0x1 1x1"}},
+      {"spans from above stay while the row's cells fit beside them",
+       {{{1, 2}, {1, 1}, {1, 1}}, {{3, 1}, {1, 1}}}, 6,
+       {"1x2 1x1 1x1", "0x0 1x1 1x1"}},
+      {"a row span ends at the row above the one that would pass",
+       {{{1, 3}, {1, 1}}, {{1, 1}}, {}}, 4,
+       {"1x2 1x1", "0x0 1x1", ""}},
+      {"a span of columns and rows ends with the fillers of its columns",
+       {{{2, 3}}, {{1, 1}}, {{1, 1}}}, 6,
+       {"2x2 0x2", "0x0 0x0 1x1", "1x1"}},
+      {"a span far right ends before the rows below fill up to it",
+       {{{1, 1}, {1, 1}, {1, 3}}, {}, {}}, 5,
+       {"1x1 1x1 1x1", "", ""}},
+      {"cells past the bound keep their own positions", {{{2, 1}, {2, 1}, {2, 1}}}, 1,
+       {"1x1 1x1 1x1"}},
+      {"nothing left: the cells alone", {{{2, 2}, {1, 1}}, {{1, 1}}}, 0, {"1x1 1x1", "1x1"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto t = SpanTable(c.rows);
+    const std::int64_t held = kMaxGridPositions - c.room;
+    root.TableGridPositions = held;
+    t->Initialize();
+    EXPECT_EQ(Grid(*t), c.grid);
+    std::int64_t positions = 0;
+    int real = 0, given = 0;
+    for (const auto& row : t->Rows)
+      for (int i = 0; i < row->Count(); ++i) {
+        positions += 1;
+        if (row->Real(i)) ++real;
+      }
+    for (const auto& cells : c.rows)
+      for (const auto& cell : cells) given += cell.first > 0;
+    EXPECT_EQ(real, given);
+    EXPECT_EQ(root.TableGridPositions, held + positions);
+    EXPECT_GT(Layout(*t, 300), 0);
+    // Within what was left, but never at the cost of a cell's own position.
+    EXPECT_LE(positions, std::max<std::int64_t>(c.room, given));
+  }
+  root.TableGridPositions = 0;
 }
 
 TEST_F(TableTest, EmptyTablesAreEmptyBoxes) {

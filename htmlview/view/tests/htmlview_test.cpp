@@ -10,6 +10,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "htmlview/images/imagemodule.h"
 #include "htmlview/view/tests/handdoc.h"
 #include "htmlview/viewermodule.h"
@@ -162,6 +164,42 @@ TEST_F(ViewTest, AnErrorInsideALoadReachesTheCallerAfterTheStateIsRestored) {
   EXPECT_FALSE(view_->Processing());
   // The control paints again afterwards.
   Render();
+}
+
+// A page that needs more memory than there is fails as any other error
+// inside a load, and gives back what it built: the viewer holds an empty
+// document, not one half laid out (which would take the memory again at
+// every relayout), and loads the next page as usual.
+TEST_F(ViewTest, APageThatRunsOutOfMemoryLeavesAnEmptyDocument) {
+  // A section whose layout finds no memory, after one laid out well.
+  class Starving : public TSectionBase {
+   public:
+    using TSectionBase::TSectionBase;
+    int Layout(platform::Canvas&, int, int, int, int, int, int, int, IndentManager&, int&, int&) override {
+      throw std::bad_alloc();
+    }
+  };
+  view_->SetBase("/kept/");
+  Load(Numbered(3));
+  ASSERT_EQ(view_->SectionList().Count(), 1);
+  ASSERT_GT(view_->DocumentHeight(), 0);
+  SetDocumentBuilder([](TSectionList& document, const TDocumentSource& source, TParsedDocument& parsed) {
+    handdoc::BuildHandDoc(document, source, parsed);
+    document.Add(std::make_unique<Starving>(&document), 0);
+  });
+  EXPECT_THROW(Load({"@title Starved", "text", "@tall 5000"}), std::bad_alloc);
+  EXPECT_FALSE(view_->Processing());
+  EXPECT_EQ(view_->SectionList().Count(), 0);
+  EXPECT_EQ(view_->DocumentHeight(), 0);
+  EXPECT_EQ(view_->DocumentTitle(), "");
+  EXPECT_FALSE(view_->VScrollBar().Shown());
+  EXPECT_EQ(view_->EffectiveBase(), "/kept/");   // the viewer's own settings stay
+  Render();
+  view_->SetScrollBars(TScrollStyle::ssVertical);   // laid out again: nothing to run out of
+  SetDocumentBuilder(handdoc::BuildHandDoc);
+  Load({"after"});
+  EXPECT_EQ(view_->SectionList().Count(), 1);
+  EXPECT_EQ(view_->DocumentHeight(), kLineH);
 }
 
 TEST_F(ViewTest, AnErrorWhilePaintingIsReportedThroughTheErrorHookNotThroughQt) {
