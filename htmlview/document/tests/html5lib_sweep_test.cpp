@@ -3,14 +3,24 @@
 // image. The expected trees are HTML5's and do not apply to this reader;
 // what is checked is that nothing crashes or hangs and that every page has
 // its body.
+//
+// Setting DRAVLEN_SWEEP_DUMPS=file writes every input's layout dump and a
+// digest of its painted pixels there: two builds' files compared line by
+// line show whether a change that should keep layout and painting as they
+// were really did, over thousands of pages nobody here wrote.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include <QCryptographicHash>
 
 #include "htmlview/images/imagemodule.h"
 #include "htmlview/layout/blocks.h"
 #include "htmlview/layout/docroot.h"
+#include "htmlview/layout/layoutdump.h"
 #include "htmlview/document/docparser.h"
 #include "htmlview/document/tests/parsedpage_helpers.h"
 #include "platform/canvas.h"
@@ -28,6 +38,10 @@ TEST(Html5libSweep, EveryInputParsesLaysOutAndPaints) {
   InitDocParser();
   const std::vector<Html5libInput> inputs = ReadHtml5libInputs();
   ASSERT_GT(inputs.size(), 8000u);
+
+  std::ofstream dumps;
+  if (const char* path = std::getenv("DRAVLEN_SWEEP_DUMPS"); path && *path)
+    dumps.open(path, std::ios::binary);
 
   platform::Bitmap bitmap(700, 400);
   int withContent = 0;
@@ -53,6 +67,13 @@ TEST(Html5libSweep, EveryInputParsesLaysOutAndPaints) {
     EXPECT_GE(height, 0);
     if (height > 20) ++withContent;
     list.Draw(canvas, platform::Rect{0, 0, 700, 400}, 700, 0, 0, 0, 0);
+    if (dumps.is_open()) {
+      const QImage& image = bitmap.Image();
+      const QByteArray pixels = QCryptographicHash::hash(
+          QByteArrayView(image.constBits(), image.sizeInBytes()), QCryptographicHash::Sha1);
+      dumps << "== " << input.Source << "\n"
+            << DumpLayout(list) << "pixels " << pixels.toHex().toStdString() << "\n";
+    }
   }
   // Most inputs have text to show: the sweep really laid pages out.
   EXPECT_GT(withContent, static_cast<int>(inputs.size()) / 2);
