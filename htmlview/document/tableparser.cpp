@@ -1,7 +1,9 @@
 // The table parser: reads a whole TABLE (caption, column descriptions, row
-// groups, rows and cells) into a table block. Cell and caption content is
-// read by the body loop with the cell current.
+// groups, rows and cells) into a table block, one TableBuilder for each
+// table. Cell and caption content is read by the body loop with the cell
+// current.
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
