@@ -60,7 +60,7 @@ class HtmlParser {
   std::string Base, BaseTarget;
 
  private:
-  friend struct TableState;
+  friend class TableBuilder;   // tableparser.cpp
   // --- Reader shortcuts
   HtmlReaderState& R() const { return Reader(); }
   HtmlSymbol Sy() const { return Reader().Sy; }

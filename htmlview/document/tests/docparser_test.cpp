@@ -363,6 +363,51 @@ TEST_F(DocParserTest, TableCellAlignment) {
   EXPECT_EQ(FirstText(*(*tb->Table->Rows[1])[0]->Cell)->Justify, TTextAlign::Right);
 }
 
+// A COL inside a COLGROUP starts from the group's description and
+// overrides what it gives itself; descriptions after the first cell are
+// ignored; a column's alignment reaches the cell standing in the column,
+// past the positions a row span takes from above.
+TEST_F(DocParserTest, ColumnDescriptions) {
+  Parse("<table><colgroup align=right valign=bottom width=30%>"
+        "<col><col align=center width=50 valign=top></colgroup>"
+        "<col span=2 width=10%><col width=0%>"
+        "<tr><td rowspan=2>a<td>b<td>c<tr><td>d<td>e<col width=7></table>");
+  auto* tb = dynamic_cast<TTableBlock*>(Body()->MyCell.operator[](0));
+  ASSERT_NE(tb, nullptr);
+  const ThtmlTable& table = *tb->Table;
+  ASSERT_NE(table.ColInfo, nullptr);
+  struct Col {
+    int width;
+    bool percent;
+    const char* align;
+    int valign;
+  };
+  const Col expected[] = {
+      {300, true, "right", ABottom}, {50, false, "center", ATop},
+      {100, true, "", ANone},        {100, true, "", ANone},
+      {0, false, "", ANone},   // a percentage out of range gives no width
+  };
+  ASSERT_EQ(table.ColInfo->size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    const TColObj& col = (*table.ColInfo)[i];
+    EXPECT_EQ(col.ColWidth, expected[i].width) << i;
+    EXPECT_EQ(col.ColAsPercent, expected[i].percent) << i;
+    EXPECT_EQ(col.ColAlign, expected[i].align) << i;
+    EXPECT_EQ(col.ColVAlign, expected[i].valign) << i;
+  }
+  const TCellList& first = *table.Rows[0];
+  const TCellList& second = *table.Rows[1];
+  EXPECT_EQ(FirstText(*first[0]->Cell)->Justify, TTextAlign::Right);
+  EXPECT_EQ(first[0]->VAlign, ABottom);
+  EXPECT_EQ(FirstText(*first[1]->Cell)->Justify, TTextAlign::Center);
+  EXPECT_EQ(first[1]->VAlign, ATop);
+  EXPECT_EQ(first[2]->VAlign, AMiddle);
+  // d and e stand in the second and third columns: a is above them.
+  EXPECT_EQ(FirstText(*second[0]->Cell)->Justify, TTextAlign::Center);
+  EXPECT_EQ(second[0]->VAlign, ATop);
+  EXPECT_EQ(second[1]->VAlign, AMiddle);
+}
+
 TEST_F(DocParserTest, HeadElementsAndEvents) {
   std::vector<std::string> metas, links, scripts;
   TParserEvents events;
