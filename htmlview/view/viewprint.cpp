@@ -56,7 +56,7 @@ int ToScreen(int devicePixels, double scale) { return std::max(1, static_cast<in
 
 // The context of one draw of a printed page, its dry run included: the
 // viewer's options and the printer decide the colours and backgrounds.
-TDrawContext PrintDraw(THtmlViewOptions options, bool monochrome) {
+TDrawContext PrintContext(THtmlViewOptions options, bool monochrome) {
   TDrawContext context;
   context.Printing = true;
   context.PrintMonochrome = monochrome;
@@ -146,7 +146,7 @@ void THtmlView::PrintHtmlMargin(const ThtmlPagePrinted& handler, platform::Canva
   doc.Layout(hf.MeasureCanvas(), 0, width, h, 0, maxWidth, curs);
   DrawScaled(canvas, area, {-xl, 0, w - xl, h}, {0, 0, width, h}, [&] {
     doc.SetYOffset(0);
-    TDrawContext context = PrintDraw(hf.options_, page.Monochrome);
+    TDrawContext context = PrintContext(hf.options_, page.Monochrome);
     doc.Draw(canvas, context, {0, 0, width, h}, width, 0, 0, 0, 0);
   });
 }
@@ -219,7 +219,7 @@ int THtmlView::Print(int fromPage, int toPage, const std::string& title) {
     for (int top = 0; top < height; ++page) {
       // The dry run finds where the page ends.
       doc.SetYOffset(top);
-      TDrawContext dryRun = PrintDraw(options_, monochrome);
+      TDrawContext dryRun = PrintContext(options_, monochrome);
       doc.Draw(MeasureCanvas(), dryRun, pageRect, width, 0, 0, 0, 0);
       int bottom = dryRun.PageBottom;
       if (bottom <= top) bottom = platform::SaturatedAdd(top, pageHeight);
@@ -237,7 +237,7 @@ int THtmlView::Print(int fromPage, int toPage, const std::string& title) {
         platform::Canvas& canvas = printer.Canvas().Get();
         DrawScaled(canvas, g.Area, pageRect, {0, 0, width, bottom - top}, [&] {
           doc.SetYOffset(top);
-          TDrawContext context = PrintDraw(options_, monochrome);
+          TDrawContext context = PrintContext(options_, monochrome);
           doc.Draw(canvas, context, {0, 0, width, bottom - top}, width, 0, 0, 0, 0);
         });
         PrintPage margins;
