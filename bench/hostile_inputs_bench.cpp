@@ -201,10 +201,11 @@ int ShowPage(const std::string& html, bool paintBottom = false) {
     int maxWidth = 0, curs = 0;
     height = list.Layout(canvas, 0, 800, 600, 600, maxWidth, curs);
     const platform::Rect window{0, 0, 800, 600};
-    list.Draw(canvas, window, 800, 0, 0, 0, 0);
+    TDrawContext context;
+    list.Draw(canvas, context, window, 800, 0, 0, 0, 0);
     if (paintBottom) {
       list.SetYOffset(std::max(0, height - 600));
-      list.Draw(canvas, window, 800, 0, 0, 0, 0);
+      list.Draw(canvas, context, window, 800, 0, 0, 0, 0);
     }
   }
   DoneDocParser();

@@ -58,11 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     link->SetVisited(true);
   }
   const platform::Rect rect{0, 0, 700, 600};
-  list->Draw(canvas, rect, 700, 0, 0, 0, 0);
+  TDrawContext context;
+  list->Draw(canvas, context, rect, 700, 0, 0, 0, 0);
   // A second paint further down the page, as after scrolling.
   if (height > 600) {
     list->SetYOffset(height - 300);
-    list->Draw(canvas, rect, 700, 0, -(height - 300), 0, 0);
+    list->Draw(canvas, context, rect, 700, 0, -(height - 300), 0, 0);
   }
   return 0;
 }

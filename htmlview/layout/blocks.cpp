@@ -338,11 +338,12 @@ void TBlock::DrawnBand(int& top, int& bottom) {
   bottom = std::max(bottom, DrawBottom);
 }
 
-void TBlock::DrawContent(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& mgr,
-                         int x, int xRef, int yRef) {
+void TBlock::DrawContent(platform::Canvas& canvas, TDrawContext& context,
+                         const platform::Rect& aRect, IndentManager& mgr, int x, int xRef,
+                         int yRef) {
   drawReach_.ForShown(
-      DrawCount(), [this](int i) { return DrawnSection(i); }, aRect,
-      YOffOf(Root), [&](TSectionBase* s) { s->Draw(canvas, aRect, mgr, x, xRef, yRef); });
+      DrawCount(), [this](int i) { return DrawnSection(i); }, aRect, YOffOf(Root),
+      [&](TSectionBase* s) { s->Draw(canvas, context, aRect, mgr, x, xRef, yRef); });
 }
 
 int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
@@ -495,11 +496,11 @@ int TBlock::ContentHeightLimit(int aHeight, int blHt) const {
   return MargArray[PropHeight] > 0 ? MargArray[PropHeight] : aHeight > 0 ? aHeight : blHt;
 }
 
-void TBlock::DrawBackground(platform::Canvas& canvas, const platform::Rect& aRect,
-                            const platform::Rect& paddingBox) {
+void TBlock::DrawBackground(platform::Canvas& canvas, const TDrawContext& context,
+                            const platform::Rect& aRect, const platform::Rect& paddingBox) {
   if (Background) Background->Compose(paddingBox.Width(), paddingBox.Height());
   const platform::Colour bg = MargArray[PropBackgroundColor];
-  const bool printed = !Root || !Root->Printing || Root->PrintTableBackground;
+  const bool printed = !context.Printing || context.PrintTableBackground;
   if (bg != NoColorValue && printed) {
     const platform::Rect fill = paddingBox.Intersect(aRect);
     if (!fill.IsEmpty()) FillRectColor(canvas, fill, bg);
@@ -508,8 +509,9 @@ void TBlock::DrawBackground(platform::Canvas& canvas, const platform::Rect& aRec
     canvas.Draw(paddingBox.left, paddingBox.top, *Background->Tiled);
 }
 
-void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
-                          IndentManager& iMgr, int x, int xRef, int yRef) {
+void TBlock::DrawTheBlock(platform::Canvas& canvas, TDrawContext& context,
+                          const platform::Rect& aRect, IndentManager& iMgr, int x, int xRef,
+                          int yRef) {
   const int yOff = YOffOf(Root);
   const int ml = MargArray[PropMarginLeft];
   const int left = Floats() ? x + Indent - LeftExtra() + ml : x + ml;
@@ -528,10 +530,9 @@ void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
   }
 
   const int level = canvas.Save();
-  if (Positioning != TPositioning::Static && Root && Root->LayoutContext().DrawnTableDepth > 0)
-    canvas.RemoveClip();
+  if (Positioning != TPositioning::Static && context.DrawnTableDepth > 0) canvas.RemoveClip();
   if (borderBox.top < aRect.bottom && borderBox.bottom > aRect.top)
-    DrawBackground(canvas, aRect, paddingBox);
+    DrawBackground(canvas, context, aRect, paddingBox);
   const int clipLevel = canvas.Save();
   if (HideOverflow) canvas.IntersectClipRect(paddingBox);
 
@@ -544,19 +545,19 @@ void TBlock::DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect,
     refX = x + ml + MargArray[PropBorderLeftWidth];
     refY = DrawTop + ClearAddon + MargArray[PropMarginTop] + MargArray[PropBorderTopWidth];
   }
-  DrawContent(canvas, aRect, mgr, contentX, refX, refY);
+  DrawContent(canvas, context, aRect, mgr, contentX, refX, refY);
   mgr.CurrentID = savedID;
   canvas.Restore(clipLevel);
 
-  DrawBlockBorder(canvas, borderBox, paddingBox);
+  DrawBlockBorder(canvas, context, borderBox, paddingBox);
   canvas.Restore(level);
 }
 
-int TBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
-                 int xRef, int yRef) {
+int TBlock::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                 IndentManager& iMgr, int x, int xRef, int yRef) {
   if (DisplayNone) return 0;
   const int result = DrawTop + SectionHeight;
-  if (Root && Root->Printing) EndPageForBreaks(aRect);
+  if (Root && context.Printing) EndPageForBreaks(context, aRect);
   if (Visibility == TVisibility::Hidden) return result;
   switch (Positioning) {
     case TPositioning::Relative: {
@@ -565,44 +566,44 @@ int TBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentMa
       // move the point back by the same offsets.
       const platform::Point org = canvas.WindowOrg();
       canvas.SetWindowOrg(org.x - LeftP, org.y - TopP);
-      DrawTheBlock(canvas, aRect.Offset(-LeftP, -TopP), iMgr, x, xRef, yRef);
+      DrawTheBlock(canvas, context, aRect.Offset(-LeftP, -TopP), iMgr, x, xRef, yRef);
       canvas.SetWindowOrg(org.x, org.y);
       break;
     }
     case TPositioning::Absolute:
       if (rare_ && rare_->OwnIMgr) rare_->OwnIMgr->LfEdge = xRef;
-      DrawTheBlock(canvas, aRect, iMgr, xRef + LeftP, xRef, yRef);
+      DrawTheBlock(canvas, context, aRect, iMgr, xRef + LeftP, xRef, yRef);
       break;
     default:
-      DrawTheBlock(canvas, aRect, iMgr, x, xRef, yRef);
+      DrawTheBlock(canvas, context, aRect, iMgr, x, xRef, yRef);
   }
   return result;
 }
 
-void TBlock::EndPageForBreaks(const platform::Rect& aRect) {
+void TBlock::EndPageForBreaks(TDrawContext& context, const platform::Rect& aRect) {
   // Only blocks in the flow outside tables break pages: a break inside a
   // table row would cut the row in two.
   if (Floats() || Positioning == TPositioning::Absolute) return;
-  if (Root->LayoutContext().DrawnTableDepth > 0) return;
-  TSectionListBase& root = *Root;
+  if (context.DrawnTableDepth > 0) return;
+  const int yOff = Root->YOff;
   // A break on a page that has nothing printed on it yet would leave it
   // empty.
-  auto endAt = [&root](int y) {
-    if (y > root.YOff + 5 && y < root.PageBottom && !root.FirstLineDrawn) root.PageBottom = y;
+  auto endAt = [&context, yOff](int y) {
+    if (y > yOff + 5 && y < context.PageBottom && !context.FirstLineDrawn) context.PageBottom = y;
   };
   const int top = DrawTop;
   // The border box's bottom: whatever follows starts below it.
   const int bottom = MarginBottomY - std::max(0, MargArray[PropMarginBottom]);
   if (PageBreakBefore) endAt(top);
-  if (KeepIntact && bottom > root.PageBottom && bottom - top <= aRect.Height()) endAt(top);
+  if (KeepIntact && bottom > context.PageBottom && bottom - top <= aRect.Height()) endAt(top);
   if (PageBreakAfter) {
     // The page ends below this block's own lines, so it is never empty.
-    if (bottom > root.YOff + 5 && bottom < root.PageBottom) root.PageBottom = bottom;
+    if (bottom > yOff + 5 && bottom < context.PageBottom) context.PageBottom = bottom;
   }
 }
 
-void TBlock::DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
-                             const platform::Rect& paddingBox) {
+void TBlock::DrawBlockBorder(platform::Canvas& canvas, const TDrawContext& context,
+                             const platform::Rect& borderBox, const platform::Rect& paddingBox) {
   bool any = BlockBorderStyle != BorderStyle::None;
   TBorderColors colors;
   TBorderStyles styles;
@@ -617,8 +618,7 @@ void TBlock::DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& bor
       colors[side] = FGColor;
   }
   if (!any) return;
-  DrawCssBorder(canvas, borderBox, paddingBox, colors, styles, NoColorValue,
-                Root && Root->Printing);
+  DrawCssBorder(canvas, borderBox, paddingBox, colors, styles, NoColorValue, context.Printing);
 }
 
 platform::Point TBlock::DrawShift() const {
@@ -698,11 +698,11 @@ bool TBlock::CharAt(int pos, char16_t& ch, TSectionBase*& obj) {
   return !DisplayNone && MyCell.GetChAtPos(pos, ch, obj);
 }
 
-void TBlock::CopyText() {
+void TBlock::CopyText(SelTextCount& holder) {
   if (DisplayNone) return;
-  MyCell.CopyToClipboard();
-  if (!Root || !Root->SelTextHolder || MyCell.OwnerTag != "p") return;
-  if (MyCell.StartCurs + MyCell.Len < Root->SelE) Root->SelTextHolder->AddTextCR(u"");
+  MyCell.CopyToClipboard(holder);
+  if (!Root || MyCell.OwnerTag != "p") return;
+  if (MyCell.StartCurs + MyCell.Len < Root->SelE) holder.AddTextCR(u"");
 }
 
 void TBlock::AddToPositionList() {
@@ -944,9 +944,9 @@ int TTableBlock::ContentHeightLimit(int, int) const {
   return MargArray[PropHeight] > 0 ? MargArray[PropHeight] : 0;
 }
 
-int TTableBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
-                      int x, int xRef, int yRef) {
-  return TBlock::Draw(canvas, aRect, iMgr, x + TableIndent, xRef, yRef);
+int TTableBlock::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                      IndentManager& iMgr, int x, int xRef, int yRef) {
+  return TBlock::Draw(canvas, context, aRect, iMgr, x + TableIndent, xRef, yRef);
 }
 
 void TTableBlock::AddToPositionList() {
@@ -962,15 +962,16 @@ void TTableBlock::Dump(LayoutDumpWriter& writer) const {
   DumpCell(writer, MyCell);
 }
 
-void TTableBlock::DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
+void TTableBlock::DrawBlockBorder(platform::Canvas& canvas, const TDrawContext& context,
+                                  const platform::Rect& borderBox,
                                   const platform::Rect& paddingBox) {
   if (!TableBorder || !Table) {
-    TBlock::DrawBlockBorder(canvas, borderBox, paddingBox);
+    TBlock::DrawBlockBorder(canvas, context, borderBox, paddingBox);
     return;
   }
   if (Table->DefaultBorderColors())
     RaisedRect(canvas, borderBox, Table->BorderWidth, true,
-               Root ? Root->Background : platform::clWhite, Root && Root->PrintMonochrome);
+               Root ? Root->Background : platform::clWhite, context.PrintMonochrome);
   else
     Frame3D(canvas, borderBox, Table->BorderWidth, Table->BorderColorLight, Table->BorderColorDark);
 }
@@ -1194,13 +1195,13 @@ int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   return SectionHeight;
 }
 
-int TBodyBlock::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
-                     int x, int xRef, int yRef) {
+int TBodyBlock::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                     IndentManager& iMgr, int x, int xRef, int yRef) {
   IndentManager& mgr = MyCell.IMgr ? *MyCell.IMgr : iMgr;
   const int savedID = mgr.CurrentID;
   mgr.CurrentID = ownerID_;
   const int contentX = mgr.LfEdge + Indent;
-  DrawContent(canvas, aRect, mgr, contentX, xRef, yRef);
+  DrawContent(canvas, context, aRect, mgr, contentX, xRef, yRef);
   mgr.CurrentID = savedID;
   return DrawTop + SectionHeight;
 }

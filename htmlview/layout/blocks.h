@@ -89,11 +89,11 @@ class TBlock : public TSectionBase {
   platform::Rect MyRect() const;
 
   // --- Section operations
-  void CopyText() override;
+  void CopyText(SelTextCount& holder) override;
   int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
              int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
-  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
-           int xRef, int yRef) override;
+  int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+           IndentManager& iMgr, int x, int xRef, int yRef) override;
   unsigned HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
                    TFormControlObj*& formControl, std::string& title) override;
   bool HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) override;
@@ -114,8 +114,8 @@ class TBlock : public TSectionBase {
   void DrawnBand(int& top, int& bottom) override;
 
   // --- Added operations
-  virtual void DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
-                               const platform::Rect& paddingBox);
+  virtual void DrawBlockBorder(platform::Canvas& canvas, const TDrawContext& context,
+                               const platform::Rect& borderBox, const platform::Rect& paddingBox);
   // The content width; autoCount: how many of margin-left, width and
   // margin-right are auto.
   virtual int FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount);
@@ -153,15 +153,15 @@ class TBlock : public TSectionBase {
   // Builds DrawList from the content (first layout).
   void BuildDrawList();
   // Draws the block with its layout origin at x: background, content, border.
-  void DrawTheBlock(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
-                    int x, int xRef, int yRef);
+  void DrawTheBlock(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                    IndentManager& iMgr, int x, int xRef, int yRef);
   // Background colour and image over the padding box; the image is
   // composed once per layout.
-  void DrawBackground(platform::Canvas& canvas, const platform::Rect& aRect,
-                      const platform::Rect& paddingBox);
+  void DrawBackground(platform::Canvas& canvas, const TDrawContext& context,
+                      const platform::Rect& aRect, const platform::Rect& paddingBox);
   // While printing: ends the page being drawn where this block's page-break
   // properties ask (aRect is the whole page).
-  void EndPageForBreaks(const platform::Rect& aRect);
+  void EndPageForBreaks(TDrawContext& context, const platform::Rect& aRect);
   bool WidthGiven() const;
   // The height the content is laid out against.
   virtual int ContentHeightLimit(int aHeight, int blHt) const;
@@ -171,8 +171,8 @@ class TBlock : public TSectionBase {
   void ContentWidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth);
 
   // Draws the content sections a paint of aRect reaches.
-  void DrawContent(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& mgr,
-                   int x, int xRef, int yRef);
+  void DrawContent(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                   IndentManager& mgr, int x, int xRef, int yRef);
 
   // The content sections in drawing order: the content's own, or the
   // rare one z-indexes gave.
@@ -229,12 +229,12 @@ class TTableBlock : public TBlock {
 
   int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
              int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
-  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
-           int xRef, int yRef) override;
+  int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+           IndentManager& iMgr, int x, int xRef, int yRef) override;
   void AddToPositionList() override;
   void Dump(LayoutDumpWriter& writer) const override;
-  void DrawBlockBorder(platform::Canvas& canvas, const platform::Rect& borderBox,
-                       const platform::Rect& paddingBox) override;
+  void DrawBlockBorder(platform::Canvas& canvas, const TDrawContext& context,
+                       const platform::Rect& borderBox, const platform::Rect& paddingBox) override;
   int FindWidth(platform::Canvas& canvas, int aWidth, int aHeight, int autoCount) override;
   // The table's content width in aWidth less extMarg (the side margins;
   // the caption-and-table block asks with its own).
@@ -292,8 +292,8 @@ class TBodyBlock : public TBlock {
 
   int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
              int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
-  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
-           int xRef, int yRef) override;
+  int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+           IndentManager& iMgr, int x, int xRef, int yRef) override;
   unsigned HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
                    TFormControlObj*& formControl, std::string& title) override;
   void Dump(LayoutDumpWriter& writer) const override;

@@ -87,8 +87,8 @@ void TCellBasic::MinMaxWidth(platform::Canvas& canvas, int& minWidth, int& maxWi
   }
 }
 
-int TCellBasic::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int, int x, int y,
-                     int xRef, int yRef) {
+int TCellBasic::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                     int, int x, int y, int xRef, int yRef) {
   IndentManager& mgr = Manager(0);
   if (Count() == 0) return y;
   TSectionBase* last = (*this)[Count() - 1];
@@ -97,7 +97,7 @@ int TCellBasic::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int,
   drawReach_.ForShown(
       Count(), [this](int i) { return (*this)[i]; }, aRect, yOff,
       [&](TSectionBase* s) {
-        const int b = s->Draw(canvas, aRect, mgr, x, xRef, yRef);
+        const int b = s->Draw(canvas, context, aRect, mgr, x, xRef, yRef);
         if (s == last) bottom = b;
       });
   return bottom;
@@ -202,14 +202,14 @@ bool TCellBasic::GetChAtPos(int pos, char16_t& ch, TSectionBase*& obj) {
   return false;
 }
 
-void TCellBasic::CopyToClipboard() {
+void TCellBasic::CopyToClipboard(SelTextCount& holder) {
   if (!MasterList) return;
   const int selB = MasterList->SelB, selE = MasterList->SelE;
   if (selE <= selB) return;
   for (int i = 0; i < Count(); ++i) {
     TSectionBase* s = (*this)[i];
     if (s->StartCurs >= selE) break;
-    if (s->StartCurs + s->Len > selB) s->CopyText();
+    if (s->StartCurs + s->Len > selB) s->CopyText(holder);
   }
 }
 
@@ -268,12 +268,12 @@ int TCell::Layout(platform::Canvas& canvas, int y, int width, int aHeight, int b
   return std::max(height, mgr.ImageBottom() - y);
 }
 
-int TCell::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipWidth, int x, int y,
-                int xRef, int yRef) {
+int TCell::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                int clipWidth, int x, int y, int xRef, int yRef) {
   IMgr = &ownMgr_;
   ownMgr_.Reset(x, ownMgr_.Width);
   ownMgr_.ClipWidth = clipWidth;
-  return TCellBasic::Draw(canvas, aRect, clipWidth, x, y, xRef, yRef);
+  return TCellBasic::Draw(canvas, context, aRect, clipWidth, x, y, xRef, yRef);
 }
 
 // ------------------------------------------------------------- TCellObjCell

@@ -6,8 +6,7 @@
 // the content of a block.
 //
 // TSectionListBase is the part of the document root that sections and cells
-// read. The root itself (forms, images, styles, the selection holder, ...)
-// derives from it.
+// read. The root itself (forms, images, styles, ...) derives from it.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -62,8 +61,8 @@ class TCellBasic : public TFreeList<TSectionBase> {
                      int& scrollWidth, int& curs);
   virtual void MinMaxWidth(platform::Canvas& canvas, int& minWidth, int& maxWidth);
   // Returns the last section's bottom (y for an empty cell).
-  virtual int Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipWidth, int x,
-                   int y, int xRef, int yRef);
+  virtual int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                   int clipWidth, int x, int y, int xRef, int yRef);
   virtual unsigned GetURL(platform::Canvas& canvas, int x, int y,
                           std::unique_ptr<TUrlTarget>& urlTarget, TFormControlObj*& formControl,
                           std::string& title);
@@ -80,7 +79,8 @@ class TCellBasic : public TFreeList<TSectionBase> {
   int FindDocPos(int sourcePos, bool prev);
   bool CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y);
   bool GetChAtPos(int pos, char16_t& ch, TSectionBase*& obj);
-  void CopyToClipboard();
+  // Hands holder the selected text of the sections in the selection.
+  void CopyToClipboard(SelTextCount& holder);
   // Called when a container closes: the last section that is not an
   // absolutely positioned block gives up a default bottom margin.
   bool CheckLastBottomMargin();
@@ -105,8 +105,8 @@ class TCell : public TCellBasic {
 
   int Layout(platform::Canvas& canvas, int y, int width, int aHeight, int blHt, int& maxWidth,
              int& curs) override;
-  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipWidth, int x, int y,
-           int xRef, int yRef) override;
+  int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+           int clipWidth, int x, int y, int xRef, int yRef) override;
 
   IndentManager& OwnManager() { return ownMgr_; }
   int OwnerID() const { return ownerID_; }
@@ -156,13 +156,12 @@ class TBlockCell : public TCellBasic {
 class TSectionListObjects;
 class TSectionListForms;
 
-// What a layout or draw pass carries down to the sections it reaches. Each
-// root keeps its own, so two documents (or a bare list in a test) never see
-// each other's tables or list items, and a draw made while a layout runs
-// (from a progress handler) does not upset the layout's table depth.
+// What a layout pass carries down to the sections it reaches (a draw has
+// its own, TDrawContext in sections.h). Each root keeps its own, so two
+// documents (or a bare list in a test) never see each other's tables or
+// list items.
 struct TLayoutContext {
   int TableDepth = 0;          // tables being laid out around the section
-  int DrawnTableDepth = 0;     // tables being drawn around the section
   bool RelayoutCells = false;  // the outermost table is placing its rows' cells
   // While a list item lays out: the first line or table below it gives the
   // item its baseline (document y); 0 until one has.
@@ -182,10 +181,6 @@ class TSectionListBase : public TCell {
   ~TSectionListBase() override { Clear(); }
 
   bool ShowImages = true;
-  bool Printing = false;          // the print pass of the viewer is drawing
-  bool PrintMonochrome = false;   // printing on a one-plane, one-bit device
-  // While printing: block and table-cell backgrounds are printed.
-  bool PrintTableBackground = true;
   bool IsCopy = false;
   // Counts the layouts of the document: what a section works out from its
   // content alone holds for the rest of the layout it was worked out in.
@@ -196,25 +191,7 @@ class TSectionListBase : public TCell {
   int XOff = 0;
   int SelB = 0, SelE = 0;         // selection, SelE > SelB when not empty
   platform::Colour Background = platform::clWhite;
-  // While printing: where the page being drawn ends. Drawing starts it at
-  // the bottom of the rectangle; sections that must not be cut, or that ask
-  // for a page break, move it up.
-  int PageBottom = 0;
-  bool FirstLineDrawn = false;    // cleared when a text line or rule is drawn
-  TDrawList DrawList;             // floating images of the current draw
-  // The canvas's window origin when the current draw began; a block drawn
-  // moved shifts it, and windowed controls are placed by the difference.
-  platform::Point DrawOrigin;
-  // How far a window placed while drawing on canvas now stands from the
-  // canvas's coordinates: form controls and panels inside a block drawn
-  // moved go where their line is drawn, not where it was laid out.
-  platform::Point WindowShift(const platform::Canvas& canvas) const {
-    const platform::Point org = canvas.WindowOrg();
-    return {DrawOrigin.x - org.x, DrawOrigin.y - org.y};
-  }
   std::vector<TSectionBase*> PositionList;   // in document order, not owned
-  // While a selection is copied: the holder sections add their text to.
-  SelTextCount* SelTextHolder = nullptr;
   bool ShowDummyCaret = false;    // an empty selection still shows the caret
   // The grid positions the document's tables hold together, which the
   // tables keep within their bound (tables.h).

@@ -178,7 +178,6 @@ void TSectionList::Clear() {
   // controls.
   TFreeList<TSectionBase>::Clear();
   ClearForms();
-  DrawList.Clear();
   SectionCount = 0;
   StartCurs = Len = 0;
   TableGridPositions = 0;
@@ -300,14 +299,15 @@ int TSectionList::Layout(platform::Canvas& canvas, int y, int width, int aHeight
 
 // ----------------------------------------------------------------- drawing
 
-int TSectionList::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipWidth, int x,
-                       int y, int xRef, int yRef) {
+int TSectionList::Draw(platform::Canvas& canvas, TDrawContext& context,
+                       const platform::Rect& aRect, int clipWidth, int x, int y, int xRef,
+                       int yRef) {
   const platform::Rect rect = aRect;
-  DrawOrigin = canvas.WindowOrg();
+  context.DrawOrigin = canvas.WindowOrg();
   XOff = x;
-  PageBottom = YOff + rect.bottom;
-  FirstLineDrawn = true;
-  LayoutContext().DrawnTableDepth = 0;
+  context.PageBottom = YOff + rect.bottom;
+  context.FirstLineDrawn = true;
+  context.DrawnTableDepth = 0;
   if (timer_) timer_->SetEnabled(false);
   // Image objects mark their animation visible when they draw it, so after
   // the draw only the pictures on the page are visible to the timer.
@@ -321,11 +321,11 @@ int TSectionList::Draw(platform::Canvas& canvas, const platform::Rect& aRect, in
     canvas.RealizePalette();
   }
 
-  DrawList.Clear();
+  context.DrawList.Clear();
   int bottom = y;
   try {
-    bottom = TCell::Draw(canvas, rect, clipWidth, x, y, xRef, yRef);
-    DrawList.DrawImages([](const TImageRec& r) {
+    bottom = TCell::Draw(canvas, context, rect, clipWidth, x, y, xRef, yRef);
+    context.DrawList.DrawImages([](const TImageRec& r) {
       if (r.Image && r.Canvas) r.Image->Draw(*r.Canvas, r.X, r.TopY, r.Baseline, r.FontRun);
     });
   } catch (...) {
@@ -470,9 +470,7 @@ void TSectionList::LinkKeyDown(TFontObj& run, int& key, platform::ShiftState shi
 int TSectionList::SelectionLength() {
   if (SelE <= SelB) return 0;
   SelTextCount counter;
-  SelTextHolder = &counter;
-  CopyToClipboard();
-  SelTextHolder = nullptr;
+  CopyToClipboard(counter);
   return counter.Count();
 }
 
@@ -480,9 +478,7 @@ int TSectionList::SelectionText(char16_t* buffer, int bufSize) {
   if (!buffer) bufSize = 0;
   SelTextBuf holder(buffer, bufSize);   // starts the buffer empty
   if (SelE <= SelB) return bufSize >= 1 ? 1 : 0;
-  SelTextHolder = &holder;
-  CopyToClipboard();
-  SelTextHolder = nullptr;
+  CopyToClipboard(holder);
   return holder.Terminate();
 }
 

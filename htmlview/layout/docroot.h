@@ -4,7 +4,9 @@
 // style sheet, forms and their controls, panels, the ID list and the
 // position list, link runs, image maps, animated images with their timer,
 // the page background, inline border records and the selection. It is the
-// only object that talks to the viewer's image cache.
+// only object that talks to the viewer's image cache. What belongs to one
+// draw (printing, the page's end, the floats drawn last) is not the
+// document's: the caller of Draw makes a TDrawContext for it (sections.h).
 //
 // The viewer (its owner) binds the callbacks below; the sections, runs and
 // image objects reach the root through TSectionListBase (what cells read)
@@ -193,8 +195,10 @@ class TSectionList : public TSectionListBase,
   // --- Layout and drawing
   int Layout(platform::Canvas& canvas, int y, int width, int aHeight, int blHt, int& maxWidth,
              int& curs) override;
-  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, int clipWidth, int x, int y,
-           int xRef, int yRef) override;
+  // The caller makes the context for this draw (a screen paint, a printed
+  // page); the draw starts it at aRect and hands it to every section.
+  int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+           int clipWidth, int x, int y, int xRef, int yRef) override;
   // The page background image (after parsing and when images are switched on).
   void LoadBackground();
   TAnimationTimer* AnimationTimer() const { return timer_.data(); }

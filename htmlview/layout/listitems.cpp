@@ -124,9 +124,9 @@ int TBlockLI::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   return h;
 }
 
-int TBlockLI::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
-                   int x, int xRef, int yRef) {
-  const int result = TBlock::Draw(canvas, aRect, iMgr, x, xRef, yRef);
+int TBlockLI::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                   IndentManager& iMgr, int x, int xRef, int yRef) {
+  const int result = TBlock::Draw(canvas, context, aRect, iMgr, x, xRef, yRef);
   if (DisplayNone || Visibility == TVisibility::Hidden || FirstLineHt <= 0) return result;
   const int baseline = FirstLineHt - YOffOf(Root);
   if (baseline < aRect.top - 50 || baseline > aRect.bottom + 50) return result;

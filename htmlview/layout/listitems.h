@@ -37,8 +37,8 @@ class TBlockLI : public TBlock {
 
   int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
              int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
-  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
-           int xRef, int yRef) override;
+  int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+           IndentManager& iMgr, int x, int xRef, int yRef) override;
   bool DropDefaultBottomMargin() override;
   void Dump(LayoutDumpWriter& writer) const override;
 

@@ -79,7 +79,7 @@ TSectionBase::TSectionBase(TSectionListBase* root) : Root(root) {}
 
 int TSectionBase::YPosition() const { return SectionTop; }
 
-void TSectionBase::CopyText() {}
+void TSectionBase::CopyText(SelTextCount&) {}
 
 int TSectionBase::Layout(platform::Canvas&, int, int y, int, int, int, int, int, IndentManager&,
                          int& maxWidth, int& curs) {
@@ -94,7 +94,8 @@ int TSectionBase::Layout(platform::Canvas&, int, int y, int, int, int, int, int,
   return SectionHeight;
 }
 
-int TSectionBase::Draw(platform::Canvas&, const platform::Rect&, IndentManager&, int, int, int) {
+int TSectionBase::Draw(platform::Canvas&, TDrawContext&, const platform::Rect&, IndentManager&, int,
+                       int, int) {
   return DrawTop + SectionHeight;
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 // The building blocks of a laid-out document: the section base every band of
 // the document derives from (text, tables, blocks, rules, page breaks), the
-// float manager that also registers floating images and blocks, and the list
-// of floating images drawn after everything else.
+// float manager that also registers floating images and blocks, and the draw
+// context with its list of floating images drawn after everything else.
 //
 // A document is a tree: a cell (cells.h) holds sections one below the other;
 // blocks and table cells hold cells of their own. Every section keeps a
 // pointer to the document root (TSectionListBase, cells.h) and reads the
-// shared state of the document from it.
+// shared state of the document from it; what belongs to one draw only comes
+// down the Draw calls in the draw context.
 #include <algorithm>
 #include <functional>
 #include <limits>
@@ -100,6 +101,45 @@ class TDrawList : public TFreeList<TImageRec> {
 };
 
 // ---------------------------------------------------------------------------
+// What one draw of the document carries down to the sections it reaches,
+// as the layout context does for a layout (cells.h). The caller of the
+// document's Draw makes one for each draw (a paint of the screen, each
+// printed page, each dry run that finds where a page ends); the document's
+// Draw starts it at the window it draws; every Draw below reads and writes
+// it. So a Draw says in its signature what it depends on, nothing of a draw
+// stays behind in the document, and a draw made while a layout runs (from
+// a progress handler) cannot upset the layout.
+struct TDrawContext {
+  // --- Set by the caller: what kind of draw this is.
+  bool Printing = false;            // drawing a printed page (or its dry run)
+  bool PrintMonochrome = false;     // printing on a one-plane, one-bit device
+  // While printing: block and table-cell backgrounds are printed.
+  bool PrintTableBackground = true;
+
+  // --- Started by the document's Draw, then kept by the sections.
+  // While printing: where the page being drawn ends. Drawing starts it at
+  // the bottom of the rectangle; sections that must not be cut, or that ask
+  // for a page break, move it up.
+  int PageBottom = 0;
+  // True until a text line or rule is drawn: a break on a page that has
+  // nothing on it yet would leave the page empty.
+  bool FirstLineDrawn = false;
+  int DrawnTableDepth = 0;          // tables being drawn around the section
+  TDrawList DrawList;               // floating images, drawn after all else
+  // The canvas's window origin when the draw began; a block drawn moved
+  // shifts it, and windowed controls are placed by the difference.
+  platform::Point DrawOrigin;
+
+  // How far a window placed while drawing on canvas now stands from the
+  // canvas's coordinates: form controls and panels inside a block drawn
+  // moved go where their line is drawn, not where it was laid out.
+  platform::Point WindowShift(const platform::Canvas& canvas) const {
+    const platform::Point org = canvas.WindowOrg();
+    return {DrawOrigin.x - org.x, DrawOrigin.y - org.y};
+  }
+};
+
+// ---------------------------------------------------------------------------
 // Which sections of a list a paint visits. Each section has a band of rows
 // it may draw on; the walk starts at the first section that has, or follows
 // one that has, a band reaching down into the window, and ends where no
@@ -166,13 +206,13 @@ class TSectionBase : public TIDObject {
 
   // --- The section operations; the kinds of section override them.
   int YPosition() const override;
-  // Adds the selected part of the section to the root's selection holder.
-  virtual void CopyText();
+  // Adds the selected part of the section (the root's SelB..SelE) to holder.
+  virtual void CopyText(SelTextCount& holder);
   virtual int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
                      int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs);
   // Returns the bottom of what was drawn.
-  virtual int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
-                   int x, int xRef, int yRef);
+  virtual int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                   IndentManager& iMgr, int x, int xRef, int yRef);
   // guUrl (url gets a new link target), guControl, guTitle, or 0.
   virtual unsigned HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
                            TFormControlObj*& formControl, std::string& title);

@@ -86,11 +86,11 @@ int THorzLine::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef
   return SectionHeight;
 }
 
-int THorzLine::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
-                    int x, int xRef, int yRef) {
-  const int result = TSectionBase::Draw(canvas, aRect, iMgr, x, xRef, yRef);
+int THorzLine::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                    IndentManager& iMgr, int x, int xRef, int yRef) {
+  const int result = TSectionBase::Draw(canvas, context, aRect, iMgr, x, xRef, yRef);
   if (!MeetsClip(aRect) || Width <= 0 || VSize <= 0) return result;
-  if (Root) Root->FirstLineDrawn = false;
+  context.FirstLineDrawn = false;
 
   const int yOff = Root ? Root->YOff : 0;
   const int top = DrawTop - yOff;
@@ -101,10 +101,10 @@ int THorzLine::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inden
     return result;
   }
 
-  const bool printing = Root && Root->Printing;
+  const bool printing = context.Printing;
   const bool white = printing || (Root ? platform::ColourToRgb(Root->Background) == platform::clWhite
                                        : true);
-  const bool black = NoShade || (printing && Root->PrintMonochrome);
+  const bool black = NoShade || (printing && context.PrintMonochrome);
   const platform::Colour light =
       black ? platform::clBlack : white ? platform::clSilver : platform::clBtnHighlight;
   const platform::Colour dark = black ? platform::clBlack : platform::clBtnShadow;
@@ -136,11 +136,11 @@ void TPage::Dump(LayoutDumpWriter& writer) const {
   writer.Line("page y=" + std::to_string(SectionTop));
 }
 
-int TPage::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
-                int xRef, int yRef) {
-  const int result = TSectionBase::Draw(canvas, aRect, iMgr, x, xRef, yRef);
-  if (Root && Root->Printing && DrawTop > Root->YOff + 5 && DrawTop < Root->PageBottom)
-    Root->PageBottom = DrawTop;
+int TPage::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                IndentManager& iMgr, int x, int xRef, int yRef) {
+  const int result = TSectionBase::Draw(canvas, context, aRect, iMgr, x, xRef, yRef);
+  if (context.Printing && DrawTop > YOffOf(Root) + 5 && DrawTop < context.PageBottom)
+    context.PageBottom = DrawTop;
   return result;
 }
 

@@ -25,8 +25,8 @@ class THorzLine : public TSectionBase {
 
   int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
              int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
-  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
-           int xRef, int yRef) override;
+  int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+           IndentManager& iMgr, int x, int xRef, int yRef) override;
   void Dump(LayoutDumpWriter& writer) const override;
 
  private:
@@ -38,8 +38,8 @@ class TPage : public TSectionBase {
   using TSectionBase::TSectionBase;
 
   // Nothing on screen; while printing it ends the page at its y.
-  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
-           int xRef, int yRef) override;
+  int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+           IndentManager& iMgr, int x, int xRef, int yRef) override;
   void Dump(LayoutDumpWriter& writer) const override;
 };
 

@@ -171,9 +171,9 @@ void TCellObj::PrepareBackground() {
   Background->NeedCompose = true;
 }
 
-void TCellObj::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x, int y,
-                    int cellSpacing, bool border, platform::Colour light, platform::Colour dark,
-                    bool defaultColors) {
+void TCellObj::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                    int x, int y, int cellSpacing, bool border, platform::Colour light,
+                    platform::Colour dark, bool defaultColors) {
   if (!Cell) return;
   TSectionListBase* root = Cell->MasterList;
   const int yOff = YOffOf(root);
@@ -186,7 +186,7 @@ void TCellObj::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x
     return;
 
   if (Background) Background->Compose(r.Width(), r.Height());
-  const bool printed = !root || !root->Printing || root->PrintTableBackground;
+  const bool printed = !context.Printing || context.PrintTableBackground;
   if (Cell->BkGnd && Cell->BkColor != NoColorValue && printed) FillRectColor(canvas, r, Cell->BkColor);
   if (Background && Background->Tiled) canvas.Draw(r.left, r.top, *Background->Tiled);
 
@@ -195,7 +195,7 @@ void TCellObj::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x
       const int width = std::max(1, BorderWidths[0]);
       if (defaultColors)
         RaisedRect(canvas, r, width, false, root ? root->Background : platform::clWhite,
-                   root && root->PrintMonochrome);
+                   context.PrintMonochrome);
       else
         Frame3D(canvas, r, width, dark, light);
     }
@@ -216,7 +216,7 @@ void TCellObj::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x
     } else {
       const platform::Rect inner{r.left + BorderWidths[3], r.top + BorderWidths[0],
                                  r.right - BorderWidths[1], r.bottom - BorderWidths[2]};
-      DrawCssBorder(canvas, r, inner, colors, styles, NoColorValue, root && root->Printing);
+      DrawCssBorder(canvas, r, inner, colors, styles, NoColorValue, context.Printing);
     }
   }
 
@@ -228,7 +228,8 @@ void TCellObj::Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x
                                r.right - Padding[1] - BorderWidths[1],
                                r.bottom - Padding[2] - BorderWidths[2]};
   canvas.IntersectClipRect(content);
-  Cell->Draw(canvas, aRect, Wd - HzSpace - cellSpacing, x + cellSpacing + Padding[3] + BorderWidths[3],
+  Cell->Draw(canvas, context, aRect, Wd - HzSpace - cellSpacing,
+             x + cellSpacing + Padding[3] + BorderWidths[3],
              y + cellSpacing + Padding[0] + BorderWidths[0] + YIndent, 0, 0);
   canvas.Restore(level);
 }
@@ -807,15 +808,14 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   return SectionHeight;
 }
 
-int ThtmlTable::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
-                     int x, int xRef, int yRef) {
+int ThtmlTable::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                     IndentManager& iMgr, int x, int xRef, int yRef) {
   const int yOff = YOffOf(Root);
   const int top = DrawTop;
   if (top - yOff >= aRect.bottom || top + DrawHeight - yOff < aRect.top) return top + SectionHeight;
   DrawX = x;
   DrawY = top;
   // Positioned blocks inside a table escape the cells' clipping by it.
-  TLayoutContext& context = Root->LayoutContext();
   ++context.DrawnTableDepth;
   const bool defaults = DefaultBorderColors();
   if (rowTops_.size() != Rows.size()) IndexRows();
@@ -829,8 +829,8 @@ int ThtmlTable::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Inde
     int cx = x;
     for (int i = 0; i < row.Count(); ++i) {
       if (TCellObj* cell = row.Real(i))
-        cell->Draw(canvas, aRect, cx, rowY, CellSpacing, BorderWidth > 0, BorderColorLight,
-                   BorderColorDark, defaults);
+        cell->Draw(canvas, context, aRect, cx, rowY, CellSpacing, BorderWidth > 0,
+                   BorderColorLight, BorderColorDark, defaults);
       if (i < static_cast<int>(Widths.size())) cx = LayoutAdd(cx, Widths[i]);
     }
   }
@@ -934,10 +934,10 @@ bool ThtmlTable::CharAt(int pos, char16_t& ch, TSectionBase*& obj) {
          }) >= 0;
 }
 
-void ThtmlTable::CopyText() {
+void ThtmlTable::CopyText(SelTextCount& holder) {
   for (const auto& row : Rows)
     for (int i = 0; i < row->Count(); ++i)
-      if (TCellObj* cell = row->Real(i)) cell->Cell->CopyToClipboard();
+      if (TCellObj* cell = row->Real(i)) cell->Cell->CopyToClipboard(holder);
 }
 
 void ThtmlTable::AddToPositionList() { TSectionBase::AddToPositionList(); }

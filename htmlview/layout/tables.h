@@ -95,8 +95,9 @@ class TCellObj {
   // when it failed) and noted to be tiled at the next draw.
   void PrepareBackground();
   // Draws the cell at (x, y) in document coordinates.
-  void Draw(platform::Canvas& canvas, const platform::Rect& aRect, int x, int y, int cellSpacing,
-            bool border, platform::Colour light, platform::Colour dark, bool defaultColors);
+  void Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect, int x,
+            int y, int cellSpacing, bool border, platform::Colour light, platform::Colour dark,
+            bool defaultColors);
 
  private:
   // A filler: no content and nothing of a style.
@@ -246,8 +247,8 @@ class ThtmlTable : public TSectionBase {
   // --- Section operations
   int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
              int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override;
-  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
-           int xRef, int yRef) override;
+  int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+           IndentManager& iMgr, int x, int xRef, int yRef) override;
   void WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) override;
   unsigned HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
                    TFormControlObj*& formControl, std::string& title) override;
@@ -260,7 +261,7 @@ class ThtmlTable : public TSectionBase {
   int DocPosOf(int sourcePos, bool prev) override;
   bool CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) override;
   bool CharAt(int pos, char16_t& ch, TSectionBase*& obj) override;
-  void CopyText() override;
+  void CopyText(SelTextCount& holder) override;
   void AddToPositionList() override;
   void Dump(LayoutDumpWriter& writer) const override;
 

@@ -286,8 +286,8 @@ class TSection : public TSectionBase {
 
   // --- Drawing and positions (textsectiondraw.cpp). Points are in document
   // coordinates; lines remember where they were last drawn.
-  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
-           int xRef, int yRef) override;
+  int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+           IndentManager& iMgr, int x, int xRef, int yRef) override;
   unsigned HitLink(platform::Canvas& canvas, int x, int y, std::unique_ptr<TUrlTarget>& url,
                    TFormControlObj*& formControl, std::string& title) override;
   bool HitObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy) override;
@@ -298,7 +298,7 @@ class TSection : public TSectionBase {
   int DocPosOf(int sourcePos, bool prev) override;
   bool CursorToXY(platform::Canvas* canvas, int cursor, int& x, int& y) override;
   bool CharAt(int pos, char16_t& ch, TSectionBase*& obj) override;
-  void CopyText() override;
+  void CopyText(SelTextCount& holder) override;
 
   // Where the last layout put the section: the cell's X, the width offered
   // and the float manager's left edge (floats are placed from it).
@@ -394,9 +394,9 @@ class TSection : public TSectionBase {
   int LineOfIndex(int index) const;
   void BuildBorders(int line);
   // Draws what of the line can show between shownLeft and shownRight (x in
-  // the canvas's terms).
-  void DrawLine(platform::Canvas& canvas, int line, int lineTop, int shownLeft, int shownRight,
-                IndentManager& iMgr);
+  // the canvas's terms); floating images on it wait in the context's list.
+  void DrawLine(platform::Canvas& canvas, TDrawContext& context, int line, int lineTop,
+                int shownLeft, int shownRight, IndentManager& iMgr);
   // advances: those of the characters from from to to.
   void DrawText(platform::Canvas& canvas, int line, const LinePiece& piece, int from, int to,
                 int x, int baseline, int lineTop, int bottom, const int* advances, bool selected,

@@ -98,8 +98,8 @@ void TSection::PlaceLinesForLookup() {
   PlaceLines(LayoutX + (Root ? Root->XOff : 0) + drawShiftX_);
 }
 
-int TSection::Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr,
-                   int x, int xRef, int yRef) {
+int TSection::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+                   IndentManager& iMgr, int x, int xRef, int yRef) {
   (void)xRef, (void)yRef;
   const int top = DrawTop;
   const int result = top + SectionHeight;
@@ -132,8 +132,8 @@ int TSection::Draw(platform::Canvas& canvas, const platform::Rect& aRect, Indent
     const int wy = y - yOff;
     if (linesAscend_ && wy > aRect.bottom + kDrawMargin) break;
     if (lr.Ln > 0 && !(wy + lr.DrawHeight < aRect.top - kDrawMargin || wy > aRect.bottom + kDrawMargin))
-      DrawLine(canvas, i, y, aRect.left - kDrawMargin - lr.LineHt, aRect.right + kDrawMargin + lr.LineHt,
-               iMgr);
+      DrawLine(canvas, context, i, y, aRect.left - kDrawMargin - lr.LineHt,
+               aRect.right + kDrawMargin + lr.LineHt, iMgr);
   }
   canvas.SetTextJustification(0, 0);
   canvas.Restore(level);
@@ -165,8 +165,8 @@ void TSection::BuildBorders(int line) {
   }
 }
 
-void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int shownLeft,
-                        int shownRight, IndentManager& iMgr) {
+void TSection::DrawLine(platform::Canvas& canvas, TDrawContext& context, int line, int lineTop,
+                        int shownLeft, int shownRight, IndentManager& iMgr) {
   LineRec& lr = *Lines[line];
   const int yOff = Root ? Root->YOff : 0;
   const int bottom = lineTop + lr.SpaceBefore + lr.LineHt;   // the text's bottom
@@ -216,7 +216,7 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int sho
     const TBorderStyles styles{style(PropBorderTopStyle, false), style(PropBorderRightStyle, b.OpenEnd),
                                style(PropBorderBottomStyle, false),
                                style(PropBorderLeftStyle, b.OpenStart)};
-    DrawCssBorder(canvas, outer, inner, colors, styles, NoColorValue, Root && Root->Printing);
+    DrawCssBorder(canvas, outer, inner, colors, styles, NoColorValue, context.Printing);
   }
 
   int selB = 0, selE = 0;
@@ -224,7 +224,7 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int sho
   const std::vector<LinePiece> pieces = LinePieces(line);
   // Windows (panels, form controls) sit where the line is drawn, also inside
   // a block drawn moved.
-  const platform::Point shift = Root ? Root->WindowShift(canvas) : platform::Point{};
+  const platform::Point shift = context.WindowShift(canvas);
   // Only the characters that can show are measured one by one and drawn: a
   // line may be a whole long paragraph without a break.
   LineWalk walk = StartWalk(line);
@@ -238,8 +238,8 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int sho
         const int left = iMgr.LfEdge + obj->Indent;
         if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
           panel->Place(left + shift.x, obj->YValue + obj->VSpaceT + shift.y);
-        } else if (auto* image = dynamic_cast<TImageObj*>(obj); image && Root) {
-          Root->DrawList.AddImage(image, &canvas, left, obj->YValue, baseline, piece.Run);
+        } else if (auto* image = dynamic_cast<TImageObj*>(obj)) {
+          context.DrawList.AddImage(image, &canvas, left, obj->YValue, baseline, piece.Run);
         }
         break;
       }
@@ -337,7 +337,7 @@ void TSection::DrawLine(platform::Canvas& canvas, int line, int lineTop, int sho
     }
   }
   canvas.SetTextJustification(0, 0);
-  if (Root) Root->FirstLineDrawn = false;
+  context.FirstLineDrawn = false;
 }
 
 void TSection::DrawText(platform::Canvas& canvas, int line, const LinePiece& piece, int from,
@@ -569,9 +569,8 @@ int TSection::FindBackward(int from, const std::u16string& text, bool matchCase)
   return pos == std::u16string::npos ? -1 : StartCurs + static_cast<int>(pos);
 }
 
-void TSection::CopyText() {
-  SelTextCount* holder = Root ? Root->SelTextHolder : nullptr;
-  if (!holder || Len == 0) return;
+void TSection::CopyText(SelTextCount& holder) {
+  if (!Root || Len == 0) return;
   const int selB = Root->SelB - StartCurs, selE = Root->SelE - StartCurs;
   if (selE <= selB) return;
   for (int i = 0; i < Lines.Count(); ++i) {
@@ -583,10 +582,10 @@ void TSection::CopyText() {
     if (b >= Len) b = Len - 1;   // the section's final space is no text of the page
     if (a >= b) continue;
     // A forced break copies as a line break.
-    if (Text[b - 1] == kBreakChar) holder->AddTextCR(Text.data() + a, b - 1 - a);
-    else holder->AddText(Text.data() + a, b - a);
+    if (Text[b - 1] == kBreakChar) holder.AddTextCR(Text.data() + a, b - 1 - a);
+    else holder.AddText(Text.data() + a, b - a);
   }
-  if (selE > Len) holder->AddTextCR(Text.data(), 0);
+  if (selE > Len) holder.AddTextCR(Text.data(), 0);
 }
 
 }  // namespace htmlview

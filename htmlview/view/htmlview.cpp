@@ -230,7 +230,6 @@ void THtmlView::SethtOptions(THtmlViewOptions options) {
   options_ = options;
   sectionList_->LinksActive = (options & htOverLinksActive) != 0;
   sectionList_->ShowDummyCaret = (options & htShowDummyCaret) != 0;
-  sectionList_->PrintTableBackground = (options & (htPrintTableBackground | htPrintBackground)) != 0;
   vScroll_->DisableNoScroll = (options & htShowVScroll) != 0;
 }
 

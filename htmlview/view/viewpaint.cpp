@@ -130,7 +130,8 @@ void TPaintPanel::DragDrop(QObject* source, const QMimeData* data, int x, int y)
 
 void THtmlView::PaintDocument(platform::Canvas& canvas, const platform::Rect& clip) {
   if (layingOut_) return;
-  sectionList_->Draw(canvas, clip, 6000, -hScroll_->Position(), 0, 0, 0);
+  TDrawContext screen;
+  sectionList_->Draw(canvas, screen, clip, 6000, -hScroll_->Position(), 0, 0, 0);
 }
 
 namespace {
@@ -175,7 +176,6 @@ std::vector<int> TileStarts(int first, int size, bool repeat, int lo, int hi) {
 
 void THtmlView::PaintBackground(platform::Canvas& canvas, const platform::Rect& clip) {
   TSectionList& doc = *sectionList_;
-  if (doc.Printing) return;
   const platform::Colour colour = doc.Background;
   const platform::Bitmap* bitmap = doc.BackgroundBitmap;
   if (!viewImages_ || (!bitmap && !doc.BackgroundGif)) {

@@ -54,6 +54,16 @@ PageGeometry Geometry(TvwPrinter& printer, double left, double right, double top
 
 int ToScreen(int devicePixels, double scale) { return std::max(1, static_cast<int>(devicePixels / scale)); }
 
+// The context of one draw of a printed page, its dry run included: the
+// viewer's options and the printer decide the colours and backgrounds.
+TDrawContext PrintContext(THtmlViewOptions options, bool monochrome) {
+  TDrawContext context;
+  context.Printing = true;
+  context.PrintMonochrome = monochrome;
+  context.PrintTableBackground = (options & (htPrintTableBackground | htPrintBackground)) != 0;
+  return context;
+}
+
 // Runs draw with the canvas mapping window (screen pixels) onto device
 // (device pixels) and clipped to clip (in window terms).
 void DrawScaled(platform::Canvas& canvas, const platform::Rect& device, const platform::Rect& window,
@@ -83,6 +93,7 @@ struct THtmlView::PrintPage {
   bool Last = false;
   platform::Rect Header, Footer;   // the top and bottom margins in device pixels
   double Scale = 1.0;              // device pixels per screen pixel there
+  bool Monochrome = false;         // printed in black on a one-bit device
   THtmlView* HFViewer = nullptr;   // the HTML header and footer's viewer
 };
 
@@ -131,17 +142,12 @@ void THtmlView::PrintHtmlMargin(const ThtmlPagePrinted& handler, platform::Canva
   xr = std::clamp(xr, xl, w);
   if (doc.Count() == 0 || xr <= xl) return;
   const int width = xr - xl;
-  doc.Printing = true;
-  doc.PrintMonochrome = sectionList_->PrintMonochrome;
-  platform::ScopeGuard restore([&doc] {
-    doc.Printing = false;
-    doc.PrintMonochrome = false;
-  });
   int maxWidth = 0, curs = 0;
   doc.Layout(hf.MeasureCanvas(), 0, width, h, 0, maxWidth, curs);
   DrawScaled(canvas, area, {-xl, 0, w - xl, h}, {0, 0, width, h}, [&] {
     doc.SetYOffset(0);
-    doc.Draw(canvas, {0, 0, width, h}, width, 0, 0, 0, 0);
+    TDrawContext context = PrintContext(hf.options_, page.Monochrome);
+    doc.Draw(canvas, context, {0, 0, width, h}, width, 0, 0, 0, 0);
   });
 }
 
@@ -166,11 +172,8 @@ int THtmlView::Print(int fromPage, int toPage, const std::string& title) {
   TSectionList& doc = *sectionList_;
   const int oldHScroll = hScroll_->Position();
   layingOut_ = true;   // the screen does not paint the print layout
-  doc.Printing = true;
-  doc.PrintMonochrome = (options_ & htPrintMonochromeBlack) && printer.Monochrome();
+  const bool monochrome = (options_ & htPrintMonochromeBlack) && printer.Monochrome();
   platform::ScopeGuard restore([this, position, oldHScroll] {
-    sectionList_->Printing = false;
-    sectionList_->PrintMonochrome = false;
     layingOut_ = false;
     DoLayout();
     hScroll_->SetPosition(oldHScroll);
@@ -216,8 +219,9 @@ int THtmlView::Print(int fromPage, int toPage, const std::string& title) {
     for (int top = 0; top < height; ++page) {
       // The dry run finds where the page ends.
       doc.SetYOffset(top);
-      doc.Draw(MeasureCanvas(), pageRect, width, 0, 0, 0, 0);
-      int bottom = doc.PageBottom;
+      TDrawContext dryRun = PrintContext(options_, monochrome);
+      doc.Draw(MeasureCanvas(), dryRun, pageRect, width, 0, 0, 0, 0);
+      int bottom = dryRun.PageBottom;
       if (bottom <= top) bottom = platform::SaturatedAdd(top, pageHeight);
       bottom = AboveCutLines(top, bottom, width);
       // A page that would end where it starts would be printed for ever.
@@ -233,7 +237,8 @@ int THtmlView::Print(int fromPage, int toPage, const std::string& title) {
         platform::Canvas& canvas = printer.Canvas().Get();
         DrawScaled(canvas, g.Area, pageRect, {0, 0, width, bottom - top}, [&] {
           doc.SetYOffset(top);
-          doc.Draw(canvas, {0, 0, width, bottom - top}, width, 0, 0, 0, 0);
+          TDrawContext context = PrintContext(options_, monochrome);
+          doc.Draw(canvas, context, {0, 0, width, bottom - top}, width, 0, 0, 0, 0);
         });
         PrintPage margins;
         margins.Number = page;
@@ -241,6 +246,7 @@ int THtmlView::Print(int fromPage, int toPage, const std::string& title) {
         margins.Header = {g.Area.left, 0, g.Area.right, g.Area.top};
         margins.Footer = {g.Area.left, g.Area.bottom, g.Area.right, g.PaperHeight};
         margins.Scale = g.Scale;
+        margins.Monochrome = monochrome;
         margins.HFViewer = hfViewer.get();
         PrintMargins(canvas, margins, stop);
         ++printed;

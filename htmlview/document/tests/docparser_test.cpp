@@ -684,7 +684,8 @@ TEST_F(DocParserTest, AttributeNumbersSaturate) {
   platform::Canvas canvas(&bitmap.Image());
   int maxWidth = 0, curs = 0;
   list->Layout(canvas, 0, 700, 100, 100, maxWidth, curs);
-  list->Draw(canvas, platform::Rect{0, 0, 700, 100}, 700, 0, 0, 0, 0);
+  TDrawContext context;
+  list->Draw(canvas, context, platform::Rect{0, 0, 700, 100}, 700, 0, 0, 0, 0);
   // Sizes, spans and counts of every kind of element, far out of range.
   Parse("<img src=a.png width=99999999999 height=99999999999 hspace=99999999999 "
         "vspace=99999999999 border=99999999999><hr size=99999999999 width=99999999999>"
@@ -693,7 +694,7 @@ TEST_F(DocParserTest, AttributeNumbersSaturate) {
         "<table width=99999999999 height=99999999999><tr height=99999999999>"
         "<td width=99999999999>a<td width=99999999999 rowspan=99999999999>b</table>");
   list->Layout(canvas, 0, 700, 100, 100, maxWidth, curs);
-  list->Draw(canvas, platform::Rect{0, 0, 700, 100}, 700, 0, 0, 0, 0);
+  list->Draw(canvas, context, platform::Rect{0, 0, 700, 100}, 700, 0, 0, 0, 0);
 }
 
 // No nesting depth exhausts the stack: deeper levels are flattened and

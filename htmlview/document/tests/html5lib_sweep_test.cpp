@@ -66,7 +66,8 @@ TEST(Html5libSweep, EveryInputParsesLaysOutAndPaints) {
     const int height = list.Layout(canvas, 0, 700, 400, 400, maxWidth, curs);
     EXPECT_GE(height, 0);
     if (height > 20) ++withContent;
-    list.Draw(canvas, platform::Rect{0, 0, 700, 400}, 700, 0, 0, 0, 0);
+    TDrawContext context;
+    list.Draw(canvas, context, platform::Rect{0, 0, 700, 400}, 700, 0, 0, 0, 0);
     if (dumps.is_open()) {
       const QImage& image = bitmap.Image();
       const QByteArray pixels = QCryptographicHash::hash(

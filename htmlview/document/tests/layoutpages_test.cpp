@@ -78,7 +78,8 @@ class LayoutPagesTest : public ::testing::Test {
   Bitmap Render(int width, int height) {
     Bitmap image(width, height, platform::clWhite);
     platform::Canvas c(&image.Image());
-    doc->Draw(c, {0, 0, width, height}, width, 0, 0, 0, 0);
+    TDrawContext context;
+    doc->Draw(c, context, {0, 0, width, height}, width, 0, 0, 0, 0);
     return image;
   }
 

@@ -60,7 +60,8 @@ class PageDumpTest : public ::testing::TestWithParam<const char*> {
     list.Layout(canvas, 0, 700, 600, 600, maxWidth, curs);
     // DRAVLEN_PAGE_PICTURES=folder: the page is also painted there, to look at.
     if (const char* folder = std::getenv("DRAVLEN_PAGE_PICTURES"); folder && *folder) {
-      list.Draw(canvas, platform::Rect{0, 0, 700, 600}, 700, 0, 0, 0, 0);
+      TDrawContext context;
+      list.Draw(canvas, context, platform::Rect{0, 0, 700, 600}, 700, 0, 0, 0, 0);
       bitmap.Image().save(QString::fromStdString(std::string(folder) + "/" + name_ + ".png"));
     }
     return DumpLayout(list);

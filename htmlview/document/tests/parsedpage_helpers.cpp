@@ -36,7 +36,8 @@ int ParsedPageTest::LayOutAndPaint(int width, int height) {
   platform::Canvas canvas(&bitmap_->Image());
   int maxWidth = 0, curs = 0;
   const int pageHeight = list->Layout(canvas, 0, width, height, height, maxWidth, curs);
-  list->Draw(canvas, platform::Rect{0, 0, width, height}, width, 0, 0, 0, 0);
+  TDrawContext context;
+  list->Draw(canvas, context, platform::Rect{0, 0, width, height}, width, 0, 0, 0, 0);
   lastMaxWidth = maxWidth;
   return pageHeight;
 }
@@ -45,7 +46,8 @@ void ParsedPageTest::PaintAgain(int yOff, int y) {
   platform::Canvas canvas(&bitmap_->Image());
   const int width = bitmap_->Width(), height = bitmap_->Height();
   list->YOff = yOff;
-  list->Draw(canvas, platform::Rect{0, 0, width, height}, width, 0, y, 0, 0);
+  TDrawContext context;
+  list->Draw(canvas, context, platform::Rect{0, 0, width, height}, width, 0, y, 0, 0);
   list->YOff = 0;
 }
 

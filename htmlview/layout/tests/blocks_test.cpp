@@ -69,7 +69,8 @@ class BlockTest : public ::testing::Test {
   Bitmap Draw(int width = 600, int height = 300) {
     Bitmap image(width, height, platform::clWhite);
     platform::Canvas c(&image.Image());
-    doc.Draw(c, {0, 0, width, height}, width, 0, 0, 0, 0);
+    TDrawContext context;
+    doc.Draw(c, context, {0, 0, width, height}, width, 0, 0, 0, 0);
     return image;
   }
 
@@ -759,7 +760,8 @@ TEST_F(BlockTest, RelativeBlockDrawsWhereItIsMovedTo) {
   Layout();
   Bitmap image(100, 100, platform::clWhite);
   platform::Canvas c(&image.Image());
-  doc.Draw(c, {0, 50, 100, 80}, 100, 0, 0, 0, 0);
+  TDrawContext context;
+  doc.Draw(c, context, {0, 50, 100, 80}, 100, 0, 0, 0, 0);
   EXPECT_EQ(image.Pixel(50, 55), platform::clYellow);
   EXPECT_EQ(image.Pixel(50, 45), platform::clWhite);
   EXPECT_EQ(image.Pixel(50, 75), platform::clWhite);

@@ -63,11 +63,11 @@ class TestSection : public TSectionBase {
     if (Band >= 0) ContentBot = ContentTop + Band;
     return SectionHeight;
   }
-  int Draw(platform::Canvas& canvas, const Rect& aRect, IndentManager& iMgr, int x, int xRef,
-           int yRef) override {
+  int Draw(platform::Canvas& canvas, TDrawContext& context, const Rect& aRect, IndentManager& iMgr,
+           int x, int xRef, int yRef) override {
     if (MeetsClip(aRect)) Note("draw");
     LastDrawX = x;
-    return TSectionBase::Draw(canvas, aRect, iMgr, x, xRef, yRef);
+    return TSectionBase::Draw(canvas, context, aRect, iMgr, x, xRef, yRef);
   }
   unsigned HitLink(platform::Canvas&, int, int, std::unique_ptr<TUrlTarget>& url,
                    TFormControlObj*&, std::string& title) override {
@@ -124,7 +124,7 @@ class TestSection : public TSectionBase {
     minWidth = MinW;
     maxWidth = MaxW;
   }
-  void CopyText() override { Note("copy"); }
+  void CopyText(SelTextCount&) override { Note("copy"); }
   bool CloseForCell(int tagIndex) override {
     SeenTagIndex = tagIndex;
     return KeepOnClose;
@@ -159,6 +159,7 @@ class CellTest : public ::testing::Test {
   std::vector<std::string> log;
   platform::Bitmap bitmap;
   platform::Canvas canvas;
+  TDrawContext context;
 };
 
 }  // namespace
@@ -183,7 +184,7 @@ TEST_F(CellTest, SectionBaseDefaults) {
   EXPECT_EQ(s.SectionBottom, 112);
   EXPECT_EQ(s.DrawHeight, 12);
   EXPECT_EQ(s.ContentBot, 112);
-  EXPECT_EQ(s.Draw(canvas, {0, 0, 200, 200}, mgr, 0, 0, 0), 112);
+  EXPECT_EQ(s.Draw(canvas, context, {0, 0, 200, 200}, mgr, 0, 0, 0), 112);
 
   std::unique_ptr<TUrlTarget> url;
   TFormControlObj* control = nullptr;
@@ -254,7 +255,7 @@ TEST_F(CellTest, PlainCellWithoutManagerStillLaysOut) {
   EXPECT_EQ(scrollWidth, 0);
   EXPECT_EQ(a->SeenRightSide, 250) << "the spare manager spans the width";
   EXPECT_EQ(b->SectionTop, 10);
-  EXPECT_EQ(cell.Draw(canvas, {0, 0, 200, 200}, 6000, 0, 0, 0, 0), 25);
+  EXPECT_EQ(cell.Draw(canvas, context, {0, 0, 200, 200}, 6000, 0, 0, 0, 0), 25);
 }
 
 TEST_F(CellTest, FailedSectionIsReportedAndDropped) {
@@ -310,7 +311,7 @@ TEST_F(CellTest, DrawVisitsInOrderAndSectionsClipToTheBand) {
   root.Layout(canvas, 0, 300, 0, 0, maxWidth, curs);   // a 0-10, b 10-30, c 30-60, d 60-100
 
   root.YOff = 15;   // the window shows the document from 15 down
-  EXPECT_EQ(root.Draw(canvas, {0, 0, 200, 40}, 6000, -7, 0, 0, 0), 100)
+  EXPECT_EQ(root.Draw(canvas, context, {0, 0, 200, 40}, 6000, -7, 0, 0, 0), 100)
       << "the last section's bottom";
   EXPECT_EQ(log, (std::vector<std::string>{"b:draw", "c:draw"}));
   EXPECT_EQ(c->LastDrawX, -7);
@@ -320,11 +321,11 @@ TEST_F(CellTest, DrawVisitsInOrderAndSectionsClipToTheBand) {
 
   log.clear();
   root.YOff = 0;
-  root.Draw(canvas, {0, 30, 200, 60}, 6000, 0, 0, 0, 0);
+  root.Draw(canvas, context, {0, 30, 200, 60}, 6000, 0, 0, 0, 0);
   EXPECT_EQ(log, (std::vector<std::string>{"c:draw"})) << "edges touching the band do not draw";
 
   TCell empty(&root);
-  EXPECT_EQ(empty.Draw(canvas, {0, 0, 200, 200}, 6000, 0, 33, 0, 0), 33);
+  EXPECT_EQ(empty.Draw(canvas, context, {0, 0, 200, 200}, 6000, 0, 33, 0, 0), 33);
 }
 
 // ---------------------------------------------------------------- hit tests
@@ -422,8 +423,9 @@ TEST_F(CellTest, CopyVisitsTheSectionsInTheSelection) {
   int maxWidth = 0, curs = 0;
   root.Layout(canvas, 0, 300, 0, 0, maxWidth, curs);   // 0-4, 5-9, 10-14, 15-19
 
+  SelTextCount holder;
   root.SelB = root.SelE = 7;
-  root.CopyToClipboard();
+  root.CopyToClipboard(holder);
   EXPECT_TRUE(log.empty()) << "nothing selected";
 
   struct Case {
@@ -440,7 +442,7 @@ TEST_F(CellTest, CopyVisitsTheSectionsInTheSelection) {
     log.clear();
     root.SelB = k.selB;
     root.SelE = k.selE;
-    root.CopyToClipboard();
+    root.CopyToClipboard(holder);
     EXPECT_EQ(log, k.copied) << k.selB << ".." << k.selE;
   }
 }

@@ -64,23 +64,21 @@ class TestSection : public TSectionBase {
     maxWidth = Len * 8;
     return h;
   }
-  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
-           int xRef, int yRef) override {
+  int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+           IndentManager& iMgr, int x, int xRef, int yRef) override {
     ++Draws;
     SeenPalette = canvas.SelectedPalette();
     if (Gif) {
       Gif->SetVisible(true);
       Gif->Draw(canvas, x, DrawTop - Root->YOff, Gif->Width(), Gif->Height());
     }
-    if (Image) Root->DrawList.AddImage(Image, &canvas, x, DrawTop, DrawTop + Height, nullptr);
-    return TSectionBase::Draw(canvas, aRect, iMgr, x, xRef, yRef);
+    if (Image) context.DrawList.AddImage(Image, &canvas, x, DrawTop, DrawTop + Height, nullptr);
+    return TSectionBase::Draw(canvas, context, aRect, iMgr, x, xRef, yRef);
   }
-  void CopyText() override {
-    SelTextCount* holder = Root->SelTextHolder;
-    if (!holder) return;
+  void CopyText(SelTextCount& holder) override {
     const int from = std::max(Root->SelB, StartCurs) - StartCurs;
     const int to = std::min(Root->SelE, StartCurs + Len) - StartCurs;
-    if (to > from) holder->AddText(Text.data() + from, to - from);
+    if (to > from) holder.AddText(Text.data() + from, to - from);
   }
   bool CursorToXY(platform::Canvas*, int cursor, int& x, int& y) override {
     if (cursor < StartCurs || cursor >= StartCurs + Len) return false;
@@ -161,7 +159,9 @@ class DocRootTest : public ::testing::Test {
     int maxWidth = 0, curs = 0;
     return root_->Layout(*canvas_, 0, width, 300, 0, maxWidth, curs);
   }
-  int DoDraw() { return root_->Draw(*canvas_, platform::Rect{0, 0, 300, 300}, 6000, 0, 0, 0, 0); }
+  int DoDraw() {
+    return root_->Draw(*canvas_, context_, platform::Rect{0, 0, 300, 300}, 6000, 0, 0, 0, 0);
+  }
 
   TViewImage* Fetch(const std::string& url, TImageTransparency& tr, bool& delayed, bool& fromCache,
                     const platform::Bitmap*& mask) {
@@ -200,6 +200,7 @@ class DocRootTest : public ::testing::Test {
   std::unique_ptr<TSectionList> root_;
   QImage image_;
   std::unique_ptr<platform::Canvas> canvas_;
+  TDrawContext context_;
 };
 
 // ------------------------------------------------------------ layout, draw
@@ -235,10 +236,10 @@ TEST_F(DocRootTest, DrawReachesEverySectionAndSetsThePageBottom) {
   DoLayout();
   root_->YOff = 7;
   EXPECT_EQ(DoDraw(), 45);
-  EXPECT_EQ(root_->PageBottom, 307);
+  EXPECT_EQ(context_.PageBottom, 307);
   EXPECT_EQ(a->Draws, 1);
   EXPECT_EQ(b->Draws, 1);
-  EXPECT_TRUE(root_->FirstLineDrawn);   // no text line cleared it
+  EXPECT_TRUE(context_.FirstLineDrawn);   // no text line cleared it
 }
 
 TEST_F(DocRootTest, OnPaletteScreensTheSectionsDrawWithTheScreenPalette) {
@@ -609,7 +610,7 @@ TEST_F(DocRootTest, FloatingImagesQueuedDuringTheDrawAreDrawnAfterTheSections) {
   EXPECT_FALSE(picture.Drawn());
   DoDraw();
   EXPECT_TRUE(picture.Drawn());
-  EXPECT_EQ(root_->DrawList.Count(), 1);
+  EXPECT_EQ(context_.DrawList.Count(), 1);
   EXPECT_NE(image_.pixel(5, 20), qRgb(255, 255, 255));   // bottom-aligned on the 40-pixel line
 }
 
@@ -893,7 +894,6 @@ TEST_F(DocRootTest, SelectedTextSpansSectionsAndFitsTheBuffer) {
   EXPECT_EQ(root_->SelectionText(buffer, 32), 10);
   EXPECT_EQ(std::u16string(buffer), u"lo big wo");
   EXPECT_EQ(root_->SelectedText(), u"lo big wo");
-  EXPECT_EQ(root_->SelTextHolder, nullptr);
 
   // A small buffer takes what fits and its terminating 0.
   char16_t small[5];

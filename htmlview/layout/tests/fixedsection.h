@@ -49,8 +49,8 @@ class FixedSection : public TSectionBase {
     if (Root && Baseline > 0) Root->LayoutContext().OfferFirstBaseline(y + Baseline);
     return Height;
   }
-  int Draw(platform::Canvas& canvas, const platform::Rect&, IndentManager&, int x, int,
-           int) override {
+  int Draw(platform::Canvas& canvas, TDrawContext&, const platform::Rect&, IndentManager&, int x,
+           int, int) override {
     DrawnX = x;
     if (Paint != platform::clNone) {
       const int yOff = Root ? Root->YOff : 0;

@@ -82,15 +82,15 @@ class PanelSection : public TSectionBase {
     curs += Len;
     return h;
   }
-  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x,
-           int xRef, int yRef) override {
+  int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+           IndentManager& iMgr, int x, int xRef, int yRef) override {
     int left = x;
     for (size_t i = 0; i < Panels.size(); ++i) {
       TPanelObj& p = *Panels[i];
       if (OnPage[i]) p.Place(left + p.HSpaceL, p.InlineTop(DrawTop, DrawTop + 40, 16, 3));
       left += p.ObjWidth + p.HSpaceL + p.HSpaceR;
     }
-    return TSectionBase::Draw(canvas, aRect, iMgr, x, xRef, yRef);
+    return TSectionBase::Draw(canvas, context, aRect, iMgr, x, xRef, yRef);
   }
 };
 
@@ -142,7 +142,10 @@ class PanelObjTest : public ::testing::Test {
     int maxWidth = 0, curs = 0;
     root_->Layout(*canvas_, 0, 600, 400, 0, maxWidth, curs);
   }
-  void DoDraw() { root_->Draw(*canvas_, platform::Rect{0, 0, 600, 400}, 6000, 0, 0, 0, 0); }
+  void DoDraw() {
+    TDrawContext context;
+    root_->Draw(*canvas_, context, platform::Rect{0, 0, 600, 400}, 6000, 0, 0, 0, 0);
+  }
 
   std::unique_ptr<TestViewer> viewer_;
   platform::Control* paint_ = nullptr;

@@ -34,7 +34,7 @@ class SimpleSectionTest : public ::testing::Test {
     platform::Canvas canvas(&image.Image());
     int maxWidth = 0, curs = 0;
     hr.Layout(canvas, 10, 20, 0, 0, 100, 0, 0, mgr, maxWidth, curs);
-    hr.Draw(canvas, clip, mgr, drawX, 0, 0);
+    hr.Draw(canvas, context, clip, mgr, drawX, 0, 0);
     return image;
   }
 
@@ -47,6 +47,7 @@ class SimpleSectionTest : public ::testing::Test {
 
   TSectionListBase root;
   IndentManager mgr;
+  TDrawContext context;
 };
 
 const Colour kShadow = platform::GetSysColour(platform::COLOR_BTNSHADOW);
@@ -206,8 +207,8 @@ TEST_F(SimpleSectionTest, ShadedRuleColours) {
     THorzLine hr(&root, attrs.get(), nullptr);
     hr.NoShade = c.noShade;
     root.Background = c.background;
-    root.Printing = c.printing;
-    root.PrintMonochrome = c.mono;
+    context.Printing = c.printing;
+    context.PrintMonochrome = c.mono;
     const Bitmap image = Render(hr);
     // The rule spans x 10..109 and y 20..23.
     EXPECT_EQ(image.Pixel(50, 20), c.dark) << c.what << ": top edge";
@@ -234,16 +235,16 @@ TEST_F(SimpleSectionTest, RuleDrawsOnlyInTheVisibleBandAtTheScrolledPlace) {
   EXPECT_EQ(image.Pixel(4, 20), platform::clWhite);
 
   root.YOff = 0;
-  root.FirstLineDrawn = true;
+  context.FirstLineDrawn = true;
   image = Render(hr, 10, {0, 0, 200, 20});   // the band ends where the rule starts
   EXPECT_EQ(image.Pixel(50, 20), platform::clWhite);
-  EXPECT_TRUE(root.FirstLineDrawn) << "an invisible rule is not drawn";
+  EXPECT_TRUE(context.FirstLineDrawn) << "an invisible rule is not drawn";
   image = Render(hr, 10, {0, 22, 200, 40});   // the band starts below the rule
   EXPECT_EQ(image.Pixel(50, 21), platform::clWhite);
-  EXPECT_TRUE(root.FirstLineDrawn);
+  EXPECT_TRUE(context.FirstLineDrawn);
   image = Render(hr, 10, {0, 21, 200, 40});
   EXPECT_EQ(image.Pixel(50, 21), platform::clRed) << "the band meets the rule's last line";
-  EXPECT_FALSE(root.FirstLineDrawn) << "a drawn rule counts as the first line";
+  EXPECT_FALSE(context.FirstLineDrawn) << "a drawn rule counts as the first line";
 }
 
 TEST_F(SimpleSectionTest, RuleInTheDocumentRoot) {
@@ -258,7 +259,7 @@ TEST_F(SimpleSectionTest, RuleInTheDocumentRoot) {
     int maxWidth = 0, curs = 0;
     EXPECT_EQ(root.Layout(canvas, 0, 150, 0, 0, maxWidth, curs), 5);
     EXPECT_EQ(maxWidth, 150);
-    EXPECT_EQ(root.Draw(canvas, {0, 0, 200, 100}, 6000, 0, 0, 0, 0), 5);
+    EXPECT_EQ(root.Draw(canvas, context, {0, 0, 200, 100}, 6000, 0, 0, 0, 0), 5);
   }
   EXPECT_EQ(image.Pixel(0, 0), platform::clBlue);
   EXPECT_EQ(image.Pixel(149, 4), platform::clBlue);
@@ -276,16 +277,16 @@ TEST_F(SimpleSectionTest, PageBreakDrawsNothingAndEndsAPrintedPage) {
   page.Layout(canvas, 0, 30, 0, 0, 50, 0, 0, mgr, maxWidth, curs);
   EXPECT_EQ(page.SectionHeight, 0);
 
-  root.PageBottom = 500;
-  EXPECT_EQ(page.Draw(canvas, {0, 0, 50, 50}, mgr, 0, 0, 0), 30);
-  EXPECT_EQ(root.PageBottom, 500) << "on screen nothing changes";
+  context.PageBottom = 500;
+  EXPECT_EQ(page.Draw(canvas, context, {0, 0, 50, 50}, mgr, 0, 0, 0), 30);
+  EXPECT_EQ(context.PageBottom, 500) << "on screen nothing changes";
 
-  root.Printing = true;
-  page.Draw(canvas, {0, 0, 50, 50}, mgr, 0, 0, 0);
-  EXPECT_EQ(root.PageBottom, 30) << "the page ends at the break";
+  context.Printing = true;
+  page.Draw(canvas, context, {0, 0, 50, 50}, mgr, 0, 0, 0);
+  EXPECT_EQ(context.PageBottom, 30) << "the page ends at the break";
 
-  root.PageBottom = 500;
+  context.PageBottom = 500;
   root.YOff = 26;   // the break lies within 5 pixels of the page top
-  page.Draw(canvas, {0, 0, 50, 50}, mgr, 0, 0, 0);
-  EXPECT_EQ(root.PageBottom, 500);
+  page.Draw(canvas, context, {0, 0, 50, 50}, mgr, 0, 0, 0);
+  EXPECT_EQ(context.PageBottom, 500);
 }

@@ -107,6 +107,7 @@ class TableTest : public ::testing::Test {
 
   TSectionListBase root;
   IndentManager mgr;
+  TDrawContext context;
   Bitmap scratch{10, 10};
   platform::Canvas canvas{&scratch.Image()};
   int curs = 0;
@@ -362,7 +363,7 @@ TEST_F(TableTest, EmptyTablesAreEmptyBoxes) {
     t->WidthRange(canvas, mn, mx);
     EXPECT_EQ(mn, 2);
     EXPECT_EQ(mx, 2);
-    t->Draw(canvas, {0, 0, 10, 10}, mgr, 0, 0, 0);
+    t->Draw(canvas, context, {0, 0, 10, 10}, mgr, 0, 0, 0);
     std::unique_ptr<TUrlTarget> url;
     TFormControlObj* control = nullptr;
     std::string title;
@@ -509,7 +510,7 @@ TEST_F(TableTest, BorderedTableFramesCellsWithContentOnly) {
   Layout(*t, 200);
   Bitmap image(200, 100, platform::clWhite);
   platform::Canvas c(&image.Image());
-  t->Draw(c, {0, 0, 200, 100}, mgr, 10, 0, 0);
+  t->Draw(c, context, {0, 0, 200, 100}, mgr, 10, 0, 0);
   // First cell from x 12 (spacing 2): the sunken frame's dark top-left.
   const Colour shadow = platform::GetSysColour(platform::COLOR_BTNSHADOW);
   EXPECT_EQ(image.Pixel(12, 10), shadow);
@@ -533,7 +534,7 @@ TEST_F(TableTest, CellBackgroundsFromCellRowAndTable) {
   Layout(*t, 24);
   Bitmap image(40, 40, platform::clWhite);
   platform::Canvas c(&image.Image());
-  t->Draw(c, {0, 0, 40, 40}, mgr, 0, 0, 0);
+  t->Draw(c, context, {0, 0, 40, 40}, mgr, 0, 0, 0);
   EXPECT_EQ(image.Pixel(1, 1), 0x0000FFu);    // the cell's own (BGR: red)
   EXPECT_EQ(image.Pixel(13, 1), 0x00FF00u);   // the row's
   EXPECT_EQ(image.Pixel(1, 13), 0xFF0000u);   // the table's
@@ -547,7 +548,7 @@ TEST_F(TableTest, HitTestsFindTheCellUnderThePoint) {
   Layout(*t, 50, 0, 100);
   Bitmap image(200, 200, platform::clWhite);
   platform::Canvas c(&image.Image());
-  t->Draw(c, {0, 0, 200, 200}, mgr, 10, 0, 0);
+  t->Draw(c, context, {0, 0, 200, 200}, mgr, 10, 0, 0);
   struct Case {
     int x, y;
     unsigned flags;

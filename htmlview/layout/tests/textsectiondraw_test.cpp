@@ -82,7 +82,8 @@ class TextDrawTest : public ::testing::Test {
   // Drawn with the cell's left edge at x (a page margin).
   void Draw(int x = 0) {
     image_.fill(Qt::white);
-    root_->Draw(*canvas_, platform::Rect{0, 0, kWidth, kHeight}, kWidth, x, 0, 0, 0);
+    TDrawContext context;
+    root_->Draw(*canvas_, context, platform::Rect{0, 0, kWidth, kHeight}, kWidth, x, 0, 0, 0);
     if (const char* dir = std::getenv("DRAVLEN_TEST_PNG_DIR"))
       image_.save(QString::fromStdString(std::string(dir) + "/" +
                                          ::testing::UnitTest::GetInstance()->current_test_info()->name() +
@@ -586,7 +587,8 @@ TEST_F(TextDrawTest, ScrolledDrawingAndPositions) {
   ASSERT_EQ(s->Lines.Count(), 10);
   root_->SetYOffset(40);
   image_.fill(Qt::white);
-  root_->Draw(*canvas_, platform::Rect{0, 0, kWidth, 20}, kWidth, 0, 0, 0, 0);
+  TDrawContext context;
+  root_->Draw(*canvas_, context, platform::Rect{0, 0, kWidth, 20}, kWidth, 0, 0, 0, 0);
   // Line 2 (document y 40) is at the window's top; line 5 (document y 100,
   // window 60) lies 40 pixels below the rectangle and is still drawn; line
   // 6 is further out.

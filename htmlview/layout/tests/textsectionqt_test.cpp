@@ -62,7 +62,8 @@ class TextDrawQtTest : public ::testing::Test {
   }
   void Draw() {
     image_.fill(Qt::white);
-    root_->Draw(*canvas_, platform::Rect{0, 0, kWidth, kHeight}, kWidth, 8, 0, 0, 0);
+    TDrawContext context;
+    root_->Draw(*canvas_, context, platform::Rect{0, 0, kWidth, kHeight}, kWidth, 8, 0, 0, 0);
     if (const char* dir = std::getenv("DRAVLEN_TEST_PNG_DIR"))
       image_.save(QString::fromStdString(std::string(dir) + "/" +
                                          ::testing::UnitTest::GetInstance()->current_test_info()->name() +

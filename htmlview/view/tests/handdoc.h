@@ -64,8 +64,8 @@ class LinesSection : public TSectionBase {
     maxWidth = kLeft + widest * kCharW;
     return h;
   }
-  int Draw(platform::Canvas& canvas, const platform::Rect& aRect, IndentManager& iMgr, int x, int xRef,
-           int yRef) override {
+  int Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
+           IndentManager& iMgr, int x, int xRef, int yRef) override {
     ++Draws;
     if (Throws) throw platform::Exception("section cannot draw");
     if (!MeetsClip(aRect)) return DrawTop + SectionHeight;
@@ -73,9 +73,9 @@ class LinesSection : public TSectionBase {
       // A printed page never cuts a line: one that would cross the page's
       // end ends the page above it.
       const int docTop = DrawTop + i * kLineH;
-      if (Root->Printing && docTop > Root->YOff && docTop < Root->PageBottom &&
-          docTop + kLineH > Root->PageBottom)
-        Root->PageBottom = docTop;
+      if (context.Printing && docTop > Root->YOff && docTop < context.PageBottom &&
+          docTop + kLineH > context.PageBottom)
+        context.PageBottom = docTop;
       const int top = DrawTop - Root->YOff + i * kLineH;
       if (top >= aRect.bottom || top + kLineH <= aRect.top) continue;
       const int start = StartCurs + LineStart(i);
@@ -123,9 +123,7 @@ class LinesSection : public TSectionBase {
     }
     return false;
   }
-  void CopyText() override {
-    SelTextCount* holder = Root->SelTextHolder;
-    if (!holder) return;
+  void CopyText(SelTextCount& holder) override {
     for (int i = 0; i < static_cast<int>(Lines.size()); ++i) {
       const int start = StartCurs + LineStart(i);
       const int len = static_cast<int>(Lines[i].size());
@@ -133,9 +131,9 @@ class LinesSection : public TSectionBase {
       const int to = std::min(Root->SelE, start + len + 1) - start;
       if (to <= from) continue;
       if (to > len) {
-        holder->AddTextCR(Lines[i].data() + from, len - from);
+        holder.AddTextCR(Lines[i].data() + from, len - from);
       } else {
-        holder->AddText(Lines[i].data() + from, to - from);
+        holder.AddText(Lines[i].data() + from, to - from);
       }
     }
   }

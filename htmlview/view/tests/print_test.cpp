@@ -55,6 +55,16 @@ class PrintTest : public ::testing::Test {
     SetDocumentBuilder(nullptr);
     EXPECT_TRUE(platform::TakeReportedErrors().empty());
   }
+  // Whether the screen shows dark text: the viewer paints its document
+  // again once a print is over, however it ended.
+  bool ScreenShowsText() {
+    TPaintPanel& panel = view_->PaintPanel();
+    const QImage shown = panel.PaintToImage({0, 0, panel.width(), panel.height()});
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x)
+        if (qGray(shown.pixel(x, y)) < 110) return true;
+    return false;
+  }
   std::string dir_;
   std::unique_ptr<THtmlView> view_;
 };
@@ -74,7 +84,7 @@ TEST_F(PrintTest, APageBreakMarkerEndsThePageAndTheTextComesOutInOrder) {
   EXPECT_EQ(pages[1].find("Alpha"), std::string::npos);
   // The screen layout is back and the viewer idle.
   EXPECT_FALSE(view_->Processing());
-  EXPECT_FALSE(view_->SectionList().Printing);
+  EXPECT_TRUE(ScreenShowsText());
   EXPECT_EQ(view_->SectionList().Count(), 3);
 }
 
@@ -551,7 +561,7 @@ TEST_F(ParsedPrintTest, ATargetThatCannotBeWrittenRaisesTheFileError) {
     }
     EXPECT_FALSE(view_->Processing());
     EXPECT_FALSE(Printer().Printing());
-    EXPECT_FALSE(view_->SectionList().Printing);
+    EXPECT_TRUE(ScreenShowsText());
   }
   EXPECT_EQ(FolderEntries(dir_), std::vector<std::string>{"folder.pdf"});
   const std::string pdf = dir_ + "/after.pdf";
