@@ -301,7 +301,9 @@ class TSection : public TSectionBase {
   void CopyText() override;
 
   // Where the last layout put the section: the cell's X, the width offered
-  // and the float manager's left edge (floats are placed from it).
+  // and the float manager's left edge (floats are placed from it). The
+  // width and the edge are read only by the layout dump, which shows the
+  // box offered and where floats went.
   int LayoutX = 0;
   int LayoutWidth = 0;
   int LayoutLfEdge = 0;
