@@ -36,16 +36,6 @@ int ZOf(const TSectionBase* s) {
   return b ? b->ZIndex : 0;
 }
 
-// Removes the open record a block pushed; the content may have pushed and
-// removed records of its own meanwhile, so it is found, not indexed.
-void PopRecord(std::vector<IndentRec>& list, int owner, int x, int y) {
-  for (auto it = list.rbegin(); it != list.rend(); ++it)
-    if (it->ID == owner && it->X == x && it->StartY == y && it->EndY == kIndentOpenEnd) {
-      list.erase(std::next(it).base());
-      return;
-    }
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------- TBlock
@@ -402,8 +392,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
     mgr = own.get();
   }
   MyCell.IMgr = mgr;
-  const int savedID = mgr->CurrentID;
-  mgr->CurrentID = ownerID_;
+  IndentOwnerScope owner(*mgr, ownerID_);
 
   const int topEdge = y + ClearAddon;
   const int mt = MargArray[PropMarginTop];
@@ -417,8 +406,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
     Indent = LeftExtra();
   ContentLeft = x + Indent;
   const int contentTop = topEdge + mt + MargArray[PropPaddingTop] + MargArray[PropBorderTopWidth];
-  mgr->AddLeft(ContentLeft, contentTop);
-  mgr->AddRight(ContentLeft + NewWidth, contentTop);
+  owner.OpenEdges(ContentLeft, ContentLeft + NewWidth, contentTop);
 
   const int heightLimit = ContentHeightLimit(aHeight, blHt);
   int refX = xRef, refY = yRef;
@@ -460,9 +448,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
       Background->NeedCompose = true;
   }
 
-  PopRecord(mgr->L, ownerID_, ContentLeft, contentTop);
-  PopRecord(mgr->R, ownerID_, ContentLeft + NewWidth, contentTop);
-  mgr->CurrentID = savedID;
+  owner.End();
   if (Positioning == TPositioning::Absolute) {
     MyCell.IMgr = mgr;   // drawing uses the block's own manager
     DrawHeight = 0;
@@ -537,8 +523,7 @@ void TBlock::DrawTheBlock(platform::Canvas& canvas, TDrawContext& context,
   if (HideOverflow) canvas.IntersectClipRect(paddingBox);
 
   IndentManager& mgr = MyCell.IMgr ? *MyCell.IMgr : iMgr;
-  const int savedID = mgr.CurrentID;
-  mgr.CurrentID = ownerID_;
+  IndentOwnerScope owner(mgr, ownerID_);
   const int contentX = x + Indent;
   int refX = xRef, refY = yRef;
   if (Positioning != TPositioning::Static) {
@@ -546,7 +531,7 @@ void TBlock::DrawTheBlock(platform::Canvas& canvas, TDrawContext& context,
     refY = DrawTop + ClearAddon + MargArray[PropMarginTop] + MargArray[PropBorderTopWidth];
   }
   DrawContent(canvas, context, aRect, mgr, contentX, refX, refY);
-  mgr.CurrentID = savedID;
+  owner.End();
   canvas.Restore(clipLevel);
 
   DrawBlockBorder(canvas, context, borderBox, paddingBox);
@@ -1165,17 +1150,13 @@ int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   ContentLeft = Indent;
   const int contentTop = y + mt + MargArray[PropPaddingTop] + MargArray[PropBorderTopWidth];
   MyCell.IMgr = &iMgr;
-  const int savedID = iMgr.CurrentID;
-  iMgr.CurrentID = ownerID_;
-  iMgr.AddLeft(ContentLeft, contentTop);
-  iMgr.AddRight(ContentLeft + NewWidth, contentTop);
+  IndentOwnerScope owner(iMgr, ownerID_);
+  owner.OpenEdges(ContentLeft, ContentLeft + NewWidth, contentTop);
   int contentWidth = 0;
   const int contentHeight =
       MyCell.DoLayout(canvas, ContentLeft, contentTop, xRef, yRef, NewWidth,
                        aHeight - mt - mb, blHt, contentWidth, curs);
-  PopRecord(iMgr.L, ownerID_, ContentLeft, contentTop);
-  PopRecord(iMgr.R, ownerID_, ContentLeft + NewWidth, contentTop);
-  iMgr.CurrentID = savedID;
+  owner.End();
   Len = curs - StartCurs;
   ContentBottom = contentTop + std::max(0, contentHeight);
   const int pbb = MargArray[PropPaddingBottom] + MargArray[PropBorderBottomWidth];
@@ -1198,11 +1179,9 @@ int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
 int TBodyBlock::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
                      IndentManager& iMgr, int x, int xRef, int yRef) {
   IndentManager& mgr = MyCell.IMgr ? *MyCell.IMgr : iMgr;
-  const int savedID = mgr.CurrentID;
-  mgr.CurrentID = ownerID_;
+  IndentOwnerScope owner(mgr, ownerID_);
   const int contentX = mgr.LfEdge + Indent;
   DrawContent(canvas, context, aRect, mgr, contentX, xRef, yRef);
-  mgr.CurrentID = savedID;
   return DrawTop + SectionHeight;
 }
 

@@ -257,6 +257,8 @@ class TTableAndCaptionBlock : public TBlock {
   std::string TableID;
   TTableBlock* TableBlock = nullptr;   // in MyCell
   TBlock* CaptionBlock = nullptr;      // in MyCell
+  // Whether the caption comes first in MyCell; read only by the layout
+  // dump (layout goes by MyCell's order).
   bool TopCaption = true;
 
   void SetCaptionBlock(TBlock* caption, bool top);

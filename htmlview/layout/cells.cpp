@@ -229,41 +229,23 @@ TCell::TCell(TSectionListBase* master)
   IMgr = &ownMgr_;
 }
 
-namespace {
-
-// Removes the open edge record the cell pushed; sections may have added and
-// removed records of their own meanwhile, so it is found, not indexed.
-void PopEdge(std::vector<IndentRec>& list, int owner, int x, int y) {
-  for (auto it = list.begin(); it != list.end(); ++it)
-    if (it->ID == owner && it->X == x && it->StartY == y && it->EndY == kIndentOpenEnd) {
-      list.erase(it);
-      return;
-    }
-}
-
-}  // namespace
-
 int TCell::Layout(platform::Canvas& canvas, int y, int width, int aHeight, int blHt, int& maxWidth,
                   int& curs) {
   IMgr = &ownMgr_;
   IndentManager& mgr = ownMgr_;
-  const int previousOwner = mgr.CurrentID;
   mgr.Clear();
-  mgr.Reset(0, width);
+  IndentOwnerScope owner(mgr, ownerID_);
+  mgr.LfEdge = 0;   // as Reset would, but keeping the owner just set
   mgr.Width = width;
-  mgr.CurrentID = ownerID_;
-  mgr.AddLeft(0, y);
-  mgr.AddRight(width, y);
+  owner.OpenEdges(0, width, y);
 
   const int height = TCellBasic::Layout(canvas, y, width, aHeight, blHt, maxWidth, curs);
 
-  PopEdge(mgr.L, ownerID_, 0, y);
-  PopEdge(mgr.R, ownerID_, width, y);
+  owner.End();
   // A table may hold a great many cells, nearly all without floats: what
   // no float holds is not kept until the next layout.
   if (mgr.L.empty()) mgr.L.shrink_to_fit();
   if (mgr.R.empty()) mgr.R.shrink_to_fit();
-  mgr.CurrentID = previousOwner;
   // Floats that reach below the text make the cell taller.
   return std::max(height, mgr.ImageBottom() - y);
 }

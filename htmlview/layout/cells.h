@@ -48,7 +48,10 @@ class TCellBasic : public TFreeList<TSectionBase> {
   int YValue = 0;                  // Y of the last layout
   int StartCurs = 0;
   int Len = 0;
-  int TextBot = 0;                 // filled by the derived layouts
+  // The lowest bottom of the sections in the flow (absolutely positioned
+  // ones left out), filled by the derived layouts. Neither layout, drawing
+  // nor the layout dump reads it: only the tests of that rule do.
+  int TextBot = 0;
   int ContentTop = 0;
   int ContentBot = 0;
   TTagName OwnerTag;               // "default" for the root

@@ -1,6 +1,7 @@
 #include "htmlview/layout/indentmanager.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/geometry.h"
 
@@ -87,6 +88,45 @@ int IndentManagerBasic::GetNextWiderY(int y) const {
         found = true;
       }
   return found ? next : y;
+}
+
+namespace {
+
+// Removes the open edge record owner pushed at (x, y); its content may have
+// added and removed records of its own meanwhile, so it is found, not indexed.
+void PopEdge(std::vector<IndentRec>& list, int owner, int x, int y) {
+  for (auto it = list.rbegin(); it != list.rend(); ++it)
+    if (it->ID == owner && it->X == x && it->StartY == y && it->EndY == kIndentOpenEnd) {
+      list.erase(std::next(it).base());
+      return;
+    }
+}
+
+}  // namespace
+
+IndentOwnerScope::IndentOwnerScope(IndentManagerBasic& mgr, int owner)
+    : mgr_(mgr), owner_(owner), previous_(mgr.CurrentID) {
+  mgr_.CurrentID = owner_;
+}
+
+void IndentOwnerScope::OpenEdges(int left, int right, int y) {
+  // Noted first: an edge that could not be added is simply not found.
+  edgesOpen_ = true;
+  left_ = left;
+  right_ = right;
+  top_ = y;
+  mgr_.AddLeft(left, y);
+  mgr_.AddRight(right, y);
+}
+
+void IndentOwnerScope::End() {
+  if (ended_) return;
+  ended_ = true;
+  if (edgesOpen_) {
+    PopEdge(mgr_.L, owner_, left_, top_);
+    PopEdge(mgr_.R, owner_, right_, top_);
+  }
+  mgr_.CurrentID = previous_;
 }
 
 }  // namespace htmlview

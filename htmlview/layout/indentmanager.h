@@ -8,6 +8,8 @@
 #include <limits>
 #include <vector>
 
+#include "platform/scopeguard.h"
+
 namespace htmlview {
 
 // EndY of a record not yet closed: below every position layout reaches, so
@@ -55,6 +57,40 @@ class IndentManagerBasic {
 
  private:
   bool Applies(const IndentRec& r, int y) const;
+};
+
+// A block's or cell's turn as the manager's owner: from the start of the
+// scope the records added belong to owner and lines see owner's edges; when
+// it ends, by End() or however the scope is left (an exception too), the
+// edges it opened are removed and the previous owner is back, so that a
+// failed layout leaves the manager as it found it.
+class IndentOwnerScope {
+ public:
+  IndentOwnerScope(IndentManagerBasic& mgr, int owner);
+  IndentOwnerScope(const IndentOwnerScope&) = delete;
+  IndentOwnerScope& operator=(const IndentOwnerScope&) = delete;
+
+  // Opens the owner's left and right edges from y down: every line of the
+  // owner's content lies between them until the scope ends.
+  void OpenEdges(int left, int right, int y);
+  // Ends the turn before the scope does (the manager is asked as the
+  // previous owner right after); later calls do nothing.
+  void End();
+
+ private:
+  struct Restore {
+    IndentOwnerScope* scope;
+    void operator()() const { scope->End(); }
+  };
+
+  IndentManagerBasic& mgr_;
+  const int owner_;
+  const int previous_;
+  bool edgesOpen_ = false;
+  bool ended_ = false;
+  int left_ = 0, right_ = 0, top_ = 0;
+  // Last, so that it runs while the members above are still there.
+  platform::ScopeGuard<Restore> guard_{Restore{this}};
 };
 
 }  // namespace htmlview

@@ -32,8 +32,14 @@ using TPanelCreateEvent = std::function<void(QObject* sender, const std::string&
                                              const std::string& type, const std::string& src,
                                              ThvPanel* panel)>;
 using TPanelDestroyEvent = std::function<void(QObject* sender, ThvPanel* panel)>;
-// Asks the host for a picture of the panel; only a printout would need one,
-// and the viewer never prints, so nothing raises it.
+// Asks the host for a picture of the panel, for a printout. Nothing raises
+// it yet. A print lays the document out at the page's width and draws it on
+// the printer's canvas; a panel is a window, which no canvas draw paints, so
+// the page shows only the room its box takes, while the draw moves the
+// window to where the box stands on the page until the first paint after
+// the print puts it back. Raising it, and drawing the picture in that room
+// instead of moving the window, belongs where the text section's draw
+// places a panel, once that draw is told that it prints.
 using TPanelPrintEvent =
     std::function<void(QObject* sender, ThvPanel* panel, platform::Bitmap& bitmap)>;
 

@@ -14,6 +14,7 @@
 #include "htmlview/layout/panelobj.h"
 #include "htmlview/parse/vocabulary.h"
 #include "platform/fonts.h"
+#include "platform/scopeguard.h"
 
 namespace htmlview {
 
@@ -727,14 +728,15 @@ void TSection::PlaceFloat(TFloatingObj* obj, IndentManager& iMgr, int y) {
                             obj->HSpaceR, obj->VSpaceT, obj->VSpaceB);
 }
 
-int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int x, int y,
-                                IndentManager& iMgr, int& floatHeight,
-                                std::vector<TFloatingObj*>& floatList) {
-  (void)x;
-  floatHeight = 0;
+TSection::LineFit TSection::FindCountThatFits(int start, int nn, int y, IndentManager& iMgr,
+                                              std::vector<TFloatingObj*>& floatList) {
+  LineFit fitted;
   bool endsAtBreak = false;
   if (const int k = NextBreakChar(start) - start; k < nn) {
-    if (k == 0) return 1;
+    if (k == 0) {
+      fitted.Count = 1;
+      return fitted;
+    }
     nn = k;
     endsAtBreak = true;
   }
@@ -747,8 +749,10 @@ int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int
     // larger font must not let the line overflow unmeasured.
     int maxChar = 0;
     for (const auto& run : Fonts) maxChar = std::max(maxChar, run->tmMaxCharWidth());
-    if (maxChar > 0 && static_cast<long long>(nn) * maxChar <= width)
-      return nn + (endsAtBreak ? 1 : 0);
+    if (maxChar > 0 && static_cast<long long>(nn) * maxChar <= width) {
+      fitted.Count = nn + (endsAtBreak ? 1 : 0);
+      return fitted;
+    }
   }
 
   int xx = 0, count = 0, i = start;
@@ -779,7 +783,8 @@ int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int
         const bool forced = overflows && count == 0 && DropToWiderLine(iMgr, y) == 0;
         if (!overflows || forced) {
           PlaceFloat(obj, iMgr, y);
-          floatHeight = std::max(floatHeight, obj->ObjHeight + obj->VSpaceT + obj->VSpaceB);
+          fitted.FloatHeight =
+              std::max(fitted.FloatHeight, obj->ObjHeight + obj->VSpaceT + obj->VSpaceB);
         }
         if (forced) count = 1;
         if (overflows) break;
@@ -819,11 +824,302 @@ int TSection::FindCountThatFits(platform::Canvas& canvas, int start, int nn, int
     if (fit < run) break;
     // The piece fitted whole: the rest of the run goes on at the next turn.
   }
-  (void)canvas;
   count = std::min(count, nn);
   if (endsAtBreak && count == nn) ++count;
-  return count;
+  fitted.Count = count;
+  return fitted;
 }
+
+TSection::BreakChoice TSection::ChooseBreak(int p, int count) const {
+  const int c = p + count - 1;
+  const char16_t ch = Text[c];
+  auto skipSpaces = [&](int e) {
+    while (e < Len && Text[e] == u' ') ++e;
+    return e;
+  };
+  BreakChoice choice;
+  int end = -1;
+  if ((IsObjectChar(ch) || ch == u' ' || IsIdeographic(ch)) && Brk[c] != TBreak::Never) {
+    end = skipSpaces(c + 1);
+  } else if (ch == kBreakChar) {
+    end = skipSpaces(c + 1);
+  } else if (Text[c + 1] == u' ' && Brk[c + 1] != TBreak::Never) {
+    end = skipSpaces(c + 1);
+  } else if (IsObjectChar(Text[c + 1]) && Brk[c] != TBreak::Never) {
+    end = c + 1;
+  } else {
+    // Back to the last place in what fits where the line may break.
+    for (int k = c; k >= p; --k) {
+      const char16_t t = Text[k];
+      if ((IsObjectChar(t) || t == u' ' || t == u'-' || t == u'?' || IsIdeographic(t) ||
+           BreaksAfter(Brk[k])) &&
+          Brk[k] != TBreak::Never) {
+        end = skipSpaces(k + 1);
+        break;
+      }
+    }
+    if (end < 0 && IsObjectChar(Text[p]) && Brk[p] != TBreak::Never) end = skipSpaces(p + 1);
+    if (end < 0 && !BreakWord) {
+      // None: the word runs on past the line to its first break place.
+      int k = c;
+      while (k < Len - 1) {
+        const char16_t t = Text[k], next = Text[k + 1];
+        if (Brk[k] != TBreak::Never &&
+            (t == u'-' || t == u'?' || BreaksAfter(Brk[k]) || IsObjectChar(next) ||
+             next == kBreakChar || next == u' ' || IsIdeographic(next)))
+          break;
+        ++k;
+      }
+      end = skipSpaces(k + 1);
+      if (end < Len && Text[end] == kBreakChar) ++end;
+      choice.Overlong = true;
+    }
+    if (end < 0) end = p + count;   // BreakWord: the fitting characters
+  }
+  choice.End = std::min(std::max(end, p + 1), Len);
+  return choice;
+}
+
+TSection::LineSpace TSection::MeasureLine(LineRec& line, int p, int nn, int y, bool isCopy) {
+  bool objectsOnly = !(nn == 1 && Text[p] == kBreakChar);
+  for (int k = p; k < p + nn && objectsOnly; ++k) {
+    const char16_t ch = Text[k];
+    if (!(IsObjectChar(ch) || ch == kBreakChar || (ch == u' ' && k == Len - 1))) objectsOnly = false;
+  }
+  // The runs, objects and controls of the line, found by position: a walk
+  // over all of them for every line would cost the square of a long
+  // section.
+  const int firstRun = std::max(0, Fonts.FirstAfter(p) - 1);
+  const int lineEnd = p + nn;
+  if (!objectsOnly) {
+    for (int k = firstRun; k < Fonts.Count() && Fonts[k]->Pos < lineEnd; ++k) {
+      const TFontObj* run = Fonts[k];
+      const int runEnd = k + 1 < Fonts.Count() ? Fonts[k + 1]->Pos : Len;
+      if (runEnd <= p) continue;
+      line.LineHt = std::max(line.LineHt, run->FontHeight());
+      line.Descent = std::max(line.Descent, run->Descent());
+    }
+  }
+  int sb = 0, sa = 0;
+  if (LineHeight >= 0) {
+    const int extra = LineHeight - line.LineHt;
+    sb = extra / 2;
+    sa = extra - sb;
+  }
+  for (int k = Images().FirstAtOrAfter(p); k < Images().Count() && Images()[k]->Pos < lineEnd; ++k) {
+    TFloatingObj* obj = Images()[k];
+    if (obj->Floating()) continue;
+    const int h = obj->ObjHeight + obj->VSpaceT + obj->VSpaceB;
+    obj->YValue = y;
+    if (auto* img = dynamic_cast<TImageObj*>(obj); img && img->MyFormControl)
+      img->MyFormControl->YValue = y;
+    switch (obj->VertAlign) {
+      case ATop: sa = std::max(sa, h - line.LineHt); break;
+      case AMiddle: {
+        if (line.LineHt == 0) {
+          if (const TFontObj* run = Fonts.GetFontObjAt(p)) {
+            line.LineHt = run->FontHeight();
+            line.Descent = run->Descent();
+          }
+        }
+        const int half = (h - line.LineHt) / 2;
+        sa = std::max(sa, half);
+        sb = std::max(sb, h - line.LineHt - half);
+        break;
+      }
+      case ABaseline:
+      case ABottom: sb = std::max(sb, h - (line.LineHt - line.Descent)); break;
+      default: break;
+    }
+  }
+  for (int k = FormControls().FirstAtOrAfter(p); k < FormControls().Count() && FormControls()[k]->Pos < lineEnd; ++k) {
+    TFormControlObj* c = FormControls()[k];
+    const int h = c->Height(), t = c->VSpaceT, b = c->VSpaceB;
+    switch (c->VertAlign) {
+      case ATop: sa = std::max(sa, t + h + b - line.LineHt); break;
+      case AMiddle: {
+        const int half = (h - line.LineHt) / 2;
+        sa = std::max(sa, b + half);
+        sb = std::max(sb, h - line.LineHt - half + t);
+        break;
+      }
+      case ABaseline: sb = std::max(sb, t + h + b - (line.LineHt - line.Descent)); break;
+      case ABottom: sb = std::max(sb, t + h + b - line.LineHt); break;
+      default: break;
+    }
+    if (!isCopy) c->YValue = y;
+  }
+  if (!isCopy) {
+    for (int k = firstRun; k < Fonts.Count() && Fonts[k]->Pos < lineEnd; ++k) {
+      TFontObj* run = Fonts[k];
+      const int runEnd = k + 1 < Fonts.Count() ? Fonts[k + 1]->Pos : Len;
+      if (runEnd > p) run->SetYValue(y);
+    }
+  }
+  return {sb, sa};
+}
+
+void TSection::AlignLine(LineRec& line, int p, int nn, int x, int xl, int xr) const {
+  if (Justify == TTextAlign::Left) {
+    line.LineIndent = xl - x;
+  } else {
+    int w = FindTextWidth(p, nn, true);
+    if (line.Shy) w += DashWidth(p + nn - 1);
+    if (Justify == TTextAlign::Center) {
+      line.LineIndent = (xl + xr - w) / 2 - x;
+    } else if (Justify == TTextAlign::Right) {
+      line.LineIndent = xr - x - w;
+    } else {
+      line.LineIndent = xl - x;
+      // The last line is not spread.
+      if (p + nn < Len) {
+        line.Extra = xr - xl - w;
+        int spaces = 0;
+        for (int k = p; k < p + nn - 1; ++k)
+          if (Text[k] == u' ' || Text[k] == kNoBreakSpace) ++spaces;
+        line.Spaces = spaces;
+      }
+    }
+  }
+  line.Width = xr - xl;
+}
+
+// ---------------------------------------------------------------------------
+// One layout's walk down the lines
+
+// The state a layout carries from line to line: where the text and y have
+// come to, the floats met in the line being made (placed below it), and the
+// lowest float bottom so far.
+class TSection::LinePass {
+ public:
+  LinePass(TSection& section, IndentManager& iMgr, int x, int y)
+      : s_(section),
+        iMgr_(iMgr),
+        x_(x),
+        bordered_(ObjectsOf(section.Root) && ObjectsOf(section.Root)->InlineBorderCount() > 0),
+        isCopy_(section.Root && section.Root->IsCopy),
+        y_(y),
+        floatBottom_(y) {}
+
+  // Breaks the whole text into lines. Returns the widest that a word
+  // longer than its line needed (0 when none did).
+  int BreakAll();
+  int FloatBottom() const { return floatBottom_; }
+
+ private:
+  void AddEmptyLine(int height);
+  bool WaitBelowFloats();
+  void FinishLine(int nn, int floatHeight);
+  void PlaceWaitingFloats(LineRec& line, int step);
+
+  TSection& s_;
+  IndentManager& iMgr_;
+  const int x_;
+  const bool bordered_;
+  const bool isCopy_;
+  int y_;
+  int p_ = 0;   // the first character of the next line
+  int floatBottom_;
+  std::vector<TFloatingObj*> floatList_;
+};
+
+int TSection::LinePass::BreakAll() {
+  int widest = 0;
+  int nn = s_.Len;
+  bool firstLine = true;
+  while (nn > 0) {
+    if (firstLine) {
+      firstLine = false;
+      const int clr = s_.Clearance(iMgr_, y_);
+      if (clr > 0) AddEmptyLine(clr);
+    }
+    LineFit fit;
+    int count;
+    if (s_.IsPreformatted() && !s_.BreakWord) {
+      count = nn;
+    } else {
+      fit = s_.FindCountThatFits(p_, nn, y_, iMgr_, floatList_);
+      count = std::max(1, fit.Count);
+    }
+    floatBottom_ = std::max(floatBottom_, y_ + fit.FloatHeight);
+    // Nothing fits beside the floats here.
+    if (fit.Count == 0 && WaitBelowFloats()) continue;
+    if (count >= nn) {
+      FinishLine(nn, fit.FloatHeight);
+      break;
+    }
+    const BreakChoice brk = s_.ChooseBreak(p_, count);
+    if (brk.Overlong) {
+      // A word longer than the room: below the floats it may fit; where no
+      // wider line comes, it overflows this one.
+      if (WaitBelowFloats()) continue;
+      widest = std::max(widest, s_.PieceWidth(p_, brk.End - p_, true));
+    }
+    FinishLine(brk.End - p_, fit.FloatHeight);
+    nn -= brk.End - p_;
+    p_ = brk.End;
+  }
+  return widest;
+}
+
+void TSection::LinePass::AddEmptyLine(int height) {
+  LineRec line;
+  line.Start = s_.Buff() + p_;
+  line.SpaceBefore = height;
+  line.DrawHeight = height;
+  s_.Lines.Add(std::move(line));
+  s_.SectionHeight = LayoutAdd(s_.SectionHeight, height);
+  y_ = LayoutAdd(y_, height);
+}
+
+// Moves down with an empty line to where a wider line may be found; false
+// when no wider place comes or y did not move, and the line then goes where
+// it is: waiting for a position y no longer reaches would add empty lines
+// for ever.
+bool TSection::LinePass::WaitBelowFloats() {
+  const int drop = DropToWiderLine(iMgr_, y_);
+  if (drop <= 0) return false;
+  const int before = y_;
+  floatList_.clear();
+  AddEmptyLine(drop);
+  return y_ != before;
+}
+
+// Finishes the nn characters from p_ as one line.
+void TSection::LinePass::FinishLine(int nn, int floatHeight) {
+  LineRec line;
+  const LineSpace space = s_.MeasureLine(line, p_, nn, y_, isCopy_);
+  line.Start = s_.Buff() + p_;
+  line.Ln = nn;
+  line.FirstDraw = bordered_;
+  line.Shy = s_.Brk[p_ + nn - 1] == TBreak::SoftHyphen;
+  const int xr = iMgr_.RightSide(y_);
+  const int xl = iMgr_.LeftIndent(y_) + (p_ == 0 ? s_.FirstLineIndent : 0);
+  s_.AlignLine(line, p_, nn, x_, xl, xr);
+  line.SpaceBefore += space.Before;
+  line.SpaceAfter = space.After;
+  const int lineHt = line.LineHt;
+  const int step = lineHt + space.After + space.Before;
+  line.DrawHeight = std::max(step, floatHeight);
+  LineRec* added = s_.Lines.Add(std::move(line));
+  s_.SectionHeight = LayoutAdd(s_.SectionHeight, lineHt + space.After + added->SpaceBefore);
+  y_ = LayoutAdd(y_, step);
+  PlaceWaitingFloats(*added, step);
+}
+
+// The floats met inside the line go below it, where the next line starts.
+void TSection::LinePass::PlaceWaitingFloats(LineRec& line, int step) {
+  for (TFloatingObj* obj : floatList_) {
+    PlaceFloat(obj, iMgr_, y_);
+    obj->YValue = y_;   // drawn where it was placed, below the line it stands in
+    const int h = obj->ObjHeight + obj->VSpaceT + obj->VSpaceB;
+    line.DrawHeight = std::max(line.DrawHeight, h + step);
+    floatBottom_ = std::max(floatBottom_, y_ + h);
+  }
+  floatList_.clear();
+}
+
+// ---------------------------------------------------------------------------
 
 int TSection::Clearance(const IndentManager& iMgr, int y) const {
   int left = 0, right = 0;
@@ -837,9 +1133,7 @@ int TSection::Clearance(const IndentManager& iMgr, int y) const {
   }
 }
 
-int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
-                     int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
-  (void)xRef, (void)yRef;
+void TSection::StartLayout(int x, int y, int aWidth, const IndentManager& iMgr, int curs) {
   LayoutX = x;
   LayoutWidth = aWidth;
   LayoutLfEdge = iMgr.LfEdge;
@@ -850,23 +1144,28 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   drawShiftX_ = 0;
   SectionHeight = 0;
   breakFrom_ = breakAt_ = -1;
+}
+
+int TSection::LayoutObjects(platform::Canvas& canvas, int avail, int height) {
+  int widest = avail;
+  for (const auto& obj : Images()) {
+    obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), avail, height);
+    widest = std::max(widest, obj->ObjWidth);
+  }
+  for (TFormControlObj* c : FormControls()) {
+    if (c->PercentWidth)
+      c->FWidth = std::max(10, std::min(LayoutSum(static_cast<long long>(c->FWidth) * avail / 100),
+                                        LayoutSum(static_cast<long long>(avail) - c->HSpaceL - c->HSpaceR)));
+    widest = std::max(widest, c->Width());
+  }
+  return widest;
+}
+
+int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
+                     int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
+  (void)xRef, (void)yRef;
+  StartLayout(x, y, aWidth, iMgr, curs);
   const int top = y;
-  int floatBottom = y;
-  int p = 0, nn = Len;
-  TSectionListObjects* document = ObjectsOf(Root);
-  const bool bordered = document && document->InlineBorderCount() > 0;
-
-  auto addEmptyLine = [&](int height) {
-    LineRec line;
-    LineRec* const lr = &line;
-    lr->Start = Buff() + p;
-    lr->SpaceBefore = height;
-    lr->DrawHeight = height;
-    Lines.Add(std::move(line));
-    SectionHeight = LayoutAdd(SectionHeight, height);
-    y = LayoutAdd(y, height);
-  };
-
   if (Len == 0) {
     maxWidth = 0;
     const int clr = Clearance(iMgr, y);
@@ -881,230 +1180,11 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   // A cell narrower than nothing must not give a negative indent.
   if (FirstLineIndentPct > 0)
     FirstLineIndent = std::max(0, LayoutSum(static_cast<long long>(FirstLineIndentPct) * aWidth / 100));
+  maxWidth = LayoutObjects(canvas, std::min(iMgr.RightSide(y) - iMgr.LeftIndent(y), aWidth),
+                           aHeight != 0 ? aHeight : blHt);
 
-  maxWidth = std::min(iMgr.RightSide(y) - iMgr.LeftIndent(y), aWidth);
-  const int avail = maxWidth;
-  for (const auto& obj : Images()) {
-    obj->Layout(Root, canvas, Fonts.GetFontObjAt(obj->Pos), avail, aHeight != 0 ? aHeight : blHt);
-    maxWidth = std::max(maxWidth, obj->ObjWidth);
-  }
-  for (TFormControlObj* c : FormControls()) {
-    if (c->PercentWidth)
-      c->FWidth = std::max(10, std::min(LayoutSum(static_cast<long long>(c->FWidth) * avail / 100),
-                                        LayoutSum(static_cast<long long>(avail) - c->HSpaceL - c->HSpaceR)));
-    maxWidth = std::max(maxWidth, c->Width());
-  }
-
-  std::vector<TFloatingObj*> floatList;
-  // Moves down with an empty line to where a wider line may be found;
-  // false when no wider place comes or y did not move, and the line then
-  // goes where it is: waiting for a position y no longer reaches would add
-  // empty lines for ever.
-  auto waitBelowFloats = [&] {
-    const int drop = DropToWiderLine(iMgr, y);
-    if (drop <= 0) return false;
-    const int before = y;
-    floatList.clear();
-    addEmptyLine(drop);
-    return y != before;
-  };
-  const bool isCopy = Root && Root->IsCopy;
-
-  // Finishes the nn characters from p as one line.
-  auto finishLine = [&](int p, int nn, int floatHeight) {
-    LineRec line;
-    LineRec* const lr = &line;
-    bool objectsOnly = !(nn == 1 && Text[p] == kBreakChar);
-    for (int k = p; k < p + nn && objectsOnly; ++k) {
-      const char16_t ch = Text[k];
-      if (!(IsObjectChar(ch) || ch == kBreakChar || (ch == u' ' && k == Len - 1))) objectsOnly = false;
-    }
-    // The runs, objects and controls of the line, found by position: a
-    // walk over all of them for every line would cost the square of a long
-    // section.
-    const int firstRun = std::max(0, Fonts.FirstAfter(p) - 1);
-    const int lineEnd = p + nn;
-    if (!objectsOnly) {
-      for (int k = firstRun; k < Fonts.Count() && Fonts[k]->Pos < lineEnd; ++k) {
-        const TFontObj* run = Fonts[k];
-        const int runEnd = k + 1 < Fonts.Count() ? Fonts[k + 1]->Pos : Len;
-        if (runEnd <= p) continue;
-        lr->LineHt = std::max(lr->LineHt, run->FontHeight());
-        lr->Descent = std::max(lr->Descent, run->Descent());
-      }
-    }
-    int sb = 0, sa = 0;
-    if (LineHeight >= 0) {
-      const int extra = LineHeight - lr->LineHt;
-      sb = extra / 2;
-      sa = extra - sb;
-    }
-    for (int k = Images().FirstAtOrAfter(p); k < Images().Count() && Images()[k]->Pos < lineEnd; ++k) {
-      TFloatingObj* obj = Images()[k];
-      if (obj->Floating()) continue;
-      const int h = obj->ObjHeight + obj->VSpaceT + obj->VSpaceB;
-      obj->YValue = y;
-      if (auto* img = dynamic_cast<TImageObj*>(obj); img && img->MyFormControl)
-        img->MyFormControl->YValue = y;
-      switch (obj->VertAlign) {
-        case ATop: sa = std::max(sa, h - lr->LineHt); break;
-        case AMiddle: {
-          if (lr->LineHt == 0) {
-            if (const TFontObj* run = Fonts.GetFontObjAt(p)) {
-              lr->LineHt = run->FontHeight();
-              lr->Descent = run->Descent();
-            }
-          }
-          const int half = (h - lr->LineHt) / 2;
-          sa = std::max(sa, half);
-          sb = std::max(sb, h - lr->LineHt - half);
-          break;
-        }
-        case ABaseline:
-        case ABottom: sb = std::max(sb, h - (lr->LineHt - lr->Descent)); break;
-        default: break;
-      }
-    }
-    for (int k = FormControls().FirstAtOrAfter(p); k < FormControls().Count() && FormControls()[k]->Pos < lineEnd; ++k) {
-      TFormControlObj* c = FormControls()[k];
-      const int h = c->Height(), t = c->VSpaceT, b = c->VSpaceB;
-      switch (c->VertAlign) {
-        case ATop: sa = std::max(sa, t + h + b - lr->LineHt); break;
-        case AMiddle: {
-          const int half = (h - lr->LineHt) / 2;
-          sa = std::max(sa, b + half);
-          sb = std::max(sb, h - lr->LineHt - half + t);
-          break;
-        }
-        case ABaseline: sb = std::max(sb, t + h + b - (lr->LineHt - lr->Descent)); break;
-        case ABottom: sb = std::max(sb, t + h + b - lr->LineHt); break;
-        default: break;
-      }
-      if (!isCopy) c->YValue = y;
-    }
-    if (!isCopy) {
-      for (int k = firstRun; k < Fonts.Count() && Fonts[k]->Pos < lineEnd; ++k) {
-        TFontObj* run = Fonts[k];
-        const int runEnd = k + 1 < Fonts.Count() ? Fonts[k + 1]->Pos : Len;
-        if (runEnd > p) run->SetYValue(y);
-      }
-    }
-    lr->Start = Buff() + p;
-    lr->Ln = nn;
-    lr->FirstDraw = bordered;
-    lr->Shy = Brk[p + nn - 1] == TBreak::SoftHyphen;
-    const int xr = iMgr.RightSide(y);
-    const int xl = iMgr.LeftIndent(y) + (p == 0 ? FirstLineIndent : 0);
-    if (Justify == TTextAlign::Left) {
-      lr->LineIndent = xl - x;
-    } else {
-      int w = FindTextWidth(p, nn, true);
-      if (lr->Shy) w += DashWidth(p + nn - 1);
-      if (Justify == TTextAlign::Center) {
-        lr->LineIndent = (xl + xr - w) / 2 - x;
-      } else if (Justify == TTextAlign::Right) {
-        lr->LineIndent = xr - x - w;
-      } else {
-        lr->LineIndent = xl - x;
-        if (p + nn < Len) {
-          lr->Extra = xr - xl - w;
-          int spaces = 0;
-          for (int k = p; k < p + nn - 1; ++k)
-            if (Text[k] == u' ' || Text[k] == kNoBreakSpace) ++spaces;
-          lr->Spaces = spaces;
-        }
-      }
-    }
-    lr->Width = xr - xl;
-    lr->SpaceBefore += sb;
-    lr->SpaceAfter = sa;
-    const int lineHt = lr->LineHt;
-    const int step = lineHt + sa + sb;
-    lr->DrawHeight = std::max(step, floatHeight);
-    LineRec* added = Lines.Add(std::move(line));
-    SectionHeight = LayoutAdd(SectionHeight, lineHt + sa + added->SpaceBefore);
-    y = LayoutAdd(y, step);
-    for (TFloatingObj* obj : floatList) {
-      PlaceFloat(obj, iMgr, y);
-      obj->YValue = y;   // drawn where it was placed, below the line it stands in
-      const int h = obj->ObjHeight + obj->VSpaceT + obj->VSpaceB;
-      added->DrawHeight = std::max(added->DrawHeight, h + step);
-      floatBottom = std::max(floatBottom, y + h);
-    }
-    floatList.clear();
-  };
-
-  bool firstLine = true;
-  while (nn > 0) {
-    if (firstLine) {
-      firstLine = false;
-      const int clr = Clearance(iMgr, y);
-      if (clr > 0) addEmptyLine(clr);
-    }
-    int floatHeight = 0;
-    int fitted;
-    int count;
-    if (IsPreformatted() && !BreakWord) {
-      fitted = 0;
-      count = nn;
-    } else {
-      fitted = FindCountThatFits(canvas, p, nn, x, y, iMgr, floatHeight, floatList);
-      count = std::max(1, fitted);
-    }
-    floatBottom = std::max(floatBottom, y + floatHeight);
-    if (fitted == 0 && waitBelowFloats()) continue;
-    if (count >= nn) {
-      finishLine(p, nn, floatHeight);
-      break;
-    }
-    const int c = p + count - 1;
-    const char16_t ch = Text[c];
-    auto skipSpaces = [&](int e) {
-      while (e < Len && Text[e] == u' ') ++e;
-      return e;
-    };
-    int end = -1;
-    if ((IsObjectChar(ch) || ch == u' ' || IsIdeographic(ch)) && Brk[c] != TBreak::Never) {
-      end = skipSpaces(c + 1);
-    } else if (ch == kBreakChar) {
-      end = skipSpaces(c + 1);
-    } else if (Text[c + 1] == u' ' && Brk[c + 1] != TBreak::Never) {
-      end = skipSpaces(c + 1);
-    } else if (IsObjectChar(Text[c + 1]) && Brk[c] != TBreak::Never) {
-      end = c + 1;
-    } else {
-      for (int k = c; k >= p; --k) {
-        const char16_t t = Text[k];
-        if ((IsObjectChar(t) || t == u' ' || t == u'-' || t == u'?' || IsIdeographic(t) ||
-             BreaksAfter(Brk[k])) &&
-            Brk[k] != TBreak::Never) {
-          end = skipSpaces(k + 1);
-          break;
-        }
-      }
-      if (end < 0 && IsObjectChar(Text[p]) && Brk[p] != TBreak::Never) end = skipSpaces(p + 1);
-      if (end < 0 && !BreakWord) {
-        int k = c;
-        while (k < Len - 1) {
-          const char16_t t = Text[k], next = Text[k + 1];
-          if (Brk[k] != TBreak::Never &&
-              (t == u'-' || t == u'?' || BreaksAfter(Brk[k]) || IsObjectChar(next) ||
-               next == kBreakChar || next == u' ' || IsIdeographic(next)))
-            break;
-          ++k;
-        }
-        end = skipSpaces(k + 1);
-        if (end < Len && Text[end] == kBreakChar) ++end;
-        if (waitBelowFloats()) continue;
-        maxWidth = std::max(maxWidth, PieceWidth(p, end - p, true));
-      }
-      if (end < 0) end = p + count;   // BreakWord: the fitting characters
-    }
-    end = std::min(std::max(end, p + 1), Len);
-    finishLine(p, end - p, floatHeight);
-    nn -= end - p;
-    p = end;
-  }
+  LinePass lines(*this, iMgr, x, y);
+  maxWidth = std::max(maxWidth, lines.BreakAll());
 
   curs = StartCurs + Len;
   Lines.Finish();
@@ -1113,7 +1193,7 @@ int TSection::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
     Root->LayoutContext().OfferFirstBaseline(top + first->LineHt - first->Descent +
                                              first->SpaceBefore);
   }
-  DrawHeight = std::max(SectionHeight, floatBottom - top);
+  DrawHeight = std::max(SectionHeight, lines.FloatBottom() - top);
   SectionBottom = top + SectionHeight;
   ContentBot = top + DrawHeight;
   ReportProgress();
@@ -1374,14 +1454,7 @@ int TPreFormated::Layout(platform::Canvas& canvas, int x, int y, int xRef, int y
   if (Len == 0 || (Len == 1 && Text[0] == u' ')) {
     // An empty line of the source: a line of the first font, holding the
     // blank every line ends with.
-    LayoutX = x;
-    LayoutWidth = aWidth;
-    LayoutLfEdge = iMgr.LfEdge;
-    StartCurs = curs;
-    Lines.Clear();
-    placedLines_ = -1;
-    drawShiftX_ = 0;
-    SectionTop = ContentTop = DrawTop = y;
+    StartLayout(x, y, aWidth, iMgr, curs);
     const TFontObj* first = Fonts.Count() > 0 ? Fonts[0] : nullptr;
     SectionHeight = DrawHeight = first ? first->FontHeight() : 0;
     if (Len > 0) {
@@ -1400,12 +1473,13 @@ int TPreFormated::Layout(platform::Canvas& canvas, int x, int y, int xRef, int y
     maxWidth = 0;
     return SectionHeight;
   }
-  const int savedWidth = iMgr.Width;
+  // Laid out as one line however wide; the manager's width is put back
+  // however the layout ends.
+  platform::ScopeGuard restore([&iMgr, savedWidth = iMgr.Width] { iMgr.Width = savedWidth; });
   iMgr.Width = 32000;
   int ignored = 0;
   const int height =
       TSection::Layout(canvas, x, y, xRef, yRef, aWidth, aHeight, blHt, iMgr, ignored, curs);
-  iMgr.Width = savedWidth;
   int mn = 0, mx = 0;
   WidthRange(canvas, mn, mx);
   maxWidth = mx;

@@ -301,7 +301,9 @@ class TSection : public TSectionBase {
   void CopyText(SelTextCount& holder) override;
 
   // Where the last layout put the section: the cell's X, the width offered
-  // and the float manager's left edge (floats are placed from it).
+  // and the float manager's left edge (floats are placed from it). The
+  // width and the edge are read only by the layout dump, which shows the
+  // box offered and where floats went.
   int LayoutX = 0;
   int LayoutWidth = 0;
   int LayoutLfEdge = 0;
@@ -341,12 +343,21 @@ class TSection : public TSectionBase {
   int FindTextWidth(int start, int n, bool removeSpaces) const;
   // The same with the overhang subtracted (hit testing).
   int FindTextWidthA(int start, int n) const;
-  // How many of the nn characters from start fit on a line at y.
-  int FindCountThatFits(platform::Canvas& canvas, int start, int nn, int x, int y,
-                        IndentManager& iMgr, int& floatHeight,
-                        std::vector<TFloatingObj*>& floatList);
+  // What fits on a line: how many characters, and the height of the floats
+  // placed at the line's start (they reach below the line, not push it).
+  struct LineFit {
+    int Count = 0;
+    int FloatHeight = 0;
+  };
+  // How many of the nn characters from start fit on a line at y. Floats
+  // that open the line are placed at once; those met further on are
+  // appended to floatList, to be placed below the line.
+  LineFit FindCountThatFits(int start, int nn, int y, IndentManager& iMgr,
+                            std::vector<TFloatingObj*>& floatList);
 
  protected:
+  // Forgets the last layout's lines and notes where this one starts.
+  void StartLayout(int x, int y, int aWidth, const IndentManager& iMgr, int curs);
   // Lines placed by the last PlaceLines (-1: none since the last layout).
   int placedLines_ = -1;
   // How far from its layout x the section was last drawn, apart from the
@@ -364,6 +375,33 @@ class TSection : public TSectionBase {
   // layout.
   void ReportProgress();
   int Clearance(const IndentManager& iMgr, int y) const;
+
+  // --- Layout's steps (textsection.cpp).
+  // Sizes the images and controls for avail pixels across (percentages
+  // are of it) and a height; returns the widest of them and avail.
+  int LayoutObjects(platform::Canvas& canvas, int avail, int height);
+  // Where the line of the characters from p, of which count fit, breaks:
+  // End is the first character of the next line. Overlong: no break place
+  // fits, and the line runs on past the room to the word's end.
+  struct BreakChoice {
+    int End = 0;
+    bool Overlong = false;
+  };
+  BreakChoice ChooseBreak(int p, int count) const;
+  // The height and descent of the line of nn characters from p, from its
+  // runs, objects and controls, and the room those need above and below
+  // its text; what stands in the line is told its y (runs and controls
+  // only when the document is no copy).
+  struct LineSpace {
+    int Before = 0;
+    int After = 0;
+  };
+  LineSpace MeasureLine(LineRec& line, int p, int nn, int y, bool isCopy);
+  // The line's indent from the cell's x, its width between the edges xl
+  // and xr, and for a justified line the room spread over its spaces.
+  void AlignLine(LineRec& line, int p, int nn, int x, int xl, int xr) const;
+  // One layout's walk down the lines, through the steps above.
+  class LinePass;
   int PieceWidth(int start, int n, bool removeSpaces) const;
   int TextWidthImpl(int start, int n, bool removeSpaces, int overhangSign) const;
   // Characters to the next run change, object or control (at least 1).

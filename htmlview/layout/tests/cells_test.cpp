@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ class TestSection : public TSectionBase {
   TFloatSide FloatSide = TFloatSide::None;
   int FloatWidth = 0, FloatHeight = 0;   // a float registered at the top
   bool Throw = false;
+  bool RunOutOfMemory = false;    // a failure the cell does not catch
   bool Absolute = false;
   bool KeepOnClose = true;
   bool DefaultBottomMargin = false;
@@ -51,6 +53,7 @@ class TestSection : public TSectionBase {
   int Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth, int aHeight,
              int blHt, IndentManager& iMgr, int& maxWidth, int& curs) override {
     if (Throw) throw EProcessError("table " + Name + " is broken");
+    if (RunOutOfMemory) throw std::bad_alloc();
     SectionHeight = FixedHeight;
     TSectionBase::Layout(canvas, x, y, xRef, yRef, aWidth, aHeight, blHt, iMgr, maxWidth, curs);
     Len = Length;
@@ -603,6 +606,23 @@ TEST_F(CellTest, BlockCellLayoutTracksBottomsAndWidths) {
   EXPECT_EQ(empty.DoLayout(canvas, 0, 50, 0, 0, 400, 0, 0, maxWidth, curs), 0);
   EXPECT_EQ(empty.ContentTop, 990000);
   EXPECT_EQ(empty.TextBot, 0);
+}
+
+TEST_F(CellTest, ALayoutThatFailsLeavesTheFloatManagerAsItWas) {
+  TestSection* text = AddTo(root, "text", 20, 3);
+  text->FloatSide = TFloatSide::Left;
+  text->FloatWidth = 50;
+  text->FloatHeight = 100;
+  AddTo(root, "big", 10)->RunOutOfMemory = true;
+  IndentManager& mgr = root.OwnManager();
+  mgr.CurrentID = 777;
+
+  int maxWidth = 0, curs = 0;
+  EXPECT_THROW(root.Layout(canvas, 10, 400, 0, 0, maxWidth, curs), std::bad_alloc);
+  EXPECT_EQ(mgr.CurrentID, 777) << "the previous owner is back";
+  ASSERT_EQ(mgr.L.size(), 1u) << "the cell's own edges are popped, the float stays";
+  EXPECT_EQ(mgr.L[0].ID, kNoIndentOwner);
+  EXPECT_TRUE(mgr.R.empty());
 }
 
 // ------------------------------------------------------ float registration

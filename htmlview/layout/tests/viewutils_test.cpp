@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,53 @@ TEST(IndentManager, EdgeCaseFromTheLayoutRules) {
   m.L[m.AddLeft(200, 0)].EndY = 100;
   EXPECT_EQ(m.LeftIndent(50), 210);
   EXPECT_EQ(m.LeftIndent(100), 10);
+}
+
+// An owner scope is left in each of the ways layout leaves one; each must
+// give the manager back as it was, less only the floats the content placed.
+TEST(IndentManager, OwnerScopeRestoresTheManagerHoweverItEnds) {
+  enum class Ending { End, ScopeExit, Exception, ExceptionAfterEnd };
+  for (Ending ending : {Ending::End, Ending::ScopeExit, Ending::Exception, Ending::ExceptionAfterEnd}) {
+    SCOPED_TRACE(static_cast<int>(ending));
+    IndentManagerBasic m;
+    m.Reset(0, 400);
+    m.CurrentID = 3;
+    m.AddLeft(20, 0);   // the outer owner's edge
+    m.AddRight(350, 0);
+    bool thrown = false;
+    try {
+      IndentOwnerScope owner(m, 8);
+      EXPECT_EQ(m.CurrentID, 8);
+      EXPECT_EQ(m.LeftIndent(5), 0) << "the outer owner's edge is not the inner's";
+      owner.OpenEdges(40, 300, 10);
+      EXPECT_EQ(m.LeftIndent(10), 40);
+      EXPECT_EQ(m.RightSide(10), 300);
+      {
+        IndentOwnerScope inner(m, 9);   // a nested block, same edges
+        inner.OpenEdges(40, 300, 10);
+        m.L.push_back({90, 10, 60, kNoIndentOwner});   // a float its content placed
+        if (ending == Ending::Exception) throw std::runtime_error("layout failed");
+      }
+      EXPECT_EQ(m.CurrentID, 8) << "the nested owner gave the turn back";
+      if (ending == Ending::End || ending == Ending::ExceptionAfterEnd) {
+        owner.End();
+        EXPECT_EQ(m.CurrentID, 3);
+        m.CurrentID = 5;   // whatever comes after: the scope's end must not undo it
+        if (ending == Ending::ExceptionAfterEnd) throw std::runtime_error("after the turn");
+      }
+    } catch (const std::runtime_error&) {
+      thrown = true;
+    }
+    EXPECT_EQ(thrown, ending == Ending::Exception || ending == Ending::ExceptionAfterEnd);
+    const bool endedEarly = ending == Ending::End || ending == Ending::ExceptionAfterEnd;
+    EXPECT_EQ(m.CurrentID, endedEarly ? 5 : 3);
+    ASSERT_EQ(m.L.size(), 2u) << "only the owners' edges are gone";
+    EXPECT_EQ(m.L[0].ID, 3);
+    EXPECT_EQ(m.L[1].X, 90);
+    EXPECT_EQ(m.L[1].ID, kNoIndentOwner);
+    ASSERT_EQ(m.R.size(), 1u);
+    EXPECT_EQ(m.R[0].ID, 3);
+  }
 }
 
 // ------------------------------------------------------------ image maps
