@@ -1,7 +1,6 @@
 #include "htmlview/layout/textsection.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <exception>
 #include <memory>
@@ -15,6 +14,7 @@
 #include "htmlview/parse/vocabulary.h"
 #include "platform/fonts.h"
 #include "platform/scopeguard.h"
+#include "platform/sysutils.h"
 
 namespace htmlview {
 
@@ -41,9 +41,7 @@ int TabIndexOf(const TUrlTarget& target) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
     const size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
-    std::string name = line.substr(0, eq);
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (name != "TABINDEX") continue;
+    if (!platform::SameText(std::string_view(line).substr(0, eq), "TABINDEX")) continue;
     try {
       return std::stoi(line.substr(eq + 1));
     } catch (const std::exception&) {
@@ -193,8 +191,7 @@ TSection::TSection(TSectionListBase* root, const TAttributeList* attributes, TPr
   SmallCaps = prop.GetFontVariant() == "small-caps";
   if (attributes) {
     if (const TAttribute* clear = attributes->Find(HtmlSymbol::Clear)) {
-      std::string v = clear->Name;
-      for (char& c : v) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      const std::string v = platform::LowerCase(clear->Name);
       ClearAttr = v == "left" ? TClear::Left : v == "right" ? TClear::Right : TClear::Both;
     }
   }
