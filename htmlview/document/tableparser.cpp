@@ -233,8 +233,9 @@ void TableBuilder::Open() {
   savedNoBreak_ = p_.noBreak_;
   savedListLevel_ = p_.listLevel_;
 
-  std::string inheritedAlign;
-  if (const PropValue& v = p_.Top()->Props[PropTextAlign]; v.IsText()) inheritedAlign = v.Text();
+  std::optional<TTextAlign> inheritedAlign;
+  if (const PropValue& v = p_.Top()->Props[PropTextAlign]; v.IsText())
+    inheritedAlign = TextAlignOf(v.Text(), {});
   tableAttrs_ = p_.KeepAttributes();
   tableProp_ = p_.Push("table", tableAttrs_);
   auto tableObj = std::make_unique<ThtmlTable>(p_.list_, tableAttrs_, tableProp_);
@@ -243,11 +244,10 @@ void TableBuilder::Open() {
                                               std::move(tableObj), tableAttrs_);
   bool ownAlignCentre = false;
   if (const TAttribute* a = tableAttrs_->Find(S::Align))
-    ownAlignCentre = platform::SameText(platform::Trim(a->Name), "center");
-  if (!ownAlignCentre && !tableBlock_->Floats()) {
-    if (inheritedAlign == "center") tableBlock_->Justification = TTextAlign::Center;
-    else if (inheritedAlign == "right") tableBlock_->Justification = TTextAlign::Right;
-  }
+    ownAlignCentre = TextAlignOf(a->Name, {.foldCase = true, .trim = true}) == TTextAlign::Center;
+  if (!ownAlignCentre && !tableBlock_->Floats() &&
+      (inheritedAlign == TTextAlign::Center || inheritedAlign == TTextAlign::Right))
+    tableBlock_->Justification = *inheritedAlign;
   partHeight_ = stack_.Count();
   rowHeight_ = stack_.Count();
   p_.Next();
