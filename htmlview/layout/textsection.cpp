@@ -326,21 +326,22 @@ void TSection::SwitchRunFont(const TMyFont& font) {
       }
 }
 
-TFontObj* TSection::ChangeFont(const TMyFont& font, int sscript) {
+TFontObj* TSection::ChangeFont(const TMyFont& font, TVAlign sscript) {
   TFontObj* last = Fonts.Count() > 0 ? Fonts[Fonts.Count() - 1] : nullptr;
   if (last && last->Pos == Len) {
     last->ReplaceFont(font);
   } else {
     last = Fonts.Add(std::make_unique<TFontObj>(this, font, Len));
   }
-  last->SScript = (sscript == ASub || sscript == ASuper) ? sscript : 0;
+  last->SScript = (sscript == TVAlign::Sub || sscript == TVAlign::Super) ? sscript : TVAlign::None;
   return last;
 }
 
 TFontObj* TSection::ChangeFont(TProperties& prop) {
-  int align = 0;
-  int sscript = 0;
-  if (prop.GetVertAlign(align) && (align == ASub || align == ASuper)) sscript = align;
+  TVAlign align = TVAlign::None;
+  TVAlign sscript = TVAlign::None;
+  if (prop.GetVertAlign(align) && (align == TVAlign::Sub || align == TVAlign::Super))
+    sscript = align;
   TFontObj* run = ChangeFont(prop.GetFont(), sscript);
   run->Title = prop.PropTitle;
   SmallCaps = prop.GetFontVariant() == "small-caps";
@@ -353,9 +354,10 @@ TFontObj* TSection::ChangeFont(TProperties& prop) {
 }
 
 TFontObj* TSection::SetLink(bool startsLink, TProperties& prop, const TUrlTarget* linkTarget) {
-  int align = 0;
-  int sscript = 0;
-  if (prop.GetVertAlign(align) && (align == ASub || align == ASuper)) sscript = align;
+  TVAlign align = TVAlign::None;
+  TVAlign sscript = TVAlign::None;
+  if (prop.GetVertAlign(align) && (align == TVAlign::Sub || align == TVAlign::Super))
+    sscript = align;
   TFontObj* run = ChangeFont(prop.GetFont(), sscript);
   run->Title = prop.PropTitle;
   SmallCaps = prop.GetFontVariant() == "small-caps";
@@ -905,8 +907,8 @@ TSection::LineSpace TSection::MeasureLine(LineRec& line, int p, int nn, int y, b
     if (auto* img = dynamic_cast<TImageObj*>(obj); img && img->MyFormControl)
       img->MyFormControl->YValue = y;
     switch (obj->VertAlign) {
-      case ATop: sa = std::max(sa, h - line.LineHt); break;
-      case AMiddle: {
+      case TVAlign::Top: sa = std::max(sa, h - line.LineHt); break;
+      case TVAlign::Middle: {
         if (line.LineHt == 0) {
           if (const TFontObj* run = Fonts.GetFontObjAt(p)) {
             line.LineHt = run->FontHeight();
@@ -918,8 +920,8 @@ TSection::LineSpace TSection::MeasureLine(LineRec& line, int p, int nn, int y, b
         sb = std::max(sb, h - line.LineHt - half);
         break;
       }
-      case ABaseline:
-      case ABottom: sb = std::max(sb, h - (line.LineHt - line.Descent)); break;
+      case TVAlign::Baseline:
+      case TVAlign::Bottom: sb = std::max(sb, h - (line.LineHt - line.Descent)); break;
       default: break;
     }
   }
@@ -927,15 +929,15 @@ TSection::LineSpace TSection::MeasureLine(LineRec& line, int p, int nn, int y, b
     TFormControlObj* c = FormControls()[k];
     const int h = c->Height(), t = c->VSpaceT, b = c->VSpaceB;
     switch (c->VertAlign) {
-      case ATop: sa = std::max(sa, t + h + b - line.LineHt); break;
-      case AMiddle: {
+      case TVAlign::Top: sa = std::max(sa, t + h + b - line.LineHt); break;
+      case TVAlign::Middle: {
         const int half = (h - line.LineHt) / 2;
         sa = std::max(sa, b + half);
         sb = std::max(sb, h - line.LineHt - half + t);
         break;
       }
-      case ABaseline: sb = std::max(sb, t + h + b - (line.LineHt - line.Descent)); break;
-      case ABottom: sb = std::max(sb, t + h + b - line.LineHt); break;
+      case TVAlign::Baseline: sb = std::max(sb, t + h + b - (line.LineHt - line.Descent)); break;
+      case TVAlign::Bottom: sb = std::max(sb, t + h + b - line.LineHt); break;
       default: break;
     }
     if (!isCopy) c->YValue = y;
@@ -1383,7 +1385,7 @@ void TSection::Dump(LayoutDumpWriter& writer) const {
                             W::Quoted(std::u16string_view(Text).substr(piece.Start, piece.Count));
           if (piece.Run) {
             run += " " + W::Font(piece.Run->TheFont);
-            if (piece.Run->SScript) run += " " + W::Align(piece.Run->SScript);
+            if (piece.Run->SScript != TVAlign::None) run += " " + W::Align(piece.Run->SScript);
             if (piece.Run->IsLink()) run += " link " + W::Quoted(piece.Run->URL());
           }
           writer.Line(run);
