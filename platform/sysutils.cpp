@@ -659,29 +659,21 @@ std::string TrimRight(std::string_view text) {
   return std::string(text.substr(0, e));
 }
 
-std::string UpperCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = UpperAscii(c);
+namespace {
+
+template <class Char>
+std::basic_string<Char> MapCase(std::basic_string_view<Char> text, Char (*map)(Char)) {
+  std::basic_string<Char> out(text);
+  for (Char& c : out) c = map(c);
   return out;
 }
 
-std::string LowerCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = LowerAscii(c);
-  return out;
-}
+}  // namespace
 
-std::u16string UpperCase(std::u16string_view text) {
-  std::u16string out(text);
-  for (char16_t& c : out) c = UpperAscii(c);
-  return out;
-}
-
-std::u16string LowerCase(std::u16string_view text) {
-  std::u16string out(text);
-  for (char16_t& c : out) c = LowerAscii(c);
-  return out;
-}
+std::string UpperCase(std::string_view text) { return MapCase<char>(text, UpperAscii); }
+std::string LowerCase(std::string_view text) { return MapCase<char>(text, LowerAscii); }
+std::u16string UpperCase(std::u16string_view text) { return MapCase<char16_t>(text, UpperAscii); }
+std::u16string LowerCase(std::u16string_view text) { return MapCase<char16_t>(text, LowerAscii); }
 
 int CompareText(std::string_view a, std::string_view b) {
   size_t n = std::min(a.size(), b.size());
