@@ -38,7 +38,9 @@ std::string_view TextAlignWord(TTextAlign align);
 // Where an inline object, a run or a cell's content sits up and down in its
 // line or cell. Left and Right are an image's or panel's ALIGN, which floats
 // it instead; Justify only a COL's ALIGN word. Sub and Super shift a run.
-enum class TVAlign : uint8_t { None, Top, Middle, Baseline, Bottom, Left, Right, Justify, Sub, Super };
+enum class TVAlign : uint8_t {
+  None, Top, Middle, Baseline, Bottom, Left, Right, Justify, Sub, Super
+};
 // The words a place reads as a vertical alignment. Blanks around the word
 // never count; each place knows its own set, kept because pages lay out by it.
 enum class TVAlignWords : uint8_t {
@@ -50,6 +52,7 @@ enum class TVAlignWords : uint8_t {
 };
 // The alignment word names among words; None for any other word.
 TVAlign VAlignOf(std::string_view word, TVAlignWords words);
+
 enum class TTextTransform : uint8_t { None, Upper, Lower };
 // A list item's marker, in the order of the words (ListStyleTypes); Blank is
 // what the style gives where no list-style-type applies.
