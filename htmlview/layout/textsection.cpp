@@ -179,7 +179,8 @@ TSection::TSection(TSectionListBase* root, const TAttributeList* attributes, TPr
     else FirstLineIndent = indent;
   }
   const PropValue& align = prop.Props[PropTextAlign];
-  if (align.IsText()) Justify = TextAlignOf(align.Text(), {.justify = true}).value_or(TTextAlign::Left);
+  if (align.IsText())
+    Justify = TextAlignOf(align.Text(), {.justify = true}).value_or(TTextAlign::Left);
   const PropValue& wrap = prop.Props[PropWordWrap];
   BreakWord = wrap.IsText() && wrap.Text() == "break-word";
   SmallCaps = prop.GetFontVariant() == "small-caps";
