@@ -388,9 +388,7 @@ void SortByName(std::vector<std::string>& names) {
   if (names.size() < 2) return;
   std::vector<std::pair<std::string, size_t>> keys(names.size());
   for (size_t i = 0; i < names.size(); ++i) {
-    keys[i].first = names[i];
-    for (char& c : keys[i].first)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    keys[i].first = platform::LowerCase(names[i]);
     keys[i].second = i;
   }
   std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {

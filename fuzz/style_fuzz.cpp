@@ -45,9 +45,9 @@ void ReadBack(TProperties& p) {
   p.GetBackgroundPos(p.EmSize, p.ExSize, pos);
   std::string url;
   p.GetBackgroundImage(url);
-  int value = 0;
   bool flag = false, a = false, b = false;
-  p.GetVertAlign(value);
+  TVAlign vAlign = TVAlign::None;
+  p.GetVertAlign(vAlign);
   TFloatSide side = TFloatSide::None;
   p.GetFloat(side);
   // A clear is taken once: the box that reads it moves below the floats,
@@ -121,6 +121,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LengthConv(value, true, 100, 16, 8, 0);
   ReadUrl(value);
   FirstInstalledFamily(value);
-  AlignmentFromString(value);
+  for (TVAlignWords words : {TVAlignWords::Style, TVAlignWords::Column, TVAlignWords::Object,
+                             TVAlignWords::Cell})
+    VAlignOf(value, words);
+  TextAlignOf(value, {.foldCase = true, .trim = true, .justify = true, .middle = true});
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <cctype>
 
 #include "platform/qtext.h"
+#include "platform/sysutils.h"
 
 namespace platform {
 
@@ -29,7 +30,7 @@ std::string RegisterClipboardFormat(const std::string& name) {
   for (char c : name) {
     const unsigned char u = static_cast<unsigned char>(c);
     if (std::isalnum(u))
-      mime += static_cast<char>(std::tolower(u));
+      mime += LowerAscii(c);
     else if (mime.back() != '-')
       mime += '-';
   }

@@ -105,13 +105,11 @@ std::string_view TrimView(std::string_view s) {
   return s.substr(b, e - b);
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 // Names compare without regard to ASCII case (rule 5).
 struct NoCaseHash {
   size_t operator()(std::string_view s) const {
     uint64_t h = 14695981039346656037ull;
-    for (char c : s) h = (h ^ static_cast<unsigned char>(Lower(c))) * 1099511628211ull;
+    for (char c : s) h = (h ^ static_cast<unsigned char>(LowerAscii(c))) * 1099511628211ull;
     return static_cast<size_t>(h);
   }
 };

@@ -202,8 +202,6 @@ std::string HexText(int64_t value, int minDigits) {
 
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 }  // namespace
 
 std::string Format(std::string_view format, const FormatArgs& args) {
@@ -661,18 +659,21 @@ std::string TrimRight(std::string_view text) {
   return std::string(text.substr(0, e));
 }
 
-std::string UpperCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+namespace {
+
+template <class Char>
+std::basic_string<Char> MapCase(std::basic_string_view<Char> text, Char (*map)(Char)) {
+  std::basic_string<Char> out(text);
+  for (Char& c : out) c = map(c);
   return out;
 }
 
-std::string LowerCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = LowerAscii(c);
-  return out;
-}
+}  // namespace
+
+std::string UpperCase(std::string_view text) { return MapCase<char>(text, UpperAscii); }
+std::string LowerCase(std::string_view text) { return MapCase<char>(text, LowerAscii); }
+std::u16string UpperCase(std::u16string_view text) { return MapCase<char16_t>(text, UpperAscii); }
+std::u16string LowerCase(std::u16string_view text) { return MapCase<char16_t>(text, LowerAscii); }
 
 int CompareText(std::string_view a, std::string_view b) {
   size_t n = std::min(a.size(), b.size());
@@ -686,6 +687,10 @@ int CompareText(std::string_view a, std::string_view b) {
 
 bool SameText(std::string_view a, std::string_view b) {
   return a.size() == b.size() && CompareText(a, b) == 0;
+}
+
+bool StartsText(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
 }
 
 std::string StringReplaceAll(std::string_view text, std::string_view from, std::string_view to) {

@@ -73,11 +73,24 @@ int64_t StrToInt64(std::string_view text);
 std::string Trim(std::string_view text);
 std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
-// Case mapping of ASCII letters only, as the class library does.
+// Case mapping of ASCII letters only, as the class library does: every other
+// byte or UTF-16 code unit, UTF-8 sequences and non-ASCII letters among them,
+// stays as it is, whatever the process locale.
+constexpr char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+constexpr char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+constexpr char16_t LowerAscii(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+}
+constexpr char16_t UpperAscii(char16_t c) {
+  return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+}
 std::string UpperCase(std::string_view text);
 std::string LowerCase(std::string_view text);
+std::u16string UpperCase(std::u16string_view text);
+std::u16string LowerCase(std::u16string_view text);
 int CompareText(std::string_view a, std::string_view b);   // ASCII case-insensitive
 bool SameText(std::string_view a, std::string_view b);
+bool StartsText(std::string_view text, std::string_view prefix);   // case ignored in the prefix
 std::string StringReplaceAll(std::string_view text, std::string_view from, std::string_view to);
 // text with "&", "<", ">" and '"' written as entities, so that it reads as
 // itself both between tags and inside a quoted attribute value.

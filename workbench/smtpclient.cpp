@@ -148,11 +148,6 @@ std::string MakeBoundary() {
   return out;
 }
 
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-  const std::size_t n = std::strlen(prefix);
-  return text.size() >= n && platform::SameText(std::string_view(text).substr(0, n), prefix);
-}
-
 std::string TextContentType(const std::string& type) {
   std::string t = platform::Trim(OneLine(type));
   if (t.empty()) t = "text/plain";
@@ -327,7 +322,7 @@ std::string TMimeMessage::BuildText() const {
 
   if (MessageParts.empty()) {
     std::string type = platform::Trim(OneLine(ContentType));
-    if (type.empty() || StartsWithNoCase(type, "multipart/")) type = "text/plain";
+    if (type.empty() || platform::StartsText(type, "multipart/")) type = "text/plain";
     out += HeaderLine("Content-Type", TextContentType(type));
     out += HeaderLine("Content-Transfer-Encoding", "quoted-printable");
     out += CRLF;
@@ -336,7 +331,7 @@ std::string TMimeMessage::BuildText() const {
   }
 
   std::string type = platform::Trim(OneLine(ContentType));
-  if (!StartsWithNoCase(type, "multipart/")) type = "multipart/mixed";
+  if (!platform::StartsText(type, "multipart/")) type = "multipart/mixed";
   const std::string boundary = Boundary.empty() ? MakeBoundary() : OneLine(Boundary);
   out += HeaderLine("Content-Type", type + "; boundary=\"" + boundary + "\"");
   out += CRLF;

@@ -87,15 +87,11 @@ bool IsFontStyleEndSymbol(HtmlSymbol s) {
   }
 }
 
-// The alignment words headings, paragraphs and DIV accept.
-std::string AlignWord(const TAttributeList* attributes) {
-  if (!attributes) return {};
-  const TAttribute* a = attributes->Find(HtmlSymbol::Align);
-  if (!a) return {};
-  std::string v = platform::LowerCase(platform::Trim(a->Name));
-  if (v == "middle") v = "center";
-  if (v == "left" || v == "center" || v == "right" || v == "justify") return v;
-  return {};
+// The alignment the ALIGN of headings, paragraphs, DIV and cells gives.
+std::optional<TTextAlign> AlignOf(const TAttributeList* attributes) {
+  const TAttribute* a = attributes ? attributes->Find(HtmlSymbol::Align) : nullptr;
+  if (!a) return std::nullopt;
+  return TextAlignOf(a->Name, {.foldCase = true, .trim = true, .justify = true, .middle = true});
 }
 
 }  // namespace
@@ -224,8 +220,8 @@ TBlock* HtmlParser::OpenBlock(TProperties& prop, const TAttributeList* attribute
 }
 
 void HtmlParser::ApplyAlign(TProperties* prop, const TAttributeList* attributes) {
-  const std::string align = AlignWord(attributes);
-  if (!align.empty()) prop->Assign(PropValue(align), PropTextAlign);
+  if (const std::optional<TTextAlign> align = AlignOf(attributes))
+    prop->Assign(PropValue(TextAlignWord(*align)), PropTextAlign);
 }
 
 bool HtmlParser::Flatten() {

@@ -64,13 +64,10 @@ class TCellManager {
   std::vector<std::string> rows_;
 };
 
-int VAlignOf(const TAttribute* a, int fallback) {
-  if (!a) return fallback;
-  const std::string v = platform::LowerCase(platform::Trim(a->Name));
-  if (v == "top" || v == "baseline") return ATop;
-  if (v == "middle") return AMiddle;
-  if (v == "bottom") return ABottom;
-  return fallback;
+// A row's or cell's VALIGN, or fallback where it names none.
+TVAlign VAlignOf(const TAttribute* a, TVAlign fallback) {
+  const TVAlign align = a ? VAlignOf(a->Name, TVAlignWords::Cell) : TVAlign::None;
+  return align == TVAlign::None ? fallback : align;
 }
 
 bool HasPercent(const TAttribute& a) { return a.Name.find('%') != std::string::npos; }
@@ -107,18 +104,20 @@ struct ColumnDescription {
   int width = 0;   // tenths of a percent when percent
   bool percent = false;
   int span = 1;
-  int valign = ANone;
+  TVAlign valign = TVAlign::None;
   std::string align;
 
   void Read(const TAttributeList& attributes) {
     if (const TAttribute* a = attributes.Find(HtmlSymbol::Align)) {
       const std::string v = platform::LowerCase(platform::Trim(a->Name));
-      const int code = AlignmentFromString(v);
-      if (code == AMiddle || code == ALeft || code == ARight || code == AJustify) align = v;
+      const TVAlign code = VAlignOf(v, TVAlignWords::Column);
+      if (code == TVAlign::Middle || code == TVAlign::Left || code == TVAlign::Right ||
+          code == TVAlign::Justify)
+        align = v;
     }
     if (const TAttribute* a = attributes.Find(HtmlSymbol::VAlign)) {
-      const int code = AlignmentFromString(a->Name);
-      if (code >= ATop && code <= ABottom) valign = code;
+      const TVAlign code = VAlignOf(a->Name, TVAlignWords::Column);
+      if (code >= TVAlign::Top && code <= TVAlign::Bottom) valign = code;
     }
     if (const TAttribute* a = attributes.Find(HtmlSymbol::Width)) {
       if (HasPercent(*a)) {
@@ -167,7 +166,7 @@ class TableBuilder {
   // The vertical alignment of a cell whose properties are prop: the column
   // it stands in gives its alignment to prop and its vertical alignment
   // over valign.
-  int ApplyColumn(TProperties* prop, int valign);
+  TVAlign ApplyColumn(TProperties* prop, TVAlign valign);
   // Content outside the cells stands before the table.
   void ReadOutsideCells();
   void FinishCell();
@@ -195,7 +194,7 @@ class TableBuilder {
   int partHeight_ = 0;   // the property stack's height at the row group
   int rowHeight_ = 0;    // and at the row
   std::unique_ptr<TCellList> row_;
-  int rowVAlign_ = AMiddle;
+  TVAlign rowVAlign_ = TVAlign::Middle;
   std::unique_ptr<TCellObj> cell_;   // the cell being built
   std::vector<std::unique_ptr<TCellList>> footRows_;   // added after the body
   std::unique_ptr<TBlock> caption_;
@@ -233,8 +232,9 @@ void TableBuilder::Open() {
   savedNoBreak_ = p_.noBreak_;
   savedListLevel_ = p_.listLevel_;
 
-  std::string inheritedAlign;
-  if (const PropValue& v = p_.Top()->Props[PropTextAlign]; v.IsText()) inheritedAlign = v.Text();
+  std::optional<TTextAlign> inheritedAlign;
+  if (const PropValue& v = p_.Top()->Props[PropTextAlign]; v.IsText())
+    inheritedAlign = TextAlignOf(v.Text(), {});
   tableAttrs_ = p_.KeepAttributes();
   tableProp_ = p_.Push("table", tableAttrs_);
   auto tableObj = std::make_unique<ThtmlTable>(p_.list_, tableAttrs_, tableProp_);
@@ -243,11 +243,10 @@ void TableBuilder::Open() {
                                               std::move(tableObj), tableAttrs_);
   bool ownAlignCentre = false;
   if (const TAttribute* a = tableAttrs_->Find(S::Align))
-    ownAlignCentre = platform::SameText(platform::Trim(a->Name), "center");
-  if (!ownAlignCentre && !tableBlock_->Floats()) {
-    if (inheritedAlign == "center") tableBlock_->Justification = TTextAlign::Center;
-    else if (inheritedAlign == "right") tableBlock_->Justification = TTextAlign::Right;
-  }
+    ownAlignCentre = TextAlignOf(a->Name, {.foldCase = true, .trim = true}) == TTextAlign::Center;
+  if (!ownAlignCentre && !tableBlock_->Floats() &&
+      (inheritedAlign == TTextAlign::Center || inheritedAlign == TTextAlign::Right))
+    tableBlock_->Justification = *inheritedAlign;
   partHeight_ = stack_.Count();
   rowHeight_ = stack_.Count();
   p_.Next();
@@ -378,7 +377,7 @@ void TableBuilder::StartRow() {
   TProperties* prop = p_.Push("tr", attributes);
   if (prop != stack_[0]) p_.ApplyAlign(prop, attributes);
   row_ = std::make_unique<TCellList>(attributes, p_.Top());
-  rowVAlign_ = VAlignOf(attributes->Find(S::VAlign), AMiddle);
+  rowVAlign_ = VAlignOf(attributes->Find(S::VAlign), TVAlign::Middle);
   p_.Next();
 }
 
@@ -386,7 +385,7 @@ void TableBuilder::StartImplicitRow() {
   rowHeight_ = stack_.Count();
   p_.Push("tr", nullptr);
   row_ = std::make_unique<TCellList>(nullptr, p_.Top());
-  rowVAlign_ = AMiddle;
+  rowVAlign_ = TVAlign::Middle;
 }
 
 void TableBuilder::ReadCell(HtmlSymbol sy) {
@@ -400,7 +399,7 @@ void TableBuilder::ReadCell(HtmlSymbol sy) {
     CutPropsTo(rowHeight_ + 1);
   }
   TProperties* prop = p_.Push(sy == S::TH ? "th" : "td", attributes);
-  int valign = VAlignOf(attributes->Find(S::VAlign), rowVAlign_);
+  TVAlign valign = VAlignOf(attributes->Find(S::VAlign), rowVAlign_);
   if (manager_ && prop != stack_[0]) valign = ApplyColumn(prop, valign);
   if (prop != stack_[0]) {
     p_.ApplyAlign(prop, attributes);
@@ -417,13 +416,13 @@ void TableBuilder::ReadCell(HtmlSymbol sy) {
   p_.ParseBody(CellTerms());
 }
 
-int TableBuilder::ApplyColumn(TProperties* prop, int valign) {
+TVAlign TableBuilder::ApplyColumn(TProperties* prop, TVAlign valign) {
   const int col = manager_->FindColNum(finishedRows_);
   if (col < 0 || !table_->ColInfo || col >= static_cast<int>(table_->ColInfo->size()))
     return valign;
   const TColObj& info = (*table_->ColInfo)[col];
   if (!info.ColAlign.empty()) prop->Assign(PropValue(info.ColAlign), PropTextAlign);
-  return info.ColVAlign != ANone ? info.ColVAlign : valign;
+  return info.ColVAlign != TVAlign::None ? info.ColVAlign : valign;
 }
 
 void TableBuilder::ReadOutsideCells() {

@@ -19,7 +19,15 @@ namespace htmlview {
 
 namespace {
 
-std::string TrimLower(std::string_view s) { return platform::LowerCase(platform::Trim(s)); }
+// A table's ALIGN: centred in the block that holds it, or floated to a side
+// where nothing else places the table.
+void TakeTableAlign(TBlock& block, std::string_view word) {
+  const std::optional<TTextAlign> align = TextAlignOf(word, {.foldCase = true, .trim = true});
+  if (align == TTextAlign::Center)
+    block.Justification = TTextAlign::Center;
+  else if (align && !block.Floats() && block.Positioning != TPositioning::Absolute)
+    block.FloatLR = align == TTextAlign::Left ? TFloatSide::Left : TFloatSide::Right;
+}
 
 bool IsTableKind(const TSectionBase* s) {
   return dynamic_cast<const TTableBlock*>(s) || dynamic_cast<const TTableAndCaptionBlock*>(s);
@@ -82,11 +90,9 @@ TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCel
     if (Positioning == TPositioning::Absolute) ZIndex = std::max(ZIndex, 1);
   }
   if (Floats() && ZIndex == 0) ZIndex = 1;
-  const std::string align =
-      prop.Props[PropTextAlign].IsText() ? TrimLower(prop.Props[PropTextAlign].Text()) : "";
-  Justification = align == "right"    ? TTextAlign::Right
-                  : align == "center" ? TTextAlign::Center
-                                      : TTextAlign::Left;
+  if (const PropValue& align = prop.Props[PropTextAlign]; align.IsText())
+    Justification =
+        TextAlignOf(align.Text(), {.foldCase = true, .trim = true}).value_or(TTextAlign::Left);
   Visibility = prop.GetVisibility();
   prop.GetPageBreaks(PageBreakBefore, PageBreakAfter, KeepIntact);
   if (attributes) {
@@ -771,16 +777,9 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
             WidthAttr = a.Value;
           }
           break;
-        case HtmlSymbol::Align: {
-          const std::string s = TrimLower(a.Name);
-          if (s == "center")
-            Justification = TTextAlign::Center;
-          else if (s == "left" && !Floats() && Positioning != TPositioning::Absolute)
-            FloatLR = TFloatSide::Left;
-          else if (s == "right" && !Floats() && Positioning != TPositioning::Absolute)
-            FloatLR = TFloatSide::Right;
+        case HtmlSymbol::Align:
+          TakeTableAlign(*this, a.Name);
           break;
-        }
         case HtmlSymbol::BgColor: {
           platform::Colour c;
           if (ColorFromString(a.Name, false, c)) {
@@ -971,15 +970,8 @@ TTableAndCaptionBlock::TTableAndCaptionBlock(TSectionListBase* master, TProperti
   Background.reset();
   if (tableAttributes) {
     TableID = tableAttributes->GetID();
-    if (const TAttribute* a = tableAttributes->Find(HtmlSymbol::Align)) {
-      const std::string s = TrimLower(a->Name);
-      if (s == "center")
-        Justification = TTextAlign::Center;
-      else if (s == "left" && !Floats() && Positioning != TPositioning::Absolute)
-        FloatLR = TFloatSide::Left;
-      else if (s == "right" && !Floats() && Positioning != TPositioning::Absolute)
-        FloatLR = TFloatSide::Right;
-    }
+    if (const TAttribute* a = tableAttributes->Find(HtmlSymbol::Align))
+      TakeTableAlign(*this, a->Name);
   }
   if (Floats() && ZIndex == 0) ZIndex = 1;
   for (int i = PropPaddingTop; i <= PropBorderLeftWidth; ++i) MargArrayO.Set(i, PropValue(0));

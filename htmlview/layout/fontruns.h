@@ -256,7 +256,7 @@ class TFontObj {
   TRunUrlTarget UrlTarget;
   int YValue = 0;        // y of the link, for scrolling it into view
   int Pos = 0;           // character index in the section's text
-  int SScript = 0;       // ASub, ASuper or 0 (set by the text section)
+  TVAlign SScript = TVAlign::None;   // Sub, Super or None (set by the text section)
   bool Visited = false;
   bool Hover = false;
   bool Active = false;   // the link has the keyboard focus

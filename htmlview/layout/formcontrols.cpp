@@ -369,7 +369,7 @@ void TFormControlObj::ProcessProperties(TProperties& prop) {
     }
   }
   if (m[PropHeight] > 0) FHeight = m[PropHeight] - BordT - BordB;
-  int align;
+  TVAlign align = TVAlign::None;
   if (prop.GetVertAlign(align)) VertAlign = align;
   platform::Colour colour;
   if (prop.GetBackgroundColor(colour)) BkColor = colour;
@@ -609,7 +609,7 @@ TCheckBoxFormControlObj::TCheckBoxFormControlObj(TSectionListBase* master, int p
   if (Value.empty()) Value = "on";
   IsChecked = attributes.Find(HtmlSymbol::Checked) != nullptr;
   WasChecked = IsChecked;
-  VertAlign = ABaseline;
+  VertAlign = TVAlign::Baseline;
   auto* box = Adopt(new platform::FormCheckBox);
   box->resize(13, 13);
   box->SetChecked(IsChecked);
@@ -657,7 +657,7 @@ TRadioButtonFormControlObj::TRadioButtonFormControlObj(TSectionListBase* master,
                                                        ThtmlForm* form)
     : TFormControlObj(master, position, attributes, form) {
   IsChecked = attributes.Find(HtmlSymbol::Checked) != nullptr;
-  VertAlign = ABaseline;
+  VertAlign = TVAlign::Baseline;
   auto* radio = Adopt(new platform::FormRadioButton);
   radio->GroupName = FName;
   const bool large = Host() && Host()->ScreenPixelsPerInch() > 100;
@@ -1101,7 +1101,7 @@ TFormControlObj* TFormControlList::FindControl(int pos) const {
   return i < Count() && items_[i]->Pos == pos ? items_[i] : nullptr;
 }
 
-int TFormControlList::GetHeightAt(int pos, int& align) const {
+int TFormControlList::GetHeightAt(int pos, TVAlign& align) const {
   TFormControlObj* c = FindControl(pos);
   if (!c) return -1;
   align = c->VertAlign;

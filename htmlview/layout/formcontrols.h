@@ -214,7 +214,7 @@ class TFormControlObj : public TIDObject {
   std::string Value;
   std::string FName;
   std::string FID;
-  int VertAlign = ABottom;
+  TVAlign VertAlign = TVAlign::Bottom;
   int HSpaceL = 1, HSpaceR = 1, VSpaceT = 1, VSpaceB = 1;
   int BordT = 0, BordB = 0;
   int FHeight = 0, FWidth = 0;   // specified by the style (0 none)
@@ -533,7 +533,7 @@ class TFormControlList {
   // Index of the first control at or after pos (Count() when none).
   int FirstAtOrAfter(int pos) const;
   // Height with both vertical spaces and the alignment; -1 when none is there.
-  int GetHeightAt(int pos, int& align) const;
+  int GetHeightAt(int pos, TVAlign& align) const;
   // Width; the horizontal spaces apart; -1 when none.
   int GetWidthAt(int pos, int& hSpaceL, int& hSpaceR) const;
   // Characters from pos to the next control at or after it.

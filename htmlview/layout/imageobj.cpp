@@ -86,13 +86,13 @@ std::string ImageCacheKey(std::string_view url) { return platform::UpperCase(pla
 TImageObj::TImageObj(TSectionListBase* master, int position, const TAttributeList& attributes)
     : master_(master) {
   Pos = position;
-  VertAlign = ABottom;
+  VertAlign = TVAlign::Bottom;
   ReadAttributes(attributes);
 }
 
 TImageObj::TImageObj(TSectionListBase* master, const std::string& url) : master_(master) {
   Source = url;
-  VertAlign = ABottom;
+  VertAlign = TVAlign::Bottom;
   NoBorder = true;
   BorderSize = 0;
 }
@@ -165,14 +165,10 @@ void TImageObj::ReadAttributes(const TAttributeList& attributes) {
         ImageTitle = a.Name;
         titleGiven = true;
         break;
-      case HtmlSymbol::Align: {
-        const std::string s = platform::UpperCase(platform::Trim(a.Name));
-        if (s == "TOP") VertAlign = ATop;
-        else if (s == "MIDDLE" || s == "ABSMIDDLE") VertAlign = AMiddle;
-        else if (s == "LEFT") VertAlign = ALeft;
-        else if (s == "RIGHT") VertAlign = ARight;
+      case HtmlSymbol::Align:
+        if (const TVAlign align = VAlignOf(a.Name, TVAlignWords::Object); align != TVAlign::None)
+          VertAlign = align;
         break;
-      }
       case HtmlSymbol::Width:
         ReadSize(a, SpecWidth, PercentWidth);
         break;
@@ -222,10 +218,12 @@ void TImageObj::ReadAttributes(const TAttributeList& attributes) {
 }
 
 void TImageObj::ProcessProperties(TProperties& prop) {
-  int align;
+  TVAlign align = TVAlign::None;
   if (prop.GetVertAlign(align)) VertAlign = align;
   if (TFloatSide side; prop.GetFloat(side)) {
-    VertAlign = side == TFloatSide::Left ? ALeft : side == TFloatSide::Right ? ARight : ANone;
+    VertAlign = side == TFloatSide::Left    ? TVAlign::Left
+                : side == TFloatSide::Right ? TVAlign::Right
+                                            : TVAlign::None;
     if (Floating() && HSpaceL == 0 && HSpaceR == 0) HSpaceL = HSpaceR = 3;
   }
   if (ImageTitle.empty()) ImageTitle = prop.PropTitle;
@@ -496,12 +494,12 @@ void TImageObj::Draw(platform::Canvas& canvas, int x, int topY, int yBaseline, T
   const int yOff = master_ ? master_->YOff : 0;
   int y;
   switch (VertAlign) {
-    case ATop:
-    case ALeft:
-    case ARight:
+    case TVAlign::Top:
+    case TVAlign::Left:
+    case TVAlign::Right:
       y = topY + VSpaceT;
       break;
-    case AMiddle: {
+    case TVAlign::Middle: {
       const int descent = fontRun ? fontRun->Descent() : 0;
       const int fontHeight = fontRun ? fontRun->tmHeight() : 0;
       y = yBaseline + descent - fontHeight / 2 - (ObjHeight - VSpaceT + VSpaceB) / 2;
@@ -631,14 +629,14 @@ TFloatingObj* TImageObjList::FindImage(int pos) const {
   return i < Count() && (*this)[i]->Pos == pos ? (*this)[i] : nullptr;
 }
 
-int TImageObjList::GetHeightAt(int pos, int& align, TFloatingObj*& obj) const {
+int TImageObjList::GetHeightAt(int pos, TVAlign& align, TFloatingObj*& obj) const {
   obj = FindImage(pos);
   if (!obj) return -1;
   align = obj->VertAlign;
   return obj->ObjHeight + obj->VSpaceT + obj->VSpaceB;
 }
 
-int TImageObjList::GetWidthAt(int pos, int& align, int& hSpaceL, int& hSpaceR,
+int TImageObjList::GetWidthAt(int pos, TVAlign& align, int& hSpaceL, int& hSpaceR,
                               TFloatingObj*& obj) const {
   obj = FindImage(pos);
   if (!obj) return -1;

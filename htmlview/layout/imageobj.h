@@ -49,7 +49,7 @@ class TFloatingObj : public TIDObject {
   int Pos = 0;               // character index in the section's text
   int ObjHeight = 0;         // total height: picture (or reserved box) and border
   int ObjWidth = 0;          // total width
-  int VertAlign = ABottom;   // ATop .. ARight (the alignment codes)
+  TVAlign VertAlign = TVAlign::Bottom;   // Top .. Right
   int Indent = 0;            // x of a float, relative to the float manager's origin
   int HSpaceL = 0, HSpaceR = 0;
   int VSpaceT = 0, VSpaceB = 0;
@@ -70,8 +70,8 @@ class TFloatingObj : public TIDObject {
   int YPosition() const override { return YValue; }
   // Left and right alignment float the object to that side.
   TFloatSide FloatSide() const {
-    return VertAlign == ALeft ? TFloatSide::Left
-           : VertAlign == ARight ? TFloatSide::Right
+    return VertAlign == TVAlign::Left ? TFloatSide::Left
+           : VertAlign == TVAlign::Right ? TFloatSide::Right
                                  : TFloatSide::None;
   }
   bool Floating() const { return FloatSide() != TFloatSide::None; }
@@ -175,9 +175,9 @@ class TImageObjList : public TFreeList<TFloatingObj> {
   int FirstAtOrAfter(int pos) const;
   // The object's total height plus both vertical spaces, its alignment; -1
   // (and null) when no object stands there.
-  int GetHeightAt(int pos, int& align, TFloatingObj*& obj) const;
+  int GetHeightAt(int pos, TVAlign& align, TFloatingObj*& obj) const;
   // The object's total width; its horizontal spaces apart.
-  int GetWidthAt(int pos, int& align, int& hSpaceL, int& hSpaceR, TFloatingObj*& obj) const;
+  int GetWidthAt(int pos, TVAlign& align, int& hSpaceL, int& hSpaceR, TFloatingObj*& obj) const;
   // Characters from pos to the next object at or after it.
   int GetImageCountAt(int pos) const;
   // A character was removed at position n: later objects move back one.

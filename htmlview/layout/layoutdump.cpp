@@ -74,19 +74,19 @@ std::string LayoutDumpWriter::Font(const TMyFont& font) {
   return s;
 }
 
-std::string LayoutDumpWriter::Align(int code) {
-  switch (code) {
-    case ANone: return "none";
-    case ATop: return "top";
-    case AMiddle: return "middle";
-    case ABaseline: return "baseline";
-    case ABottom: return "bottom";
-    case ALeft: return "left";
-    case ARight: return "right";
-    case AJustify: return "justify";
-    case ASub: return "sub";
-    case ASuper: return "super";
-    default: return "align" + std::to_string(code);
+std::string LayoutDumpWriter::Align(TVAlign align) {
+  switch (align) {
+    case TVAlign::None: return "none";
+    case TVAlign::Top: return "top";
+    case TVAlign::Middle: return "middle";
+    case TVAlign::Baseline: return "baseline";
+    case TVAlign::Bottom: return "bottom";
+    case TVAlign::Left: return "left";
+    case TVAlign::Right: return "right";
+    case TVAlign::Justify: return "justify";
+    case TVAlign::Sub: return "sub";
+    case TVAlign::Super: return "super";
+    default: return "align" + std::to_string(static_cast<int>(align));
   }
 }
 

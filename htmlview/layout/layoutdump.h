@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "htmlview/style/stylecodes.h"
 #include "platform/colors.h"
 
 namespace htmlview {
@@ -65,7 +66,7 @@ class LayoutDumpWriter {
   static std::string Font(const TMyFont& font);
   // The alignment codes by name: none, top, middle, baseline, bottom, left,
   // right, justify, sub, super.
-  static std::string Align(int code);
+  static std::string Align(TVAlign align);
 
  private:
   std::string text_;

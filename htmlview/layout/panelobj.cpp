@@ -24,16 +24,6 @@ int Proportional(int other, int initialThis, int initialOther) {
   return std::max(0, platform::MulDiv(other, initialThis, initialOther));
 }
 
-// The alignment an ALIGN value names; others keep the current one.
-int AlignOf(const std::string& value, int current) {
-  const std::string s = platform::UpperCase(platform::Trim(value));
-  if (s == "TOP") return ATop;
-  if (s == "MIDDLE" || s == "ABSMIDDLE") return AMiddle;
-  if (s == "LEFT") return ALeft;
-  if (s == "RIGHT") return ARight;
-  return current;
-}
-
 }  // namespace
 
 // ------------------------------------------------------------------ ThvPanel
@@ -69,7 +59,7 @@ void ThvPanel::paintEvent(QPaintEvent* event) {
 TPanelObj::TPanelObj(TSectionListBase* root, const TAttributeList& attributes, int position)
     : Root(root) {
   Pos = position;
-  VertAlign = ABottom;
+  VertAlign = TVAlign::Bottom;
   TSectionListObjects* objects = ObjectsOf(root);
   if (objects) viewer_ = objects->ViewerWindow();
 
@@ -162,7 +152,8 @@ void TPanelObj::ReadAttributes(const TAttributeList& attributes) {
         break;
       }
       case HtmlSymbol::Align:
-        VertAlign = AlignOf(a.Name, VertAlign);
+        if (const TVAlign align = VAlignOf(a.Name, TVAlignWords::Object); align != TVAlign::None)
+          VertAlign = align;
         break;
       default:
         break;
@@ -221,9 +212,9 @@ void TPanelObj::Layout(TSectionListBase* master, platform::Canvas& canvas, TFont
 
 int TPanelObj::InlineTop(int lineTop, int y, int fontHeight, int descent) const {
   switch (VertAlign) {
-    case ATop:
+    case TVAlign::Top:
       return lineTop + VSpaceT;
-    case AMiddle:
+    case TVAlign::Middle:
       return y - fontHeight / 2 - (ObjHeight - VSpaceT + VSpaceB) / 2;
     default:
       return y - ObjHeight - descent - VSpaceB;

@@ -1,7 +1,6 @@
 #include "htmlview/layout/simplesections.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string>
 
 #include "htmlview/parse/attributes.h"
@@ -10,16 +9,6 @@
 #include "htmlview/style/styleprops.h"
 
 namespace htmlview {
-
-namespace {
-
-std::string LowerFirst(const std::string& text, size_t count) {
-  std::string s = text.substr(0, count);
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------- THorzLine
 
@@ -43,12 +32,12 @@ THorzLine::THorzLine(TSectionListBase* root, const TAttributeList* attributes, T
         case HtmlSymbol::Size:
           if (a.Value >= 1 && a.Value <= 20) VSize = a.Value;
           break;
-        case HtmlSymbol::Align: {
-          const std::string s = LowerFirst(a.Name, 10);
-          if (s == "left") Align = TTextAlign::Left;
-          else if (s == "right") Align = TTextAlign::Right;
+        case HtmlSymbol::Align:
+          // "center" is the rule's default already and leaves an earlier ALIGN standing.
+          if (auto align = TextAlignOf(a.Name, {.foldCase = true});
+              align && align != TTextAlign::Center)
+            Align = *align;
           break;
-        }
         case HtmlSymbol::Width:
           if (a.Value >= 1 && prop) {
             if (a.Name.find('%') != std::string::npos)
@@ -67,12 +56,8 @@ THorzLine::THorzLine(TSectionListBase* root, const TAttributeList* attributes, T
   platform::Colour c;
   if (prop->GetOriginalForegroundColor(c)) Color = c;
   const PropValue& align = prop->Props[PropTextAlign];
-  if (prop->Originals[PropTextAlign] && align.IsText()) {
-    const std::string s = LowerFirst(align.Text(), std::string::npos);
-    if (s == "left") Align = TTextAlign::Left;
-    else if (s == "right") Align = TTextAlign::Right;
-    else if (s == "center") Align = TTextAlign::Center;
-  }
+  if (prop->Originals[PropTextAlign] && align.IsText())
+    Align = TextAlignOf(align.Text(), {.foldCase = true}).value_or(Align);
 }
 
 int THorzLine::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,

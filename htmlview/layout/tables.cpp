@@ -25,7 +25,7 @@ double LeadingValue(const std::string& text) { return std::strtod(text.c_str(), 
 
 // ------------------------------------------------------------------ TCellObj
 
-TCellObj::TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* attributes,
+TCellObj::TCellObj(TSectionListBase* master, TVAlign vAlign, const TAttributeList* attributes,
                    TProperties* prop)
     : VAlign(vAlign), Cell(std::make_unique<TCellObjCell>(master)) {
   Padding.fill(-1);
@@ -85,8 +85,9 @@ TCellObj::TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* a
   Cell->OwnerTag = prop->PropTag;
   const int emSize = prop->EmSize, exSize = prop->ExSize;
   if (prop->Props[PropColor].IsInt()) FGColor = prop->Props[PropColor].Colour();
-  int align;
-  if (prop->GetVertAlign(align) && (align == ATop || align == AMiddle || align == ABottom))
+  TVAlign align = TVAlign::None;
+  if (prop->GetVertAlign(align) &&
+      (align == TVAlign::Top || align == TVAlign::Middle || align == TVAlign::Bottom))
     VAlign = align;
   // The style's values are read here and not kept: a page may hold a great
   // many cells.

@@ -47,16 +47,16 @@ struct TColObj {
   int ColWidth = 0;          // > 0 when given; tenths of a percent when ColAsPercent
   bool ColAsPercent = false;
   std::string ColAlign;
-  int ColVAlign = ANone;
+  TVAlign ColVAlign = TVAlign::None;
 };
 
 // ---------------------------------------------------------------------------
 
 class TCellObj {
  public:
-  // vAlign: the row's or column's default (ATop, AMiddle, ABottom);
+  // vAlign: the row's or column's default (Top, Middle, Bottom or Baseline);
   // attributes and prop: the TD / TH element's (either may be null).
-  TCellObj(TSectionListBase* master, int vAlign, const TAttributeList* attributes,
+  TCellObj(TSectionListBase* master, TVAlign vAlign, const TAttributeList* attributes,
            TProperties* prop);
   // A grid position covered by a span: ColSpan 0, RowSpan as given. A
   // table shares one for each RowSpan among its rows (TCellFillers).
@@ -71,7 +71,7 @@ class TCellObj {
   int ContentHt = 0;
   int SpecHt = 0, SpecHtPct = 0;
   int YIndent = 0;
-  int VAlign = AMiddle;
+  TVAlign VAlign = TVAlign::Middle;
   int SpecWd = 0;
   bool SpecWdIsPercent = false;
   std::array<int, 4> Padding{};        // top, right, bottom, left

@@ -432,13 +432,13 @@ std::vector<int> RowHeights(int rowCount, int height, int cellSpacing,
   return heights;
 }
 
-int VerticalIndent(int vAlign, int ht, int contentHt, int vrSpace, int cellSpacing) {
+int VerticalIndent(TVAlign vAlign, int ht, int contentHt, int vrSpace, int cellSpacing) {
   const int free = ht - contentHt - vrSpace - cellSpacing;
   switch (vAlign) {
-    case AMiddle:
+    case TVAlign::Middle:
       return free / 2;
-    case ABottom:
-    case ABaseline:
+    case TVAlign::Bottom:
+    case TVAlign::Baseline:
       return free;
     default:
       return 0;

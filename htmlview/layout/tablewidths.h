@@ -8,6 +8,7 @@
 // Percentages are in tenths of a percent (1000 = 100%).
 #include <vector>
 
+#include "htmlview/style/stylecodes.h"
 #include "platform/geometry.h"
 
 namespace htmlview {
@@ -64,8 +65,8 @@ struct RowSpanMeasure {
 std::vector<int> RowHeights(int rowCount, int height, int cellSpacing,
                             const std::vector<RowSpanMeasure>& measures);
 
-// The vertical offset of a cell's content for valign (ATop, AMiddle,
-// ABottom or ABaseline) in a cell of height ht.
-int VerticalIndent(int vAlign, int ht, int contentHt, int vrSpace, int cellSpacing);
+// The vertical offset of a cell's content for valign (Top, Middle, Bottom
+// or Baseline) in a cell of height ht.
+int VerticalIndent(TVAlign vAlign, int ht, int contentHt, int vrSpace, int cellSpacing);
 
 }  // namespace htmlview

@@ -1,7 +1,6 @@
 #include "htmlview/layout/textsection.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <exception>
 #include <memory>
@@ -15,6 +14,7 @@
 #include "htmlview/parse/vocabulary.h"
 #include "platform/fonts.h"
 #include "platform/scopeguard.h"
+#include "platform/sysutils.h"
 
 namespace htmlview {
 
@@ -41,9 +41,7 @@ int TabIndexOf(const TUrlTarget& target) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
     const size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
-    std::string name = line.substr(0, eq);
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (name != "TABINDEX") continue;
+    if (!platform::SameText(std::string_view(line).substr(0, eq), "TABINDEX")) continue;
     try {
       return std::stoi(line.substr(eq + 1));
     } catch (const std::exception&) {
@@ -181,20 +179,14 @@ TSection::TSection(TSectionListBase* root, const TAttributeList* attributes, TPr
     else FirstLineIndent = indent;
   }
   const PropValue& align = prop.Props[PropTextAlign];
-  if (align.IsText()) {
-    const std::string& a = align.Text();
-    Justify = a == "center"    ? TTextAlign::Center
-              : a == "right"   ? TTextAlign::Right
-              : a == "justify" ? TTextAlign::Justify
-                               : TTextAlign::Left;
-  }
+  if (align.IsText())
+    Justify = TextAlignOf(align.Text(), {.justify = true}).value_or(TTextAlign::Left);
   const PropValue& wrap = prop.Props[PropWordWrap];
   BreakWord = wrap.IsText() && wrap.Text() == "break-word";
   SmallCaps = prop.GetFontVariant() == "small-caps";
   if (attributes) {
     if (const TAttribute* clear = attributes->Find(HtmlSymbol::Clear)) {
-      std::string v = clear->Name;
-      for (char& c : v) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      const std::string v = platform::LowerCase(clear->Name);
       ClearAttr = v == "left" ? TClear::Left : v == "right" ? TClear::Right : TClear::Both;
     }
   }
@@ -335,21 +327,22 @@ void TSection::SwitchRunFont(const TMyFont& font) {
       }
 }
 
-TFontObj* TSection::ChangeFont(const TMyFont& font, int sscript) {
+TFontObj* TSection::ChangeFont(const TMyFont& font, TVAlign sscript) {
   TFontObj* last = Fonts.Count() > 0 ? Fonts[Fonts.Count() - 1] : nullptr;
   if (last && last->Pos == Len) {
     last->ReplaceFont(font);
   } else {
     last = Fonts.Add(std::make_unique<TFontObj>(this, font, Len));
   }
-  last->SScript = (sscript == ASub || sscript == ASuper) ? sscript : 0;
+  last->SScript = (sscript == TVAlign::Sub || sscript == TVAlign::Super) ? sscript : TVAlign::None;
   return last;
 }
 
 TFontObj* TSection::ChangeFont(TProperties& prop) {
-  int align = 0;
-  int sscript = 0;
-  if (prop.GetVertAlign(align) && (align == ASub || align == ASuper)) sscript = align;
+  TVAlign align = TVAlign::None;
+  TVAlign sscript = TVAlign::None;
+  if (prop.GetVertAlign(align) && (align == TVAlign::Sub || align == TVAlign::Super))
+    sscript = align;
   TFontObj* run = ChangeFont(prop.GetFont(), sscript);
   run->Title = prop.PropTitle;
   SmallCaps = prop.GetFontVariant() == "small-caps";
@@ -362,9 +355,10 @@ TFontObj* TSection::ChangeFont(TProperties& prop) {
 }
 
 TFontObj* TSection::SetLink(bool startsLink, TProperties& prop, const TUrlTarget* linkTarget) {
-  int align = 0;
-  int sscript = 0;
-  if (prop.GetVertAlign(align) && (align == ASub || align == ASuper)) sscript = align;
+  TVAlign align = TVAlign::None;
+  TVAlign sscript = TVAlign::None;
+  if (prop.GetVertAlign(align) && (align == TVAlign::Sub || align == TVAlign::Super))
+    sscript = align;
   TFontObj* run = ChangeFont(prop.GetFont(), sscript);
   run->Title = prop.PropTitle;
   SmallCaps = prop.GetFontVariant() == "small-caps";
@@ -914,8 +908,8 @@ TSection::LineSpace TSection::MeasureLine(LineRec& line, int p, int nn, int y, b
     if (auto* img = dynamic_cast<TImageObj*>(obj); img && img->MyFormControl)
       img->MyFormControl->YValue = y;
     switch (obj->VertAlign) {
-      case ATop: sa = std::max(sa, h - line.LineHt); break;
-      case AMiddle: {
+      case TVAlign::Top: sa = std::max(sa, h - line.LineHt); break;
+      case TVAlign::Middle: {
         if (line.LineHt == 0) {
           if (const TFontObj* run = Fonts.GetFontObjAt(p)) {
             line.LineHt = run->FontHeight();
@@ -927,8 +921,8 @@ TSection::LineSpace TSection::MeasureLine(LineRec& line, int p, int nn, int y, b
         sb = std::max(sb, h - line.LineHt - half);
         break;
       }
-      case ABaseline:
-      case ABottom: sb = std::max(sb, h - (line.LineHt - line.Descent)); break;
+      case TVAlign::Baseline:
+      case TVAlign::Bottom: sb = std::max(sb, h - (line.LineHt - line.Descent)); break;
       default: break;
     }
   }
@@ -936,15 +930,15 @@ TSection::LineSpace TSection::MeasureLine(LineRec& line, int p, int nn, int y, b
     TFormControlObj* c = FormControls()[k];
     const int h = c->Height(), t = c->VSpaceT, b = c->VSpaceB;
     switch (c->VertAlign) {
-      case ATop: sa = std::max(sa, t + h + b - line.LineHt); break;
-      case AMiddle: {
+      case TVAlign::Top: sa = std::max(sa, t + h + b - line.LineHt); break;
+      case TVAlign::Middle: {
         const int half = (h - line.LineHt) / 2;
         sa = std::max(sa, b + half);
         sb = std::max(sb, h - line.LineHt - half + t);
         break;
       }
-      case ABaseline: sb = std::max(sb, t + h + b - (line.LineHt - line.Descent)); break;
-      case ABottom: sb = std::max(sb, t + h + b - line.LineHt); break;
+      case TVAlign::Baseline: sb = std::max(sb, t + h + b - (line.LineHt - line.Descent)); break;
+      case TVAlign::Bottom: sb = std::max(sb, t + h + b - line.LineHt); break;
       default: break;
     }
     if (!isCopy) c->YValue = y;
@@ -1392,7 +1386,7 @@ void TSection::Dump(LayoutDumpWriter& writer) const {
                             W::Quoted(std::u16string_view(Text).substr(piece.Start, piece.Count));
           if (piece.Run) {
             run += " " + W::Font(piece.Run->TheFont);
-            if (piece.Run->SScript) run += " " + W::Align(piece.Run->SScript);
+            if (piece.Run->SScript != TVAlign::None) run += " " + W::Align(piece.Run->SScript);
             if (piece.Run->IsLink()) run += " link " + W::Quoted(piece.Run->URL());
           }
           writer.Line(run);

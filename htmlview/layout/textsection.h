@@ -253,8 +253,8 @@ class TSection : public TSectionBase {
   // consecutive, taking the token over when it is the section's first text.
   void TakeText(std::u16string&& token, const std::vector<IndexObj>& places);
   // A new run from the current length (the last run changes when it starts
-  // there); sscript ASub, ASuper or 0.
-  TFontObj* ChangeFont(const TMyFont& font, int sscript = 0);
+  // there); sscript Sub, Super or None.
+  TFontObj* ChangeFont(const TMyFont& font, TVAlign sscript = TVAlign::None);
   // The same from a style: title, link fonts inside a link, sub/superscript.
   TFontObj* ChangeFont(TProperties& prop);
   // A link starts (startsLink: the HREF symbol) or ends here.

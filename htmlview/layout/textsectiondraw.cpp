@@ -262,10 +262,10 @@ void TSection::DrawLine(platform::Canvas& canvas, TDrawContext& context, int lin
         if (!window) break;
         int top;
         switch (c->VertAlign) {
-          case ATop: top = lr.DrawY + c->VSpaceT; break;
-          case AMiddle: top = bottom - (lr.LineHt + c->Height()) / 2; break;
-          case ABaseline: top = bottom - c->Height() - c->VSpaceB - lr.Descent; break;
-          case ABottom: top = bottom - c->Height() - c->VSpaceB; break;
+          case TVAlign::Top: top = lr.DrawY + c->VSpaceT; break;
+          case TVAlign::Middle: top = bottom - (lr.LineHt + c->Height()) / 2; break;
+          case TVAlign::Baseline: top = bottom - c->Height() - c->VSpaceB - lr.Descent; break;
+          case TVAlign::Bottom: top = bottom - c->Height() - c->VSpaceB; break;
           default: top = bottom; break;
         }
         const bool radio = dynamic_cast<TRadioButtonFormControlObj*>(c) != nullptr;
@@ -380,8 +380,8 @@ void TSection::DrawText(platform::Canvas& canvas, int line, const LinePiece& pie
     canvas.SetTextColor(run->TheFont->color);
   }
   int y = baseline - yOff;
-  if (run->SScript == ASuper) y -= run->tmHeight() / 3;
-  else if (run->SScript == ASub) y += run->Descent() / 2 + 1;
+  if (run->SScript == TVAlign::Super) y -= run->tmHeight() / 3;
+  else if (run->SScript == TVAlign::Sub) y += run->Descent() / 2 + 1;
   canvas.textAlign = platform::TA_BASELINE;
   canvas.SetTextJustification(0, 0);   // the advances carry the justification
   const bool clipped = IsPreformatted() && !(OwnerBlock && OwnerBlock->HidesOverflow());

@@ -9,6 +9,7 @@
 
 #include "htmlview/parse/codepages.h"
 #include "htmlview/style/styleprops.h"
+#include "platform/sysutils.h"
 
 namespace htmlview {
 
@@ -28,7 +29,6 @@ inline bool IsHexDigit(char c) {
 inline bool IsAlnumAscii(char c) {
   return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
-inline char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
 constexpr char16_t kReplacement = 0xFFFD;
 
@@ -567,7 +567,7 @@ void TakePlainSpan(HtmlReaderState& r, TextCollector* bytes) {
   r.CharCount += static_cast<int>(span.size());
   r.LastCR = r.LastLF = false;
   r.Ch = span.back();
-  r.UpCh = Upper(r.Ch);
+  r.UpCh = platform::UpperAscii(r.Ch);
   if ((end & 4095) == 0) ReportProgress(r);
 }
 
@@ -828,7 +828,7 @@ void ReadHtmlChar() {
   if (c == '\n') c = '\r';
   else if (c == '\t') c = ' ';
   r.Ch = c;
-  r.UpCh = Upper(c);
+  r.UpCh = platform::UpperAscii(c);
   if (c == 0 && r.InComment) {
     r.InComment = false;
     throw EParseError(kOpenCommentMessage);

@@ -10,11 +10,6 @@ constexpr auto npos = std::string_view::npos;
 using platform::LowerCase;
 using platform::Trim;
 
-// Case ignored in the prefix only.
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && platform::SameText(s.substr(0, prefix.size()), prefix);
-}
-
 std::string_view BeforeQuery(std::string_view s) { return s.substr(0, s.find('?')); }
 
 // Index of the "/" that ends the scheme and host part of a base, or npos.
@@ -118,7 +113,7 @@ UrlParts SplitUrl(std::string_view url) {
     parts.proto = std::string(url.substr(0, scheme));
     rest = url.substr(scheme + 3);
   } else if (url[0] != '/') {
-    if (StartsWithNoCase(url, "http:")) {
+    if (platform::StartsText(url, "http:")) {
       parts.proto = "http";
       // "http:" with a bare path after it, not a host.
       if (url.size() >= 7 && url[6] != '/') {
@@ -126,7 +121,7 @@ UrlParts SplitUrl(std::string_view url) {
         return parts;
       }
       rest = url.substr(5);
-    } else if (StartsWithNoCase(url, "mailto:")) {
+    } else if (platform::StartsText(url, "mailto:")) {
       parts.proto = "mailto";
       rest = url.substr(url.find(':') + 1);
     } else {

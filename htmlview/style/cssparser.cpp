@@ -21,15 +21,9 @@ constexpr int kMaxWords = 7;
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
 bool Contains(std::string_view s, std::string_view what) {
   return s.find(what) != std::string_view::npos;
-}
-
-bool StartsWithNoCase(std::string_view s, size_t at, std::string_view prefix) {
-  return s.size() - at >= prefix.size() && platform::SameText(s.substr(at, prefix.size()), prefix);
 }
 
 // Lower-cases everything but the address inside "url(...)": the keyword is
@@ -39,13 +33,13 @@ std::string LowerCaseKeepUrls(std::string_view text) {
   std::string out(text);
   size_t i = 0;
   while (i < out.size()) {
-    if (StartsWithNoCase(out, i, "url(")) {
-      for (size_t k = i; k < i + 4; ++k) out[k] = LowerAscii(out[k]);
+    if (platform::StartsText(std::string_view(out).substr(i), "url(")) {
+      for (size_t k = i; k < i + 4; ++k) out[k] = platform::LowerAscii(out[k]);
       const size_t close = out.find(')', i + 4);
       i = close == std::string::npos ? out.size() : close + 1;
       continue;
     }
-    out[i] = LowerAscii(out[i]);
+    out[i] = platform::LowerAscii(out[i]);
     ++i;
   }
   return out;
@@ -612,8 +606,8 @@ std::string MakeUrlAbsolute(std::string_view value, std::string_view linkPath) {
   if (linkPath.empty()) return std::string(value);
   std::string v(value);
   for (size_t i = 0; i + 4 <= v.size(); ++i)
-    if (StartsWithNoCase(v, i, "url(")) {
-      for (size_t k = i; k < i + 4; ++k) v[k] = LowerAscii(v[k]);
+    if (platform::StartsText(std::string_view(v).substr(i), "url(")) {
+      for (size_t k = i; k < i + 4; ++k) v[k] = platform::LowerAscii(v[k]);
       break;
     }
   std::string address = ReadUrl(v);
@@ -673,7 +667,7 @@ void ParseStyleSheet(TStyleList& styles, char& ch, StyleCharSource& source, bool
   reader.PushBack(ch);
   reader.ReadCh();
   reader.StyleSheet(fromLink);
-  ch = UpperAscii(reader.Ch);
+  ch = platform::UpperAscii(reader.Ch);
 }
 
 void ParseStyleElement(TStyleList& styles) {

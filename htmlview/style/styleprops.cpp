@@ -194,18 +194,6 @@ int RoundHalfEven(double value) {
 // ---------------------------------------------------------------------------
 // Conversions
 
-int AlignmentFromString(std::string_view text) {
-  const std::string s = LowerCase(Trim(text));
-  if (s == "top") return ATop;
-  if (s == "middle" || s == "absmiddle" || s == "center") return AMiddle;
-  if (s == "baseline") return ABaseline;
-  if (s == "bottom") return ABottom;
-  if (s == "left") return ALeft;
-  if (s == "right") return ARight;
-  if (s == "justify") return AJustify;
-  return ANone;
-}
-
 bool ColorFromString(std::string_view text, bool needHash, Colour& color) {
   if (text.empty()) return false;
   const std::string s = LowerCase(Trim(text));
@@ -693,15 +681,10 @@ void TProperties::GetBackgroundPos(int emSize, int exSize, PositionRecArray& p) 
   p[0].Fixed = p[1].Fixed = fixed;
 }
 
-bool TProperties::GetVertAlign(int& align) const {
-  const std::string s = Trim(Props[PropVerticalAlign].Text());
-  if (s == "top" || s == "text-top") align = ATop;
-  else if (s == "middle") align = AMiddle;
-  else if (s == "baseline") align = ABaseline;
-  else if (s == "bottom") align = ABottom;
-  else if (s == "sub") align = ASub;
-  else if (s == "super") align = ASuper;
-  else return false;
+bool TProperties::GetVertAlign(TVAlign& align) const {
+  const TVAlign a = VAlignOf(Props[PropVerticalAlign].Text(), TVAlignWords::Style);
+  if (a == TVAlign::None) return false;
+  align = a;
   return true;
 }
 

@@ -149,15 +149,7 @@ struct TMyFont : platform::Font {
 };
 
 // ---------------------------------------------------------------------------
-// Alignment codes and background positions
-
-enum : int {
-  ANone = 0, ATop = 1, AMiddle = 2, ABaseline = 3, ABottom = 4, ALeft = 5, ARight = 6,
-  AJustify = 7, ASub = 8, ASuper = 9
-};
-// "top" 1, "middle"/"absmiddle"/"center" 2, "baseline" 3, "bottom" 4,
-// "left" 5, "right" 6, "justify" 7, anything else 0 (case ignored).
-int AlignmentFromString(std::string_view text);
+// Background positions
 
 // Where a background picture stands on one axis: at an edge, centred, at
 // Value percent or Value pixels from the start.
@@ -362,7 +354,7 @@ class TProperties {
   // --- Queries of the layout code
   bool GetBackgroundImage(std::string& url) const;
   void GetBackgroundPos(int emSize, int exSize, PositionRecArray& p) const;
-  bool GetVertAlign(int& align) const;
+  bool GetVertAlign(TVAlign& align) const;
   bool GetFloat(TFloatSide& side) const;
   // Removes the value, so a clear applies once.
   bool GetClear(TClear& clear);

@@ -16,10 +16,6 @@ using platform::Trim;
 
 namespace {
 
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && SameText(s.substr(0, prefix.size()), prefix);
-}
-
 bool IsLengthIndex(int i) { return i >= PropMarginTop && i <= PropLeft; }
 
 bool MatchesAncestor(const SimpleSelector& sel, const TProperties& anc) {
@@ -417,7 +413,7 @@ void TProperties::MergeDescendantsPlain(const TStyleList& styles, const MatchCon
     return ClassesAmong(cls, ctx.classNames);
   };
   for (int k = styles.LowerBound(prefix);
-       k < styles.Count() && StartsWithNoCase(styles.Key(k), prefix); ++k) {
+       k < styles.Count() && platform::StartsText(styles.Key(k), prefix); ++k) {
     ++counts.keysExamined;
     const std::vector<SimpleSelector> sels = ParseDescendantKey(styles.Key(k));
     if (sels.empty()) break;

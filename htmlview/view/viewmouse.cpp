@@ -23,11 +23,6 @@ bool IsWordChar(char16_t c) {
   return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c >= 192;
 }
 
-std::string UpperAscii5(std::string ext) {
-  for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return ext.substr(0, 5);
-}
-
 }  // namespace
 
 void THtmlView::SetCursorShown(int cursor) {
@@ -399,7 +394,7 @@ void THtmlView::FollowLink() {
     s = s.substr(0, hash);
   }
   s = ExpandDocFileName(s);
-  const std::string ext = UpperAscii5(platform::ExtractFileExt(s));
+  const std::string ext = platform::UpperCase(platform::ExtractFileExt(s).substr(0, 5));
   if (ext == ".HTM" || ext == ".HTML") {
     if (s != currentFile_) {
       LoadWithHistory(s + name, HTMLType);

@@ -259,6 +259,52 @@ TEST(TextRoutines, TrimCaseAndCompare) {
   EXPECT_EQ(StringReplaceAll("a.b.c", ".", "::"), "a::b::c");
 }
 
+// One case mapping for the whole program: ASCII letters only, so that a page
+// lays out and an INI name matches alike whatever locale the process runs in.
+// The edges of both letter ranges are where an off-by-one hides.
+TEST(TextRoutines, AsciiCaseOnly) {
+  struct Case {
+    char16_t unit, lower, upper;
+  };
+  const Case cases[] = {
+      {u'A', u'a', u'A'}, {u'Z', u'z', u'Z'}, {u'a', u'a', u'A'}, {u'z', u'z', u'Z'},
+      {u'@', u'@', u'@'}, {u'[', u'[', u'['}, {u'`', u'`', u'`'}, {u'{', u'{', u'{'},
+      {u'5', u'5', u'5'}, {0x00C9, 0x00C9, 0x00C9} /* É */, {0x00E9, 0x00E9, 0x00E9} /* é */,
+      {0x00DF, 0x00DF, 0x00DF} /* ß */, {0x0130, 0x0130, 0x0130} /* dotted I */,
+      {0x0131, 0x0131, 0x0131} /* dotless i */, {0xFF21, 0xFF21, 0xFF21} /* fullwidth A */,
+      {0xD800, 0xD800, 0xD800} /* a lone surrogate */};
+  const std::string savedCtype = std::setlocale(LC_CTYPE, nullptr);
+  std::setlocale(LC_CTYPE, "C.UTF-8");   // where the C library would map é
+  for (const Case& c : cases) {
+    EXPECT_EQ(LowerAscii(c.unit), c.lower) << int(c.unit);
+    EXPECT_EQ(UpperAscii(c.unit), c.upper) << int(c.unit);
+    if (c.unit < 0x80) {
+      const char b = static_cast<char>(c.unit);
+      EXPECT_EQ(LowerAscii(b), static_cast<char>(c.lower)) << b;
+      EXPECT_EQ(UpperAscii(b), static_cast<char>(c.upper)) << b;
+    }
+  }
+  for (int b = 0x80; b <= 0xFF; ++b) {   // bytes of UTF-8 sequences and Latin-1 letters
+    EXPECT_EQ(LowerAscii(static_cast<char>(b)), static_cast<char>(b)) << b;
+    EXPECT_EQ(UpperAscii(static_cast<char>(b)), static_cast<char>(b)) << b;
+  }
+  EXPECT_EQ(LowerCase(u"Stra\u00DFE \u00C9T\u00C9"), u"stra\u00DFe \u00C9t\u00C9");
+  EXPECT_EQ(UpperCase(u"stra\u00DFe \u00E9t\u00E9"), u"STRA\u00DFE \u00E9T\u00E9");
+  EXPECT_EQ(UpperCase(std::u16string_view()), u"");
+  std::setlocale(LC_CTYPE, savedCtype.c_str());
+}
+
+TEST(TextRoutines, StartsText) {
+  const struct {
+    const char* text;
+    const char* prefix;
+    bool starts;
+  } cases[] = {{"URL(a.png)", "url(", true}, {"Http://x", "http:", true}, {"http", "http:", false},
+               {"", "", true},                {"abc", "", true},            {" http:", "http:", false},
+               {"\xC3\x84x", "\xC3\xA4", false} /* Ä is not ä */};
+  for (const auto& c : cases) EXPECT_EQ(StartsText(c.text, c.prefix), c.starts) << c.text;
+}
+
 // The one escaper of text put into pages: the same text must be safe between
 // tags (the workbench's names and messages) and inside a quoted attribute
 // value (the viewer's picture documents), so the quote is escaped as well.

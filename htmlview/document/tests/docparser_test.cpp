@@ -380,12 +380,12 @@ TEST_F(DocParserTest, ColumnDescriptions) {
     int width;
     bool percent;
     const char* align;
-    int valign;
+    TVAlign valign;
   };
   const Col expected[] = {
-      {300, true, "right", ABottom}, {50, false, "center", ATop},
-      {100, true, "", ANone},        {100, true, "", ANone},
-      {0, false, "", ANone},   // a percentage out of range gives no width
+      {300, true, "right", TVAlign::Bottom}, {50, false, "center", TVAlign::Top},
+      {100, true, "", TVAlign::None},        {100, true, "", TVAlign::None},
+      {0, false, "", TVAlign::None},   // a percentage out of range gives no width
   };
   ASSERT_EQ(table.ColInfo->size(), std::size(expected));
   for (size_t i = 0; i < std::size(expected); ++i) {
@@ -398,14 +398,14 @@ TEST_F(DocParserTest, ColumnDescriptions) {
   const TCellList& first = *table.Rows[0];
   const TCellList& second = *table.Rows[1];
   EXPECT_EQ(FirstText(*first[0]->Cell)->Justify, TTextAlign::Right);
-  EXPECT_EQ(first[0]->VAlign, ABottom);
+  EXPECT_EQ(first[0]->VAlign, TVAlign::Bottom);
   EXPECT_EQ(FirstText(*first[1]->Cell)->Justify, TTextAlign::Center);
-  EXPECT_EQ(first[1]->VAlign, ATop);
-  EXPECT_EQ(first[2]->VAlign, AMiddle);
+  EXPECT_EQ(first[1]->VAlign, TVAlign::Top);
+  EXPECT_EQ(first[2]->VAlign, TVAlign::Middle);
   // d and e stand in the second and third columns: a is above them.
   EXPECT_EQ(FirstText(*second[0]->Cell)->Justify, TTextAlign::Center);
-  EXPECT_EQ(second[0]->VAlign, ATop);
-  EXPECT_EQ(second[1]->VAlign, AMiddle);
+  EXPECT_EQ(second[0]->VAlign, TVAlign::Top);
+  EXPECT_EQ(second[1]->VAlign, TVAlign::Middle);
 }
 
 TEST_F(DocParserTest, HeadElementsAndEvents) {

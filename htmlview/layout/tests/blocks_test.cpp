@@ -486,7 +486,7 @@ std::unique_ptr<ThtmlTable> FixedTable(TSectionListBase* doc, const TAttributeLi
   auto table = std::make_unique<ThtmlTable>(doc, attrs, nullptr);
   TCellList* row = table->AddRow(std::make_unique<TCellList>(nullptr, nullptr));
   for (auto [mn, mx] : cells) {
-    auto cell = std::make_unique<TCellObj>(doc, AMiddle, nullptr, nullptr);
+    auto cell = std::make_unique<TCellObj>(doc, TVAlign::Middle, nullptr, nullptr);
     AddFixed(*cell->Cell, mn, mx, 20);
     row->Add(std::move(cell));
   }
@@ -795,7 +795,7 @@ TEST_F(BlockTest, RowBackgroundPictureIsTiledInEachCell) {
   TCellList* row = table->AddRow(std::make_unique<TCellList>(rowAttrs.get(), nullptr));
   std::vector<TCellObj*> cells;
   for (int i = 0; i < 2; ++i) {
-    auto cell = std::make_unique<TCellObj>(&doc, AMiddle, nullptr, nullptr);
+    auto cell = std::make_unique<TCellObj>(&doc, TVAlign::Middle, nullptr, nullptr);
     AddFixed(*cell->Cell, 40, 40, 20);
     cells.push_back(cell.get());
     row->Add(std::move(cell));

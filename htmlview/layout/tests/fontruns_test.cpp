@@ -263,7 +263,7 @@ TEST_F(FontRunsTest, RunLookupsByPosition) {
 
 TEST_F(FontRunsTest, CopyKeepsStartScriptFontsAndTarget) {
   TFontObj* run = AddRun(6, 3, "x.htm");
-  run->SScript = ASuper;
+  run->SScript = TVAlign::Super;
   run->Title = "tip";
   run->SetLinkFonts(LinkFonts());
   run->SetVisited(true);
@@ -274,7 +274,7 @@ TEST_F(FontRunsTest, CopyKeepsStartScriptFontsAndTarget) {
   TFontObj* c = copy[0];
   EXPECT_EQ(c->Section, &other);
   EXPECT_EQ(c->Pos, 6);
-  EXPECT_EQ(c->SScript, ASuper);
+  EXPECT_EQ(c->SScript, TVAlign::Super);
   EXPECT_EQ(c->URL(), "x.htm");
   EXPECT_EQ(c->LinkID(), 3);
   EXPECT_EQ(c->TheFont->color, platform::clPurple);

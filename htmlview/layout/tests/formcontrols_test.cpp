@@ -184,14 +184,14 @@ TEST_F(FormControlsTest, EachElementBecomesItsKindOfControl) {
     } else if (kind == "checkbox") {
       auto* box = dynamic_cast<TCheckBoxFormControlObj*>(ctl);
       ASSERT_NE(box, nullptr);
-      EXPECT_EQ(box->VertAlign, ABaseline);
+      EXPECT_EQ(box->VertAlign, TVAlign::Baseline);
       EXPECT_EQ(box->CheckBox()->size(), QSize(13, 13));
     } else if (kind == "radio") {
       auto* radio = dynamic_cast<TRadioButtonFormControlObj*>(ctl);
       ASSERT_NE(radio, nullptr);
       EXPECT_FALSE(radio->RadioButton()->autoExclusive());
       EXPECT_EQ(radio->RadioButton()->size(), QSize(13, 14));
-      EXPECT_EQ(radio->VertAlign, ABaseline);
+      EXPECT_EQ(radio->VertAlign, TVAlign::Baseline);
     } else if (kind == "hidden") {
       EXPECT_NE(dynamic_cast<THiddenFormControlObj*>(ctl), nullptr);
       EXPECT_EQ(ctl->TheControl(), nullptr);
@@ -245,7 +245,7 @@ TEST_F(FormControlsTest, AttributesAreRead) {
   EXPECT_TRUE(edit->Readonly);
   EXPECT_TRUE(edit->Edit()->ReadOnly());
   EXPECT_EQ(edit->EditSize, 15);
-  EXPECT_EQ(edit->VertAlign, ABottom);
+  EXPECT_EQ(edit->VertAlign, TVAlign::Bottom);
   EXPECT_EQ(edit->HSpaceL + edit->HSpaceR + edit->VSpaceT + edit->VSpaceB, 4);
   EXPECT_EQ(doc.IDs["E1"], edit);
   ASSERT_EQ(doc.TabOrder.size(), 1u);
@@ -457,7 +457,7 @@ TEST_F(FormControlsTest, StyleReplacesSpacesSizesAlignmentAndColour) {
   EXPECT_EQ(edit->FWidth, 40);
   EXPECT_TRUE(edit->PercentWidth);
   EXPECT_EQ(edit->FHeight, 30);
-  EXPECT_EQ(edit->VertAlign, ATop);
+  EXPECT_EQ(edit->VertAlign, TVAlign::Top);
   EXPECT_EQ(edit->BkColor, platform::clYellow);
 
   auto* big = MakeAs<TEditFormControlObj>(Sym::Input, {}, form);
@@ -930,9 +930,10 @@ TEST_F(FormControlsTest, ControlListByPosition) {
   list.Add(b);
   EXPECT_EQ(list.FindControl(9), b);
   EXPECT_EQ(list.FindControl(6), nullptr);
-  int align = 0, l = 0, r = 0;
+  TVAlign align = TVAlign::None;
+  int l = 0, r = 0;
   EXPECT_EQ(list.GetHeightAt(5, align), 13 + 2);
-  EXPECT_EQ(align, ABaseline);
+  EXPECT_EQ(align, TVAlign::Baseline);
   EXPECT_EQ(list.GetWidthAt(5, l, r), 13);
   EXPECT_EQ(l + r, 2);
   EXPECT_EQ(list.GetHeightAt(4, align), -1);

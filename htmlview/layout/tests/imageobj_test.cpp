@@ -148,7 +148,7 @@ TEST_F(ImageObjTest, AttributesTable) {
   struct Case {
     const char* name;
     std::vector<Attr> attrs;
-    int align = ABottom;
+    TVAlign align = TVAlign::Bottom;
     int specW = -1, specH = -1;
     bool pctW = false, pctH = false;
     int border = 0;
@@ -157,23 +157,23 @@ TEST_F(ImageObjTest, AttributesTable) {
   };
   const Case cases[] = {
       {"defaults", {}},
-      {"align top", {{HtmlSymbol::Align, "top"}}, ATop},
-      {"align middle", {{HtmlSymbol::Align, "Middle"}}, AMiddle},
-      {"align absmiddle", {{HtmlSymbol::Align, "ABSMIDDLE"}}, AMiddle},
-      {"align left floats with 3 pixels", {{HtmlSymbol::Align, "left"}}, ALeft, -1, -1, false, false, 0, false, 3},
-      {"align right", {{HtmlSymbol::Align, "RIGHT"}}, ARight, -1, -1, false, false, 0, false, 3},
-      {"align other keeps bottom", {{HtmlSymbol::Align, "center"}}, ABottom},
-      {"pixel sizes", {{HtmlSymbol::Width, "120"}, {HtmlSymbol::Height, "35"}}, ABottom, 120, 35},
-      {"percent sizes", {{HtmlSymbol::Width, "50%"}, {HtmlSymbol::Height, "250%"}}, ABottom, 50, 100, true, true},
-      {"negative width ignored", {{HtmlSymbol::Width, "-20"}}, ABottom},
-      {"border clamped to 10", {{HtmlSymbol::Border, "25"}}, ABottom, -1, -1, false, false, 10},
-      {"border 0 means no border", {{HtmlSymbol::Border, "0"}}, ABottom, -1, -1, false, false, 0, true},
-      {"negative border is 0", {{HtmlSymbol::Border, "-3"}}, ABottom, -1, -1, false, false, 0, true},
-      {"hspace 100 is 40", {{HtmlSymbol::HSpace, "100"}}, ABottom, -1, -1, false, false, 0, false, 40},
-      {"hspace -7 is 7", {{HtmlSymbol::HSpace, "-7"}}, ABottom, -1, -1, false, false, 0, false, 7},
-      {"hspace given on a float", {{HtmlSymbol::Align, "left"}, {HtmlSymbol::HSpace, "0"}}, ALeft},
-      {"vspace both sides", {{HtmlSymbol::VSpace, "12"}}, ABottom, -1, -1, false, false, 0, false, 0, 12},
-      {"vspace 99 is 40", {{HtmlSymbol::VSpace, "99"}}, ABottom, -1, -1, false, false, 0, false, 0, 40},
+      {"align top", {{HtmlSymbol::Align, "top"}}, TVAlign::Top},
+      {"align middle", {{HtmlSymbol::Align, "Middle"}}, TVAlign::Middle},
+      {"align absmiddle", {{HtmlSymbol::Align, "ABSMIDDLE"}}, TVAlign::Middle},
+      {"align left floats with 3 pixels", {{HtmlSymbol::Align, "left"}}, TVAlign::Left, -1, -1, false, false, 0, false, 3},
+      {"align right", {{HtmlSymbol::Align, "RIGHT"}}, TVAlign::Right, -1, -1, false, false, 0, false, 3},
+      {"align other keeps bottom", {{HtmlSymbol::Align, "center"}}, TVAlign::Bottom},
+      {"pixel sizes", {{HtmlSymbol::Width, "120"}, {HtmlSymbol::Height, "35"}}, TVAlign::Bottom, 120, 35},
+      {"percent sizes", {{HtmlSymbol::Width, "50%"}, {HtmlSymbol::Height, "250%"}}, TVAlign::Bottom, 50, 100, true, true},
+      {"negative width ignored", {{HtmlSymbol::Width, "-20"}}, TVAlign::Bottom},
+      {"border clamped to 10", {{HtmlSymbol::Border, "25"}}, TVAlign::Bottom, -1, -1, false, false, 10},
+      {"border 0 means no border", {{HtmlSymbol::Border, "0"}}, TVAlign::Bottom, -1, -1, false, false, 0, true},
+      {"negative border is 0", {{HtmlSymbol::Border, "-3"}}, TVAlign::Bottom, -1, -1, false, false, 0, true},
+      {"hspace 100 is 40", {{HtmlSymbol::HSpace, "100"}}, TVAlign::Bottom, -1, -1, false, false, 0, false, 40},
+      {"hspace -7 is 7", {{HtmlSymbol::HSpace, "-7"}}, TVAlign::Bottom, -1, -1, false, false, 0, false, 7},
+      {"hspace given on a float", {{HtmlSymbol::Align, "left"}, {HtmlSymbol::HSpace, "0"}}, TVAlign::Left},
+      {"vspace both sides", {{HtmlSymbol::VSpace, "12"}}, TVAlign::Bottom, -1, -1, false, false, 0, false, 0, 12},
+      {"vspace 99 is 40", {{HtmlSymbol::VSpace, "99"}}, TVAlign::Bottom, -1, -1, false, false, 0, false, 0, 40},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -230,7 +230,7 @@ TEST_F(ImageObjTest, NameAndIdRegisterTheObject) {
 TEST_F(ImageObjTest, UrlImageIsBottomAlignedWithoutBorder) {
   TImageObj img(doc_.get(), wide_);
   EXPECT_EQ(img.Source, wide_);
-  EXPECT_EQ(img.VertAlign, ABottom);
+  EXPECT_EQ(img.VertAlign, TVAlign::Bottom);
   EXPECT_TRUE(img.NoBorder);
   Layout(&img, link_.get());   // even inside a link: no border
   EXPECT_EQ(img.ObjWidth, 40);
@@ -421,7 +421,7 @@ TEST_F(ImageObjTest, StyleReplacesAlignmentSpacesAndSize) {
   prop.AddPropertyByName("height", "33px");
   TImageObj* img = Make({{HtmlSymbol::Src, wide_}, {HtmlSymbol::Width, "90"}});
   img->ProcessProperties(prop);
-  EXPECT_EQ(img->VertAlign, ARight);
+  EXPECT_EQ(img->VertAlign, TVAlign::Right);
   EXPECT_EQ(img->HSpaceL, 6);
   EXPECT_EQ(img->HSpaceR, 3);   // a float without spaces got 3 on both sides
   EXPECT_EQ(img->VSpaceT, 4);
@@ -442,7 +442,7 @@ TEST_F(ImageObjTest, StyleReplacesAlignmentSpacesAndSize) {
   border.AddPropertyByName("width", "auto");
   TImageObj* framed = Make({{HtmlSymbol::Border, "5"}, {HtmlSymbol::Width, "90"}, {HtmlSymbol::Title, "own"}});
   framed->ProcessProperties(border);
-  EXPECT_EQ(framed->VertAlign, ATop);
+  EXPECT_EQ(framed->VertAlign, TVAlign::Top);
   EXPECT_TRUE(framed->NoBorder);
   EXPECT_EQ(framed->BorderSize, 0);
   EXPECT_EQ(framed->HSpaceL, 3);
@@ -459,20 +459,20 @@ TEST_F(ImageObjTest, StyleReplacesAlignmentSpacesAndSize) {
 TEST_F(ImageObjTest, VerticalPlacementByAlignment) {
   // Line top 100, baseline 140; the plain run is 16 high with descent 3.
   struct Case {
-    int align;
+    TVAlign align;
     int drawY;   // document y of the image (inside a 0 border)
   };
   const Case cases[] = {
-      {ATop, 100 + 5},
-      {AMiddle, 140 + 3 - 8 - (20 - 5 + 5) / 2},
-      {ABaseline, 140 - 20 - 5},
-      {ABottom, 140 - 20 - 5},
-      {ALeft, 100 + 5},
-      {ARight, 100 + 5},
+      {TVAlign::Top, 100 + 5},
+      {TVAlign::Middle, 140 + 3 - 8 - (20 - 5 + 5) / 2},
+      {TVAlign::Baseline, 140 - 20 - 5},
+      {TVAlign::Bottom, 140 - 20 - 5},
+      {TVAlign::Left, 100 + 5},
+      {TVAlign::Right, 100 + 5},
   };
   doc_->YOff = 60;
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.align);
+    SCOPED_TRACE(static_cast<int>(c.align));
     TImageObj* img = Make({{HtmlSymbol::Src, wide_}, {HtmlSymbol::VSpace, "5"}});
     img->VertAlign = c.align;
     Layout(img);
@@ -494,7 +494,7 @@ TEST_F(ImageObjTest, DrawsThePictureAtItsSizeWithBorderInTheLinkColour) {
   Layout(img, link_.get());
   ASSERT_EQ(img->ObjWidth, 84);
   ASSERT_EQ(img->ObjHeight, 44);
-  img->VertAlign = ATop;
+  img->VertAlign = TVAlign::Top;
   const platform::Bitmap b = DrawOnWhite(img, 10, 5, link_.get());
   EXPECT_EQ(img->DrawXX, 12);
   EXPECT_EQ(img->DrawYY, 7);
@@ -660,7 +660,7 @@ TEST_F(ImageObjTest, AnimatedGifJoinsTheAnimationListAndSharedOnesAreCopied) {
   {
     platform::Canvas canvas(&target.Image());
     second->Gif()->SetVisible(false);
-    second->VertAlign = ATop;
+    second->VertAlign = TVAlign::Top;
     second->Draw(canvas, 2, 2, 8, plain_.get());
   }
   EXPECT_TRUE(second->Gif()->Visible());
@@ -722,14 +722,15 @@ TEST_F(ImageObjTest, ListQueriesByPosition) {
   TImageObj* b = Make({{HtmlSymbol::Src, wide_}, {HtmlSymbol::Align, "left"}, {HtmlSymbol::Border, "1"}}, 9);
   Layout(a);
   Layout(b);
-  int align = -1, hl = -1, hr = -1;
+  TVAlign align = TVAlign::None;
+  int hl = -1, hr = -1;
   TFloatingObj* obj = nullptr;
   EXPECT_EQ(images_.GetHeightAt(4, align, obj), 20 + 6);
   EXPECT_EQ(obj, a);
-  EXPECT_EQ(align, ABottom);
+  EXPECT_EQ(align, TVAlign::Bottom);
   EXPECT_EQ(images_.GetWidthAt(9, align, hl, hr, obj), 42);
   EXPECT_EQ(obj, b);
-  EXPECT_EQ(align, ALeft);
+  EXPECT_EQ(align, TVAlign::Left);
   EXPECT_EQ(hl, 3);
   EXPECT_EQ(hr, 3);
   EXPECT_EQ(images_.GetHeightAt(5, align, obj), -1);
@@ -803,7 +804,7 @@ TEST_F(ImageObjTest, ListCopyCopiesImages) {
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(c->Pos, 3);
   EXPECT_EQ(c->ObjWidth, 30);
-  EXPECT_EQ(c->VertAlign, ARight);
+  EXPECT_EQ(c->VertAlign, TVAlign::Right);
   EXPECT_TRUE(c->ImageKnown);
   EXPECT_EQ(c->Source, wide_);
   EXPECT_EQ(c->PictureBitmap(), a->PictureBitmap());

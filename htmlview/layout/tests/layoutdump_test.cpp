@@ -20,7 +20,7 @@ namespace {
 // An inline object of a fixed size.
 class FixedObj : public TFloatingObj {
  public:
-  FixedObj(int w, int h, int align = ABottom) {
+  FixedObj(int w, int h, TVAlign align = TVAlign::Bottom) {
     ObjWidth = w;
     ObjHeight = h;
     VertAlign = align;
@@ -174,11 +174,11 @@ TEST_F(LayoutDumpTest, LineBreaking) {
 TEST_F(LayoutDumpTest, ObjectsAndRunKinds) {
   auto s = std::make_unique<TSection>(&root_, TestFont());
   Add(*s, u"x");
-  s->ChangeFont(TestFont(), ASuper);
+  s->ChangeFont(TestFont(), TVAlign::Super);
   Add(*s, u"2 ");
-  s->ChangeFont(TestFont(), 0);
+  s->ChangeFont(TestFont(), TVAlign::None);
   auto* image = s->AddObject(std::make_unique<FixedObj>(30, 40), pos_++);
-  auto* floating = s->AddObject(std::make_unique<FixedObj>(20, 10, ALeft), pos_++);
+  auto* floating = s->AddObject(std::make_unique<FixedObj>(20, 10, TVAlign::Left), pos_++);
   image->HSpaceL = 2;
   image->HSpaceR = 3;
   Add(*s, u" y");
@@ -204,7 +204,7 @@ TEST_F(LayoutDumpTest, NotationHelpers) {
   EXPECT_EQ(W::Colour(platform::Rgb(1, 2, 255)), "#0102ff");
   EXPECT_EQ(W::Colour(platform::clWindow), "#ffffff");
   EXPECT_EQ(W::Rect(-1, 2, 3, 4), "-1,2 3x4");
-  EXPECT_EQ(W::Align(ASuper), "super");
+  EXPECT_EQ(W::Align(TVAlign::Super), "super");
 
   W writer;
   writer.Line("a");

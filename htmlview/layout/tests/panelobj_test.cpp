@@ -183,7 +183,7 @@ TEST_F(PanelObjTest, CreationParksAWhitePanelOnThePaintPanelAndTellsTheHost) {
 
   EXPECT_EQ(obj->Pos, 17);
   EXPECT_EQ(obj->Root, root_.get());
-  EXPECT_EQ(obj->VertAlign, ABottom);
+  EXPECT_EQ(obj->VertAlign, TVAlign::Bottom);
   EXPECT_EQ(obj->InitialWidth, 30);
   EXPECT_EQ(obj->InitialHeight, 20);
   EXPECT_FALSE(obj->ShowIt);
@@ -220,21 +220,21 @@ TEST_F(PanelObjTest, AttributesGiveSizesSpacesAlignmentAndAltText) {
     bool percentH;
     QSize window;   // after creation
     int hL, hR, vT, vB;
-    int align;
+    TVAlign align;
   } cases[] = {
-      {{{HtmlSymbol::Width, "80"}, {HtmlSymbol::Height, "0"}}, 80, false, 1, false, {80, 1}, 0, 0, 0, 0, ABottom},
-      {{{HtmlSymbol::Width, "150%"}, {HtmlSymbol::Height, "150%"}}, 100, true, -1, false, {30, 20}, 0, 0, 0, 0, ABottom},
-      {{{HtmlSymbol::Width, "0%"}, {HtmlSymbol::Height, "25%"}}, 1, true, 25, true, {30, 20}, 0, 0, 0, 0, ABottom},
-      {{{HtmlSymbol::Height, "0%"}}, -1, false, -1, false, {30, 20}, 0, 0, 0, 0, ABottom},
-      {{{HtmlSymbol::Width, "-5"}}, -1, false, -1, false, {30, 20}, 0, 0, 0, 0, ABottom},
-      {{{HtmlSymbol::HSpace, "-60"}, {HtmlSymbol::VSpace, "7"}}, -1, false, -1, false, {30, 20}, 40, 40, 7, 7, ABottom},
-      {{{HtmlSymbol::VSpace, "-90"}}, -1, false, -1, false, {30, 20}, 0, 0, 40, 40, ABottom},
-      {{{HtmlSymbol::Align, "left"}}, -1, false, -1, false, {30, 20}, 3, 3, 0, 0, ALeft},
-      {{{HtmlSymbol::Align, " Right "}, {HtmlSymbol::HSpace, "0"}}, -1, false, -1, false, {30, 20}, 0, 0, 0, 0, ARight},
-      {{{HtmlSymbol::Align, "TOP"}}, -1, false, -1, false, {30, 20}, 0, 0, 0, 0, ATop},
-      {{{HtmlSymbol::Align, "middle"}}, -1, false, -1, false, {30, 20}, 0, 0, 0, 0, AMiddle},
-      {{{HtmlSymbol::Align, "absmiddle"}}, -1, false, -1, false, {30, 20}, 0, 0, 0, 0, AMiddle},
-      {{{HtmlSymbol::Align, "baseline"}}, -1, false, -1, false, {30, 20}, 0, 0, 0, 0, ABottom},
+      {{{HtmlSymbol::Width, "80"}, {HtmlSymbol::Height, "0"}}, 80, false, 1, false, {80, 1}, 0, 0, 0, 0, TVAlign::Bottom},
+      {{{HtmlSymbol::Width, "150%"}, {HtmlSymbol::Height, "150%"}}, 100, true, -1, false, {30, 20}, 0, 0, 0, 0, TVAlign::Bottom},
+      {{{HtmlSymbol::Width, "0%"}, {HtmlSymbol::Height, "25%"}}, 1, true, 25, true, {30, 20}, 0, 0, 0, 0, TVAlign::Bottom},
+      {{{HtmlSymbol::Height, "0%"}}, -1, false, -1, false, {30, 20}, 0, 0, 0, 0, TVAlign::Bottom},
+      {{{HtmlSymbol::Width, "-5"}}, -1, false, -1, false, {30, 20}, 0, 0, 0, 0, TVAlign::Bottom},
+      {{{HtmlSymbol::HSpace, "-60"}, {HtmlSymbol::VSpace, "7"}}, -1, false, -1, false, {30, 20}, 40, 40, 7, 7, TVAlign::Bottom},
+      {{{HtmlSymbol::VSpace, "-90"}}, -1, false, -1, false, {30, 20}, 0, 0, 40, 40, TVAlign::Bottom},
+      {{{HtmlSymbol::Align, "left"}}, -1, false, -1, false, {30, 20}, 3, 3, 0, 0, TVAlign::Left},
+      {{{HtmlSymbol::Align, " Right "}, {HtmlSymbol::HSpace, "0"}}, -1, false, -1, false, {30, 20}, 0, 0, 0, 0, TVAlign::Right},
+      {{{HtmlSymbol::Align, "TOP"}}, -1, false, -1, false, {30, 20}, 0, 0, 0, 0, TVAlign::Top},
+      {{{HtmlSymbol::Align, "middle"}}, -1, false, -1, false, {30, 20}, 0, 0, 0, 0, TVAlign::Middle},
+      {{{HtmlSymbol::Align, "absmiddle"}}, -1, false, -1, false, {30, 20}, 0, 0, 0, 0, TVAlign::Middle},
+      {{{HtmlSymbol::Align, "baseline"}}, -1, false, -1, false, {30, 20}, 0, 0, 0, 0, TVAlign::Bottom},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];
@@ -347,7 +347,7 @@ TEST_F(PanelObjTest, StyleReplacesAlignmentSpacesAndSize) {
   auto obj = Make({{HtmlSymbol::Width, "90"}, {HtmlSymbol::Name, "p"}}, 5);
   ThvPanel* panel = obj->Panel();
   obj->ProcessProperties(prop);
-  EXPECT_EQ(obj->VertAlign, ALeft);
+  EXPECT_EQ(obj->VertAlign, TVAlign::Left);
   EXPECT_EQ(obj->HSpaceL, 3);
   EXPECT_EQ(obj->HSpaceR, 6);
   EXPECT_EQ(obj->VSpaceT, 4);

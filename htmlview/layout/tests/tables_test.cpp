@@ -51,7 +51,7 @@ class TableTest : public ::testing::Test {
   // A cell with one fixed section of the given width range and height
   // (height 0: an empty cell).
   TCellObj* Cell(TCellList& row, int minW, int maxW, int height, AttrList list = {},
-                 TProperties* prop = nullptr, int vAlign = AMiddle) {
+                 TProperties* prop = nullptr, TVAlign vAlign = TVAlign::Middle) {
     auto attrs = Attrs(list);
     auto cell = std::make_unique<TCellObj>(&root, vAlign, attrs.get(), prop);
     if (height > 0 || maxW > 0) AddFixed(*cell->Cell, minW, maxW, height);
@@ -168,10 +168,10 @@ TEST_F(TableTest, CellAttributesAndStyleWidths) {
   TCellObj* styled = Cell(*row, 0, 0, 0, {{HtmlSymbol::Width, 80, "80"}}, &half);
   EXPECT_TRUE(styled->SpecWdIsPercent);
   EXPECT_EQ(styled->SpecWd, 500);
-  EXPECT_EQ(styled->VAlign, ABottom);
+  EXPECT_EQ(styled->VAlign, TVAlign::Bottom);
   TProperties baseline;
   baseline.Props[PropVerticalAlign] = PropValue("baseline");
-  EXPECT_EQ(Cell(*row, 0, 0, 0, {}, &baseline, ATop)->VAlign, ATop);
+  EXPECT_EQ(Cell(*row, 0, 0, 0, {}, &baseline, TVAlign::Top)->VAlign, TVAlign::Top);
 }
 
 TEST_F(TableTest, RowHeightPassesToItsCells) {
@@ -434,9 +434,9 @@ TEST_F(TableTest, PixelAndPercentageWidths) {
 TEST_F(TableTest, RowHeightsAndVerticalAlignment) {
   auto t = Table({{HtmlSymbol::CellPadding, 0, "0"}, {HtmlSymbol::CellSpacing, 0, "0"}});
   TCellList* row = Row(*t);
-  TCellObj* top = Cell(*row, 10, 10, 20, {}, nullptr, ATop);
-  TCellObj* middle = Cell(*row, 10, 10, 20, {}, nullptr, AMiddle);
-  TCellObj* bottom = Cell(*row, 10, 10, 20, {}, nullptr, ABottom);
+  TCellObj* top = Cell(*row, 10, 10, 20, {}, nullptr, TVAlign::Top);
+  TCellObj* middle = Cell(*row, 10, 10, 20, {}, nullptr, TVAlign::Middle);
+  TCellObj* bottom = Cell(*row, 10, 10, 20, {}, nullptr, TVAlign::Bottom);
   TCellObj* tall = Cell(*row, 10, 10, 60);
   EXPECT_EQ(Layout(*t, 100, 0, 500), 60);
   EXPECT_EQ(t->Heights, (std::vector<int>{60}));
@@ -452,7 +452,7 @@ TEST_F(TableTest, RowHeightsAndVerticalAlignment) {
 TEST_F(TableTest, SingleRowTableGivesItsHeightToTheCells) {
   auto t = Table({{HtmlSymbol::CellPadding, 0, "0"}});
   TCellList* row = Row(*t);
-  TCellObj* c = Cell(*row, 10, 10, 20, {}, nullptr, ABottom);
+  TCellObj* c = Cell(*row, 10, 10, 20, {}, nullptr, TVAlign::Bottom);
   EXPECT_EQ(Layout(*t, 100, 102), 102);
   EXPECT_EQ(c->Ht, 100);
   EXPECT_EQ(c->YIndent, 100 - 20 - 2);
@@ -484,7 +484,7 @@ TEST_F(TableTest, NestedTableLaysOutInsideItsCell) {
   auto inner = std::make_unique<ThtmlTable>(&root, nullptr, nullptr);
   ThtmlTable* in = inner.get();
   TCellList* irow = in->AddRow(std::make_unique<TCellList>(nullptr, nullptr));
-  auto icell = std::make_unique<TCellObj>(&root, ATop, nullptr, nullptr);
+  auto icell = std::make_unique<TCellObj>(&root, TVAlign::Top, nullptr, nullptr);
   AddFixed(*icell->Cell, 40, 80, 30);
   irow->Add(std::move(icell));
   host->Cell->Add(std::move(inner), 0);

@@ -266,9 +266,9 @@ TEST(RowHeightsTest, SpecifiedRowsWithoutHeightShareTheTableHeight) {
 }
 
 TEST(VerticalIndentTest, TopMiddleBottom) {
-  EXPECT_EQ(VerticalIndent(ATop, 100, 20, 4, 2), 0);
-  EXPECT_EQ(VerticalIndent(AMiddle, 100, 20, 4, 2), 37);
-  EXPECT_EQ(VerticalIndent(ABottom, 100, 20, 4, 2), 74);
-  EXPECT_EQ(VerticalIndent(ABaseline, 100, 20, 4, 2), 74);
-  EXPECT_EQ(VerticalIndent(AMiddle, 10, 20, 0, 1), -5);   // toward zero
+  EXPECT_EQ(VerticalIndent(TVAlign::Top, 100, 20, 4, 2), 0);
+  EXPECT_EQ(VerticalIndent(TVAlign::Middle, 100, 20, 4, 2), 37);
+  EXPECT_EQ(VerticalIndent(TVAlign::Bottom, 100, 20, 4, 2), 74);
+  EXPECT_EQ(VerticalIndent(TVAlign::Baseline, 100, 20, 4, 2), 74);
+  EXPECT_EQ(VerticalIndent(TVAlign::Middle, 10, 20, 0, 1), -5);   // toward zero
 }

@@ -21,7 +21,7 @@ namespace {
 // An inline object of a fixed size (the picture does not matter to layout).
 class FixedObj : public TFloatingObj {
  public:
-  FixedObj(int w, int h, int align = ABottom) {
+  FixedObj(int w, int h, TVAlign align = TVAlign::Bottom) {
     ObjWidth = w;
     ObjHeight = h;
     VertAlign = align;
@@ -313,13 +313,13 @@ TEST_F(TextSectionTest, InlineImageInLine) {
 }
 
 TEST_F(TextSectionTest, TopAndMiddleImages) {
-  for (int align : {ATop, AMiddle}) {
+  for (TVAlign align : {TVAlign::Top, TVAlign::Middle}) {
     auto s = Make(u"ab ");
     s->AddObject(std::make_unique<FixedObj>(10, 40, align), pos_++);
     s->Finish(pos_);
     Lines(*s, 400);
     const LineRec* lr = s->Lines[0];
-    if (align == ATop) {
+    if (align == TVAlign::Top) {
       EXPECT_EQ(lr->SpaceAfter, 20);
       EXPECT_EQ(lr->SpaceBefore, 0);
     } else {
@@ -331,7 +331,7 @@ TEST_F(TextSectionTest, TopAndMiddleImages) {
 
 TEST_F(TextSectionTest, FloatingImageNarrowsLines) {
   auto s = std::make_unique<TSection>(&root_, TestFont());
-  auto* img = s->AddObject(std::make_unique<FixedObj>(50, 30, ALeft), pos_++);
+  auto* img = s->AddObject(std::make_unique<FixedObj>(50, 30, TVAlign::Left), pos_++);
   Add(*s, u" aaa bbb ccc");
   s->Finish(pos_);
   EXPECT_EQ(s->Text, u"\u0004aaa bbb ccc ");   // the space after a float goes
@@ -354,7 +354,7 @@ TEST_F(TextSectionTest, FloatingImageNarrowsLines) {
 
 TEST_F(TextSectionTest, FloatWiderThanLineStillPlaced) {
   auto s = std::make_unique<TSection>(&root_, TestFont());
-  auto* img = s->AddObject(std::make_unique<FixedObj>(150, 30, ARight), pos_++);
+  auto* img = s->AddObject(std::make_unique<FixedObj>(150, 30, TVAlign::Right), pos_++);
   Add(*s, u"ab");
   s->Finish(pos_);
   IndentManager mgr;

@@ -477,9 +477,9 @@ TEST_F(TextDrawTest, DrawingDetails) {
   TSection* s = NewSection();
   s->LineHeight = 40;   // 10 pixels above the text: the baseline at 26
   Add(u"a");
-  s->ChangeFont(TestFont(), ASuper);
+  s->ChangeFont(TestFont(), TVAlign::Super);
   Add(u"b");
-  s->ChangeFont(TestFont(), ASub);
+  s->ChangeFont(TestFont(), TVAlign::Sub);
   Add(u"c ");
   TMyFont marked = TestFont();
   marked.BgColor = platform::Rgb(255, 255, 0);

@@ -129,11 +129,11 @@ TEST_F(TextDrawQtTest, JustifiedParagraphStaysInItsWidth) {
     for (char16_t ch : text) s->AddChar(ch, pos++);
   };
   add(u"Water ");
-  s->ChangeFont(RealFont("Arial", 16, platform::clBlack), ASub);
+  s->ChangeFont(RealFont("Arial", 16, platform::clBlack), TVAlign::Sub);
   add(u"2");
   s->ChangeFont(RealFont("Arial", 16, platform::clBlack));
   add(u" boils at 100 \u00B0C, x");
-  s->ChangeFont(RealFont("Arial", 16, platform::clBlack), ASuper);
+  s->ChangeFont(RealFont("Arial", 16, platform::clBlack), TVAlign::Super);
   add(u"2");
   TFontObj* link = s->ChangeFont(RealFont("Times New Roman", 18, platform::Rgb(0, 0, 200)));
   link->UrlTarget->URL = "more.htm";

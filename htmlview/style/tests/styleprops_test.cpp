@@ -150,12 +150,12 @@ TEST_F(StylePropsTest, LengthConvTable) {
     EXPECT_EQ(LengthConv(c.text, c.relative, c.base, 16, 8, -7), c.expected) << c.text;
 }
 
-TEST_F(StylePropsTest, AlignmentFromStringTable) {
-  const std::pair<const char*, int> cases[] = {
-      {"top", ATop},     {"middle", AMiddle}, {"AbsMiddle", AMiddle}, {"center", AMiddle},
-      {"baseline", ABaseline}, {"bottom", ABottom}, {"left", ALeft}, {"RIGHT", ARight},
-      {"justify", AJustify}, {"sideways", ANone}, {"", ANone}};
-  for (const auto& [text, code] : cases) EXPECT_EQ(AlignmentFromString(text), code) << text;
+TEST_F(StylePropsTest, ColumnAlignWordsTable) {
+  const std::pair<const char*, TVAlign> cases[] = {
+      {"top", TVAlign::Top},     {"middle", TVAlign::Middle}, {"AbsMiddle", TVAlign::Middle}, {"center", TVAlign::Middle},
+      {"baseline", TVAlign::Baseline}, {"bottom", TVAlign::Bottom}, {"left", TVAlign::Left}, {"RIGHT", TVAlign::Right},
+      {"justify", TVAlign::Justify}, {"sideways", TVAlign::None}, {"", TVAlign::None}};
+  for (const auto& [text, code] : cases) EXPECT_EQ(VAlignOf(text, TVAlignWords::Column), code) << text;
 }
 
 TEST_F(StylePropsTest, ReadUrlStripsOnePairOfQuotes) {
@@ -355,11 +355,11 @@ TEST_F(StylePropsTest, LineHeightAndTextIndent) {
 
 TEST_F(StylePropsTest, SimpleQueries) {
   TProperties p;
-  int a = -1;
+  TVAlign a = TVAlign::None;
   EXPECT_FALSE(p.GetVertAlign(a));
-  const std::pair<const char*, int> valigns[] = {{"top", ATop}, {"text-top", ATop},
-      {"middle", AMiddle}, {"baseline", ABaseline}, {"bottom", ABottom}, {"sub", ASub},
-      {"super", ASuper}};
+  const std::pair<const char*, TVAlign> valigns[] = {{"top", TVAlign::Top}, {"text-top", TVAlign::Top},
+      {"middle", TVAlign::Middle}, {"baseline", TVAlign::Baseline}, {"bottom", TVAlign::Bottom}, {"sub", TVAlign::Sub},
+      {"super", TVAlign::Super}};
   for (const auto& [text, code] : valigns) {
     p.Props[PropVerticalAlign] = text;
     ASSERT_TRUE(p.GetVertAlign(a)) << text;

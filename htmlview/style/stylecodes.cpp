@@ -1,0 +1,75 @@
+#include "htmlview/style/stylecodes.h"
+
+#include <string>
+
+#include "platform/sysutils.h"
+
+namespace htmlview {
+
+std::optional<TTextAlign> TextAlignOf(std::string_view word, TAlignWords words) {
+  std::string trimmed;
+  if (words.trim) {
+    trimmed = platform::Trim(word);
+    word = trimmed;
+  }
+  const auto is = [&](std::string_view name) {
+    return words.foldCase ? platform::SameText(word, name) : word == name;
+  };
+  if (is("left")) return TTextAlign::Left;
+  if (is("center")) return TTextAlign::Center;
+  if (is("right")) return TTextAlign::Right;
+  if (words.justify && is("justify")) return TTextAlign::Justify;
+  if (words.middle && is("middle")) return TTextAlign::Center;
+  return std::nullopt;
+}
+
+std::string_view TextAlignWord(TTextAlign align) {
+  switch (align) {
+    case TTextAlign::Center: return "center";
+    case TTextAlign::Right: return "right";
+    case TTextAlign::Justify: return "justify";
+    case TTextAlign::Left: break;
+  }
+  return "left";
+}
+
+TVAlign VAlignOf(std::string_view text, TVAlignWords words) {
+  // Which sets of words know each one; a word may mean another alignment in
+  // another set ("baseline" of a cell's VALIGN is its top).
+  enum : uint8_t {
+    kStyle = 1 << int(TVAlignWords::Style),
+    kColumn = 1 << int(TVAlignWords::Column),
+    kObject = 1 << int(TVAlignWords::Object),
+    kCell = 1 << int(TVAlignWords::Cell),
+  };
+  struct Word {
+    std::string_view word;
+    TVAlign align;
+    uint8_t sets;
+  };
+  static constexpr Word kWords[] = {
+      {"top", TVAlign::Top, kStyle | kColumn | kObject | kCell},
+      {"text-top", TVAlign::Top, kStyle},
+      {"middle", TVAlign::Middle, kStyle | kColumn | kObject | kCell},
+      {"absmiddle", TVAlign::Middle, kColumn | kObject},
+      {"center", TVAlign::Middle, kColumn},
+      {"baseline", TVAlign::Baseline, kStyle | kColumn},
+      {"baseline", TVAlign::Top, kCell},
+      {"bottom", TVAlign::Bottom, kStyle | kColumn | kCell},
+      {"left", TVAlign::Left, kColumn | kObject},
+      {"right", TVAlign::Right, kColumn | kObject},
+      {"justify", TVAlign::Justify, kColumn},
+      {"sub", TVAlign::Sub, kStyle},
+      {"super", TVAlign::Super, kStyle},
+  };
+  const std::string word = platform::Trim(text);
+  const uint8_t set = uint8_t(1 << int(words));
+  for (const Word& w : kWords) {
+    if (!(w.sets & set)) continue;
+    if (words == TVAlignWords::Style ? word == w.word : platform::SameText(word, w.word))
+      return w.align;
+  }
+  return TVAlign::None;
+}
+
+}  // namespace htmlview
