@@ -315,10 +315,6 @@ class TProperties {
   ~TProperties();
   TProperties(const TProperties&) = delete;
   TProperties& operator=(const TProperties&) = delete;
-  // The parser makes and frees a set for every element it opens and
-  // closes: a few freed sets' storage is kept for the next ones.
-  static void* operator new(size_t size);
-  static void operator delete(void* p, size_t size) noexcept;
 
   // --- Identity and state (public: the parser and layout read them).
   std::string PropTag;      // "p", "a", "default" for the root
@@ -423,6 +419,11 @@ class TProperties {
 
 class TPropStack {
  public:
+  TPropStack();
+  ~TPropStack();
+  TPropStack(const TPropStack&) = delete;
+  TPropStack& operator=(const TPropStack&) = delete;
+
   int Count() const { return static_cast<int>(items_.size()); }
   TProperties* operator[](int i) const { return items_[i].get(); }
   TProperties* Last() const { return items_.empty() ? nullptr : items_.back().get(); }
@@ -435,6 +436,8 @@ class TPropStack {
   void Delete(int i);
   // Keeps the first count entries.
   void CutTo(int count);
+  // Empties the stack, and gives back the storage it kept (the parser
+  // clears it when a document is parsed).
   void Clear();
   // The entry holding p, or -1; p is only compared, never read, so a set
   // that was removed may be asked about.
@@ -445,6 +448,16 @@ class TPropStack {
   // Where each set stands, so that finding one costs nothing however deep
   // the nesting (a cascade looks its set up for every element).
   std::unordered_map<const TProperties*, int> positions_;
+  // The parser makes and frees a set for every element it opens and
+  // closes. Sets are larger than the allocator keeps at hand for quick
+  // reuse, and a page of a million elements made and freed a million of
+  // them through its slow path: the storage of a few sets this stack
+  // freed is kept for the next ones it makes, until Clear.
+  static constexpr size_t kSpareSets = 64;
+  std::vector<void*> spare_;
+  std::unique_ptr<TProperties> Make();
+  void Free(std::unique_ptr<TProperties> p);
+  bool ReserveSpare();
 };
 
 // The process-wide stack (made by InitStyleProps, or on first use).
