@@ -208,6 +208,9 @@ class TBlock : public TSectionBase {
   int contentWidthCycle_ = -1;               // the layout the range below is of
   int contentMinWidth_ = 0, contentMaxWidth_ = 0;
 };
+static_assert(sizeof(TBlock) <= 360,
+              "a page may hold a block for every element, within the element-memory budget "
+              "(htmlview/README.md, Memory): what few blocks need goes into Rare");
 
 // ---------------------------------------------------------------------------
 

@@ -113,6 +113,9 @@ class TCellBasic : public TFreeList<TSectionBase> {
  private:
   std::unique_ptr<IndentManager> spare_;
 };
+static_assert(sizeof(TCellBasic) <= 120,
+              "every block and table cell holds one (its content), within the element-memory "
+              "budget (htmlview/README.md, Memory): a field here grows every element of a page");
 
 class TCell : public TCellBasic {
  public:
@@ -130,6 +133,9 @@ class TCell : public TCellBasic {
   int ownerID_;   // beside DrawnTop: no padding between
   IndentManager ownMgr_;
 };
+static_assert(sizeof(TCell) <= 200,
+              "every table cell holds one with its float manager, within the element-memory "
+              "budget (htmlview/README.md, Memory)");
 
 class TCellObjCell : public TCell {
  public:
@@ -154,6 +160,9 @@ class TCellObjCell : public TCell {
  private:
   std::unique_ptr<Links> links_;
 };
+static_assert(sizeof(TCellObjCell) <= 232,
+              "a table may hold a great many cells, within the element-memory budget "
+              "(htmlview/README.md, Memory): what few cells have goes into Links, out of line");
 
 class TBlockCell : public TCellBasic {
  public:

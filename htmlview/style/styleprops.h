@@ -411,6 +411,10 @@ class TProperties {
   std::unique_ptr<TMyFont> cachedFont_;
   mutable std::unique_ptr<TSelectorIdentity> identity_;
 };
+static_assert(sizeof(TProperties) <= 1232,
+              "the parser's stack holds a set for every open element, a page nested a million "
+              "deep a million sets at its peak (htmlview/README.md, Memory): what few sets need "
+              "goes out of line, as TheFontInfo");
 
 // ---------------------------------------------------------------------------
 // The document parser's property stack: entry 0 is the root (a copy of the
