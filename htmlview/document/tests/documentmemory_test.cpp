@@ -62,9 +62,7 @@ int LayOut(TSectionList& doc, int width) {
   platform::Bitmap bitmap(width, 300);
   platform::Canvas canvas(&bitmap.Image());
   int maxWidth = 0, curs = 0;
-  const int height = doc.Layout(canvas, 0, width, 300, 300, maxWidth, curs);
-  doc.Draw(canvas, platform::Rect{0, 0, width, 300}, width, 0, 0, 0, 0);
-  return height;
+  return doc.Layout(canvas, 0, width, 300, 300, maxWidth, curs);
 }
 
 class DocumentMemoryTest : public ParsedPageTest {
