@@ -58,11 +58,11 @@ TBlock::TBlock(TSectionListBase* master, TProperties& prop, TCellBasic* ownerCel
       MyCell(master),
       OwnerCell(ownerCell),
       ownerID_(NewIndentOwnerID()) {
-  MyCell.OwnerTag = prop.PropTag;
+  MyCell.SetOwnerTag(prop.PropTag);
   MyCell.OwnerBlock = this;
-  MargArrayO = prop.GetVMarginArray();
+  MargArrayO.Assign(prop.GetVMarginArray(), BoxValuesOf(master).Given);
   platform::Colour bg;
-  if (!prop.GetBackgroundColor(bg)) MargArrayO.Set(PropBackgroundColor, PropValue());
+  if (!prop.GetBackgroundColor(bg)) SetBoxValue(PropBackgroundColor, PropValue());
   EmSize = prop.EmSize;
   ExSize = prop.ExSize;
   if (prop.Props[PropColor].IsInt()) FGColor = prop.Props[PropColor].Colour();
@@ -126,7 +126,7 @@ void TBlock::CollapseMargins() {
   int top, bottom;
   bool topDefault, bottomDefault;
   VertMargins(MargArrayO, EmSize, ExSize, top, topDefault, bottom, bottomDefault);
-  auto setTop = [this](int v) { MargArrayO.Set(PropMarginTop, PropValue(v)); };
+  auto setTop = [this](int v) { SetBoxValue(PropMarginTop, PropValue(v)); };
   if (Positioning == TPositioning::Absolute) {
     if (topDefault) setTop(0);
     return;
@@ -147,7 +147,7 @@ void TBlock::CollapseMargins() {
     int pTop, p;
     bool d1, d2;
     VertMargins(block->MargArrayO, block->EmSize, block->ExSize, pTop, d1, p, d2);
-    block->MargArrayO.Set(PropMarginBottom, PropValue(0));
+    block->SetBoxValue(PropMarginBottom, PropValue(0));
     int t = top;
     if (t >= 0 && p >= 0)
       t = std::max(t, p);
@@ -172,6 +172,10 @@ void TBlock::CollapseMargins() {
       setTop(std::max(0, top - enclosing));
     }
   }
+}
+
+void TBlock::SetBoxValue(int index, PropValue value) {
+  MargArrayO.Set(index, std::move(value), BoxValuesOf(Root).Given);
 }
 
 void TBlock::ConvertMargins(int baseWidth, int baseHeight, int& autoCount) {
@@ -214,7 +218,7 @@ void TBlock::WidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) 
   const int left = LeftExtra(), right = RightExtra();
   minWidth = std::max(mn, width) + left + right;
   maxWidth = width > 0 ? minWidth : left + right + std::max(mx, width);
-  MargArray.Share();
+  MargArray.Share(BoxValuesOf(Root).Resolved);
 }
 
 void TBlock::ContentWidthRange(platform::Canvas& canvas, int& minWidth, int& maxWidth) {
@@ -480,7 +484,7 @@ int TBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, i
   // The band is where the block is drawn: moved with a relative offset.
   ContentTop = LayoutAdd(ContentTop, DrawShift().y);
   ContentBot = LayoutAdd(ContentBot, DrawShift().y);
-  MargArray.Share();
+  MargArray.Share(BoxValuesOf(Root).Resolved);
   return SectionHeight;
 }
 
@@ -703,7 +707,7 @@ void TBlock::AddToPositionList() {
 bool TBlock::DropDefaultBottomMargin() {
   const PropValue& v = MargArrayO[PropMarginBottom];
   if (v.IsInt() && v.Int() == DefaultMargin) {
-    MargArrayO.Set(PropMarginBottom, PropValue(0));
+    SetBoxValue(PropMarginBottom, PropValue(0));
     return true;
   }
   return false;
@@ -798,7 +802,7 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
           break;
         case HtmlSymbol::Height:
           if (!LengthGiven(MargArrayO[PropHeight]) && a.Value > 0)
-            MargArrayO.Set(PropHeight, a.Name.find('%') != std::string::npos
+            SetBoxValue(PropHeight, a.Name.find('%') != std::string::npos
                                          ? PropValue(std::to_string(a.Value) + "%")
                                          : PropValue(a.Value));
           break;
@@ -822,8 +826,8 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
     }
     if (!styled) {
       for (int side = 0; side < 4; ++side) {
-        MargArrayO.Set(PropBorderTopWidth + side, PropValue(Table->BorderWidth));
-        MargArrayO.Set(PropBorderTopStyle + side, PropValue(static_cast<int>(BorderStyle::Outset)));
+        SetBoxValue(PropBorderTopWidth + side, PropValue(Table->BorderWidth));
+        SetBoxValue(PropBorderTopStyle + side, PropValue(static_cast<int>(BorderStyle::Outset)));
       }
       BlockBorderStyle = BorderStyle::Outset;
       TableBorder = true;
@@ -846,14 +850,14 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
   }
   // The table block finds its width itself; a width in pixels is also the
   // block's own width, so that a table around it makes room for it.
-  MargArrayO.Set(PropWidth, PropValue());
+  SetBoxValue(PropWidth, PropValue());
   if (WidthAttr > 0 && !AsPercent) {
     TMarginArray m{};
     int count = 0;
     ConvMargArray(MargArrayO, 0, kBlockBaseHeight, EmSize, ExSize, m, count);
     const int bp = m[PropBorderLeftWidth] + m[PropPaddingLeft] + m[PropBorderRightWidth] +
                    m[PropPaddingRight];
-    MargArrayO.Set(PropWidth, PropValue(std::max(1, WidthAttr - bp)));
+    SetBoxValue(PropWidth, PropValue(std::max(1, WidthAttr - bp)));
   }
   CollapseMargins();
   if (Table) Table->Float = Floats();
@@ -974,10 +978,10 @@ TTableAndCaptionBlock::TTableAndCaptionBlock(TSectionListBase* master, TProperti
       TakeTableAlign(*this, a->Name);
   }
   if (Floats() && ZIndex == 0) ZIndex = 1;
-  for (int i = PropPaddingTop; i <= PropBorderLeftWidth; ++i) MargArrayO.Set(i, PropValue(0));
-  for (int i = PropBorderTopStyle; i <= PropBorderLeftStyle; ++i) MargArrayO.Set(i, PropValue(0));
-  MargArrayO.Set(PropBackgroundColor, PropValue());
-  MargArrayO.Set(PropWidth, PropValue());
+  for (int i = PropPaddingTop; i <= PropBorderLeftWidth; ++i) SetBoxValue(i, PropValue(0));
+  for (int i = PropBorderTopStyle; i <= PropBorderLeftStyle; ++i) SetBoxValue(i, PropValue(0));
+  SetBoxValue(PropBackgroundColor, PropValue());
+  SetBoxValue(PropWidth, PropValue());
   BlockBorderStyle = BorderStyle::None;
 }
 
@@ -994,10 +998,10 @@ void TTableAndCaptionBlock::SetCaptionBlock(TBlock* caption, bool top) {
   CaptionBlock = caption;
   TopCaption = top;
   if (!TableBlock) return;
-  MargArrayO.Set(PropMarginTop, TableBlock->MargArrayO[PropMarginTop]);
-  MargArrayO.Set(PropMarginBottom, TableBlock->MargArrayO[PropMarginBottom]);
-  TableBlock->MargArrayO.Set(PropMarginTop, PropValue(0));
-  TableBlock->MargArrayO.Set(PropMarginBottom, PropValue(0));
+  SetBoxValue(PropMarginTop, TableBlock->MargArrayO[PropMarginTop]);
+  SetBoxValue(PropMarginBottom, TableBlock->MargArrayO[PropMarginBottom]);
+  TableBlock->SetBoxValue(PropMarginTop, PropValue(0));
+  TableBlock->SetBoxValue(PropMarginBottom, PropValue(0));
   TableBlock->HasCaption = true;
   TableBlock->FloatLR = TFloatSide::None;
   TableBlock->Justification = TTextAlign::Center;
@@ -1123,7 +1127,7 @@ TBodyBlock::TBodyBlock(TSectionListBase* master, TProperties& prop, TCellBasic* 
     }
   }
   Background.reset();
-  MargArrayO.Set(PropBackgroundColor, PropValue());
+  SetBoxValue(PropBackgroundColor, PropValue());
 }
 
 int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
@@ -1164,7 +1168,7 @@ int TBodyBlock::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   ContentTop = MyCell.Count() > 0 ? std::min(y, MyCell.ContentTop) : y;
   SectionBottom = y + SectionHeight;
   ContentBot = std::max(y + DrawHeight, MyCell.Count() > 0 ? MyCell.ContentBot : 0);
-  MargArray.Share();
+  MargArray.Share(BoxValuesOf(Root).Resolved);
   return SectionHeight;
 }
 

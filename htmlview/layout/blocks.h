@@ -123,8 +123,10 @@ class TBlock : public TSectionBase {
   // --- What the parser sets after creation
   // The bottom margin as the style would give it: 0 ("a paragraph that ends
   // at a table") or the default margin (a closed container's last block).
-  void SetBottomMargin(int pixels) { MargArrayO.Set(PropMarginBottom, PropValue(pixels)); }
-  void SetDefaultBottomMargin() { MargArrayO.Set(PropMarginBottom, PropValue(DefaultMargin)); }
+  void SetBottomMargin(int pixels) { SetBoxValue(PropMarginBottom, PropValue(pixels)); }
+  void SetDefaultBottomMargin() { SetBoxValue(PropMarginBottom, PropValue(DefaultMargin)); }
+  // One of MargArrayO, shared with the document's blocks that hold the same.
+  void SetBoxValue(int index, PropValue value);
   bool Floats() const { return FloatLR != TFloatSide::None; }
 
   // Resolves MargArrayO into MargArray; autoCount as for FindWidth.
@@ -206,6 +208,9 @@ class TBlock : public TSectionBase {
   int contentWidthCycle_ = -1;               // the layout the range below is of
   int contentMinWidth_ = 0, contentMaxWidth_ = 0;
 };
+static_assert(sizeof(TBlock) <= 360,
+              "a page may hold a block for every element, within the element-memory budget "
+              "(htmlview/README.md, Memory): what few blocks need goes into Rare");
 
 // ---------------------------------------------------------------------------
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <set>
 
 #include "platform/dialogs.h"
 
@@ -18,13 +17,15 @@ bool InBand(const TSectionBase& s, int y) { return y >= s.ContentTop && y < s.Co
 
 // ----------------------------------------------------------------- TTagName
 
-const std::string& TTagName::Intern(std::string_view name) {
-  // Never freed: cells of any document may still point into it. Node-based,
-  // so that the names stay where they are as others are added.
-  static auto* names = new std::set<std::string, std::less<>>();
-  auto it = names->find(name);
-  if (it == names->end()) it = names->emplace(name).first;
-  return *it;
+TTagName::TTagName() {
+  static const std::string none;
+  name_ = &none;
+}
+
+TTagName TTagNames::Intern(std::string_view name) {
+  auto it = names_.find(name);
+  if (it == names_.end()) it = names_.emplace(name).first;
+  return TTagName(*it);
 }
 
 // --------------------------------------------------------------- TCellBasic
@@ -38,6 +39,10 @@ IndentManager& TCellBasic::Manager(int width) {
     spare_->Reset(0, width);
   }
   return *spare_;
+}
+
+void TCellBasic::SetOwnerTag(std::string_view tag) {
+  OwnerTag = MasterList ? MasterList->Memory().TagNames.Intern(tag) : TTagName();
 }
 
 void TCellBasic::DropFailedSection(int index, const EProcessError& error) {
@@ -326,6 +331,6 @@ int TBlockCell::DoLayout(platform::Canvas& canvas, int x, int y, int xRef, int y
 
 // --------------------------------------------------------- TSectionListBase
 
-TSectionListBase::TSectionListBase() : TCell(this) { OwnerTag = "default"; }
+TSectionListBase::TSectionListBase() : TCell(this) { SetOwnerTag("default"); }
 
 }  // namespace htmlview

@@ -9,31 +9,43 @@
 // read. The root itself (forms, images, styles, ...) derives from it.
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "htmlview/layout/boxvalues.h"
 #include "htmlview/layout/sections.h"
 
 namespace htmlview {
 
 // The tag that owns a cell. Every cell names one, a page may hold a million
 // cells, and the names are those of the few tags that make blocks and table
-// cells: each name is kept once for the process, a cell points to it.
+// cells: the document keeps each name once (TTagNames), a cell points to it.
 class TTagName {
  public:
-  TTagName() : name_(&Intern({})) {}
-  TTagName& operator=(std::string_view name) {
-    name_ = &Intern(name);
-    return *this;
-  }
+  TTagName();   // "": no tag
   operator const std::string&() const { return *name_; }
   const std::string& Str() const { return *name_; }
   friend bool operator==(const TTagName& a, std::string_view b) { return *a.name_ == b; }
 
  private:
-  static const std::string& Intern(std::string_view name);
+  friend class TTagNames;
+  explicit TTagName(const std::string& kept) : name_(&kept) {}
   const std::string* name_;
+};
+static_assert(sizeof(TTagName) <= sizeof(void*), "every cell holds one: a pointer to a kept name");
+
+// The tag names of one document's cells, each kept once for as long as the
+// document lives (its cells point into it). Node-based, so that the names
+// stay where they are as others are added.
+class TTagNames {
+ public:
+  TTagName Intern(std::string_view name);
+  size_t Count() const { return names_.size(); }
+
+ private:
+  std::set<std::string, std::less<>> names_;
 };
 
 class TCellBasic : public TFreeList<TSectionBase> {
@@ -54,7 +66,7 @@ class TCellBasic : public TFreeList<TSectionBase> {
   int TextBot = 0;
   int ContentTop = 0;
   int ContentBot = 0;
-  TTagName OwnerTag;               // "default" for the root
+  TTagName OwnerTag;               // "default" for the root; see SetOwnerTag
   TSectionBase* OwnerBlock = nullptr;
 
   // Lays the sections out one below the other at x 0; scrollWidth gets the
@@ -70,6 +82,9 @@ class TCellBasic : public TFreeList<TSectionBase> {
                           std::unique_ptr<TUrlTarget>& urlTarget, TFormControlObj*& formControl,
                           std::string& title);
 
+  // The name kept by the document (MasterList); a cell outside any
+  // document has nowhere to keep it, and keeps none.
+  void SetOwnerTag(std::string_view tag);
   // Finishes a text section first; a section that closes as empty is freed.
   void Add(std::unique_ptr<TSectionBase> section, int tagIndex);
   bool PtInObject(int x, int y, TFloatingObj*& obj, int& ix, int& iy);
@@ -101,6 +116,9 @@ class TCellBasic : public TFreeList<TSectionBase> {
  private:
   std::unique_ptr<IndentManager> spare_;
 };
+static_assert(sizeof(TCellBasic) <= 120,
+              "every block and table cell holds one (its content), within the element-memory "
+              "budget (htmlview/README.md, Memory): a field here grows every element of a page");
 
 class TCell : public TCellBasic {
  public:
@@ -118,6 +136,9 @@ class TCell : public TCellBasic {
   int ownerID_;   // beside DrawnTop: no padding between
   IndentManager ownMgr_;
 };
+static_assert(sizeof(TCell) <= 200,
+              "every table cell holds one with its float manager, within the element-memory "
+              "budget (htmlview/README.md, Memory)");
 
 class TCellObjCell : public TCell {
  public:
@@ -142,6 +163,9 @@ class TCellObjCell : public TCell {
  private:
   std::unique_ptr<Links> links_;
 };
+static_assert(sizeof(TCellObjCell) <= 232,
+              "a table may hold a great many cells, within the element-memory budget "
+              "(htmlview/README.md, Memory): what few cells have goes into Links, out of line");
 
 class TBlockCell : public TCellBasic {
  public:
@@ -176,6 +200,15 @@ struct TLayoutContext {
   }
 };
 
+// What the blocks and cells of one document share, so that a page of a
+// great many elements keeps little for each (htmlview/README.md, "Memory").
+// The root holds it; nothing in it is seen by another document, and it goes
+// with the root after the root's sections.
+struct TDocumentMemory {
+  TSharedBoxValues BoxValues;
+  TTagNames TagNames;
+};
+
 class TSectionListBase : public TCell {
  public:
   TSectionListBase();
@@ -201,13 +234,20 @@ class TSectionListBase : public TCell {
   std::int64_t TableGridPositions = 0;
 
   TLayoutContext& LayoutContext() { return layoutContext_; }
+  TDocumentMemory& Memory() { return memory_; }
   // The document's interfaces for runs, images and forms; a bare list has none.
   virtual TSectionListObjects* Objects() { return nullptr; }
   virtual TSectionListForms* Forms() { return nullptr; }
 
  private:
   TLayoutContext layoutContext_;
+  TDocumentMemory memory_;
 };
+
+// The box values the blocks of root share; for no root, a sharing of none.
+inline TSharedBoxValues& BoxValuesOf(TSectionListBase* root) {
+  return root ? root->Memory().BoxValues : TSharedBoxValues::Unshared();
+}
 
 // The root's scroll offset; a section not (yet) in a document has none.
 inline int YOffOf(const TSectionListBase* root) { return root ? root->YOff : 0; }

@@ -177,6 +177,7 @@ void TSectionList::Clear() {
   // they go, and those lists are empty by now. Then the forms with their
   // controls.
   TFreeList<TSectionBase>::Clear();
+  Memory().BoxValues.Clear();   // nothing holds them now; the tag names stay
   ClearForms();
   SectionCount = 0;
   StartCurs = Len = 0;

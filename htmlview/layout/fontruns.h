@@ -332,6 +332,10 @@ class TFontObj {
   }
   std::unique_ptr<LinkPart> link_;
 };
+static_assert(sizeof(TFontObj) <= 56,
+              "a page of a great many small elements holds a run for each, within the "
+              "element-memory budget (htmlview/README.md, Memory): what few runs have (a title, "
+              "a link) goes out of line");
 
 // Takes run out of the document's link list. The runs that leave it are
 // the latest ones (the section being built), so the search starts at the

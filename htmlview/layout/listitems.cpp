@@ -85,7 +85,7 @@ TBlockLI::TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* owne
       ListStyleType = TListStyle::Disc;
       const PropValue& ml = MargArrayO[PropMarginLeft];
       if (!LengthGiven(ml) || (ml.IsInt() && ml.Int() == 0) || (ml.IsText() && platform::LowerCase(platform::Trim(ml.Text())) == "0"))
-        MargArrayO.Set(PropMarginLeft, PropValue(16));
+        SetBoxValue(PropMarginLeft, PropValue(16));
       break;
     }
   }
@@ -96,7 +96,7 @@ TBlockLI::TBlockLI(TSectionListBase* master, TProperties& prop, TCellBasic* owne
   if (styleType != TListStyle::Blank) ListStyleType = styleType;
   const std::string image = prop.GetListStyleImage();
   if (!image.empty()) MakeRare().ListImage = std::make_unique<TImageObj>(master, image);
-  listFont_ = recent::Shared<const TMyFont>(prop.GetFont());
+  listFont_ = BoxValuesOf(master).ListFonts.Shared(prop.GetFont());
 }
 
 TBlockLI::~TBlockLI() = default;

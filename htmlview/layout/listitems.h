@@ -45,5 +45,8 @@ class TBlockLI : public TBlock {
  private:
   std::shared_ptr<const TMyFont> listFont_;
 };
+static_assert(sizeof(TBlockLI) <= 384,
+              "a page may hold a list item for every LI, DT and DD, within the element-memory "
+              "budget (htmlview/README.md, Memory): what few items need goes into the block's Rare");
 
 }  // namespace htmlview

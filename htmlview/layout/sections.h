@@ -260,6 +260,9 @@ class TSectionBase : public TIDObject {
   // offset, meets the rectangle vertically.
   bool MeetsClip(const platform::Rect& aRect) const;
 };
+static_assert(sizeof(TSectionBase) <= 64,
+              "every block, text section, rule and table is one: a field here grows every "
+              "element of a page, within the element-memory budget (htmlview/README.md, Memory)");
 
 template <class At, class Fn>
 void DrawReach::ForShown(int count, At&& sectionAt, const platform::Rect& aRect, int yOff,

@@ -82,7 +82,7 @@ TCellObj::TCellObj(TSectionListBase* master, TVAlign vAlign, const TAttributeLis
       Cell->MakeLinks().Title = std::move(title);
   }
   if (!prop) return;
-  Cell->OwnerTag = prop->PropTag;
+  Cell->SetOwnerTag(prop->PropTag);
   const int emSize = prop->EmSize, exSize = prop->ExSize;
   if (prop->Props[PropColor].IsInt()) FGColor = prop->Props[PropColor].Colour();
   TVAlign align = TVAlign::None;

@@ -103,6 +103,9 @@ class TCellObj {
   // A filler: no content and nothing of a style.
   explicit TCellObj(int rowSpan);
 };
+static_assert(sizeof(TCellObj) <= 152,
+              "a table may hold a great many cells, within the element-memory budget "
+              "(htmlview/README.md, Memory): what few cells have goes out of line, as Background");
 
 // ---------------------------------------------------------------------------
 

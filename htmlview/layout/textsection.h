@@ -465,6 +465,10 @@ class TSection : public TSectionBase {
   int placedX_ = 0, placedTop_ = 0;
   int maxLineDrawHeight_ = 0;
 };
+static_assert(sizeof(TSection) <= 264,
+              "a page of a great many small elements holds a text section for each, within the "
+              "element-memory budget (htmlview/README.md, Memory): a finished section keeps no "
+              "reserve, and what few sections have goes out of line");
 
 // Preformatted text: a text section that does not wrap (every source line
 // of it is a section of its own); it moves below floats instead of flowing

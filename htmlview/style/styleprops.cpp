@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <new>
 #include <vector>
 
 #include "platform/image.h"
@@ -454,48 +455,6 @@ void ConvInlineMargArray(const TVMarginArray& vm, int baseWidth, int baseHeight,
 // ---------------------------------------------------------------------------
 // TProperties
 
-namespace {
-
-// Storage of freed property sets. Sets are larger than the allocator keeps
-// at hand for quick reuse, and a page of a million elements made and freed
-// a million of them through its slow path. Never destroyed: sets held by
-// other statics are freed after the end of main.
-constexpr size_t kKeptPropertySets = 64;
-
-std::vector<void*>& FreePropertySets() {
-  static auto* kept = new std::vector<void*>();
-  return *kept;
-}
-
-}  // namespace
-
-void* TProperties::operator new(size_t size) {
-  std::vector<void*>& kept = FreePropertySets();
-  if (size == sizeof(TProperties) && !kept.empty()) {
-    void* p = kept.back();
-    kept.pop_back();
-    return p;
-  }
-  return ::operator new(size);
-}
-
-void TProperties::operator delete(void* p, size_t size) noexcept {
-  std::vector<void*>& kept = FreePropertySets();
-  if (p && size == sizeof(TProperties) && kept.size() < kKeptPropertySets) {
-    if (kept.capacity() == 0) {
-      try {
-        kept.reserve(kKeptPropertySets);
-      } catch (...) {
-        ::operator delete(p);
-        return;
-      }
-    }
-    kept.push_back(p);
-    return;
-  }
-  ::operator delete(p);
-}
-
 TProperties::TProperties() : ID(++gSerial) {
   for (int i = PropMarginTop; i <= PropLeft; ++i) Props[i] = UnsetLength;
   Props[PropZIndex] = 0;
@@ -812,6 +771,41 @@ TVMarginArray TProperties::GetVMarginArray() const {
 // ---------------------------------------------------------------------------
 // TPropStack
 
+TPropStack::TPropStack() = default;
+
+TPropStack::~TPropStack() {
+  Clear();
+}
+
+std::unique_ptr<TProperties> TPropStack::Make() {
+  if (spare_.empty()) return std::make_unique<TProperties>();
+  void* storage = spare_.back();
+  spare_.pop_back();
+  try {
+    return std::unique_ptr<TProperties>(new (storage) TProperties());
+  } catch (...) {
+    ::operator delete(storage, sizeof(TProperties));
+    throw;
+  }
+}
+
+void TPropStack::Free(std::unique_ptr<TProperties> p) {
+  if (!p) return;
+  if (spare_.size() >= kSpareSets || (spare_.capacity() == 0 && !ReserveSpare())) return;
+  TProperties* set = p.release();
+  set->~TProperties();
+  spare_.push_back(set);
+}
+
+bool TPropStack::ReserveSpare() {
+  try {
+    spare_.reserve(kSpareSets);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
 TProperties* TPropStack::Add(std::unique_ptr<TProperties> p) {
   positions_[p.get()] = Count();
   items_.push_back(std::move(p));
@@ -822,7 +816,7 @@ TProperties* TPropStack::PushNewProps(const TStyleList& styles, std::string_view
                                       std::string_view cls, std::string_view id,
                                       std::string_view pseudo, std::string_view title,
                                       TProperties* inlineStyle) {
-  auto p = std::make_unique<TProperties>();
+  std::unique_ptr<TProperties> p = Make();
   p->Inherit(tag, Last());
   TProperties* added = Add(std::move(p));
   added->Cascade(styles, tag, cls, id, pseudo, title, inlineStyle);
@@ -832,19 +826,25 @@ TProperties* TPropStack::PushNewProps(const TStyleList& styles, std::string_view
 void TPropStack::Delete(int i) {
   if (i < 0 || i >= Count()) return;
   positions_.erase(items_[i].get());
+  Free(std::move(items_[i]));
   items_.erase(items_.begin() + i);
   for (int k = i; k < Count(); ++k) positions_[items_[k].get()] = k;
 }
 
 void TPropStack::CutTo(int count) {
   if (count < 0 || count >= Count()) return;
-  for (int k = count; k < Count(); ++k) positions_.erase(items_[k].get());
+  for (int k = count; k < Count(); ++k) {
+    positions_.erase(items_[k].get());
+    Free(std::move(items_[k]));
+  }
   items_.resize(count);
 }
 
 void TPropStack::Clear() {
   positions_.clear();
   items_.clear();
+  for (void* storage : spare_) ::operator delete(storage, sizeof(TProperties));
+  spare_.clear();
 }
 
 int TPropStack::IndexOf(const TProperties* p) const {

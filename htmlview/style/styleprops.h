@@ -307,10 +307,6 @@ class TProperties {
   ~TProperties();
   TProperties(const TProperties&) = delete;
   TProperties& operator=(const TProperties&) = delete;
-  // The parser makes and frees a set for every element it opens and
-  // closes: a few freed sets' storage is kept for the next ones.
-  static void* operator new(size_t size);
-  static void operator delete(void* p, size_t size) noexcept;
 
   // --- Identity and state (public: the parser and layout read them).
   std::string PropTag;      // "p", "a", "default" for the root
@@ -407,6 +403,10 @@ class TProperties {
   std::unique_ptr<TMyFont> cachedFont_;
   mutable std::unique_ptr<TSelectorIdentity> identity_;
 };
+static_assert(sizeof(TProperties) <= 1232,
+              "the parser's stack holds a set for every open element, a page nested a million "
+              "deep a million sets at its peak (htmlview/README.md, Memory): what few sets need "
+              "goes out of line, as TheFontInfo");
 
 // ---------------------------------------------------------------------------
 // The document parser's property stack: entry 0 is the root (a copy of the
@@ -415,6 +415,11 @@ class TProperties {
 
 class TPropStack {
  public:
+  TPropStack();
+  ~TPropStack();
+  TPropStack(const TPropStack&) = delete;
+  TPropStack& operator=(const TPropStack&) = delete;
+
   int Count() const { return static_cast<int>(items_.size()); }
   TProperties* operator[](int i) const { return items_[i].get(); }
   TProperties* Last() const { return items_.empty() ? nullptr : items_.back().get(); }
@@ -427,6 +432,8 @@ class TPropStack {
   void Delete(int i);
   // Keeps the first count entries.
   void CutTo(int count);
+  // Empties the stack, and gives back the storage it kept (the parser
+  // clears it when a document is parsed).
   void Clear();
   // The entry holding p, or -1; p is only compared, never read, so a set
   // that was removed may be asked about.
@@ -437,6 +444,16 @@ class TPropStack {
   // Where each set stands, so that finding one costs nothing however deep
   // the nesting (a cascade looks its set up for every element).
   std::unordered_map<const TProperties*, int> positions_;
+  // The parser makes and frees a set for every element it opens and
+  // closes. Sets are larger than the allocator keeps at hand for quick
+  // reuse, and a page of a million elements made and freed a million of
+  // them through its slow path: the storage of a few sets this stack
+  // freed is kept for the next ones it makes, until Clear.
+  static constexpr size_t kSpareSets = 64;
+  std::vector<void*> spare_;
+  std::unique_ptr<TProperties> Make();
+  void Free(std::unique_ptr<TProperties> p);
+  bool ReserveSpare();
 };
 
 // The process-wide stack (made by InitStyleProps, or on first use).

@@ -25,10 +25,15 @@ void ParsedPageTest::TearDown() {
 }
 
 void ParsedPageTest::Parse(const std::string& html, const TParserEvents& events) {
-  list->Clear();
-  list->SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
-                    platform::clPurple, platform::clRed, platform::clWhite, false, true, 1, 5, 10);
-  ParseHtmlDocument(html, *list, events);
+  ParseInto(*list, html, events);
+}
+
+void ParsedPageTest::ParseInto(TSectionList& doc, const std::string& html,
+                               const TParserEvents& events) {
+  doc.Clear();
+  doc.SetDefaults("Times New Roman", "Courier New", 12, platform::clBlack, platform::clBlue,
+                  platform::clPurple, platform::clRed, platform::clWhite, false, true, 1, 5, 10);
+  ParseHtmlDocument(html, doc, events);
 }
 
 int ParsedPageTest::LayOutAndPaint(int width, int height) {

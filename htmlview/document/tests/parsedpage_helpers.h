@@ -23,6 +23,9 @@ class ParsedPageTest : public ::testing::Test {
   void TearDown() override;
 
   void Parse(const std::string& html, const TParserEvents& events = {});
+  // The same into another document (a second viewer's).
+  static void ParseInto(TSectionList& doc, const std::string& html,
+                        const TParserEvents& events = {});
   // Lays the parsed page out at width and paints its top into a width x
   // height bitmap; returns the page height.
   int LayOutAndPaint(int width, int height);
