@@ -51,6 +51,8 @@ void ReadSize(const TAttribute& a, int& spec, bool& percent) {
   }
 }
 
+}  // namespace
+
 platform::Font AltFont(platform::Colour colour) {
   platform::Font f;
   f.name = "Arial";
@@ -58,6 +60,8 @@ platform::Font AltFont(platform::Colour colour) {
   f.color = colour;
   return f;
 }
+
+namespace {
 
 // The extent of a text followed by a line break, as the platform measures
 // text for a rectangle: the widest line, one line height per line.

@@ -36,6 +36,9 @@ constexpr int kMaxImageBorder = 10;
 // "No object follows" of TImageObjList::GetImageCountAt.
 constexpr int kNoObjectCount = 99999999;
 
+// The font of the alternative text shown in a box without its picture.
+platform::Font AltFont(platform::Colour colour);
+
 // The key the document's image cache files a URL under: upper case, blanks
 // and control characters trimmed at both ends.
 std::string ImageCacheKey(std::string_view url);

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPalette>
 
+#include "htmlview/layout/canvasutils.h"
 #include "platform/fonts.h"
 #include "platform/geometry.h"
 #include "platform/sysutils.h"
@@ -228,6 +229,33 @@ void TPanelObj::Place(int left, int top) {
   if (!panel_) return;
   panel_->move(left, top - (Root ? Root->YOff : 0));
   if (panel_->parentWidget()) panel_->setVisible(panel_->VisibleFlag());
+}
+
+void TPanelObj::Print(platform::Canvas& canvas, int left, int top) {
+  const int y = top - (Root ? Root->YOff : 0);
+  const platform::Rect box{left, y, platform::SaturatedAdd(left, ObjWidth), platform::SaturatedAdd(y, ObjHeight)};
+  if (box.IsEmpty()) return;
+  // The host paints at the panel's own size; a box of absurd size (the
+  // page asked for it) gets the frame rather than a bitmap the size of it.
+  TPanelEvents* events = Events();
+  if (panel_ && events && events->OnPanelPrint &&
+      int64_t(ObjWidth) * ObjHeight <= kMaxPanelPrintPixels) {
+    platform::Bitmap picture(ObjWidth, ObjHeight, platform::clWhite);
+    events->OnPanelPrint(viewer_.data(), panel_.data(), picture);
+    canvas.StretchDraw(box, picture, true);
+    return;
+  }
+  const int level = canvas.Save();
+  canvas.IntersectClipRect(box);
+  canvas.pen = platform::Pen{platform::clBlack, 1, platform::PenStyle::InsideFrame};
+  canvas.brush.style = platform::BrushStyle::Clear;
+  canvas.Rectangle(box);
+  if (!FAltW.empty()) {
+    canvas.font = AltFont(platform::clBlack);
+    canvas.bkMode = platform::BkMode::Transparent;
+    WrapTextW(canvas, box.Inflate(-kPlaceholderInset, -kPlaceholderInset), FAltW);
+  }
+  canvas.Restore(level);
 }
 
 }  // namespace htmlview

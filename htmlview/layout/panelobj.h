@@ -4,7 +4,10 @@
 // application a window (ThvPanel) to fill. The viewer's OnPanelCreate tells
 // the host a panel was made (the host may size and fill it), OnPanelDestroy
 // that it goes. The text section's draw moves the window to where the box was
-// drawn; the document hides it again when a scroll leaves it undrawn.
+// drawn; the document hides it again when a scroll leaves it undrawn. A
+// printed page, which no window reaches, carries the host's picture of the
+// panel (OnPanelPrint) or its frame instead, and the window stays put.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -26,20 +29,17 @@ class ThvPanel;
 constexpr int kPanelParkPos = -4000;
 constexpr int kPanelDefaultWidth = 30;
 constexpr int kPanelDefaultHeight = 20;
+// The largest picture a host is asked to paint for a printed panel.
+constexpr int64_t kMaxPanelPrintPixels = int64_t(1) << 24;
 
 // The viewer's panel events; sender is the viewer.
 using TPanelCreateEvent = std::function<void(QObject* sender, const std::string& name,
                                              const std::string& type, const std::string& src,
                                              ThvPanel* panel)>;
 using TPanelDestroyEvent = std::function<void(QObject* sender, ThvPanel* panel)>;
-// Asks the host for a picture of the panel, for a printout. Nothing raises
-// it yet. A print lays the document out at the page's width and draws it on
-// the printer's canvas; a panel is a window, which no canvas draw paints, so
-// the page shows only the room its box takes, while the draw moves the
-// window to where the box stands on the page until the first paint after
-// the print puts it back. Raising it, and drawing the picture in that room
-// instead of moving the window, belongs where the text section's draw
-// places a panel, once that draw is told that it prints.
+// Asks the host for a picture of the panel, for a printout: a panel is a
+// window, which no canvas draw paints, so a printed page shows the picture
+// the host draws into bitmap (white, the panel's size) in the panel's box.
 using TPanelPrintEvent =
     std::function<void(QObject* sender, ThvPanel* panel, platform::Bitmap& bitmap)>;
 
@@ -117,6 +117,11 @@ class TPanelObj : public TFloatingObj, public TDocPanel {
   // shown, moves the window there (less the document's scroll offset) and
   // shows or hides it by its visibility flag.
   void Place(int left, int top);
+  // The panel on a printed page at (left, top), document coordinates as for
+  // Place: the host's picture through OnPanelPrint, or, when no host draws
+  // one, the panel's frame with its alternative text. The window stays
+  // where the screen shows it.
+  void Print(platform::Canvas& canvas, int left, int top);
 
  private:
   void ReadAttributes(const TAttributeList& attributes);

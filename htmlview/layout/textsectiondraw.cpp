@@ -237,7 +237,9 @@ void TSection::DrawLine(platform::Canvas& canvas, TDrawContext& context, int lin
         TFloatingObj* obj = piece.Object;
         const int left = iMgr.LfEdge + obj->Indent;
         if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
-          panel->Place(left + shift.x, obj->YValue + obj->VSpaceT + shift.y);
+          const int top = obj->YValue + obj->VSpaceT;
+          if (context.Printing) panel->Print(canvas, left, top);
+          else panel->Place(left + shift.x, top + shift.y);
         } else if (auto* image = dynamic_cast<TImageObj*>(obj)) {
           context.DrawList.AddImage(image, &canvas, left, obj->YValue, baseline, piece.Run);
         }
@@ -247,8 +249,10 @@ void TSection::DrawLine(platform::Canvas& canvas, TDrawContext& context, int lin
         TFloatingObj* obj = piece.Object;
         if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
           const int fontHeight = piece.Run ? piece.Run->tmHeight() : 0;
-          panel->Place(px + obj->HSpaceL + shift.x,
-                       panel->InlineTop(lr.DrawY, bottom, fontHeight, lr.Descent) + shift.y);
+          const int left = px + obj->HSpaceL;
+          const int top = panel->InlineTop(lr.DrawY, bottom, fontHeight, lr.Descent);
+          if (context.Printing) panel->Print(canvas, left, top);
+          else panel->Place(left + shift.x, top + shift.y);
         } else if (auto* image = dynamic_cast<TImageObj*>(obj)) {
           canvas.SetTextJustification(0, 0);
           image->Draw(canvas, px + obj->HSpaceL, lr.DrawY, baseline, piece.Run);

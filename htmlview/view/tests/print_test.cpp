@@ -1,6 +1,7 @@
 // Printing through the Qt print driver into PDF files, read back with
 // pdftotext: the text of every page in order, pages ending at page-break
 // markers and when full, never in the middle of a line.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include "htmlview/layout/panelobj.h"
 #include "htmlview/view/htmlview.h"
 #include "htmlview/view/qtprintdriver.h"
 #include "htmlview/view/tests/handdoc.h"
@@ -273,6 +275,65 @@ class ParsedPrintTest : public PrintTest {
     return pdf;
   }
 };
+
+// A panel is a window, which no drawing on paper shows: the printed page
+// carries the host's picture of it in the panel's box, inline or floating,
+// or, where no host paints one, the panel's frame and alternative text; the
+// windows stay where the screen shows them.
+TEST_F(ParsedPrintTest, APrintedPanelShowsTheHostsPictureOrItsFrame) {
+  const std::vector<std::string> page{
+      "<p>Before <panel name=\"inline\" width=\"160\" height=\"80\" alt=\"Plot\"> after</p>"
+      "<p><panel name=\"float\" align=\"right\" width=\"100\" height=\"100\">text</p>"};
+  struct Case {
+    bool hostPaints;
+  };
+  for (const Case c : {Case{true}, Case{false}}) {
+    SCOPED_TRACE(c.hostPaints ? "host paints" : "no host picture");
+    std::vector<std::string> asked;
+    view_->OnPanelPrint = nullptr;
+    if (c.hostPaints)
+      view_->OnPanelPrint = [&](QObject* sender, ThvPanel* panel, platform::Bitmap& bitmap) {
+        EXPECT_EQ(sender, view_.get());
+        asked.push_back(panel->objectName().toStdString());
+        bitmap.Fill(platform::clLime);
+      };
+    view_->LoadFromStrings(page);
+    view_->show();
+    view_->PaintPanel().PaintToImage({0, 0, 10, 10});
+    const auto positions = [&] {
+      std::vector<QPoint> at;
+      for (ThvPanel* w : view_->findChildren<ThvPanel*>())
+        if (!w->objectName().isEmpty()) at.push_back(w->pos());
+      return at;
+    };
+    const std::vector<QPoint> before = positions();
+    ASSERT_EQ(before.size(), 2u);
+
+    const std::string pdf = dir_ + (c.hostPaints ? "/painted.pdf" : "/framed.pdf");
+    UsePdfPrinter(pdf);
+    ASSERT_EQ(view_->Print(), 1);
+    EXPECT_EQ(positions(), before) << "printing moved a panel window";
+
+    const QImage printed = RasterisePdfPage(pdf, 1, kRasterDpi);
+    ASSERT_FALSE(printed.isNull());
+    const int lime = CountPixels(printed, [](const QColor& p) {
+      return p.green() > 200 && p.red() < 60 && p.blue() < 60;
+    });
+    if (c.hostPaints) {
+      // Asked at each draw of the page (the run that finds where the page
+      // ends draws it too).
+      std::sort(asked.begin(), asked.end());
+      asked.erase(std::unique(asked.begin(), asked.end()), asked.end());
+      EXPECT_EQ(asked, (std::vector<std::string>{"float", "inline"}));
+      // Both boxes at the page's scale, 260 x 80 + 100 x 100 screen pixels
+      // at 50 dpi on A4: well over a thousand printed pixels.
+      EXPECT_GT(lime, 1000);
+    } else {
+      EXPECT_EQ(lime, 0);
+      EXPECT_NE(PdfText(pdf).find("Plot"), std::string::npos);
+    }
+  }
+}
 
 // The page of paragraph n: the index of the page text that holds "Para<n>end".
 std::vector<int> PagesOfParagraphs(const std::vector<std::string>& pages, int count) {
