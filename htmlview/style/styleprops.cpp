@@ -784,7 +784,7 @@ std::unique_ptr<TProperties> TPropStack::Make() {
   try {
     return std::unique_ptr<TProperties>(new (storage) TProperties());
   } catch (...) {
-    ::operator delete(storage, sizeof(TProperties));
+    ::operator delete(storage);
     throw;
   }
 }
@@ -843,7 +843,7 @@ void TPropStack::CutTo(int count) {
 void TPropStack::Clear() {
   positions_.clear();
   items_.clear();
-  for (void* storage : spare_) ::operator delete(storage, sizeof(TProperties));
+  for (void* storage : spare_) ::operator delete(storage);
   spare_.clear();
 }
 
