@@ -93,7 +93,10 @@ std::vector<std::uint8_t> TEdWordWrapPlugin::SplitLine(std::u16string_view s) co
         }
       }
     } else {
-      while (r < n && IsBlank(s[static_cast<size_t>(r)])) ++r;
+      // Blanks past a row's most are cut below anyway: looking further made
+      // a long run of blanks cost its length for every row it fills.
+      const int stop = std::min(n, b + kMaxRow + 1);
+      while (r < stop && IsBlank(s[static_cast<size_t>(r)])) ++r;
     }
     if (r - b > kMaxRow) {
       r = b + kMaxRow;

@@ -97,6 +97,8 @@ TEST_F(WordWrapTest, NoRowIsLongerThan255Columns) {
   ASSERT_EQ(ed->CharsInWindow(), 300);
   ed->SetWordWrap(true);
   EXPECT_EQ(Split(std::string(600, 'z')), (std::vector<int>{255, 255, 90}));
+  // A run of blanks longer than a row fills rows of 255 as letters do.
+  EXPECT_EQ(Split(std::string(600, ' ') + "x"), (std::vector<int>{255, 255, 91}));
   // A line that fits the window but not 255 columns is cut as well; a cut
   // inside a tab's columns goes back to the tab's first column (255 mod 8 =
   // 7 columns at most): the tab covers columns 251..256.

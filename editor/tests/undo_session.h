@@ -169,19 +169,24 @@ class UndoSession {
     return out.str();
   }
 
+  // The text with its controls escaped, converted once: the log shows the
+  // whole text after every step, and a character at a time made a long
+  // line cost a conversion per character per step (and split surrogate
+  // pairs).
   static std::string Show(std::u16string_view s) {
-    std::string out;
+    std::u16string escaped;
+    escaped.reserve(s.size());
     for (char16_t ch : s) {
       if (ch == u'\t')
-        out += "\\t";
+        escaped += u"\\t";
       else if (ch == u'\r')
-        out += "\\r";
+        escaped += u"\\r";
       else if (ch == u'\n')
-        out += "\\n";
+        escaped += u"\\n";
       else
-        out += platform::Utf16ToUtf8(std::u16string(1, ch));
+        escaped += ch;
     }
-    return out;
+    return platform::Utf16ToUtf8(escaped);
   }
 
   SessionOutcome Fail(const std::string& what, std::u16string_view expected, std::u16string_view actual) {
