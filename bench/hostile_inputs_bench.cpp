@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/fixedmetric_main.h"
 #include "htmlview/document/docparser.h"
 #include "htmlview/layout/docroot.h"
 #include "htmlview/parse/htmlreader.h"
@@ -520,14 +521,4 @@ BENCHMARK(BM_PageNumbersAtTheIntLimit)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Times New Roman", "Courier New", "Verdana"});
-  platform::SetScreenDepth(24);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunFixedMetricBenchmarks(argc, argv); }
