@@ -352,6 +352,12 @@ void ReadIncludeCommand(HtmlReaderState& r) {
   std::string text;
   r.IncludeEvent(command, params, text);
   if (text.empty()) return;
+  const size_t rest = r.Input == ReaderInput::Include ? r.IncludeText.size() - r.IncludePos : 0;
+  if (text.size() + rest > kMaxIncludedText - std::min(r.IncludedText, kMaxIncludedText)) {
+    r.IncludedText = kMaxIncludedText;
+    return;
+  }
+  r.IncludedText += text.size() + rest;
   // A NUL would read as the end of the whole text.
   for (char& c : text)
     if (c == 0) c = ' ';
@@ -731,6 +737,7 @@ void BeginReading(std::string text) {
   }
   r.IncludeText.clear();
   r.IncludePos = 0;
+  r.IncludedText = 0;
   r.Input = r.SavedInput = ReaderInput::Document;
   r.InComment = r.NoSkip = r.Prescan = r.CharsetFixed = r.Converted = r.EucJp = r.PendingError = false;
   r.StartCount = -1;

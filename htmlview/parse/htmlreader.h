@@ -52,6 +52,13 @@ constexpr int kParseProgressShare = 75;
 
 enum class ReaderInput { Document, Include };
 
+// The most text include commands may put before the reader in one parse:
+// the answers, and the rest of an include text that a nested command's
+// answer goes in front of. An include handler whose answers hold further
+// commands (its own, or the page's text given back) would otherwise read
+// for ever; past the bound a command's answer is dropped.
+inline constexpr size_t kMaxIncludedText = size_t(32) << 20;
+
 // The process-wide reader state. The parser reads the current token through
 // Sy, Token, Attributes, TagPos and HeadingLevel, and the character
 // look-ahead through Ch / UpCh.
@@ -61,6 +68,7 @@ struct HtmlReaderState {
   size_t DocPos = 0;        // next byte to read
   std::string IncludeText;  // text inserted by an include command
   size_t IncludePos = 0;
+  size_t IncludedText = 0;  // of kMaxIncludedText, in this parse
   ReaderInput Input = ReaderInput::Document;
   ReaderInput SavedInput = ReaderInput::Document;
   // Offset in the document as given of the current character; include text

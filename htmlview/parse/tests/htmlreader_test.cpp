@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <cstring>
 #include <map>
 
 #include <QFile>
@@ -505,6 +506,37 @@ TEST_F(ReaderTest, UnterminatedIncludeWithANestedDeclarationEnds) {
     } catch (const EParseError& e) {
       EXPECT_STREQ(e.what(), "Open Comment at End of HTML File");
     }
+  }
+}
+
+// Found by fuzzing: a handler whose answers hold commands again (its own, or
+// the page's text given back) was read for ever, the text growing with
+// every answer. Past the reader's bound an answer is dropped: the parse
+// ends, and the page's own text after the command is still read.
+TEST_F(ReaderTest, IncludesAnsweredWithIncludesEnd) {
+  struct Case {
+    const char* answer;
+  };
+  for (const Case c : {Case{"y<!--#again-->"}, Case{"<!--#twice--><!--#twice-->y"}}) {
+    SCOPED_TRACE(c.answer);
+    // The handler stops answering well past where the bound stops asking,
+    // so that the test fails rather than runs for ever without it.
+    const size_t limit = 4 * kMaxIncludedText / std::strlen(c.answer);
+    size_t calls = 0;
+    Reader().IncludeEvent = [&](const std::string&, const std::vector<std::string>&,
+                                std::string& text) {
+      if (++calls <= limit) text = c.answer;
+    };
+    BeginReading("a<!--#start-->b");
+    GetCharSkip();
+    std::u16string text;
+    for (NextToken(); Reader().Sy != HtmlSymbol::EndOfText; NextToken())
+      if (Reader().Sy == HtmlSymbol::TextToken) text += Reader().Token->S();
+    EXPECT_LT(calls, limit / 2);
+    EXPECT_LE(text.size(), kMaxIncludedText);
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(text.front(), u'a');
+    EXPECT_EQ(text.back(), u'b');
   }
 }
 
