@@ -57,7 +57,7 @@ enum class ReaderInput { Document, Include };
 // answer goes in front of. An include handler whose answers hold further
 // commands (its own, or the page's text given back) would otherwise read
 // for ever; past the bound a command's answer is dropped.
-inline constexpr size_t kMaxIncludedText = size_t(32) << 20;
+inline constexpr size_t kMaxIncludedText = size_t(8) << 20;
 
 // The process-wide reader state. The parser reads the current token through
 // Sy, Token, Attributes, TagPos and HeadingLevel, and the character
