@@ -115,6 +115,9 @@ struct TDrawContext {
   bool PrintMonochrome = false;     // printing on a one-plane, one-bit device
   // While printing: block and table-cell backgrounds are printed.
   bool PrintTableBackground = true;
+  // The draw only finds where a printed page ends (on a measuring canvas):
+  // nothing it paints is kept, so what costs the host work is left out.
+  bool Measuring = false;
 
   // --- Started by the document's Draw, then kept by the sections.
   // While printing: where the page being drawn ends. Drawing starts it at

@@ -238,8 +238,11 @@ void TSection::DrawLine(platform::Canvas& canvas, TDrawContext& context, int lin
         const int left = iMgr.LfEdge + obj->Indent;
         if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
           const int top = obj->YValue + obj->VSpaceT;
-          if (context.Printing) panel->Print(canvas, left, top);
-          else panel->Place(left + shift.x, top + shift.y);
+          if (context.Printing) {
+            if (!context.Measuring) panel->Print(canvas, left, top);
+          } else {
+            panel->Place(left + shift.x, top + shift.y);
+          }
         } else if (auto* image = dynamic_cast<TImageObj*>(obj)) {
           context.DrawList.AddImage(image, &canvas, left, obj->YValue, baseline, piece.Run);
         }
@@ -251,8 +254,11 @@ void TSection::DrawLine(platform::Canvas& canvas, TDrawContext& context, int lin
           const int fontHeight = piece.Run ? piece.Run->tmHeight() : 0;
           const int left = px + obj->HSpaceL;
           const int top = panel->InlineTop(lr.DrawY, bottom, fontHeight, lr.Descent);
-          if (context.Printing) panel->Print(canvas, left, top);
-          else panel->Place(left + shift.x, top + shift.y);
+          if (context.Printing) {
+            if (!context.Measuring) panel->Print(canvas, left, top);
+          } else {
+            panel->Place(left + shift.x, top + shift.y);
+          }
         } else if (auto* image = dynamic_cast<TImageObj*>(obj)) {
           canvas.SetTextJustification(0, 0);
           image->Draw(canvas, px + obj->HSpaceL, lr.DrawY, baseline, piece.Run);

@@ -220,6 +220,7 @@ int THtmlView::Print(int fromPage, int toPage, const std::string& title) {
       // The dry run finds where the page ends.
       doc.SetYOffset(top);
       TDrawContext dryRun = PrintContext(options_, monochrome);
+      dryRun.Measuring = true;
       doc.Draw(MeasureCanvas(), dryRun, pageRect, width, 0, 0, 0, 0);
       int bottom = dryRun.PageBottom;
       if (bottom <= top) bottom = platform::SaturatedAdd(top, pageHeight);
