@@ -464,18 +464,18 @@ void TProperties::BuildLinkFonts(const TStyleList& styles, const TAncestorView& 
   // Temporary sets stand above the link, as the parser's stack would hold
   // them, so descendant rules see the link as their parent.
   const TAncestorView aboveLink = ancestors.Above(this);
-  auto derive = [&](const TProperties* parent, const char* pseudo, const TAncestorView& chain) {
-    auto set = std::make_unique<TProperties>();
-    set->Inherit(PropTag, parent);
-    set->CascadeWith(styles, PropTag, PropClass, PropID, pseudo, PropTitle, PropStyle, chain);
-    set->TakeLinkBackground();
-    return set;
+  // They live on the stack: a page of links builds three for every link.
+  auto derive = [&](TProperties& set, const TProperties* parent, const char* pseudo,
+                    const TAncestorView& chain) {
+    set.Inherit(PropTag, parent);
+    set.CascadeWith(styles, PropTag, PropClass, PropID, pseudo, PropTitle, PropStyle, chain);
+    set.TakeLinkBackground();
+    return set.DescribeFont();
   };
-
-  auto visited = derive(this, "visited", aboveLink);
-  fonts[LinkStateVisited] = visited->DescribeFont();
-  fonts[LinkStateVisitedHover] = derive(visited.get(), "hover", aboveLink.Above(visited.get()))->DescribeFont();
-  fonts[LinkStateHover] = derive(this, "hover", aboveLink)->DescribeFont();
+  TProperties visited, visitedHover, hover;
+  fonts[LinkStateVisited] = derive(visited, this, "visited", aboveLink);
+  fonts[LinkStateVisitedHover] = derive(visitedHover, &visited, "hover", aboveLink.Above(&visited));
+  fonts[LinkStateHover] = derive(hover, this, "hover", aboveLink);
 }
 
 // ---------------------------------------------------------------------------
