@@ -1,6 +1,5 @@
 #include "core/inifiles.h"
 
-#include <QLocale>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -9,10 +8,10 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <locale>
 
 #include "platform/profile.h"
 
+#include "testsupport/locales.h"
 #include "testsupport/testenv.h"
 #include "platform/sysutils.h"
 #include "testsupport/permissions.h"
@@ -77,24 +76,19 @@ TEST_F(IniFiles, TypedReadsFallBackWhenTheValueDoesNotConvert) {
   EXPECT_TRUE(ini.ReadBool("S", "missing", true));
 }
 
-struct CommaPunct : std::numpunct<char> {
-  char do_decimal_point() const override { return ','; }
-};
-
 TEST_F(IniFiles, FloatsUseADecimalPointWhateverTheLocale) {
-  std::locale saved = std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
-  QLocale savedQt;
-  QLocale::setDefault(QLocale(QLocale::German));
-  {
-    TIniFile ini(path);
-    ini.WriteFloat("S", "x", 1.5);
-    ini.WriteFloat("S", "third", 1.0 / 3.0);
-    ini.WriteFloat("S", "big", 1e20);
-    EXPECT_EQ(ini.ReadFloat("S", "x", 0), 1.5);
+  for (const char* name : testsupport::kTestLocales) {
+    SCOPED_TRACE(name);
+    testsupport::ScopedLocale locale(name);
+    {
+      TIniFile ini(path);
+      ini.WriteFloat("S", "x", 1.5);
+      ini.WriteFloat("S", "third", 1.0 / 3.0);
+      ini.WriteFloat("S", "big", 1e20);
+      EXPECT_EQ(ini.ReadFloat("S", "x", 0), 1.5);
+    }
+    EXPECT_EQ(ReadAll(path), "[S]\r\nx=1.5\r\nthird=0.333333333333333\r\nbig=1E20\r\n");
   }
-  QLocale::setDefault(savedQt);
-  std::locale::global(saved);
-  EXPECT_EQ(ReadAll(path), "[S]\r\nx=1.5\r\nthird=0.333333333333333\r\nbig=1E20\r\n");
 }
 
 TEST_F(IniFiles, WritesReachTheFileAtOnce) {
