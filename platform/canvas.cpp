@@ -24,9 +24,6 @@ struct Canvas::Saved {
 
 namespace {
 
-bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-
 bool IsBlank(char16_t u) { return u == u' ' || u == u'\t' || u == 0xA0 || u < 0x20; }
 
 // Cosmetic dash patterns (on, off, on, off, ...) in pixels.

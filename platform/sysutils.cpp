@@ -7,6 +7,7 @@
 
 #include "platform/profile.h"
 
+#include <QChar>
 #include <QDir>
 #include <QFileInfo>
 
@@ -614,6 +615,74 @@ double StrToFloatDef(std::string_view text, double fallback) {
   return ParseFloat(text, v) ? v : fallback;
 }
 
+namespace {
+
+// Whether a number from_chars found out of range is the tiny kind: its
+// leading digit's place plus its exponent, in the number's own base, is
+// negative. The exponent saturates; a mantissa has no sign here.
+bool BelowOne(std::string_view number, bool hex) {
+  const auto isDigit = [hex](char c) {
+    return (c >= '0' && c <= '9') || (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+  };
+  size_t i = 0;
+  int64_t place = 0;   // of the leading non-zero digit: 0 for units, -1 for the first after the point
+  bool seen = false, afterPoint = false;
+  for (; i < number.size(); ++i) {
+    const char c = number[i];
+    if (c == '.') {
+      afterPoint = true;
+    } else if (!isDigit(c)) {
+      break;
+    } else if (!seen && c != '0') {
+      seen = true;
+      if (afterPoint) --place;
+    } else if (seen && !afterPoint) {
+      ++place;
+    } else if (!seen && afterPoint) {
+      --place;
+    }
+  }
+  int64_t exponent = 0;
+  if (i < number.size()) {   // "e" or "p", a sign, digits
+    const bool minus = i + 1 < number.size() && number[i + 1] == '-';
+    for (size_t k = i + 1; k < number.size(); ++k)
+      if (number[k] >= '0' && number[k] <= '9') exponent = std::min<int64_t>(exponent * 10 + (number[k] - '0'), 1 << 30);
+    if (minus) exponent = -exponent;
+  }
+  return (hex ? place * 4 : place) + exponent < 0;
+}
+
+}  // namespace
+
+double LeadingFloat(std::string_view text) {
+  size_t i = 0;
+  const size_t n = text.size();
+  while (i < n && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  const char* first = text.data() + i;
+  const char* last = text.data() + n;
+  // One sign only ("+-5" is no number), and no number gives +0 whatever sign came first.
+  if (first == last || *first == '-' || *first == '+') return 0.0;
+  const bool hex = last - first > 2 && first[0] == '0' && (first[1] == 'x' || first[1] == 'X');
+  double v = 0;
+  // from_chars reads no sign of its own and no "0x": the rest of strtod's
+  // grammar is its own, and it never looks at the locale.
+  const auto res = hex ? std::from_chars(first + 2, last, v, std::chars_format::hex)
+                       : std::from_chars(first, last, v, std::chars_format::general);
+  if (res.ec == std::errc::invalid_argument) {
+    // No number, but "0x" without hexadecimal digits is the 0 before the x.
+    if (!hex) return 0.0;
+    v = 0;
+  } else if (res.ec == std::errc::result_out_of_range) {
+    // Too small reads as zero, too large as infinity, as strtod gives them.
+    v = BelowOne(std::string_view(hex ? first + 2 : first, static_cast<size_t>(res.ptr - first) - (hex ? 2 : 0)), hex)
+            ? 0.0
+            : HUGE_VAL;
+  }
+  return negative ? -v : v;
+}
+
 int32_t StrToInt(std::string_view text) {
   int64_t v;
   if (!ParseInt64(text, v, INT32_MIN, INT32_MAX))
@@ -674,6 +743,47 @@ std::string UpperCase(std::string_view text) { return MapCase<char>(text, UpperA
 std::string LowerCase(std::string_view text) { return MapCase<char>(text, LowerAscii); }
 std::u16string UpperCase(std::u16string_view text) { return MapCase<char16_t>(text, UpperAscii); }
 std::u16string LowerCase(std::u16string_view text) { return MapCase<char16_t>(text, LowerAscii); }
+
+// Qt's tables leave a letter as it is where Unicode's full mapping makes
+// several of it; for all but these few the simple mapping does the same.
+// These few have a one-letter simple mapping: the Greek letters with iota
+// below capitalise to their forms with iota beside, and the dotted I lowers
+// to i.
+char32_t UnicodeUpper(char32_t c) {
+  if ((c >= 0x1F80 && c <= 0x1F87) || (c >= 0x1F90 && c <= 0x1F97) || (c >= 0x1FA0 && c <= 0x1FA7)) return c + 8;
+  if (c == 0x1FB3 || c == 0x1FC3 || c == 0x1FF3) return c + 9;
+  return QChar::toUpper(c);
+}
+char32_t UnicodeLower(char32_t c) { return c == 0x0130 ? U'i' : QChar::toLower(c); }
+
+namespace {
+
+// Unicode's simple mappings keep a code point inside or outside the basic
+// plane; should a future table cross, the code point stays as it is, so that
+// the text keeps its length all the same.
+std::u16string MapUnicodeCase(std::u16string_view text, char32_t (*map)(char32_t)) {
+  std::u16string out(text);
+  for (size_t i = 0; i < out.size(); ++i) {
+    const char16_t unit = out[i];
+    if (IsHighSurrogate(unit) && i + 1 < out.size() && IsLowSurrogate(out[i + 1])) {
+      const char32_t mapped = map(QChar::surrogateToUcs4(unit, out[i + 1]));
+      if (QChar::requiresSurrogates(mapped)) {
+        out[i] = QChar::highSurrogate(mapped);
+        out[i + 1] = QChar::lowSurrogate(mapped);
+      }
+      ++i;
+    } else if (!IsHighSurrogate(unit) && !IsLowSurrogate(unit)) {
+      const char32_t mapped = map(unit);
+      if (!QChar::requiresSurrogates(mapped)) out[i] = static_cast<char16_t>(mapped);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::u16string UnicodeUpperCase(std::u16string_view text) { return MapUnicodeCase(text, UnicodeUpper); }
+std::u16string UnicodeLowerCase(std::u16string_view text) { return MapUnicodeCase(text, UnicodeLower); }
 
 int CompareText(std::string_view a, std::string_view b) {
   size_t n = std::min(a.size(), b.size());

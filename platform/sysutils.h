@@ -64,6 +64,13 @@ std::string IntToHex(int64_t value, int digits);
 double StrToFloat(std::string_view text);
 bool TryStrToFloat(std::string_view text, double& value);
 double StrToFloatDef(std::string_view text, double fallback);
+// The number a text starts with, read as the C library's strtod reads it in
+// the C locale, whatever the process locale: blanks skipped, a sign, then a
+// decimal number with "." and an optional exponent, a "0x" hexadecimal one,
+// or INF/INFINITY/NAN; the rest of the text is ignored ("33.5%" is 33.5,
+// "12,5%" is 12). 0 when the text starts with no number; beyond the range of
+// a double, infinity or 0 as strtod gives.
+double LeadingFloat(std::string_view text);
 int32_t StrToInt(std::string_view text);          // decimal, or "$"/"0x" hexadecimal
 bool TryStrToInt(std::string_view text, int32_t& value);
 int32_t StrToIntDef(std::string_view text, int32_t fallback);
@@ -88,6 +95,25 @@ std::string UpperCase(std::string_view text);
 std::string LowerCase(std::string_view text);
 std::u16string UpperCase(std::u16string_view text);
 std::u16string LowerCase(std::u16string_view text);
+// Case mapping of every letter by Unicode's own tables, never by the process
+// locale: 'i' and 'I' pair up as in English also for a Turkish user, and "é"
+// maps also in a session without LANG. The mapping is Unicode's simple one,
+// one code point to one ("ß" stays "ß", "İ" lowers to "i"), so that a text
+// keeps its length and a position in it stays where it was. The UTF-16 forms
+// map a surrogate pair as the one code point it is and leave a lone surrogate
+// as it is.
+constexpr bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+constexpr bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+char32_t UnicodeUpper(char32_t c);
+char32_t UnicodeLower(char32_t c);
+std::u16string UnicodeUpperCase(std::u16string_view text);
+std::u16string UnicodeLowerCase(std::u16string_view text);
+// Byte classes of ASCII only, whatever the process locale: under a
+// single-byte locale the C library would also count bytes of 0x80 and above,
+// pieces of UTF-8 sequences among them, as letters.
+constexpr bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+constexpr bool IsAsciiLetterOrDigit(char c) { return IsAsciiDigit(c) || IsAsciiLetter(c); }
 int CompareText(std::string_view a, std::string_view b);   // ASCII case-insensitive
 bool SameText(std::string_view a, std::string_view b);
 bool StartsText(std::string_view text, std::string_view prefix);   // case ignored in the prefix

@@ -1,13 +1,12 @@
 #include "platform/sysutils.h"
 
-#include <QLocale>
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
-#include <locale>
+#include <cstdlib>
 #include <utility>
 
+#include "testsupport/locales.h"
 #include "testsupport/testenv.h"
 
 using namespace platform;
@@ -216,32 +215,49 @@ TEST(Conversions, StrToInt) {
   EXPECT_EQ(IntToStr(-12), "-12");
 }
 
-// A numpunct with a decimal comma, as a German or French desktop would have.
-struct CommaPunct : std::numpunct<char> {
-  char do_decimal_point() const override { return ','; }
-  char do_thousands_sep() const override { return '.'; }
-  std::string do_grouping() const override { return "\3"; }
-};
-
+// Under every test locale (a decimal comma in de_DE, in the C library, the
+// C++ global locale and Qt's default alike) numbers read and write with ".".
 TEST(Conversions, DecimalPointWhateverTheLocale) {
-  std::locale saved = std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
-  QLocale savedQt;
-  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  // Also the C library's locale when a decimal-comma locale is installed.
-  std::string savedC = std::setlocale(LC_NUMERIC, nullptr);
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE"})
-    if (std::setlocale(LC_NUMERIC, name)) break;
+  for (const char* name : testsupport::kTestLocales) {
+    SCOPED_TRACE(name);
+    testsupport::ScopedLocale locale(name);
+    EXPECT_EQ(FloatToStr(1.5), "1.5");
+    EXPECT_EQ(Format("%0.1f", {1.5}), "1.5");
+    EXPECT_EQ(Format("%n", {1234.5}), "1,234.50");
+    EXPECT_EQ(Format("%0.6e", {1234.567}), "1.23457E+003");
+    EXPECT_EQ(StrToFloat("1.5"), 1.5);
+    EXPECT_THROW(StrToFloat("1,5"), EConvertError);
+  }
+}
 
-  EXPECT_EQ(FloatToStr(1.5), "1.5");
-  EXPECT_EQ(Format("%0.1f", {1.5}), "1.5");
-  EXPECT_EQ(Format("%n", {1234.5}), "1,234.50");
-  EXPECT_EQ(Format("%0.6e", {1234.567}), "1.23457E+003");
-  EXPECT_EQ(StrToFloat("1.5"), 1.5);
-  EXPECT_THROW(StrToFloat("1,5"), EConvertError);
-
-  std::setlocale(LC_NUMERIC, savedC.c_str());
-  QLocale::setDefault(savedQt);
-  std::locale::global(saved);
+// The leading number of a text as strtod reads it in the C locale, under
+// every test locale: the C library's own reading under C is the reference.
+TEST(Conversions, LeadingFloatAsStrtodInC) {
+  const char* texts[] = {
+      "33.5%", "12,5%", "50%", "  \t\n7.25px", "+4.5", "-0.75%", ".5", "5.", "-.5e1x", "1e3%", "1E+2",
+      "1e", "1e-", "1ex", "2.5E-3em", "0x1A%", "0X1p4", "0x", "0xg", "-0x.8", "inf", "-Infinity%",
+      "nan", "NaN(12)x", "infinite", "1e400", "-1e400", "1e-400", "0.0000000000000000000000000001e-300",
+      "4.9e-324", "2.4e-324", "1.7976931348623157e308", "", "%", "abc", "- 5", "+-5", "..5", "1.2.3",
+      "00012.50%", "\xC2\xA0" "5", "\xD9\xA3"};
+  std::vector<double> inC;
+  {
+    testsupport::ScopedLocale locale("C");
+    for (const char* t : texts) inC.push_back(std::strtod(t, nullptr));
+  }
+  for (const char* name : testsupport::kTestLocales) {
+    SCOPED_TRACE(name);
+    testsupport::ScopedLocale locale(name);
+    for (size_t i = 0; i < std::size(texts); ++i) {
+      const double v = LeadingFloat(texts[i]);
+      if (std::isnan(inC[i]))
+        EXPECT_TRUE(std::isnan(v)) << texts[i];
+      else
+        EXPECT_EQ(std::signbit(v), std::signbit(inC[i])) << texts[i];
+      if (!std::isnan(inC[i])) EXPECT_EQ(v, inC[i]) << texts[i];
+    }
+  }
+  EXPECT_EQ(LeadingFloat("33.5%"), 33.5);
+  EXPECT_EQ(LeadingFloat("12,5%"), 12);
 }
 
 TEST(TextRoutines, TrimCaseAndCompare) {
@@ -273,25 +289,101 @@ TEST(TextRoutines, AsciiCaseOnly) {
       {0x00DF, 0x00DF, 0x00DF} /* ß */, {0x0130, 0x0130, 0x0130} /* dotted I */,
       {0x0131, 0x0131, 0x0131} /* dotless i */, {0xFF21, 0xFF21, 0xFF21} /* fullwidth A */,
       {0xD800, 0xD800, 0xD800} /* a lone surrogate */};
-  const std::string savedCtype = std::setlocale(LC_CTYPE, nullptr);
-  std::setlocale(LC_CTYPE, "C.UTF-8");   // where the C library would map é
-  for (const Case& c : cases) {
-    EXPECT_EQ(LowerAscii(c.unit), c.lower) << int(c.unit);
-    EXPECT_EQ(UpperAscii(c.unit), c.upper) << int(c.unit);
-    if (c.unit < 0x80) {
-      const char b = static_cast<char>(c.unit);
-      EXPECT_EQ(LowerAscii(b), static_cast<char>(c.lower)) << b;
-      EXPECT_EQ(UpperAscii(b), static_cast<char>(c.upper)) << b;
+  for (const char* name : testsupport::kTestLocales) {   // where the C library would map é or i
+    SCOPED_TRACE(name);
+    testsupport::ScopedLocale locale(name);
+    for (const Case& c : cases) {
+      EXPECT_EQ(LowerAscii(c.unit), c.lower) << int(c.unit);
+      EXPECT_EQ(UpperAscii(c.unit), c.upper) << int(c.unit);
+      if (c.unit < 0x80) {
+        const char b = static_cast<char>(c.unit);
+        EXPECT_EQ(LowerAscii(b), static_cast<char>(c.lower)) << b;
+        EXPECT_EQ(UpperAscii(b), static_cast<char>(c.upper)) << b;
+      }
     }
+    for (int b = 0x80; b <= 0xFF; ++b) {   // bytes of UTF-8 sequences and Latin-1 letters
+      EXPECT_EQ(LowerAscii(static_cast<char>(b)), static_cast<char>(b)) << b;
+      EXPECT_EQ(UpperAscii(static_cast<char>(b)), static_cast<char>(b)) << b;
+    }
+    EXPECT_EQ(LowerCase(u"Stra\u00DFE \u00C9T\u00C9"), u"stra\u00DFe \u00C9t\u00C9");
+    EXPECT_EQ(UpperCase(u"stra\u00DFe \u00E9t\u00E9"), u"STRA\u00DFE \u00E9T\u00E9");
+    EXPECT_EQ(UpperCase(std::u16string_view()), u"");
   }
-  for (int b = 0x80; b <= 0xFF; ++b) {   // bytes of UTF-8 sequences and Latin-1 letters
-    EXPECT_EQ(LowerAscii(static_cast<char>(b)), static_cast<char>(b)) << b;
-    EXPECT_EQ(UpperAscii(static_cast<char>(b)), static_cast<char>(b)) << b;
+}
+
+// Every byte against the ASCII ranges written out; the edges of each range
+// are where an off-by-one hides, the bytes from 0x80 where a locale would add.
+TEST(TextRoutines, AsciiByteClasses) {
+  for (int b = 0; b <= 0xFF; ++b) {
+    const char c = static_cast<char>(b);
+    const bool digit = b >= 0x30 && b <= 0x39;
+    const bool letter = (b >= 0x41 && b <= 0x5A) || (b >= 0x61 && b <= 0x7A);
+    EXPECT_EQ(IsAsciiDigit(c), digit) << b;
+    EXPECT_EQ(IsAsciiLetter(c), letter) << b;
+    EXPECT_EQ(IsAsciiLetterOrDigit(c), digit || letter) << b;
   }
-  EXPECT_EQ(LowerCase(u"Stra\u00DFE \u00C9T\u00C9"), u"stra\u00DFe \u00C9t\u00C9");
-  EXPECT_EQ(UpperCase(u"stra\u00DFe \u00E9t\u00E9"), u"STRA\u00DFE \u00E9T\u00E9");
-  EXPECT_EQ(UpperCase(std::u16string_view()), u"");
-  std::setlocale(LC_CTYPE, savedCtype.c_str());
+}
+
+// Unicode's simple case mapping, the same under every test locale: in C the
+// C library maps no "é", in tr_TR it maps "i" to "İ" and "I" to "ı".
+TEST(TextRoutines, UnicodeCaseWhateverTheLocale) {
+  struct Case {
+    char32_t c, upper, lower;
+    const char* what;
+  };
+  const Case cases[] = {
+      {U'\u00E9', U'\u00C9', U'\u00E9', "e acute"},
+      {U'\u00C9', U'\u00C9', U'\u00E9', "E acute"},
+      {U'\u00E0', U'\u00C0', U'\u00E0', "a grave"},
+      {U'\u00FC', U'\u00DC', U'\u00FC', "u diaeresis"},
+      {U'\u00F1', U'\u00D1', U'\u00F1', "n tilde"},
+      {U'i', U'I', U'i', "i"},
+      {U'I', U'I', U'i', "I"},
+      {U'\u0131', U'I', U'\u0131', "dotless i"},
+      {U'\u0130', U'\u0130', U'i', "dotted I"},
+      {U'\u00DF', U'\u00DF', U'\u00DF', "sharp s: no one-letter capital"},
+      {U'\u1E9E', U'\u1E9E', U'\u00DF', "capital sharp s"},
+      {U'\u01C5', U'\u01C4', U'\u01C6', "title-case Dz"},
+      {U'\u03B1', U'\u0391', U'\u03B1', "alpha"},
+      {U'\u03A3', U'\u03A3', U'\u03C3', "Sigma"},
+      {U'\u03C2', U'\u03A3', U'\u03C2', "final sigma"},
+      {U'\u1F80', U'\u1F88', U'\u1F80', "alpha with psili and ypogegrammeni"},
+      {U'\u1FF3', U'\u1FFC', U'\u1FF3', "omega with ypogegrammeni"},
+      {U'\u1FFC', U'\u1FFC', U'\u1FF3', "Omega with prosgegrammeni"},
+      {U'\u0149', U'\u0149', U'\u0149', "n with apostrophe: no one-letter capital"},
+      {U'\u0434', U'\u0414', U'\u0434', "de"},
+      {U'\u0401', U'\u0401', U'\u0451', "Yo"},
+      {U'\U00010428', U'\U00010400', U'\U00010428', "Deseret long i, beyond the basic plane"},
+      {U'\U00010400', U'\U00010400', U'\U00010428', "Deseret long I"},
+      {U'5', U'5', U'5', "digit"},
+      {U'\u4E00', U'\u4E00', U'\u4E00', "ideograph"},
+  };
+  for (const char* name : testsupport::kTestLocales) {
+    SCOPED_TRACE(name);
+    testsupport::ScopedLocale locale(name);
+    std::u16string text, upper, lower;
+    for (const Case& c : cases) {
+      EXPECT_EQ(UnicodeUpper(c.c), c.upper) << c.what;
+      EXPECT_EQ(UnicodeLower(c.c), c.lower) << c.what;
+      const auto append = [](std::u16string& s, char32_t cp) {
+        if (cp > 0xFFFF) {
+          s.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+          s.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        } else {
+          s.push_back(static_cast<char16_t>(cp));
+        }
+      };
+      append(text, c.c), append(upper, c.upper), append(lower, c.lower);
+    }
+    EXPECT_EQ(UnicodeUpperCase(text), upper);
+    EXPECT_EQ(UnicodeLowerCase(text), lower);
+    EXPECT_EQ(UnicodeUpperCase(u"title in list"), u"TITLE IN LIST");
+    EXPECT_EQ(UnicodeLowerCase(u"TITLE"), u"title");
+    // Lone surrogates, at either end and in the middle, stay as they are.
+    const std::u16string lone{0xDC28, u'a', 0xD801, u'b', 0xD801};
+    EXPECT_EQ(UnicodeUpperCase(lone), (std::u16string{0xDC28, u'A', 0xD801, u'B', 0xD801}));
+    EXPECT_EQ(UnicodeLowerCase(u""), u"");
+  }
 }
 
 TEST(TextRoutines, StartsText) {
