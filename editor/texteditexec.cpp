@@ -11,6 +11,7 @@
 #include "editor/textedit.h"
 #include "platform/image.h"
 #include "platform/scopeguard.h"
+#include "platform/sysutils.h"
 
 namespace editor {
 
@@ -35,8 +36,6 @@ const TEdCharSet& DefaultIdentChars() {
   return set;
 }
 
-char16_t ToUpperUnit(char16_t c) { return QChar(c).toUpper().unicode(); }
-char16_t ToLowerUnit(char16_t c) { return QChar(c).toLower().unicode(); }
 
 }  // namespace
 
@@ -1098,20 +1097,29 @@ void TCustomTextEdit::DoCaseChange(TTextEditorCommand command) {
     switch (command) {
       case ecUpperCase:
       case ecUpperCaseBlock:
-        for (char16_t& c : converted) c = ToUpperUnit(c);
+        converted = platform::UnicodeUpperCase(converted);
         break;
       case ecLowerCase:
       case ecLowerCaseBlock:
-        for (char16_t& c : converted) c = ToLowerUnit(c);
+        converted = platform::UnicodeLowerCase(converted);
         break;
       case ecToggleCase:
-      case ecToggleCaseBlock:
-        for (char16_t& c : converted) c = ToUpperUnit(c) == c ? ToLowerUnit(c) : ToUpperUnit(c);
+      case ecToggleCaseBlock: {
+        // Both mappings keep every code point's length, so unit i of each
+        // belongs to the same letter.
+        const std::u16string upper = platform::UnicodeUpperCase(converted);
+        const std::u16string lower = platform::UnicodeLowerCase(converted);
+        for (size_t i = 0; i < converted.size(); ++i) converted[i] = upper[i] == converted[i] ? lower[i] : upper[i];
         break;
-      case ecTitleCase:
-        for (size_t i = 0; i < converted.size(); ++i)
-          converted[i] = i == 0 ? ToUpperUnit(converted[i]) : ToLowerUnit(converted[i]);
+      }
+      case ecTitleCase: {
+        const bool pair = converted.size() > 1 && platform::IsHighSurrogate(converted[0]) &&
+                          platform::IsLowSurrogate(converted[1]);
+        const size_t first = std::min<size_t>(pair ? 2 : 1, converted.size());
+        converted = platform::UnicodeUpperCase(std::u16string_view(converted).substr(0, first)) +
+                    platform::UnicodeLowerCase(std::u16string_view(converted).substr(first));
         break;
+      }
       default: break;
     }
     return converted;

@@ -835,7 +835,7 @@ TTableBlock::TTableBlock(TSectionListBase* master, TProperties& prop, TCellBasic
   }
   const PropValue& width = MargArrayO[PropWidth];
   if (width.IsText() && width.Text().find('%') != std::string::npos) {
-    const double pc = std::strtod(width.Text().c_str(), nullptr);
+    const double pc = platform::LeadingFloat(width.Text());
     if (pc > 0) {
       WidthAttr = std::min(1000, ClampToInt(pc * 10));
       AsPercent = true;

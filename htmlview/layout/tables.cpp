@@ -1,7 +1,6 @@
 #include "htmlview/layout/tables.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <limits>
 
 #include "htmlview/layout/blocks.h"
@@ -11,6 +10,7 @@
 #include "htmlview/layout/tablewidths.h"
 #include "htmlview/layout/viewdraw.h"
 #include "htmlview/parse/attributes.h"
+#include "platform/sysutils.h"
 
 namespace htmlview {
 
@@ -18,8 +18,6 @@ namespace {
 
 bool HasPercent(const std::string& text) { return text.find('%') != std::string::npos; }
 
-// The number a style length starts with ("50%" -> 50).
-double LeadingValue(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
 
 }  // namespace
 
@@ -96,7 +94,7 @@ TCellObj::TCellObj(TSectionListBase* master, TVAlign vAlign, const TAttributeLis
     BorderColorGiven[side] = !MargArrayO[PropBorderTopColor + side].IsEmptyOrNull();
   const PropValue& width = MargArrayO[PropWidth];
   if (width.IsText() && HasPercent(width.Text())) {
-    const double pc = LeadingValue(width.Text());
+    const double pc = platform::LeadingFloat(width.Text());
     if (pc > 0 && pc < 100) {
       SpecWd = static_cast<int>(pc * 10);
       SpecWdIsPercent = true;

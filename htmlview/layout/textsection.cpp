@@ -4,7 +4,6 @@
 #include <cmath>
 #include <exception>
 #include <memory>
-#include <cwctype>
 
 #include "htmlview/layout/cells.h"
 #include "htmlview/parse/attributes.h"
@@ -22,13 +21,6 @@ namespace {
 
 bool IsIdeographic(char16_t ch) { return ch >= kFirstIdeographic; }
 bool IsObjectChar(char16_t ch) { return ch == kFormControlChar || ch == kImageChar; }
-
-char16_t Upper(char16_t ch) {
-  return ch < 0xD800 || ch > 0xDFFF ? static_cast<char16_t>(std::towupper(ch)) : ch;
-}
-char16_t Lower(char16_t ch) {
-  return ch < 0xD800 || ch > 0xDFFF ? static_cast<char16_t>(std::towlower(ch)) : ch;
-}
 
 // The TABINDEX of a link, from the attribute lines its target keeps.
 int TabIndexOf(const TUrlTarget& target) {
@@ -268,11 +260,10 @@ void TSection::AppendText(std::u16string_view token, const std::vector<IndexObj>
     Len = static_cast<int>(Text.size());
     return;
   }
-  std::u16string transformed(token);
-  for (char16_t& ch : transformed) {
-    if (TextTransform == TTextTransform::Upper) ch = Upper(ch);
-    else if (TextTransform == TTextTransform::Lower) ch = Lower(ch);
-  }
+  // The page's letters map by Unicode's tables, never by the reader's locale.
+  const std::u16string transformed = TextTransform == TTextTransform::Upper   ? platform::UnicodeUpperCase(token)
+                                     : TextTransform == TTextTransform::Lower ? platform::UnicodeLowerCase(token)
+                                                                              : std::u16string(token);
   if (SmallCaps) {
     AppendSmallCaps(transformed);
   } else {
@@ -282,24 +273,29 @@ void TSection::AppendText(std::u16string_view token, const std::vector<IndexObj>
 }
 
 void TSection::AppendSmallCaps(std::u16string_view token) {
+  const std::u16string upper = platform::UnicodeUpperCase(token);
   const TFontObj* current = Fonts.Count() > 0 ? Fonts[Fonts.Count() - 1] : nullptr;
   if (!current) {
-    for (char16_t ch : token) Text.push_back(Upper(ch));
+    Text += upper;
     return;
   }
   const TMyFont normal = current->TheFont;
   const TMyFont small = SmallCapsFont(normal);
   bool inSmall = false;
-  for (char16_t ch : token) {
+  for (size_t i = 0; i < token.size(); ++i) {
+    const char16_t ch = token[i];
+    // A surrogate pair is one letter: its halves never go to two runs.
+    const bool pair = platform::IsHighSurrogate(ch) && i + 1 < token.size() && platform::IsLowSurrogate(token[i + 1]);
     const bool isDigit = ch >= u'0' && ch <= u'9';
     if (ch != u' ' && !isDigit) {
-      const bool lower = Upper(ch) != ch;
+      const bool lower = upper[i] != ch || (pair && upper[i + 1] != token[i + 1]);
       Len = static_cast<int>(Text.size());
       if (lower && !inSmall) SwitchRunFont(small);
       else if (!lower && inSmall) SwitchRunFont(normal);
       inSmall = lower;
     }
-    Text.push_back(Upper(ch));
+    Text.push_back(upper[i]);
+    if (pair) Text.push_back(upper[++i]);
   }
   Len = static_cast<int>(Text.size());
   if (inSmall) SwitchRunFont(normal);   // the next token starts in the normal size

@@ -4,7 +4,6 @@
 // LineAdvances, so what is drawn, what is hit and where the caret goes always
 // agree to the pixel.
 #include <algorithm>
-#include <cwctype>
 
 #include <QPalette>
 #include <QWidget>
@@ -14,6 +13,7 @@
 #include "htmlview/layout/textsection.h"
 #include "htmlview/layout/viewdraw.h"
 #include "platform/fonts.h"
+#include "platform/sysutils.h"
 
 namespace htmlview {
 
@@ -24,16 +24,6 @@ namespace {
 constexpr int kDrawMargin = 40;
 
 bool IsObjectChar(char16_t ch) { return ch == kFormControlChar || ch == kImageChar; }
-
-char16_t Lower(char16_t ch) {
-  return ch < 0xD800 || ch > 0xDFFF ? static_cast<char16_t>(std::towlower(ch)) : ch;
-}
-
-std::u16string Lowered(std::u16string_view text) {
-  std::u16string s(text);
-  for (char16_t& ch : s) ch = Lower(ch);
-  return s;
-}
 
 }  // namespace
 
@@ -565,7 +555,7 @@ bool TSection::CharAt(int pos, char16_t& ch, TSectionBase*& obj) {
 
 int TSection::FindForward(int from, const std::u16string& text, bool matchCase) {
   if (text.empty() || from >= StartCurs + Len) return -1;
-  const std::u16string hay = matchCase ? Text : Lowered(Text);
+  const std::u16string hay = matchCase ? Text : platform::UnicodeLowerCase(Text);
   const size_t pos = hay.find(text, static_cast<size_t>(std::max(from - StartCurs, 0)));
   return pos == std::u16string::npos ? -1 : StartCurs + static_cast<int>(pos);
 }
@@ -573,7 +563,7 @@ int TSection::FindForward(int from, const std::u16string& text, bool matchCase) 
 int TSection::FindBackward(int from, const std::u16string& text, bool matchCase) {
   const int n = static_cast<int>(text.size());
   if (n == 0 || from < StartCurs || n > Len || n > from - StartCurs + 1) return -1;
-  const std::u16string hay = matchCase ? Text : Lowered(Text);
+  const std::u16string hay = matchCase ? Text : platform::UnicodeLowerCase(Text);
   const int last = std::min(from - StartCurs, Len - 1);   // the match ends at or before it
   const size_t pos = hay.rfind(text, static_cast<size_t>(last - n + 1));
   return pos == std::u16string::npos ? -1 : StartCurs + static_cast<int>(pos);

@@ -1,9 +1,6 @@
 #include "htmlview/parse/viewutils.h"
 
 #include <algorithm>
-#include <cctype>
-
-#include <QChar>
 
 #include "htmlview/parse/attributes.h"
 #include "htmlview/parse/codepages.h"
@@ -223,18 +220,6 @@ int WideScanLast(char16_t ch, std::u16string_view s) {
   return p == std::u16string_view::npos ? 0 : static_cast<int>(p) + 1;
 }
 
-std::u16string WideUpperCase(std::u16string_view s) {
-  std::u16string r(s);
-  for (char16_t& c : r) c = QChar(c).toUpper().unicode();
-  return r;
-}
-
-std::u16string WideLowerCase(std::u16string_view s) {
-  std::u16string r(s);
-  for (char16_t& c : r) c = QChar(c).toLower().unicode();
-  return r;
-}
-
 std::u16string WideTrim(std::u16string_view s) {
   size_t b = 0, e = s.size();
   while (b < e && s[b] < 33) ++b;
@@ -282,7 +267,7 @@ size_t FindNoCase(const std::string& s, std::string_view what) {
 }
 
 bool IsDriveAt(const std::string& s, size_t i) {
-  return i + 1 < s.size() && std::isalpha(static_cast<unsigned char>(s[i])) && (s[i + 1] == ':' || s[i + 1] == '|');
+  return i + 1 < s.size() && platform::IsAsciiLetter(s[i]) && (s[i + 1] == ':' || s[i + 1] == '|');
 }
 
 }  // namespace

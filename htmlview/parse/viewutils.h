@@ -226,9 +226,6 @@ int PosIndex(std::u16string_view sub, std::u16string_view s, int start);
 // 1-based position of the first / last occurrence of ch; 0 when absent.
 int WideScanFirst(char16_t ch, std::u16string_view s);
 int WideScanLast(char16_t ch, std::u16string_view s);
-// Case mapping per UTF-16 unit, so positions never shift.
-std::u16string WideUpperCase(std::u16string_view s);
-std::u16string WideLowerCase(std::u16string_view s);
 // Drops characters below code 33 at both ends.
 std::u16string WideTrim(std::u16string_view s);
 

@@ -1,0 +1,112 @@
+// A page lays out the same whatever the process locale: the letters of a
+// text-transform or small caps map by Unicode's tables, a case-blind search
+// lowers by them, and the numbers of style values read with ".". Each case
+// runs under C (a session without LANG), a decimal-comma locale and the
+// Turkish one, whose dotted and dotless i the C library would bring in.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "htmlview/document/docparser.h"
+#include "htmlview/layout/docroot.h"
+#include "htmlview/layout/layoutdump.h"
+#include "htmlview/style/styleprops.h"
+#include "platform/fonts.h"
+#include "platform/image.h"
+#include "testsupport/locales.h"
+
+using namespace htmlview;
+
+namespace {
+
+class PageLocaleTest : public ::testing::TestWithParam<const char*> {
+ protected:
+  static void SetUpTestSuite() {
+    platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Fixed Sans"});
+    InitVocabulary();
+    InitStyleProps();
+    InitDocParser();
+  }
+
+  // The page parsed and laid out under the current locale; its dump.
+  std::string Dump(const std::string& body, int width = 400) {
+    const std::string html = "<meta charset=\"utf-8\">" + body;
+    doc = std::make_unique<TSectionList>(nullptr, nullptr);
+    doc->SetDefaults("Fixed Sans", "Fixed Sans", 10, platform::clBlack, platform::clBlue,
+                     platform::clPurple, platform::clBlue, platform::clWhite, false, true, 1, 5, 10);
+    ParseHtmlDocument(html, *doc);
+    int maxWidth = 0, curs = 0;
+    doc->Layout(canvas, 0, width, 0, 0, maxWidth, curs);
+    return DumpLayout(*doc);
+  }
+  // The same page laid out under C, the reference every locale must match.
+  std::string DumpInC(const std::string& html, int width = 400) {
+    testsupport::ScopedLocale c("C");
+    return Dump(html, width);
+  }
+
+  platform::Bitmap image{1, 1, platform::clWhite};
+  platform::Canvas canvas{&image.Image()};
+  std::unique_ptr<TSectionList> doc;
+};
+
+// Every mapped letter is checked in the dump's quoted text, so a locale that
+// maps one letter differently (or not at all) shows by name.
+TEST_P(PageLocaleTest, TextTransformAndSmallCapsMapByUnicode) {
+  const std::string html =
+      "<p style=\"text-transform: uppercase\">\u00E9t\u00E9 \u00E0 \u00FC\u00F1</p>"
+      "<p style=\"text-transform: uppercase\">title in list</p>"
+      "<p style=\"text-transform: lowercase\">\u00C9T\u00C9</p>"
+      "<p style=\"text-transform: lowercase\">TITLE</p>"
+      "<p style=\"font-variant: small-caps\">Mini \u00E9t\u00E9 list</p>"
+      "<p style=\"text-transform: uppercase\">\U00010428x</p>";
+  const std::string reference = DumpInC(html);
+  testsupport::ScopedLocale locale(GetParam());
+  const std::string dump = Dump(html);
+  for (const char* text : {"\u00C9T\u00C9 \u00C0 \u00DC\u00D1", "TITLE IN LIST", "\u00E9t\u00E9", "title", "\U00010400X"})
+    EXPECT_NE(dump.find(std::string("\"") + text), std::string::npos) << text << "\n" << dump;
+  // Small caps: the capitals of the lower-case letters in a smaller font,
+  // the capital as it stands.
+  for (const char* text : {"\"M\" font \"Fixed Sans\" 13", "\"INI \u00C9T\u00C9 LIST \" font \"Fixed Sans\" 10"})
+    EXPECT_NE(dump.find(text), std::string::npos) << text << "\n" << dump;
+  EXPECT_EQ(dump, reference);
+}
+
+// The case-blind search lowers the page's text as the finder lowers the
+// word: "LIST" holds "list" also where the C library would lower I to a
+// dotless i.
+TEST_P(PageLocaleTest, CaseBlindSearchMatchesByUnicode) {
+  testsupport::ScopedLocale locale(GetParam());
+  Dump("<p>TITLE IN LIST \u00C9T\u00C9</p>");
+  const int list = doc->FindString(0, u"list", false);
+  EXPECT_GE(list, 0);
+  EXPECT_EQ(doc->FindStringR(1000, u"title", false), list - 9);
+  EXPECT_EQ(doc->FindString(0, u"\u00E9t\u00E9", false), list + 5);
+  EXPECT_EQ(doc->FindString(0, u"list", true), -1);
+}
+
+// Percentages of a table's and a cell's style width: "33.5%" is a third and
+// a half per cent, "12,5%" twelve per cent, as in C.
+TEST_P(PageLocaleTest, StyleWidthPercentagesReadWithADecimalPoint) {
+  const std::string html =
+      "<table style=\"width: 33.5%\" border=1><tr>"
+      "<td style=\"width: 12,5%\">a</td><td style=\"width: 20.5%\">b</td><td>c</td></tr></table>"
+      "<table style=\"width: 66.7%\"><tr><td style=\"width: 1e1%\">d</td><td>e</td></tr></table>";
+  const std::string reference = DumpInC(html, 1000);
+  // 33.5 % and 66.7 % of the body's 980 pixels.
+  EXPECT_NE(reference.find("tableblock table. 10,5 328x23"), std::string::npos) << reference;
+  EXPECT_NE(reference.find("tableblock table. 10,28 654x19"), std::string::npos) << reference;
+  testsupport::ScopedLocale locale(GetParam());
+  EXPECT_EQ(Dump(html, 1000), reference);
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, PageLocaleTest, ::testing::ValuesIn(testsupport::kTestLocales),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           std::string name;
+                           for (const char* p = info.param; *p; ++p)
+                             if ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z') || (*p >= '0' && *p <= '9')) name += *p;
+                           return name;
+                         });
+
+}  // namespace
