@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <cctype>
 
 #include "platform/qtext.h"
 #include "platform/sysutils.h"
@@ -28,8 +27,7 @@ QtClipboardBackend& QtBackend() {
 std::string RegisterClipboardFormat(const std::string& name) {
   std::string mime = "application/x-";
   for (char c : name) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (std::isalnum(u))
+    if (IsAsciiLetterOrDigit(c))
       mime += LowerAscii(c);
     else if (mime.back() != '-')
       mime += '-';

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "core/cipher.h"
+#include "platform/sysutils.h"
 
 namespace workbench {
 
@@ -355,7 +356,7 @@ std::string EhloDomain() {
   if (gethostname(name, sizeof name - 1) != 0) return "localhost";
   std::string out;
   for (const char* p = name; *p; ++p)
-    if (std::isalnum(static_cast<unsigned char>(*p)) || *p == '-' || *p == '.') out += *p;
+    if (platform::IsAsciiLetterOrDigit(*p) || *p == '-' || *p == '.') out += *p;
   return out.empty() ? "localhost" : out;
 }
 

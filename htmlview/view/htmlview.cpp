@@ -5,7 +5,6 @@
 #include "htmlview/view/htmlview.h"
 
 #include <algorithm>
-#include <cctype>
 #include <new>
 
 #include <QFrame>
@@ -464,7 +463,7 @@ void THtmlView::HandleMeta(const std::string& httpEq, const std::string& name, c
   const size_t semi = content.find(';');
   const std::string number = platform::Trim(content.substr(0, semi));
   int delay = -1;
-  if (!number.empty() && std::all_of(number.begin(), number.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+  if (!number.empty() && std::all_of(number.begin(), number.end(), platform::IsAsciiDigit)) {
     try {
       delay = std::stoi(number);
     } catch (...) {

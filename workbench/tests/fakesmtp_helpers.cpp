@@ -9,6 +9,8 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "platform/sysutils.h"
+
 namespace testsupport {
 
 namespace {
@@ -16,10 +18,7 @@ namespace {
 // No test lets the server live longer than this.
 constexpr auto kLifetime = std::chrono::seconds(30);
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
+std::string Upper(const std::string& text) { return platform::UpperCase(text); }
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 #include "platform/canvas.h"
 #include "platform/streams.h"
 #include "platform/timers.h"
+#include "platform/sysutils.h"
 #include "testsupport/testenv.h"
 
 using namespace htmlview;
@@ -327,7 +328,7 @@ INSTANTIATE_TEST_SUITE_P(Suite, GifSuite, ::testing::ValuesIn(kSuite),
                          [](const ::testing::TestParamInfo<SuiteCase>& info) {
                            std::string n = info.param.name;
                            for (char& ch : n)
-                             if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                             if (!platform::IsAsciiLetterOrDigit(ch)) ch = '_';
                            return n;
                          });
 

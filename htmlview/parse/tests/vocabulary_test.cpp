@@ -7,29 +7,20 @@
 #include <QColor>
 #include <QString>
 #include <algorithm>
-#include <cctype>
 #include <limits>
 #include <map>
 #include <set>
 #include <sstream>
 
+#include "platform/sysutils.h"
 #include "testsupport/testenv.h"
 
 using namespace htmlview;
 
 namespace {
 
-std::string Upper(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return r;
-}
-
-std::string Lower(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return r;
-}
+std::string Upper(std::string_view s) { return platform::UpperCase(s); }
+std::string Lower(std::string_view s) { return platform::LowerCase(s); }
 
 // The sorted lists must answer exactly as the constant rows do; every list
 // test runs without them, with them, and after they were freed again.
