@@ -1,5 +1,6 @@
 #include "numerics/mathfunc.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace numerics {
@@ -243,6 +244,19 @@ double LambertW(double X, bool Upper, bool Offset) {
     w = w * (1.0 + (z / t) * (q - z) / (q - 2.0 * z));
   }
   return w;
+}
+
+std::string PrintfReal(double X, bool Fixed, int Precision, int Width) {
+  // to_chars with a precision writes what printf writes in the C locale,
+  // but with a small "e", "inf" and "nan" also where "%E" writes capitals.
+  char buf[400];
+  const auto res = std::to_chars(buf, buf + sizeof buf, X, Fixed ? std::chars_format::fixed : std::chars_format::scientific,
+                                 Precision);
+  std::string text(buf, res.ec == std::errc() ? res.ptr : buf);
+  if (!Fixed)
+    for (char& c : text) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+  if (static_cast<int>(text.size()) < Width) text.insert(0, static_cast<size_t>(Width) - text.size(), ' ');
+  return text;
 }
 
 }  // namespace numerics

@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <string>
 
 namespace numerics {
 
@@ -71,5 +72,9 @@ double Pythag(double X, double Y);
 // Solves w*e^w = x. Upper selects the principal branch (else the lower one);
 // with Offset the argument is the distance x - (-1/e).
 double LambertW(double X, bool Upper, bool Offset);
+
+// A real as printf writes it in the C locale, whatever the process locale:
+// "%<Width>.<Precision>f" when Fixed, else "%<Width>.<Precision>E".
+std::string PrintfReal(double X, bool Fixed, int Precision, int Width);
 
 }  // namespace numerics

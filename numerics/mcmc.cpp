@@ -90,7 +90,7 @@ void WriteSimulationFile(const std::string& FileName, const TMatrix& M, int Lb, 
   std::fprintf(f, "\n");
   for (int j = 1; j <= MH_SavedSim; ++j) {
     std::fprintf(f, "%5d", j);
-    for (int i = Lb; i <= Ub; ++i) std::fprintf(f, " %14.6f", M[i][j]);
+    for (int i = Lb; i <= Ub; ++i) std::fprintf(f, " %s", PrintfReal(M[i][j], true, 6, 14).c_str());
     std::fprintf(f, "\n");
   }
   std::fclose(f);

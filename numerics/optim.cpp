@@ -32,9 +32,7 @@ void InitOptim() {
 }
 
 std::string LogReal(double X) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%12.4E", X);
-  return buf;
+  return PrintfReal(X, false, 4, 12);
 }
 
 TOptimLog::TOptimLog() {

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <limits>
 #include <string>
 
 #include "numerics/mathfunc.h"
 #include "numerics/numerics.h"
+#include "testsupport/locales.h"
 #include "testsupport/testenv.h"
 
 using namespace numerics;
@@ -320,6 +323,38 @@ TEST_F(OptimTest, LogIsWrittenOnlyWhenEnabled) {
   ASSERT_EQ(BfgsMinimize(Rosenbrock, RosenbrockGradient, x, 1, 2, 1000, 1e-8, fmin, hinv), 0);
   text = testsupport::ReadAll(LogFileName);
   EXPECT_EQ(text.rfind("BFGS\nIter         F\n", 0), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The log's reals and the simulation file's are written as printf writes
+// them in C, under every test locale: printf itself, under C, is the reference.
+TEST(PrintfReal, AsPrintfInTheCLocale) {
+  const double values[] = {1234.5678, -0.000123456, 0.0, -0.0, 1e300, -1e-320, 0.0078125, 2.5, 99999.99999951,
+                           std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN()};
+  std::vector<std::string> fixedInC, scientificInC;
+  {
+    testsupport::ScopedLocale c("C");
+    for (double v : values) {
+      char buf[400];
+      std::snprintf(buf, sizeof buf, "%14.6f", v);
+      fixedInC.push_back(buf);
+      std::snprintf(buf, sizeof buf, "%12.4E", v);
+      scientificInC.push_back(buf);
+    }
+  }
+  for (const char* name : testsupport::kTestLocales) {
+    SCOPED_TRACE(name);
+    testsupport::ScopedLocale locale(name);
+    for (size_t i = 0; i < std::size(values); ++i) {
+      EXPECT_EQ(numerics::PrintfReal(values[i], true, 6, 14), fixedInC[i]);
+      EXPECT_EQ(numerics::LogReal(values[i]), scientificInC[i]);
+    }
+  }
+  EXPECT_EQ(numerics::LogReal(1234.5678), "  1.2346E+03");
 }
 
 }  // namespace
