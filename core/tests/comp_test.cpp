@@ -150,7 +150,7 @@ std::vector<FactorRow> ReadFactorRows() {
     std::string field;
     std::vector<double> v;
     std::getline(s, field, ',');   // refrigerant
-    while (std::getline(s, field, ',')) v.push_back(std::stod(field));
+    while (std::getline(s, field, ',')) v.push_back(platform::StrToFloat(field));
     if (v.size() == 10) rows.push_back({v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]});
   }
   return rows;

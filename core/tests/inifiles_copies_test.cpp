@@ -10,6 +10,7 @@
 
 #include "core/inifiles.h"
 #include "platform/profile.h"
+#include "platform/sysutils.h"
 #include "testsupport/testenv.h"
 
 namespace {
@@ -44,7 +45,7 @@ class IniCopies : public ::testing::Test {
         std::string row;
         for (int k = 0; k < 10; ++k)
           row += (k ? "," : "") + (std::string(key) == "Valid" ? std::string("0,") + std::to_string(k % 3)
-                                                                : std::to_string(2581.25 + 91.5 * i + k));
+                                                                : platform::Format("%.6f", {2581.25 + 91.5 * i + k}));
         names.push_back(key + std::to_string(i));
         text += names.back() + "=" + row + "\r\n";
       }

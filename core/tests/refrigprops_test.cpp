@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/refriglib.h"
+#include "platform/sysutils.h"
 #include "testsupport/testenv.h"
 
 using core::TRefrigLib;
@@ -222,7 +223,7 @@ std::vector<ReferenceRow> ReadReferenceValues() {
     std::vector<std::string> fields;
     while (std::getline(s, field, ',')) fields.push_back(field);
     if (fields.size() < 3) continue;
-    rows.push_back({fields[0], std::stod(fields[1]), std::stod(fields[2])});
+    rows.push_back({fields[0], platform::StrToFloat(fields[1]), platform::StrToFloat(fields[2])});
   }
   return rows;
 }

@@ -112,7 +112,7 @@ std::vector<ExpectedKind> ParseCatalogue() {
         ADD_FAILURE() << "bad unit " << piece;
         continue;
       }
-      kind.units.push_back({u[1], u[2], std::stod(u[3]), u[4].matched ? std::stod(u[4]) : 0.0});
+      kind.units.push_back({u[1], u[2], platform::StrToFloat(u[3].str()), u[4].matched ? platform::StrToFloat(u[4].str()) : 0.0});
     }
     kinds.push_back(kind);
   }

@@ -421,7 +421,7 @@ std::string SourceText(int models) {
     for (const char* key : {"Valid", "Qe", "Pw"})
       for (int i = 1; i <= 12; ++i) {
         text += key + std::to_string(i) + "=";
-        for (int k = 0; k < 10; ++k) text += (k ? "," : "") + std::to_string(1000.5 + m * 31 + i * 7 + k);
+        for (int k = 0; k < 10; ++k) text += (k ? "," : "") + Format("%.6f", {1000.5 + m * 31 + i * 7 + k});
         text += "\r\n";
       }
   }

@@ -152,7 +152,7 @@ std::string Catalog(const HeaderRecord& h, const std::vector<ModelRecord>& model
 
 core::TPoly9Coef Coefs(const char* const (&texts)[9]) {
   core::TPoly9Coef c{};
-  for (int i = 0; i < 9; ++i) c[i] = std::strtod(texts[i], nullptr);
+  for (int i = 0; i < 9; ++i) c[i] = platform::StrToFloat(texts[i]);
   return c;
 }
 

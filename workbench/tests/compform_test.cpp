@@ -773,7 +773,7 @@ TEST_F(RefrigTypeFormTest, ShowsTheSelectedRefrigerantsProperties) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
   EXPECT_EQ(Selected(form.RefrigList()), "R22");
   EXPECT_EQ(form.StatusText(), "Select refrigerant and press OK");
-  const double p = std::stod(form.EdPress()->Text());
+  const double p = platform::StrToFloat(form.EdPress()->Text());
   const std::vector<std::string> expected = {
       "R22 (chlorodifluoromethane, CHClF2)",
       "",

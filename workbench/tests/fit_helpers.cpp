@@ -1,6 +1,6 @@
 #include "fit_helpers.h"
 
-#include <cstdio>
+#include <charconv>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -44,9 +44,13 @@ TableModel CsvModel(const std::string& name, const std::string& csvFile) {
   std::map<double, std::map<double, std::pair<double, double>>> rows;   // tc -> te -> (Qe, Pw)
   while (std::getline(in, line)) {
     if (line.empty()) continue;
-    double te, tc, qe, pw;
-    if (std::sscanf(line.c_str(), "%lf,%lf,%lf,%lf", &te, &tc, &qe, &pw) != 4)
-      throw std::runtime_error("bad line " + line);
+    double v[4];
+    std::istringstream fields(line);
+    std::string field;
+    int n = 0;
+    while (n < 4 && std::getline(fields, field, ',') && platform::TryStrToFloat(field, v[n])) ++n;
+    if (n != 4) throw std::runtime_error("bad line " + line);
+    const double te = v[0], tc = v[1], qe = v[2], pw = v[3];
     rows[tc][te] = {qe, pw};
   }
   TableModel m;
@@ -66,9 +70,9 @@ TableModel CsvModel(const std::string& name, const std::string& csvFile) {
 }
 
 std::string Num(double value) {
+  // As "%.17g" writes it in C: every double reads back as itself.
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17g", value);
-  return buf;
+  return std::string(buf, std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 17).ptr);
 }
 
 std::string NumList(const std::vector<double>& values) {
