@@ -5,50 +5,29 @@
 // Turkish one, whose dotted and dotless i the C library would bring in.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "htmlview/document/docparser.h"
-#include "htmlview/layout/docroot.h"
 #include "htmlview/layout/layoutdump.h"
-#include "htmlview/style/styleprops.h"
-#include "platform/fonts.h"
-#include "platform/image.h"
+#include "parsedpage_helpers.h"
 #include "testsupport/locales.h"
 
 using namespace htmlview;
 
 namespace {
 
-class PageLocaleTest : public ::testing::TestWithParam<const char*> {
+class PageLocaleTest : public ParsedPageTest, public ::testing::WithParamInterface<const char*> {
  protected:
-  static void SetUpTestSuite() {
-    platform::SetFontBackend(platform::FontBackend::FixedMetric, {"Fixed Sans"});
-    InitVocabulary();
-    InitStyleProps();
-    InitDocParser();
-  }
-
-  // The page parsed and laid out under the current locale; its dump.
+  // The page parsed, laid out and painted under the current locale; its dump.
   std::string Dump(const std::string& body, int width = 400) {
-    const std::string html = "<meta charset=\"utf-8\">" + body;
-    doc = std::make_unique<TSectionList>(nullptr, nullptr);
-    doc->SetDefaults("Fixed Sans", "Fixed Sans", 10, platform::clBlack, platform::clBlue,
-                     platform::clPurple, platform::clBlue, platform::clWhite, false, true, 1, 5, 10);
-    ParseHtmlDocument(html, *doc);
-    int maxWidth = 0, curs = 0;
-    doc->Layout(canvas, 0, width, 0, 0, maxWidth, curs);
-    return DumpLayout(*doc);
+    Parse("<meta charset=\"utf-8\">" + body);
+    LayOutAndPaint(width, 300);
+    return DumpLayout(*list);
   }
-  // The same page laid out under C, the reference every locale must match.
-  std::string DumpInC(const std::string& html, int width = 400) {
+  // The same page under C, the reference every locale must match.
+  std::string DumpInC(const std::string& body, int width = 400) {
     testsupport::ScopedLocale c("C");
-    return Dump(html, width);
+    return Dump(body, width);
   }
-
-  platform::Bitmap image{1, 1, platform::clWhite};
-  platform::Canvas canvas{&image.Image()};
-  std::unique_ptr<TSectionList> doc;
 };
 
 // Every mapped letter is checked in the dump's quoted text, so a locale that
@@ -68,7 +47,7 @@ TEST_P(PageLocaleTest, TextTransformAndSmallCapsMapByUnicode) {
     EXPECT_NE(dump.find(std::string("\"") + text), std::string::npos) << text << "\n" << dump;
   // Small caps: the capitals of the lower-case letters in a smaller font,
   // the capital as it stands.
-  for (const char* text : {"\"M\" font \"Fixed Sans\" 13", "\"INI \u00C9T\u00C9 LIST \" font \"Fixed Sans\" 10"})
+  for (const char* text : {"\"M\" font \"Times New Roman\" 16", "\"INI \u00C9T\u00C9 LIST \" font \"Times New Roman\" 13"})
     EXPECT_NE(dump.find(text), std::string::npos) << text << "\n" << dump;
   EXPECT_EQ(dump, reference);
 }
@@ -79,11 +58,11 @@ TEST_P(PageLocaleTest, TextTransformAndSmallCapsMapByUnicode) {
 TEST_P(PageLocaleTest, CaseBlindSearchMatchesByUnicode) {
   testsupport::ScopedLocale locale(GetParam());
   Dump("<p>TITLE IN LIST \u00C9T\u00C9</p>");
-  const int list = doc->FindString(0, u"list", false);
-  EXPECT_GE(list, 0);
-  EXPECT_EQ(doc->FindStringR(1000, u"title", false), list - 9);
-  EXPECT_EQ(doc->FindString(0, u"\u00E9t\u00E9", false), list + 5);
-  EXPECT_EQ(doc->FindString(0, u"list", true), -1);
+  const int at = list->FindString(0, u"list", false);
+  EXPECT_GE(at, 0);
+  EXPECT_EQ(list->FindStringR(1000, u"title", false), at - 9);
+  EXPECT_EQ(list->FindString(0, u"\u00E9t\u00E9", false), at + 5);
+  EXPECT_EQ(list->FindString(0, u"list", true), -1);
 }
 
 // Percentages of a table's and a cell's style width: "33.5%" is a third and
@@ -95,8 +74,8 @@ TEST_P(PageLocaleTest, StyleWidthPercentagesReadWithADecimalPoint) {
       "<table style=\"width: 66.7%\"><tr><td style=\"width: 1e1%\">d</td><td>e</td></tr></table>";
   const std::string reference = DumpInC(html, 1000);
   // 33.5 % and 66.7 % of the body's 980 pixels.
-  EXPECT_NE(reference.find("tableblock table. 10,5 328x23"), std::string::npos) << reference;
-  EXPECT_NE(reference.find("tableblock table. 10,28 654x19"), std::string::npos) << reference;
+  EXPECT_NE(reference.find("tableblock table. 10,5 328x26"), std::string::npos) << reference;
+  EXPECT_NE(reference.find("tableblock table. 10,31 654x22"), std::string::npos) << reference;
   testsupport::ScopedLocale locale(GetParam());
   EXPECT_EQ(Dump(html, 1000), reference);
 }
