@@ -283,15 +283,20 @@ void TSection::DrawLine(platform::Canvas& canvas, TDrawContext& context, int lin
         if (radio) top += 2;
         else if (check) top += 1;
         const int left = px + c->HSpaceL;
-        c->Place(left + shift.x, top - yOff + shift.y);
-        if (radio) {
-          const platform::Colour colour =
-              c->BkColor != NoColorValue ? c->BkColor : (Root ? Root->Background : platform::clWhite);
-          QPalette palette = window->palette();
-          palette.setColor(QPalette::Window, platform::ToQColor(platform::ColourToRgb(colour)));
-          window->setPalette(palette);
+        // The window belongs to the screen, and paper never shows it: a
+        // printed page, and the run that only finds where one ends, leave
+        // it where the screen has it.
+        if (!context.Printing) {
+          c->Place(left + shift.x, top - yOff + shift.y);
+          if (radio) {
+            const platform::Colour colour =
+                c->BkColor != NoColorValue ? c->BkColor : (Root ? Root->Background : platform::clWhite);
+            QPalette palette = window->palette();
+            palette.setColor(QPalette::Window, platform::ToQColor(platform::ColourToRgb(colour)));
+            window->setPalette(palette);
+          }
         }
-        if (c->Active && (radio || check)) {
+        if (c->Active && (radio || check) && !context.Measuring) {
           const int t = top - yOff;
           canvas.SetTextColor(platform::clBlack);
           canvas.brush = platform::Brush{platform::clWhite, platform::BrushStyle::Solid};
