@@ -100,7 +100,7 @@ void TSection::PlaceLinesForLookup() {
 
 int TSection::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
                    IndentManager& iMgr, int x, int xRef, int yRef) {
-  (void)xRef, (void)yRef;
+  (void)iMgr, (void)xRef, (void)yRef;
   const int top = DrawTop;
   const int result = top + SectionHeight;
   if (Len == 0) return result;
@@ -133,7 +133,7 @@ int TSection::Draw(platform::Canvas& canvas, TDrawContext& context, const platfo
     if (linesAscend_ && wy > aRect.bottom + kDrawMargin) break;
     if (lr.Ln > 0 && !(wy + lr.DrawHeight < aRect.top - kDrawMargin || wy > aRect.bottom + kDrawMargin))
       DrawLine(canvas, context, i, y, aRect.left - kDrawMargin - lr.LineHt,
-               aRect.right + kDrawMargin + lr.LineHt, iMgr);
+               aRect.right + kDrawMargin + lr.LineHt);
   }
   canvas.SetTextJustification(0, 0);
   canvas.Restore(level);
@@ -166,7 +166,7 @@ void TSection::BuildBorders(int line) {
 }
 
 void TSection::DrawLine(platform::Canvas& canvas, TDrawContext& context, int line, int lineTop,
-                        int shownLeft, int shownRight, IndentManager& iMgr) {
+                        int shownLeft, int shownRight) {
   LineRec& lr = *Lines[line];
   const int yOff = Root ? Root->YOff : 0;
   const int bottom = lineTop + lr.SpaceBefore + lr.LineHt;   // the text's bottom
@@ -235,7 +235,7 @@ void TSection::DrawLine(platform::Canvas& canvas, TDrawContext& context, int lin
     switch (piece.kind) {
       case LinePiece::FloatPiece: {
         TFloatingObj* obj = piece.Object;
-        const int left = iMgr.LfEdge + obj->Indent;
+        const int left = context.Cell.Left + obj->Indent;
         if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
           const int top = obj->YValue + obj->VSpaceT;
           if (context.Printing) {
@@ -328,7 +328,7 @@ void TSection::DrawLine(platform::Canvas& canvas, TDrawContext& context, int lin
             }
           }
           DrawText(canvas, line, piece, i, until, lineX + cum[i - from], baseline, lr.DrawY, bottom,
-                   adv.data() + (i - from), selected, iMgr);
+                   adv.data() + (i - from), selected, context);
           // The dummy caret stands where an empty selection starts.
           if (selection && selE == selB && Root->ShowDummyCaret && piece.Run) {
             const bool docEnd = Root->SelB >= Root->StartCurs + Root->Len;
@@ -357,7 +357,7 @@ void TSection::DrawLine(platform::Canvas& canvas, TDrawContext& context, int lin
 
 void TSection::DrawText(platform::Canvas& canvas, int line, const LinePiece& piece, int from,
                         int to, int x, int baseline, int lineTop, int bottom,
-                        const int* advances, bool selected, IndentManager& iMgr) {
+                        const int* advances, bool selected, const TDrawContext& context) {
   const LineRec& lr = *Lines[line];
   TFontObj* run = piece.Run;
   if (!run || to <= from) return;
@@ -401,8 +401,8 @@ void TSection::DrawText(platform::Canvas& canvas, int line, const LinePiece& pie
   canvas.SetTextJustification(0, 0);   // the advances carry the justification
   const bool clipped = IsPreformatted() && !(OwnerBlock && OwnerBlock->HidesOverflow());
   if (clipped) {
-    const platform::Rect clip{iMgr.LfEdge, lineTop - yOff, lr.DrawX - lr.LineIndent + iMgr.ClipWidth,
-                              bottom + 1 - yOff};
+    const platform::Rect clip{context.Cell.Left, lineTop - yOff,
+                              lr.DrawX - lr.LineIndent + context.Cell.ClipWidth, bottom + 1 - yOff};
     canvas.ExtTextOut(x, y, platform::ETO_CLIPPED, &clip, text, dx.data());
   } else {
     canvas.ExtTextOut(x, y, 0, nullptr, text, dx.data());
