@@ -247,6 +247,10 @@ class TFormControlObj : public TIDObject {
   virtual void SetHeightWidth(platform::Canvas& canvas) { (void)canvas; }
 
   // --- Placement by the text section
+  // Check boxes and radio buttons stand a little lower on their line than
+  // other controls, and the one with the focus is framed on the page.
+  enum class Button { None, CheckBox, Radio };
+  virtual Button ButtonKind() const { return Button::None; }
   virtual int Width() const;
   virtual int Height() const;
   int Left() const;
@@ -347,6 +351,7 @@ class TCheckBoxFormControlObj : public TFormControlObj {
   bool WasChecked = false;  // saved
 
   platform::FormCheckBox* CheckBox() const;
+  Button ButtonKind() const override { return Button::CheckBox; }
   bool Checked() const;
   void SetChecked(bool checked);
   void DoOnChange() override;
@@ -368,6 +373,7 @@ class TRadioButtonFormControlObj : public TFormControlObj {
   bool WasChecked = false;
 
   platform::FormRadioButton* RadioButton() const;
+  Button ButtonKind() const override { return Button::Radio; }
   bool Checked() const;
   void SetChecked(bool checked);
   bool TabStop() const;
