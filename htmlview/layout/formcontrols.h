@@ -237,7 +237,8 @@ class TFormControlObj : public TIDObject {
   virtual void DoOnChange() {}
   virtual void SaveContents() {}
   virtual void ProcessProperties(TProperties& prop);
-  // The control's look (printing; nothing in this system prints).
+  // The control's look on a canvas at (x, y). The viewer prints, but a
+  // printed page leaves the control's window out and calls no picture of it.
   virtual void Draw(platform::Canvas& canvas, int x, int y);
   virtual void ResetToValue() {}
   // Item index of the submission into text (UTF-8); false past the last.
