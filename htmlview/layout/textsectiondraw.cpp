@@ -281,8 +281,8 @@ void TSection::LineDraw::DrawControl(const LinePiece& piece) {
   if (!context_.Printing) {
     c->Place(left + shift_.x, top - yOff_ + shift_.y);
     if (radio) {
-      const platform::Colour colour =
-          c->BkColor != NoColorValue ? c->BkColor : (s_.Root ? s_.Root->Background : platform::clWhite);
+      platform::Colour colour = s_.Root ? s_.Root->Background : platform::clWhite;
+      if (c->BkColor != NoColorValue) colour = c->BkColor;
       QPalette palette = window->palette();
       palette.setColor(QPalette::Window, platform::ToQColor(platform::ColourToRgb(colour)));
       window->setPalette(palette);
@@ -319,8 +319,8 @@ void TSection::LineDraw::DrawTextPiece(const LinePiece& piece, bool lastPiece) {
         until = std::min(to, selE_);
       }
     }
-    s_.DrawText(canvas_, line_, piece, i, until, lineX_ + cum[i - from], baseline_, lr_.DrawY, bottom_,
-                adv_.data() + (i - from), selected, context_);
+    s_.DrawText(canvas_, line_, piece, i, until, lineX_ + cum[i - from], baseline_, lr_.DrawY,
+                bottom_, adv_.data() + (i - from), selected, context_);
     // The dummy caret stands where an empty selection starts.
     if (selection_ && selE_ == selB_ && s_.Root->ShowDummyCaret && piece.Run) {
       const bool docEnd = s_.Root->SelB >= s_.Root->StartCurs + s_.Root->Len;

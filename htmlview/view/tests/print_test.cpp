@@ -364,11 +364,14 @@ TEST_F(ParsedPrintTest, PrintingLeavesTheScreensControlWindowsAlone) {
   for (int i = 0; i < 12; ++i) lines.push_back("<p>Filler paragraph " + std::to_string(i) + "</p>");
   lines.push_back("<p><textarea name=\"f\" rows=\"3\" cols=\"20\">notes</textarea></p>");
   for (int i = 1; i < 3; ++i)
-    lines.push_back("<p style=\"page-break-before: always\">Body of page " + std::to_string(i + 1) + "</p>");
+    lines.push_back("<p style=\"page-break-before: always\">Body of page " + std::to_string(i + 1) +
+                    "</p>");
   lines.push_back("</form></body></html>");
   view_->LoadFromStrings(lines);
   view_->show();
-  view_->PaintPanel().PaintToImage({0, 0, view_->PaintPanel().width(), view_->PaintPanel().height()});
+  TPaintPanel& screen = view_->PaintPanel();
+  const auto paint = [&] { screen.PaintToImage({0, 0, screen.width(), screen.height()}); };
+  paint();
 
   const auto windows = [&] {
     std::vector<ControlWindow> at;
@@ -394,7 +397,7 @@ TEST_F(ParsedPrintTest, PrintingLeavesTheScreensControlWindowsAlone) {
   EXPECT_EQ(view_->NumPrinterPages(), 3);
   EXPECT_EQ(windows(), before) << "counting the pages moved a control window";
   // As behind a print dialog, the screen paints before the print.
-  view_->PaintPanel().PaintToImage({0, 0, view_->PaintPanel().width(), view_->PaintPanel().height()});
+  paint();
   EXPECT_EQ(windows(), before);
   ASSERT_EQ(view_->Print(), 3);
   ASSERT_EQ(atHeaders.size(), 3u);
@@ -402,7 +405,7 @@ TEST_F(ParsedPrintTest, PrintingLeavesTheScreensControlWindowsAlone) {
     EXPECT_EQ(atHeaders[page], before) << "at page " << page + 1 << "'s header";
   EXPECT_EQ(windows(), before) << "after the print";
   // The screen's next paint places them where they were.
-  view_->PaintPanel().PaintToImage({0, 0, view_->PaintPanel().width(), view_->PaintPanel().height()});
+  paint();
   EXPECT_EQ(windows(), before) << "after the next paint";
 }
 
