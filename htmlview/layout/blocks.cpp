@@ -565,10 +565,13 @@ int TBlock::Draw(platform::Canvas& canvas, TDrawContext& context, const platform
       canvas.SetWindowOrg(org.x, org.y);
       break;
     }
-    case TPositioning::Absolute:
-      if (rare_ && rare_->OwnIMgr) rare_->OwnIMgr->LfEdge = xRef;
+    case TPositioning::Absolute: {
+      // The content was laid out in a float manager of its own, from the
+      // containing block's x; no cell gave it a width to clip at.
+      TDrawContext::CellScope edges(context, {xRef, 0});
       DrawTheBlock(canvas, context, aRect, iMgr, xRef + LeftP, xRef, yRef);
       break;
+    }
     default:
       DrawTheBlock(canvas, context, aRect, iMgr, x, xRef, yRef);
   }
@@ -1176,7 +1179,7 @@ int TBodyBlock::Draw(platform::Canvas& canvas, TDrawContext& context, const plat
                      IndentManager& iMgr, int x, int xRef, int yRef) {
   IndentManager& mgr = MyCell.IMgr ? *MyCell.IMgr : iMgr;
   IndentOwnerScope owner(mgr, ownerID_);
-  const int contentX = mgr.LfEdge + Indent;
+  const int contentX = context.Cell.Left + Indent;
   DrawContent(canvas, context, aRect, mgr, contentX, xRef, yRef);
   return DrawTop + SectionHeight;
 }

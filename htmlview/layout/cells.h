@@ -133,7 +133,7 @@ class TCell : public TCellBasic {
   int OwnerID() const { return ownerID_; }
 
  private:
-  int ownerID_;   // beside DrawnTop: no padding between
+  int ownerID_;   // the owner of the float records its layout opens
   IndentManager ownMgr_;
 };
 static_assert(sizeof(TCell) <= 200,

@@ -336,7 +336,11 @@ int TSectionList::Draw(platform::Canvas& canvas, TDrawContext& context,
   }
   if (palette) canvas.SelectPalette(oldPalette);
 
-  if (YOffChange) {
+  // Parking the controls and hiding the panels no section placed is the
+  // screen's business: a printed page, and the run that only finds where
+  // one ends, leave the windows as the screen has them, and the screen's
+  // next draw still does it.
+  if (YOffChange && !context.Printing) {
     ShowHiddenControlsOffscreen();
     for (TDocPanel* p : PanelList) {
       if (!p || p->ShowIt) continue;

@@ -214,7 +214,12 @@ class TSectionList : public TSectionListBase,
   }
   void SetImagePressed(bool down);
   void CancelHovers();
+  // The screen scrolled to y: its controls and panels count as not shown
+  // until a draw places them, and the next draw parks or hides the rest.
   void SetYOffset(int y);
+  // Where the printed page drawn next starts: the screen's windows, and
+  // what they know of the last screen draw, stay as they are.
+  void SetPrintYOffset(int y) { YOff = y; }
   void HideControls();
 
   // --- Selection

@@ -376,8 +376,8 @@ void TFormControlObj::ProcessProperties(TProperties& prop) {
 }
 
 void TFormControlObj::Draw(platform::Canvas& canvas, int x, int y) {
-  // A plain box with the value: only printing would draw controls, and
-  // nothing in this system prints.
+  // A plain box in the window colour, without the value: no page draws it
+  // (printed pages leave controls out).
   const platform::Rect r{x, y, x + Width(), y + Height()};
   canvas.brush.color = platform::clWindow;
   canvas.FillRect(r);

@@ -237,7 +237,8 @@ class TFormControlObj : public TIDObject {
   virtual void DoOnChange() {}
   virtual void SaveContents() {}
   virtual void ProcessProperties(TProperties& prop);
-  // The control's look (printing; nothing in this system prints).
+  // The control's look on a canvas at (x, y). The viewer prints, but a
+  // printed page leaves the control's window out and calls no picture of it.
   virtual void Draw(platform::Canvas& canvas, int x, int y);
   virtual void ResetToValue() {}
   // Item index of the submission into text (UTF-8); false past the last.
@@ -247,6 +248,10 @@ class TFormControlObj : public TIDObject {
   virtual void SetHeightWidth(platform::Canvas& canvas) { (void)canvas; }
 
   // --- Placement by the text section
+  // Check boxes and radio buttons stand a little lower on their line than
+  // other controls, and the one with the focus is framed on the page.
+  enum class Button { None, CheckBox, Radio };
+  virtual Button ButtonKind() const { return Button::None; }
   virtual int Width() const;
   virtual int Height() const;
   int Left() const;
@@ -347,6 +352,7 @@ class TCheckBoxFormControlObj : public TFormControlObj {
   bool WasChecked = false;  // saved
 
   platform::FormCheckBox* CheckBox() const;
+  Button ButtonKind() const override { return Button::CheckBox; }
   bool Checked() const;
   void SetChecked(bool checked);
   void DoOnChange() override;
@@ -368,6 +374,7 @@ class TRadioButtonFormControlObj : public TFormControlObj {
   bool WasChecked = false;
 
   platform::FormRadioButton* RadioButton() const;
+  Button ButtonKind() const override { return Button::Radio; }
   bool Checked() const;
   void SetChecked(bool checked);
   bool TabStop() const;

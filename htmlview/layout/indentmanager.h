@@ -29,7 +29,6 @@ class IndentManagerBasic {
   virtual ~IndentManagerBasic() = default;
 
   int Width = 0;
-  int ClipWidth = 0;   // set by the cell's draw; preformatted lines are clipped at it
   int LfEdge = 0;
   int CurrentID = kNoIndentOwner;
   std::vector<IndentRec> L, R;

@@ -132,6 +132,32 @@ struct TDrawContext {
   // The canvas's window origin when the draw began; a block drawn moved
   // shifts it, and windowed controls are placed by the difference.
   platform::Point DrawOrigin;
+  // The cell whose sections are being drawn (a table cell, the document, or
+  // an absolutely positioned block's content): its left edge as drawn, from
+  // which floats stand, and how far right of a section's x its preformatted
+  // text may reach before it is cut.
+  struct CellEdges {
+    int Left = 0;
+    int ClipWidth = 0;
+  };
+  CellEdges Cell;
+
+  // A cell's edges for the sections drawn inside the scope; the enclosing
+  // cell's are back when it ends, however it ends, for the sections that
+  // cell draws after it.
+  class CellScope {
+   public:
+    CellScope(TDrawContext& context, CellEdges cell) : context_(context), outer_(context.Cell) {
+      context.Cell = cell;
+    }
+    ~CellScope() { context_.Cell = outer_; }
+    CellScope(const CellScope&) = delete;
+    CellScope& operator=(const CellScope&) = delete;
+
+   private:
+    TDrawContext& context_;
+    const CellEdges outer_;
+  };
 
   // How far a window placed while drawing on canvas now stands from the
   // canvas's coordinates: form controls and panels inside a block drawn

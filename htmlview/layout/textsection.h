@@ -431,14 +431,14 @@ class TSection : public TSectionBase {
   // The line's index holding a character index (the last line for the end).
   int LineOfIndex(int index) const;
   void BuildBorders(int line);
-  // Draws what of the line can show between shownLeft and shownRight (x in
-  // the canvas's terms); floating images on it wait in the context's list.
-  void DrawLine(platform::Canvas& canvas, TDrawContext& context, int line, int lineTop,
-                int shownLeft, int shownRight, IndentManager& iMgr);
+  // One line's draw, through named steps in the order they paint
+  // (textsectiondraw.cpp): what of the line can show between two x; the
+  // floating images on it wait in the context's list.
+  class LineDraw;
   // advances: those of the characters from from to to.
   void DrawText(platform::Canvas& canvas, int line, const LinePiece& piece, int from, int to,
                 int x, int baseline, int lineTop, int bottom, const int* advances, bool selected,
-                IndentManager& iMgr);
+                const TDrawContext& context);
   // The selection made relative to the section: whether one applies.
   bool SectionSelection(int& selB, int& selE) const;
 

@@ -88,9 +88,256 @@ void TSection::PlaceLinesForLookup() {
   PlaceLines(LayoutX + (Root ? Root->XOff : 0) + drawShiftX_);
 }
 
+// ---------------------------------------------------------------------------
+// One line's draw: its steps run in the order they paint. The inline
+// borders go behind everything; then the pieces from the line's start, each
+// by its kind: a float (its picture queued to be drawn last, or its panel),
+// an inline picture or panel, a form control, a stretch of text with the
+// selection and the caret in it.
+
+class TSection::LineDraw {
+ public:
+  // shownLeft, shownRight: the x (in the canvas's terms) between which the
+  // line's text can show.
+  LineDraw(TSection& section, platform::Canvas& canvas, TDrawContext& context, int line,
+           int lineTop, int shownLeft, int shownRight);
+  void Run();
+
+ private:
+  void DrawBorders();
+  void DrawFloat(const LinePiece& piece);
+  void DrawInlineObject(const LinePiece& piece);
+  void DrawControl(const LinePiece& piece);
+  void DrawTextPiece(const LinePiece& piece, bool lastPiece);
+  void DrawCaret(const LinePiece& piece, int x);
+  // A panel's box at (left, top) in document terms: on paper its picture,
+  // on the screen its window moved there.
+  void ShowPanel(TPanelObj& panel, int left, int top);
+  // The x of a character from the line's start.
+  int XOf(int index) const;
+
+  TSection& s_;
+  platform::Canvas& canvas_;
+  TDrawContext& context_;
+  const int line_;
+  LineRec& lr_;
+  const int shownLeft_, shownRight_;
+  const int yOff_;
+  const int bottom_;   // the text's bottom
+  const int baseline_;
+  const int lineX_;
+  // Windows (panels, form controls) sit where the line is drawn, also
+  // inside a block drawn moved.
+  const platform::Point shift_;
+  int selB_ = 0, selE_ = 0;
+  bool selection_ = false;
+  // Only the characters that can show are measured one by one and drawn: a
+  // line may be a whole long paragraph without a break. The walk goes on
+  // from one stretch of text to the next.
+  LineWalk walk_;
+  std::vector<int> adv_;
+};
+
+TSection::LineDraw::LineDraw(TSection& section, platform::Canvas& canvas, TDrawContext& context,
+                             int line, int lineTop, int shownLeft, int shownRight)
+    : s_(section),
+      canvas_(canvas),
+      context_(context),
+      line_(line),
+      lr_(*section.Lines[line]),
+      shownLeft_(shownLeft),
+      shownRight_(shownRight),
+      yOff_(section.Root ? section.Root->YOff : 0),
+      bottom_(lineTop + lr_.SpaceBefore + lr_.LineHt),
+      baseline_(bottom_ - lr_.Descent),
+      lineX_(lr_.DrawX),
+      shift_(context.WindowShift(canvas)),
+      walk_(section.StartWalk(line)) {
+  selection_ = s_.SectionSelection(selB_, selE_);
+}
+
+void TSection::LineDraw::Run() {
+  DrawBorders();
+  const std::vector<LinePiece> pieces = s_.LinePieces(line_);
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    const LinePiece& piece = pieces[i];
+    switch (piece.kind) {
+      case LinePiece::FloatPiece: DrawFloat(piece); break;
+      case LinePiece::ImagePiece: DrawInlineObject(piece); break;
+      case LinePiece::ControlPiece: DrawControl(piece); break;
+      case LinePiece::TextPiece: DrawTextPiece(piece, i + 1 == pieces.size()); break;
+    }
+  }
+  canvas_.SetTextJustification(0, 0);
+  context_.FirstLineDrawn = false;
+}
+
+int TSection::LineDraw::XOf(int index) const {
+  LineWalk walk = s_.StartWalk(line_);
+  s_.Walk(line_, walk, index, nullptr);
+  return walk.X;
+}
+
+void TSection::LineDraw::DrawBorders() {
+  if (lr_.FirstDraw) s_.BuildBorders(line_);
+  lr_.FirstDraw = false;
+  if (!lr_.BorderList) return;
+  for (const BorderRec& b : *lr_.BorderList) {
+    int above = 0, below = 0;
+    for (int k = b.BStart; k <= b.BEnd; ++k)
+      if (const TFontObj* run = s_.Fonts.GetFontObjAt(k)) {
+        above = std::max(above, run->tmHeight() - run->Descent());
+        below = std::max(below, run->Descent());
+      }
+    const TMarginArray& m = b.MargArray;
+    const int padL = b.OpenStart ? 0 : std::max(0, m[PropPaddingLeft]);
+    const int padR = b.OpenEnd ? 0 : std::max(0, m[PropPaddingRight]);
+    const int bordL = b.OpenStart ? 0 : std::max(0, m[PropBorderLeftWidth]);
+    const int bordR = b.OpenEnd ? 0 : std::max(0, m[PropBorderRightWidth]);
+    const platform::Rect inner{lineX_ + XOf(b.BStart) - padL,
+                               baseline_ - above - std::max(0, m[PropPaddingTop]) - yOff_,
+                               lineX_ + XOf(b.BEnd + 1) + padR,
+                               baseline_ + below + std::max(0, m[PropPaddingBottom]) - yOff_};
+    const platform::Rect outer{inner.left - bordL, inner.top - std::max(0, m[PropBorderTopWidth]),
+                               inner.right + bordR,
+                               inner.bottom + std::max(0, m[PropBorderBottomWidth])};
+    const platform::Colour bg = static_cast<platform::Colour>(m[PropBackgroundColor]);
+    if (bg != NoColorValue) FillRectColor(canvas_, outer, bg | PaletteRelative());
+    const TBorderColors colors{static_cast<platform::Colour>(m[PropBorderTopColor]),
+                               static_cast<platform::Colour>(m[PropBorderRightColor]),
+                               static_cast<platform::Colour>(m[PropBorderBottomColor]),
+                               static_cast<platform::Colour>(m[PropBorderLeftColor])};
+    auto style = [&](int prop, bool open) {
+      const int code = m[prop];
+      return open || code < 0 || code > static_cast<int>(BorderStyle::Double)
+                 ? BorderStyle::None
+                 : static_cast<BorderStyle>(code);
+    };
+    const TBorderStyles styles{style(PropBorderTopStyle, false), style(PropBorderRightStyle, b.OpenEnd),
+                               style(PropBorderBottomStyle, false),
+                               style(PropBorderLeftStyle, b.OpenStart)};
+    DrawCssBorder(canvas_, outer, inner, colors, styles, NoColorValue, context_.Printing);
+  }
+}
+
+void TSection::LineDraw::ShowPanel(TPanelObj& panel, int left, int top) {
+  if (!context_.Printing) panel.Place(left + shift_.x, top + shift_.y);
+  else if (!context_.Measuring) panel.Print(canvas_, left, top);
+}
+
+void TSection::LineDraw::DrawFloat(const LinePiece& piece) {
+  TFloatingObj* obj = piece.Object;
+  const int left = context_.Cell.Left + obj->Indent;
+  if (auto* panel = dynamic_cast<TPanelObj*>(obj))
+    ShowPanel(*panel, left, obj->YValue + obj->VSpaceT);
+  else if (auto* image = dynamic_cast<TImageObj*>(obj))
+    context_.DrawList.AddImage(image, &canvas_, left, obj->YValue, baseline_, piece.Run);
+}
+
+void TSection::LineDraw::DrawInlineObject(const LinePiece& piece) {
+  TFloatingObj* obj = piece.Object;
+  const int left = lineX_ + piece.X + obj->HSpaceL;
+  if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
+    const int fontHeight = piece.Run ? piece.Run->tmHeight() : 0;
+    ShowPanel(*panel, left, panel->InlineTop(lr_.DrawY, bottom_, fontHeight, lr_.Descent));
+  } else if (auto* image = dynamic_cast<TImageObj*>(obj)) {
+    canvas_.SetTextJustification(0, 0);
+    image->Draw(canvas_, left, lr_.DrawY, baseline_, piece.Run);
+    canvas_.textAlign = platform::TA_BASELINE;
+  }
+}
+
+void TSection::LineDraw::DrawControl(const LinePiece& piece) {
+  TFormControlObj* c = piece.Control;
+  QWidget* window = c->TheControl();
+  if (!window) return;
+  int top;
+  switch (c->VertAlign) {
+    case TVAlign::Top: top = lr_.DrawY + c->VSpaceT; break;
+    case TVAlign::Middle: top = bottom_ - (lr_.LineHt + c->Height()) / 2; break;
+    case TVAlign::Baseline: top = bottom_ - c->Height() - c->VSpaceB - lr_.Descent; break;
+    case TVAlign::Bottom: top = bottom_ - c->Height() - c->VSpaceB; break;
+    default: top = bottom_; break;
+  }
+  const TFormControlObj::Button button = c->ButtonKind();
+  const bool radio = button == TFormControlObj::Button::Radio;
+  const bool check = button == TFormControlObj::Button::CheckBox;
+  if (radio) top += 2;
+  else if (check) top += 1;
+  const int left = lineX_ + piece.X + c->HSpaceL;
+  // The window belongs to the screen, and paper never shows it: a printed
+  // page, and the run that only finds where one ends, leave it where the
+  // screen has it.
+  if (!context_.Printing) {
+    c->Place(left + shift_.x, top - yOff_ + shift_.y);
+    if (radio) {
+      platform::Colour colour = s_.Root ? s_.Root->Background : platform::clWhite;
+      if (c->BkColor != NoColorValue) colour = c->BkColor;
+      QPalette palette = window->palette();
+      palette.setColor(QPalette::Window, platform::ToQColor(platform::ColourToRgb(colour)));
+      window->setPalette(palette);
+    }
+  }
+  if (c->Active && (radio || check) && !context_.Measuring) {
+    const int t = top - yOff_;
+    canvas_.SetTextColor(platform::clBlack);
+    canvas_.brush = platform::Brush{platform::clWhite, platform::BrushStyle::Solid};
+    canvas_.DrawFocusRect(radio ? platform::Rect{left - 3, t - 2, left + 16, t + 16}
+                                : platform::Rect{left - 3, t - 3, left + 16, t + 16});
+  }
+}
+
+void TSection::LineDraw::DrawTextPiece(const LinePiece& piece, bool lastPiece) {
+  const int end = piece.Start + piece.Count;
+  s_.Walk(line_, walk_, end, nullptr, [&](int x, int a) { return lineX_ + x + a > shownLeft_; });
+  const int from = walk_.Index, fromX = walk_.X;
+  adv_.clear();
+  s_.Walk(line_, walk_, end, &adv_, [&](int x, int) { return lineX_ + x >= shownRight_; });
+  const int to = walk_.Index;
+  // The x of a character of the span drawn.
+  std::vector<int> cum(adv_.size() + 1, fromX);
+  for (size_t k = 0; k < adv_.size(); ++k) cum[k + 1] = cum[k] + adv_[k];
+  s_.Walk(line_, walk_, end, nullptr);
+  for (int i = from; i < to;) {
+    bool selected = false;
+    int until = to;
+    if (selection_) {
+      if (i < selB_) {
+        until = std::min(to, selB_);
+      } else if (i < selE_) {
+        selected = true;
+        until = std::min(to, selE_);
+      }
+    }
+    s_.DrawText(canvas_, line_, piece, i, until, lineX_ + cum[i - from], baseline_, lr_.DrawY,
+                bottom_, adv_.data() + (i - from), selected, context_);
+    // The dummy caret stands where an empty selection starts.
+    if (selection_ && selE_ == selB_ && s_.Root->ShowDummyCaret && piece.Run) {
+      const bool docEnd = s_.Root->SelB >= s_.Root->StartCurs + s_.Root->Len;
+      const bool lastOfAll = docEnd && line_ == s_.Lines.Count() - 1 && lastPiece && until == end;
+      int cx = -1;
+      if (i == selB_) cx = lineX_ + cum[i - from];
+      else if (lastOfAll) cx = lineX_ + cum[until - from];
+      if (cx >= 0) DrawCaret(piece, cx);
+    }
+    i = until;
+  }
+}
+
+void TSection::LineDraw::DrawCaret(const LinePiece& piece, int x) {
+  const platform::Pen saved = canvas_.pen;
+  canvas_.pen = {piece.Run->TheFont->color, 1, platform::PenStyle::Solid};
+  canvas_.MoveTo(x, bottom_ - piece.Run->tmHeight() - yOff_);
+  canvas_.LineTo(x, bottom_ - yOff_);
+  canvas_.pen = saved;
+}
+
+// ---------------------------------------------------------------------------
+// The section's draw
+
 int TSection::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
                    IndentManager& iMgr, int x, int xRef, int yRef) {
-  (void)xRef, (void)yRef;
+  (void)iMgr, (void)xRef, (void)yRef;
   const int top = DrawTop;
   const int result = top + SectionHeight;
   if (Len == 0) return result;
@@ -122,8 +369,9 @@ int TSection::Draw(platform::Canvas& canvas, TDrawContext& context, const platfo
     const int wy = y - yOff;
     if (linesAscend_ && wy > aRect.bottom + kDrawMargin) break;
     if (lr.Ln > 0 && !(wy + lr.DrawHeight < aRect.top - kDrawMargin || wy > aRect.bottom + kDrawMargin))
-      DrawLine(canvas, context, i, y, aRect.left - kDrawMargin - lr.LineHt,
-               aRect.right + kDrawMargin + lr.LineHt, iMgr);
+      LineDraw(*this, canvas, context, i, y, aRect.left - kDrawMargin - lr.LineHt,
+               aRect.right + kDrawMargin + lr.LineHt)
+          .Run();
   }
   canvas.SetTextJustification(0, 0);
   canvas.Restore(level);
@@ -155,194 +403,9 @@ void TSection::BuildBorders(int line) {
   }
 }
 
-void TSection::DrawLine(platform::Canvas& canvas, TDrawContext& context, int line, int lineTop,
-                        int shownLeft, int shownRight, IndentManager& iMgr) {
-  LineRec& lr = *Lines[line];
-  const int yOff = Root ? Root->YOff : 0;
-  const int bottom = lineTop + lr.SpaceBefore + lr.LineHt;   // the text's bottom
-  const int baseline = bottom - lr.Descent;
-  const int lineX = lr.DrawX;
-  // The x of a character from the line's start.
-  auto xOf = [&](int index) {
-    LineWalk walk = StartWalk(line);
-    Walk(line, walk, index, nullptr);
-    return walk.X;
-  };
-
-  if (lr.FirstDraw) BuildBorders(line);
-  lr.FirstDraw = false;
-  const std::vector<BorderRec> noBorders;
-  for (const BorderRec& b : lr.BorderList ? *lr.BorderList : noBorders) {
-    int above = 0, below = 0;
-    for (int k = b.BStart; k <= b.BEnd; ++k)
-      if (const TFontObj* run = Fonts.GetFontObjAt(k)) {
-        above = std::max(above, run->tmHeight() - run->Descent());
-        below = std::max(below, run->Descent());
-      }
-    const TMarginArray& m = b.MargArray;
-    const int padL = b.OpenStart ? 0 : std::max(0, m[PropPaddingLeft]);
-    const int padR = b.OpenEnd ? 0 : std::max(0, m[PropPaddingRight]);
-    const int bordL = b.OpenStart ? 0 : std::max(0, m[PropBorderLeftWidth]);
-    const int bordR = b.OpenEnd ? 0 : std::max(0, m[PropBorderRightWidth]);
-    const platform::Rect inner{lineX + xOf(b.BStart) - padL,
-                               baseline - above - std::max(0, m[PropPaddingTop]) - yOff,
-                               lineX + xOf(b.BEnd + 1) + padR,
-                               baseline + below + std::max(0, m[PropPaddingBottom]) - yOff};
-    const platform::Rect outer{inner.left - bordL, inner.top - std::max(0, m[PropBorderTopWidth]),
-                               inner.right + bordR,
-                               inner.bottom + std::max(0, m[PropBorderBottomWidth])};
-    const platform::Colour bg = static_cast<platform::Colour>(m[PropBackgroundColor]);
-    if (bg != NoColorValue) FillRectColor(canvas, outer, bg | PaletteRelative());
-    const TBorderColors colors{static_cast<platform::Colour>(m[PropBorderTopColor]),
-                               static_cast<platform::Colour>(m[PropBorderRightColor]),
-                               static_cast<platform::Colour>(m[PropBorderBottomColor]),
-                               static_cast<platform::Colour>(m[PropBorderLeftColor])};
-    auto style = [&](int prop, bool open) {
-      const int code = m[prop];
-      return open || code < 0 || code > static_cast<int>(BorderStyle::Double)
-                 ? BorderStyle::None
-                 : static_cast<BorderStyle>(code);
-    };
-    const TBorderStyles styles{style(PropBorderTopStyle, false), style(PropBorderRightStyle, b.OpenEnd),
-                               style(PropBorderBottomStyle, false),
-                               style(PropBorderLeftStyle, b.OpenStart)};
-    DrawCssBorder(canvas, outer, inner, colors, styles, NoColorValue, context.Printing);
-  }
-
-  int selB = 0, selE = 0;
-  const bool selection = SectionSelection(selB, selE);
-  const std::vector<LinePiece> pieces = LinePieces(line);
-  // Windows (panels, form controls) sit where the line is drawn, also inside
-  // a block drawn moved.
-  const platform::Point shift = context.WindowShift(canvas);
-  // Only the characters that can show are measured one by one and drawn: a
-  // line may be a whole long paragraph without a break.
-  LineWalk walk = StartWalk(line);
-  std::vector<int> adv;
-  for (size_t pi = 0; pi < pieces.size(); ++pi) {
-    const LinePiece& piece = pieces[pi];
-    const int px = lineX + piece.X;
-    switch (piece.kind) {
-      case LinePiece::FloatPiece: {
-        TFloatingObj* obj = piece.Object;
-        const int left = iMgr.LfEdge + obj->Indent;
-        if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
-          const int top = obj->YValue + obj->VSpaceT;
-          if (context.Printing) {
-            if (!context.Measuring) panel->Print(canvas, left, top);
-          } else {
-            panel->Place(left + shift.x, top + shift.y);
-          }
-        } else if (auto* image = dynamic_cast<TImageObj*>(obj)) {
-          context.DrawList.AddImage(image, &canvas, left, obj->YValue, baseline, piece.Run);
-        }
-        break;
-      }
-      case LinePiece::ImagePiece: {
-        TFloatingObj* obj = piece.Object;
-        if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
-          const int fontHeight = piece.Run ? piece.Run->tmHeight() : 0;
-          const int left = px + obj->HSpaceL;
-          const int top = panel->InlineTop(lr.DrawY, bottom, fontHeight, lr.Descent);
-          if (context.Printing) {
-            if (!context.Measuring) panel->Print(canvas, left, top);
-          } else {
-            panel->Place(left + shift.x, top + shift.y);
-          }
-        } else if (auto* image = dynamic_cast<TImageObj*>(obj)) {
-          canvas.SetTextJustification(0, 0);
-          image->Draw(canvas, px + obj->HSpaceL, lr.DrawY, baseline, piece.Run);
-          canvas.textAlign = platform::TA_BASELINE;
-        }
-        break;
-      }
-      case LinePiece::ControlPiece: {
-        TFormControlObj* c = piece.Control;
-        QWidget* window = c->TheControl();
-        if (!window) break;
-        int top;
-        switch (c->VertAlign) {
-          case TVAlign::Top: top = lr.DrawY + c->VSpaceT; break;
-          case TVAlign::Middle: top = bottom - (lr.LineHt + c->Height()) / 2; break;
-          case TVAlign::Baseline: top = bottom - c->Height() - c->VSpaceB - lr.Descent; break;
-          case TVAlign::Bottom: top = bottom - c->Height() - c->VSpaceB; break;
-          default: top = bottom; break;
-        }
-        const bool radio = dynamic_cast<TRadioButtonFormControlObj*>(c) != nullptr;
-        const bool check = dynamic_cast<TCheckBoxFormControlObj*>(c) != nullptr;
-        if (radio) top += 2;
-        else if (check) top += 1;
-        const int left = px + c->HSpaceL;
-        c->Place(left + shift.x, top - yOff + shift.y);
-        if (radio) {
-          const platform::Colour colour =
-              c->BkColor != NoColorValue ? c->BkColor : (Root ? Root->Background : platform::clWhite);
-          QPalette palette = window->palette();
-          palette.setColor(QPalette::Window, platform::ToQColor(platform::ColourToRgb(colour)));
-          window->setPalette(palette);
-        }
-        if (c->Active && (radio || check)) {
-          const int t = top - yOff;
-          canvas.SetTextColor(platform::clBlack);
-          canvas.brush = platform::Brush{platform::clWhite, platform::BrushStyle::Solid};
-          canvas.DrawFocusRect(radio ? platform::Rect{left - 3, t - 2, left + 16, t + 16}
-                                     : platform::Rect{left - 3, t - 3, left + 16, t + 16});
-        }
-        break;
-      }
-      case LinePiece::TextPiece: {
-        const int end = piece.Start + piece.Count;
-        Walk(line, walk, end, nullptr, [&](int x, int a) { return lineX + x + a > shownLeft; });
-        const int from = walk.Index, fromX = walk.X;
-        adv.clear();
-        Walk(line, walk, end, &adv, [&](int x, int) { return lineX + x >= shownRight; });
-        const int to = walk.Index;
-        // The x of a character of the span drawn.
-        std::vector<int> cum(adv.size() + 1, fromX);
-        for (size_t k = 0; k < adv.size(); ++k) cum[k + 1] = cum[k] + adv[k];
-        Walk(line, walk, end, nullptr);
-        for (int i = from; i < to;) {
-          bool selected = false;
-          int until = to;
-          if (selection) {
-            if (i < selB) {
-              until = std::min(to, selB);
-            } else if (i < selE) {
-              selected = true;
-              until = std::min(to, selE);
-            }
-          }
-          DrawText(canvas, line, piece, i, until, lineX + cum[i - from], baseline, lr.DrawY, bottom,
-                   adv.data() + (i - from), selected, iMgr);
-          // The dummy caret stands where an empty selection starts.
-          if (selection && selE == selB && Root->ShowDummyCaret && piece.Run) {
-            const bool docEnd = Root->SelB >= Root->StartCurs + Root->Len;
-            const bool lastOfAll = docEnd && line == Lines.Count() - 1 && pi + 1 == pieces.size() &&
-                                   until == end;
-            int cx = -1;
-            if (i == selB) cx = lineX + cum[i - from];
-            else if (lastOfAll) cx = lineX + cum[until - from];
-            if (cx >= 0) {
-              const platform::Pen saved = canvas.pen;
-              canvas.pen = {piece.Run->TheFont->color, 1, platform::PenStyle::Solid};
-              canvas.MoveTo(cx, bottom - piece.Run->tmHeight() - yOff);
-              canvas.LineTo(cx, bottom - yOff);
-              canvas.pen = saved;
-            }
-          }
-          i = until;
-        }
-        break;
-      }
-    }
-  }
-  canvas.SetTextJustification(0, 0);
-  context.FirstLineDrawn = false;
-}
-
 void TSection::DrawText(platform::Canvas& canvas, int line, const LinePiece& piece, int from,
                         int to, int x, int baseline, int lineTop, int bottom,
-                        const int* advances, bool selected, IndentManager& iMgr) {
+                        const int* advances, bool selected, const TDrawContext& context) {
   const LineRec& lr = *Lines[line];
   TFontObj* run = piece.Run;
   if (!run || to <= from) return;
@@ -386,8 +449,8 @@ void TSection::DrawText(platform::Canvas& canvas, int line, const LinePiece& pie
   canvas.SetTextJustification(0, 0);   // the advances carry the justification
   const bool clipped = IsPreformatted() && !(OwnerBlock && OwnerBlock->HidesOverflow());
   if (clipped) {
-    const platform::Rect clip{iMgr.LfEdge, lineTop - yOff, lr.DrawX - lr.LineIndent + iMgr.ClipWidth,
-                              bottom + 1 - yOff};
+    const platform::Rect clip{context.Cell.Left, lineTop - yOff,
+                              lr.DrawX - lr.LineIndent + context.Cell.ClipWidth, bottom + 1 - yOff};
     canvas.ExtTextOut(x, y, platform::ETO_CLIPPED, &clip, text, dx.data());
   } else {
     canvas.ExtTextOut(x, y, 0, nullptr, text, dx.data());

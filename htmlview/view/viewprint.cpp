@@ -8,8 +8,10 @@
 // its y, a block that asks to be kept whole moves to the next page), and a
 // text line the page end would cut goes whole to the next page; then the
 // page is drawn on the printer clipped to where it ends, and its header and
-// footer events draw into the top and bottom margins. Afterwards the
-// document is laid out for the screen again and keeps its place.
+// footer events draw into the top and bottom margins. The windows of form
+// controls and panels belong to the screen: no page moves, shows or hides
+// them. Afterwards the document is laid out for the screen again and keeps
+// its place.
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -145,7 +147,7 @@ void THtmlView::PrintHtmlMargin(const ThtmlPagePrinted& handler, platform::Canva
   int maxWidth = 0, curs = 0;
   doc.Layout(hf.MeasureCanvas(), 0, width, h, 0, maxWidth, curs);
   DrawScaled(canvas, area, {-xl, 0, w - xl, h}, {0, 0, width, h}, [&] {
-    doc.SetYOffset(0);
+    doc.SetPrintYOffset(0);
     TDrawContext context = PrintContext(hf.options_, page.Monochrome);
     doc.Draw(canvas, context, {0, 0, width, h}, width, 0, 0, 0, 0);
   });
@@ -218,7 +220,7 @@ int THtmlView::Print(int fromPage, int toPage, const std::string& title) {
   try {
     for (int top = 0; top < height; ++page) {
       // The dry run finds where the page ends.
-      doc.SetYOffset(top);
+      doc.SetPrintYOffset(top);
       TDrawContext dryRun = PrintContext(options_, monochrome);
       dryRun.Measuring = true;
       doc.Draw(MeasureCanvas(), dryRun, pageRect, width, 0, 0, 0, 0);
@@ -237,7 +239,7 @@ int THtmlView::Print(int fromPage, int toPage, const std::string& title) {
         }
         platform::Canvas& canvas = printer.Canvas().Get();
         DrawScaled(canvas, g.Area, pageRect, {0, 0, width, bottom - top}, [&] {
-          doc.SetYOffset(top);
+          doc.SetPrintYOffset(top);
           TDrawContext context = PrintContext(options_, monochrome);
           doc.Draw(canvas, context, {0, 0, width, bottom - top}, width, 0, 0, 0, 0);
         });

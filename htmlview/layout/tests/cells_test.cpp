@@ -44,6 +44,8 @@ class TestSection : public TSectionBase {
   bool Matches = false;           // FindForward/FindBackward answer the section's start
   int SeenRightSide = -1, SeenCurrentID = -1, SeenTagIndex = -1, LaidOutX = -1;
   int LastDrawX = 0;
+  TDrawContext::CellEdges SeenCell{-1, -1};   // at the last draw
+  TCell* Inner = nullptr;                      // a cell drawn inside, 50 to the right
 
   void Note(const std::string& what) {
     if (Log) Log->push_back(Name + ":" + what);
@@ -70,6 +72,8 @@ class TestSection : public TSectionBase {
            int x, int xRef, int yRef) override {
     if (MeetsClip(aRect)) Note("draw");
     LastDrawX = x;
+    SeenCell = context.Cell;
+    if (Inner) Inner->Draw(canvas, context, aRect, 120, x + 50, SectionTop, xRef, yRef);
     return TSectionBase::Draw(canvas, context, aRect, iMgr, x, xRef, yRef);
   }
   unsigned HitLink(platform::Canvas&, int, int, std::unique_ptr<TUrlTarget>& url,
@@ -318,9 +322,9 @@ TEST_F(CellTest, DrawVisitsInOrderAndSectionsClipToTheBand) {
       << "the last section's bottom";
   EXPECT_EQ(log, (std::vector<std::string>{"b:draw", "c:draw"}));
   EXPECT_EQ(c->LastDrawX, -7);
-  EXPECT_EQ(root.OwnManager().LfEdge, -7) << "the manager follows the horizontal scroll";
+  EXPECT_EQ(c->SeenCell.Left, -7) << "the cell's edge follows the horizontal scroll";
+  EXPECT_EQ(c->SeenCell.ClipWidth, 6000);
   EXPECT_EQ(root.OwnManager().Width, 300);
-  EXPECT_EQ(root.OwnManager().ClipWidth, 6000);
 
   log.clear();
   root.YOff = 0;
@@ -329,6 +333,29 @@ TEST_F(CellTest, DrawVisitsInOrderAndSectionsClipToTheBand) {
 
   TCell empty(&root);
   EXPECT_EQ(empty.Draw(canvas, context, {0, 0, 200, 200}, 6000, 0, 33, 0, 0), 33);
+}
+
+// A cell drawn inside a section of another (a table cell in a block) gives
+// its own sections its edges, and the outer cell's later sections get the
+// outer cell's back; the caller of the draw gets its own.
+TEST_F(CellTest, ANestedCellsEdgesEndWithIt) {
+  TestSection* a = AddTo(root, "a", 10);
+  TestSection* b = AddTo(root, "b", 20);
+  TCell inner(&root);
+  TestSection* i = AddTo(inner, "i", 5);
+  int maxWidth = 0, curs = 0;
+  root.Layout(canvas, 0, 300, 0, 0, maxWidth, curs);
+  inner.Layout(canvas, 0, 100, 0, 0, maxWidth, curs);
+  a->Inner = &inner;
+  context.Cell = {11, 22};
+  root.Draw(canvas, context, {0, 0, 200, 100}, 6000, -7, 0, 0, 0);
+  EXPECT_EQ(a->SeenCell.Left, -7);
+  EXPECT_EQ(i->SeenCell.Left, 43);
+  EXPECT_EQ(i->SeenCell.ClipWidth, 120);
+  EXPECT_EQ(b->SeenCell.Left, -7) << "the outer cell's section after the nested cell";
+  EXPECT_EQ(b->SeenCell.ClipWidth, 6000);
+  EXPECT_EQ(context.Cell.Left, 11);
+  EXPECT_EQ(context.Cell.ClipWidth, 22);
 }
 
 // ---------------------------------------------------------------- hit tests

@@ -316,6 +316,42 @@ TEST_F(DocRootTest, ScrollingHidesPanelsTheNextDrawDoesNotShow) {
   EXPECT_FALSE(gone.widget->isVisible());
 }
 
+// Parking the controls and hiding the panels no section placed after a
+// scroll is the screen's: a printed page and the run that finds where one
+// ends leave the windows alone, and the screen's next draw still does it.
+TEST_F(DocRootTest, OnlyAScreenDrawParksControlsAndHidesPanelsAfterAScroll) {
+  owner_->show();
+  ThtmlForm* form = ThtmlForm::Create(root_.get(), nullptr);
+  TAttributeList attributes;
+  auto* edit = form->InsertControl(
+      std::make_unique<TEditFormControlObj>(root_.get(), 0, attributes, "text", form));
+  TestPanel panel(panel_);
+  root_->PanelList = {&panel};
+  DoLayout();
+  edit->Place(10, 10);
+  panel.widget->show();
+  root_->SetYOffset(40);
+  struct Case {
+    const char* name;
+    bool measuring;
+  };
+  for (const Case c : {Case{"measuring", true}, Case{"printed page", false}}) {
+    SCOPED_TRACE(c.name);
+    TDrawContext printing;
+    printing.Printing = true;
+    printing.Measuring = c.measuring;
+    root_->Draw(*canvas_, printing, platform::Rect{0, 0, 300, 300}, 6000, 0, 0, 0, 0);
+    EXPECT_EQ(edit->TheControl()->pos(), QPoint(10, 10));
+    EXPECT_TRUE(panel.widget->isVisible());
+    EXPECT_TRUE(root_->YOffChange) << "the screen's next draw still owes it";
+  }
+  DoDraw();
+  EXPECT_EQ(edit->TheControl()->x(), -4000);
+  EXPECT_FALSE(panel.widget->isVisible());
+  EXPECT_FALSE(root_->YOffChange);
+  root_->PanelList.clear();
+}
+
 TEST_F(DocRootTest, ControlsStayWhereTheyAreWhileTheViewerIsHidden) {
   ThtmlForm* form = ThtmlForm::Create(root_.get(), nullptr);
   TAttributeList attributes;

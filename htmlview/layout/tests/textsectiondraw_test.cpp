@@ -576,6 +576,50 @@ TEST_F(TextDrawTest, LinkTabIndexAndBorderedControl) {
   root_->Clear();
 }
 
+// On a line, a check box stands one pixel and a radio button two below
+// where their alignment (the baseline) would put a control; the one with
+// the focus is framed on the page, other controls are not.
+TEST_F(TextDrawTest, CheckBoxesAndRadioButtonsStandLowerAndTheFocusedOneIsFramed) {
+  QWidget panel;
+  auto paint = std::make_unique<platform::Control>(&panel);
+  root_ = std::make_unique<TSectionList>(&panel, paint.get());
+  TSection* s = NewSection();
+  std::vector<TFormControlObj*> controls;
+  for (const char* type : {"text", "checkbox", "radio"}) {
+    Add(u" ");
+    TAttributeList attributes;
+    attributes.Add(TAttribute(HtmlSymbol::Type, "", 0, type));
+    controls.push_back(s->AddFormControl(HtmlSymbol::Input, attributes, nullptr, pos_++, nullptr));
+    ASSERT_NE(controls.back(), nullptr) << type;
+  }
+  Add(u" x");
+  Close();
+  LayOut(300);
+  Draw();
+  auto bottom = [](const TFormControlObj* c) { return c->TheControl()->geometry().bottom(); };
+  // The text box stands on the line's bottom, the others on its baseline.
+  const int descent = s->Lines[0]->Descent;
+  ASSERT_GT(descent, 2);
+  EXPECT_EQ(bottom(controls[1]), bottom(controls[0]) - descent + 1) << "check box";
+  EXPECT_EQ(bottom(controls[2]), bottom(controls[0]) - descent + 2) << "radio button";
+
+  // The frame's top row, inked only where a framed control stands.
+  auto framed = [&](const TFormControlObj* c, int above) {
+    const QRect g = c->TheControl()->geometry();
+    for (int x = g.left(); x < g.left() + 16; ++x)
+      if (Pixel(x, g.top() - above) != Q(platform::clWhite)) return true;
+    return false;
+  };
+  EXPECT_FALSE(framed(controls[1], 3));
+  EXPECT_FALSE(framed(controls[2], 2));
+  for (TFormControlObj* c : controls) c->Active = true;
+  Draw();
+  EXPECT_FALSE(framed(controls[0], 3)) << "a text box has a focus look of its own";
+  EXPECT_TRUE(framed(controls[1], 3));
+  EXPECT_TRUE(framed(controls[2], 2));
+  root_->Clear();
+}
+
 // Scrolled, the page draws shifted up in the window while positions and
 // hit tests stay in document coordinates; lines far outside the rectangle
 // are not drawn but still know where they are.

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 
 #include <sys/resource.h>
@@ -15,6 +16,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include "htmlview/layout/formcontrols.h"
 #include "htmlview/layout/panelobj.h"
 #include "htmlview/view/htmlview.h"
 #include "htmlview/view/qtprintdriver.h"
@@ -332,6 +334,79 @@ TEST_F(ParsedPrintTest, APrintedPanelShowsTheHostsPictureOrItsFrame) {
       EXPECT_NE(PdfText(pdf).find("Plot"), std::string::npos);
     }
   }
+}
+
+// Where a form control's window stands and whether it shows.
+struct ControlWindow {
+  QRect Geometry;
+  bool Visible = false;
+  bool operator==(const ControlWindow&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const ControlWindow& w) {
+  const QRect& g = w.Geometry;
+  return out << "(" << g.x() << "," << g.y() << " " << g.width() << "x" << g.height()
+             << (w.Visible ? " shown)" : " hidden)");
+}
+
+// The controls are windows on the screen, which paper never shows: neither
+// the run that only finds where a page ends nor the printed page moves,
+// shows or hides them, and the screen finds them where they were once the
+// print is over. Some of them stand in the shown part of the screen, the
+// text area below it, parked.
+TEST_F(ParsedPrintTest, PrintingLeavesTheScreensControlWindowsAlone) {
+  std::vector<std::string> lines{
+      "<html><body><form>"
+      "<p>Name <input type=\"text\" name=\"a\" value=\"first\"> "
+      "<input type=\"text\" name=\"b\" value=\"second\"></p>"
+      "<p><select name=\"c\" size=\"3\"><option>one<option>two<option>three</select> "
+      "<input type=\"radio\" name=\"d\" checked> <input type=\"checkbox\" name=\"e\"></p>"};
+  for (int i = 0; i < 12; ++i) lines.push_back("<p>Filler paragraph " + std::to_string(i) + "</p>");
+  lines.push_back("<p><textarea name=\"f\" rows=\"3\" cols=\"20\">notes</textarea></p>");
+  for (int i = 1; i < 3; ++i)
+    lines.push_back("<p style=\"page-break-before: always\">Body of page " + std::to_string(i + 1) +
+                    "</p>");
+  lines.push_back("</form></body></html>");
+  view_->LoadFromStrings(lines);
+  view_->show();
+  TPaintPanel& screen = view_->PaintPanel();
+  const auto paint = [&] { screen.PaintToImage({0, 0, screen.width(), screen.height()}); };
+  paint();
+
+  const auto windows = [&] {
+    std::vector<ControlWindow> at;
+    for (TFormControlObj* c : view_->SectionList().FormControlList)
+      if (const QWidget* w = c->TheControl()) at.push_back({w->geometry(), w->isVisible()});
+    return at;
+  };
+  const std::vector<ControlWindow> before = windows();
+  ASSERT_EQ(before.size(), 6u);
+  // The inputs, the list and the buttons are in the screen's view, the text
+  // area below it.
+  for (size_t i = 0; i + 1 < before.size(); ++i) {
+    EXPECT_TRUE(before[i].Visible) << i;
+    EXPECT_GE(before[i].Geometry.x(), 0) << i;
+  }
+  EXPECT_LT(before.back().Geometry.x(), 0) << "the text area is parked";
+
+  std::vector<std::vector<ControlWindow>> atHeaders;
+  view_->OnPrintHeader = [&](QObject*, platform::Canvas&, int, int, int, bool&) {
+    atHeaders.push_back(windows());
+  };
+  UsePdfPrinter(dir_ + "/controls.pdf");
+  EXPECT_EQ(view_->NumPrinterPages(), 3);
+  EXPECT_EQ(windows(), before) << "counting the pages moved a control window";
+  // As behind a print dialog, the screen paints before the print.
+  paint();
+  EXPECT_EQ(windows(), before);
+  ASSERT_EQ(view_->Print(), 3);
+  ASSERT_EQ(atHeaders.size(), 3u);
+  for (size_t page = 0; page < atHeaders.size(); ++page)
+    EXPECT_EQ(atHeaders[page], before) << "at page " << page + 1 << "'s header";
+  EXPECT_EQ(windows(), before) << "after the print";
+  // The screen's next paint places them where they were.
+  paint();
+  EXPECT_EQ(windows(), before) << "after the next paint";
 }
 
 // The page of paragraph n: the index of the page text that holds "Para<n>end".
