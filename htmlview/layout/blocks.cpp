@@ -567,8 +567,10 @@ int TBlock::Draw(platform::Canvas& canvas, TDrawContext& context, const platform
     }
     case TPositioning::Absolute: {
       // The content was laid out in a float manager of its own, from the
-      // containing block's x; no cell gave it a width to clip at.
-      TDrawContext::CellScope edges(context, {xRef, 0});
+      // containing block's x, so its floats stand from there. Its
+      // preformatted lines reach as far right of their x as those of a
+      // block in the flow of the cell it is drawn in.
+      TDrawContext::CellScope edges(context, {xRef, context.Cell.ClipWidth});
       DrawTheBlock(canvas, context, aRect, iMgr, xRef + LeftP, xRef, yRef);
       break;
     }

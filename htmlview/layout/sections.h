@@ -133,9 +133,10 @@ struct TDrawContext {
   // shifts it, and windowed controls are placed by the difference.
   platform::Point DrawOrigin;
   // The cell whose sections are being drawn (a table cell, the document, or
-  // an absolutely positioned block's content): its left edge as drawn, from
-  // which floats stand, and how far right of a section's x its preformatted
-  // text may reach before it is cut.
+  // an absolutely positioned block's content, which keeps the clip width of
+  // the cell it is drawn in): its left edge as drawn, from which floats
+  // stand, and how far right of a section's x its preformatted text may
+  // reach before it is cut.
   struct CellEdges {
     int Left = 0;
     int ClipWidth = 0;

@@ -8,11 +8,13 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "htmlview/layout/blocks.h"
@@ -75,11 +77,13 @@ class LayoutPagesTest : public ::testing::Test {
     }
     return out;
   }
-  Bitmap Render(int width, int height) {
+  Bitmap Render(int width, int height) { return Render(width, height, width); }
+  // Drawn with the given clip width (the viewer's is 6000).
+  Bitmap Render(int width, int height, int clipWidth) {
     Bitmap image(width, height, platform::clWhite);
     platform::Canvas c(&image.Image());
     TDrawContext context;
-    doc->Draw(c, context, {0, 0, width, height}, width, 0, 0, 0, 0);
+    doc->Draw(c, context, {0, 0, width, height}, clipWidth, 0, 0, 0, 0);
     return image;
   }
 
@@ -336,6 +340,59 @@ TEST_F(LayoutPagesTest, RelativeAndAbsolutePositioning) {
             "    section 200,50 80x13 doc 6..10\n"
             "  block p. 10,32 380x13 margin 14,0,14,0 doc 10..16\n"
             "    section 10,32 380x13 doc 10..16\n");
+}
+
+// Preformatted lines are cut where the cell they are drawn in lets them
+// reach (their x + the cell's clip width). An absolutely positioned block
+// draws its content outside the flow but in the same cell, so its lines are
+// drawn, and cut, as those of a block in the flow at the same x: the same
+// ink, moved down by the difference of their tops.
+TEST_F(LayoutPagesTest, PreformattedTextInAnAbsoluteBlockIsDrawnAndCutAsInTheFlow) {
+  auto ink = [](const Bitmap& image) {
+    std::vector<std::pair<int, int>> points;
+    for (int y = 0; y < image.Height(); ++y)
+      for (int x = 0; x < image.Width(); ++x)
+        if (image.Pixel(x, y) != platform::clWhite) points.emplace_back(x, y);
+    return points;
+  };
+  const std::string wide = "<pre>" + std::string(60, 'm') + "</pre>";   // x 10..370
+  struct Case {
+    const char* what;
+    std::string absolute, inFlow;
+    const char *absoluteLine, *inFlowLine;   // where each lays its line out
+    int clipWidth, down;
+    int inkEnd;                              // the ink ends just left of it
+  };
+  const Case cases[] = {
+      {"a short line",
+       "<div style=\"position:absolute; left:20px; top:20px\"><pre>some text</pre></div>",
+       "<div style=\"margin-left:10px\"><pre>some text</pre></div>", "pre 20,20 360x11",
+       "pre 20,5 370x11", 400, 15, 80},
+      // A set width gives way to the line's, as in the flow; what cuts
+      // the line is the clip width of the cell, 200 right of its x.
+      {"a wide line",
+       "<div style=\"position:absolute; left:10px; top:40px; width:50px\">" + wide + "</div>",
+       "<div style=\"width:50px\">" + wide + "</div>", "pre 10,40 360x11", "pre 10,5 360x11", 200,
+       35, 210},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string flowDump = Dump(c.inFlow, 400);
+    ASSERT_TRUE(Has(flowDump, c.inFlowLine)) << flowDump;
+    std::vector<std::pair<int, int>> expected;
+    for (auto [x, y] : ink(Render(500, 100, c.clipWidth))) expected.emplace_back(x, y + c.down);
+    const std::string absoluteDump = Dump(c.absolute, 400);
+    ASSERT_TRUE(Has(absoluteDump, c.absoluteLine)) << absoluteDump;
+    const std::vector<std::pair<int, int>> drawn = ink(Render(500, 100, c.clipWidth));
+
+    ASSERT_FALSE(expected.empty());
+    EXPECT_TRUE(drawn == expected) << drawn.size() << " pixels inked, " << expected.size()
+                                   << " in the flow";
+    int right = 0;
+    for (auto [x, y] : drawn) right = std::max(right, x + 1);
+    EXPECT_LE(right, c.inkEnd);
+    EXPECT_GT(right, c.inkEnd - 8) << "the ink reaches it";
+  }
 }
 
 TEST_F(LayoutPagesTest, ListMarkersOfEveryType) {
