@@ -41,8 +41,6 @@ int64_t WholeNumber(double value) {
 // The first half of a pair pattern, for a pair box holding one number.
 std::string FirstOfPair(const std::string& pattern) { return pattern.substr(0, pattern.find('/')); }
 
-bool IsDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
-
 }  // namespace
 
 TPatternKind PatternKind(const std::string& pattern) {
@@ -115,11 +113,11 @@ bool QbCustomEdit::CheckRange(double& value) const {
 bool QbCustomEdit::Accepts(char16_t ch) const {
   switch (PatternKind(formatStr_)) {
     case TPatternKind::Pair:
-      return IsDigit(ch) || ch == u'-' || ch == u'.' || ch == u'/';
+      return platform::IsAsciiDigit(ch) || ch == u'-' || ch == u'.' || ch == u'/';
     case TPatternKind::Integer:
-      return IsDigit(ch) || ch == u'-';
+      return platform::IsAsciiDigit(ch) || ch == u'-';
     case TPatternKind::Float:
-      if (IsDigit(ch) || ch == u'-' || ch == u'.') return true;
+      if (platform::IsAsciiDigit(ch) || ch == u'-' || ch == u'.') return true;
       return (ch == u'e' || ch == u'E') && Has(formatStr_, "gG");
     default:
       return true;

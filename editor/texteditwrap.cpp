@@ -8,10 +8,11 @@
 
 namespace editor {
 
+using platform::IsLowSurrogate;
+
 namespace {
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 constexpr int kMaxRow = 255;
 
 }  // namespace

@@ -112,6 +112,7 @@ std::u16string UnicodeLowerCase(std::u16string_view text);
 // single-byte locale the C library would also count bytes of 0x80 and above,
 // pieces of UTF-8 sequences among them, as letters.
 constexpr bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 constexpr bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 constexpr bool IsAsciiLetterOrDigit(char c) { return IsAsciiDigit(c) || IsAsciiLetter(c); }
 int CompareText(std::string_view a, std::string_view b);   // ASCII case-insensitive

@@ -13,6 +13,9 @@
 
 namespace htmlview {
 
+using platform::IsAsciiDigit;
+using platform::IsAsciiLetterOrDigit;
+
 namespace {
 
 std::unique_ptr<HtmlReaderState>& StatePtr() {
@@ -21,13 +24,9 @@ std::unique_ptr<HtmlReaderState>& StatePtr() {
 }
 
 inline unsigned char U(char c) { return static_cast<unsigned char>(c); }
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool IsUpperLetter(char c) { return c >= 'A' && c <= 'Z'; }
 inline bool IsHexDigit(char c) {
-  return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-inline bool IsAlnumAscii(char c) {
-  return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  return IsAsciiDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -186,8 +185,8 @@ bool ReadReference(HtmlReaderState& r, Reference& ref, RawText& raw) {
     }
     uint32_t code = 0;
     int digits = 0;
-    while (hex ? IsHexDigit(r.Ch) : IsDigit(r.Ch)) {
-      const uint32_t d = IsDigit(r.Ch) ? r.Ch - '0' : (r.UpCh - 'A' + 10);
+    while (hex ? IsHexDigit(r.Ch) : IsAsciiDigit(r.Ch)) {
+      const uint32_t d = IsAsciiDigit(r.Ch) ? r.Ch - '0' : (r.UpCh - 'A' + 10);
       code = code > 0x10FFFF ? code : code * (hex ? 16 : 10) + d;   // stop growing past the range
       ++digits;
       take();
@@ -202,7 +201,7 @@ bool ReadReference(HtmlReaderState& r, Reference& ref, RawText& raw) {
     return true;
   }
   std::string name;
-  while (name.size() < 11 && IsAlnumAscii(r.Ch)) {
+  while (name.size() < 11 && IsAsciiLetterOrDigit(r.Ch)) {
     name.push_back(r.Ch);
     take();
   }
@@ -299,7 +298,7 @@ void SkipCommentBody(HtmlReaderState& r) {
   }
 }
 
-bool IsCommandChar(char up) { return IsDigit(up) || IsUpperLetter(up) || up == '_'; }
+bool IsCommandChar(char up) { return IsAsciiDigit(up) || IsUpperLetter(up) || up == '_'; }
 
 // "<!--#command name=value ...-->", the current character the "#".
 void ReadIncludeCommand(HtmlReaderState& r) {
@@ -419,14 +418,14 @@ int LeadingNumber(std::string_view text) {
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   double value = 0;
   bool any = false;
-  while (i < text.size() && IsDigit(text[i])) {
+  while (i < text.size() && IsAsciiDigit(text[i])) {
     value = value * 10 + (text[i++] - '0');
     any = true;
   }
   if (i < text.size() && text[i] == '.') {
     ++i;
     double scale = 0.1;
-    while (i < text.size() && IsDigit(text[i])) {
+    while (i < text.size() && IsAsciiDigit(text[i])) {
       value += (text[i++] - '0') * scale;
       scale /= 10;
       any = true;
@@ -437,7 +436,7 @@ int LeadingNumber(std::string_view text) {
   return RoundHalfEven(negative ? -value : value);
 }
 
-bool StartsNumber(char c) { return c == '+' || c == '-' || c == '.' || IsDigit(c); }
+bool StartsNumber(char c) { return c == '+' || c == '-' || c == '.' || IsAsciiDigit(c); }
 
 // An unquoted value: up to NUL, TAB (a space by now), CR, space or ">", and
 // for a numeric value "%".
@@ -458,7 +457,7 @@ bool ReadAttribute(HtmlReaderState& r, int codePage) {
   SkipWhiteSpace();
   if (!IsUpperLetter(r.UpCh)) return false;
   std::string name;
-  while (IsUpperLetter(r.UpCh) || IsDigit(r.Ch) || r.Ch == '-') {
+  while (IsUpperLetter(r.UpCh) || IsAsciiDigit(r.Ch) || r.Ch == '-') {
     name.push_back(r.UpCh);
     GetCharSkip();
   }
@@ -491,7 +490,7 @@ bool ReadAttribute(HtmlReaderState& r, int codePage) {
       std::string trimmed = platform::Trim(text);
       if (!trimmed.empty() && trimmed.back() == '%') trimmed.pop_back();
       if (!trimmed.empty() && StartsNumber(trimmed[0])) value = LeadingNumber(trimmed);
-    } else if (r.Ch == '+' || r.Ch == '-' || IsDigit(r.Ch)) {
+    } else if (r.Ch == '+' || r.Ch == '-' || IsAsciiDigit(r.Ch)) {
       text = ReadUnquotedValue(r, out, codePage, true);
       value = LeadingNumber(text);
       if (r.Ch == '%') {
@@ -528,7 +527,7 @@ void ReadTag(HtmlReaderState& r) {
     return;
   }
   std::string name;
-  while (r.Ch == '/' || r.Ch == '_' || IsDigit(r.Ch) || IsUpperLetter(r.UpCh)) {
+  while (r.Ch == '/' || r.Ch == '_' || IsAsciiDigit(r.Ch) || IsUpperLetter(r.UpCh)) {
     if (r.Ch == '/' && !name.empty()) break;
     if (name.size() < 255) name.push_back(r.UpCh);
     GetCharSkip();

@@ -12,15 +12,14 @@
 namespace htmlview {
 
 using platform::CompareText;
+using platform::IsAsciiDigit;
+using platform::IsAsciiLetter;
 using platform::LowerCase;
 using platform::Trim;
 
 namespace {
 
 constexpr int kMaxWords = 7;
-
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool Contains(std::string_view s, std::string_view what) {
   return s.find(what) != std::string_view::npos;
@@ -157,7 +156,7 @@ class CssReader {
 
   std::string CollectName() {
     std::string name;
-    while (Ch == '-' || IsDigit(Ch) || IsLetter(Ch)) {
+    while (Ch == '-' || IsAsciiDigit(Ch) || IsAsciiLetter(Ch)) {
       name.push_back(Ch);
       ReadCh();
     }
@@ -267,8 +266,8 @@ class CssReader {
       if (Ch == ',') ReadCh();
       SkipWhiteSpace();
       std::string text;
-      while (Ch == ' ' || Ch == '#' || Ch == '*' || Ch == '-' || Ch == '.' || IsDigit(Ch) ||
-             Ch == ':' || Ch == '>' || IsLetter(Ch) || Ch == '_') {
+      while (Ch == ' ' || Ch == '#' || Ch == '*' || Ch == '-' || Ch == '.' || IsAsciiDigit(Ch) ||
+             Ch == ':' || Ch == '>' || IsAsciiLetter(Ch) || Ch == '_') {
         text.push_back(Ch == '*' ? ' ' : Ch);
         ReadCh();
       }
@@ -306,7 +305,7 @@ class CssReader {
       }
       SkipWhiteSpace();
       if (Ch == ';') ReadCh();
-      while (!listEnd() && Ch != '-' && !IsDigit(Ch) && !IsLetter(Ch)) ReadCh();
+      while (!listEnd() && Ch != '-' && !IsAsciiDigit(Ch) && !IsAsciiLetter(Ch)) ReadCh();
     } while (!listEnd());
   }
 
@@ -392,7 +391,7 @@ void BorderShorthand(std::string_view name, std::string_view value,
 
 bool StartsWithNumber(std::string_view word) {
   return !word.empty() &&
-         (IsDigit(word[0]) || (word[0] == '.' && word.size() > 1 && IsDigit(word[1])));
+         (IsAsciiDigit(word[0]) || (word[0] == '.' && word.size() > 1 && IsAsciiDigit(word[1])));
 }
 
 void FontShorthand(std::string_view value, const StylePropertySink& sink) {
@@ -505,7 +504,7 @@ std::string SortSelectorParts(std::string_view simpleSelector) {
   std::vector<std::string> pieces(1);
   for (const char c : simpleSelector) {
     if (c == '#' || c == '.' || c == ':') pieces.emplace_back(1, c);
-    else if (c == '-' || c == '_' || IsDigit(c) || (c >= 'a' && c <= 'z')) pieces.back().push_back(c);
+    else if (c == '-' || c == '_' || IsAsciiDigit(c) || (c >= 'a' && c <= 'z')) pieces.back().push_back(c);
   }
   auto rank = [](const std::string& piece) {
     switch (piece[0]) {

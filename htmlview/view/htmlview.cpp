@@ -463,7 +463,7 @@ void THtmlView::HandleMeta(const std::string& httpEq, const std::string& name, c
   const size_t semi = content.find(';');
   const std::string number = platform::Trim(content.substr(0, semi));
   int delay = -1;
-  if (!number.empty() && std::all_of(number.begin(), number.end(), platform::IsAsciiDigit)) {
+  if (!number.empty() && std::all_of(number.begin(), number.end(), [](char c) { return platform::IsAsciiDigit(c); })) {
     try {
       delay = std::stoi(number);
     } catch (...) {

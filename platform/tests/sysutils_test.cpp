@@ -249,11 +249,12 @@ TEST(Conversions, LeadingFloatAsStrtodInC) {
     testsupport::ScopedLocale locale(name);
     for (size_t i = 0; i < std::size(texts); ++i) {
       const double v = LeadingFloat(texts[i]);
-      if (std::isnan(inC[i]))
+      if (std::isnan(inC[i])) {
         EXPECT_TRUE(std::isnan(v)) << texts[i];
-      else
+      } else {
         EXPECT_EQ(std::signbit(v), std::signbit(inC[i])) << texts[i];
-      if (!std::isnan(inC[i])) EXPECT_EQ(v, inC[i]) << texts[i];
+        EXPECT_EQ(v, inC[i]) << texts[i];
+      }
     }
   }
   EXPECT_EQ(LeadingFloat("33.5%"), 33.5);
