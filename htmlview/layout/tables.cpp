@@ -730,7 +730,7 @@ void ThtmlTable::DoVertAlign(platform::Canvas& canvas, TCellList& row, int y, in
 int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
                        int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
   TLayoutContext& context = Root->LayoutContext();
-  ++context.TableDepth;
+  TContextSetting depth(context.TableDepth, context.TableDepth + 1);
   SectionTop = ContentTop = DrawTop = y;
   LayoutX = x;
   StartCurs = curs;
@@ -787,13 +787,14 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
       cell->Ht = LayoutSum(ht);
       row.RowSpanHeight = std::max(row.RowSpanHeight, cell->Ht);
     }
-    const bool outermost = context.TableDepth == 1;
-    if (outermost) context.RelayoutCells = true;
+    // The outermost table places its rows' cells, and the tables in them
+    // place theirs with it.
+    TContextSetting relayout(context.RelayoutCells,
+                             context.RelayoutCells || context.TableDepth == 1);
     if (context.RelayoutCells) {
       DoVertAlign(canvas, row, rowY, placeCurs);
       placed = true;
     }
-    if (outermost) context.RelayoutCells = false;
     rowY = LayoutAdd(rowY, row.RowHeight);
     SectionHeight = LayoutAdd(SectionHeight, row.RowHeight);
   }
@@ -805,7 +806,6 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   SectionBottom = LayoutAdd(y, SectionHeight);
   ContentBot = LayoutAdd(y, DrawHeight);
   context.OfferFirstBaseline(LayoutAdd(y, SectionHeight));
-  --context.TableDepth;
   return SectionHeight;
 }
 
@@ -817,7 +817,7 @@ int ThtmlTable::Draw(platform::Canvas& canvas, TDrawContext& context, const plat
   DrawX = x;
   DrawY = top;
   // Positioned blocks inside a table escape the cells' clipping by it.
-  ++context.DrawnTableDepth;
+  TContextSetting drawn(context.DrawnTableDepth, context.DrawnTableDepth + 1);
   const bool defaults = DefaultBorderColors();
   if (rowTops_.size() != Rows.size()) IndexRows();
   const int first = static_cast<int>(
@@ -835,7 +835,6 @@ int ThtmlTable::Draw(platform::Canvas& canvas, TDrawContext& context, const plat
       if (i < static_cast<int>(Widths.size())) cx = LayoutAdd(cx, Widths[i]);
     }
   }
-  --context.DrawnTableDepth;
   return top + SectionHeight;
 }
 
