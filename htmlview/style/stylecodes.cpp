@@ -41,6 +41,7 @@ TVAlign VAlignOf(std::string_view text, TVAlignWords words) {
     kColumn = 1 << int(TVAlignWords::Column),
     kObject = 1 << int(TVAlignWords::Object),
     kCell = 1 << int(TVAlignWords::Cell),
+    kCaption = 1 << int(TVAlignWords::Caption),
   };
   struct Word {
     std::string_view word;
@@ -48,14 +49,14 @@ TVAlign VAlignOf(std::string_view text, TVAlignWords words) {
     uint8_t sets;
   };
   static constexpr Word kWords[] = {
-      {"top", TVAlign::Top, kStyle | kColumn | kObject | kCell},
+      {"top", TVAlign::Top, kStyle | kColumn | kObject | kCell | kCaption},
       {"text-top", TVAlign::Top, kStyle},
       {"middle", TVAlign::Middle, kStyle | kColumn | kObject | kCell},
       {"absmiddle", TVAlign::Middle, kColumn | kObject},
       {"center", TVAlign::Middle, kColumn},
       {"baseline", TVAlign::Baseline, kStyle | kColumn},
       {"baseline", TVAlign::Top, kCell},
-      {"bottom", TVAlign::Bottom, kStyle | kColumn | kCell},
+      {"bottom", TVAlign::Bottom, kStyle | kColumn | kCell | kCaption},
       {"left", TVAlign::Left, kColumn | kObject},
       {"right", TVAlign::Right, kColumn | kObject},
       {"justify", TVAlign::Justify, kColumn},

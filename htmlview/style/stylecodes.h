@@ -49,6 +49,7 @@ enum class TVAlignWords : uint8_t {
             // bottom; left; right; justify
   Object,   // an image's or panel's ALIGN, any case: top; middle and absmiddle; left; right
   Cell,     // a row's or cell's VALIGN, any case: top and baseline (as top); middle; bottom
+  Caption,  // a CAPTION's ALIGN, any case: top; bottom
 };
 // The alignment word names among words; None for any other word.
 TVAlign VAlignOf(std::string_view word, TVAlignWords words);

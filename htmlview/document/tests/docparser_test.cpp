@@ -179,6 +179,11 @@ TEST_F(DocParserTest, Tables) {
        "captioned(caption(\"cap\") table[tr[td(\"a\")]])"},
       {"<table><caption align=bottom>cap</caption><tr><td>a</table>",
        "captioned(table[tr[td(\"a\")]] caption(\"cap\"))"},
+      {"<table><caption align=' Bottom\t'>cap</caption><tr><td>a</table>",
+       "captioned(table[tr[td(\"a\")]] caption(\"cap\"))"},
+      // Only bottom moves a caption: other alignment words leave it on top.
+      {"<table><caption align=baseline>cap</caption><tr><td>a</table>",
+       "captioned(caption(\"cap\") table[tr[td(\"a\")]])"},
       {"<table><tfoot><tr><td>f</tfoot><tbody><tr><td>b</table>",
        "table[tr[td(\"b\")] tr[td(\"f\")]]"},
       {"<table><tr><td>1<thead><tr><td>h</table>", "table[tr[td(\"1\")] tr[td(\"h\")]]"},
