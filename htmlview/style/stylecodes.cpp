@@ -6,6 +6,20 @@
 
 namespace htmlview {
 
+std::optional<TClear> ClearOf(std::string_view word, TClearWords words) {
+  const bool style = words == TClearWords::Style;
+  const std::string read = style ? platform::Trim(word) : std::string(word);
+  const auto is = [&](std::string_view name) {
+    return style ? read == name : platform::SameText(read, name);
+  };
+  if (is("left")) return TClear::Left;
+  if (is("right")) return TClear::Right;
+  if (!style) return TClear::Both;
+  if (is("both")) return TClear::Both;
+  if (is("none")) return TClear::None;
+  return std::nullopt;
+}
+
 std::optional<TTextAlign> TextAlignOf(std::string_view word, TAlignWords words) {
   std::string trimmed;
   if (words.trim) {

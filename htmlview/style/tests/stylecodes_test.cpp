@@ -105,5 +105,34 @@ TEST(VAlignOfTest, EveryWordInEverySet) {
   }
 }
 
+// The style's clear knows its four words exactly, blanks aside; a BR's CLEAR
+// takes left and right in any case and reads every other word as both.
+TEST(ClearOfTest, EveryWordUnderEachRule) {
+  using C = TClear;
+  const std::optional<C> unknown;
+  const struct {
+    const char* word;
+    std::optional<C> style, brk;
+  } cases[] = {
+      {"left", C::Left, C::Left},
+      {"right", C::Right, C::Right},
+      {"both", C::Both, C::Both},
+      {"none", C::None, C::Both},
+      {"all", unknown, C::Both},
+      {"", unknown, C::Both},
+      {"Left", unknown, C::Left},
+      {"RIGHT", unknown, C::Right},
+      {"None", unknown, C::Both},
+      {" left ", C::Left, C::Both},
+      {"\tnone\n", C::None, C::Both},
+      {"lef t", unknown, C::Both},
+      {"l\xC3\xA9ft", unknown, C::Both},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ClearOf(c.word, TClearWords::Style), c.style) << '"' << c.word << "\" style";
+    EXPECT_EQ(ClearOf(c.word, TClearWords::Break), c.brk) << '"' << c.word << "\" BR";
+  }
+}
+
 }  // namespace
 }  // namespace htmlview
