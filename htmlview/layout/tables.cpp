@@ -173,8 +173,9 @@ void TCellObj::PrepareBackground() {
 }
 
 void TCellObj::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
-                    int x, int y, int cellSpacing, bool border, platform::Colour light,
-                    platform::Colour dark, bool defaultColors) {
+                    int x, int y, int cellSpacing, bool tableBorder,
+                    platform::Colour borderLight, platform::Colour borderDark,
+                    bool defaultBorderColors) {
   if (!Cell) return;
   TSectionListBase* root = Cell->MasterList;
   const int yOff = YOffOf(root);
@@ -192,13 +193,13 @@ void TCellObj::Draw(platform::Canvas& canvas, TDrawContext& context, const platf
   if (Background && Background->Tiled) canvas.Draw(r.left, r.top, *Background->Tiled);
 
   if (!HasBorderStyle) {
-    if (border && Cell->Count() > 0) {
+    if (tableBorder && Cell->Count() > 0) {
       const int width = std::max(1, BorderWidths[0]);
-      if (defaultColors)
+      if (defaultBorderColors)
         RaisedRect(canvas, r, width, false, root ? root->Background : platform::clWhite,
                    context.PrintMonochrome);
       else
-        Frame3D(canvas, r, width, dark, light);
+        Frame3D(canvas, r, width, borderDark, borderLight);
     }
   } else {
     TBorderColors colors;
@@ -636,10 +637,10 @@ int ThtmlTable::ColumnsWidth(int first, int span) const {
   return LayoutSum(w);
 }
 
-int ThtmlTable::DoRowSpan(platform::Canvas& canvas, int j, int span, int h, int& desired,
-                          bool& specified, bool& more, int& curs) {
+int ThtmlTable::DoRowSpan(platform::Canvas& canvas, int j, int span, int tableHeight,
+                          int& desired, bool& specified, bool& more, int& curs) {
   TCellList& row = *Rows[j];
-  const int hh = std::max(0, h - RowCount() * CellSpacing);
+  const int hh = std::max(0, tableHeight - RowCount() * CellSpacing);
   int result = 0;
   desired = 0;
   specified = false;
@@ -678,7 +679,7 @@ int ThtmlTable::DoRowSpan(platform::Canvas& canvas, int j, int span, int h, int&
 
 void ThtmlTable::FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs) {
   const int rowCount = RowCount();
-  const int h = aHeight - CellSpacing;
+  const int tableHeight = aHeight - CellSpacing;
   // Every row is measured for its own cells; a longer span only at the rows
   // where a cell starts with it (elsewhere it would measure nothing). Spans
   // may be long and tables long, so the spans present are collected, not
@@ -701,7 +702,7 @@ void ThtmlTable::FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs
     m.Row = j;
     m.Span = span;
     bool more = false;
-    m.Ht = DoRowSpan(canvas, j, span, h, m.Desired, m.Specified, more, curs);
+    m.Ht = DoRowSpan(canvas, j, span, tableHeight, m.Desired, m.Specified, more, curs);
     measures.push_back(m);
   };
   for (int j = 0; j < rowCount; ++j) measure(j, 1);
