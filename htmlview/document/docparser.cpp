@@ -423,25 +423,24 @@ void HtmlParser::DoLineBreak(const SymbolSet& term, bool preformatted) {
     section_->AddChar(kBreakChar, R().TagPos);
     AppendSection();
   }
-  // Only its class and inline style count for a BR.
-  TProperties* prop = nullptr;
-  TPropStack& stack = PropStack();
-  if (stack.Count() < kMaxOpenElements)
-    prop = stack.PushNewProps(list_->Styles, "br", attributes->GetClass(), {}, {}, {},
-                              attributes->GetStyle());
-  bool before = false, after = false, intact = false;
-  bool pageBreak = false;
-  if (prop) {
-    prop->GetPageBreaks(before, after, intact);
-    pageBreak = before || after;
-  }
+  const bool pageBreak = BreaksPage(*attributes);
   if (pageBreak) {
     AppendSection();
     AppendToCell(std::make_unique<TPage>(list_));
   }
-  CloseElementProps("br");
   if (!clear || pageBreak) section_ = NewSection(attributes);
   Next();
+}
+
+bool HtmlParser::BreaksPage(TAttributeList& brAttributes) {
+  TPropStack& stack = PropStack();
+  if (stack.Count() >= kMaxOpenElements) return false;
+  TProperties* prop = stack.PushNewProps(list_->Styles, "br", brAttributes.GetClass(), {}, {}, {},
+                                         brAttributes.GetStyle());
+  bool before = false, after = false, intact = false;
+  prop->GetPageBreaks(before, after, intact);
+  CloseElementProps("br");
+  return before || after;
 }
 
 void HtmlParser::DoHorzLine() {

@@ -109,6 +109,9 @@ class HtmlParser {
   void DoHeading(const SymbolSet& term);
   void DoParagraph(const SymbolSet& term);
   void DoLineBreak(const SymbolSet& term, bool preformatted);
+  // Whether a BR asks for a page break before or after it; only its class
+  // and inline style count, and its properties are closed again.
+  bool BreaksPage(TAttributeList& brAttributes);
   void DoLists(HtmlSymbol sym, const SymbolSet& term);
   void DoListItem(HtmlSymbol listSym, HtmlSymbol itemSym, int number, bool plain, char type,
                   const SymbolSet& term);

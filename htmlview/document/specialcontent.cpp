@@ -67,7 +67,6 @@ void HtmlParser::DoPreformatted() {
   const int height = stack.Count();
   TCellBasic* saved = currentCell_;
   OpenBlock(*Top(), attributes);
-  TCellBasic* preCell = currentCell_;
   section_ = NewPreSection();
 
   bool inParagraph = false;          // P inside the PRE
@@ -186,18 +185,10 @@ void HtmlParser::DoPreformatted() {
         break;
       case S::BR: {
         newLine();
-        TAttributeList* bAttributes = KeepAttributes();
-        if (stack.Count() < kMaxOpenElements) {
-          TProperties* prop = stack.PushNewProps(list_->Styles, "br", bAttributes->GetClass(), {},
-                                                 {}, {}, bAttributes->GetStyle());
-          bool before = false, after = false, intact = false;
-          prop->GetPageBreaks(before, after, intact);
-          CloseElementProps("br");
-          if (before || after) {
-            DropSection(std::move(section_));
-            AppendToCell(std::make_unique<TPage>(list_));
-            section_ = NewPreSection();
-          }
+        if (BreaksPage(*KeepAttributes())) {
+          DropSection(std::move(section_));
+          AppendToCell(std::make_unique<TPage>(list_));
+          section_ = NewPreSection();
         }
         skipCR();
         break;
@@ -248,7 +239,6 @@ void HtmlParser::DoPreformatted() {
   }
   closeParagraph();
   AppendSection();
-  (void)preCell;
   stack.CutTo(std::min(stack.Count(), std::max(height - 1, 1)));
   currentCell_ = saved;
   --preDepth_;

@@ -300,7 +300,8 @@ void TableBuilder::ReadCaption() {
   p_.noBreak_ = false;
   TAttributeList* attributes = p_.KeepAttributes();
   const TAttribute* align = attributes->Find(S::Align);
-  captionTop_ = !(align && platform::LowerCase(platform::Trim(align->Name)) == "bottom");
+  // Any word but bottom leaves the caption above the table.
+  captionTop_ = !(align && VAlignOf(align->Name, TVAlignWords::Caption) == TVAlign::Bottom);
   p_.Push("caption", attributes);
   if (!caption_) caption_ = std::make_unique<TBlock>(p_.list_, *p_.Top(), enclosing_, attributes);
   p_.currentCell_ = &caption_->MyCell;

@@ -240,8 +240,7 @@ int TCell::Layout(platform::Canvas& canvas, int y, int width, int aHeight, int b
   IndentManager& mgr = ownMgr_;
   mgr.Clear();
   IndentOwnerScope owner(mgr, ownerID_);
-  mgr.LfEdge = 0;   // as Reset would, but keeping the owner just set
-  mgr.Width = width;
+  mgr.Reset(0, width);
   owner.OpenEdges(0, width, y);
 
   const int height = TCellBasic::Layout(canvas, y, width, aHeight, blHt, maxWidth, curs);

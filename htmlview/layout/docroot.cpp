@@ -271,8 +271,7 @@ void TSectionList::ControlMouseMove(TFormControlObj& control, platform::ShiftSta
 int TSectionList::Layout(platform::Canvas& canvas, int y, int width, int aHeight, int blHt,
                          int& maxWidth, int& curs) {
   ++CycleNumber;
-  LayoutContext().TableDepth = 0;
-  LayoutContext().RelayoutCells = false;
+  LayoutContext().Start();
   if (timer_) timer_->SetEnabled(false);
   SetFormControlSizes(canvas);
   canvas.SetTextJustification(0, 0);

@@ -10,7 +10,6 @@ namespace htmlview {
 void IndentManagerBasic::Reset(int leftEdge, int width) {
   LfEdge = leftEdge;
   Width = width;
-  CurrentID = kNoIndentOwner;
 }
 
 void IndentManagerBasic::Clear() {

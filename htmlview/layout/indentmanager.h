@@ -33,6 +33,8 @@ class IndentManagerBasic {
   int CurrentID = kNoIndentOwner;
   std::vector<IndentRec> L, R;
 
+  // The origin and width of the lines; the records stay, and so does the
+  // owner, whose turn only an owner scope gives and takes back.
   void Reset(int leftEdge, int width);
   void Clear();
   // A new open record of the current owner; the index is returned so that

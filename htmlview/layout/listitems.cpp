@@ -113,14 +113,10 @@ int TBlockLI::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef,
   // resumes after it.
   TLayoutContext detached;
   TLayoutContext& context = Root ? Root->LayoutContext() : detached;
-  const bool outerWaiting = context.ListItemWaiting;
-  const int outerBaseline = context.ListItemBaseline;
-  context.ListItemWaiting = true;
-  context.ListItemBaseline = 0;
+  TContextSetting waiting(context.ListItemWaiting, true);
+  TContextSetting baseline(context.ListItemBaseline, 0);
   const int h = TBlock::Layout(canvas, x, y, xRef, yRef, aWidth, aHeight, blHt, iMgr, maxWidth, curs);
   FirstLineHt = context.ListItemBaseline;
-  context.ListItemWaiting = outerWaiting;
-  context.ListItemBaseline = outerBaseline;
   return h;
 }
 

@@ -171,8 +171,9 @@ void TCellObj::PrepareBackground() {
 }
 
 void TCellObj::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
-                    int x, int y, int cellSpacing, bool border, platform::Colour light,
-                    platform::Colour dark, bool defaultColors) {
+                    int x, int y, int cellSpacing, bool tableBorder,
+                    platform::Colour borderLight, platform::Colour borderDark,
+                    bool defaultBorderColors) {
   if (!Cell) return;
   TSectionListBase* root = Cell->MasterList;
   const int yOff = YOffOf(root);
@@ -190,13 +191,13 @@ void TCellObj::Draw(platform::Canvas& canvas, TDrawContext& context, const platf
   if (Background && Background->Tiled) canvas.Draw(r.left, r.top, *Background->Tiled);
 
   if (!HasBorderStyle) {
-    if (border && Cell->Count() > 0) {
+    if (tableBorder && Cell->Count() > 0) {
       const int width = std::max(1, BorderWidths[0]);
-      if (defaultColors)
+      if (defaultBorderColors)
         RaisedRect(canvas, r, width, false, root ? root->Background : platform::clWhite,
                    context.PrintMonochrome);
       else
-        Frame3D(canvas, r, width, dark, light);
+        Frame3D(canvas, r, width, borderDark, borderLight);
     }
   } else {
     TBorderColors colors;
@@ -634,10 +635,10 @@ int ThtmlTable::ColumnsWidth(int first, int span) const {
   return LayoutSum(w);
 }
 
-int ThtmlTable::DoRowSpan(platform::Canvas& canvas, int j, int span, int h, int& desired,
-                          bool& specified, bool& more, int& curs) {
+int ThtmlTable::DoRowSpan(platform::Canvas& canvas, int j, int span, int tableHeight,
+                          int& desired, bool& specified, bool& more, int& curs) {
   TCellList& row = *Rows[j];
-  const int hh = std::max(0, h - RowCount() * CellSpacing);
+  const int hh = std::max(0, tableHeight - RowCount() * CellSpacing);
   int result = 0;
   desired = 0;
   specified = false;
@@ -676,7 +677,7 @@ int ThtmlTable::DoRowSpan(platform::Canvas& canvas, int j, int span, int h, int&
 
 void ThtmlTable::FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs) {
   const int rowCount = RowCount();
-  const int h = aHeight - CellSpacing;
+  const int tableHeight = aHeight - CellSpacing;
   // Every row is measured for its own cells; a longer span only at the rows
   // where a cell starts with it (elsewhere it would measure nothing). Spans
   // may be long and tables long, so the spans present are collected, not
@@ -699,7 +700,7 @@ void ThtmlTable::FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs
     m.Row = j;
     m.Span = span;
     bool more = false;
-    m.Ht = DoRowSpan(canvas, j, span, h, m.Desired, m.Specified, more, curs);
+    m.Ht = DoRowSpan(canvas, j, span, tableHeight, m.Desired, m.Specified, more, curs);
     measures.push_back(m);
   };
   for (int j = 0; j < rowCount; ++j) measure(j, 1);
@@ -728,7 +729,7 @@ void ThtmlTable::DoVertAlign(platform::Canvas& canvas, TCellList& row, int y, in
 int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRef, int aWidth,
                        int aHeight, int blHt, IndentManager& iMgr, int& maxWidth, int& curs) {
   TLayoutContext& context = Root->LayoutContext();
-  ++context.TableDepth;
+  TContextSetting depth(context.TableDepth, context.TableDepth + 1);
   SectionTop = ContentTop = DrawTop = y;
   LayoutX = x;
   StartCurs = curs;
@@ -785,13 +786,14 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
       cell->Ht = LayoutSum(ht);
       row.RowSpanHeight = std::max(row.RowSpanHeight, cell->Ht);
     }
-    const bool outermost = context.TableDepth == 1;
-    if (outermost) context.RelayoutCells = true;
+    // The outermost table places its rows' cells, and the tables in them
+    // place theirs with it.
+    TContextSetting relayout(context.RelayoutCells,
+                             context.RelayoutCells || context.TableDepth == 1);
     if (context.RelayoutCells) {
       DoVertAlign(canvas, row, rowY, placeCurs);
       placed = true;
     }
-    if (outermost) context.RelayoutCells = false;
     rowY = LayoutAdd(rowY, row.RowHeight);
     SectionHeight = LayoutAdd(SectionHeight, row.RowHeight);
   }
@@ -803,7 +805,6 @@ int ThtmlTable::Layout(platform::Canvas& canvas, int x, int y, int xRef, int yRe
   SectionBottom = LayoutAdd(y, SectionHeight);
   ContentBot = LayoutAdd(y, DrawHeight);
   context.OfferFirstBaseline(LayoutAdd(y, SectionHeight));
-  --context.TableDepth;
   return SectionHeight;
 }
 
@@ -815,7 +816,7 @@ int ThtmlTable::Draw(platform::Canvas& canvas, TDrawContext& context, const plat
   DrawX = x;
   DrawY = top;
   // Positioned blocks inside a table escape the cells' clipping by it.
-  ++context.DrawnTableDepth;
+  TContextSetting drawn(context.DrawnTableDepth, context.DrawnTableDepth + 1);
   const bool defaults = DefaultBorderColors();
   if (rowTops_.size() != Rows.size()) IndexRows();
   const int first = static_cast<int>(
@@ -833,7 +834,6 @@ int ThtmlTable::Draw(platform::Canvas& canvas, TDrawContext& context, const plat
       if (i < static_cast<int>(Widths.size())) cx = LayoutAdd(cx, Widths[i]);
     }
   }
-  --context.DrawnTableDepth;
   return top + SectionHeight;
 }
 

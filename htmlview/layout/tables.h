@@ -89,15 +89,17 @@ class TCellObj {
   int DrawY = 0;                  // document y of the row top at the last draw
 
   bool IsReal() const { return ColSpan > 0 && Cell != nullptr; }
-  // padding: the table's CELLPADDING; borderWidth: its BORDER.
+  // tablePadding: the table's CELLPADDING; tableBorder: its BORDER.
   void Initialize(int tablePadding, int tableBorder);
   // After the cell's layout: the background picture is fetched (dropped
   // when it failed) and noted to be tiled at the next draw.
   void PrepareBackground();
-  // Draws the cell at (x, y) in document coordinates.
+  // Draws the cell in its column at canvas x and its row at document y.
+  // The rest is the table's: its spacing, whether it has a border, the
+  // border's light and dark colours and whether they are its defaults.
   void Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect, int x,
-            int y, int cellSpacing, bool border, platform::Colour light, platform::Colour dark,
-            bool defaultColors);
+            int y, int cellSpacing, bool tableBorder, platform::Colour borderLight,
+            platform::Colour borderDark, bool defaultBorderColors);
 
  private:
   // A filler: no content and nothing of a style.
@@ -269,14 +271,19 @@ class ThtmlTable : public TSectionBase {
   void Dump(LayoutDumpWriter& writer) const override;
 
   // The minimum and maximum widths of the columns (Min/MaxWidths, and
-  // Percents for the percentage-aware kind) with their sums.
+  // Percents for the percentage-aware kind, of refWidth) with their sums.
   void GetMinMaxAbs(platform::Canvas& canvas, int& totMin, int& totMax);
   void GetWidthsAndPercents(platform::Canvas& canvas, int refWidth, int& totMin, int& totMax);
 
  private:
-  // Lays out the cells of row j that span `span` rows for the height pass.
-  int DoRowSpan(platform::Canvas& canvas, int j, int span, int h, int& desired, bool& specified,
-                bool& more, int& curs);
+  // Lays out the cells of row j that span `span` rows for the height pass
+  // and returns their height. tableHeight: the height offered to the table
+  // less one spacing, of which (less the rows' spacing) percentages are
+  // taken. desired: the height they ask for; specified: whether one gave a
+  // height; more: whether the row has cells spanning more rows.
+  int DoRowSpan(platform::Canvas& canvas, int j, int span, int tableHeight, int& desired,
+                bool& specified, bool& more, int& curs);
+  // Heights for the rows of a table offered aHeight.
   void FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs);
   // Shortens the spans row j meets so that it takes at most room positions
   // (see Initialize); reaching: (row, position) of the cells above whose

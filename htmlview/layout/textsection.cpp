@@ -177,10 +177,8 @@ TSection::TSection(TSectionListBase* root, const TAttributeList* attributes, TPr
   BreakWord = wrap.IsText() && wrap.Text() == "break-word";
   SmallCaps = prop.GetFontVariant() == "small-caps";
   if (attributes) {
-    if (const TAttribute* clear = attributes->Find(HtmlSymbol::Clear)) {
-      const std::string v = platform::LowerCase(clear->Name);
-      ClearAttr = v == "left" ? TClear::Left : v == "right" ? TClear::Right : TClear::Both;
-    }
+    if (const TAttribute* clear = attributes->Find(HtmlSymbol::Clear))
+      ClearAttr = ClearOf(clear->Name, TClearWords::Break).value_or(ClearAttr);
   }
   if (attributes) {
     if (const TAttribute* id = attributes->Find(HtmlSymbol::Id); id && !id->Name.empty()) {

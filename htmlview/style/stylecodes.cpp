@@ -6,6 +6,20 @@
 
 namespace htmlview {
 
+std::optional<TClear> ClearOf(std::string_view word, TClearWords words) {
+  const bool style = words == TClearWords::Style;
+  const std::string read = style ? platform::Trim(word) : std::string(word);
+  const auto is = [&](std::string_view name) {
+    return style ? read == name : platform::SameText(read, name);
+  };
+  if (is("left")) return TClear::Left;
+  if (is("right")) return TClear::Right;
+  if (!style) return TClear::Both;
+  if (is("both")) return TClear::Both;
+  if (is("none")) return TClear::None;
+  return std::nullopt;
+}
+
 std::optional<TTextAlign> TextAlignOf(std::string_view word, TAlignWords words) {
   std::string trimmed;
   if (words.trim) {
@@ -41,6 +55,7 @@ TVAlign VAlignOf(std::string_view text, TVAlignWords words) {
     kColumn = 1 << int(TVAlignWords::Column),
     kObject = 1 << int(TVAlignWords::Object),
     kCell = 1 << int(TVAlignWords::Cell),
+    kCaption = 1 << int(TVAlignWords::Caption),
   };
   struct Word {
     std::string_view word;
@@ -48,14 +63,14 @@ TVAlign VAlignOf(std::string_view text, TVAlignWords words) {
     uint8_t sets;
   };
   static constexpr Word kWords[] = {
-      {"top", TVAlign::Top, kStyle | kColumn | kObject | kCell},
+      {"top", TVAlign::Top, kStyle | kColumn | kObject | kCell | kCaption},
       {"text-top", TVAlign::Top, kStyle},
       {"middle", TVAlign::Middle, kStyle | kColumn | kObject | kCell},
       {"absmiddle", TVAlign::Middle, kColumn | kObject},
       {"center", TVAlign::Middle, kColumn},
       {"baseline", TVAlign::Baseline, kStyle | kColumn},
       {"baseline", TVAlign::Top, kCell},
-      {"bottom", TVAlign::Bottom, kStyle | kColumn | kCell},
+      {"bottom", TVAlign::Bottom, kStyle | kColumn | kCell | kCaption},
       {"left", TVAlign::Left, kColumn | kObject},
       {"right", TVAlign::Right, kColumn | kObject},
       {"justify", TVAlign::Justify, kColumn},

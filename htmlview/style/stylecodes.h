@@ -3,7 +3,8 @@
 // GetClear, GetPosition, GetVisibility, GetTextTransform, GetListStyleType,
 // GetVertAlign), and the one reading of the alignment words, text-align and
 // vertical-align values and the ALIGN and VALIGN attributes, into them
-// (TextAlignOf, VAlignOf). One byte each: blocks, text sections and inline
+// (TextAlignOf, VAlignOf), and of the clear words, the style's and BR's
+// (ClearOf). One byte each: blocks, text sections and inline
 // objects keep them, and a page may hold a great many of those. Apart from
 // styleprops.h so the float manager can take a side without the whole style
 // model.
@@ -15,6 +16,15 @@ namespace htmlview {
 
 enum class TFloatSide : uint8_t { None, Left, Right };
 enum class TClear : uint8_t { None, Left, Right, Both };   // the floats a box moves below
+// How one place reads a clear word. Each place keeps the rule it has always
+// read by, as pages lay out by it.
+enum class TClearWords : uint8_t {
+  Style,   // clear, blanks around ignored, case counting: none, left, right, both; no other word
+  Break,   // a BR's CLEAR, any case, blanks counting: left, right; any other word (all, none,
+           // nothing) is both
+};
+// The floats word names under words; nothing for a word the place does not know.
+std::optional<TClear> ClearOf(std::string_view word, TClearWords words);
 enum class TPositioning : uint8_t { Static, Absolute, Relative };
 enum class TVisibility : uint8_t { Visible, Hidden };
 // Where lines (and, never Justify, blocks and rules) sit across their width.
@@ -49,6 +59,7 @@ enum class TVAlignWords : uint8_t {
             // bottom; left; right; justify
   Object,   // an image's or panel's ALIGN, any case: top; middle and absmiddle; left; right
   Cell,     // a row's or cell's VALIGN, any case: top and baseline (as top); middle; bottom
+  Caption,  // a CAPTION's ALIGN, any case: top; bottom
 };
 // The alignment word names among words; None for any other word.
 TVAlign VAlignOf(std::string_view word, TVAlignWords words);

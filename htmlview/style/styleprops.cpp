@@ -657,15 +657,11 @@ bool TProperties::GetFloat(TFloatSide& side) const {
 }
 
 bool TProperties::GetClear(TClear& clear) {
-  const std::string s = Trim(Props[PropClear].Text());
-  bool ok = true;
-  if (s == "left") clear = TClear::Left;
-  else if (s == "right") clear = TClear::Right;
-  else if (s == "both") clear = TClear::Both;
-  else if (s == "none") clear = TClear::None;
-  else ok = false;
-  if (ok) Props[PropClear] = PropValue();
-  return ok;
+  const std::optional<TClear> read = ClearOf(Props[PropClear].Text(), TClearWords::Style);
+  if (!read) return false;
+  clear = *read;
+  Props[PropClear] = PropValue();
+  return true;
 }
 
 TListStyle TProperties::GetListStyleType() const {

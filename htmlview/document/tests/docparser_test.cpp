@@ -152,6 +152,7 @@ TEST_F(DocParserTest, BlocksParagraphsHeadingsAndBreaks) {
       {"<form><input type=text name=n></form>", "form(\"<ctl>\")"},
       {"<p>a<table><tr><td>c</td></tr></table>", "p(\"a\") table[tr[td(\"c\")]]"},
       {"<br style='page-break-before: always'>x", "\"<br>\" page \"x\""},
+      {"a<br clear=left style='page-break-after: always'>b", "\"a\" page \"b\""},
   };
   for (const auto& c : cases) EXPECT_EQ(Content(c.html), c.content) << c.html;
 }
@@ -179,6 +180,11 @@ TEST_F(DocParserTest, Tables) {
        "captioned(caption(\"cap\") table[tr[td(\"a\")]])"},
       {"<table><caption align=bottom>cap</caption><tr><td>a</table>",
        "captioned(table[tr[td(\"a\")]] caption(\"cap\"))"},
+      {"<table><caption align=' Bottom\t'>cap</caption><tr><td>a</table>",
+       "captioned(table[tr[td(\"a\")]] caption(\"cap\"))"},
+      // Only bottom moves a caption: other alignment words leave it on top.
+      {"<table><caption align=baseline>cap</caption><tr><td>a</table>",
+       "captioned(caption(\"cap\") table[tr[td(\"a\")]])"},
       {"<table><tfoot><tr><td>f</tfoot><tbody><tr><td>b</table>",
        "table[tr[td(\"b\")] tr[td(\"f\")]]"},
       {"<table><tr><td>1<thead><tr><td>h</table>", "table[tr[td(\"1\")] tr[td(\"h\")]]"},
@@ -266,6 +272,8 @@ TEST_F(DocParserTest, PreformattedLines) {
   EXPECT_EQ(Content("<pre>x<form><input name=a><select><option>o</select></form>y</pre>"),
             "pre(pre\"x\" form(pre\"<ctl><ctl>\") pre\"y\")");
   EXPECT_EQ(Content("<pre>a<br>\nb<page>c</pre>"), "pre(pre\"a\" pre\"b\" page pre\"c\")");
+  EXPECT_EQ(Content("<pre>a<br style='page-break-after: always'>\nb</pre>"),
+            "pre(pre\"a\" page pre\"b\")");
   EXPECT_EQ(Content("<pre>cut off"), "pre(pre\"cut off\")");
 }
 

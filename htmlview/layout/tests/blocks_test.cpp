@@ -527,6 +527,48 @@ TEST_F(BlockTest, ATableGivesAListItemItsBaselineInABareListToo) {
   EXPECT_EQ(baselines[1], baselines[0]);
 }
 
+// A layout stopped part way (memory running out, a progress handler that
+// gives up) inside a list item and the rows of a table it holds leaves the
+// document's layout context as it found it; and a layout starts from nothing
+// whatever a layout before it left there.
+TEST_F(BlockTest, AStoppedLayoutLeavesNoListItemOrTableStateBehind) {
+  auto prop = Props("li", {{PropMarginLeft, PropValue(40)}});
+  auto li = std::make_unique<TBlockLI>(&doc, *prop, &doc, HtmlSymbol::UL, HtmlSymbol::LI, false,
+                                       '1', 1, 1, nullptr);
+  auto tableProp = Props("table");
+  auto table = FixedTable(&doc, nullptr, {{30, 30}});
+  // The cell's content: measured for the row heights, then placed with the
+  // row, which is where it fails.
+  auto* content = static_cast<FixedSection*>((*(*table->Rows[0]).Real(0)->Cell)[0]);
+  content->FailAtLayout = 2;
+  li->MyCell.Add(std::make_unique<TTableBlock>(&doc, *tableProp, &li->MyCell, std::move(table),
+                                               nullptr),
+                 0);
+  TBlockLI* item = li.get();
+  doc.Add(std::move(li), 0);
+
+  const auto expectFresh = [this](const char* when) {
+    const TLayoutContext& context = doc.LayoutContext();
+    EXPECT_EQ(context.TableDepth, 0) << when;
+    EXPECT_FALSE(context.RelayoutCells) << when;
+    EXPECT_FALSE(context.ListItemWaiting) << when;
+    EXPECT_EQ(context.ListItemBaseline, 0) << when;
+  };
+  EXPECT_THROW(Layout(), std::bad_alloc);
+  expectFresh("after the stopped layout");
+
+  // What a layout stopped some other way could leave.
+  TLayoutContext& left = doc.LayoutContext();
+  left.TableDepth = 2;
+  left.RelayoutCells = true;
+  left.ListItemWaiting = true;
+  left.ListItemBaseline = 99;
+  Layout();
+  expectFresh("after the next layout");
+  EXPECT_GT(item->FirstLineHt, 20) << "the table below the item gave it its baseline";
+  EXPECT_EQ(content->Layouts, 3) << "the outermost table placed its cell (measured before)";
+}
+
 TEST_F(BlockTest, TableBlockWidths) {
   struct Case {
     std::initializer_list<std::tuple<HtmlSymbol, int, std::string>> attrs;

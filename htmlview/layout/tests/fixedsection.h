@@ -4,6 +4,7 @@
 // records where it was laid out and drawn, and can paint its box.
 #include <algorithm>
 #include <memory>
+#include <new>
 
 #include "htmlview/layout/cells.h"
 #include "htmlview/layout/docroot.h"
@@ -20,6 +21,9 @@ class FixedSection : public TSectionBase {
   int MinW, MaxW, Height, Length;
   platform::Colour Paint = platform::clNone;   // fills its box when drawn
   int Baseline = 0;   // > 0: reports its first baseline (y + Baseline) to a list item
+  // > 0: that layout of it (counted in Layouts) runs out of memory, a
+  // failure no cell catches, which stops the layout of the whole document.
+  int FailAtLayout = 0;
   // The last layout and draw.
   int LaidX = 0, LaidY = 0, LaidWidth = 0, LaidLeft = 0, LaidRight = 0;
   int DrawnX = -1;
@@ -33,7 +37,7 @@ class FixedSection : public TSectionBase {
   }
   int Layout(platform::Canvas&, int x, int y, int, int, int aWidth, int, int, IndentManager& iMgr,
              int& maxWidth, int& curs) override {
-    ++Layouts;
+    if (++Layouts == FailAtLayout) throw std::bad_alloc();
     LaidX = x;
     LaidY = y;
     LaidWidth = aWidth;

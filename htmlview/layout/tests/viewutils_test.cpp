@@ -93,8 +93,29 @@ TEST(IndentManager, OwnedRecordsCountOnlyForTheirOwner) {
   EXPECT_EQ(m.ImageBottom(), 0);
   EXPECT_EQ(m.GetNextWiderY(5), 5);
   m.Reset(0, 400);
-  EXPECT_EQ(m.CurrentID, kNoIndentOwner);
+  EXPECT_EQ(m.CurrentID, 9) << "Reset keeps the owner";
   EXPECT_EQ(m.L.size(), 1u) << "Reset keeps the records";
+}
+
+// A cell takes its turn and then sets its manager's origin and width: the
+// turn is the scope's to give back, and Reset leaves it.
+TEST(IndentManager, ResetInsideAnOwnerScopeKeepsItsOwner) {
+  IndentManagerBasic m;
+  m.Reset(0, 400);
+  m.CurrentID = 3;
+  {
+    IndentOwnerScope owner(m, 8);
+    m.Reset(10, 300);
+    EXPECT_EQ(m.CurrentID, 8);
+    EXPECT_EQ(m.LfEdge, 10);
+    EXPECT_EQ(m.Width, 300);
+    owner.OpenEdges(0, 300, 0);
+    EXPECT_EQ(m.L[0].ID, 8) << "the edges opened after the reset are the owner's";
+    EXPECT_EQ(m.LeftIndent(5), 10) << "and its lines see them";
+    EXPECT_EQ(m.RightSide(5), 310);
+  }
+  EXPECT_EQ(m.CurrentID, 3) << "the previous owner is back";
+  EXPECT_TRUE(m.L.empty());
 }
 
 TEST(IndentManager, EdgeCaseFromTheLayoutRules) {

@@ -71,35 +71,66 @@ TEST(VAlignOfTest, EveryWordInEverySet) {
   using V = TVAlign;
   const struct {
     const char* word;
-    V style, column, object, cell;
+    V style, column, object, cell, caption;
   } cases[] = {
-      {"top", V::Top, V::Top, V::Top, V::Top},
-      {"text-top", V::Top, V::None, V::None, V::None},
-      {"middle", V::Middle, V::Middle, V::Middle, V::Middle},
-      {"absmiddle", V::None, V::Middle, V::Middle, V::None},
-      {"center", V::None, V::Middle, V::None, V::None},
-      {"baseline", V::Baseline, V::Baseline, V::None, V::Top},
-      {"bottom", V::Bottom, V::Bottom, V::None, V::Bottom},
-      {"left", V::None, V::Left, V::Left, V::None},
-      {"right", V::None, V::Right, V::Right, V::None},
-      {"justify", V::None, V::Justify, V::None, V::None},
-      {"sub", V::Sub, V::None, V::None, V::None},
-      {"super", V::Super, V::None, V::None, V::None},
-      {"Top", V::None, V::Top, V::Top, V::Top},
-      {"ABSMIDDLE", V::None, V::Middle, V::Middle, V::None},
-      {"BaseLine", V::None, V::Baseline, V::None, V::Top},
-      {" middle\t", V::Middle, V::Middle, V::Middle, V::Middle},
-      {"\nsuper ", V::Super, V::None, V::None, V::None},
-      {"mid dle", V::None, V::None, V::None, V::None},
-      {"", V::None, V::None, V::None, V::None},
-      {"sideways", V::None, V::None, V::None, V::None},
-      {"b\xC3\x96ttom", V::None, V::None, V::None, V::None},
+      {"top", V::Top, V::Top, V::Top, V::Top, V::Top},
+      {"text-top", V::Top, V::None, V::None, V::None, V::None},
+      {"middle", V::Middle, V::Middle, V::Middle, V::Middle, V::None},
+      {"absmiddle", V::None, V::Middle, V::Middle, V::None, V::None},
+      {"center", V::None, V::Middle, V::None, V::None, V::None},
+      {"baseline", V::Baseline, V::Baseline, V::None, V::Top, V::None},
+      {"bottom", V::Bottom, V::Bottom, V::None, V::Bottom, V::Bottom},
+      {"left", V::None, V::Left, V::Left, V::None, V::None},
+      {"right", V::None, V::Right, V::Right, V::None, V::None},
+      {"justify", V::None, V::Justify, V::None, V::None, V::None},
+      {"sub", V::Sub, V::None, V::None, V::None, V::None},
+      {"super", V::Super, V::None, V::None, V::None, V::None},
+      {"Top", V::None, V::Top, V::Top, V::Top, V::Top},
+      {"ABSMIDDLE", V::None, V::Middle, V::Middle, V::None, V::None},
+      {"BaseLine", V::None, V::Baseline, V::None, V::Top, V::None},
+      {" middle\t", V::Middle, V::Middle, V::Middle, V::Middle, V::None},
+      {" BOTTOM\n", V::None, V::Bottom, V::None, V::Bottom, V::Bottom},
+      {"\nsuper ", V::Super, V::None, V::None, V::None, V::None},
+      {"mid dle", V::None, V::None, V::None, V::None, V::None},
+      {"", V::None, V::None, V::None, V::None, V::None},
+      {"sideways", V::None, V::None, V::None, V::None, V::None},
+      {"b\xC3\x96ttom", V::None, V::None, V::None, V::None, V::None},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(VAlignOf(c.word, TVAlignWords::Style), c.style) << '"' << c.word << "\" style";
     EXPECT_EQ(VAlignOf(c.word, TVAlignWords::Column), c.column) << '"' << c.word << "\" column";
     EXPECT_EQ(VAlignOf(c.word, TVAlignWords::Object), c.object) << '"' << c.word << "\" object";
     EXPECT_EQ(VAlignOf(c.word, TVAlignWords::Cell), c.cell) << '"' << c.word << "\" cell";
+    EXPECT_EQ(VAlignOf(c.word, TVAlignWords::Caption), c.caption) << '"' << c.word << "\" caption";
+  }
+}
+
+// The style's clear knows its four words exactly, blanks aside; a BR's CLEAR
+// takes left and right in any case and reads every other word as both.
+TEST(ClearOfTest, EveryWordUnderEachRule) {
+  using C = TClear;
+  const std::optional<C> unknown;
+  const struct {
+    const char* word;
+    std::optional<C> style, brk;
+  } cases[] = {
+      {"left", C::Left, C::Left},
+      {"right", C::Right, C::Right},
+      {"both", C::Both, C::Both},
+      {"none", C::None, C::Both},
+      {"all", unknown, C::Both},
+      {"", unknown, C::Both},
+      {"Left", unknown, C::Left},
+      {"RIGHT", unknown, C::Right},
+      {"None", unknown, C::Both},
+      {" left ", C::Left, C::Both},
+      {"\tnone\n", C::None, C::Both},
+      {"lef t", unknown, C::Both},
+      {"l\xC3\xA9ft", unknown, C::Both},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ClearOf(c.word, TClearWords::Style), c.style) << '"' << c.word << "\" style";
+    EXPECT_EQ(ClearOf(c.word, TClearWords::Break), c.brk) << '"' << c.word << "\" BR";
   }
 }
 
