@@ -570,7 +570,7 @@ int TBlock::Draw(platform::Canvas& canvas, TDrawContext& context, const platform
       // containing block's x, so its floats stand from there. Its
       // preformatted lines reach as far right of their x as those of a
       // block in the flow of the cell it is drawn in.
-      TDrawContext::CellScope edges(context, {xRef, context.Cell.ClipWidth});
+      TContextSetting<TDrawContext::CellEdges> edges(context.Cell, {xRef, context.Cell.ClipWidth});
       DrawTheBlock(canvas, context, aRect, iMgr, xRef + LeftP, xRef, yRef);
       break;
     }

@@ -257,7 +257,7 @@ int TCell::Layout(platform::Canvas& canvas, int y, int width, int aHeight, int b
 int TCell::Draw(platform::Canvas& canvas, TDrawContext& context, const platform::Rect& aRect,
                 int clipWidth, int x, int y, int xRef, int yRef) {
   IMgr = &ownMgr_;
-  TDrawContext::CellScope edges(context, {x, clipWidth});
+  TContextSetting<TDrawContext::CellEdges> edges(context.Cell, {x, clipWidth});
   return TCellBasic::Draw(canvas, context, aRect, clipWidth, x, y, xRef, yRef);
 }
 

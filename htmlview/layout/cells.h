@@ -16,7 +16,6 @@
 
 #include "htmlview/layout/boxvalues.h"
 #include "htmlview/layout/sections.h"
-#include "platform/scopeguard.h"
 
 namespace htmlview {
 
@@ -202,24 +201,6 @@ struct TLayoutContext {
   // A layout of the whole document starts with no table or list item
   // around it, whatever a layout stopped part way left behind.
   void Start() { *this = TLayoutContext(); }
-};
-
-// A field of a layout or draw context set for one scope: the value it had
-// is back when the scope ends, however it ends (an exception too), so that
-// what lies around sees the context as it left it and a stopped layout
-// leaves nothing of its own to the next.
-template <class T>
-class TContextSetting {
- public:
-  TContextSetting(T& field, T value) : guard_(Restore{field, field}) { field = value; }
-
- private:
-  struct Restore {
-    T& field;
-    T saved;
-    void operator()() const { field = saved; }
-  };
-  platform::ScopeGuard<Restore> guard_;
 };
 
 // What the blocks and cells of one document share, so that a page of a

@@ -21,6 +21,7 @@
 #include "htmlview/parse/viewutils.h"
 #include "htmlview/style/stylecodes.h"
 #include "platform/canvas.h"
+#include "platform/scopeguard.h"
 #include "platform/sysutils.h"
 
 namespace htmlview {
@@ -100,6 +101,24 @@ class TDrawList : public TFreeList<TImageRec> {
   void DrawImages(const std::function<void(const TImageRec&)>& draw) const;
 };
 
+// A field of a layout or draw context set for one scope: the value it had
+// is back when the scope ends, however it ends (an exception too), so that
+// what lies around sees the context as it left it and a stopped layout
+// leaves nothing of its own to the next.
+template <class T>
+class TContextSetting {
+ public:
+  TContextSetting(T& field, T value) : guard_(Restore{field, field}) { field = value; }
+
+ private:
+  struct Restore {
+    T& field;
+    T saved;
+    void operator()() const { field = saved; }
+  };
+  platform::ScopeGuard<Restore> guard_;
+};
+
 // ---------------------------------------------------------------------------
 // What one draw of the document carries down to the sections it reaches,
 // as the layout context does for a layout (cells.h). The caller of the
@@ -142,23 +161,8 @@ struct TDrawContext {
     int ClipWidth = 0;
   };
   CellEdges Cell;
-
-  // A cell's edges for the sections drawn inside the scope; the enclosing
-  // cell's are back when it ends, however it ends, for the sections that
-  // cell draws after it.
-  class CellScope {
-   public:
-    CellScope(TDrawContext& context, CellEdges cell) : context_(context), outer_(context.Cell) {
-      context.Cell = cell;
-    }
-    ~CellScope() { context_.Cell = outer_; }
-    CellScope(const CellScope&) = delete;
-    CellScope& operator=(const CellScope&) = delete;
-
-   private:
-    TDrawContext& context_;
-    const CellEdges outer_;
-  };
+  // A cell sets its edges for the sections it draws with a TContextSetting,
+  // so that the enclosing cell's are back for the sections it draws after.
 
   // How far a window placed while drawing on canvas now stands from the
   // canvas's coordinates: form controls and panels inside a block drawn
