@@ -309,7 +309,7 @@ void HtmlParser::ParseInline(const SymbolSet& term) {
       RefreshFont();
       Next();
       break;
-    case S::BR: DoLineBreak(term, false); break;
+    case S::BR: DoLineBreak(term); break;
     case S::H: DoHeading(term); break;
     case S::HR: DoHorzLine(); Next(); break;
     case S::Pre:
@@ -410,8 +410,7 @@ void HtmlParser::DoFont(bool preformatted) {
   }
 }
 
-void HtmlParser::DoLineBreak(const SymbolSet& term, bool preformatted) {
-  (void)preformatted;
+void HtmlParser::DoLineBreak(const SymbolSet& term) {
   if (term[HtmlSymbol::BR]) return;
   TAttributeList* attributes = KeepAttributes();
   const bool clear = attributes->Find(HtmlSymbol::Clear) != nullptr;

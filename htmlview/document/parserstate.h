@@ -108,7 +108,7 @@ class HtmlParser {
   void DoBody();
   void DoHeading(const SymbolSet& term);
   void DoParagraph(const SymbolSet& term);
-  void DoLineBreak(const SymbolSet& term, bool preformatted);
+  void DoLineBreak(const SymbolSet& term);
   // Whether a BR asks for a page break before or after it; only its class
   // and inline style count, and its properties are closed again.
   bool BreaksPage(TAttributeList& brAttributes);

@@ -636,21 +636,16 @@ int ThtmlTable::ColumnsWidth(int first, int span) const {
 }
 
 int ThtmlTable::DoRowSpan(platform::Canvas& canvas, int j, int span, int tableHeight,
-                          int& desired, bool& specified, bool& more, int& curs) {
+                          int& desired, bool& specified, int& curs) {
   TCellList& row = *Rows[j];
   const int hh = std::max(0, tableHeight - RowCount() * CellSpacing);
   int result = 0;
   desired = 0;
   specified = false;
-  more = false;
   for (int i = 0; i < row.Count(); ++i) {
     TCellObj* cell = row.Real(i);
     if (!cell) continue;
     cell->Wd = ColumnsWidth(i, cell->ColSpan);
-    if (cell->RowSpan > span) {
-      more = true;
-      continue;
-    }
     if (cell->RowSpan != span) continue;
     int s = 0;
     if (cell->SpecHt >= 1)
@@ -699,8 +694,7 @@ void ThtmlTable::FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs
     RowSpanMeasure m;
     m.Row = j;
     m.Span = span;
-    bool more = false;
-    m.Ht = DoRowSpan(canvas, j, span, tableHeight, m.Desired, m.Specified, more, curs);
+    m.Ht = DoRowSpan(canvas, j, span, tableHeight, m.Desired, m.Specified, curs);
     measures.push_back(m);
   };
   for (int j = 0; j < rowCount; ++j) measure(j, 1);

@@ -280,9 +280,9 @@ class ThtmlTable : public TSectionBase {
   // and returns their height. tableHeight: the height offered to the table
   // less one spacing, of which (less the rows' spacing) percentages are
   // taken. desired: the height they ask for; specified: whether one gave a
-  // height; more: whether the row has cells spanning more rows.
+  // height.
   int DoRowSpan(platform::Canvas& canvas, int j, int span, int tableHeight, int& desired,
-                bool& specified, bool& more, int& curs);
+                bool& specified, int& curs);
   // Heights for the rows of a table offered aHeight.
   void FindRowHeights(platform::Canvas& canvas, int aHeight, int& curs);
   // Shortens the spans row j meets so that it takes at most room positions
