@@ -31,6 +31,7 @@
 #include "htmlview/parse/htmlreader.h"
 #include "htmlview/view/htmlview.h"
 #include "htmlview/viewermodule.h"
+#include "platform/sysutils.h"
 
 namespace {
 
@@ -93,9 +94,7 @@ std::string MixedPage(size_t bytes) {
     }
     s += "</ul>\n<table border=1><tr><th>te</th><th>tc</th><th>Qe</th></tr>\n";
     for (int r = 0; r < 3; ++r) {
-      std::snprintf(buf, sizeof buf, "<tr><td>%d.0</td><td>%d.5</td><td>%0.3f</td></tr>\n", -40 + r, 20 + r,
-                    1.5 + n * 0.001);
-      s += buf;
+      s += platform::Format("<tr><td>%d.0</td><td>%d.5</td><td>%0.3f</td></tr>\n", {-40 + r, 20 + r, 1.5 + n * 0.001});
     }
     s += "</table>\n<pre>\n";
     for (int r = 0; r < 5; ++r) {

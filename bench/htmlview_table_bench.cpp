@@ -23,6 +23,7 @@
 #include "bench/textdocument_peer.h"
 #include "htmlview/view/htmlview.h"
 #include "htmlview/viewermodule.h"
+#include "platform/sysutils.h"
 #include "platform/streams.h"
 
 namespace {
@@ -40,10 +41,8 @@ std::vector<std::string> TablePage(int rows) {
       "<tr><th>te</th><th>tc</th><th>Qe</th><th>Pw</th></tr>"};
   lines.reserve(rows + 10);
   for (int i = 0; i < rows; ++i) {
-    char row[200];
-    std::snprintf(row, sizeof row, "<tr><td>%d.0</td><td>%d.5</td><td>%0.3f</td><td>%0.3f</td></tr>", -40 + i % 60,
-                  20 + i % 35, 1.5 + i * 0.001, 0.7 + i * 0.0005);
-    lines.push_back(row);
+    lines.push_back(platform::Format("<tr><td>%d.0</td><td>%d.5</td><td>%0.3f</td><td>%0.3f</td></tr>",
+                                     {-40 + i % 60, 20 + i % 35, 1.5 + i * 0.001, 0.7 + i * 0.0005}));
   }
   lines.push_back("</table></body></html>");
   return lines;

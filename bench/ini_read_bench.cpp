@@ -24,6 +24,7 @@
 #include "bench/peer_compare.h"
 #include "core/inifiles.h"
 #include "platform/stringlist.h"
+#include "platform/sysutils.h"
 
 namespace {
 
@@ -81,14 +82,7 @@ std::string Coefficients(double start) {
   std::string row;
   for (int i = 0; i < 9; ++i) {
     const double v = (i % 2 ? -1 : 1) * start / (1 + i * 13.7);
-    char mantissa[32];
-    std::snprintf(mantissa, sizeof mantissa, "%.5E", v);
-    // The C library writes two exponent digits; the class library three.
-    std::string text = mantissa;
-    const size_t e = text.find('E');
-    std::string exponent = text.substr(e + 2);
-    while (exponent.size() < 3) exponent = "0" + exponent;
-    row += (i ? ", " : "") + text.substr(0, e + 2) + exponent;
+    row += (i ? ", " : "") + platform::Format("%0.6e", {v});
   }
   return row;
 }

@@ -3,6 +3,7 @@
 // them file by file: fit every model and write e and p, then build the
 // catalog. The folder is generated once in a temporary folder; every
 // iteration starts from the files without coefficients.
+#include <charconv>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -41,10 +42,11 @@ const core::TPoly9Coef kQe = {61.3478231,    2.11934577,    0.0272915431,  -0.71
 const core::TPoly9Coef kPw = {3.88219074,    -0.0412095287, -0.00121178243, 0.153017628, 0.00143301991,
                               0.00521779614, 2.66901718e-5, -1.96211847e-5, 4.17734301e-7};
 
+// Written as a source file holds it, never with the locale's decimal comma.
 std::string Num(double v) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%.10g", v);
-  return buf;
+  const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 10).ptr;
+  return std::string(buf, end);
 }
 
 // One source file; models scaled in size and given a little deterministic
