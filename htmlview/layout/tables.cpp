@@ -18,7 +18,6 @@ namespace {
 
 bool HasPercent(const std::string& text) { return text.find('%') != std::string::npos; }
 
-
 }  // namespace
 
 // ------------------------------------------------------------------ TCellObj

@@ -9,6 +9,7 @@
 
 #include "htmlview/layout/layoutdump.h"
 #include "parsedpage_helpers.h"
+#include "platform/sysutils.h"
 #include "testsupport/locales.h"
 
 using namespace htmlview;
@@ -84,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(Locales, PageLocaleTest, ::testing::ValuesIn(testsuppor
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            std::string name;
                            for (const char* p = info.param; *p; ++p)
-                             if ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z') || (*p >= '0' && *p <= '9')) name += *p;
+                             if (platform::IsAsciiLetterOrDigit(*p)) name += *p;
                            return name;
                          });
 
