@@ -36,7 +36,6 @@ const TEdCharSet& DefaultIdentChars() {
   return set;
 }
 
-
 }  // namespace
 
 int TCustomTextEdit::LineLength(int line) const {
